@@ -1,0 +1,57 @@
+#pragma once
+
+#include "orq_utils/MessageSink.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace kvdtest {
+
+// A fresh folder under the system's temporary folder, removed with everything in it when the
+// object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    // Path of a file or folder inside this folder.
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Whole-file helpers for fixtures and byte-exact checks.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// Records every message shown while it is installed and answers from a script (then with the
+// default button). Restores the previous sink when it goes.
+class CaptureSink : public ORQ::IMessageSink {
+public:
+    struct Message {
+        std::string text;
+        std::string caption;
+        unsigned style;
+    };
+    CaptureSink();
+    ~CaptureSink() override;
+    int Show(const std::string& text, const std::string& caption, unsigned style) override;
+
+    void Answer(int reply) { m_answers.push_back(reply); }
+    const std::vector<Message>& Messages() const { return m_messages; }
+    // All texts joined with "\n---\n", handy in assertion output.
+    std::string AllTexts() const;
+    void Clear() { m_messages.clear(); }
+
+private:
+    ORQ::IMessageSink* m_previous;
+    std::vector<Message> m_messages;
+    std::deque<int> m_answers;
+};
+
+} // namespace kvdtest
