@@ -1,0 +1,296 @@
+#include "KVD_Edit/platform/IniFile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string Trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The file as lines without their line ends, remembering whether it used CRLF.
+struct SIniText {
+    std::vector<std::string> lines;
+    bool crlf = false;
+    bool exists = false;
+};
+
+SIniText Load(const std::string& path) {
+    SIniText t;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return t;
+    t.exists = true;
+    std::ostringstream all;
+    all << in.rdbuf();
+    const std::string bytes = all.str();
+    size_t start = 0;
+    bool first = true;
+    while (start < bytes.size()) {
+        size_t nl = bytes.find('\n', start);
+        std::string line = bytes.substr(start, nl == std::string::npos ? std::string::npos
+                                                                        : nl - start);
+        bool hadCr = !line.empty() && line.back() == '\r';
+        if (hadCr)
+            line.pop_back();
+        if (first && nl != std::string::npos)
+            t.crlf = hadCr;
+        first = false;
+        t.lines.push_back(line);
+        if (nl == std::string::npos)
+            break;
+        start = nl + 1;
+    }
+    return t;
+}
+
+bool Save(const std::string& path, const SIniText& t) {
+    const char* eol = t.crlf ? "\r\n" : "\n";
+    std::string bytes;
+    for (const auto& l : t.lines) {
+        bytes += l;
+        bytes += eol;
+    }
+    return ReplaceFileAtomically(path, bytes);
+}
+
+// Section name of a header line, or false when the line is no header.
+bool SectionOf(const std::string& line, std::string& name) {
+    size_t i = 0;
+    while (i < line.size() && IsBlank(line[i]))
+        ++i;
+    if (i >= line.size() || line[i] != '[')
+        return false;
+    size_t close = line.find(']', i + 1);
+    name = Trim(line.substr(i + 1, close == std::string::npos ? std::string::npos
+                                                                : close - i - 1));
+    return true;
+}
+
+// Key and raw value of a key line, or false when the line holds no "=".
+bool KeyOf(const std::string& line, std::string& key, std::string& value) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos)
+        return false;
+    key = Trim(line.substr(0, eq));
+    value = line.substr(eq + 1);
+    return true;
+}
+
+std::string Unquote(const std::string& raw) {
+    std::string v = Trim(raw);
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return v;
+}
+
+// Line range [begin, end) of the first section of that name; begin is the header's index.
+bool FindSection(const SIniText& t, const std::string& section, size_t& begin, size_t& end) {
+    std::string name;
+    for (size_t i = 0; i < t.lines.size(); ++i) {
+        if (SectionOf(t.lines[i], name) && CIniFile::EqualsNoCase(name, section)) {
+            begin = i;
+            end = i + 1;
+            while (end < t.lines.size() && !SectionOf(t.lines[end], name))
+                ++end;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Index of the first line of key within the section's range, or npos.
+size_t FindKey(const SIniText& t, size_t begin, size_t end, const std::string& key) {
+    std::string k, v;
+    for (size_t i = begin + 1; i < end; ++i)
+        if (KeyOf(t.lines[i], k, v) && CIniFile::EqualsNoCase(k, key))
+            return i;
+    return std::string::npos;
+}
+
+bool Lookup(const std::string& path, const std::string& section, const std::string& key,
+            std::string& value) {
+    SIniText t = Load(path);
+    size_t b, e;
+    if (!FindSection(t, section, b, e))
+        return false;
+    size_t i = FindKey(t, b, e, key);
+    if (i == std::string::npos)
+        return false;
+    std::string k, raw;
+    KeyOf(t.lines[i], k, raw);
+    value = Unquote(raw);
+    return true;
+}
+
+} // namespace
+
+bool CIniFile::EqualsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    return true;
+}
+
+int CIniFile::LeadingInt(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (IsBlank(text[i]) || text[i] == '\n' || text[i] == '\r'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long v = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        v = v * 10 + (text[i] - '0');
+        if (v > static_cast<long long>(INT_MAX) + 1)
+            v = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        v = -v;
+    if (v > INT_MAX)
+        v = INT_MAX;
+    return static_cast<int>(v);
+}
+
+std::string CIniFile::ReadString(const std::string& path, const std::string& section,
+                                 const std::string& key, const std::string& def) {
+    std::string value;
+    if (Lookup(path, section, key, value))
+        return value;
+    return def;
+}
+
+int CIniFile::ReadInt(const std::string& path, const std::string& section,
+                      const std::string& key, int def) {
+    std::string value;
+    if (!Lookup(path, section, key, value))
+        return def;
+    return LeadingInt(value);
+}
+
+bool CIniFile::WriteString(const std::string& path, const std::string& section,
+                           const std::string& key, const std::string& value) {
+    if (value.find_first_of("\r\n") != std::string::npos ||
+        key.find_first_of("\r\n=") != std::string::npos ||
+        section.find_first_of("\r\n]") != std::string::npos)
+        return false;
+    SIniText t = Load(path);
+    const std::string line = key + "=" + value;
+    size_t b, e;
+    if (!FindSection(t, section, b, e)) {
+        t.lines.push_back("[" + section + "]");
+        t.lines.push_back(line);
+        return Save(path, t);
+    }
+    size_t i = FindKey(t, b, e, key);
+    if (i != std::string::npos) {
+        if (t.lines[i] == line)
+            return true; // already stored: a read's write-back leaves the file alone
+        t.lines[i] = line;
+    } else {
+        // After the section's last non-blank line, so blank separators stay between sections.
+        size_t at = e;
+        while (at > b + 1 && Trim(t.lines[at - 1]).empty())
+            --at;
+        t.lines.insert(t.lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+    }
+    return Save(path, t);
+}
+
+bool CIniFile::DeleteKey(const std::string& path, const std::string& section,
+                         const std::string& key) {
+    SIniText t = Load(path);
+    size_t b, e;
+    if (!FindSection(t, section, b, e))
+        return false;
+    size_t i = FindKey(t, b, e, key);
+    if (i == std::string::npos)
+        return false;
+    t.lines.erase(t.lines.begin() + static_cast<std::ptrdiff_t>(i));
+    return Save(path, t);
+}
+
+bool CIniFile::HasSection(const std::string& path, const std::string& section) {
+    SIniText t = Load(path);
+    size_t b, e;
+    return FindSection(t, section, b, e);
+}
+
+bool CIniFile::EnsureSection(const std::string& path, const std::string& section) {
+    if (section.find_first_of("\r\n]") != std::string::npos)
+        return false;
+    SIniText t = Load(path);
+    size_t b, e;
+    if (FindSection(t, section, b, e))
+        return true;
+    t.lines.push_back("[" + section + "]");
+    return Save(path, t);
+}
+
+bool CIniFile::HasKey(const std::string& path, const std::string& section,
+                      const std::string& key) {
+    std::string value;
+    return Lookup(path, section, key, value);
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, bool durable) {
+    std::string temp = path + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    struct stat st;
+    mode_t mode;
+    if (stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    fchmod(fd, mode);
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    bool ok = true;
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (ok && durable && fsync(fd) != 0)
+        ok = false;
+    if (close(fd) != 0)
+        ok = false;
+    if (ok && std::rename(temp.c_str(), path.c_str()) != 0)
+        ok = false;
+    if (!ok)
+        unlink(temp.c_str());
+    return ok;
+}

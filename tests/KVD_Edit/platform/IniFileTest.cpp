@@ -1,0 +1,150 @@
+#include "KVD_Edit/platform/IniFile.h"
+#include "KVD_Edit/platform/LogFont.h"
+#include "KVD_Edit/platform/SettingsFolder.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace {
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_had = true;
+            m_old = old;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            setenv(m_name, m_old.c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+
+} // namespace
+
+TEST(IniFile, FindsSectionsAndKeysWithoutRegardToCaseTrimmedAndUnquoted) {
+    kvdtest::TempDir dir;
+    const std::string ini = dir.File("a.ini");
+    kvdtest::WriteFile(ini, "[General]\r\n  Window Position =  \"1,2,3,4\"  \r\n"
+                            "Name='x y'\r\nOdd=\"half\r\n[Other]\r\nn=5\r\n");
+    EXPECT_EQ(CIniFile::ReadString(ini, "GENERAL", "window position", "d"), "1,2,3,4");
+    EXPECT_EQ(CIniFile::ReadString(ini, "general", "NAME", "d"), "x y");
+    EXPECT_EQ(CIniFile::ReadString(ini, "general", "Odd", "d"), "\"half");
+    EXPECT_EQ(CIniFile::ReadString(ini, "general", "n", "d"), "d");
+    EXPECT_EQ(CIniFile::ReadString(ini, "missing", "n", "d"), "d");
+    EXPECT_EQ(CIniFile::ReadString(dir.File("none.ini"), "a", "b", "def"), "def");
+}
+
+TEST(IniFile, ReadsIntegersFromTheirLeadingDigits) {
+    kvdtest::TempDir dir;
+    const std::string ini = dir.File("a.ini");
+    kvdtest::WriteFile(ini, "[S]\nA=42abc\nB=abc\nC= -7\nD=99999999999\nE=\n");
+    EXPECT_EQ(CIniFile::ReadInt(ini, "s", "a", 1), 42);
+    EXPECT_EQ(CIniFile::ReadInt(ini, "s", "b", 1), 0);
+    EXPECT_EQ(CIniFile::ReadInt(ini, "s", "c", 1), -7);
+    EXPECT_EQ(CIniFile::ReadInt(ini, "s", "d", 1), 2147483647);
+    EXPECT_EQ(CIniFile::ReadInt(ini, "s", "e", 1), 0);
+    EXPECT_EQ(CIniFile::ReadInt(ini, "s", "missing", 13), 13);
+}
+
+TEST(IniFile, WritesThroughKeepingOtherLinesAndLineEnds) {
+    kvdtest::TempDir dir;
+    const std::string ini = dir.File("a.ini");
+    kvdtest::WriteFile(ini, "; kept comment\r\n[One]\r\nKey=old\r\n\r\n[Two]\r\nx=1\r\n");
+    ASSERT_TRUE(CIniFile::WriteString(ini, "ONE", "KEY", "new"));
+    ASSERT_TRUE(CIniFile::WriteString(ini, "one", "Added", "v"));
+    ASSERT_TRUE(CIniFile::WriteString(ini, "Three", "k", "3"));
+    EXPECT_EQ(kvdtest::ReadFile(ini), "; kept comment\r\n[One]\r\nKEY=new\r\nAdded=v\r\n\r\n"
+                                      "[Two]\r\nx=1\r\n[Three]\r\nk=3\r\n");
+    EXPECT_EQ(CIniFile::ReadString(ini, "one", "key", ""), "new");
+    ASSERT_TRUE(CIniFile::DeleteKey(ini, "one", "added"));
+    EXPECT_FALSE(CIniFile::HasKey(ini, "One", "Added"));
+    EXPECT_FALSE(CIniFile::DeleteKey(ini, "one", "added"));
+}
+
+TEST(IniFile, KeepsLongAndEightBitValuesWhole) {
+    kvdtest::TempDir dir;
+    const std::string ini = dir.File("a.ini");
+    const std::string longValue(5000, 'x');
+    const std::string latin1 = "Caf\xe9 \xb5m";
+    ASSERT_TRUE(CIniFile::WriteString(ini, "S", "long", longValue));
+    ASSERT_TRUE(CIniFile::WriteString(ini, "S", "latin", latin1));
+    EXPECT_EQ(CIniFile::ReadString(ini, "s", "long", ""), longValue);
+    EXPECT_EQ(CIniFile::ReadString(ini, "s", "latin", ""), latin1);
+}
+
+TEST(IniFile, RefusesWritesThatWouldBreakTheFileOrHaveNoFolder) {
+    kvdtest::TempDir dir;
+    const std::string ini = dir.File("a.ini");
+    EXPECT_FALSE(CIniFile::WriteString(ini, "S", "k", "two\nlines"));
+    EXPECT_FALSE(kvdtest::FileExists(ini));
+    EXPECT_FALSE(CIniFile::WriteString(dir.File("missing/a.ini"), "S", "k", "v"));
+    EXPECT_EQ(CIniFile::ReadString(dir.File("missing/a.ini"), "S", "k", "def"), "def");
+}
+
+TEST(IniFile, ReplacesFilesAtomicallyKeepingPermissions) {
+    kvdtest::TempDir dir;
+    const std::string path = dir.File("f.bin");
+    kvdtest::WriteFile(path, "old");
+    chmod(path.c_str(), 0640);
+    ASSERT_TRUE(ReplaceFileAtomically(path, std::string("new\0data", 8)));
+    EXPECT_EQ(kvdtest::ReadFile(path), std::string("new\0data", 8));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // Nothing else is left in the folder.
+    EXPECT_FALSE(ReplaceFileAtomically(dir.File("no/such/f"), "x"));
+}
+
+TEST(SettingsFolder, FollowsTheXdgFoldersAndCreatesTheSettingsFolder) {
+    kvdtest::TempDir dir;
+    ScopedEnv config("XDG_CONFIG_HOME", dir.File("cfg"));
+    ScopedEnv runtime("XDG_RUNTIME_DIR", dir.File("run"));
+    ScopedEnv machine("XDG_CONFIG_DIRS", dir.File("etc") + ":/other");
+    EXPECT_EQ(GetSettingsFolderPath("KVD_Edit"), dir.File("cfg") + "/Brenwick/KVD_Edit");
+    EXPECT_EQ(GetRuntimeFolderPath(), dir.File("run") + "/Brenwick");
+    EXPECT_EQ(GetMachineFolderPath(), dir.File("etc") + "/Brenwick");
+    kvdtest::CaptureSink sink;
+    std::string folder;
+    ASSERT_TRUE(MakeSettingsFolder("KVD_Edit", &folder));
+    EXPECT_EQ(folder, dir.File("cfg") + "/Brenwick/KVD_Edit");
+    struct stat st;
+    ASSERT_EQ(stat(folder.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_TRUE(sink.Messages().empty());
+}
+
+TEST(SettingsFolder, WarnsOnceWhenTheFolderCannotBeMade) {
+    kvdtest::TempDir dir;
+    kvdtest::WriteFile(dir.File("blocker"), "a file where a folder should be");
+    ScopedEnv config("XDG_CONFIG_HOME", dir.File("blocker"));
+    kvdtest::CaptureSink sink;
+    std::string folder;
+    EXPECT_FALSE(MakeSettingsFolder("KVD_Edit", &folder));
+    ASSERT_EQ(sink.Messages().size(), 1u);
+    EXPECT_NE(sink.Messages()[0].text.find(folder), std::string::npos);
+    EXPECT_EQ(sink.Messages()[0].style & ORQ::MB_ICONMASK, unsigned(ORQ::MB_ICONWARNING));
+}
+
+TEST(SettingsFolder, FallsBackWhenXdgVariablesAreMissing) {
+    ScopedEnv home("HOME", "/home/someone");
+    ScopedEnv config("XDG_CONFIG_HOME", "");
+    ScopedEnv runtime("XDG_RUNTIME_DIR", "relative/not/allowed");
+    EXPECT_EQ(GetUserConfigHome(), "/home/someone/.config");
+    EXPECT_EQ(GetRuntimeFolderPath(), "/home/someone/.config/Brenwick");
+    EXPECT_FALSE(GetProgramPath().empty());
+    EXPECT_EQ(GetProgramBaseName(), "kvd_platform_tests");
+}
