@@ -32,11 +32,11 @@ locale_t CLocale() {
 }
 
 // The comma-separated integers of a text, empty pieces skipped, at most max of them.
-std::vector<int> CommaInts(const std::string& text, size_t max) {
+std::vector<int> CommaInts(const std::string &text, size_t max) {
     std::vector<std::string> pieces;
     SplitList(text, ",", pieces);
     std::vector<int> values;
-    for (const auto& p : pieces) {
+    for (const auto &p : pieces) {
         if (values.size() >= max)
             break;
         values.push_back(ParseIntC(p));
@@ -46,7 +46,7 @@ std::vector<int> CommaInts(const std::string& text, size_t max) {
 
 } // namespace
 
-std::string FormatC(const char* format, ...) {
+std::string FormatC(const char *format, ...) {
     locale_t previous = uselocale(CLocale());
     va_list args;
     va_start(args, format);
@@ -65,13 +65,15 @@ std::string FormatC(const char* format, ...) {
     return out;
 }
 
-double ParseDoubleC(const std::string& text) {
+double ParseDoubleC(const std::string &text) {
     return strtod_l(text.c_str(), nullptr, CLocale());
 }
 
-int ParseIntC(const std::string& text) { return CIniFile::LeadingInt(text); }
+int ParseIntC(const std::string &text) {
+    return CIniFile::LeadingInt(text);
+}
 
-double RoundToDecimals(const double* x, int n) {
+double RoundToDecimals(const double *x, int n) {
     if (n == 0)
         return std::floor(*x + 0.5);
     // The scale is taken in single precision, as the stored values were always rounded that
@@ -82,7 +84,7 @@ double RoundToDecimals(const double* x, int n) {
     return std::trunc(t / 10) / std::pow(10.0, n);
 }
 
-float RoundToDecimalsF(const float* x, int n) {
+float RoundToDecimalsF(const float *x, int n) {
     if (n == 0)
         return std::floor(*x + 0.5f);
     const float scale = std::pow(10.0f, static_cast<float>(n + 1));
@@ -91,9 +93,11 @@ float RoundToDecimalsF(const float* x, int n) {
     return std::trunc(t / 10) / std::pow(10.0f, static_cast<float>(n));
 }
 
-std::string FormatFixed3(double value) { return FormatC("%.3f", value); }
+std::string FormatFixed3(double value) {
+    return FormatC("%.3f", value);
+}
 
-std::string FormatWithUnit(double x, int decimals, const char* unit) {
+std::string FormatWithUnit(double x, int decimals, const char *unit) {
     if (decimals < 0)
         decimals = 15;
     const double scale = std::pow(10.0, decimals);
@@ -106,17 +110,17 @@ std::string FormatWithUnit(double x, int decimals, const char* unit) {
     return s;
 }
 
-ColourRef ParseColour(const std::string& text) {
+ColourRef ParseColour(const std::string &text) {
     std::vector<int> v = CommaInts(text, 3);
     v.resize(3, 0);
     return MakeColourRef(v[0], v[1], v[2]);
 }
 
-bool ParsePlacement(const std::string& text, SWindowPlacement& placement) {
+bool ParsePlacement(const std::string &text, SWindowPlacement &placement) {
     std::vector<int> v = CommaInts(text, 4);
     if (v.size() < 3)
         return false;
-    SPlacementRect& r = placement.rcNormalPosition;
+    SPlacementRect &r = placement.rcNormalPosition;
     r.left = v[0];
     r.top = v[1];
     r.right = v[2];
@@ -125,7 +129,7 @@ bool ParsePlacement(const std::string& text, SWindowPlacement& placement) {
     return true;
 }
 
-SWindowPlacement GetWindowPlacement(const wxWindow* window) {
+SWindowPlacement GetWindowPlacement(const wxWindow *window) {
     SWindowPlacement p;
     if (!window)
         return p;
@@ -134,26 +138,26 @@ SWindowPlacement GetWindowPlacement(const wxWindow* window) {
     return p;
 }
 
-void SetWindowPlacement(wxWindow* window, const SWindowPlacement& placement) {
+void SetWindowPlacement(wxWindow *window, const SWindowPlacement &placement) {
     if (!window)
         return;
-    const SPlacementRect& r = placement.rcNormalPosition;
+    const SPlacementRect &r = placement.rcNormalPosition;
     window->SetSize(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
-std::string FormatPlacement(const SWindowPlacement& placement) {
-    const SPlacementRect& r = placement.rcNormalPosition;
+std::string FormatPlacement(const SWindowPlacement &placement) {
+    const SPlacementRect &r = placement.rcNormalPosition;
     return FormatC("%d,%d,%d,%d", r.left, r.top, r.right, r.bottom);
 }
 
-bool SaveWindowPlacement(const wxWindow* window, INIAccess& ini, const std::string& section,
-                         const std::string& key) {
+bool SaveWindowPlacement(const wxWindow *window, INIAccess &ini, const std::string &section,
+                         const std::string &key) {
     if (!window)
         return false;
     return ini.WriteIni(section, key, FormatPlacement(GetWindowPlacement(window)));
 }
 
-void SplitPath(const std::string& path, std::string* folder, std::string* name) {
+void SplitPath(const std::string &path, std::string *folder, std::string *name) {
     const size_t sep = path.find_last_of("/\\");
     if (folder)
         *folder = sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
@@ -161,8 +165,8 @@ void SplitPath(const std::string& path, std::string* folder, std::string* name) 
         *name = sep == std::string::npos ? path : path.substr(sep + 1);
 }
 
-void SplitList(const std::string& text, const std::string& delimiters,
-               std::vector<std::string>& tokens) {
+void SplitList(const std::string &text, const std::string &delimiters,
+               std::vector<std::string> &tokens) {
     tokens.clear();
     size_t start = 0;
     while (start <= text.size()) {
@@ -175,7 +179,7 @@ void SplitList(const std::string& text, const std::string& delimiters,
     }
 }
 
-int TrimTrailingZeros(std::string& text) {
+int TrimTrailingZeros(std::string &text) {
     while (text.size() > 1) {
         const char c = text.back();
         if (c != '0')
@@ -185,17 +189,19 @@ int TrimTrailingZeros(std::string& text) {
     return 0;
 }
 
-bool IsYes(const std::string& text) { return text == "Y" || text == "y"; }
+bool IsYes(const std::string &text) {
+    return text == "Y" || text == "y";
+}
 
-SNumericEditCheck CheckNumericText(const std::string& text, bool allowNegative, double min,
+SNumericEditCheck CheckNumericText(const std::string &text, bool allowNegative, double min,
                                    double max, int decimals) {
     SNumericEditCheck r;
     r.text = text;
     bool dot = false;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        bool ok = (c >= '0' && c <= '9') || (c == '.' && !dot) ||
-                  (c == '-' && i == 0 && allowNegative);
+        bool ok =
+            (c >= '0' && c <= '9') || (c == '.' && !dot) || (c == '-' && i == 0 && allowNegative);
         if (c == '.')
             dot = true;
         if (!ok) {
@@ -223,7 +229,7 @@ SNumericEditCheck CheckNumericText(const std::string& text, bool allowNegative, 
     return r;
 }
 
-bool ValidateNumericEdit(wxTextCtrl* edit, bool allowNegative, double min, double max,
+bool ValidateNumericEdit(wxTextCtrl *edit, bool allowNegative, double min, double max,
                          int decimals) {
     if (!edit)
         return false;
@@ -245,25 +251,29 @@ bool ValidateNumericEdit(wxTextCtrl* edit, bool allowNegative, double min, doubl
     return false;
 }
 
-bool IsCtrlKeyDown() { return wxGetKeyState(WXK_CONTROL); }
-
-bool IsShiftKeyDown() { return wxGetKeyState(WXK_SHIFT); }
-
-wxDocMDIParentFrame* GetMainFrame() {
-    if (!wxTheApp)
-        return nullptr;
-    return dynamic_cast<wxDocMDIParentFrame*>(wxTheApp->GetTopWindow());
+bool IsCtrlKeyDown() {
+    return wxGetKeyState(WXK_CONTROL);
 }
 
-wxDocument* GetActiveDoc() {
-    wxDocMDIParentFrame* frame = GetMainFrame();
+bool IsShiftKeyDown() {
+    return wxGetKeyState(WXK_SHIFT);
+}
+
+wxDocMDIParentFrame *GetMainFrame() {
+    if (!wxTheApp)
+        return nullptr;
+    return dynamic_cast<wxDocMDIParentFrame *>(wxTheApp->GetTopWindow());
+}
+
+wxDocument *GetActiveDoc() {
+    wxDocMDIParentFrame *frame = GetMainFrame();
     if (!frame)
         return nullptr;
-    auto* child = dynamic_cast<wxDocMDIChildFrame*>(frame->GetActiveChild());
+    auto *child = dynamic_cast<wxDocMDIChildFrame *>(frame->GetActiveChild());
     return child ? child->GetDocument() : nullptr;
 }
 
-bool IsImageFile(const std::string& path) {
+bool IsImageFile(const std::string &path) {
     wxLogNull quiet;
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
         wxInitAllImageHandlers();
@@ -271,7 +281,7 @@ bool IsImageFile(const std::string& path) {
     return image.LoadFile(wxString(path.c_str(), *wxConvFileName)) && image.IsOk();
 }
 
-void CopyClientToClipboard(wxWindow* window, int rightMargin, int bottomMargin) {
+void CopyClientToClipboard(wxWindow *window, int rightMargin, int bottomMargin) {
     if (!window)
         return;
     window->Refresh();
@@ -294,16 +304,16 @@ void CopyClientToClipboard(wxWindow* window, int rightMargin, int bottomMargin) 
     }
 }
 
-std::string DebugTrace(const std::string& text, bool write) {
+std::string DebugTrace(const std::string &text, bool write) {
     timeval tv{};
     gettimeofday(&tv, nullptr);
     std::tm utc{};
     const time_t secs = tv.tv_sec;
     gmtime_r(&secs, &utc);
-    const std::string line = text + FormatC(" %d:%d:%d\n", utc.tm_min, utc.tm_sec,
-                                            static_cast<int>(tv.tv_usec / 1000));
+    const std::string line =
+        text + FormatC(" %d:%d:%d\n", utc.tm_min, utc.tm_sec, static_cast<int>(tv.tv_usec / 1000));
     if (write) {
-        if (FILE* f = std::fopen((GetProgramFolder() + "DEBUG.LOG").c_str(), "ab")) {
+        if (FILE *f = std::fopen((GetProgramFolder() + "DEBUG.LOG").c_str(), "ab")) {
             std::fwrite(line.data(), 1, line.size(), f);
             std::fclose(f);
         }

@@ -16,7 +16,7 @@ INIAccess::INIAccess() : m_iniPath(kIniName) {}
 
 INIAccess::~INIAccess() = default;
 
-void INIAccess::Initialize(const std::string& path, bool readFont) {
+void INIAccess::Initialize(const std::string &path, bool readFont) {
     m_iniPath = path;
     std::string folder;
     SplitPath(path, &folder, nullptr);
@@ -25,50 +25,50 @@ void INIAccess::Initialize(const std::string& path, bool readFont) {
         ReadFont();
 }
 
-bool INIAccess::WriteIni(const std::string& section, const std::string& key,
-                         const std::string& text) {
+bool INIAccess::WriteIni(const std::string &section, const std::string &key,
+                         const std::string &text) {
     return CIniFile::WriteString(m_iniPath, section, key, text);
 }
 
-bool INIAccess::WriteIni(const std::string& section, const std::string& key, int value) {
+bool INIAccess::WriteIni(const std::string &section, const std::string &key, int value) {
     return WriteIni(section, key, FormatC("%i", value));
 }
 
-bool INIAccess::WriteIni(const std::string& section, const std::string& key, double value) {
+bool INIAccess::WriteIni(const std::string &section, const std::string &key, double value) {
     return WriteIni(section, key, FormatC("%f", value));
 }
 
-bool INIAccess::WriteLogical(const std::string& section, const std::string& key, bool value) {
+bool INIAccess::WriteLogical(const std::string &section, const std::string &key, bool value) {
     return WriteIni(section, key, std::string(value ? "Y" : "N"));
 }
 
-std::string INIAccess::ReadIni(const std::string& section, const std::string& key,
-                               const std::string& def) {
+std::string INIAccess::ReadIni(const std::string &section, const std::string &key,
+                               const std::string &def) {
     std::string value = CIniFile::ReadString(m_iniPath, section, key, def);
     WriteIni(section, key, value);
     return value;
 }
 
-std::string INIAccess::ReadIni(const std::string& section, const std::string& key,
-                               const char* def) {
+std::string INIAccess::ReadIni(const std::string &section, const std::string &key,
+                               const char *def) {
     return ReadIni(section, key, std::string(def ? def : ""));
 }
 
-int INIAccess::ReadIni(const std::string& section, const std::string& key, int def) {
+int INIAccess::ReadIni(const std::string &section, const std::string &key, int def) {
     int value = CIniFile::ReadInt(m_iniPath, section, key, def);
     WriteIni(section, key, value);
     return value;
 }
 
-double INIAccess::ReadIni(const std::string& section, const std::string& key, double def) {
+double INIAccess::ReadIni(const std::string &section, const std::string &key, double def) {
     return ParseDoubleC(ReadIni(section, key, FormatC("%f", def)));
 }
 
-bool INIAccess::ReadLogical(const std::string& section, const std::string& key, int def) {
+bool INIAccess::ReadLogical(const std::string &section, const std::string &key, int def) {
     return IsYes(ReadIni(section, key, std::string(def ? "Y" : "N")));
 }
 
-void INIAccess::SetFont(const SLogFont& font) {
+void INIAccess::SetFont(const SLogFont &font) {
     if (WriteFont(font)) {
         ReadFont();
     } else {
@@ -86,7 +86,7 @@ bool INIAccess::WriteFont() {
     return WriteFont(record);
 }
 
-bool INIAccess::WriteFont(const SLogFont& font) {
+bool INIAccess::WriteFont(const SLogFont &font) {
     if (m_fontPath.empty())
         return false;
     return WriteLogFontFile(m_fontPath, font);
@@ -101,7 +101,7 @@ void INIAccess::ReadFont() {
     MakeFont(record);
 }
 
-void INIAccess::MakeFont(const SLogFont& record) {
+void INIAccess::MakeFont(const SLogFont &record) {
     wxFont font = record.ToWxFont();
     SLogFont made = record;
     if (!font.IsOk()) {
@@ -136,7 +136,7 @@ SLogFont INIAccess::GetSystemLogfont() {
     return SLogFont::Fixed();
 }
 
-bool INIAccess::GetLogFont(SLogFont& out) const {
+bool INIAccess::GetLogFont(SLogFont &out) const {
     if (!m_hasFont)
         return false;
     out = m_fontRecord;

@@ -18,41 +18,40 @@ public:
     // start-up then takes GetSystemLogfont().
     INIAccess();
     virtual ~INIAccess();
-    INIAccess(const INIAccess&) = delete;
-    INIAccess& operator=(const INIAccess&) = delete;
+    INIAccess(const INIAccess &) = delete;
+    INIAccess &operator=(const INIAccess &) = delete;
 
     // Binds the object to the INI file at path; the font file is "ProgramFont.bin" in the same
     // folder. With readFont, runs ReadFont().
-    void Initialize(const std::string& path, bool readFont);
-    const std::string& GetIniPath() const { return m_iniPath; }
+    void Initialize(const std::string &path, bool readFont);
+    const std::string &GetIniPath() const { return m_iniPath; }
     // Path of the font file; empty while the INI path has no folder.
-    const std::string& GetFontPath() const { return m_fontPath; }
+    const std::string &GetFontPath() const { return m_fontPath; }
 
     // Writes text, an integer ("%i"), a double ("%f") or a logical ("Y"/"N") under
     // section/key. True when stored.
-    bool WriteIni(const std::string& section, const std::string& key, const std::string& text);
-    bool WriteIni(const std::string& section, const std::string& key, int value);
-    bool WriteIni(const std::string& section, const std::string& key, double value);
-    bool WriteLogical(const std::string& section, const std::string& key, bool value);
+    bool WriteIni(const std::string &section, const std::string &key, const std::string &text);
+    bool WriteIni(const std::string &section, const std::string &key, int value);
+    bool WriteIni(const std::string &section, const std::string &key, double value);
+    bool WriteLogical(const std::string &section, const std::string &key, bool value);
 
     // Reads text (whole, however long), an integer (its leading digits) or a double (the stored
     // text as atof reads it: no number gives 0), the default when missing, and writes the value
     // back: text and doubles as read, integers as "%i".
-    std::string ReadIni(const std::string& section, const std::string& key,
-                        const std::string& def);
-    std::string ReadIni(const std::string& section, const std::string& key, const char* def);
-    int ReadIni(const std::string& section, const std::string& key, int def);
-    double ReadIni(const std::string& section, const std::string& key, double def);
+    std::string ReadIni(const std::string &section, const std::string &key, const std::string &def);
+    std::string ReadIni(const std::string &section, const std::string &key, const char *def);
+    int ReadIni(const std::string &section, const std::string &key, int def);
+    double ReadIni(const std::string &section, const std::string &key, double def);
     // True when the stored text (default "Y" for a non-zero default, else "N") is "Y" or "y";
     // the text is written back as read.
-    bool ReadLogical(const std::string& section, const std::string& key, int def);
+    bool ReadLogical(const std::string &section, const std::string &key, int def);
 
     // Stores the record in the font file and makes the font from it.
-    void SetFont(const SLogFont& font);
+    void SetFont(const SLogFont &font);
     // Writes the record of the current font; false when there is none or it cannot be written.
     bool WriteFont();
     // Writes a record to the font file (atomically); false, silently, when it cannot.
-    bool WriteFont(const SLogFont& font);
+    bool WriteFont(const SLogFont &font);
     // Makes the font from the font file. A missing, unreadable or short file is replaced by the
     // system font's record; a record the toolkit refuses falls back to 8 pt Arial, then to the
     // toolkit's default font.
@@ -62,12 +61,12 @@ public:
     SLogFont GetSystemLogfont();
 
     // The object's font (not IsOk() until ReadFont or SetFont made one).
-    const wxFont& GetFont() const { return m_font; }
+    const wxFont &GetFont() const { return m_font; }
     // The record of the current font; false when none is held.
-    bool GetLogFont(SLogFont& out) const;
+    bool GetLogFont(SLogFont &out) const;
 
 private:
-    void MakeFont(const SLogFont& record);
+    void MakeFont(const SLogFont &record);
 
     std::string m_iniPath;
     std::string m_fontPath;

@@ -12,9 +12,11 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-std::string Trim(const std::string& s) {
+std::string Trim(const std::string &s) {
     size_t b = 0, e = s.size();
     while (b < e && IsBlank(s[b]))
         ++b;
@@ -23,7 +25,9 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The file as lines without their line ends, remembering whether it used CRLF.
 struct SIniText {
@@ -32,7 +36,7 @@ struct SIniText {
     bool exists = false;
 };
 
-SIniText Load(const std::string& path) {
+SIniText Load(const std::string &path) {
     SIniText t;
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -45,8 +49,8 @@ SIniText Load(const std::string& path) {
     bool first = true;
     while (start < bytes.size()) {
         size_t nl = bytes.find('\n', start);
-        std::string line = bytes.substr(start, nl == std::string::npos ? std::string::npos
-                                                                        : nl - start);
+        std::string line =
+            bytes.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
         bool hadCr = !line.empty() && line.back() == '\r';
         if (hadCr)
             line.pop_back();
@@ -61,10 +65,10 @@ SIniText Load(const std::string& path) {
     return t;
 }
 
-bool Save(const std::string& path, const SIniText& t) {
-    const char* eol = t.crlf ? "\r\n" : "\n";
+bool Save(const std::string &path, const SIniText &t) {
+    const char *eol = t.crlf ? "\r\n" : "\n";
     std::string bytes;
-    for (const auto& l : t.lines) {
+    for (const auto &l : t.lines) {
         bytes += l;
         bytes += eol;
     }
@@ -72,20 +76,19 @@ bool Save(const std::string& path, const SIniText& t) {
 }
 
 // Section name of a header line, or false when the line is no header.
-bool SectionOf(const std::string& line, std::string& name) {
+bool SectionOf(const std::string &line, std::string &name) {
     size_t i = 0;
     while (i < line.size() && IsBlank(line[i]))
         ++i;
     if (i >= line.size() || line[i] != '[')
         return false;
     size_t close = line.find(']', i + 1);
-    name = Trim(line.substr(i + 1, close == std::string::npos ? std::string::npos
-                                                                : close - i - 1));
+    name = Trim(line.substr(i + 1, close == std::string::npos ? std::string::npos : close - i - 1));
     return true;
 }
 
 // Key and raw value of a key line, or false when the line holds no "=".
-bool KeyOf(const std::string& line, std::string& key, std::string& value) {
+bool KeyOf(const std::string &line, std::string &key, std::string &value) {
     size_t eq = line.find('=');
     if (eq == std::string::npos)
         return false;
@@ -94,7 +97,7 @@ bool KeyOf(const std::string& line, std::string& key, std::string& value) {
     return true;
 }
 
-std::string Unquote(const std::string& raw) {
+std::string Unquote(const std::string &raw) {
     std::string v = Trim(raw);
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
@@ -102,7 +105,7 @@ std::string Unquote(const std::string& raw) {
 }
 
 // Line range [begin, end) of the first section of that name; begin is the header's index.
-bool FindSection(const SIniText& t, const std::string& section, size_t& begin, size_t& end) {
+bool FindSection(const SIniText &t, const std::string &section, size_t &begin, size_t &end) {
     std::string name;
     for (size_t i = 0; i < t.lines.size(); ++i) {
         if (SectionOf(t.lines[i], name) && CIniFile::EqualsNoCase(name, section)) {
@@ -117,7 +120,7 @@ bool FindSection(const SIniText& t, const std::string& section, size_t& begin, s
 }
 
 // Index of the first line of key within the section's range, or npos.
-size_t FindKey(const SIniText& t, size_t begin, size_t end, const std::string& key) {
+size_t FindKey(const SIniText &t, size_t begin, size_t end, const std::string &key) {
     std::string k, v;
     for (size_t i = begin + 1; i < end; ++i)
         if (KeyOf(t.lines[i], k, v) && CIniFile::EqualsNoCase(k, key))
@@ -125,8 +128,8 @@ size_t FindKey(const SIniText& t, size_t begin, size_t end, const std::string& k
     return std::string::npos;
 }
 
-bool Lookup(const std::string& path, const std::string& section, const std::string& key,
-            std::string& value) {
+bool Lookup(const std::string &path, const std::string &section, const std::string &key,
+            std::string &value) {
     SIniText t = Load(path);
     size_t b, e;
     if (!FindSection(t, section, b, e))
@@ -142,7 +145,7 @@ bool Lookup(const std::string& path, const std::string& section, const std::stri
 
 } // namespace
 
-bool CIniFile::EqualsNoCase(const std::string& a, const std::string& b) {
+bool CIniFile::EqualsNoCase(const std::string &a, const std::string &b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -151,7 +154,7 @@ bool CIniFile::EqualsNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-int CIniFile::LeadingInt(const std::string& text) {
+int CIniFile::LeadingInt(const std::string &text) {
     size_t i = 0;
     while (i < text.size() && (IsBlank(text[i]) || text[i] == '\n' || text[i] == '\r'))
         ++i;
@@ -173,24 +176,24 @@ int CIniFile::LeadingInt(const std::string& text) {
     return static_cast<int>(v);
 }
 
-std::string CIniFile::ReadString(const std::string& path, const std::string& section,
-                                 const std::string& key, const std::string& def) {
+std::string CIniFile::ReadString(const std::string &path, const std::string &section,
+                                 const std::string &key, const std::string &def) {
     std::string value;
     if (Lookup(path, section, key, value))
         return value;
     return def;
 }
 
-int CIniFile::ReadInt(const std::string& path, const std::string& section,
-                      const std::string& key, int def) {
+int CIniFile::ReadInt(const std::string &path, const std::string &section, const std::string &key,
+                      int def) {
     std::string value;
     if (!Lookup(path, section, key, value))
         return def;
     return LeadingInt(value);
 }
 
-bool CIniFile::WriteString(const std::string& path, const std::string& section,
-                           const std::string& key, const std::string& value) {
+bool CIniFile::WriteString(const std::string &path, const std::string &section,
+                           const std::string &key, const std::string &value) {
     if (value.find_first_of("\r\n") != std::string::npos ||
         key.find_first_of("\r\n=") != std::string::npos ||
         section.find_first_of("\r\n]") != std::string::npos)
@@ -218,8 +221,8 @@ bool CIniFile::WriteString(const std::string& path, const std::string& section,
     return Save(path, t);
 }
 
-bool CIniFile::DeleteKey(const std::string& path, const std::string& section,
-                         const std::string& key) {
+bool CIniFile::DeleteKey(const std::string &path, const std::string &section,
+                         const std::string &key) {
     SIniText t = Load(path);
     size_t b, e;
     if (!FindSection(t, section, b, e))
@@ -231,13 +234,13 @@ bool CIniFile::DeleteKey(const std::string& path, const std::string& section,
     return Save(path, t);
 }
 
-bool CIniFile::HasSection(const std::string& path, const std::string& section) {
+bool CIniFile::HasSection(const std::string &path, const std::string &section) {
     SIniText t = Load(path);
     size_t b, e;
     return FindSection(t, section, b, e);
 }
 
-bool CIniFile::EnsureSection(const std::string& path, const std::string& section) {
+bool CIniFile::EnsureSection(const std::string &path, const std::string &section) {
     if (section.find_first_of("\r\n]") != std::string::npos)
         return false;
     SIniText t = Load(path);
@@ -248,13 +251,12 @@ bool CIniFile::EnsureSection(const std::string& path, const std::string& section
     return Save(path, t);
 }
 
-bool CIniFile::HasKey(const std::string& path, const std::string& section,
-                      const std::string& key) {
+bool CIniFile::HasKey(const std::string &path, const std::string &section, const std::string &key) {
     std::string value;
     return Lookup(path, section, key, value);
 }
 
-bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, bool durable) {
+bool ReplaceFileAtomically(const std::string &path, const std::string &bytes, bool durable) {
     std::string temp = path + ".XXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0)
@@ -270,7 +272,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, bo
         mode = 0666 & ~mask;
     }
     fchmod(fd, mode);
-    const char* p = bytes.data();
+    const char *p = bytes.data();
     size_t left = bytes.size();
     bool ok = true;
     while (left > 0) {

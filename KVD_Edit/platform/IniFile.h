@@ -16,38 +16,36 @@
 class CIniFile {
 public:
     // The value of section/key, or def when the file, the section or the key is missing.
-    static std::string ReadString(const std::string& path, const std::string& section,
-                                  const std::string& key, const std::string& def);
+    static std::string ReadString(const std::string &path, const std::string &section,
+                                  const std::string &key, const std::string &def);
     // The integer of section/key from its leading digits (an optional sign first); def when
     // missing; 0 when the text starts with no digit. Values beyond the int range are clamped.
-    static int ReadInt(const std::string& path, const std::string& section,
-                       const std::string& key, int def);
+    static int ReadInt(const std::string &path, const std::string &section, const std::string &key,
+                       int def);
     // Writes section/key = value, creating the file, the section or the key when missing.
     // False when the file cannot be written (for example its folder is missing) or the value
     // holds a line break.
-    static bool WriteString(const std::string& path, const std::string& section,
-                            const std::string& key, const std::string& value);
+    static bool WriteString(const std::string &path, const std::string &section,
+                            const std::string &key, const std::string &value);
     // Removes section/key; false when it was not there or the file cannot be written.
-    static bool DeleteKey(const std::string& path, const std::string& section,
-                          const std::string& key);
+    static bool DeleteKey(const std::string &path, const std::string &section,
+                          const std::string &key);
     // True when the file holds the section (with or without keys).
-    static bool HasSection(const std::string& path, const std::string& section);
+    static bool HasSection(const std::string &path, const std::string &section);
     // Adds an empty section when it is missing; true when the section exists afterwards.
-    static bool EnsureSection(const std::string& path, const std::string& section);
+    static bool EnsureSection(const std::string &path, const std::string &section);
     // True when the file holds section/key.
-    static bool HasKey(const std::string& path, const std::string& section,
-                       const std::string& key);
+    static bool HasKey(const std::string &path, const std::string &section, const std::string &key);
 
     // The integer of a text as the profile integer read takes it (leading blanks, a sign,
     // decimal digits; anything else ends it).
-    static int LeadingInt(const std::string& text);
+    static int LeadingInt(const std::string &text);
     // Case-insensitive comparison of ASCII letters; other bytes compare as they are.
-    static bool EqualsNoCase(const std::string& a, const std::string& b);
+    static bool EqualsNoCase(const std::string &a, const std::string &b);
 };
 
 // Replaces a file's contents atomically: writes a temporary file beside it and renames it over
 // the old one. False when the temporary file cannot be written or renamed (the old file is
 // then untouched). durable flushes the data to the disk before the rename; files rewritten very
 // often and of little worth (the diagnostic log) may skip that.
-bool ReplaceFileAtomically(const std::string& path, const std::string& bytes,
-                           bool durable = true);
+bool ReplaceFileAtomically(const std::string &path, const std::string &bytes, bool durable = true);

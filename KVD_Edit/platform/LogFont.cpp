@@ -11,20 +11,22 @@
 
 namespace {
 
-void PutI32(uint8_t* p, int32_t v) {
+void PutI32(uint8_t *p, int32_t v) {
     uint32_t u = static_cast<uint32_t>(v);
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<uint8_t>(u >> (8 * i));
 }
 
-int32_t GetI32(const uint8_t* p) {
+int32_t GetI32(const uint8_t *p) {
     uint32_t u = 0;
     for (int i = 0; i < 4; ++i)
         u |= static_cast<uint32_t>(p[i]) << (8 * i);
     return static_cast<int32_t>(u);
 }
 
-int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return std::min(std::max(v, lo), hi); }
+int32_t Clamp(int32_t v, int32_t lo, int32_t hi) {
+    return std::min(std::max(v, lo), hi);
+}
 
 // Windows heights are pixels at 96 dots per inch.
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
@@ -53,7 +55,7 @@ std::array<uint8_t, SLogFont::kSize> SLogFont::ToBytes() const {
     return b;
 }
 
-bool SLogFont::FromBytes(const uint8_t* data, size_t size) {
+bool SLogFont::FromBytes(const uint8_t *data, size_t size) {
     if (!data || size < kSize)
         return false;
     lfHeight = GetI32(data);
@@ -110,12 +112,23 @@ wxFont SLogFont::ToWxFont() const {
     double points = r.lfHeight == 0 ? kDefaultPointSize : std::abs(r.lfHeight) / kPixelsPerPoint;
     wxFontFamily family = wxFONTFAMILY_DEFAULT;
     switch (r.lfPitchAndFamily >> 4) {
-    case 1: family = wxFONTFAMILY_ROMAN; break;
-    case 2: family = wxFONTFAMILY_SWISS; break;
-    case 3: family = wxFONTFAMILY_MODERN; break;
-    case 4: family = wxFONTFAMILY_SCRIPT; break;
-    case 5: family = wxFONTFAMILY_DECORATIVE; break;
-    default: break;
+    case 1:
+        family = wxFONTFAMILY_ROMAN;
+        break;
+    case 2:
+        family = wxFONTFAMILY_SWISS;
+        break;
+    case 3:
+        family = wxFONTFAMILY_MODERN;
+        break;
+    case 4:
+        family = wxFONTFAMILY_SCRIPT;
+        break;
+    case 5:
+        family = wxFONTFAMILY_DECORATIVE;
+        break;
+    default:
+        break;
     }
     wxFontInfo info(points);
     info.Family(family)
@@ -128,7 +141,7 @@ wxFont SLogFont::ToWxFont() const {
     return wxFont(info);
 }
 
-bool SLogFont::FromWxFont(const wxFont& font, SLogFont& out) {
+bool SLogFont::FromWxFont(const wxFont &font, SLogFont &out) {
     if (!font.IsOk())
         return false;
     SLogFont r;
@@ -141,13 +154,24 @@ bool SLogFont::FromWxFont(const wxFont& font, SLogFont& out) {
     r.lfUnderline = font.GetUnderlined() ? 1 : 0;
     r.lfStrikeOut = font.GetStrikethrough() ? 1 : 0;
     switch (font.GetFamily()) {
-    case wxFONTFAMILY_ROMAN: r.lfPitchAndFamily = 0x10; break;
-    case wxFONTFAMILY_SWISS: r.lfPitchAndFamily = 0x20; break;
+    case wxFONTFAMILY_ROMAN:
+        r.lfPitchAndFamily = 0x10;
+        break;
+    case wxFONTFAMILY_SWISS:
+        r.lfPitchAndFamily = 0x20;
+        break;
     case wxFONTFAMILY_MODERN:
-    case wxFONTFAMILY_TELETYPE: r.lfPitchAndFamily = 0x30; break;
-    case wxFONTFAMILY_SCRIPT: r.lfPitchAndFamily = 0x40; break;
-    case wxFONTFAMILY_DECORATIVE: r.lfPitchAndFamily = 0x50; break;
-    default: break;
+    case wxFONTFAMILY_TELETYPE:
+        r.lfPitchAndFamily = 0x30;
+        break;
+    case wxFONTFAMILY_SCRIPT:
+        r.lfPitchAndFamily = 0x40;
+        break;
+    case wxFONTFAMILY_DECORATIVE:
+        r.lfPitchAndFamily = 0x50;
+        break;
+    default:
+        break;
     }
     const wxString faceName = font.GetFaceName();
     const wxCSConv cp1252(wxFONTENCODING_CP1252);
@@ -159,21 +183,23 @@ bool SLogFont::FromWxFont(const wxFont& font, SLogFont& out) {
     return true;
 }
 
-bool SLogFont::operator==(const SLogFont& o) const { return ToBytes() == o.ToBytes(); }
+bool SLogFont::operator==(const SLogFont &o) const {
+    return ToBytes() == o.ToBytes();
+}
 
-bool ReadLogFontFile(const std::string& path, SLogFont& out) {
+bool ReadLogFontFile(const std::string &path, SLogFont &out) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
     std::array<uint8_t, SLogFont::kSize> b{};
-    in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    in.read(reinterpret_cast<char *>(b.data()), static_cast<std::streamsize>(b.size()));
     if (in.gcount() != static_cast<std::streamsize>(b.size()))
         return false;
     return out.FromBytes(b.data(), b.size());
 }
 
-bool WriteLogFontFile(const std::string& path, const SLogFont& font) {
+bool WriteLogFontFile(const std::string &path, const SLogFont &font) {
     const auto b = font.ToBytes();
-    return ReplaceFileAtomically(path, std::string(reinterpret_cast<const char*>(b.data()),
-                                                   b.size()));
+    return ReplaceFileAtomically(path,
+                                 std::string(reinterpret_cast<const char *>(b.data()), b.size()));
 }

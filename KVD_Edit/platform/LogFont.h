@@ -36,7 +36,7 @@ struct SLogFont {
     // Reads a record from the first 60 bytes of data (false, record unchanged, when size < 60).
     // The raw record is not trusted: the face name ends at its first zero or after 31 bytes,
     // and Sanitize() runs.
-    bool FromBytes(const uint8_t* data, size_t size);
+    bool FromBytes(const uint8_t *data, size_t size);
     // Clamps height and width to +/- kMaxHeight, weight to 0..kMaxWeight, flags to 0/1 and the
     // face name to 31 bytes without embedded zeros.
     void Sanitize();
@@ -48,13 +48,13 @@ struct SLogFont {
     // The toolkit font of this record (may be not IsOk() when the toolkit refuses it).
     wxFont ToWxFont() const;
     // The record of a toolkit font; false when the font is not valid.
-    static bool FromWxFont(const wxFont& font, SLogFont& out);
+    static bool FromWxFont(const wxFont &font, SLogFont &out);
 
-    bool operator==(const SLogFont& o) const;
-    bool operator!=(const SLogFont& o) const { return !(*this == o); }
+    bool operator==(const SLogFont &o) const;
+    bool operator!=(const SLogFont &o) const { return !(*this == o); }
 };
 
 // Font files: exactly one record. Reading fails (false) unless 60 bytes can be read; a longer
 // file gives its first 60. Writing replaces the file atomically.
-bool ReadLogFontFile(const std::string& path, SLogFont& out);
-bool WriteLogFontFile(const std::string& path, const SLogFont& font);
+bool ReadLogFontFile(const std::string &path, SLogFont &out);
+bool WriteLogFontFile(const std::string &path, const SLogFont &font);

@@ -12,8 +12,8 @@
 
 namespace {
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
+std::string Env(const char *name) {
+    const char *v = std::getenv(name);
     return v ? std::string(v) : std::string();
 }
 
@@ -21,7 +21,7 @@ std::string HomeFolder() {
     std::string home = Env("HOME");
     if (!home.empty())
         return home;
-    if (const passwd* pw = getpwuid(getuid()))
+    if (const passwd *pw = getpwuid(getuid()))
         if (pw->pw_dir)
             return pw->pw_dir;
     return "/tmp";
@@ -70,9 +70,11 @@ std::string GetUserConfigHome() {
     return StripTrailingSlashes(dir);
 }
 
-std::string GetMakerConfigFolder() { return GetUserConfigHome() + "/Brenwick"; }
+std::string GetMakerConfigFolder() {
+    return GetUserConfigHome() + "/Brenwick";
+}
 
-std::string GetSettingsFolderPath(const std::string& programBaseName) {
+std::string GetSettingsFolderPath(const std::string &programBaseName) {
     return GetMakerConfigFolder() + "/" + programBaseName;
 }
 
@@ -91,7 +93,7 @@ std::string GetMachineFolderPath() {
     return StripTrailingSlashes(first) + "/Brenwick";
 }
 
-bool EnsureFolder(const std::string& path, std::string* error) {
+bool EnsureFolder(const std::string &path, std::string *error) {
     if (path.empty()) {
         if (error)
             *error = "no folder name";
@@ -117,7 +119,7 @@ bool EnsureFolder(const std::string& path, std::string* error) {
     return false;
 }
 
-bool MakeSettingsFolder(const std::string& programBaseName, std::string* folder) {
+bool MakeSettingsFolder(const std::string &programBaseName, std::string *folder) {
     std::string path = GetSettingsFolderPath(programBaseName);
     if (folder)
         *folder = path;

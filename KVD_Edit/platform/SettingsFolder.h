@@ -24,7 +24,7 @@ std::string GetUserConfigHome();
 // The maker's folder under the user's configuration folder: GetUserConfigHome() + "/Brenwick".
 std::string GetMakerConfigFolder();
 // The settings folder of a program base name (not created here).
-std::string GetSettingsFolderPath(const std::string& programBaseName);
+std::string GetSettingsFolderPath(const std::string &programBaseName);
 // The folder for volatile values (not created here).
 std::string GetRuntimeFolderPath();
 // The machine-wide folder (read only for the editor).
@@ -32,9 +32,9 @@ std::string GetMachineFolderPath();
 
 // Creates the folder and any missing parents (mode 0700 for new folders). True when the folder
 // exists afterwards; otherwise false with the system's reason in *error when given.
-bool EnsureFolder(const std::string& path, std::string* error = nullptr);
+bool EnsureFolder(const std::string &path, std::string *error = nullptr);
 
 // Builds the settings folder of the program, creating the missing folders. When it cannot be
 // made, one warning goes to the message sink and false is returned; the path is returned in
 // *folder either way, so settings calls then simply fail to store.
-bool MakeSettingsFolder(const std::string& programBaseName, std::string* folder);
+bool MakeSettingsFolder(const std::string &programBaseName, std::string *folder);

@@ -10,19 +10,19 @@ bool IsToolkitReady() {
     // GTK opens its default display when the application initialises; until then (and in
     // programs without a wxApp) no toolkit call that needs a display may run. The lookup goes
     // through the already loaded GDK library rather than linking it directly.
-    using DisplayFn = void* (*)();
+    using DisplayFn = void *(*)();
     static DisplayFn fn =
         reinterpret_cast<DisplayFn>(dlsym(RTLD_DEFAULT, "gdk_display_get_default"));
     return fn && fn() != nullptr;
 }
 
-bool GetSystemFontRecord(SLogFont& out) {
+bool GetSystemFontRecord(SLogFont &out) {
     if (!IsToolkitReady())
         return false;
     return SLogFont::FromWxFont(wxSystemSettings::GetFont(wxSYS_SYSTEM_FONT), out);
 }
 
-bool PickFontRecord(SLogFont& out) {
+bool PickFontRecord(SLogFont &out) {
     if (!IsToolkitReady())
         return false;
     wxFontData data;

@@ -9,9 +9,9 @@
 // True when the windowing toolkit has opened its display.
 bool IsToolkitReady();
 // The record of the toolkit's system font; false when it cannot be taken.
-bool GetSystemFontRecord(SLogFont& out);
+bool GetSystemFontRecord(SLogFont &out);
 // Shows the font dialog (screen fonts with effects) once; true and the chosen record on OK,
 // false on Cancel or when no dialog can be shown.
-bool PickFontRecord(SLogFont& out);
+bool PickFontRecord(SLogFont &out);
 // Sounds the warning beep when the toolkit is up.
 void WarningBeep();

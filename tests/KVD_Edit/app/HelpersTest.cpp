@@ -19,7 +19,7 @@ TEST(Helpers, RoundToDecimalsRoundsHalfAwayFromZero) {
 }
 
 TEST(Helpers, FormatsNumbersInTheCLocale) {
-    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const char *old = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = old ? old : "C";
     // A decimal-comma locale when the system has one; the results must not change.
     std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
@@ -114,7 +114,7 @@ TEST(Helpers, NumericEditCutsInvalidCharacters) {
     EXPECT_EQ(r.text, "");
     r = CheckNumericText("5-", true, -1, -1, 2);
     EXPECT_EQ(r.text, "5");
-    for (const char* ok : {"", "-", ".", "-12.5", "999999"})
+    for (const char *ok : {"", "-", ".", "-12.5", "999999"})
         EXPECT_TRUE(CheckNumericText(ok, true, -1, -1, 2).valid) << ok;
 }
 

@@ -14,7 +14,7 @@ struct IniFixture : ::testing::Test {
         path = dir.File("KVDGridView.ini");
         ini.Initialize(path, false);
     }
-    std::string Stored(const std::string& section, const std::string& key) {
+    std::string Stored(const std::string &section, const std::string &key) {
         return CIniFile::ReadString(path, section, key, "<missing>");
     }
 };

@@ -13,8 +13,8 @@ namespace {
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
+    ScopedEnv(const char *name, const std::string &value) : m_name(name) {
+        if (const char *old = std::getenv(name)) {
             m_had = true;
             m_old = old;
         }
@@ -28,7 +28,7 @@ public:
     }
 
 private:
-    const char* m_name;
+    const char *m_name;
     bool m_had = false;
     std::string m_old;
 };

@@ -21,7 +21,7 @@ TEST(LogFont, WritesTheSixtyByteLittleEndianRecord) {
     EXPECT_EQ(b[25], 2);    // clip precision
     EXPECT_EQ(b[26], 1);    // quality
     EXPECT_EQ(b[27], 0x22); // pitch and family
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[28]), 5), "Arial");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(&b[28]), 5), "Arial");
     EXPECT_EQ(b[33], 0);
     SLogFont back;
     ASSERT_TRUE(back.FromBytes(b.data(), b.size()));
