@@ -8,20 +8,8 @@
 using namespace ORQ;
 
 namespace {
-POINT P(int x, int y) {
-    POINT p;
-    p.x = x;
-    p.y = y;
-    return p;
-}
-RECT R(int l, int t, int r, int b) {
-    RECT rc;
-    rc.left = l;
-    rc.top = t;
-    rc.right = r;
-    rc.bottom = b;
-    return rc;
-}
+POINT P(int x, int y) { return POINT{x, y}; }
+RECT R(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
 const double kEps = 2.220446049250313e-16;
 } // namespace
 

@@ -68,30 +68,24 @@ TEST(StrTrim, RemovesOnlyCharactersOfTheSet) {
 }
 
 TEST(StrSubstitute, SearchesReplacedTextAgainAndAlwaysEnds) {
-    CStr s("abb");
-    EXPECT_EQ(s.Substitute("ab", "a"), 2);
-    EXPECT_EQ(s, "a");
-
-    CStr path("a\\b\\c");
-    EXPECT_EQ(path.Substitute("\\", "/"), 2);
-    EXPECT_EQ(path, "a/b/c");
-
-    CStr grow("x.x");
-    EXPECT_EQ(grow.Substitute("x", "xx"), 2); // replacement holds the search text
-    EXPECT_EQ(grow, "xx.xx");
-
-    CStr same("aaa");
-    EXPECT_EQ(same.Substitute("a", "a"), 3);
-    EXPECT_EQ(same, "aaa");
-
-    CStr empty("abc");
-    EXPECT_EQ(empty.Substitute("", "z"), 0);
-    EXPECT_EQ(empty, "abc");
-
-    CStr none("abc");
-    EXPECT_EQ(none.Substitute("q", "z"), 0);
-    EXPECT_EQ(none.Substitute("b", ""), 1);
-    EXPECT_EQ(none, "ac");
+    const struct {
+        const char *text, *find, *with;
+        int count;
+        const char* result;
+    } cases[] = {
+        {"abb", "ab", "a", 2, "a"}, // the replaced text is searched again
+        {"a\\b\\c", "\\", "/", 2, "a/b/c"},
+        {"x.x", "x", "xx", 2, "xx.xx"}, // the replacement holds the search text
+        {"aaa", "a", "a", 3, "aaa"},
+        {"abc", "", "z", 0, "abc"}, // empty search text
+        {"abc", "q", "z", 0, "abc"},
+        {"abc", "b", "", 1, "ac"},
+    };
+    for (const auto& c : cases) {
+        CStr s(c.text);
+        EXPECT_EQ(s.Substitute(c.find, c.with), c.count) << c.text << " " << c.find;
+        EXPECT_EQ(s, c.result) << c.text << " " << c.find;
+    }
 }
 
 TEST(StrToken, MemberSplitsAtAnyDelimiterAndStopsAtTheEnd) {
