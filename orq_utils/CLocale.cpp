@@ -11,9 +11,11 @@ locale_t CLocale() {
 
 CLocaleScope::CLocaleScope() : m_previous(uselocale(CLocale())) {}
 
-CLocaleScope::~CLocaleScope() { uselocale(m_previous); }
+CLocaleScope::~CLocaleScope() {
+    uselocale(m_previous);
+}
 
-double AtofC(const char* text) {
+double AtofC(const char *text) {
     if (!text)
         return 0.0;
     return strtod_l(text, nullptr, CLocale());

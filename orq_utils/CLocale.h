@@ -17,14 +17,14 @@ class ORQ_UTILS_API CLocaleScope {
 public:
     CLocaleScope();
     ~CLocaleScope();
-    CLocaleScope(const CLocaleScope&) = delete;
-    CLocaleScope& operator=(const CLocaleScope&) = delete;
+    CLocaleScope(const CLocaleScope &) = delete;
+    CLocaleScope &operator=(const CLocaleScope &) = delete;
 
 private:
     locale_t m_previous;
 };
 
 // atof in the "C" locale: the leading number of text, 0 when there is none or text is null.
-ORQ_UTILS_API double AtofC(const char* text);
+ORQ_UTILS_API double AtofC(const char *text);
 
 } // namespace ORQ

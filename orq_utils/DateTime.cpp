@@ -11,7 +11,9 @@ namespace ORQ {
 
 namespace {
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -39,7 +41,7 @@ int DayOfWeek(int y, int m, int d) {
 }
 
 // Reads between minDigits and maxDigits decimal digits at text[pos].
-bool ReadNumber(const std::string& text, size_t& pos, int minDigits, int maxDigits, int& out) {
+bool ReadNumber(const std::string &text, size_t &pos, int minDigits, int maxDigits, int &out) {
     int digits = 0;
     int value = 0;
     while (digits < maxDigits && pos < text.size() &&
@@ -81,26 +83,42 @@ bool CDateTime::SetDateTime(int year, int month, int day, int hour, int minute, 
     return m_valid;
 }
 
-bool CDateTime::Parse(const std::string& text, const char* format) {
+bool CDateTime::Parse(const std::string &text, const char *format) {
     int y = 1899, mo = 12, d = 30, h = 0, mi = 0, s = 0;
     const size_t first = text.find_first_not_of(" \t\r\n");
     const size_t last = text.find_last_not_of(" \t\r\n");
-    const std::string t = first == std::string::npos ? std::string()
-                                                      : text.substr(first, last - first + 1);
+    const std::string t =
+        first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
     bool ok = format != nullptr;
     size_t pos = 0;
-    for (const char* f = format; ok && f && *f; ++f) {
+    for (const char *f = format; ok && f && *f; ++f) {
         if (*f == '%') {
             ++f;
             switch (*f) {
-            case 'Y': ok = ReadNumber(t, pos, 4, 4, y); break;
-            case 'm': ok = ReadNumber(t, pos, 1, 2, mo); break;
-            case 'd': ok = ReadNumber(t, pos, 1, 2, d); break;
-            case 'H': ok = ReadNumber(t, pos, 1, 2, h); break;
-            case 'M': ok = ReadNumber(t, pos, 1, 2, mi); break;
-            case 'S': ok = ReadNumber(t, pos, 1, 2, s); break;
-            case '%': ok = pos < t.size() && t[pos++] == '%'; break;
-            default: ok = false; break;
+            case 'Y':
+                ok = ReadNumber(t, pos, 4, 4, y);
+                break;
+            case 'm':
+                ok = ReadNumber(t, pos, 1, 2, mo);
+                break;
+            case 'd':
+                ok = ReadNumber(t, pos, 1, 2, d);
+                break;
+            case 'H':
+                ok = ReadNumber(t, pos, 1, 2, h);
+                break;
+            case 'M':
+                ok = ReadNumber(t, pos, 1, 2, mi);
+                break;
+            case 'S':
+                ok = ReadNumber(t, pos, 1, 2, s);
+                break;
+            case '%':
+                ok = pos < t.size() && t[pos++] == '%';
+                break;
+            default:
+                ok = false;
+                break;
             }
         } else if (*f == ' ') {
             // One blank in the layout stands for any run of blanks.
@@ -118,16 +136,16 @@ bool CDateTime::Parse(const std::string& text, const char* format) {
     return SetDateTime(y, mo, d, h, mi, s);
 }
 
-bool CDateTime::ParseDateTime(const std::string& text) {
-    static const char* const kForms[] = {"%Y-%m-%d %H:%M:%S", "%Y-%m-%d", "%H:%M:%S"};
-    for (const char* form : kForms) {
+bool CDateTime::ParseDateTime(const std::string &text) {
+    static const char *const kForms[] = {"%Y-%m-%d %H:%M:%S", "%Y-%m-%d", "%H:%M:%S"};
+    for (const char *form : kForms) {
         if (Parse(text, form))
             return true;
     }
     return false;
 }
 
-std::string CDateTime::Format(const char* format) const {
+std::string CDateTime::Format(const char *format) const {
     if (!m_valid)
         return "Invalid DateTime";
     if (!format || !*format)
@@ -154,12 +172,12 @@ std::string CDateTime::Format(const char* format) const {
     return std::string();
 }
 
-bool CDateTime::operator==(const CDateTime& o) const {
+bool CDateTime::operator==(const CDateTime &o) const {
     return std::tie(m_year, m_month, m_day, m_hour, m_minute, m_second) ==
            std::tie(o.m_year, o.m_month, o.m_day, o.m_hour, o.m_minute, o.m_second);
 }
 
-bool CDateTime::operator<(const CDateTime& o) const {
+bool CDateTime::operator<(const CDateTime &o) const {
     return std::tie(m_year, m_month, m_day, m_hour, m_minute, m_second) <
            std::tie(o.m_year, o.m_month, o.m_day, o.m_hour, o.m_minute, o.m_second);
 }

@@ -30,13 +30,13 @@ public:
     // digits), %% and literal characters; surrounding blanks are ignored. A missing date part
     // stays 1899-12-30, a missing time part 00:00:00. On failure the value becomes invalid and
     // false is returned.
-    bool Parse(const std::string& text, const char* format);
+    bool Parse(const std::string &text, const char *format);
     // Reads "YYYY-MM-DD HH:MM:SS", "YYYY-MM-DD" or "HH:MM:SS", the forms this system writes.
-    bool ParseDateTime(const std::string& text);
+    bool ParseDateTime(const std::string &text);
 
     // strftime-style text in the "C" locale (e.g. "%Y-%m-%d", "%H:%M:%S"); "Invalid DateTime"
     // for an invalid value.
-    std::string Format(const char* format) const;
+    std::string Format(const char *format) const;
 
     int GetYear() const { return m_year; }
     int GetMonth() const { return m_month; }
@@ -46,10 +46,10 @@ public:
     int GetSecond() const { return m_second; }
 
     // Order of the moments; valid flags are not compared.
-    bool operator==(const CDateTime& other) const;
-    bool operator!=(const CDateTime& other) const { return !(*this == other); }
-    bool operator<(const CDateTime& other) const;
-    bool operator>(const CDateTime& other) const { return other < *this; }
+    bool operator==(const CDateTime &other) const;
+    bool operator!=(const CDateTime &other) const { return !(*this == other); }
+    bool operator<(const CDateTime &other) const;
+    bool operator>(const CDateTime &other) const { return other < *this; }
 
 private:
     int m_year = 1899;

@@ -40,20 +40,20 @@ struct ORQ_UTILS_API SMeasure {
     EUnitType unit;
 
     SMeasure(double value = 0, EUnitType unit = UNIT_M) : value(value), unit(unit) {}
-    SMeasure(const SMeasure&) = default;
-    SMeasure& operator=(const SMeasure&) = default;
-    SMeasure& Set(double v, EUnitType u) {
+    SMeasure(const SMeasure &) = default;
+    SMeasure &operator=(const SMeasure &) = default;
+    SMeasure &Set(double v, EUnitType u) {
         value = v;
         unit = u;
         return *this;
     }
-    SMeasure& Set(const SMeasure& other) { return *this = other; }
+    SMeasure &Set(const SMeasure &other) { return *this = other; }
     // Value and unit from a text such as "12.5 m" or "3 ft": the leading number (0 when there is
     // none) and the unit named anywhere in the text.
-    SMeasure& Set(const std::string& text);
-    SMeasure& operator=(const std::string& text) { return Set(text); }
+    SMeasure &Set(const std::string &text);
+    SMeasure &operator=(const std::string &text) { return Set(text); }
     // Sets the value and resets the unit to metres, whatever it was.
-    SMeasure& operator=(double v) { return Set(v, UNIT_M); }
+    SMeasure &operator=(double v) { return Set(v, UNIT_M); }
 
     double Value() const { return value; }
     EUnitType Units() const { return unit; }
@@ -77,16 +77,16 @@ struct ORQ_UTILS_API S2DMeasure {
 
     S2DMeasure(double x = 0, double y = 0, EUnitType unit = UNIT_M) : x(x), y(y), unit(unit) {}
     // Each component converted into unit (unrounded).
-    S2DMeasure(const SMeasure& x, const SMeasure& y, EUnitType unit);
-    S2DMeasure(const S2DMeasure&) = default;
-    S2DMeasure& operator=(const S2DMeasure&) = default;
-    S2DMeasure& Set(double nx, double ny, EUnitType u) {
+    S2DMeasure(const SMeasure &x, const SMeasure &y, EUnitType unit);
+    S2DMeasure(const S2DMeasure &) = default;
+    S2DMeasure &operator=(const S2DMeasure &) = default;
+    S2DMeasure &Set(double nx, double ny, EUnitType u) {
         x = nx;
         y = ny;
         unit = u;
         return *this;
     }
-    S2DMeasure& Set(const S2DMeasure& other) { return *this = other; }
+    S2DMeasure &Set(const S2DMeasure &other) { return *this = other; }
 
     // Set one component and the shared unit; the other component is not converted.
     void SetX(double v, EUnitType u) {
@@ -97,10 +97,10 @@ struct ORQ_UTILS_API S2DMeasure {
         y = v;
         unit = u;
     }
-    void SetX(const SMeasure& m) { SetX(m.value, m.unit); }
-    void SetY(const SMeasure& m) { SetY(m.value, m.unit); }
-    void SetX(const std::string& text);
-    void SetY(const std::string& text);
+    void SetX(const SMeasure &m) { SetX(m.value, m.unit); }
+    void SetY(const SMeasure &m) { SetY(m.value, m.unit); }
+    void SetX(const std::string &text);
+    void SetY(const std::string &text);
 
     // One component converted into unit to, unrounded.
     double X(EUnitType to) const;
@@ -138,9 +138,9 @@ struct ORQ_UTILS_API SRectMeasure {
                  EUnitType unit = UNIT_M)
         : left(left), top(top), right(right), bottom(bottom), unit(unit) {}
     // left/top from a, right/bottom from b converted into a's unit; the unit is a's.
-    SRectMeasure(const S2DMeasure& a, const S2DMeasure& b);
-    SRectMeasure(const SRectMeasure&) = default;
-    SRectMeasure& operator=(const SRectMeasure&) = default;
+    SRectMeasure(const S2DMeasure &a, const S2DMeasure &b);
+    SRectMeasure(const SRectMeasure &) = default;
+    SRectMeasure &operator=(const SRectMeasure &) = default;
 
     // One edge converted into unit to, rounded to decimals unless -1.
     double Left(EUnitType to, int decimals) const;
@@ -149,8 +149,8 @@ struct ORQ_UTILS_API SRectMeasure {
     double Bottom(EUnitType to, int decimals) const;
 
     // Exact comparison of the edges after converting other into this rectangle's unit.
-    bool operator!=(const SRectMeasure& other) const;
-    bool operator==(const SRectMeasure& other) const { return !(*this != other); }
+    bool operator!=(const SRectMeasure &other) const;
+    bool operator==(const SRectMeasure &other) const { return !(*this != other); }
 
     // Converts this rectangle in place into unit to and returns a copy of it.
     SRectMeasure Convert(EUnitType to);
@@ -160,8 +160,8 @@ struct ORQ_UTILS_API SRectMeasure {
 class ORQ_UTILS_API CMeasure {
 public:
     CMeasure() : m_measure(0, UNIT_NONE) {}
-    CMeasure(const CMeasure&) = default;
-    CMeasure& operator=(const CMeasure&) = default;
+    CMeasure(const CMeasure &) = default;
+    CMeasure &operator=(const CMeasure &) = default;
     virtual ~CMeasure();
 
     static bool IsTimeUnit(EUnitType unit);
@@ -177,11 +177,11 @@ public:
 
     // The factor from one unit to another of the same kind; false (factor untouched) when the
     // units are of different kinds or either is none. A unit to itself is always factor 1.
-    static bool GetConversionFactor(EUnitType from, EUnitType to, double& factor);
+    static bool GetConversionFactor(EUnitType from, EUnitType to, double &factor);
     // Conversions: value times the factor, or 0 (in unit to) when there is none.
     static double ConvertTo(double value, EUnitType from, EUnitType to);
-    static SMeasure ConvertTo(const SMeasure& m, EUnitType to);
-    static S2DMeasure ConvertTo(const S2DMeasure& m, EUnitType to);
+    static SMeasure ConvertTo(const SMeasure &m, EUnitType to);
+    static S2DMeasure ConvertTo(const S2DMeasure &m, EUnitType to);
 
     // The unit named by a symbol or a name ("m", "feet", "Kilometers per Hour", "km/h"); 0 when
     // nothing is recognised.
@@ -190,11 +190,11 @@ public:
     static std::string UnitToString(EUnitType unit);
     // True when |a - b| < tolerance after converting a into b's unit; false for units of
     // different kinds.
-    static bool Equals(const SMeasure& a, const SMeasure& b, double tolerance);
+    static bool Equals(const SMeasure &a, const SMeasure &b, double tolerance);
 
     // Stores the measure when its unit is valid (true); otherwise stores 0 with no unit (false).
     bool SetMeasure(double value, EUnitType unit);
-    bool SetMeasure(const SMeasure& m) { return SetMeasure(m.value, m.unit); }
+    bool SetMeasure(const SMeasure &m) { return SetMeasure(m.value, m.unit); }
     SMeasure GetMeasure() const { return m_measure; }
     SMeasure ConvertTo(EUnitType to) const { return ConvertTo(m_measure, to); }
     std::string GetUnitSymbol() const { return UnitToString(m_measure.unit); }
@@ -206,16 +206,16 @@ private:
 // value converted between the units, rounded to decimals unless -1; 0 without a factor.
 ORQ_UTILS_API double Convert(double value, EUnitType from, EUnitType to, int decimals);
 
-ORQ_UTILS_API SMeasure ConvertMeasureUnits(const SMeasure& m, EUnitType to);
-ORQ_UTILS_API S2DMeasure ConvertMeasureUnits(const S2DMeasure& m, EUnitType to);
-ORQ_UTILS_API S3DMeasure ConvertMeasureUnits(const S3DMeasure& m, EUnitType to);
-ORQ_UTILS_API SRectMeasure ConvertMeasureUnits(const SRectMeasure& m, EUnitType to);
+ORQ_UTILS_API SMeasure ConvertMeasureUnits(const SMeasure &m, EUnitType to);
+ORQ_UTILS_API S2DMeasure ConvertMeasureUnits(const S2DMeasure &m, EUnitType to);
+ORQ_UTILS_API S3DMeasure ConvertMeasureUnits(const S3DMeasure &m, EUnitType to);
+ORQ_UTILS_API SRectMeasure ConvertMeasureUnits(const SRectMeasure &m, EUnitType to);
 // Device coordinates: multiplied by *scale (when given) and taken to floor(v + 0.5); no unit
 // conversion. With a scale measure the pair or rectangle is first converted into the scale's
 // unit and multiplied by its value (device units per unit, e.g. pixels per metre).
-ORQ_UTILS_API POINT ConvertMeasureUnits(S2DMeasure point, const double* scale);
-ORQ_UTILS_API POINT ConvertMeasureUnits(S2DMeasure point, const SMeasure& scale);
-ORQ_UTILS_API RECT ConvertMeasureUnits(SRectMeasure rect, const double* scale);
-ORQ_UTILS_API RECT ConvertMeasureUnits(SRectMeasure rect, const SMeasure& scale);
+ORQ_UTILS_API POINT ConvertMeasureUnits(S2DMeasure point, const double *scale);
+ORQ_UTILS_API POINT ConvertMeasureUnits(S2DMeasure point, const SMeasure &scale);
+ORQ_UTILS_API RECT ConvertMeasureUnits(SRectMeasure rect, const double *scale);
+ORQ_UTILS_API RECT ConvertMeasureUnits(SRectMeasure rect, const SMeasure &scale);
 
 } // namespace ORQ

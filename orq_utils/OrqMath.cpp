@@ -6,13 +6,15 @@
 
 namespace ORQ {
 
-double Round(const double& x, int n) {
+double Round(const double &x, int n) {
     return std::floor((x * std::pow(10.0, n + 1) + 5.0) / 10.0) / std::pow(10.0, n);
 }
 
-bool DEquals(double a, double b, int n) { return Round(a, n) == Round(b, n); }
+bool DEquals(double a, double b, int n) {
+    return Round(a, n) == Round(b, n);
+}
 
-double RoundToMultiple(const double& x, const double& m) {
+double RoundToMultiple(const double &x, const double &m) {
     if (m == 0.0)
         return x;
     const double r = std::fmod(x, m);
@@ -70,7 +72,7 @@ double DistanceToLine(POINT p, POINT a, POINT b) {
     return DistanceToLine(p.x, p.y, a.x, a.y, b.x, b.y);
 }
 
-double DistanceToRect(POINT p, const RECT& r) {
+double DistanceToRect(POINT p, const RECT &r) {
     if (PointInRect(p, r))
         return 0.0;
     const double top = DistanceToLine(p.x, p.y, r.left, r.top, r.right, r.top);
@@ -89,13 +91,13 @@ double DistanceToRect(POINT p, POINT topLeft, POINT bottomRight) {
     return DistanceToRect(p, r);
 }
 
-bool PointInRect(const POINT& p, const RECT& r) {
+bool PointInRect(const POINT &p, const RECT &r) {
     return r.left <= p.x && p.x <= r.right && r.top <= p.y && p.y <= r.bottom;
 }
 
 namespace {
 
-int OutCode(double x, double y, const RECT& r) {
+int OutCode(double x, double y, const RECT &r) {
     int code = 0;
     if (y > r.bottom)
         code = 4;
@@ -110,9 +112,11 @@ int OutCode(double x, double y, const RECT& r) {
 
 } // namespace
 
-int CompOutCode(const POINT& p, const RECT& r) { return OutCode(p.x, p.y, r); }
+int CompOutCode(const POINT &p, const RECT &r) {
+    return OutCode(p.x, p.y, r);
+}
 
-bool LineCrossesRect(POINT a, POINT b, const RECT& r) {
+bool LineCrossesRect(POINT a, POINT b, const RECT &r) {
     // Cohen-Sutherland: clip the end points onto the rectangle's edges until both lie inside
     // (the segment crosses) or both lie beyond one edge (it misses). Each pass puts one end on
     // an edge line, so a few passes settle it; the bound only guards against rounding.

@@ -16,14 +16,14 @@ namespace {
 const char kStringVersion[] = "String\t1.1.0.0\tVersion 1 Release 1\t2006-08-22\tORQ-UTL-0101";
 
 // Code page 1252 differs from Latin-1 only in 0x80..0x9F; unassigned bytes keep their value.
-const wchar_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const wchar_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // printf into a string sized from the formatter's own count, so nothing is ever cut short.
 // Each pass takes its own copy of the argument list.
-std::string FormatArgs(const char* fmt, va_list args) {
+std::string FormatArgs(const char *fmt, va_list args) {
     if (!fmt)
         return std::string();
     CLocaleScope cLocale;
@@ -41,40 +41,42 @@ std::string FormatArgs(const char* fmt, va_list args) {
     return out;
 }
 
-int Upper(char c) { return std::toupper(static_cast<unsigned char>(c)); }
+int Upper(char c) {
+    return std::toupper(static_cast<unsigned char>(c));
+}
 
 } // namespace
 
-CStr::CStr(const wchar_t* text) {
+CStr::CStr(const wchar_t *text) {
     if (!text)
         return;
     for (; *text; ++text)
         push_back(static_cast<char>(static_cast<unsigned>(*text) & 0xFFu));
 }
 
-CStr& CStr::operator=(const CStr& other) {
+CStr &CStr::operator=(const CStr &other) {
     std::string::operator=(other);
     return *this;
 }
 
-CStr& CStr::operator=(CStr&& other) noexcept {
+CStr &CStr::operator=(CStr &&other) noexcept {
     std::string::operator=(std::move(other));
     return *this;
 }
 
-CStr& CStr::operator=(const std::string& text) {
+CStr &CStr::operator=(const std::string &text) {
     std::string::operator=(text);
     return *this;
 }
 
-CStr& CStr::operator=(const char* text) {
+CStr &CStr::operator=(const char *text) {
     std::string::operator=(text ? text : "");
     return *this;
 }
 
 CStr::~CStr() = default;
 
-CStr::operator const wchar_t*() const {
+CStr::operator const wchar_t *() const {
     if (!m_wide)
         m_wide = std::make_unique<std::wstring>();
     m_wide->clear();
@@ -85,9 +87,13 @@ CStr::operator const wchar_t*() const {
     return m_wide->c_str();
 }
 
-char* CStr::MallocCharArray(const std::string& text) { return strdup(text.c_str()); }
+char *CStr::MallocCharArray(const std::string &text) {
+    return strdup(text.c_str());
+}
 
-CStr CStr::Left(size_t n) const { return CStr(substr(0, n)); }
+CStr CStr::Left(size_t n) const {
+    return CStr(substr(0, n));
+}
 
 CStr CStr::Right(size_t n) const {
     if (n >= size())
@@ -96,36 +102,38 @@ CStr CStr::Right(size_t n) const {
 }
 
 void CStr::ToUpper() {
-    for (char& c : *this)
+    for (char &c : *this)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
 void CStr::ToLower() {
-    for (char& c : *this)
+    for (char &c : *this)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-std::string CStr::TrimRight(const std::string& s, const char* set) {
+std::string CStr::TrimRight(const std::string &s, const char *set) {
     if (!set)
         return s;
     const size_t last = s.find_last_not_of(set);
     return last == npos ? std::string() : s.substr(0, last + 1);
 }
 
-std::string CStr::TrimLeft(const std::string& s, const char* set) {
+std::string CStr::TrimLeft(const std::string &s, const char *set) {
     if (!set)
         return s;
     const size_t first = s.find_first_not_of(set);
     return first == npos ? std::string() : s.substr(first);
 }
 
-std::string CStr::Trim(const std::string& s, const char* set) {
+std::string CStr::Trim(const std::string &s, const char *set) {
     return TrimLeft(TrimRight(s, set), set);
 }
 
-int CStr::CompareNoCase(const std::string& other) const { return CompareNoCase(*this, other); }
+int CStr::CompareNoCase(const std::string &other) const {
+    return CompareNoCase(*this, other);
+}
 
-int CStr::CompareNoCase(const std::string& a, const std::string& b) {
+int CStr::CompareNoCase(const std::string &a, const std::string &b) {
     size_t i = 0;
     while (i < a.size() && i < b.size() && Upper(a[i]) == Upper(b[i]))
         ++i;
@@ -136,7 +144,7 @@ int CStr::CompareNoCase(const std::string& a, const std::string& b) {
     return Upper(a[i]) - Upper(b[i]);
 }
 
-int CStr::Substitute(const char* find, const char* with) {
+int CStr::Substitute(const char *find, const char *with) {
     if (!find || !*find)
         return 0;
     if (!with)
@@ -156,16 +164,18 @@ int CStr::Substitute(const char* find, const char* with) {
     return count;
 }
 
-void CStr::vFormat(const char* fmt, va_list args) { assign(FormatArgs(fmt, args)); }
+void CStr::vFormat(const char *fmt, va_list args) {
+    assign(FormatArgs(fmt, args));
+}
 
-void CStr::Format(const char* fmt, ...) {
+void CStr::Format(const char *fmt, ...) {
     va_list args;
     va_start(args, fmt);
     vFormat(fmt, args);
     va_end(args);
 }
 
-void CStr::AppendFormat(const char* fmt, ...) {
+void CStr::AppendFormat(const char *fmt, ...) {
     va_list args;
     va_start(args, fmt);
     CStr more;
@@ -174,14 +184,14 @@ void CStr::AppendFormat(const char* fmt, ...) {
     append(more);
 }
 
-void CStr::Format(std::string& out, const char* fmt, ...) {
+void CStr::Format(std::string &out, const char *fmt, ...) {
     va_list args;
     va_start(args, fmt);
     out = FormatArgs(fmt, args);
     va_end(args);
 }
 
-CStr CStr::Token(const char* delimiters, size_t& pos) const {
+CStr CStr::Token(const char *delimiters, size_t &pos) const {
     if (pos >= size())
         return CStr();
     const size_t k = find_first_of(delimiters ? delimiters : "", pos);
@@ -195,7 +205,7 @@ CStr CStr::Token(const char* delimiters, size_t& pos) const {
     return token;
 }
 
-bool CStr::Token(std::string& out, size_t& pos, const char* text, char delimiter) {
+bool CStr::Token(std::string &out, size_t &pos, const char *text, char delimiter) {
     if (!text)
         return false;
     const size_t len = std::strlen(text);
@@ -203,9 +213,9 @@ bool CStr::Token(std::string& out, size_t& pos, const char* text, char delimiter
         return false;
     const char c = text[pos];
     if (c != delimiter && c != '\0') {
-        const void* hit = std::memchr(text + pos, delimiter, len - pos);
+        const void *hit = std::memchr(text + pos, delimiter, len - pos);
         if (hit) {
-            const size_t k = static_cast<size_t>(static_cast<const char*>(hit) - text);
+            const size_t k = static_cast<size_t>(static_cast<const char *>(hit) - text);
             out.assign(text + pos, k - pos);
             pos = k + 1;
         } else {
@@ -219,7 +229,7 @@ bool CStr::Token(std::string& out, size_t& pos, const char* text, char delimiter
     return true;
 }
 
-const char* CStr::StrToken(const char* text, char delimiter, size_t& pos) {
+const char *CStr::StrToken(const char *text, char delimiter, size_t &pos) {
     static std::string shared;
     Token(shared, pos, text, delimiter);
     return shared.c_str();
@@ -229,18 +239,18 @@ bool CStr::IsNumeric(bool allowMinus, bool allowDot) const {
     return !NonNummericContent(c_str(), allowMinus, allowDot);
 }
 
-bool CStr::Real(bool allowMinus, bool trim, double* value) const {
+bool CStr::Real(bool allowMinus, bool trim, double *value) const {
     return IsNotRealNumber(c_str(), allowMinus, trim, value) == 0;
 }
 
-bool CStr::Whole(bool allowMinus, bool trim, int* value) const {
+bool CStr::Whole(bool allowMinus, bool trim, int *value) const {
     return IsNotWholeNumber(c_str(), allowMinus, trim, value) == 0;
 }
 
-bool NonNummericContent(const char* text, bool allowMinus, bool allowDot) {
+bool NonNummericContent(const char *text, bool allowMinus, bool allowDot) {
     if (!text || !*text)
         return false;
-    for (const char* p = text; *p; ++p) {
+    for (const char *p = text; *p; ++p) {
         const char c = *p;
         const bool allowed =
             (c >= '0' && c <= '9') || (allowMinus && c == '-') || (allowDot && c == '.');
@@ -254,7 +264,7 @@ namespace {
 const char kBlanks[] = " \t\r\n";
 }
 
-int IsNotRealNumber(const char* text, bool allowMinus, bool trim, double* value) {
+int IsNotRealNumber(const char *text, bool allowMinus, bool trim, double *value) {
     if (!text)
         return 3;
     const std::string t = trim ? CStr::Trim(text, kBlanks) : std::string(text);
@@ -272,7 +282,7 @@ int IsNotRealNumber(const char* text, bool allowMinus, bool trim, double* value)
     return 0;
 }
 
-int IsNotWholeNumber(const char* text, bool allowMinus, bool trim, int* value) {
+int IsNotWholeNumber(const char *text, bool allowMinus, bool trim, int *value) {
     if (!text || !*text)
         return 3;
     const std::string t = trim ? CStr::Trim(text, kBlanks) : std::string(text);
@@ -294,7 +304,7 @@ int IsNotWholeNumber(const char* text, bool allowMinus, bool trim, int* value) {
     return 0;
 }
 
-uint32_t Str2UID(const char* text) {
+uint32_t Str2UID(const char *text) {
     std::string pad = "@@@@@@";
     if (text) {
         for (size_t i = 0; i < 6 && text[i]; ++i)
@@ -310,7 +320,7 @@ uint32_t Str2UID(const char* text) {
     return id;
 }
 
-void UID2Str(uint32_t id, char* buffer) {
+void UID2Str(uint32_t id, char *buffer) {
     if (!buffer)
         return;
     for (unsigned i = 0; i < 6; ++i)
@@ -325,6 +335,8 @@ std::string UID2Str(uint32_t id) {
     return out;
 }
 
-const char* StringGetVerStr() { return kStringVersion; }
+const char *StringGetVerStr() {
+    return kStringVersion;
+}
 
 } // namespace ORQ

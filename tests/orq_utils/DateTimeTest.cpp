@@ -39,9 +39,8 @@ TEST(DateTime, ParsesTheFormsItWrites) {
 
 TEST(DateTime, RefusesWhatDoesNotParseAndReportsItInvalid) {
     CDateTime t;
-    for (const char* bad : {"", "2024-02-30", "2023-02-29 00:00:00", "2024-13-01", "24:00:00",
-                            "2024-03-05 07:08", "2024-03-05x", "hello", "12:60:00",
-                            "date time"}) {
+    for (const char *bad : {"", "2024-02-30", "2023-02-29 00:00:00", "2024-13-01", "24:00:00",
+                            "2024-03-05 07:08", "2024-03-05x", "hello", "12:60:00", "date time"}) {
         EXPECT_FALSE(t.ParseDateTime(bad)) << bad;
         EXPECT_FALSE(t.IsValid()) << bad;
     }

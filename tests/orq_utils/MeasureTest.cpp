@@ -7,7 +7,9 @@
 using namespace ORQ;
 
 namespace {
-EUnitType U(int code) { return static_cast<EUnitType>(code); }
+EUnitType U(int code) {
+    return static_cast<EUnitType>(code);
+}
 } // namespace
 
 TEST(MeasureConversion, FactorsBetweenUnitsOfOneKind) {
@@ -116,23 +118,42 @@ TEST(MeasureShow, SixDecimalsBlankAndSymbol) {
 
 TEST(MeasureUnitNames, ParsesSymbolsNamesAndSpeeds) {
     const struct {
-        const char* text;
+        const char *text;
         int unit;
     } cases[] = {
-        {"feet", 5},          {"foot", 5},         {"ft", 5},        {"inches", 6},
-        {"meters", 1},        {"metres", 1},       {"ms", 1},        {"seconds", 7},
-        {"mile", 9},          {"miles", 9},        {"km/h", 0x4000B}, {"m per s", 0x10007},
-        {"m/ft", 0},          {"nanoseconds", 8},  {"12.5 m", 1},    {"ns", 8},
-        {"", 0},              {"mph", 0x9000B},    {"Kilometers per Hour", 0x4000B},
-        {"Millimetre", 3},    {"CENTIMETER", 2},   {"ps", 10},       {"hour", 11},
-        {"xyz", 0},           {"m/", 0},           {"/s", 0},
+        {"feet", 5},
+        {"foot", 5},
+        {"ft", 5},
+        {"inches", 6},
+        {"meters", 1},
+        {"metres", 1},
+        {"ms", 1},
+        {"seconds", 7},
+        {"mile", 9},
+        {"miles", 9},
+        {"km/h", 0x4000B},
+        {"m per s", 0x10007},
+        {"m/ft", 0},
+        {"nanoseconds", 8},
+        {"12.5 m", 1},
+        {"ns", 8},
+        {"", 0},
+        {"mph", 0x9000B},
+        {"Kilometers per Hour", 0x4000B},
+        {"Millimetre", 3},
+        {"CENTIMETER", 2},
+        {"ps", 10},
+        {"hour", 11},
+        {"xyz", 0},
+        {"m/", 0},
+        {"/s", 0},
     };
-    for (const auto& c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(CMeasure::StringToUnit(c.text), c.unit) << c.text;
 }
 
 TEST(MeasureUnitNames, SymbolsOfEveryUnit) {
-    const char* symbols[] = {"", "m", "cm", "mm", "km", "ft", "in", "s", "ns", "mi", "ps", "h"};
+    const char *symbols[] = {"", "m", "cm", "mm", "km", "ft", "in", "s", "ns", "mi", "ps", "h"};
     for (int code = 0; code < 12; ++code)
         EXPECT_EQ(CMeasure::UnitToString(U(code)), symbols[code]) << code;
     EXPECT_EQ(CMeasure::UnitToString(UNIT_MPH), "mi/h");

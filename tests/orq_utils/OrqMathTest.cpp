@@ -8,8 +8,12 @@
 using namespace ORQ;
 
 namespace {
-POINT P(int x, int y) { return POINT{x, y}; }
-RECT R(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
+POINT P(int x, int y) {
+    return POINT{x, y};
+}
+RECT R(int l, int t, int r, int b) {
+    return RECT{l, t, r, b};
+}
 const double kEps = 2.220446049250313e-16;
 } // namespace
 
@@ -93,7 +97,7 @@ TEST(MathClip, SegmentsCrossingTheRectangle) {
     EXPECT_TRUE(LineCrossesRect(P(-5, -2), P(3, 15), r));
     EXPECT_TRUE(LineCrossesRect(P(3, 15), P(-5, -2), r));
     EXPECT_TRUE(LineCrossesRect(P(5, 5), P(50, 50), r));
-    EXPECT_TRUE(LineCrossesRect(P(-5, 5), P(5, -5), r)); // touches the corner (0, 0)
+    EXPECT_TRUE(LineCrossesRect(P(-5, 5), P(5, -5), r));  // touches the corner (0, 0)
     EXPECT_FALSE(LineCrossesRect(P(-5, 4), P(4, -5), r)); // passes the corner outside
     EXPECT_FALSE(LineCrossesRect(P(-5, -5), P(15, -5), r));
     EXPECT_TRUE(LineCrossesRect(P(-5, 20), P(20, -5), r)); // diagonal through the middle

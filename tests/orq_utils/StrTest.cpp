@@ -22,7 +22,7 @@ TEST(StrFormat, LongOutputIsNeverCutShort) {
 }
 
 TEST(StrFormat, NumbersUseTheCLocaleWhateverTheProcessLocale) {
-    const char* saved = std::setlocale(LC_NUMERIC, nullptr);
+    const char *saved = std::setlocale(LC_NUMERIC, nullptr);
     std::string restore = saved ? saved : "C";
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
         std::setlocale(LC_NUMERIC, "fr_FR.UTF-8");
@@ -71,7 +71,7 @@ TEST(StrSubstitute, SearchesReplacedTextAgainAndAlwaysEnds) {
     const struct {
         const char *text, *find, *with;
         int count;
-        const char* result;
+        const char *result;
     } cases[] = {
         {"abb", "ab", "a", 2, "a"}, // the replaced text is searched again
         {"a\\b\\c", "\\", "/", 2, "a/b/c"},
@@ -81,7 +81,7 @@ TEST(StrSubstitute, SearchesReplacedTextAgainAndAlwaysEnds) {
         {"abc", "q", "z", 0, "abc"},
         {"abc", "b", "", 1, "ac"},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         CStr s(c.text);
         EXPECT_EQ(s.Substitute(c.find, c.with), c.count) << c.text << " " << c.find;
         EXPECT_EQ(s, c.result) << c.text << " " << c.find;
@@ -114,7 +114,7 @@ TEST(StrToken, MemberSplitsAtAnyDelimiterAndStopsAtTheEnd) {
 }
 
 namespace {
-std::vector<std::string> StaticTokens(const char* text) {
+std::vector<std::string> StaticTokens(const char *text) {
     std::vector<std::string> out;
     std::string token = "unchanged";
     size_t pos = 0;
@@ -135,7 +135,7 @@ TEST(StrToken, StaticGivesEmptyTokensForAdjacentAndTrailingDelimiters) {
 
     pos = 0;
     std::vector<std::string> viaShared;
-    const char* text = "x,y";
+    const char *text = "x,y";
     while (pos <= 3)
         viaShared.push_back(CStr::StrToken(text, ',', pos));
     EXPECT_EQ(viaShared, (std::vector<std::string>{"x", "y"}));
@@ -163,9 +163,9 @@ TEST(StrNumbers, RealNumberCodes) {
     EXPECT_EQ(ORQ::IsNotRealNumber("-1.5", false, false, &v), 1);
     EXPECT_EQ(ORQ::IsNotRealNumber("-1.5", true, false, &v), 0);
     EXPECT_EQ(v, -1.5);
-    for (const char* ok : {"15", "1.", "0.25"})
+    for (const char *ok : {"15", "1.", "0.25"})
         EXPECT_EQ(ORQ::IsNotRealNumber(ok, true, false, nullptr), 0) << ok;
-    for (const char* bad : {"007", ".5", "1.2.3", "1-2", "0.1234567890123456789"})
+    for (const char *bad : {"007", ".5", "1.2.3", "1-2", "0.1234567890123456789"})
         EXPECT_EQ(ORQ::IsNotRealNumber(bad, true, false, nullptr), 2) << bad;
     v = 9;
     EXPECT_EQ(ORQ::IsNotRealNumber("", true, false, &v), 0);
@@ -185,7 +185,7 @@ TEST(StrNumbers, WholeNumberCodes) {
     EXPECT_EQ(ORQ::IsNotWholeNumber(nullptr, true, false, &n), 3);
     EXPECT_EQ(ORQ::IsNotWholeNumber(" 42\r\n", false, true, &n), 0);
     EXPECT_EQ(n, 42);
-    for (const char* bad : {"007", "-0", "1-2", "2147483648", "99999999999999999999"})
+    for (const char *bad : {"007", "-0", "1-2", "2147483648", "99999999999999999999"})
         EXPECT_EQ(ORQ::IsNotWholeNumber(bad, true, false, nullptr), 2) << bad;
     EXPECT_EQ(ORQ::IsNotWholeNumber("2147483647", false, false, &n), 0);
     EXPECT_EQ(n, 2147483647);
@@ -212,14 +212,14 @@ TEST(StrConversions, WideTextNarrowsToLowBytesAndWidensFromCp1252) {
     const wchar_t wide[] = {65, 321, 0};
     EXPECT_EQ(CStr(wide), "AA");
     CStr s("A\x80\xE9");
-    const wchar_t* w = s;
+    const wchar_t *w = s;
     EXPECT_EQ(std::wstring(w), std::wstring(L"A\u20AC\u00E9"));
-    const char* narrow = s;
+    const char *narrow = s;
     EXPECT_STREQ(narrow, "A\x80\xE9");
-    char* copy = CStr::MallocCharArray("heap");
+    char *copy = CStr::MallocCharArray("heap");
     EXPECT_STREQ(copy, "heap");
     std::free(copy);
-    EXPECT_EQ(CStr(static_cast<const char*>(nullptr)), "");
+    EXPECT_EQ(CStr(static_cast<const char *>(nullptr)), "");
     CStr idx("xyz");
     EXPECT_EQ(idx[0], 'x');
     EXPECT_EQ(idx[2u], 'z');
