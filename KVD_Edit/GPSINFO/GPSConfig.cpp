@@ -163,7 +163,7 @@ std::string DecimalTokens(const char *axis, const SGPSConfig &c) {
 
 } // namespace
 
-std::string BuildGPSFormatString(const std::string &configuration, int *ellipsoid) {
+ORQ::CStr BuildGPSFormatString(const std::string &configuration, int *ellipsoid) {
     const SGPSConfig c = ParseGPSConfiguration(configuration);
     if (ellipsoid)
         *ellipsoid = ValidGPSEllipsoid(c.Ellipsoid);

@@ -3,6 +3,8 @@
 // The GPS display configuration: nine integers and six quoted texts, comma separated, that say
 // how world coordinates are shown, and the coordinate-library format string built from it.
 
+#include "orq_utils/Str.h"
+
 #include <string>
 
 // The configuration of a new project and of a user without one.
@@ -42,4 +44,4 @@ int ValidGPSEllipsoid(int id);
 
 // The coordinate-library format string of a configuration; *ellipsoid (when given) receives the
 // configuration's ellipsoid id, an unknown one as 23.
-std::string BuildGPSFormatString(const std::string &configuration, int *ellipsoid = nullptr);
+ORQ::CStr BuildGPSFormatString(const std::string &configuration, int *ellipsoid = nullptr);
