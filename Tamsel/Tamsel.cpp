@@ -1,0 +1,644 @@
+#include "Tamsel/Tamsel.h"
+
+#include "Tamsel/LinePath.h"
+#include "Tamsel/TamselText.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ORQ {
+namespace {
+
+// Real headers are a few kilobytes; anything near this size is not a header.
+constexpr off_t kMaxHeaderBytes = 4 * 1024 * 1024;
+
+const char *const kSeparators[] = {"", "=", ".", "", "-"};
+
+struct SKeyRow {
+    TamselType m_type;
+    const char *m_key;
+    int m_separator;
+    const char *m_format;
+};
+
+// The key table. Row order decides which key a line matches: the reader takes the first row
+// whose key occurs anywhere in the upper-cased line, so the catch-all row comes last.
+const SKeyRow kKeyTable[38] = {
+    {TT_NONE, "", 0, ""},
+    {TT_FILE_ID, "", 0, "%d"},
+    {TT_TITLE, "", 0, "%s"},
+    {TT_DATE, "", 0, "%d/%d/%d"},
+    {TT_TRACES, "NUMBER OF TRACES", 1, "%d"},
+    {TT_SAMPLES, "NUMBER OF SAMPLES", 1, "%d"},
+    {TT_PTS_PER_TRC, "NUMBER OF PTS/TRC", 1, "%d"},
+    {TT_TIMEZERO, "TIMEZERO AT POINT", 1, "%d"},
+    {TT_TIME_WINDOW, "TOTAL TIME WINDOW", 1, "%d"},
+    {TT_START_POSITION, "STARTING POSITION", 1, "%f"},
+    {TT_FINAL_POSITION, "FINAL POSITION", 1, "%f"},
+    {TT_STEP_SIZE, "STEP SIZE USED", 1, "%f"},
+    {TT_POSITION_UNITS, "POSITION UNITS", 1, "%s"},
+    {TT_FREQUENCY, "NOMINAL FREQUENCY", 1, "%f"},
+    {TT_ANTENNA_SEPARATION, "ANTENNA SEPARATION", 1, "%f"},
+    {TT_PULSER_VOLTAGE, "PULSER VOLTAGE (V)", 1, "%d"},
+    {TT_STACKS, "NUMBER OF STACKS", 1, "%d"},
+    {TT_SURVEY_MODE, "SURVEY MODE", 1, "%s"},
+    {TT_ODOMETER_CAL, "ODOMETER CAL (T/M)", 1, "%f"},
+    {TT_STACKING_TYPE, "STACKING TYPE", 1, "%s"},
+    {TT_TRACE_HEADER_DEF, "TRACEHEADERDEF_%d", 1, "%s"},
+    {TT_SERIAL, "%s SERIAL", 1, "%s"},
+    {TT_COLLECTED_BY, "COLLECTED BY", 0, "%s"},
+    {TT_BATTERY, "START RX BATTERY", 1, "%s"},
+    {TT_BATTERY, "START RX BATTERY", 1, "%s"},
+    {TT_BATTERY, "START DVL BATTERY", 1, "%s"},
+    {TT_PORT, "PORT_%d", 1, "%s"},
+    {TT_CHANNEL, "CHAN_%d", 1, "%s"},
+    {TT_CHANNEL, "DATASRC_%d", 1, "%s"},
+    {TT_MERGE, "THIS FILE IS A MERGE OF", 0, "%s"},
+    {TT_SATURATION, "SIGNAL SATURATION CORRECTION APPLIED", 0, ""},
+    {TT_CMP_VELOCITY, "CMP VELOCITY ANALYSIS", 0, ""},
+    {TT_TOPO_SHIFTED, "TRACES TOPO SHIFTED", 2, "%s"},
+    {TT_ELEVATION, "ELEVATION DATA ENTERED", 3, "%s"},
+    {TT_SOURCE_FILE, "SOURCE DATA FILE", 1, "%s"},
+    {TT_GAIN, "GAIN", 0, "%s"},
+    {TT_POSITIONS_ADDED, "X Y Z POSITIONS ADDED", 4, "%s"},
+    {TT_OTHER, "", 0, "%s"},
+};
+
+const SKeyRow *FindRow(TamselType type) {
+    for (const auto &row : kKeyTable)
+        if (row.m_type == type)
+            return &row;
+    return nullptr;
+}
+
+// The header's line end: files stay usable by the Windows tools of the crews.
+const char kEol[] = "\r\n";
+
+// A measure as "%f %s" (six decimals, a blank, the unit's symbol), in the C locale.
+std::string ShowMeasure(const SMeasure &m) {
+    return FormatFixed6(m.value) + " " + CMeasure::UnitToString(m.unit);
+}
+
+// The number after a label on a line, and the unit named between it and the next label (or the
+// end of the line). Without a label the value is 0; without a unit it is metres.
+SMeasure MeasureAfterLabel(const std::string &line, const std::string &upper, const char *label,
+                           const std::vector<const char *> &nextLabels, bool &found) {
+    found = false;
+    const size_t at = upper.find(label);
+    if (at == std::string::npos)
+        return SMeasure(0, UNIT_M);
+    found = true;
+    size_t end = 0;
+    const double value = ScanDouble(line, at + std::strlen(label), end);
+    size_t stop = line.size();
+    for (const char *next : nextLabels) {
+        const size_t p = upper.find(next, end);
+        if (p != std::string::npos && p < stop)
+            stop = p;
+    }
+    const std::string unitText = TrimBlanks(line.substr(end, stop - end));
+    EUnitType unit = unitText.empty() ? UNIT_NONE : CMeasure::StringToUnit(unitText);
+    if (unit == UNIT_NONE)
+        unit = UNIT_M;
+    return SMeasure(value, unit);
+}
+
+} // namespace
+
+bool operator==(const STamsel &a, const STamsel &b) {
+    auto same = [](const SMeasure &x, const SMeasure &y) {
+        return x.value == y.value && x.unit == y.unit;
+    };
+    return a.m_firstLine == b.m_firstLine && a.m_title1 == b.m_title1 && a.m_title2 == b.m_title2 &&
+           a.m_title3 == b.m_title3 && a.m_date == b.m_date && a.m_traces == b.m_traces &&
+           a.m_points == b.m_points && a.m_timeZero == b.m_timeZero &&
+           a.m_timeWindow == b.m_timeWindow && a.m_spare == b.m_spare &&
+           same(a.m_startPosition, b.m_startPosition) &&
+           same(a.m_finalPosition, b.m_finalPosition) && same(a.m_stepSize, b.m_stepSize) &&
+           same(a.m_further1, b.m_further1) && same(a.m_further2, b.m_further2) &&
+           same(a.m_further3, b.m_further3) && a.m_odometerCal == b.m_odometerCal &&
+           a.m_frequency == b.m_frequency && same(a.m_antennaSeparation, b.m_antennaSeparation) &&
+           a.m_pulserVoltage == b.m_pulserVoltage && a.m_stacks == b.m_stacks &&
+           a.m_surveyMode == b.m_surveyMode && a.m_stackingType == b.m_stackingType &&
+           a.m_saturationCorrected == b.m_saturationCorrected && a.m_gpsType == b.m_gpsType &&
+           a.m_utmZone == b.m_utmZone && a.m_reserved == b.m_reserved && a.m_gain == b.m_gain &&
+           a.m_topoShifted == b.m_topoShifted && same(a.m_datum, b.m_datum) &&
+           same(a.m_velocity, b.m_velocity) && a.m_elevation.x == b.m_elevation.x &&
+           a.m_elevation.y == b.m_elevation.y && a.m_elevation.unit == b.m_elevation.unit &&
+           a.m_cmpSurvey == b.m_cmpSurvey;
+}
+
+bool operator!=(const STamsel &a, const STamsel &b) {
+    return !(a == b);
+}
+
+// ---- TamselItem ----
+
+TamselItem::TamselItem(TamselType type, const std::string &text) : m_type(type), m_value(text) {}
+
+TamselItem &TamselItem::Set(TamselType type, const std::string &value) {
+    m_type = type;
+    m_value = value;
+    if (const SKeyRow *row = FindRow(type))
+        m_raw = std::string(row->m_key) + " " + kSeparators[row->m_separator] + " " + value;
+    return *this;
+}
+
+TamselType TamselItem::Parse(const std::string &line) {
+    const std::string upper = UpperAscii(line);
+    const SKeyRow *winner = &kKeyTable[37];
+    for (int r = 4; r < 38; ++r) {
+        if (upper.find(kKeyTable[r].m_key) != std::string::npos) {
+            winner = &kKeyTable[r];
+            break;
+        }
+    }
+    m_raw = line;
+    m_type = winner->m_type;
+    m_value.clear();
+    const char *separator = kSeparators[winner->m_separator];
+    if (*separator) {
+        const size_t at = upper.find(separator);
+        if (at != std::string::npos && at > 0) {
+            size_t p = at + std::strlen(separator);
+            while (p < line.size() && (line[p] == ' ' || line[p] == '\t'))
+                ++p;
+            m_value = line.substr(p);
+        }
+    }
+    return m_type;
+}
+
+TamselType TamselItem::Read(Tamsel &owner) {
+    std::string line;
+    if (owner.Storage() != ST_FILE || !ReadTextLine(owner.File(), line))
+        return TT_NONE;
+    return Parse(line);
+}
+
+int TamselItem::Write(Tamsel &owner) {
+    std::fstream &file = owner.File();
+    if (owner.Storage() != ST_FILE || !file.good())
+        return -1;
+    file << m_raw << kEol;
+    return file.good() ? static_cast<int>(m_raw.size()) + 1 : -1;
+}
+
+// ---- Tamsel ----
+
+Tamsel::Tamsel() {
+    GprClear();
+}
+
+Tamsel::~Tamsel() {
+    m_kept.clear();
+    if (m_file.is_open())
+        m_file.close();
+}
+
+Tamsel &Tamsel::GprClear() {
+    m_record = STamsel();
+    m_gainLines.clear();
+    m_loaded = false;
+    return *this;
+}
+
+Tamsel &Tamsel::SetElevation(double a, double b, EUnitType unit) {
+    m_record.m_elevation.Set(b, a, unit);
+    return *this;
+}
+
+Tamsel &Tamsel::SetGpsType(EGpsType type) {
+    m_record.m_gpsType = type;
+    return *this;
+}
+
+const char *Tamsel::GetKey(TamselType type) {
+    const SKeyRow *row = FindRow(type);
+    return row ? row->m_key : nullptr;
+}
+
+const char *Tamsel::GetSeparator(TamselType type) {
+    const SKeyRow *row = FindRow(type);
+    return row ? kSeparators[row->m_separator] : nullptr;
+}
+
+Tamsel &Tamsel::AddComment(const char *text) {
+    m_kept.emplace_back(text ? text : "");
+    return *this;
+}
+
+const char *Tamsel::GetComment(int n) const {
+    if (n < 0)
+        return nullptr;
+    for (const auto &line : m_kept)
+        if (n-- == 0)
+            return line.c_str();
+    return nullptr;
+}
+
+Tamsel &Tamsel::ClearComments() {
+    m_kept.clear();
+    return *this;
+}
+
+int Tamsel::DeleteComments(const char *prefix) {
+    if (!prefix)
+        return 0;
+    const size_t n = std::strlen(prefix);
+    int removed = 0;
+    for (auto it = m_kept.begin(); it != m_kept.end();) {
+        if (::strncasecmp(it->c_str(), prefix, n) == 0) {
+            it = m_kept.erase(it);
+            ++removed;
+        } else {
+            ++it;
+        }
+    }
+    return removed;
+}
+
+int Tamsel::DeleteComment(const char *prefix) {
+    if (!prefix)
+        return 0;
+    const size_t n = std::strlen(prefix);
+    for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+        if (::strncasecmp(it->c_str(), prefix, n) == 0) {
+            m_kept.erase(it);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+bool Tamsel::Load(const char *path, StorageType storage) {
+    GprClear();
+    m_kept.clear();
+    m_message.clear();
+    if (m_file.is_open())
+        m_file.close();
+    m_file.clear();
+    m_path = ResolveLinePath(path ? path : "");
+    m_storage = storage;
+
+    auto fail = [this](const std::string &why) {
+        m_message = "Unable to read the header " + m_path + ": " + why;
+        if (m_file.is_open())
+            m_file.close();
+        m_file.clear();
+        GprClear();
+        m_kept.clear();
+        return true;
+    };
+
+    if (storage == ST_FILE) {
+        struct stat st {};
+        if (m_path.empty() || ::stat(m_path.c_str(), &st) != 0)
+            return fail(std::strerror(m_path.empty() ? ENOENT : errno));
+        if (!S_ISREG(st.st_mode))
+            return fail("it is not a file");
+        if (st.st_size > kMaxHeaderBytes)
+            return fail("it is far too large to be a radar line header");
+        m_file.open(m_path, std::ios::in | std::ios::binary);
+        if (!m_file.is_open())
+            return fail(std::strerror(errno ? errno : EACCES));
+        // A header is text: a NUL byte means some other (binary) file was given.
+        std::string content((std::istreambuf_iterator<char>(m_file)),
+                            std::istreambuf_iterator<char>());
+        if (m_file.bad())
+            return fail("the file could not be read");
+        if (content.find('\0') != std::string::npos)
+            return fail("it holds binary data, not radar line header text");
+        m_file.clear();
+        m_file.seekg(0);
+    }
+
+    Read();
+    if (m_file.bad())
+        return fail("the file could not be read");
+    m_loaded = true;
+    m_file.clear();
+    if (m_file.is_open())
+        m_file.close();
+    return false;
+}
+
+int Tamsel::Read() {
+    std::string line;
+    if (!ReadTextLine(m_file, line))
+        return 0;
+    m_record.m_firstLine = line;
+
+    // The first line is the file identifier when it is a positive number; otherwise it is
+    // already the first of the title lines.
+    std::string candidate;
+    bool have = true;
+    if (AtofC(line.c_str()) > 0)
+        have = ReadTextLine(m_file, candidate);
+    else
+        candidate = line;
+
+    auto holds = [](const std::string &s, char c) { return s.find(c) != std::string::npos; };
+    if (have && !holds(candidate, '/')) {
+        m_record.m_title1 = candidate;
+        have = ReadTextLine(m_file, candidate);
+        if (have && !holds(candidate, '=') && !holds(candidate, '/')) {
+            m_record.m_title2 = candidate;
+            have = ReadTextLine(m_file, candidate);
+            if (have && !holds(candidate, '=') && !holds(candidate, '/')) {
+                m_record.m_title3 = candidate;
+                have = ReadTextLine(m_file, candidate);
+            }
+        }
+    }
+
+    EUnitType positionUnit = UNIT_M;
+    bool explicitUnits[3] = {false, false, false}; // datum, velocity, elevation
+    if (have) {
+        if (holds(candidate, '/')) {
+            m_record.m_date = candidate;
+        } else {
+            // A header without a date line: the line after the titles is a keyed line.
+            TamselItem item;
+            item.Parse(candidate);
+            ReadKeyed(item, positionUnit, explicitUnits);
+        }
+    }
+
+    TamselItem item;
+    while (item.Read(*this) != TT_NONE)
+        ReadKeyed(item, positionUnit, explicitUnits);
+    return 0;
+}
+
+void Tamsel::ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool explicitUnits[3]) {
+    STamsel &r = m_record;
+    const std::string &value = item.GetValue();
+    switch (item.GetType()) {
+    case TT_TRACES:
+        r.m_traces = AtoiClamped(value);
+        break;
+    case TT_SAMPLES:
+    case TT_PTS_PER_TRC:
+        r.m_points = AtoiClamped(value);
+        break;
+    case TT_TIMEZERO:
+        r.m_timeZero = AtoiClamped(value);
+        break;
+    case TT_TIME_WINDOW:
+        r.m_timeWindow = AtofC(value.c_str());
+        break;
+    // Positions take the unit of the "POSITION UNITS" line in force, wherever it stands.
+    case TT_START_POSITION:
+        r.m_startPosition.Set(AtofC(value.c_str()), positionUnit);
+        break;
+    case TT_FINAL_POSITION:
+        r.m_finalPosition.Set(AtofC(value.c_str()), positionUnit);
+        break;
+    case TT_STEP_SIZE:
+        r.m_stepSize.Set(AtofC(value.c_str()), positionUnit);
+        break;
+    case TT_POSITION_UNITS: {
+        const EUnitType unit = CMeasure::StringToUnit(value);
+        positionUnit = unit;
+        for (SMeasure *m : {&r.m_startPosition, &r.m_finalPosition, &r.m_stepSize, &r.m_further1,
+                            &r.m_further2, &r.m_further3, &r.m_antennaSeparation})
+            m->unit = unit;
+        if (!explicitUnits[0])
+            r.m_datum.unit = unit;
+        if (!explicitUnits[1])
+            r.m_velocity.unit = unit;
+        if (!explicitUnits[2])
+            r.m_elevation.unit = unit;
+        break;
+    }
+    case TT_FREQUENCY:
+        r.m_frequency = AtofC(value.c_str());
+        break;
+    case TT_ANTENNA_SEPARATION:
+        r.m_antennaSeparation.value = AtofC(value.c_str());
+        break;
+    case TT_PULSER_VOLTAGE:
+        r.m_pulserVoltage = AtofC(value.c_str());
+        break;
+    case TT_STACKS:
+        r.m_stacks = AtoiClamped(value);
+        break;
+    case TT_SURVEY_MODE:
+        r.m_surveyMode = value;
+        r.m_cmpSurvey = value.find("CMP") != std::string::npos;
+        break;
+    case TT_ODOMETER_CAL:
+        r.m_odometerCal = AtofC(value.c_str());
+        break;
+    case TT_STACKING_TYPE:
+        r.m_stackingType = value;
+        break;
+    case TT_SATURATION:
+        r.m_saturationCorrected = true;
+        break;
+    case TT_TOPO_SHIFTED: {
+        r.m_topoShifted = true;
+        const std::string &line = item.GetRaw();
+        const std::string upper = UpperAscii(line);
+        bool found = false;
+        r.m_velocity = MeasureAfterLabel(line, upper, "VELOCITY =", {"DATUM"}, found);
+        explicitUnits[1] = found;
+        r.m_datum = MeasureAfterLabel(line, upper, "DATUM =", {"VELOCITY"}, found);
+        explicitUnits[0] = found;
+        break;
+    }
+    case TT_ELEVATION: {
+        const std::string &line = item.GetRaw();
+        const std::string upper = UpperAscii(line);
+        bool foundMax = false, foundMin = false;
+        const SMeasure maximum = MeasureAfterLabel(line, upper, "MAX =", {"MIN"}, foundMax);
+        const SMeasure minimum = MeasureAfterLabel(line, upper, "MIN =", {"MAX"}, foundMin);
+        const EUnitType unit = foundMax ? maximum.unit : minimum.unit;
+        double y = minimum.value;
+        if (minimum.unit != unit)
+            y = CMeasure::ConvertTo(minimum.value, minimum.unit, unit);
+        r.m_elevation.Set(maximum.value, y, unit);
+        explicitUnits[2] = true;
+        break;
+    }
+    case TT_GAIN:
+        r.m_gain = true;
+        m_gainLines.push_back(item.GetRaw());
+        break;
+    case TT_POSITIONS_ADDED: {
+        const std::string upper = UpperAscii(value);
+        const size_t at = upper.find("UTM ZONE");
+        if (at != std::string::npos) {
+            r.m_gpsType = GPS_UTM;
+            size_t p = at + 8;
+            while (p < value.size() && (value[p] == ' ' || value[p] == '\t'))
+                ++p;
+            r.m_utmZone = TrimBlanks(value.substr(p));
+        } else {
+            r.m_gpsType = GPS_LATLONG;
+            r.m_utmZone.clear();
+        }
+        break;
+    }
+    default:
+        m_kept.push_back(item.GetRaw());
+        break;
+    }
+}
+
+int Tamsel::Write() {
+    const STamsel &r = m_record;
+    std::fstream &out = m_file;
+    // A first line that is not a positive number was read as the first title (or as the date)
+    // too; it is written once so that the header does not grow with every save.
+    const bool firstIsTitle = !(AtofC(r.m_firstLine.c_str()) > 0);
+    const bool skipTitle1 = firstIsTitle && !r.m_title1.empty() && r.m_title1 == r.m_firstLine;
+    const bool skipDate =
+        firstIsTitle && r.m_title1.empty() && !r.m_date.empty() && r.m_date == r.m_firstLine;
+
+    out << r.m_firstLine << kEol;
+    if (!r.m_title1.empty() && !skipTitle1)
+        out << r.m_title1 << kEol;
+    if (!r.m_title2.empty())
+        out << r.m_title2 << kEol;
+    if (!r.m_title3.empty())
+        out << r.m_title3 << kEol;
+    if (!skipDate)
+        out << r.m_date << kEol;
+
+    auto keyed = [&](TamselType type, const std::string &value) {
+        std::string key = GetKey(type);
+        if (key.size() < 18)
+            key.append(18 - key.size(), ' ');
+        out << key << " " << GetSeparator(type) << " " << value << kEol;
+    };
+    keyed(TT_TRACES, std::to_string(r.m_traces));
+    keyed(TT_PTS_PER_TRC, std::to_string(r.m_points));
+    keyed(TT_TIMEZERO, FormatG(r.m_timeZero));
+    keyed(TT_TIME_WINDOW, FormatG(r.m_timeWindow));
+    keyed(TT_START_POSITION, FormatG(r.m_startPosition.value));
+    keyed(TT_FINAL_POSITION, FormatG(r.m_finalPosition.value));
+    keyed(TT_STEP_SIZE, FormatG(r.m_stepSize.value));
+    keyed(TT_POSITION_UNITS, CMeasure::UnitToString(r.m_stepSize.unit));
+    keyed(TT_FREQUENCY, FormatG(r.m_frequency));
+    keyed(TT_ANTENNA_SEPARATION, FormatG(r.m_antennaSeparation.value));
+    keyed(TT_PULSER_VOLTAGE, FormatG(r.m_pulserVoltage));
+    keyed(TT_STACKS, std::to_string(r.m_stacks));
+    keyed(TT_SURVEY_MODE, r.m_surveyMode);
+    keyed(TT_ODOMETER_CAL, FormatG(r.m_odometerCal));
+    keyed(TT_STACKING_TYPE, r.m_stackingType);
+
+    if (r.m_saturationCorrected)
+        out << GetKey(TT_SATURATION) << kEol;
+    if (r.m_topoShifted)
+        out << GetKey(TT_TOPO_SHIFTED) << GetSeparator(TT_TOPO_SHIFTED) << " "
+            << "VELOCITY = " << ShowMeasure(r.m_velocity) << "DATUM = " << ShowMeasure(r.m_datum)
+            << kEol;
+    if (r.m_elevation.x != 0 || r.m_elevation.y != 0) {
+        const std::string unit = CMeasure::UnitToString(r.m_elevation.unit);
+        out << GetKey(TT_ELEVATION) << GetSeparator(TT_ELEVATION)
+            << " MAX = " << FormatG(r.m_elevation.x) << " " << unit
+            << " MIN = " << FormatG(r.m_elevation.y) << " " << unit << kEol;
+    }
+    if (r.m_gain) {
+        if (m_gainLines.empty())
+            out << GetKey(TT_GAIN) << kEol;
+        for (const auto &line : m_gainLines)
+            out << line << kEol;
+    }
+    if (r.m_gpsType == GPS_UTM)
+        out << GetKey(TT_POSITIONS_ADDED) << " " << GetSeparator(TT_POSITIONS_ADDED) << " UTM Zone "
+            << r.m_utmZone << kEol;
+    else if (r.m_gpsType == GPS_LATLONG)
+        out << GetKey(TT_POSITIONS_ADDED) << " " << GetSeparator(TT_POSITIONS_ADDED) << " LatLong"
+            << kEol;
+    for (const auto &line : m_kept)
+        out << line << kEol;
+    return 0;
+}
+
+int Tamsel::Save(const std::string &path, StorageType storage) {
+    m_loaded = false;
+    m_message.clear();
+    if (!path.empty())
+        m_path = ResolveLinePath(path);
+    m_storage = storage;
+    if (m_file.is_open())
+        m_file.close();
+    m_file.clear();
+    if (storage != ST_FILE) {
+        m_loaded = true;
+        return 0;
+    }
+    if (m_path.empty()) {
+        m_message = "Unable to save the header: no file name is known.";
+        return 1;
+    }
+
+    // Write beside the target and rename over it: a failed save leaves the old header whole.
+    std::string target = m_path;
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists) {
+        if (char *real = ::realpath(target.c_str(), nullptr)) {
+            target = real;
+            ::free(real);
+        }
+    }
+    std::string temp;
+    const int fd = CreateTempBeside(target, temp);
+    if (fd < 0) {
+        m_message = "Unable to save the header " + m_path + ": " + std::strerror(errno);
+        return 1;
+    }
+    if (exists)
+        ::fchmod(fd, st.st_mode & 07777);
+    ::close(fd);
+
+    auto fail = [&](int err) {
+        m_message = "Unable to save the header " + m_path + ": " + std::strerror(err);
+        if (m_file.is_open())
+            m_file.close();
+        m_file.clear();
+        ::unlink(temp.c_str());
+        return 1;
+    };
+    m_file.open(temp, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!m_file.is_open())
+        return fail(errno ? errno : EACCES);
+    Write();
+    m_file.flush();
+    if (!m_file.good())
+        return fail(errno ? errno : EIO);
+    m_file.close();
+    if (m_file.fail())
+        return fail(errno ? errno : EIO);
+    if (!SyncFile(temp))
+        return fail(errno);
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+        return fail(errno);
+    m_loaded = true;
+    m_file.clear();
+    return 0;
+}
+
+int Tamsel::Create(const char *path, StorageType storage) {
+    m_path = path ? path : "";
+    m_storage = storage;
+    if (storage != ST_FILE)
+        return 0;
+    if (m_file.is_open())
+        m_file.close();
+    m_file.clear();
+    m_file.open(m_path, std::ios::out | std::ios::binary | std::ios::trunc);
+    return m_file.is_open() ? 0 : 1;
+}
+
+} // namespace ORQ

@@ -1,0 +1,120 @@
+#include "Tamsel/TamselText.h"
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <limits>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace ORQ {
+
+bool ReadTextLine(std::istream &in, std::string &line) {
+    if (!std::getline(in, line))
+        return false;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+std::string UpperAscii(const std::string &text) {
+    std::string upper = text;
+    for (char &c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return upper;
+}
+
+std::string TrimBlanks(const std::string &text) {
+    const char *blanks = " \t\r\n";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return std::string();
+    const size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+int AtoiClamped(const std::string &text) {
+    const char *p = text.c_str();
+    char *end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(p, &end, 10);
+    if (end == p)
+        return 0;
+    if (v > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (v < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
+}
+
+double ScanDouble(const std::string &text, size_t pos, size_t &end) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+        ++pos;
+    end = pos;
+    if (pos >= text.size())
+        return 0;
+    const char *start = text.c_str() + pos;
+    char *stop = nullptr;
+    const double v = ::strtod_l(start, &stop, CLocale());
+    if (stop == start)
+        return 0;
+    end = pos + static_cast<size_t>(stop - start);
+    return v;
+}
+
+namespace {
+
+std::string ToChars(double value, std::chars_format format, int precision) {
+    std::string buf(64, '\0');
+    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value, format, precision);
+    buf.resize(res.ec == std::errc() ? static_cast<size_t>(res.ptr - buf.data()) : 0);
+    return buf;
+}
+
+} // namespace
+
+std::string FormatG(double value) {
+    return ToChars(value, std::chars_format::general, 6);
+}
+
+std::string FormatFixed6(double value) {
+    // Values beyond what fits a line are written in exponent form rather than dropped.
+    std::string s = ToChars(value, std::chars_format::fixed, 6);
+    return s.empty() ? ToChars(value, std::chars_format::scientific, 6) : s;
+}
+
+int CreateTempBeside(const std::string &path, std::string &name) {
+    static std::atomic<unsigned> counter{0};
+    const size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto seed = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "." + leaf + ".tmp" + std::to_string(::getpid()) + "-" +
+               std::to_string((seed + counter++) % 1000000007ULL);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool SyncFile(const std::string &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return ok;
+}
+
+} // namespace ORQ

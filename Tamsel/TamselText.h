@@ -1,0 +1,35 @@
+#pragma once
+
+// Text helpers of the header reader and writer (not exported). Numbers are read and written in
+// the C locale whatever locale the program runs in.
+
+#include "orq_utils/CLocale.h"
+
+#include <istream>
+#include <string>
+
+namespace ORQ {
+
+// Reads one line of any length; the line end (LF or CR LF) is not part of it. False when no
+// line was left.
+bool ReadTextLine(std::istream &in, std::string &line);
+// The line with its ASCII letters upper-cased; other bytes (code page 1252) stay.
+std::string UpperAscii(const std::string &text);
+// Blanks, tabs and line-end characters cut from both ends.
+std::string TrimBlanks(const std::string &text);
+// The leading integer of text (blanks skipped), 0 when there is none, clamped to 32 bits.
+int AtoiClamped(const std::string &text);
+// The number at text[pos] (blanks skipped); end receives where it stopped (pos after blanks
+// when there is no number, value 0).
+double ScanDouble(const std::string &text, size_t pos, size_t &end);
+// "%g": six significant digits, fixed or exponent form, trailing zeros dropped.
+std::string FormatG(double value);
+// "%f": six decimals.
+std::string FormatFixed6(double value);
+// Creates a new, empty file beside path (same folder) with the usual permissions and returns
+// its open descriptor (-1 and errno on failure); name receives its path.
+int CreateTempBeside(const std::string &path, std::string &name);
+// Flushes a written file to the disk; false (and errno) on failure.
+bool SyncFile(const std::string &path);
+
+} // namespace ORQ
