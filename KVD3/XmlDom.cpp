@@ -1,0 +1,1115 @@
+#include "KVD3/XmlDom.h"
+
+#include "KVD3/XmlText.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <new>
+#include <unordered_map>
+#include <vector>
+
+using namespace ORQ::xmltext;
+
+namespace {
+
+const char kVersionRecord[] = "XMLDOM\t1.1.0.0\tVersion 1 Release 1\t2005-02-07\tKVD3-XMLDOM";
+
+struct NodeHandle {
+    xmlNodePtr node;
+};
+
+const char* Str(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
+const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
+
+bool IsBlank(const xmlChar* s) {
+    if (!s)
+        return true;
+    for (; *s; ++s)
+        if (*s != ' ' && *s != '\t' && *s != '\r' && *s != '\n')
+            return false;
+    return true;
+}
+
+// Only elements and the document node have children a caller may walk into (an entity
+// reference's children are the entity's declaration, a document type's its declarations).
+xmlNodePtr FirstChild(xmlNodePtr n) {
+    if (n && (n->type == XML_ELEMENT_NODE || n->type == XML_DOCUMENT_NODE))
+        return n->children;
+    return nullptr;
+}
+
+std::string QualifiedName(const xmlNs* ns, const xmlChar* name) {
+    std::string s;
+    if (ns && ns->prefix) {
+        s = Str(ns->prefix);
+        s += ':';
+    }
+    if (name)
+        s += Str(name);
+    return s;
+}
+
+std::string NodeName(xmlNodePtr n) {
+    switch (n->type) {
+    case XML_ELEMENT_NODE:
+        return QualifiedName(n->ns, n->name);
+    case XML_TEXT_NODE:
+        return "#text";
+    case XML_CDATA_SECTION_NODE:
+        return "#cdata-section";
+    case XML_COMMENT_NODE:
+        return "#comment";
+    case XML_DOCUMENT_NODE:
+    case XML_HTML_DOCUMENT_NODE:
+        return "#document";
+    default:
+        return n->name ? Str(n->name) : std::string();
+    }
+}
+
+bool IsElementNamed(xmlNodePtr n, const char* name) {
+    if (n->type != XML_ELEMENT_NODE)
+        return false;
+    if (!n->ns || !n->ns->prefix)
+        return std::strcmp(Str(n->name), name) == 0;
+    return QualifiedName(n->ns, n->name) == name;
+}
+
+xmlAttrPtr FindAttribute(xmlNodePtr n, const std::string& name) {
+    if (!n || n->type != XML_ELEMENT_NODE)
+        return nullptr;
+    for (xmlAttrPtr a = n->properties; a; a = a->next)
+        if (QualifiedName(a->ns, a->name) == name)
+            return a;
+    return nullptr;
+}
+
+void DropBlankText(xmlNodePtr parent) {
+    for (xmlNodePtr c = parent->children; c;) {
+        xmlNodePtr next = c->next;
+        if (c->type == XML_TEXT_NODE && IsBlank(c->content)) {
+            xmlUnlinkNode(c);
+            xmlFreeNode(c);
+        } else if (c->type == XML_ELEMENT_NODE) {
+            DropBlankText(c);
+        }
+        c = next;
+    }
+}
+
+bool IsValidName(const char* name) { return name && *name && xmlValidateName(X(name), 0) == 0; }
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string TrimSpace(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsSpace(s[b]))
+        ++b;
+    while (e > b && IsSpace(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// The value of the pseudo-attribute "encoding" in the data of an XML declaration.
+std::string DeclaredEncoding(const std::string& data) {
+    size_t p = 0;
+    while ((p = data.find("encoding", p)) != std::string::npos) {
+        const bool startsWord = p == 0 || IsSpace(data[p - 1]);
+        size_t q = p + 8;
+        while (q < data.size() && IsSpace(data[q]))
+            ++q;
+        if (startsWord && q < data.size() && data[q] == '=') {
+            ++q;
+            while (q < data.size() && IsSpace(data[q]))
+                ++q;
+            if (q < data.size() && (data[q] == '"' || data[q] == '\'')) {
+                const size_t end = data.find(data[q], q + 1);
+                if (end != std::string::npos)
+                    return data.substr(q + 1, end - q - 1);
+            }
+            return std::string();
+        }
+        p += 8;
+    }
+    return std::string();
+}
+
+enum class EncKind { Utf8, Cp1252, Ascii, Other };
+
+EncKind ClassifyEncoding(const std::string& name) {
+    const std::string l = Lower(TrimSpace(name));
+    if (l.empty() || l == "utf-8" || l == "utf8")
+        return EncKind::Utf8;
+    // Files that call themselves ISO-8859-1 on Windows carry code page 1252 bytes; reading and
+    // writing both through code page 1252 keeps every byte as it was.
+    if (l == "windows-1252" || l == "cp1252" || l == "x-cp1252" || l == "iso-8859-1" ||
+        l == "iso8859-1" || l == "iso_8859-1" || l == "latin1" || l == "latin-1" || l == "l1")
+        return EncKind::Cp1252;
+    if (l == "us-ascii" || l == "ascii")
+        return EncKind::Ascii;
+    return EncKind::Other;
+}
+
+// The data of an XML declaration at bytes[start] ("<?xml" blank ... "?>").
+bool RawDeclaration(const std::string& bytes, size_t start, std::string& data) {
+    if (bytes.compare(start, 5, "<?xml") != 0 || start + 5 >= bytes.size() ||
+        !IsSpace(bytes[start + 5]))
+        return false;
+    const size_t end = bytes.find("?>", start + 5);
+    if (end == std::string::npos)
+        return false;
+    data = TrimSpace(bytes.substr(start + 5, end - start - 5));
+    return true;
+}
+
+bool ReadAll(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+void Silent(void*, xmlErrorPtr) {}
+
+// Parser errors are the caller's business: nothing is printed while a wrapper parses.
+class QuietParser {
+public:
+    QuietParser() : m_func(xmlStructuredError), m_ctx(xmlStructuredErrorContext) {
+        xmlSetStructuredErrorFunc(nullptr, Silent);
+    }
+    ~QuietParser() { xmlSetStructuredErrorFunc(m_ctx, m_func); }
+
+private:
+    xmlStructuredErrorFunc m_func;
+    void* m_ctx;
+};
+
+std::string DirOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+// The file a path finally names (a save replaces the file behind a link, not the link).
+std::string ResolveLink(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            std::string r = real;
+            std::free(real);
+            return r;
+        }
+    }
+    return path;
+}
+
+int ProbeExisting(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    close(fd);
+    return 1;
+}
+
+// Whether the file can be replaced: an existing file must be a writable regular file, and its
+// folder must take the temporary file that replaces it.
+int ProbeForWriting(const std::string& path) {
+    const std::string real = ResolveLink(path);
+    struct stat st;
+    if (stat(real.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode) || access(real.c_str(), W_OK) != 0)
+            return 0;
+    }
+    const std::string dir = DirOf(real);
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        access(dir.c_str(), W_OK | X_OK) != 0)
+        return 0;
+    return 1;
+}
+
+bool WriteFully(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes bytes to a temporary file beside path and renames it over path, so the old file stays
+// whole until the new one is complete. 0 written, 202 no temporary file, -200 write failed.
+short WriteReplacing(const std::string& path, const std::string& bytes) {
+    const std::string real = ResolveLink(path);
+    const std::string dir = DirOf(real);
+    const size_t slash = real.find_last_of('/');
+    const std::string base = slash == std::string::npos ? real : real.substr(slash + 1);
+    std::string temp = (dir == "/" ? std::string() : dir) + "/." + base + ".tmpXXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return 202;
+    struct stat st;
+    mode_t mode;
+    if (stat(real.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = fchmod(fd, mode) == 0;
+    ok = ok && WriteFully(fd, bytes) && fsync(fd) == 0;
+    ok = (close(fd) == 0) && ok;
+    if (!ok || rename(temp.c_str(), real.c_str()) != 0) {
+        unlink(temp.c_str());
+        return -200;
+    }
+    const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+    return 0;
+}
+
+// Builds the text of a document in UTF-8, escaping what each place needs; characters that the
+// target encoding cannot hold become character references in text and attribute values and '?'
+// elsewhere.
+class Writer {
+public:
+    Writer(EncKind kind, xmlDocPtr doc) : m_kind(kind), m_doc(doc) {}
+    std::string& Out() { return m_out; }
+
+    void Document(xmlDocPtr doc) {
+        for (xmlNodePtr c = doc->children; c; c = c->next) {
+            Node(c);
+            m_out += '\n';
+        }
+    }
+
+    void Node(xmlNodePtr n) {
+        switch (n->type) {
+        case XML_ELEMENT_NODE: {
+            const std::string name = QualifiedName(n->ns, n->name);
+            m_out += '<';
+            Raw(name);
+            for (xmlNsPtr ns = n->nsDef; ns; ns = ns->next) {
+                m_out += " xmlns";
+                if (ns->prefix) {
+                    m_out += ':';
+                    Raw(Str(ns->prefix));
+                }
+                m_out += "=\"";
+                Escaped(ns->href, true);
+                m_out += '"';
+            }
+            for (xmlAttrPtr a = n->properties; a; a = a->next) {
+                m_out += ' ';
+                Raw(QualifiedName(a->ns, a->name));
+                m_out += "=\"";
+                xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
+                Escaped(value, true);
+                xmlFree(value);
+                m_out += '"';
+            }
+            if (!n->children) {
+                m_out += "/>";
+                return;
+            }
+            m_out += '>';
+            for (xmlNodePtr c = n->children; c; c = c->next)
+                Node(c);
+            m_out += "</";
+            Raw(name);
+            m_out += '>';
+            return;
+        }
+        case XML_TEXT_NODE:
+            Escaped(n->content, false);
+            return;
+        case XML_CDATA_SECTION_NODE: {
+            std::string text = n->content ? Str(n->content) : "";
+            size_t p = 0;
+            while ((p = text.find("]]>", p)) != std::string::npos) {
+                text.replace(p, 3, "]]]]><![CDATA[>");
+                p += 15;
+            }
+            m_out += "<![CDATA[";
+            Raw(text);
+            m_out += "]]>";
+            return;
+        }
+        case XML_COMMENT_NODE: {
+            // "--" cannot stand inside a comment, nor "-" at its end.
+            std::string text = n->content ? Str(n->content) : "";
+            size_t p = 0;
+            while ((p = text.find("--", p)) != std::string::npos)
+                text.insert(++p, " ");
+            if (!text.empty() && text.back() == '-')
+                text += ' ';
+            m_out += "<!--";
+            Raw(text);
+            m_out += "-->";
+            return;
+        }
+        case XML_PI_NODE:
+            m_out += "<?";
+            Raw(Str(n->name));
+            if (n->content && *n->content) {
+                m_out += ' ';
+                Raw(Str(n->content));
+            }
+            m_out += "?>";
+            return;
+        case XML_ENTITY_REF_NODE:
+            m_out += '&';
+            Raw(Str(n->name));
+            m_out += ';';
+            return;
+        case XML_DTD_NODE: {
+            xmlBufferPtr buf = xmlBufferCreate();
+            if (!buf)
+                throw std::bad_alloc();
+            xmlNodeDump(buf, m_doc, n, 0, 0);
+            Raw(Str(xmlBufferContent(buf)));
+            xmlBufferFree(buf);
+            return;
+        }
+        default:
+            return;
+        }
+    }
+
+private:
+    bool Representable(uint32_t cp) const {
+        unsigned char b;
+        switch (m_kind) {
+        case EncKind::Cp1252:
+            return UnicodeToCp1252(cp, b);
+        case EncKind::Ascii:
+            return cp < 0x80;
+        default:
+            return true;
+        }
+    }
+
+    template <class F> void EachChar(const std::string& s, F f) {
+        size_t pos = 0;
+        while (pos < s.size()) {
+            uint32_t cp;
+            size_t len;
+            if (!DecodeUtf8(s, pos, cp, len)) {
+                cp = Cp1252ToUnicode(static_cast<unsigned char>(s[pos]));
+                len = 1;
+            }
+            f(cp, s, pos, len);
+            pos += len;
+        }
+    }
+
+    void Raw(const std::string& s) {
+        EachChar(s, [this](uint32_t cp, const std::string& text, size_t pos, size_t len) {
+            if (!Representable(cp))
+                m_out += '?';
+            else if (len == 1 && static_cast<unsigned char>(text[pos]) >= 0x80)
+                AppendUtf8(m_out, cp);
+            else
+                m_out.append(text, pos, len);
+        });
+    }
+
+    void Escaped(const xmlChar* value, bool attribute) {
+        if (!value)
+            return;
+        EachChar(Str(value), [&](uint32_t cp, const std::string& text, size_t pos, size_t len) {
+            switch (cp) {
+            case '&':
+                m_out += "&amp;";
+                return;
+            case '<':
+                m_out += "&lt;";
+                return;
+            case '>':
+                m_out += attribute ? ">" : "&gt;";
+                return;
+            case '"':
+                m_out += attribute ? "&quot;" : "\"";
+                return;
+            case '\r':
+                m_out += "&#13;";
+                return;
+            case '\n':
+            case '\t':
+                if (attribute)
+                    m_out += cp == '\n' ? "&#10;" : "&#9;";
+                else
+                    m_out += static_cast<char>(cp);
+                return;
+            default:
+                break;
+            }
+            if (!Representable(cp)) {
+                m_out += "&#" + std::to_string(cp) + ";";
+            } else if (len == 1 && static_cast<unsigned char>(text[pos]) >= 0x80) {
+                AppendUtf8(m_out, cp);
+            } else {
+                m_out.append(text, pos, len);
+            }
+        });
+    }
+
+    EncKind m_kind;
+    xmlDocPtr m_doc;
+    std::string m_out;
+};
+
+bool Encode(const std::string& utf8, EncKind kind, const std::string& name, std::string& out) {
+    if (kind == EncKind::Utf8) {
+        out = utf8;
+        return true;
+    }
+    if (kind == EncKind::Cp1252 || kind == EncKind::Ascii) {
+        out.clear();
+        out.reserve(utf8.size());
+        size_t pos = 0;
+        while (pos < utf8.size()) {
+            uint32_t cp;
+            size_t len;
+            unsigned char b;
+            if (!DecodeUtf8(utf8, pos, cp, len) || !UnicodeToCp1252(cp, b))
+                return false;
+            out += static_cast<char>(b);
+            pos += len;
+        }
+        return true;
+    }
+    iconv_t cd = iconv_open(name.c_str(), "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    out.clear();
+    std::vector<char> inbuf(utf8.begin(), utf8.end());
+    char* in = inbuf.data();
+    size_t inLeft = inbuf.size();
+    std::vector<char> chunk(4096);
+    bool ok = true;
+    while (true) {
+        char* o = chunk.data();
+        size_t oLeft = chunk.size();
+        const size_t r = iconv(cd, inLeft ? &in : nullptr, &inLeft, &o, &oLeft);
+        out.append(chunk.data(), chunk.size() - oLeft);
+        if (r == static_cast<size_t>(-1)) {
+            if (errno == E2BIG)
+                continue;
+            ok = false;
+            break;
+        }
+        if (inLeft == 0) {
+            char* f = chunk.data();
+            size_t fLeft = chunk.size();
+            iconv(cd, nullptr, nullptr, &f, &fLeft);
+            out.append(chunk.data(), chunk.size() - fLeft);
+            break;
+        }
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+} // namespace
+
+struct CXmlDom::Impl {
+    xmlDocPtr doc = nullptr;
+    xmlNodePtr current = nullptr;
+    std::string path;
+    int accessible = 0;
+    std::unordered_map<void*, std::unique_ptr<NodeHandle>> handles;
+    // Removed subtrees and replaced documents, freed with the wrapper.
+    std::vector<xmlNodePtr> detached;
+    std::vector<xmlDocPtr> retired;
+
+    xmlNodePtr DocNode() const { return reinterpret_cast<xmlNodePtr>(doc); }
+    xmlNodePtr Root() const { return doc ? xmlDocGetRootElement(doc) : nullptr; }
+
+    void FreeDocument(xmlDocPtr d) {
+        // Removed nodes of the document go first: they may use its name dictionary.
+        auto it = std::remove_if(detached.begin(), detached.end(), [d](xmlNodePtr n) {
+            if (n->doc != d)
+                return false;
+            xmlFreeNode(n);
+            return true;
+        });
+        detached.erase(it, detached.end());
+        xmlFreeDoc(d);
+    }
+
+    ~Impl() {
+        handles.clear();
+        for (xmlNodePtr n : detached)
+            xmlFreeNode(n);
+        detached.clear();
+        if (doc)
+            xmlFreeDoc(doc);
+        for (xmlDocPtr d : retired)
+            xmlFreeDoc(d);
+    }
+};
+
+CXmlDom::CXmlDom() : m_impl(new Impl) {
+    xmlInitParser();
+    m_impl->doc = xmlNewDoc(X("1.0"));
+    if (!m_impl->doc)
+        throw std::bad_alloc();
+}
+
+CXmlDom::~CXmlDom() = default;
+
+short CXmlDom::InitializeNewXmlFile(const char* comment, const char* rootName) {
+    try {
+        Impl& m = *m_impl;
+        if (m.doc->children || !IsValidName(rootName))
+            return 0;
+        const std::string rootText = ToTreeText(rootName);
+        xmlNodePtr decl = xmlNewDocPI(m.doc, X("xml"), X("version='1.0'"));
+        xmlNodePtr root = xmlNewDocNode(m.doc, nullptr, X(rootText.c_str()), nullptr);
+        xmlNodePtr note = nullptr;
+        if (comment && *comment)
+            note = xmlNewDocComment(m.doc, X(ToTreeText(comment).c_str()));
+        if (!decl || !root || (comment && *comment && !note)) {
+            xmlFreeNode(decl);
+            xmlFreeNode(root);
+            xmlFreeNode(note);
+            return 0;
+        }
+        xmlAddChild(m.DocNode(), decl);
+        xmlAddChild(m.DocNode(), root);
+        if (note)
+            xmlAddChild(root, note);
+        m.current = root;
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+short CXmlDom::LoadFile(const char* pathText) {
+    try {
+        Impl& m = *m_impl;
+        m.path = pathText ? pathText : "";
+        m.accessible = ProbeExisting(m.path);
+        std::string bytes;
+        if (m.path.empty() || !ReadAll(m.path, bytes) || bytes.size() > INT_MAX / 2)
+            return 0;
+
+        const unsigned char* u = reinterpret_cast<const unsigned char*>(bytes.data());
+        const bool utf8Bom = bytes.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
+        const bool utf16 =
+            bytes.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF));
+        std::string declaration;
+        const bool hasDeclaration = !utf16 && RawDeclaration(bytes, utf8Bom ? 3 : 0, declaration);
+
+        // The parser gets UTF-8 wherever the text is ASCII-based and in UTF-8 or code page
+        // 1252; other encodings go through the parser's own converters.
+        std::string text;
+        const char* encoding = nullptr;
+        int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+        if (!utf16) {
+            const EncKind kind =
+                ClassifyEncoding(hasDeclaration ? DeclaredEncoding(declaration) : "");
+            if (kind == EncKind::Utf8 && !IsValidUtf8(bytes)) {
+                text = RepairUtf8(bytes.substr(utf8Bom ? 3 : 0));
+                encoding = "UTF-8";
+            } else if (kind == EncKind::Cp1252 || kind == EncKind::Ascii) {
+                text = Cp1252ToUtf8(bytes.substr(utf8Bom ? 3 : 0));
+                encoding = "UTF-8";
+            }
+        }
+        if (encoding)
+            options |= XML_PARSE_IGNORE_ENC;
+        const std::string& input = encoding ? text : bytes;
+
+        xmlDocPtr doc;
+        {
+            QuietParser quiet;
+            doc = xmlReadMemory(input.data(), static_cast<int>(input.size()), nullptr, encoding,
+                                options);
+        }
+        if (!doc)
+            return 0;
+        if (!xmlDocGetRootElement(doc)) {
+            xmlFreeDoc(doc);
+            return 0;
+        }
+        DropBlankText(reinterpret_cast<xmlNodePtr>(doc));
+
+        if (!hasDeclaration && utf16 && doc->encoding) {
+            declaration = std::string("version=\"") + (doc->version ? Str(doc->version) : "1.0") +
+                          "\" encoding=\"" + Str(doc->encoding) + "\"";
+        }
+        if (!declaration.empty() || hasDeclaration) {
+            xmlNodePtr pi =
+                xmlNewDocPI(doc, X("xml"), X(RepairUtf8(declaration).c_str()));
+            if (!pi) {
+                xmlFreeDoc(doc);
+                return 0;
+            }
+            if (doc->children)
+                xmlAddPrevSibling(doc->children, pi);
+            else
+                xmlAddChild(reinterpret_cast<xmlNodePtr>(doc), pi);
+        }
+
+        xmlDocPtr old = m.doc;
+        m.doc = doc;
+        m.current = xmlDocGetRootElement(doc);
+        if (m.handles.empty())
+            m.FreeDocument(old);
+        else
+            m.retired.push_back(old);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+bool CXmlDom::Serialize(std::string& out) const {
+    try {
+        const Impl& m = *m_impl;
+        std::string encodingName;
+        for (xmlNodePtr c = m.doc->children; c; c = c->next) {
+            if (c->type == XML_PI_NODE && c->name && std::strcmp(Str(c->name), "xml") == 0) {
+                encodingName = DeclaredEncoding(c->content ? Str(c->content) : "");
+                break;
+            }
+        }
+        const EncKind kind = ClassifyEncoding(encodingName);
+        Writer w(kind, m.doc);
+        w.Document(m.doc);
+        return Encode(w.Out(), kind, TrimSpace(encodingName), out);
+    } catch (...) {
+        return false;
+    }
+}
+
+short CXmlDom::SaveFile(const char* pathText) {
+    try {
+        Impl& m = *m_impl;
+        std::string target;
+        if (pathText && *pathText) {
+            target = pathText;
+            m.accessible = ProbeForWriting(target);
+        } else {
+            if (m.path.empty())
+                return 201;
+            target = m.path;
+        }
+        if (!m.accessible)
+            return 202;
+        std::string bytes;
+        if (!Serialize(bytes))
+            return -200;
+        return WriteReplacing(target, bytes);
+    } catch (...) {
+        return -200;
+    }
+}
+
+short CXmlDom::MoveToRootNode() {
+    m_impl->current = m_impl->Root();
+    return 1;
+}
+
+short CXmlDom::MoveToParentNode(const char* name) {
+    Impl& m = *m_impl;
+    if (!m.current) {
+        xmlNodePtr root = m.Root();
+        if (!root)
+            return 0;
+        m.current = root;
+        return 1;
+    }
+    xmlNodePtr p = m.current->type == XML_DOCUMENT_NODE ? nullptr : m.current->parent;
+    if (name)
+        while (p && !IsElementNamed(p, name))
+            p = p->parent;
+    if (!p)
+        return 0;
+    m.current = p;
+    return 1;
+}
+
+short CXmlDom::MoveToFirstChildNode(const char* name) {
+    Impl& m = *m_impl;
+    if (!m.current)
+        return 0;
+    xmlNodePtr c = FirstChild(m.current);
+    if (name)
+        while (c && !IsElementNamed(c, name))
+            c = c->next;
+    if (!c)
+        return 0;
+    m.current = c;
+    return 1;
+}
+
+short CXmlDom::MoveToNextSiblingNode(const char* name) {
+    Impl& m = *m_impl;
+    if (!m.current || m.current->type == XML_DOCUMENT_NODE)
+        return 0;
+    xmlNodePtr s = m.current->next;
+    if (name)
+        while (s && !IsElementNamed(s, name))
+            s = s->next;
+    if (!s)
+        return 0;
+    m.current = s;
+    return 1;
+}
+
+bool CXmlDom::HasCurrentNode() const { return m_impl->current != nullptr; }
+
+bool CXmlDom::GetNodeName(std::string& out) const {
+    try {
+        if (!m_impl->current)
+            return false;
+        out = NodeName(m_impl->current);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CXmlDom::GetNodeText(std::string& out) const {
+    try {
+        xmlNodePtr n = m_impl->current;
+        if (!n)
+            return false;
+        if (n->type != XML_TEXT_NODE)
+            n = FirstChild(n);
+        if (!n || n->type != XML_TEXT_NODE)
+            return false;
+        out = n->content ? Str(n->content) : "";
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool CXmlDom::GetNodeAttributeText(const std::string& name, std::string& out) const {
+    try {
+        xmlAttrPtr a = FindAttribute(m_impl->current, name);
+        if (!a)
+            return false;
+        xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
+        out = value ? Str(value) : "";
+        xmlFree(value);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+short CXmlDom::SetNodeText(const char* text) {
+    try {
+        xmlNodePtr n = m_impl->current;
+        if (!n)
+            return 0;
+        if (n->type != XML_TEXT_NODE)
+            n = FirstChild(n);
+        if (!n || n->type != XML_TEXT_NODE)
+            return 0;
+        xmlNodeSetContent(n, X(ToTreeText(text).c_str()));
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+short CXmlDom::SetNodeAttributeText(const char* name, const char* value) {
+    try {
+        xmlNodePtr n = m_impl->current;
+        if (!n || n->type != XML_ELEMENT_NODE || !name)
+            return 0;
+        const std::string attrName = name;
+        xmlAttrPtr a = FindAttribute(n, attrName);
+        if (!value) {
+            if (a)
+                xmlRemoveProp(a);
+            return 1;
+        }
+        const std::string v = ToTreeText(value);
+        if (a)
+            return xmlSetNsProp(n, a->ns, a->name, X(v.c_str())) ? 1 : 0;
+        if (!IsValidName(name))
+            return 0;
+        return xmlNewProp(n, X(name), X(v.c_str())) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+void CXmlDom::GetNodeInfo(short& hasChildren, short& hasAttributes, short& isText) const {
+    xmlNodePtr n = m_impl->current;
+    hasChildren = hasAttributes = isText = 0;
+    if (!n)
+        return;
+    hasChildren = FirstChild(n) ? 1 : 0;
+    hasAttributes = (n->type == XML_ELEMENT_NODE && (n->properties || n->nsDef)) ? 1 : 0;
+    isText = n->type == XML_TEXT_NODE ? 1 : 0;
+}
+
+short CXmlDom::AppendChildNode(const char* name) {
+    try {
+        Impl& m = *m_impl;
+        xmlNodePtr n = m.current;
+        if (!n || !IsValidName(name))
+            return 0;
+        if (n->type == XML_DOCUMENT_NODE) {
+            if (m.Root())
+                return 0; // a document holds one element
+        } else if (n->type != XML_ELEMENT_NODE) {
+            return 0;
+        }
+        xmlNodePtr e = xmlNewDocNode(m.doc, nullptr, X(name), nullptr);
+        if (!e)
+            return 0;
+        if (!xmlAddChild(n, e)) {
+            xmlFreeNode(e);
+            return 0;
+        }
+        m.current = e;
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+short CXmlDom::AppendTextChildNode(const char* text) {
+    try {
+        Impl& m = *m_impl;
+        xmlNodePtr n = m.current;
+        if (!n || n->type != XML_ELEMENT_NODE)
+            return 0;
+        xmlNodePtr t = xmlNewDocText(m.doc, X(ToTreeText(text).c_str()));
+        if (!t)
+            return 0;
+        if (!xmlAddChild(n, t)) {
+            xmlFreeNode(t);
+            return 0;
+        }
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+short CXmlDom::AppendComment(const char* text) {
+    try {
+        Impl& m = *m_impl;
+        xmlNodePtr n = m.current;
+        if (!n || (n->type != XML_ELEMENT_NODE && n->type != XML_DOCUMENT_NODE))
+            return 0;
+        xmlNodePtr c = xmlNewDocComment(m.doc, X(ToTreeText(text).c_str()));
+        if (!c)
+            return 0;
+        if (!xmlAddChild(n, c)) {
+            xmlFreeNode(c);
+            return 0;
+        }
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+short CXmlDom::RemoveCurrentNode() {
+    try {
+        Impl& m = *m_impl;
+        xmlNodePtr n = m.current;
+        if (!n || n->type == XML_DOCUMENT_NODE || !n->parent)
+            return 0;
+        xmlNodePtr parent = n->parent;
+        m.detached.reserve(m.detached.size() + 1);
+        xmlUnlinkNode(n);
+        m.detached.push_back(n);
+        m.current = parent;
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+void* CXmlDom::GetCurrentNodeHandle() {
+    try {
+        auto h = std::make_unique<NodeHandle>(NodeHandle{m_impl->current});
+        void* key = h.get();
+        m_impl->handles.emplace(key, std::move(h));
+        return key;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+short CXmlDom::MoveToHandleNode(void* handle) {
+    auto it = m_impl->handles.find(handle);
+    if (!handle || it == m_impl->handles.end())
+        return 0;
+    m_impl->current = it->second->node;
+    return 1;
+}
+
+void CXmlDom::ReleaseNodeHandle(void* handle) {
+    if (handle)
+        m_impl->handles.erase(handle);
+}
+
+size_t CXmlDom::GetHandleCount() const { return m_impl->handles.size(); }
+
+const std::string& CXmlDom::GetPath() const { return m_impl->path; }
+
+int CXmlDom::IsFileAccessible() const { return m_impl->accessible; }
+
+// ---- the plain interface ----
+
+namespace {
+
+short CopyOut(bool found, const std::string& text, char* buffer, int* size) {
+    if (!size)
+        return 0;
+    if (!found) {
+        *size = 0;
+        return 0;
+    }
+    const size_t need = text.size() + 1;
+    const int capacity = *size;
+    *size = need > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(need);
+    if (!buffer || capacity <= 0 || need > static_cast<size_t>(capacity))
+        return 0;
+    std::memcpy(buffer, text.c_str(), need);
+    return 1;
+}
+
+} // namespace
+
+CXmlDom* XmlDom_GetHandle() {
+    try {
+        return new CXmlDom();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void XmlDom_ReleaseHandle(CXmlDom* dom) { delete dom; }
+
+short XmlDom_GetVerStr(char* buffer, int size) {
+    if (!buffer || size <= 0)
+        return -1;
+    const size_t len = sizeof(kVersionRecord) - 1;
+    const size_t room = static_cast<size_t>(size) - 1;
+    const size_t n = std::min(len, room);
+    std::memcpy(buffer, kVersionRecord, n);
+    buffer[n] = '\0';
+    return n == len ? 0 : 1;
+}
+
+short XmlDom_InitializeNewXmlFile(CXmlDom* dom, const char* comment, const char* root) {
+    return dom ? dom->InitializeNewXmlFile(comment, root) : 0;
+}
+short XmlDom_LoadFile(CXmlDom* dom, const char* path) { return dom ? dom->LoadFile(path) : 0; }
+short XmlDom_SaveFile(CXmlDom* dom, const char* path) { return dom ? dom->SaveFile(path) : 201; }
+short XmlDom_MoveToRootNode(CXmlDom* dom) { return dom ? dom->MoveToRootNode() : 0; }
+short XmlDom_MoveToParentNode(CXmlDom* dom, const char* name) {
+    return dom ? dom->MoveToParentNode(name) : 0;
+}
+short XmlDom_MoveToFirstChildNode(CXmlDom* dom, const char* name) {
+    return dom ? dom->MoveToFirstChildNode(name) : 0;
+}
+short XmlDom_MoveToNextSiblingNode(CXmlDom* dom, const char* name) {
+    return dom ? dom->MoveToNextSiblingNode(name) : 0;
+}
+
+short XmlDom_GetNodeName(CXmlDom* dom, char* buffer, int* size) {
+    std::string text;
+    const bool found = dom && dom->GetNodeName(text);
+    return CopyOut(found, text, buffer, size);
+}
+
+short XmlDom_GetNodeText(CXmlDom* dom, char* buffer, int* size) {
+    std::string text;
+    const bool found = dom && dom->GetNodeText(text);
+    return CopyOut(found, text, buffer, size);
+}
+
+short XmlDom_GetNodeAttributeText(CXmlDom* dom, char* buffer, int* size) {
+    if (!buffer || !size || *size <= 0)
+        return CopyOut(false, std::string(), buffer, size);
+    const std::string name(buffer, strnlen(buffer, static_cast<size_t>(*size)));
+    std::string value;
+    const bool found = dom && dom->GetNodeAttributeText(name, value);
+    return CopyOut(found, value, buffer, size);
+}
+
+short XmlDom_SetNodeText(CXmlDom* dom, const char* text) { return dom ? dom->SetNodeText(text) : 0; }
+short XmlDom_SetNodeAttributeText(CXmlDom* dom, const char* name, const char* value) {
+    return dom ? dom->SetNodeAttributeText(name, value) : 0;
+}
+
+void XmlDom_GetNodeInfo(CXmlDom* dom, short* hasChildren, short* hasAttributes, short* isText) {
+    short c = 0, a = 0, t = 0;
+    if (dom)
+        dom->GetNodeInfo(c, a, t);
+    if (hasChildren)
+        *hasChildren = c;
+    if (hasAttributes)
+        *hasAttributes = a;
+    if (isText)
+        *isText = t;
+}
+
+short XmlDom_AppendChildNode(CXmlDom* dom, const char* name) {
+    return dom ? dom->AppendChildNode(name) : 0;
+}
+short XmlDom_AppendTextChildNode(CXmlDom* dom, const char* text) {
+    return dom ? dom->AppendTextChildNode(text) : 0;
+}
+short XmlDom_AppendComment(CXmlDom* dom, const char* text) {
+    return dom ? dom->AppendComment(text) : 0;
+}
+short XmlDom_RemoveCurrentNode(CXmlDom* dom) { return dom ? dom->RemoveCurrentNode() : 0; }
+
+void* XmlDom_GetCurrentNodeHandle(CXmlDom* dom) { return dom ? dom->GetCurrentNodeHandle() : nullptr; }
+short XmlDom_MoveToHandleNode(CXmlDom* dom, void* handle) {
+    return dom ? dom->MoveToHandleNode(handle) : 0;
+}
+void XmlDom_ReleaseNodeHandle(CXmlDom* dom, void* handle) {
+    if (dom)
+        dom->ReleaseNodeHandle(handle);
+}
