@@ -110,6 +110,12 @@ std::string FormatWithUnit(double x, int decimals, const char *unit) {
     return s;
 }
 
+double ConvertUnits(double value, ORQ::EUnitType from, ORQ::EUnitType to) {
+    ORQ::CMeasure measure;
+    measure.SetMeasure(value, from);
+    return measure.ConvertTo(to).value;
+}
+
 ColourRef ParseColour(const std::string &text) {
     std::vector<int> v = CommaInts(text, 3);
     v.resize(3, 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "orq_utils/Measure.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,6 +37,9 @@ std::string FormatFixed3(double value);
 // x rounded to the decimals (below 0: 15) and written with them; with a unit text, a blank and
 // the unit follow.
 std::string FormatWithUnit(double x, int decimals, const char *unit);
+
+// The value converted from one unit to another of the same kind (0 when they differ in kind).
+double ConvertUnits(double value, ORQ::EUnitType from, ORQ::EUnitType to);
 
 // A colour value (red + 256 * green + 65536 * blue, the Windows COLORREF layout).
 using ColourRef = uint32_t;

@@ -33,6 +33,13 @@ TEST(Helpers, FormatsNumbersInTheCLocale) {
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
+TEST(Helpers, ConvertUnitsConvertsOneValue) {
+    EXPECT_NEAR(ConvertUnits(1.0, ORQ::UNIT_FT, ORQ::UNIT_M), 0.3048, 1e-12);
+    EXPECT_NEAR(ConvertUnits(2.5, ORQ::UNIT_M, ORQ::UNIT_CM), 250.0, 1e-9);
+    EXPECT_DOUBLE_EQ(ConvertUnits(7.0, ORQ::UNIT_M, ORQ::UNIT_M), 7.0);
+    EXPECT_DOUBLE_EQ(ConvertUnits(7.0, ORQ::UNIT_M, ORQ::UNIT_NS), 0.0);
+}
+
 TEST(Helpers, ParseColourReadsThreeEightBitComponents) {
     ColourRef c = ParseColour("0,128,128");
     EXPECT_EQ(ColourRed(c), 0);
