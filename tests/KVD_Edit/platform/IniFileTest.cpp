@@ -1,39 +1,15 @@
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/LogFont.h"
+#include "KVD_Edit/platform/RegistryStore.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sys/stat.h>
 
-namespace {
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const std::string &value) : m_name(name) {
-        if (const char *old = std::getenv(name)) {
-            m_had = true;
-            m_old = old;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had = false;
-    std::string m_old;
-};
-
-} // namespace
+using kvdtest::ScopedEnv;
 
 TEST(IniFile, FindsSectionsAndKeysWithoutRegardToCaseTrimmedAndUnquoted) {
     kvdtest::TempDir dir;
@@ -147,4 +123,32 @@ TEST(SettingsFolder, FallsBackWhenXdgVariablesAreMissing) {
     EXPECT_EQ(GetRuntimeFolderPath(), "/home/someone/.config/Brenwick");
     EXPECT_FALSE(GetProgramPath().empty());
     EXPECT_EQ(GetProgramBaseName(), "kvd_platform_tests");
+}
+
+TEST(AppProfile, KeepsIntegersAndTextsPerSection) {
+    kvdtest::TempDir dir;
+    CAppProfile profile(CAppProfile::PathIn(dir.Path()));
+    EXPECT_EQ(profile.GetPath(), dir.File("Profile.ini"));
+    EXPECT_EQ(profile.GetProfileInt("APPCLK", "Ver(4.1.1.0)", 0), 0);
+    ASSERT_TRUE(profile.WriteProfileInt("APPCLK", "Ver(4.1.1.0)", 3600));
+    ASSERT_TRUE(profile.WriteProfileString("Recent File List", "File1", " /a b/p.kvd "));
+    EXPECT_EQ(profile.GetProfileInt("appclk", "ver(4.1.1.0)", 0), 3600);
+    EXPECT_EQ(profile.GetProfileString("Recent File List", "File1", ""), " /a b/p.kvd ");
+    EXPECT_EQ(profile.GetProfileString("Recent File List", "File2", "none"), "none");
+}
+
+TEST(RegistryStore, ValuesNeedTheirKeyAndKeepTheirBlanks) {
+    kvdtest::TempDir dir;
+    CRegistryStore store(dir.File("sub/Registry.ini"));
+    EXPECT_FALSE(store.SetValue("SOFTWARE\\X", "v", "1"));
+    ASSERT_TRUE(store.CreateKey("SOFTWARE\\X"));
+    EXPECT_TRUE(store.KeyExists("software\\x"));
+    ASSERT_TRUE(store.SetValue("SOFTWARE\\X", "v", " \"quoted\" "));
+    std::string out;
+    ASSERT_TRUE(store.GetValue("software\\x", "V", out));
+    EXPECT_EQ(out, " \"quoted\" ");
+    EXPECT_FALSE(store.SetValue("SOFTWARE\\X", "v", "two\nlines"));
+    ASSERT_TRUE(store.DeleteValue("SOFTWARE\\X", "v"));
+    EXPECT_FALSE(store.GetValue("SOFTWARE\\X", "v", out));
+    EXPECT_TRUE(store.KeyExists("SOFTWARE\\X"));
 }
