@@ -55,7 +55,13 @@ void DlgGPSConfig::CreateControls() {
     auto *top = new wxBoxSizer(wxVERTICAL);
 
     auto *latLong = new wxBoxSizer(wxVERTICAL);
-    m_showLatLong = new wxCheckBox(this, IDC_GPS_SHOW_LATLONG, "&Latitude/Longitude");
+    // The two group check boxes stand out in bold. The font is given before the controls are
+    // made, so that their sizes are measured with it.
+    m_boldFont = GetFont();
+    m_boldFont.SetWeight(wxFONTWEIGHT_BOLD);
+    m_showLatLong = new wxCheckBox();
+    m_showLatLong->SetFont(m_boldFont);
+    m_showLatLong->Create(this, IDC_GPS_SHOW_LATLONG, "&Latitude/Longitude");
     latLong->Add(m_showLatLong, 0, wxBOTTOM, 4);
     auto *modes = new wxBoxSizer(wxHORIZONTAL);
     m_dms = new wxRadioButton(this, IDC_GPS_DMS, wxString::FromUTF8("D\xC2\xB0 M' S\""),
@@ -74,7 +80,9 @@ void DlgGPSConfig::CreateControls() {
     top->Add(latLong, 0, wxALL | wxEXPAND, 8);
 
     auto *utm = new wxBoxSizer(wxVERTICAL);
-    m_showUTM = new wxCheckBox(this, IDC_GPS_SHOW_UTM, "UTM");
+    m_showUTM = new wxCheckBox();
+    m_showUTM->SetFont(m_boldFont);
+    m_showUTM->Create(this, IDC_GPS_SHOW_UTM, "UTM");
     utm->Add(m_showUTM, 0, wxBOTTOM, 4);
     auto *ellipsoid = new wxBoxSizer(wxHORIZONTAL);
     m_ellipsoidLabel =
@@ -116,11 +124,6 @@ void DlgGPSConfig::OnInitDialog(wxInitDialogEvent &) {
     m_hemisphere->Clear();
     for (const char *style : kHemisphereStyles)
         m_hemisphere->Append(style);
-
-    m_boldFont = m_showLatLong->GetFont();
-    m_boldFont.SetWeight(wxFONTWEIGHT_BOLD);
-    m_showLatLong->SetFont(m_boldFont);
-    m_showUTM->SetFont(m_boldFont);
 
     m_form.Load(m_configuration.empty() ? std::string(DEFAULT_GPS_CONFIGURATION) : m_configuration);
     TransferToControls();
