@@ -193,3 +193,34 @@ TEST(KVDXmlFileVersion, RecordIsBoundedAndTerminated) {
     KVDXmlFile_GetVerStr(small, -3);
     EXPECT_EQ('x', small[4]);
 }
+
+TEST(KVDXmlFileLoad, ProjectWrittenOnWindowsKeepsItsCodePage) {
+    const std::string fixture = std::string(KVD_TEST_DATA_DIR) + "/KVD3/Windows1252Project.kvd";
+    kvdtest::TempDir dir;
+    const std::string copy = dir.File("copy.kvd");
+    kvdtest::WriteFile(copy, kvdtest::ReadFile(fixture));
+    CKVDXmlFile file;
+    ASSERT_EQ(1, file.Initialize(copy));
+    CStr text = "SiteName";
+    file.GotoChildNode("SiteDefinition", 0);
+    ASSERT_EQ(1, file.GetSubNodeText(text, 0));
+    EXPECT_EQ("Stra\xC3\x9F" "e \xE2\x80\x9CNord\xE2\x80\x9D \xE2\x82\xAC 5", text);
+    file.GotoRootNode();
+    file.GotoChildNode("Data", 0);
+    ORQ::SCreatedBy records[2];
+    ASSERT_EQ(1, file.GetCreatedByBlock(records, 2));
+    EXPECT_EQ("\xC2\xA9 DIP", records[0].DIP);
+    EXPECT_EQ(ORQ::CDateTime(2023, 11, 2, 16, 45, 3), records[0].when);
+
+    ASSERT_EQ(0, file.Save(""));
+    const std::string saved = kvdtest::ReadFile(copy);
+    EXPECT_EQ(0u, saved.rfind("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<ORQ_KVD", 0));
+    EXPECT_NE(std::string::npos, saved.find("<Operator>Ren\xE9" "e M\xFCller</Operator>"));
+    EXPECT_NE(std::string::npos, saved.find("DIP=\"\xA9 DIP\""));
+    CKVDXmlFile again;
+    ASSERT_EQ(1, again.Initialize(copy));
+    again.GotoChildNode("SiteDefinition", 0);
+    CStr reread = "SiteName";
+    ASSERT_EQ(1, again.GetSubNodeText(reread, 0));
+    EXPECT_EQ(text, reread);
+}
