@@ -10,12 +10,12 @@ namespace ORQ {
 CStr CKVDNodeValue::m_str;
 int CKVDNodeValue::m_bOk = 0;
 
-void CKVDNodeValue::SetErrFlag(int* error) {
+void CKVDNodeValue::SetErrFlag(int *error) {
     if (error && !m_bOk)
         *error = 1;
 }
 
-bool CKVDNodeValue::ReadText(CKVDXmlFile* file, const char* name) {
+bool CKVDNodeValue::ReadText(CKVDXmlFile *file, const char *name) {
     if (!file)
         return false;
     if (name) {
@@ -25,7 +25,7 @@ bool CKVDNodeValue::ReadText(CKVDXmlFile* file, const char* name) {
     return file->GetNodeText(m_str) != 0;
 }
 
-int CKVDNodeValue::WriteText(CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::WriteText(CKVDXmlFile *file, const char *name, int *error) {
     if (!file)
         m_bOk = 0;
     else if (name)
@@ -37,7 +37,7 @@ int CKVDNodeValue::WriteText(CKVDXmlFile* file, const char* name, int* error) {
 }
 
 template <class T, class Parse>
-int CKVDNodeValue::GetNumber(T& value, CKVDXmlFile* file, const char* name, int* error,
+int CKVDNodeValue::GetNumber(T &value, CKVDXmlFile *file, const char *name, int *error,
                              Parse parse) {
     if (!ReadText(file, name)) {
         m_bOk = 0;
@@ -50,7 +50,7 @@ int CKVDNodeValue::GetNumber(T& value, CKVDXmlFile* file, const char* name, int*
     return m_bOk;
 }
 
-int CKVDNodeValue::Get(CStr& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Get(CStr &value, CKVDXmlFile *file, const char *name, int *error) {
     if (!file) {
         m_bOk = 0;
     } else if (name) {
@@ -65,42 +65,41 @@ int CKVDNodeValue::Get(CStr& value, CKVDXmlFile* file, const char* name, int* er
     return m_bOk;
 }
 
-int CKVDNodeValue::Get(int& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Get(int &value, CKVDXmlFile *file, const char *name, int *error) {
     return GetNumber(value, file, name, error,
-                     [](const char* t) { return static_cast<int>(std::strtol(t, nullptr, 10)); });
+                     [](const char *t) { return static_cast<int>(std::strtol(t, nullptr, 10)); });
 }
 
-int CKVDNodeValue::Get(long& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Get(long &value, CKVDXmlFile *file, const char *name, int *error) {
     return GetNumber(value, file, name, error,
-                     [](const char* t) { return std::strtol(t, nullptr, 10); });
+                     [](const char *t) { return std::strtol(t, nullptr, 10); });
 }
 
-int CKVDNodeValue::Get(unsigned long& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Get(unsigned long &value, CKVDXmlFile *file, const char *name, int *error) {
     return GetNumber(value, file, name, error,
-                     [](const char* t) { return std::strtoul(t, nullptr, 10); });
+                     [](const char *t) { return std::strtoul(t, nullptr, 10); });
 }
 
-int CKVDNodeValue::Get(short& value, CKVDXmlFile* file, const char* name, int* error) {
-    return GetNumber(value, file, name, error, [](const char* t) {
-        return static_cast<short>(std::strtol(t, nullptr, 10));
-    });
-}
-
-int CKVDNodeValue::Get(long long& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Get(short &value, CKVDXmlFile *file, const char *name, int *error) {
     return GetNumber(value, file, name, error,
-                     [](const char* t) { return std::strtoll(t, nullptr, 10); });
+                     [](const char *t) { return static_cast<short>(std::strtol(t, nullptr, 10)); });
 }
 
-int CKVDNodeValue::Get(double& value, CKVDXmlFile* file, const char* name, int* error) {
-    return GetNumber(value, file, name, error, [](const char* t) { return AtofC(t); });
-}
-
-int CKVDNodeValue::Get(float& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Get(long long &value, CKVDXmlFile *file, const char *name, int *error) {
     return GetNumber(value, file, name, error,
-                     [](const char* t) { return static_cast<float>(AtofC(t)); });
+                     [](const char *t) { return std::strtoll(t, nullptr, 10); });
 }
 
-int CKVDNodeValue::GetUID(int& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Get(double &value, CKVDXmlFile *file, const char *name, int *error) {
+    return GetNumber(value, file, name, error, [](const char *t) { return AtofC(t); });
+}
+
+int CKVDNodeValue::Get(float &value, CKVDXmlFile *file, const char *name, int *error) {
+    return GetNumber(value, file, name, error,
+                     [](const char *t) { return static_cast<float>(AtofC(t)); });
+}
+
+int CKVDNodeValue::GetUID(int &value, CKVDXmlFile *file, const char *name, int *error) {
     m_bOk = ReadText(file, name) ? 1 : 0;
     if (m_bOk)
         value = static_cast<int>(Str2UID(m_str.c_str()));
@@ -108,52 +107,52 @@ int CKVDNodeValue::GetUID(int& value, CKVDXmlFile* file, const char* name, int* 
     return m_bOk;
 }
 
-int CKVDNodeValue::Set(const CStr& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(const CStr &value, CKVDXmlFile *file, const char *name, int *error) {
     m_str = value;
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::Set(const char* value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(const char *value, CKVDXmlFile *file, const char *name, int *error) {
     m_str = value ? value : "";
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::Set(const SMeasure& value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(const SMeasure &value, CKVDXmlFile *file, const char *name, int *error) {
     m_str.Format("%f", value.value);
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::Set(int value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(int value, CKVDXmlFile *file, const char *name, int *error) {
     m_str.Format("%d", value);
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::Set(long value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(long value, CKVDXmlFile *file, const char *name, int *error) {
     m_str.Format("%ld", value);
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::Set(unsigned int value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(unsigned int value, CKVDXmlFile *file, const char *name, int *error) {
     m_str.Format("%u", value);
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::Set(unsigned long value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(unsigned long value, CKVDXmlFile *file, const char *name, int *error) {
     m_str.Format("%lu", value);
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::Set(long long value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(long long value, CKVDXmlFile *file, const char *name, int *error) {
     m_str.Format("%lld", value);
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::Set(double value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::Set(double value, CKVDXmlFile *file, const char *name, int *error) {
     m_str.Format("%f", value);
     return WriteText(file, name, error);
 }
 
-int CKVDNodeValue::SetUID(int value, CKVDXmlFile* file, const char* name, int* error) {
+int CKVDNodeValue::SetUID(int value, CKVDXmlFile *file, const char *name, int *error) {
     m_str.Format("%d", value);
     return WriteText(file, name, error);
 }

@@ -20,11 +20,13 @@ CKVDXmlFile::CKVDXmlFile() : m_tmpTxt(kScratchSize, '\0') {
     KVDVersionToNum("1.1.0", m_version);
 }
 
-CKVDXmlFile::~CKVDXmlFile() { ReleasePositions(); }
+CKVDXmlFile::~CKVDXmlFile() {
+    ReleasePositions();
+}
 
 void CKVDXmlFile::ReleasePositions() {
     if (m_dom)
-        for (void* h : m_positions)
+        for (void *h : m_positions)
             m_dom->ReleaseNodeHandle(h);
     m_positions.clear();
 }
@@ -78,11 +80,15 @@ int CKVDXmlFile::Save(CStr path) {
     return m_dom->SaveFile(m_path.c_str());
 }
 
-int CKVDXmlFile::GotoRootNode() { return m_dom ? m_dom->MoveToRootNode() : 0; }
+int CKVDXmlFile::GotoRootNode() {
+    return m_dom ? m_dom->MoveToRootNode() : 0;
+}
 
-int CKVDXmlFile::GotoParentNode() { return m_dom ? m_dom->MoveToParentNode(nullptr) : 0; }
+int CKVDXmlFile::GotoParentNode() {
+    return m_dom ? m_dom->MoveToParentNode(nullptr) : 0;
+}
 
-int CKVDXmlFile::MoveToNthChild(const CStr& name, int n) {
+int CKVDXmlFile::MoveToNthChild(const CStr &name, int n) {
     if (!m_dom->MoveToFirstChildNode(name.c_str()))
         return 0;
     while (n > 0) {
@@ -103,13 +109,15 @@ int CKVDXmlFile::GotoChildNode(CStr name, int n) {
     return MoveToNthChild(name, n);
 }
 
-int CKVDXmlFile::GotoNextSibling() { return m_dom ? m_dom->MoveToNextSiblingNode(nullptr) : 0; }
+int CKVDXmlFile::GotoNextSibling() {
+    return m_dom ? m_dom->MoveToNextSiblingNode(nullptr) : 0;
+}
 
 int CKVDXmlFile::GotoNextSibling(CStr name) {
     return m_dom ? m_dom->MoveToNextSiblingNode(name.c_str()) : 0;
 }
 
-int CKVDXmlFile::GetNodeName(CStr& out) {
+int CKVDXmlFile::GetNodeName(CStr &out) {
     std::string text;
     if (!m_dom || !m_dom->GetNodeName(text))
         return 0;
@@ -117,7 +125,7 @@ int CKVDXmlFile::GetNodeName(CStr& out) {
     return 1;
 }
 
-int CKVDXmlFile::GetNodeText(CStr& out) {
+int CKVDXmlFile::GetNodeText(CStr &out) {
     std::string text;
     if (!m_dom || !m_dom->GetNodeText(text))
         return 0;
@@ -125,7 +133,7 @@ int CKVDXmlFile::GetNodeText(CStr& out) {
     return 1;
 }
 
-int CKVDXmlFile::GetNodeAttribute(CStr& nameInOut) {
+int CKVDXmlFile::GetNodeAttribute(CStr &nameInOut) {
     std::string value;
     if (!m_dom || !m_dom->GetNodeAttributeText(nameInOut, value))
         return 0;
@@ -133,7 +141,7 @@ int CKVDXmlFile::GetNodeAttribute(CStr& nameInOut) {
     return 1;
 }
 
-int CKVDXmlFile::GetSubNodeText(CStr& nameInOut, int n) {
+int CKVDXmlFile::GetSubNodeText(CStr &nameInOut, int n) {
     if (!GotoChildNode(nameInOut, n))
         return 0;
     const int result = GetNodeText(nameInOut);
@@ -141,7 +149,7 @@ int CKVDXmlFile::GetSubNodeText(CStr& nameInOut, int n) {
     return result;
 }
 
-int CKVDXmlFile::GetSubNodeAttribute(CStr& attributeInOut, CStr child, int n) {
+int CKVDXmlFile::GetSubNodeAttribute(CStr &attributeInOut, CStr child, int n) {
     if (!GotoChildNode(child, n))
         return 0;
     const int result = GetNodeAttribute(attributeInOut);
@@ -197,12 +205,14 @@ int CKVDXmlFile::AppendTextChildNode(CStr text) {
     return m_dom ? m_dom->AppendTextChildNode(text.c_str()) : 0;
 }
 
-int CKVDXmlFile::RemoveCurrentNode() { return m_dom ? m_dom->RemoveCurrentNode() : 0; }
+int CKVDXmlFile::RemoveCurrentNode() {
+    return m_dom ? m_dom->RemoveCurrentNode() : 0;
+}
 
 int CKVDXmlFile::PushPosition() {
     if (!m_dom)
         return 0;
-    void* h = m_dom->GetCurrentNodeHandle();
+    void *h = m_dom->GetCurrentNodeHandle();
     if (!h)
         return 0;
     try {
@@ -228,20 +238,22 @@ int CKVDXmlFile::PopPosition() {
     return 1;
 }
 
-void* CKVDXmlFile::GetCurrentNodeHandle() { return m_dom ? m_dom->GetCurrentNodeHandle() : nullptr; }
+void *CKVDXmlFile::GetCurrentNodeHandle() {
+    return m_dom ? m_dom->GetCurrentNodeHandle() : nullptr;
+}
 
-int CKVDXmlFile::MoveToHandleNode(void* handle) {
+int CKVDXmlFile::MoveToHandleNode(void *handle) {
     return m_dom ? m_dom->MoveToHandleNode(handle) : 0;
 }
 
-void CKVDXmlFile::ReleaseNodeHandle(void* handle) {
+void CKVDXmlFile::ReleaseNodeHandle(void *handle) {
     if (m_dom)
         m_dom->ReleaseNodeHandle(handle);
 }
 
 } // namespace ORQ
 
-void KVDXmlFile_GetVerStr(char* buffer, int size) {
+void KVDXmlFile_GetVerStr(char *buffer, int size) {
     if (!buffer || size <= 0)
         return;
     const size_t n = std::min(sizeof(ORQ::kVersionRecord) - 1, static_cast<size_t>(size) - 1);

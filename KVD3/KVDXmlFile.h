@@ -58,8 +58,8 @@ public:
 
     CKVDXmlFile();
     virtual ~CKVDXmlFile();
-    CKVDXmlFile(const CKVDXmlFile&) = delete;
-    CKVDXmlFile& operator=(const CKVDXmlFile&) = delete;
+    CKVDXmlFile(const CKVDXmlFile &) = delete;
+    CKVDXmlFile &operator=(const CKVDXmlFile &) = delete;
 
     // Loads a project file. On success the document, the path and the cursor (on the root
     // element) are the file's and the position stack is empty. On failure a message is shown and
@@ -73,11 +73,11 @@ public:
     void SetFilePathName(CStr path) { m_path = path; }
     // The wrapper, for callers that use the XmlDom_* functions on this document; null until a
     // file is loaded. The scratch buffer (GetMaxTxtSz() bytes) serves such callers.
-    CXmlDom* GetFileHnd() const { return m_dom.get(); }
-    char* GetPtrTmpTxt() { return m_tmpTxt.data(); }
+    CXmlDom *GetFileHnd() const { return m_dom.get(); }
+    char *GetPtrTmpTxt() { return m_tmpTxt.data(); }
     int GetMaxTxtSz() const { return static_cast<int>(m_tmpTxt.size()); }
     bool IsLoaded() const { return m_dom != nullptr; }
-    const SVersion& GetVersion() const { return m_version; }
+    const SVersion &GetVersion() const { return m_version; }
 
     // Navigation: on failure the cursor stays where it was.
     int GotoRootNode();
@@ -88,13 +88,13 @@ public:
     int GotoNextSibling();
     int GotoNextSibling(CStr name);
 
-    int GetNodeName(CStr& out);
+    int GetNodeName(CStr &out);
     // The text of the current node when it is a text node, else of its first child when that is
     // a text node.
-    int GetNodeText(CStr& out);
-    int GetNodeAttribute(CStr& nameInOut);
-    int GetSubNodeText(CStr& nameInOut, int n);
-    int GetSubNodeAttribute(CStr& attributeInOut, CStr child, int n);
+    int GetNodeText(CStr &out);
+    int GetNodeAttribute(CStr &nameInOut);
+    int GetSubNodeText(CStr &nameInOut, int n);
+    int GetSubNodeAttribute(CStr &attributeInOut, CStr child, int n);
 
     int SetNodeAttribute(CStr name, CStr value);
     // Replaces the current element's text, or gives an element without text a text child; 0 for
@@ -111,52 +111,52 @@ public:
     int GotoTopPosition();
     int PopPosition();
     size_t GetPositionCount() const { return m_positions.size(); }
-    void* GetCurrentNodeHandle();
-    int MoveToHandleNode(void* handle);
-    void ReleaseNodeHandle(void* handle);
+    void *GetCurrentNodeHandle();
+    int MoveToHandleNode(void *handle);
+    void ReleaseNodeHandle(void *handle);
 
     // Versions and authorship records.
-    int NodeVersionCompatibility(CStr& versionInOut, int& overall, int& major, int& minor,
-                                 int& patch);
-    static CStr KVDVersionToStr(const SVersion& version);
-    static int KVDVersionToNum(CStr text, SVersion& out);
-    int AppendCreatedByBlock(const SCreatedBy& record);
-    int AppendModifiedByBlock(const SCreatedBy& record);
+    int NodeVersionCompatibility(CStr &versionInOut, int &overall, int &major, int &minor,
+                                 int &patch);
+    static CStr KVDVersionToStr(const SVersion &version);
+    static int KVDVersionToNum(CStr text, SVersion &out);
+    int AppendCreatedByBlock(const SCreatedBy &record);
+    int AppendModifiedByBlock(const SCreatedBy &record);
     // Fills at most capacity records (the created-by record, then its modified-by records in
     // document order); returns the number filled.
-    int GetCreatedByBlock(SCreatedBy* records, int capacity);
-    int GetProcess(SProcess* out);
-    int GetComponent(SComponent* out);
+    int GetCreatedByBlock(SCreatedBy *records, int capacity);
+    int GetProcess(SProcess *out);
+    int GetComponent(SComponent *out);
 
     // The settings members, built with the settings block.
-    void* LoadSettings110FromHd(const Tamsel& hd);
-    int WriteSettingsBlock_V110(const Tamsel& hd, double stepSize);
+    void *LoadSettings110FromHd(const Tamsel &hd);
+    int WriteSettingsBlock_V110(const Tamsel &hd, double stepSize);
     // The new-file writer, built with it.
-    int CreateNewFile_V110(CStr path, const SCreatedBy& createdBy, const std::vector<CStr>& files,
-                           const char* dataFolder);
+    int CreateNewFile_V110(CStr path, const SCreatedBy &createdBy, const std::vector<CStr> &files,
+                           const char *dataFolder);
 
 protected:
     int Uninitialize();
-    int WriteDataBlock_V110(const SCreatedBy& createdBy, const std::vector<CStr>& files,
+    int WriteDataBlock_V110(const SCreatedBy &createdBy, const std::vector<CStr> &files,
                             CStr dataFolder);
-    static int GetSenOdometer(CStr path, double& start, double& end, CStr& unit);
-    int WriteSiteDefinition(const SCreatedBy& createdBy, CStr headerPath);
+    static int GetSenOdometer(CStr path, double &start, double &end, CStr &unit);
+    int WriteSiteDefinition(const SCreatedBy &createdBy, CStr headerPath);
     // Replaces the document by a new empty one (for writers that build a file from nothing).
     int NewDocument();
 
 private:
     void ReleasePositions();
     // Moves to the first child of the current node named name that follows n earlier ones.
-    int MoveToNthChild(const CStr& name, int n);
+    int MoveToNthChild(const CStr &name, int n);
 
     SVersion m_version;
     std::vector<char> m_tmpTxt;
     std::unique_ptr<CXmlDom> m_dom;
     CStr m_path;
-    std::deque<void*> m_positions;
+    std::deque<void *> m_positions;
 };
 
 } // namespace ORQ
 
 // Writes the module's version record into buffer, always terminated inside it.
-KVD3_API void KVDXmlFile_GetVerStr(char* buffer, int size);
+KVD3_API void KVDXmlFile_GetVerStr(char *buffer, int size);

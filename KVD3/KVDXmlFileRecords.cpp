@@ -16,7 +16,7 @@ const char kDateFormat[] = "%Y-%m-%d";
 const char kTimeFormat[] = "%H:%M:%S";
 
 // The leading decimal digits of text as a number (0 when there are none).
-int LeadingNumber(const std::string& text) {
+int LeadingNumber(const std::string &text) {
     long value = 0;
     for (char c : text) {
         if (c < '0' || c > '9')
@@ -28,13 +28,15 @@ int LeadingNumber(const std::string& text) {
     return static_cast<int>(value);
 }
 
-int Sign(int a, int b) { return a < b ? -1 : (a > b ? 1 : 0); }
+int Sign(int a, int b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
 
 // Keeps the cursor where the caller had it: remembers the position on entry and returns to it
 // (top, then pop) when the operation ends, whichever way it ends.
 class ScopedPosition {
 public:
-    explicit ScopedPosition(CKVDXmlFile& file) : m_file(file), m_pushed(file.PushPosition()) {}
+    explicit ScopedPosition(CKVDXmlFile &file) : m_file(file), m_pushed(file.PushPosition()) {}
     ~ScopedPosition() {
         if (m_pushed) {
             m_file.GotoTopPosition();
@@ -44,12 +46,12 @@ public:
     bool Ok() const { return m_pushed != 0; }
 
 private:
-    CKVDXmlFile& m_file;
+    CKVDXmlFile &m_file;
     int m_pushed;
 };
 
 // A record's time as written in the file.
-CDateTime ParseWhen(const CStr& date, const CStr& time) {
+CDateTime ParseWhen(const CStr &date, const CStr &time) {
     const std::string text = date + " " + time;
     CDateTime when;
     if (when.Parse(text, "%Y-%m-%d %H:%M:%S"))
@@ -62,13 +64,13 @@ CDateTime ParseWhen(const CStr& date, const CStr& time) {
 
 } // namespace
 
-CStr CKVDXmlFile::KVDVersionToStr(const SVersion& version) {
+CStr CKVDXmlFile::KVDVersionToStr(const SVersion &version) {
     CStr text;
     text.Format("%i.%i.%i", version.major, version.minor, version.patch);
     return text;
 }
 
-int CKVDXmlFile::KVDVersionToNum(CStr text, SVersion& out) {
+int CKVDXmlFile::KVDVersionToNum(CStr text, SVersion &out) {
     out.text = text;
     out.major = out.minor = out.patch = 0;
     const size_t first = text.find('.');
@@ -83,8 +85,8 @@ int CKVDXmlFile::KVDVersionToNum(CStr text, SVersion& out) {
     return 1;
 }
 
-int CKVDXmlFile::NodeVersionCompatibility(CStr& versionInOut, int& overall, int& major,
-                                          int& minor, int& patch) {
+int CKVDXmlFile::NodeVersionCompatibility(CStr &versionInOut, int &overall, int &major, int &minor,
+                                          int &patch) {
     CStr nodeVersion = "version";
     if (!GetNodeAttribute(nodeVersion))
         return 0;
@@ -99,7 +101,7 @@ int CKVDXmlFile::NodeVersionCompatibility(CStr& versionInOut, int& overall, int&
     return 1;
 }
 
-int CKVDXmlFile::AppendCreatedByBlock(const SCreatedBy& record) {
+int CKVDXmlFile::AppendCreatedByBlock(const SCreatedBy &record) {
     ScopedPosition here(*this);
     if (!here.Ok() || GotoChildNode(kCreatedBy, 0))
         return 0;
@@ -113,7 +115,7 @@ int CKVDXmlFile::AppendCreatedByBlock(const SCreatedBy& record) {
     return 1;
 }
 
-int CKVDXmlFile::AppendModifiedByBlock(const SCreatedBy& record) {
+int CKVDXmlFile::AppendModifiedByBlock(const SCreatedBy &record) {
     ScopedPosition here(*this);
     if (!here.Ok())
         return 0;
@@ -133,7 +135,7 @@ int CKVDXmlFile::AppendModifiedByBlock(const SCreatedBy& record) {
     return 1;
 }
 
-int CKVDXmlFile::GetCreatedByBlock(SCreatedBy* records, int capacity) {
+int CKVDXmlFile::GetCreatedByBlock(SCreatedBy *records, int capacity) {
     if (!records || capacity <= 0)
         return 0;
     ScopedPosition here(*this);
@@ -144,13 +146,13 @@ int CKVDXmlFile::GetCreatedByBlock(SCreatedBy* records, int capacity) {
         if (!GotoChildNode(kCreatedBy, 0))
             return 0;
     }
-    auto readWhen = [this](SCreatedBy& r) {
+    auto readWhen = [this](SCreatedBy &r) {
         CStr date = "date", time = "time";
         GetNodeAttribute(date);
         GetNodeAttribute(time);
         r.when = ParseWhen(date, time);
     };
-    SCreatedBy& first = records[0];
+    SCreatedBy &first = records[0];
     first.name = "name";
     GetNodeAttribute(first.name);
     first.DIP = "DIP";
@@ -162,7 +164,7 @@ int CKVDXmlFile::GetCreatedByBlock(SCreatedBy* records, int capacity) {
     int count = 1;
     if (count < capacity && GotoChildNode(kModifiedBy, 0)) {
         do {
-            SCreatedBy& r = records[count++];
+            SCreatedBy &r = records[count++];
             r.name = "name";
             GetNodeAttribute(r.name);
             r.DIP = "DIP";
@@ -177,12 +179,12 @@ int CKVDXmlFile::GetCreatedByBlock(SCreatedBy* records, int capacity) {
     return count;
 }
 
-int CKVDXmlFile::GetProcess(SProcess* out) {
+int CKVDXmlFile::GetProcess(SProcess *out) {
     CStr name;
     if (!out || !GetNodeName(name) || name != "Process")
         return 0;
     // A field is read from the attribute of its name, else from the text of a child so named.
-    auto read = [this](const char* field, CStr& value) {
+    auto read = [this](const char *field, CStr &value) {
         value = field;
         if (GetNodeAttribute(value))
             return true;
@@ -214,7 +216,7 @@ int CKVDXmlFile::GetProcess(SProcess* out) {
     return all ? 1 : 0;
 }
 
-int CKVDXmlFile::GetComponent(SComponent* out) {
+int CKVDXmlFile::GetComponent(SComponent *out) {
     CStr name;
     if (!out || !GetNodeName(name) || name != "Component")
         return 0;

@@ -32,10 +32,14 @@ struct NodeHandle {
     xmlNodePtr node;
 };
 
-const char* Str(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
-const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
+const char *Str(const xmlChar *s) {
+    return reinterpret_cast<const char *>(s);
+}
+const xmlChar *X(const char *s) {
+    return reinterpret_cast<const xmlChar *>(s);
+}
 
-bool IsBlank(const xmlChar* s) {
+bool IsBlank(const xmlChar *s) {
     if (!s)
         return true;
     for (; *s; ++s)
@@ -52,7 +56,7 @@ xmlNodePtr FirstChild(xmlNodePtr n) {
     return nullptr;
 }
 
-std::string QualifiedName(const xmlNs* ns, const xmlChar* name) {
+std::string QualifiedName(const xmlNs *ns, const xmlChar *name) {
     std::string s;
     if (ns && ns->prefix) {
         s = Str(ns->prefix);
@@ -81,7 +85,7 @@ std::string NodeName(xmlNodePtr n) {
     }
 }
 
-bool IsElementNamed(xmlNodePtr n, const char* name) {
+bool IsElementNamed(xmlNodePtr n, const char *name) {
     if (n->type != XML_ELEMENT_NODE)
         return false;
     if (!n->ns || !n->ns->prefix)
@@ -89,7 +93,7 @@ bool IsElementNamed(xmlNodePtr n, const char* name) {
     return QualifiedName(n->ns, n->name) == name;
 }
 
-xmlAttrPtr FindAttribute(xmlNodePtr n, const std::string& name) {
+xmlAttrPtr FindAttribute(xmlNodePtr n, const std::string &name) {
     if (!n || n->type != XML_ELEMENT_NODE)
         return nullptr;
     for (xmlAttrPtr a = n->properties; a; a = a->next)
@@ -111,18 +115,22 @@ void DropBlankText(xmlNodePtr parent) {
     }
 }
 
-bool IsValidName(const char* name) { return name && *name && xmlValidateName(X(name), 0) == 0; }
+bool IsValidName(const char *name) {
+    return name && *name && xmlValidateName(X(name), 0) == 0;
+}
 
 std::string Lower(std::string s) {
-    for (char& c : s)
+    for (char &c : s)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return s;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-std::string TrimSpace(const std::string& s) {
+std::string TrimSpace(const std::string &s) {
     size_t b = 0, e = s.size();
     while (b < e && IsSpace(s[b]))
         ++b;
@@ -132,7 +140,7 @@ std::string TrimSpace(const std::string& s) {
 }
 
 // The value of the pseudo-attribute "encoding" in the data of an XML declaration.
-std::string DeclaredEncoding(const std::string& data) {
+std::string DeclaredEncoding(const std::string &data) {
     size_t p = 0;
     while ((p = data.find("encoding", p)) != std::string::npos) {
         const bool startsWord = p == 0 || IsSpace(data[p - 1]);
@@ -157,7 +165,7 @@ std::string DeclaredEncoding(const std::string& data) {
 
 enum class EncKind { Utf8, Cp1252, Ascii, Other };
 
-EncKind ClassifyEncoding(const std::string& name) {
+EncKind ClassifyEncoding(const std::string &name) {
     const std::string l = Lower(TrimSpace(name));
     if (l.empty() || l == "utf-8" || l == "utf8")
         return EncKind::Utf8;
@@ -172,7 +180,7 @@ EncKind ClassifyEncoding(const std::string& name) {
 }
 
 // The data of an XML declaration at bytes[start] ("<?xml" blank ... "?>").
-bool RawDeclaration(const std::string& bytes, size_t start, std::string& data) {
+bool RawDeclaration(const std::string &bytes, size_t start, std::string &data) {
     if (bytes.compare(start, 5, "<?xml") != 0 || start + 5 >= bytes.size() ||
         !IsSpace(bytes[start + 5]))
         return false;
@@ -183,7 +191,7 @@ bool RawDeclaration(const std::string& bytes, size_t start, std::string& data) {
     return true;
 }
 
-bool ReadAll(const std::string& path, std::string& bytes) {
+bool ReadAll(const std::string &path, std::string &bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
@@ -191,7 +199,7 @@ bool ReadAll(const std::string& path, std::string& bytes) {
     return !in.bad();
 }
 
-void Silent(void*, xmlErrorPtr) {}
+void Silent(void *, xmlErrorPtr) {}
 
 // Parser errors are the caller's business: nothing is printed while a wrapper parses.
 class QuietParser {
@@ -203,10 +211,10 @@ public:
 
 private:
     xmlStructuredErrorFunc m_func;
-    void* m_ctx;
+    void *m_ctx;
 };
 
-std::string DirOf(const std::string& path) {
+std::string DirOf(const std::string &path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)
         return ".";
@@ -216,10 +224,10 @@ std::string DirOf(const std::string& path) {
 }
 
 // The file a path finally names (a save replaces the file behind a link, not the link).
-std::string ResolveLink(const std::string& path) {
+std::string ResolveLink(const std::string &path) {
     struct stat st;
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
+        if (char *real = realpath(path.c_str(), nullptr)) {
             std::string r = real;
             std::free(real);
             return r;
@@ -228,7 +236,7 @@ std::string ResolveLink(const std::string& path) {
     return path;
 }
 
-int ProbeExisting(const std::string& path) {
+int ProbeExisting(const std::string &path) {
     const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return 0;
@@ -238,7 +246,7 @@ int ProbeExisting(const std::string& path) {
 
 // Whether the file can be replaced: an existing file must be a writable regular file, and its
 // folder must take the temporary file that replaces it.
-int ProbeForWriting(const std::string& path) {
+int ProbeForWriting(const std::string &path) {
     const std::string real = ResolveLink(path);
     struct stat st;
     if (stat(real.c_str(), &st) == 0) {
@@ -252,7 +260,7 @@ int ProbeForWriting(const std::string& path) {
     return 1;
 }
 
-bool WriteFully(int fd, const std::string& bytes) {
+bool WriteFully(int fd, const std::string &bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -268,7 +276,7 @@ bool WriteFully(int fd, const std::string& bytes) {
 
 // Writes bytes to a temporary file beside path and renames it over path, so the old file stays
 // whole until the new one is complete. 0 written, 202 no temporary file, -200 write failed.
-short WriteReplacing(const std::string& path, const std::string& bytes) {
+short WriteReplacing(const std::string &path, const std::string &bytes) {
     const std::string real = ResolveLink(path);
     const std::string dir = DirOf(real);
     const size_t slash = real.find_last_of('/');
@@ -307,7 +315,7 @@ short WriteReplacing(const std::string& path, const std::string& bytes) {
 class Writer {
 public:
     Writer(EncKind kind, xmlDocPtr doc) : m_kind(kind), m_doc(doc) {}
-    std::string& Out() { return m_out; }
+    std::string &Out() { return m_out; }
 
     void Document(xmlDocPtr doc) {
         for (xmlNodePtr c = doc->children; c; c = c->next) {
@@ -336,7 +344,7 @@ public:
                 m_out += ' ';
                 Raw(QualifiedName(a->ns, a->name));
                 m_out += "=\"";
-                xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
+                xmlChar *value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
                 Escaped(value, true);
                 xmlFree(value);
                 m_out += '"';
@@ -422,7 +430,7 @@ private:
         }
     }
 
-    template <class F> void EachChar(const std::string& s, F f) {
+    template <class F> void EachChar(const std::string &s, F f) {
         size_t pos = 0;
         while (pos < s.size()) {
             uint32_t cp;
@@ -436,8 +444,8 @@ private:
         }
     }
 
-    void Raw(const std::string& s) {
-        EachChar(s, [this](uint32_t cp, const std::string& text, size_t pos, size_t len) {
+    void Raw(const std::string &s) {
+        EachChar(s, [this](uint32_t cp, const std::string &text, size_t pos, size_t len) {
             if (!Representable(cp))
                 m_out += '?';
             else if (len == 1 && static_cast<unsigned char>(text[pos]) >= 0x80)
@@ -447,10 +455,10 @@ private:
         });
     }
 
-    void Escaped(const xmlChar* value, bool attribute) {
+    void Escaped(const xmlChar *value, bool attribute) {
         if (!value)
             return;
-        EachChar(Str(value), [&](uint32_t cp, const std::string& text, size_t pos, size_t len) {
+        EachChar(Str(value), [&](uint32_t cp, const std::string &text, size_t pos, size_t len) {
             switch (cp) {
             case '&':
                 m_out += "&amp;";
@@ -492,7 +500,7 @@ private:
     std::string m_out;
 };
 
-bool Encode(const std::string& utf8, EncKind kind, const std::string& name, std::string& out) {
+bool Encode(const std::string &utf8, EncKind kind, const std::string &name, std::string &out) {
     if (kind == EncKind::Utf8) {
         out = utf8;
         return true;
@@ -517,12 +525,12 @@ bool Encode(const std::string& utf8, EncKind kind, const std::string& name, std:
         return false;
     out.clear();
     std::vector<char> inbuf(utf8.begin(), utf8.end());
-    char* in = inbuf.data();
+    char *in = inbuf.data();
     size_t inLeft = inbuf.size();
     std::vector<char> chunk(4096);
     bool ok = true;
     while (true) {
-        char* o = chunk.data();
+        char *o = chunk.data();
         size_t oLeft = chunk.size();
         const size_t r = iconv(cd, inLeft ? &in : nullptr, &inLeft, &o, &oLeft);
         out.append(chunk.data(), chunk.size() - oLeft);
@@ -533,7 +541,7 @@ bool Encode(const std::string& utf8, EncKind kind, const std::string& name, std:
             break;
         }
         if (inLeft == 0) {
-            char* f = chunk.data();
+            char *f = chunk.data();
             size_t fLeft = chunk.size();
             iconv(cd, nullptr, nullptr, &f, &fLeft);
             out.append(chunk.data(), chunk.size() - fLeft);
@@ -551,7 +559,7 @@ struct CXmlDom::Impl {
     xmlNodePtr current = nullptr;
     std::string path;
     int accessible = 0;
-    std::unordered_map<void*, std::unique_ptr<NodeHandle>> handles;
+    std::unordered_map<void *, std::unique_ptr<NodeHandle>> handles;
     // Removed subtrees and replaced documents, freed with the wrapper.
     std::vector<xmlNodePtr> detached;
     std::vector<xmlDocPtr> retired;
@@ -592,9 +600,9 @@ CXmlDom::CXmlDom() : m_impl(new Impl) {
 
 CXmlDom::~CXmlDom() = default;
 
-short CXmlDom::InitializeNewXmlFile(const char* comment, const char* rootName) {
+short CXmlDom::InitializeNewXmlFile(const char *comment, const char *rootName) {
     try {
-        Impl& m = *m_impl;
+        Impl &m = *m_impl;
         if (m.doc->children || !IsValidName(rootName))
             return 0;
         const std::string rootText = ToTreeText(rootName);
@@ -620,16 +628,16 @@ short CXmlDom::InitializeNewXmlFile(const char* comment, const char* rootName) {
     }
 }
 
-short CXmlDom::LoadFile(const char* pathText) {
+short CXmlDom::LoadFile(const char *pathText) {
     try {
-        Impl& m = *m_impl;
+        Impl &m = *m_impl;
         m.path = pathText ? pathText : "";
         m.accessible = ProbeExisting(m.path);
         std::string bytes;
         if (m.path.empty() || !ReadAll(m.path, bytes) || bytes.size() > INT_MAX / 2)
             return 0;
 
-        const unsigned char* u = reinterpret_cast<const unsigned char*>(bytes.data());
+        const unsigned char *u = reinterpret_cast<const unsigned char *>(bytes.data());
         const bool utf8Bom = bytes.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
         const bool utf16 =
             bytes.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF));
@@ -639,7 +647,7 @@ short CXmlDom::LoadFile(const char* pathText) {
         // The parser gets UTF-8 wherever the text is ASCII-based and in UTF-8 or code page
         // 1252; other encodings go through the parser's own converters.
         std::string text;
-        const char* encoding = nullptr;
+        const char *encoding = nullptr;
         int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
         if (!utf16) {
             const EncKind kind =
@@ -654,7 +662,7 @@ short CXmlDom::LoadFile(const char* pathText) {
         }
         if (encoding)
             options |= XML_PARSE_IGNORE_ENC;
-        const std::string& input = encoding ? text : bytes;
+        const std::string &input = encoding ? text : bytes;
 
         xmlDocPtr doc;
         {
@@ -675,8 +683,7 @@ short CXmlDom::LoadFile(const char* pathText) {
                           "\" encoding=\"" + Str(doc->encoding) + "\"";
         }
         if (!declaration.empty() || hasDeclaration) {
-            xmlNodePtr pi =
-                xmlNewDocPI(doc, X("xml"), X(RepairUtf8(declaration).c_str()));
+            xmlNodePtr pi = xmlNewDocPI(doc, X("xml"), X(RepairUtf8(declaration).c_str()));
             if (!pi) {
                 xmlFreeDoc(doc);
                 return 0;
@@ -700,9 +707,9 @@ short CXmlDom::LoadFile(const char* pathText) {
     }
 }
 
-bool CXmlDom::Serialize(std::string& out) const {
+bool CXmlDom::Serialize(std::string &out) const {
     try {
-        const Impl& m = *m_impl;
+        const Impl &m = *m_impl;
         std::string encodingName;
         for (xmlNodePtr c = m.doc->children; c; c = c->next) {
             if (c->type == XML_PI_NODE && c->name && std::strcmp(Str(c->name), "xml") == 0) {
@@ -719,9 +726,9 @@ bool CXmlDom::Serialize(std::string& out) const {
     }
 }
 
-short CXmlDom::SaveFile(const char* pathText) {
+short CXmlDom::SaveFile(const char *pathText) {
     try {
-        Impl& m = *m_impl;
+        Impl &m = *m_impl;
         std::string target;
         if (pathText && *pathText) {
             target = pathText;
@@ -747,8 +754,8 @@ short CXmlDom::MoveToRootNode() {
     return 1;
 }
 
-short CXmlDom::MoveToParentNode(const char* name) {
-    Impl& m = *m_impl;
+short CXmlDom::MoveToParentNode(const char *name) {
+    Impl &m = *m_impl;
     if (!m.current) {
         xmlNodePtr root = m.Root();
         if (!root)
@@ -766,8 +773,8 @@ short CXmlDom::MoveToParentNode(const char* name) {
     return 1;
 }
 
-short CXmlDom::MoveToFirstChildNode(const char* name) {
-    Impl& m = *m_impl;
+short CXmlDom::MoveToFirstChildNode(const char *name) {
+    Impl &m = *m_impl;
     if (!m.current)
         return 0;
     xmlNodePtr c = FirstChild(m.current);
@@ -780,8 +787,8 @@ short CXmlDom::MoveToFirstChildNode(const char* name) {
     return 1;
 }
 
-short CXmlDom::MoveToNextSiblingNode(const char* name) {
-    Impl& m = *m_impl;
+short CXmlDom::MoveToNextSiblingNode(const char *name) {
+    Impl &m = *m_impl;
     if (!m.current || m.current->type == XML_DOCUMENT_NODE)
         return 0;
     xmlNodePtr s = m.current->next;
@@ -794,9 +801,11 @@ short CXmlDom::MoveToNextSiblingNode(const char* name) {
     return 1;
 }
 
-bool CXmlDom::HasCurrentNode() const { return m_impl->current != nullptr; }
+bool CXmlDom::HasCurrentNode() const {
+    return m_impl->current != nullptr;
+}
 
-bool CXmlDom::GetNodeName(std::string& out) const {
+bool CXmlDom::GetNodeName(std::string &out) const {
     try {
         if (!m_impl->current)
             return false;
@@ -807,7 +816,7 @@ bool CXmlDom::GetNodeName(std::string& out) const {
     }
 }
 
-bool CXmlDom::GetNodeText(std::string& out) const {
+bool CXmlDom::GetNodeText(std::string &out) const {
     try {
         xmlNodePtr n = m_impl->current;
         if (!n)
@@ -823,12 +832,12 @@ bool CXmlDom::GetNodeText(std::string& out) const {
     }
 }
 
-bool CXmlDom::GetNodeAttributeText(const std::string& name, std::string& out) const {
+bool CXmlDom::GetNodeAttributeText(const std::string &name, std::string &out) const {
     try {
         xmlAttrPtr a = FindAttribute(m_impl->current, name);
         if (!a)
             return false;
-        xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
+        xmlChar *value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
         out = value ? Str(value) : "";
         xmlFree(value);
         return true;
@@ -837,7 +846,7 @@ bool CXmlDom::GetNodeAttributeText(const std::string& name, std::string& out) co
     }
 }
 
-short CXmlDom::SetNodeText(const char* text) {
+short CXmlDom::SetNodeText(const char *text) {
     try {
         xmlNodePtr n = m_impl->current;
         if (!n)
@@ -853,7 +862,7 @@ short CXmlDom::SetNodeText(const char* text) {
     }
 }
 
-short CXmlDom::SetNodeAttributeText(const char* name, const char* value) {
+short CXmlDom::SetNodeAttributeText(const char *name, const char *value) {
     try {
         xmlNodePtr n = m_impl->current;
         if (!n || n->type != XML_ELEMENT_NODE || !name)
@@ -876,7 +885,7 @@ short CXmlDom::SetNodeAttributeText(const char* name, const char* value) {
     }
 }
 
-void CXmlDom::GetNodeInfo(short& hasChildren, short& hasAttributes, short& isText) const {
+void CXmlDom::GetNodeInfo(short &hasChildren, short &hasAttributes, short &isText) const {
     xmlNodePtr n = m_impl->current;
     hasChildren = hasAttributes = isText = 0;
     if (!n)
@@ -886,9 +895,9 @@ void CXmlDom::GetNodeInfo(short& hasChildren, short& hasAttributes, short& isTex
     isText = n->type == XML_TEXT_NODE ? 1 : 0;
 }
 
-short CXmlDom::AppendChildNode(const char* name) {
+short CXmlDom::AppendChildNode(const char *name) {
     try {
-        Impl& m = *m_impl;
+        Impl &m = *m_impl;
         xmlNodePtr n = m.current;
         if (!n || !IsValidName(name))
             return 0;
@@ -912,9 +921,9 @@ short CXmlDom::AppendChildNode(const char* name) {
     }
 }
 
-short CXmlDom::AppendTextChildNode(const char* text) {
+short CXmlDom::AppendTextChildNode(const char *text) {
     try {
-        Impl& m = *m_impl;
+        Impl &m = *m_impl;
         xmlNodePtr n = m.current;
         if (!n || n->type != XML_ELEMENT_NODE)
             return 0;
@@ -931,9 +940,9 @@ short CXmlDom::AppendTextChildNode(const char* text) {
     }
 }
 
-short CXmlDom::AppendComment(const char* text) {
+short CXmlDom::AppendComment(const char *text) {
     try {
-        Impl& m = *m_impl;
+        Impl &m = *m_impl;
         xmlNodePtr n = m.current;
         if (!n || (n->type != XML_ELEMENT_NODE && n->type != XML_DOCUMENT_NODE))
             return 0;
@@ -952,7 +961,7 @@ short CXmlDom::AppendComment(const char* text) {
 
 short CXmlDom::RemoveCurrentNode() {
     try {
-        Impl& m = *m_impl;
+        Impl &m = *m_impl;
         xmlNodePtr n = m.current;
         if (!n || n->type == XML_DOCUMENT_NODE || !n->parent)
             return 0;
@@ -967,10 +976,10 @@ short CXmlDom::RemoveCurrentNode() {
     }
 }
 
-void* CXmlDom::GetCurrentNodeHandle() {
+void *CXmlDom::GetCurrentNodeHandle() {
     try {
         auto h = std::make_unique<NodeHandle>(NodeHandle{m_impl->current});
-        void* key = h.get();
+        void *key = h.get();
         m_impl->handles.emplace(key, std::move(h));
         return key;
     } catch (...) {
@@ -978,7 +987,7 @@ void* CXmlDom::GetCurrentNodeHandle() {
     }
 }
 
-short CXmlDom::MoveToHandleNode(void* handle) {
+short CXmlDom::MoveToHandleNode(void *handle) {
     auto it = m_impl->handles.find(handle);
     if (!handle || it == m_impl->handles.end())
         return 0;
@@ -986,22 +995,28 @@ short CXmlDom::MoveToHandleNode(void* handle) {
     return 1;
 }
 
-void CXmlDom::ReleaseNodeHandle(void* handle) {
+void CXmlDom::ReleaseNodeHandle(void *handle) {
     if (handle)
         m_impl->handles.erase(handle);
 }
 
-size_t CXmlDom::GetHandleCount() const { return m_impl->handles.size(); }
+size_t CXmlDom::GetHandleCount() const {
+    return m_impl->handles.size();
+}
 
-const std::string& CXmlDom::GetPath() const { return m_impl->path; }
+const std::string &CXmlDom::GetPath() const {
+    return m_impl->path;
+}
 
-int CXmlDom::IsFileAccessible() const { return m_impl->accessible; }
+int CXmlDom::IsFileAccessible() const {
+    return m_impl->accessible;
+}
 
 // ---- the plain interface ----
 
 namespace {
 
-short CopyOut(bool found, const std::string& text, char* buffer, int* size) {
+short CopyOut(bool found, const std::string &text, char *buffer, int *size) {
     if (!size)
         return 0;
     if (!found) {
@@ -1019,7 +1034,7 @@ short CopyOut(bool found, const std::string& text, char* buffer, int* size) {
 
 } // namespace
 
-CXmlDom* XmlDom_GetHandle() {
+CXmlDom *XmlDom_GetHandle() {
     try {
         return new CXmlDom();
     } catch (...) {
@@ -1027,9 +1042,11 @@ CXmlDom* XmlDom_GetHandle() {
     }
 }
 
-void XmlDom_ReleaseHandle(CXmlDom* dom) { delete dom; }
+void XmlDom_ReleaseHandle(CXmlDom *dom) {
+    delete dom;
+}
 
-short XmlDom_GetVerStr(char* buffer, int size) {
+short XmlDom_GetVerStr(char *buffer, int size) {
     if (!buffer || size <= 0)
         return -1;
     const size_t len = sizeof(kVersionRecord) - 1;
@@ -1040,35 +1057,41 @@ short XmlDom_GetVerStr(char* buffer, int size) {
     return n == len ? 0 : 1;
 }
 
-short XmlDom_InitializeNewXmlFile(CXmlDom* dom, const char* comment, const char* root) {
+short XmlDom_InitializeNewXmlFile(CXmlDom *dom, const char *comment, const char *root) {
     return dom ? dom->InitializeNewXmlFile(comment, root) : 0;
 }
-short XmlDom_LoadFile(CXmlDom* dom, const char* path) { return dom ? dom->LoadFile(path) : 0; }
-short XmlDom_SaveFile(CXmlDom* dom, const char* path) { return dom ? dom->SaveFile(path) : 201; }
-short XmlDom_MoveToRootNode(CXmlDom* dom) { return dom ? dom->MoveToRootNode() : 0; }
-short XmlDom_MoveToParentNode(CXmlDom* dom, const char* name) {
+short XmlDom_LoadFile(CXmlDom *dom, const char *path) {
+    return dom ? dom->LoadFile(path) : 0;
+}
+short XmlDom_SaveFile(CXmlDom *dom, const char *path) {
+    return dom ? dom->SaveFile(path) : 201;
+}
+short XmlDom_MoveToRootNode(CXmlDom *dom) {
+    return dom ? dom->MoveToRootNode() : 0;
+}
+short XmlDom_MoveToParentNode(CXmlDom *dom, const char *name) {
     return dom ? dom->MoveToParentNode(name) : 0;
 }
-short XmlDom_MoveToFirstChildNode(CXmlDom* dom, const char* name) {
+short XmlDom_MoveToFirstChildNode(CXmlDom *dom, const char *name) {
     return dom ? dom->MoveToFirstChildNode(name) : 0;
 }
-short XmlDom_MoveToNextSiblingNode(CXmlDom* dom, const char* name) {
+short XmlDom_MoveToNextSiblingNode(CXmlDom *dom, const char *name) {
     return dom ? dom->MoveToNextSiblingNode(name) : 0;
 }
 
-short XmlDom_GetNodeName(CXmlDom* dom, char* buffer, int* size) {
+short XmlDom_GetNodeName(CXmlDom *dom, char *buffer, int *size) {
     std::string text;
     const bool found = dom && dom->GetNodeName(text);
     return CopyOut(found, text, buffer, size);
 }
 
-short XmlDom_GetNodeText(CXmlDom* dom, char* buffer, int* size) {
+short XmlDom_GetNodeText(CXmlDom *dom, char *buffer, int *size) {
     std::string text;
     const bool found = dom && dom->GetNodeText(text);
     return CopyOut(found, text, buffer, size);
 }
 
-short XmlDom_GetNodeAttributeText(CXmlDom* dom, char* buffer, int* size) {
+short XmlDom_GetNodeAttributeText(CXmlDom *dom, char *buffer, int *size) {
     if (!buffer || !size || *size <= 0)
         return CopyOut(false, std::string(), buffer, size);
     const std::string name(buffer, strnlen(buffer, static_cast<size_t>(*size)));
@@ -1077,12 +1100,14 @@ short XmlDom_GetNodeAttributeText(CXmlDom* dom, char* buffer, int* size) {
     return CopyOut(found, value, buffer, size);
 }
 
-short XmlDom_SetNodeText(CXmlDom* dom, const char* text) { return dom ? dom->SetNodeText(text) : 0; }
-short XmlDom_SetNodeAttributeText(CXmlDom* dom, const char* name, const char* value) {
+short XmlDom_SetNodeText(CXmlDom *dom, const char *text) {
+    return dom ? dom->SetNodeText(text) : 0;
+}
+short XmlDom_SetNodeAttributeText(CXmlDom *dom, const char *name, const char *value) {
     return dom ? dom->SetNodeAttributeText(name, value) : 0;
 }
 
-void XmlDom_GetNodeInfo(CXmlDom* dom, short* hasChildren, short* hasAttributes, short* isText) {
+void XmlDom_GetNodeInfo(CXmlDom *dom, short *hasChildren, short *hasAttributes, short *isText) {
     short c = 0, a = 0, t = 0;
     if (dom)
         dom->GetNodeInfo(c, a, t);
@@ -1094,22 +1119,26 @@ void XmlDom_GetNodeInfo(CXmlDom* dom, short* hasChildren, short* hasAttributes, 
         *isText = t;
 }
 
-short XmlDom_AppendChildNode(CXmlDom* dom, const char* name) {
+short XmlDom_AppendChildNode(CXmlDom *dom, const char *name) {
     return dom ? dom->AppendChildNode(name) : 0;
 }
-short XmlDom_AppendTextChildNode(CXmlDom* dom, const char* text) {
+short XmlDom_AppendTextChildNode(CXmlDom *dom, const char *text) {
     return dom ? dom->AppendTextChildNode(text) : 0;
 }
-short XmlDom_AppendComment(CXmlDom* dom, const char* text) {
+short XmlDom_AppendComment(CXmlDom *dom, const char *text) {
     return dom ? dom->AppendComment(text) : 0;
 }
-short XmlDom_RemoveCurrentNode(CXmlDom* dom) { return dom ? dom->RemoveCurrentNode() : 0; }
+short XmlDom_RemoveCurrentNode(CXmlDom *dom) {
+    return dom ? dom->RemoveCurrentNode() : 0;
+}
 
-void* XmlDom_GetCurrentNodeHandle(CXmlDom* dom) { return dom ? dom->GetCurrentNodeHandle() : nullptr; }
-short XmlDom_MoveToHandleNode(CXmlDom* dom, void* handle) {
+void *XmlDom_GetCurrentNodeHandle(CXmlDom *dom) {
+    return dom ? dom->GetCurrentNodeHandle() : nullptr;
+}
+short XmlDom_MoveToHandleNode(CXmlDom *dom, void *handle) {
     return dom ? dom->MoveToHandleNode(handle) : 0;
 }
-void XmlDom_ReleaseNodeHandle(CXmlDom* dom, void* handle) {
+void XmlDom_ReleaseNodeHandle(CXmlDom *dom, void *handle) {
     if (dom)
         dom->ReleaseNodeHandle(handle);
 }

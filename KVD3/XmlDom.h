@@ -26,58 +26,58 @@ class KVD3_API CXmlDom {
 public:
     CXmlDom();
     virtual ~CXmlDom();
-    CXmlDom(const CXmlDom&) = delete;
-    CXmlDom& operator=(const CXmlDom&) = delete;
+    CXmlDom(const CXmlDom &) = delete;
+    CXmlDom &operator=(const CXmlDom &) = delete;
 
     // Builds the head of a new document: the declaration "version='1.0'", the root element and,
     // when comment is given and not empty, a comment as the root's first child. 0 when the
     // document already has a child node or the root name is not a valid element name.
-    short InitializeNewXmlFile(const char* comment, const char* rootName);
+    short InitializeNewXmlFile(const char *comment, const char *rootName);
     // Keeps the path, probes the file for writing, loads it; the root element becomes current.
     // 0 (nothing changed but the kept path and the probe) when the file does not load.
-    short LoadFile(const char* path);
+    short LoadFile(const char *path);
     // Writes the document to path, or to the loaded path when path is null or empty.
-    short SaveFile(const char* path);
+    short SaveFile(const char *path);
 
     short MoveToRootNode();
     // name null: the parent; else the nearest ancestor element of that name.
-    short MoveToParentNode(const char* name);
+    short MoveToParentNode(const char *name);
     // name null: the first child of any kind; else the first child element of that name.
-    short MoveToFirstChildNode(const char* name);
+    short MoveToFirstChildNode(const char *name);
     // name null: the next sibling of any kind; else the next following sibling element so named.
-    short MoveToNextSiblingNode(const char* name);
+    short MoveToNextSiblingNode(const char *name);
 
     bool HasCurrentNode() const;
     // The current node's name: an element's tag, "#text", "#comment", "#cdata-section",
     // "#document", or the target of a processing instruction ("xml" for the declaration).
-    bool GetNodeName(std::string& out) const;
+    bool GetNodeName(std::string &out) const;
     // The text of the current node when it is a text node, else of its first child when that is
     // a text node.
-    bool GetNodeText(std::string& out) const;
-    bool GetNodeAttributeText(const std::string& name, std::string& out) const;
-    short SetNodeText(const char* text);
+    bool GetNodeText(std::string &out) const;
+    bool GetNodeAttributeText(const std::string &name, std::string &out) const;
+    short SetNodeText(const char *text);
     // value null removes the attribute. 0 when the current node is not an element or the name
     // is not a valid attribute name.
-    short SetNodeAttributeText(const char* name, const char* value);
-    void GetNodeInfo(short& hasChildren, short& hasAttributes, short& isText) const;
+    short SetNodeAttributeText(const char *name, const char *value);
+    void GetNodeInfo(short &hasChildren, short &hasAttributes, short &isText) const;
 
-    short AppendChildNode(const char* name);
-    short AppendTextChildNode(const char* text);
-    short AppendComment(const char* text);
+    short AppendChildNode(const char *name);
+    short AppendTextChildNode(const char *text);
+    short AppendComment(const char *text);
     short RemoveCurrentNode();
 
-    void* GetCurrentNodeHandle();
-    short MoveToHandleNode(void* handle);
-    void ReleaseNodeHandle(void* handle);
+    void *GetCurrentNodeHandle();
+    short MoveToHandleNode(void *handle);
+    void ReleaseNodeHandle(void *handle);
     // Handles handed out and not yet released.
     size_t GetHandleCount() const;
 
     // The path given to the last load, and whether the last probe could open the file.
-    const std::string& GetPath() const;
+    const std::string &GetPath() const;
     int IsFileAccessible() const;
 
     // The document as a save would write it (in its encoding), without touching any file.
-    bool Serialize(std::string& out) const;
+    bool Serialize(std::string &out) const;
 
 private:
     struct Impl;
@@ -86,37 +86,37 @@ private:
 
 // The plain interface of the wrapper: each function takes the wrapper first. A null wrapper
 // gives the "not done" result (201 for a save).
-KVD3_API CXmlDom* XmlDom_GetHandle();
-KVD3_API void XmlDom_ReleaseHandle(CXmlDom* dom);
+KVD3_API CXmlDom *XmlDom_GetHandle();
+KVD3_API void XmlDom_ReleaseHandle(CXmlDom *dom);
 // Writes the module's version record, always terminated inside the buffer; 0 when it fit,
 // 1 when it was cut short, -1 when there is no room at all.
-KVD3_API short XmlDom_GetVerStr(char* buffer, int size);
+KVD3_API short XmlDom_GetVerStr(char *buffer, int size);
 
-KVD3_API short XmlDom_InitializeNewXmlFile(CXmlDom* dom, const char* comment, const char* root);
-KVD3_API short XmlDom_LoadFile(CXmlDom* dom, const char* path);
-KVD3_API short XmlDom_SaveFile(CXmlDom* dom, const char* path);
+KVD3_API short XmlDom_InitializeNewXmlFile(CXmlDom *dom, const char *comment, const char *root);
+KVD3_API short XmlDom_LoadFile(CXmlDom *dom, const char *path);
+KVD3_API short XmlDom_SaveFile(CXmlDom *dom, const char *path);
 
-KVD3_API short XmlDom_MoveToRootNode(CXmlDom* dom);
-KVD3_API short XmlDom_MoveToParentNode(CXmlDom* dom, const char* name);
-KVD3_API short XmlDom_MoveToFirstChildNode(CXmlDom* dom, const char* name);
-KVD3_API short XmlDom_MoveToNextSiblingNode(CXmlDom* dom, const char* name);
+KVD3_API short XmlDom_MoveToRootNode(CXmlDom *dom);
+KVD3_API short XmlDom_MoveToParentNode(CXmlDom *dom, const char *name);
+KVD3_API short XmlDom_MoveToFirstChildNode(CXmlDom *dom, const char *name);
+KVD3_API short XmlDom_MoveToNextSiblingNode(CXmlDom *dom, const char *name);
 
 // The text getters copy into buffer (its size in bytes in *size) when the text and its
 // terminator fit (result 1); otherwise the buffer is left alone (result 0). Either way *size
 // becomes the text's length plus one; 0 with no current node or no such text.
-KVD3_API short XmlDom_GetNodeName(CXmlDom* dom, char* buffer, int* size);
-KVD3_API short XmlDom_GetNodeText(CXmlDom* dom, char* buffer, int* size);
+KVD3_API short XmlDom_GetNodeName(CXmlDom *dom, char *buffer, int *size);
+KVD3_API short XmlDom_GetNodeText(CXmlDom *dom, char *buffer, int *size);
 // buffer holds the attribute name on entry.
-KVD3_API short XmlDom_GetNodeAttributeText(CXmlDom* dom, char* buffer, int* size);
-KVD3_API short XmlDom_SetNodeText(CXmlDom* dom, const char* text);
-KVD3_API short XmlDom_SetNodeAttributeText(CXmlDom* dom, const char* name, const char* value);
-KVD3_API void XmlDom_GetNodeInfo(CXmlDom* dom, short* hasChildren, short* hasAttributes,
-                                 short* isText);
-KVD3_API short XmlDom_AppendChildNode(CXmlDom* dom, const char* name);
-KVD3_API short XmlDom_AppendTextChildNode(CXmlDom* dom, const char* text);
-KVD3_API short XmlDom_AppendComment(CXmlDom* dom, const char* text);
-KVD3_API short XmlDom_RemoveCurrentNode(CXmlDom* dom);
+KVD3_API short XmlDom_GetNodeAttributeText(CXmlDom *dom, char *buffer, int *size);
+KVD3_API short XmlDom_SetNodeText(CXmlDom *dom, const char *text);
+KVD3_API short XmlDom_SetNodeAttributeText(CXmlDom *dom, const char *name, const char *value);
+KVD3_API void XmlDom_GetNodeInfo(CXmlDom *dom, short *hasChildren, short *hasAttributes,
+                                 short *isText);
+KVD3_API short XmlDom_AppendChildNode(CXmlDom *dom, const char *name);
+KVD3_API short XmlDom_AppendTextChildNode(CXmlDom *dom, const char *text);
+KVD3_API short XmlDom_AppendComment(CXmlDom *dom, const char *text);
+KVD3_API short XmlDom_RemoveCurrentNode(CXmlDom *dom);
 
-KVD3_API void* XmlDom_GetCurrentNodeHandle(CXmlDom* dom);
-KVD3_API short XmlDom_MoveToHandleNode(CXmlDom* dom, void* handle);
-KVD3_API void XmlDom_ReleaseNodeHandle(CXmlDom* dom, void* handle);
+KVD3_API void *XmlDom_GetCurrentNodeHandle(CXmlDom *dom);
+KVD3_API short XmlDom_MoveToHandleNode(CXmlDom *dom, void *handle);
+KVD3_API void XmlDom_ReleaseNodeHandle(CXmlDom *dom, void *handle);

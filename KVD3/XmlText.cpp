@@ -6,14 +6,14 @@ namespace xmltext {
 namespace {
 
 // Unicode of the bytes 0x80 to 0x9F of code page 1252.
-const uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const uint16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 } // namespace
 
-bool DecodeUtf8(const std::string& text, size_t pos, uint32_t& cp, size_t& len) {
+bool DecodeUtf8(const std::string &text, size_t pos, uint32_t &cp, size_t &len) {
     const size_t n = text.size();
     if (pos >= n)
         return false;
@@ -56,7 +56,7 @@ bool DecodeUtf8(const std::string& text, size_t pos, uint32_t& cp, size_t& len) 
     return true;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
+void AppendUtf8(std::string &out, uint32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -74,7 +74,7 @@ void AppendUtf8(std::string& out, uint32_t cp) {
     }
 }
 
-bool IsValidUtf8(const std::string& text) {
+bool IsValidUtf8(const std::string &text) {
     size_t pos = 0;
     while (pos < text.size()) {
         uint32_t cp;
@@ -92,7 +92,7 @@ uint32_t Cp1252ToUnicode(unsigned char byte) {
     return byte;
 }
 
-bool UnicodeToCp1252(uint32_t cp, unsigned char& byte) {
+bool UnicodeToCp1252(uint32_t cp, unsigned char &byte) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
         byte = static_cast<unsigned char>(cp);
         return true;
@@ -106,7 +106,7 @@ bool UnicodeToCp1252(uint32_t cp, unsigned char& byte) {
     return false;
 }
 
-std::string Cp1252ToUtf8(const std::string& text) {
+std::string Cp1252ToUtf8(const std::string &text) {
     std::string out;
     out.reserve(text.size() + text.size() / 8);
     for (char c : text)
@@ -114,7 +114,7 @@ std::string Cp1252ToUtf8(const std::string& text) {
     return out;
 }
 
-std::string RepairUtf8(const std::string& text) {
+std::string RepairUtf8(const std::string &text) {
     if (IsValidUtf8(text))
         return text;
     std::string out;
@@ -139,7 +139,7 @@ bool IsXmlChar(uint32_t cp) {
            (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
-std::string ToTreeText(const std::string& text) {
+std::string ToTreeText(const std::string &text) {
     std::string repaired = RepairUtf8(text);
     bool clean = true;
     for (char c : repaired) {
@@ -168,7 +168,9 @@ std::string ToTreeText(const std::string& text) {
     return out;
 }
 
-std::string ToTreeText(const char* text) { return ToTreeText(std::string(text ? text : "")); }
+std::string ToTreeText(const char *text) {
+    return ToTreeText(std::string(text ? text : ""));
+}
 
 } // namespace xmltext
 } // namespace ORQ

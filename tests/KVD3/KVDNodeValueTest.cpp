@@ -99,8 +99,8 @@ TEST(NodeValueSet, FormatsInTheCLocale) {
     EXPECT_EQ(1, CKVDNodeValue::Set(-7L, &p.file, "l", &error));
     EXPECT_EQ(1, CKVDNodeValue::Set(4000000000UL, &p.file, "u", &error));
     EXPECT_EQ(1, CKVDNodeValue::Set(1LL << 40, &p.file, "i64", &error));
-    EXPECT_EQ(1, CKVDNodeValue::SetUID(static_cast<int>(ORQ::Str2UID("COR@@@")), &p.file, "uid",
-                                       &error));
+    EXPECT_EQ(
+        1, CKVDNodeValue::SetUID(static_cast<int>(ORQ::Str2UID("COR@@@")), &p.file, "uid", &error));
     EXPECT_EQ(1, CKVDNodeValue::Set(CStr("x<y"), &p.file, "s", &error));
     EXPECT_EQ(1, CKVDNodeValue::Set(12, &p.file, nullptr, &error));
     EXPECT_EQ(0, error);

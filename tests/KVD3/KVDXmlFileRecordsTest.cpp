@@ -17,7 +17,7 @@ namespace {
 struct Project {
     kvdtest::TempDir dir;
     CKVDXmlFile file;
-    explicit Project(const std::string& xml) {
+    explicit Project(const std::string &xml) {
         kvdtest::WriteFile(dir.File("p.kvd"), xml);
         EXPECT_EQ(1, file.Initialize(dir.File("p.kvd")));
     }
@@ -33,7 +33,7 @@ struct Project {
     }
 };
 
-SCreatedBy Record(const char* name, int day, const char* comment) {
+SCreatedBy Record(const char *name, int day, const char *comment) {
     SCreatedBy r;
     r.name = name;
     r.version = "4.1.1.0";
@@ -70,16 +70,17 @@ TEST(AuthorshipRecords, AppendWritesAttributesInOrderAndLeavesTheCursor) {
 
 TEST(AuthorshipRecords, ReadBackWithCapacityAndMissingAttributes) {
     // Dates are read in their fixed format whatever the user's locale.
-    const char* previous = std::setlocale(LC_ALL, nullptr);
+    const char *previous = std::setlocale(LC_ALL, nullptr);
     const std::string saved = previous ? previous : "C";
     std::setlocale(LC_ALL, "de_DE.UTF-8");
 
-    Project p("<r><CreatedBy name=\"KVD_Edit\" version=\"4.1\" date=\"2024-03-05\" time=\"07:08:09\">"
-              "<ModifiedBy name=\"M1\" version=\"1\" DIP=\"d1\" date=\"2024-03-06\" time=\"10:00:00\" "
-              "comment=\"c1\"/><Other/>"
-              "<ModifiedBy name=\"M2\" version=\"2\" DIP=\"d2\" date=\"bad\" time=\"x\"/>"
-              "<ModifiedBy name=\"M3\"/><ModifiedBy name=\"M4\"/><ModifiedBy name=\"M5\"/>"
-              "</CreatedBy></r>");
+    Project p(
+        "<r><CreatedBy name=\"KVD_Edit\" version=\"4.1\" date=\"2024-03-05\" time=\"07:08:09\">"
+        "<ModifiedBy name=\"M1\" version=\"1\" DIP=\"d1\" date=\"2024-03-06\" time=\"10:00:00\" "
+        "comment=\"c1\"/><Other/>"
+        "<ModifiedBy name=\"M2\" version=\"2\" DIP=\"d2\" date=\"bad\" time=\"x\"/>"
+        "<ModifiedBy name=\"M3\"/><ModifiedBy name=\"M4\"/><ModifiedBy name=\"M5\"/>"
+        "</CreatedBy></r>");
     SCreatedBy records[6];
     records[0].comment = "kept";
     EXPECT_EQ(0, p.file.GetCreatedByBlock(records, 0));

@@ -25,7 +25,7 @@ struct Fixture {
     kvdtest::TempDir dir;
     std::string path = dir.File("project.kvd");
     CKVDXmlFile file;
-    Fixture(const std::string& xml = kProject) {
+    Fixture(const std::string &xml = kProject) {
         kvdtest::WriteFile(path, xml);
         EXPECT_EQ(1, file.Initialize(path));
     }
@@ -184,7 +184,8 @@ TEST(KVDXmlFileSave, CodesPathsAndAtomicReplace) {
 TEST(KVDXmlFileVersion, RecordIsBoundedAndTerminated) {
     char buffer[64];
     KVDXmlFile_GetVerStr(buffer, sizeof buffer);
-    EXPECT_EQ(0, std::string(buffer).rfind("KVDXmlFile\t1.1.1.0\tVersion 1 Release 1\t2005-10-14\t", 0));
+    EXPECT_EQ(
+        0, std::string(buffer).rfind("KVDXmlFile\t1.1.1.0\tVersion 1 Release 1\t2005-10-14\t", 0));
     char small[5] = {'x', 'x', 'x', 'x', 'x'};
     KVDXmlFile_GetVerStr(small, 4);
     EXPECT_STREQ("KVD", small);
@@ -204,7 +205,9 @@ TEST(KVDXmlFileLoad, ProjectWrittenOnWindowsKeepsItsCodePage) {
     CStr text = "SiteName";
     file.GotoChildNode("SiteDefinition", 0);
     ASSERT_EQ(1, file.GetSubNodeText(text, 0));
-    EXPECT_EQ("Stra\xC3\x9F" "e \xE2\x80\x9CNord\xE2\x80\x9D \xE2\x82\xAC 5", text);
+    EXPECT_EQ("Stra\xC3\x9F"
+              "e \xE2\x80\x9CNord\xE2\x80\x9D \xE2\x82\xAC 5",
+              text);
     file.GotoRootNode();
     file.GotoChildNode("Data", 0);
     ORQ::SCreatedBy records[2];
@@ -215,7 +218,8 @@ TEST(KVDXmlFileLoad, ProjectWrittenOnWindowsKeepsItsCodePage) {
     ASSERT_EQ(0, file.Save(""));
     const std::string saved = kvdtest::ReadFile(copy);
     EXPECT_EQ(0u, saved.rfind("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<ORQ_KVD", 0));
-    EXPECT_NE(std::string::npos, saved.find("<Operator>Ren\xE9" "e M\xFCller</Operator>"));
+    EXPECT_NE(std::string::npos, saved.find("<Operator>Ren\xE9"
+                                            "e M\xFCller</Operator>"));
     EXPECT_NE(std::string::npos, saved.find("DIP=\"\xA9 DIP\""));
     CKVDXmlFile again;
     ASSERT_EQ(1, again.Initialize(copy));

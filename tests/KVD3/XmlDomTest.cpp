@@ -12,38 +12,39 @@
 namespace {
 
 struct DomDeleter {
-    void operator()(CXmlDom* d) const { XmlDom_ReleaseHandle(d); }
+    void operator()(CXmlDom *d) const { XmlDom_ReleaseHandle(d); }
 };
 using DomPtr = std::unique_ptr<CXmlDom, DomDeleter>;
 
-DomPtr Load(const kvdtest::TempDir& dir, const std::string& bytes, const char* name = "p.kvd") {
+DomPtr Load(const kvdtest::TempDir &dir, const std::string &bytes, const char *name = "p.kvd") {
     kvdtest::WriteFile(dir.File(name), bytes);
     DomPtr dom(XmlDom_GetHandle());
     EXPECT_EQ(1, XmlDom_LoadFile(dom.get(), dir.File(name).c_str()));
     return dom;
 }
 
-std::string Name(CXmlDom* d) {
+std::string Name(CXmlDom *d) {
     std::string s;
     d->GetNodeName(s);
     return s;
 }
 
-std::string Saved(CXmlDom* d) {
+std::string Saved(CXmlDom *d) {
     std::string s;
     EXPECT_TRUE(d->Serialize(s));
     return s;
 }
 
-const char kProject[] = "<?xml version=\"1.0\"?>\n"
-                        "<ORQ_KVD version=\"1.1.0\">\n"
-                        "  <!--Brenwick Inc. Grid-->\n"
-                        "  <Data z=\"3\" a=\"1\" m=\"2\">\n"
-                        "    <LineSet name=\"X lines\"><Line seq=\"0\">  L 1 &amp; &lt;2&gt; </Line>"
-                        "<Line seq=\"1\">L2</Line></LineSet>\n"
-                        "    <Note>a <b>bold</b> tail</Note>\n"
-                        "  </Data>\n"
-                        "</ORQ_KVD>\n";
+const char kProject[] =
+    "<?xml version=\"1.0\"?>\n"
+    "<ORQ_KVD version=\"1.1.0\">\n"
+    "  <!--Brenwick Inc. Grid-->\n"
+    "  <Data z=\"3\" a=\"1\" m=\"2\">\n"
+    "    <LineSet name=\"X lines\"><Line seq=\"0\">  L 1 &amp; &lt;2&gt; </Line>"
+    "<Line seq=\"1\">L2</Line></LineSet>\n"
+    "    <Note>a <b>bold</b> tail</Note>\n"
+    "  </Data>\n"
+    "</ORQ_KVD>\n";
 
 } // namespace
 
@@ -194,7 +195,7 @@ TEST(XmlDomHandles, RemovedNodesStayAliveWhileHandlesReferToThem) {
     DomPtr d = Load(dir, "<r><a><b/></a><c/></r>");
     d->MoveToFirstChildNode("a");
     d->MoveToFirstChildNode("b");
-    void* hb = XmlDom_GetCurrentNodeHandle(d.get());
+    void *hb = XmlDom_GetCurrentNodeHandle(d.get());
     d->MoveToParentNode(nullptr);
     EXPECT_EQ(1, XmlDom_RemoveCurrentNode(d.get()));
     EXPECT_EQ("r", Name(d.get()));
@@ -240,7 +241,7 @@ TEST(XmlDomSave, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(-200, XmlDom_SaveFile(d.get(), nullptr));
     EXPECT_EQ(old, kvdtest::ReadFile(dir.File("p.kvd")));
     int files = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir.Path()))
+    for (auto &e : std::filesystem::directory_iterator(dir.Path()))
         files += e.is_regular_file() ? 1 : 0;
     EXPECT_EQ(1, files);
 }
@@ -271,9 +272,12 @@ TEST(XmlDomEncoding, StrayCp1252BytesInUtf8FilesAreRead) {
     // Written back as UTF-8 characters, never as references.
     EXPECT_EQ("<r>Caf\xC3\xA9 \xC3\xA9</r>\n", Saved(d.get()));
     // 8-bit text handed in is read the same way; control characters cannot be kept in XML.
-    ASSERT_EQ(1, d->SetNodeText("\xB0" "C\x01"));
+    ASSERT_EQ(1, d->SetNodeText("\xB0"
+                                "C\x01"));
     ASSERT_TRUE(d->GetNodeText(text));
-    EXPECT_EQ("\xC2\xB0" "C?", text);
+    EXPECT_EQ("\xC2\xB0"
+              "C?",
+              text);
 }
 
 TEST(XmlDomVersion, RecordIsAlwaysTerminated) {
