@@ -96,10 +96,27 @@ bool IsElementNamed(xmlNodePtr n, const char *name) {
 xmlAttrPtr FindAttribute(xmlNodePtr n, const std::string &name) {
     if (!n || n->type != XML_ELEMENT_NODE)
         return nullptr;
-    for (xmlAttrPtr a = n->properties; a; a = a->next)
-        if (QualifiedName(a->ns, a->name) == name)
+    for (xmlAttrPtr a = n->properties; a; a = a->next) {
+        const bool match =
+            (a->ns && a->ns->prefix) ? QualifiedName(a->ns, a->name) == name : name == Str(a->name);
+        if (match)
             return a;
+    }
     return nullptr;
+}
+
+// An attribute's value; most hold one text node, read without a copy in between.
+void AttributeValue(xmlAttrPtr a, std::string &out) {
+    xmlNodePtr c = a->children;
+    if (!c) {
+        out.clear();
+    } else if (!c->next && c->type == XML_TEXT_NODE) {
+        out = c->content ? Str(c->content) : "";
+    } else {
+        xmlChar *value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
+        out = value ? Str(value) : "";
+        xmlFree(value);
+    }
 }
 
 void DropBlankText(xmlNodePtr parent) {
@@ -344,9 +361,9 @@ public:
                 m_out += ' ';
                 Raw(QualifiedName(a->ns, a->name));
                 m_out += "=\"";
-                xmlChar *value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
-                Escaped(value, true);
-                xmlFree(value);
+                std::string value;
+                AttributeValue(a, value);
+                Escaped(reinterpret_cast<const xmlChar *>(value.c_str()), true);
                 m_out += '"';
             }
             if (!n->children) {
@@ -837,9 +854,7 @@ bool CXmlDom::GetNodeAttributeText(const std::string &name, std::string &out) co
         xmlAttrPtr a = FindAttribute(m_impl->current, name);
         if (!a)
             return false;
-        xmlChar *value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
-        out = value ? Str(value) : "";
-        xmlFree(value);
+        AttributeValue(a, out);
         return true;
     } catch (...) {
         return false;

@@ -133,6 +133,9 @@ TEST(KVDXmlFileEdit, TextsAndRemoval) {
     EXPECT_EQ(1, f.file.SetNodeText("6"));
     EXPECT_EQ(1, f.file.GetNodeText(text));
     EXPECT_EQ("6", text);
+    ASSERT_EQ(1, f.file.GotoChildNode("", 0));
+    EXPECT_EQ("#text", f.Name());
+    f.file.GotoParentNode();
     f.file.GotoParentNode();
     // Mixed content whose first child is not the text is left alone.
     EXPECT_EQ(0, f.file.SetSubNodeText("Mixed", "x", 0));

@@ -230,6 +230,14 @@ TEST(XmlDomSave, ResultCodes) {
     DomPtr d = Load(dir, "<r/>");
     EXPECT_EQ(0, XmlDom_SaveFile(d.get(), dir.File("copy.kvd").c_str()));
     EXPECT_EQ("<r/>\n", kvdtest::ReadFile(dir.File("copy.kvd")));
+
+    // The replaced file keeps its permissions.
+    namespace fs = std::filesystem;
+    fs::permissions(dir.File("p.kvd"),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+              fs::status(dir.File("p.kvd")).permissions());
 }
 
 TEST(XmlDomSave, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
