@@ -1,0 +1,199 @@
+#include "KVD_Edit/planview/PlanDC.h"
+
+#include "KVD_Edit/planview/Clip.h"
+
+#include <cmath>
+
+CPlanDC::CPlanDC(int pixelsPerInchX, int pixelsPerInchY)
+    : m_mapping(pixelsPerInchX, pixelsPerInchY)
+{
+}
+
+CPlanDC::~CPlanDC() = default;
+
+UINT CPlanDC::SetTextAlign(UINT align)
+{
+    UINT previous = m_textAlign;
+    m_textAlign = align;
+    return previous;
+}
+
+COLORREF CPlanDC::SetTextColor(COLORREF colour)
+{
+    COLORREF previous = m_textColour;
+    m_textColour = colour;
+    return previous;
+}
+
+COLORREF CPlanDC::SetBkColor(COLORREF colour)
+{
+    COLORREF previous = m_bkColour;
+    m_bkColour = colour;
+    return previous;
+}
+
+int CPlanDC::SetBkMode(int mode)
+{
+    int previous = m_bkMode;
+    m_bkMode = mode;
+    return previous;
+}
+
+const CPrgFont* CPlanDC::SelectFont(const CPrgFont* font)
+{
+    const CPrgFont* previous = m_font;
+    m_font = font;
+    return previous;
+}
+
+SPlanPen CPlanDC::SelectPen(const SPlanPen& pen)
+{
+    SPlanPen previous = m_pen;
+    m_pen = pen;
+    return previous;
+}
+
+CSize CPlanDC::GetTextExtent(const std::string& text)
+{
+    double w = 0, h = 0, descent = 0;
+    DevTextMetrics(text, w, h, descent);
+    CSize device(static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));
+    CSize logical = m_mapping.DPtoLP(device);
+    return CSize(std::abs(logical.cx), std::abs(logical.cy));
+}
+
+POINT CPlanDC::MoveTo(POINT p)
+{
+    POINT previous = m_current;
+    m_current = p;
+    return previous;
+}
+
+void CPlanDC::LineTo(POINT p)
+{
+    POINT pts[2] = {m_current, p};
+    StrokeLogical(pts, 2);
+    m_current = p;
+}
+
+void CPlanDC::Polyline(const POINT* points, int count)
+{
+    StrokeLogical(points, count);
+}
+
+double CPlanDC::DevicePenWidth() const
+{
+    // Width 0 and 1 are one pixel whatever the mapping, wider pens scale with it.
+    if (m_pen.width <= 1)
+        return 1.0;
+    double w = m_pen.width * std::fabs(m_mapping.ScaleX());
+    return w < 1.0 ? 1.0 : w;
+}
+
+// Converts the points to device units and draws them as runs of clipped segments: a segment
+// that had to be cut at its start begins a new run.
+void CPlanDC::StrokeLogical(const POINT* points, int count)
+{
+    if (m_pen.style == PS_NULL || points == nullptr || count < 2)
+        return;
+    SDRect box = DeviceBounds();
+    double width = DevicePenWidth();
+    std::vector<SDPoint> run;
+    run.reserve(static_cast<size_t>(count));
+    SDPoint previous = m_mapping.LPtoDPd(points[0].x, points[0].y);
+    for (int i = 1; i < count; ++i) {
+        SDPoint next = m_mapping.LPtoDPd(points[i].x, points[i].y);
+        SDPoint a = previous;
+        SDPoint b = next;
+        if (ClipSegment(a, b, box)) {
+            bool continues = !run.empty() && run.back().x == a.x && run.back().y == a.y;
+            if (!continues) {
+                if (run.size() >= 2)
+                    DevPolyline(run, m_pen, width);
+                run.clear();
+                run.push_back(a);
+            }
+            run.push_back(b);
+        }
+        previous = next;
+    }
+    if (run.size() >= 2)
+        DevPolyline(run, m_pen, width);
+}
+
+void CPlanDC::TextOut(int x, int y, const std::string& text)
+{
+    if (text.empty())
+        return;
+    double w = 0, h = 0, descent = 0;
+    DevTextMetrics(text, w, h, descent);
+    SDPoint p = m_mapping.LPtoDPd(x, y);
+    double left = p.x;
+    switch (m_textAlign & 6) {
+    case TA_RIGHT:
+        left -= w;
+        break;
+    case TA_CENTER:
+        left -= w / 2;
+        break;
+    default:
+        break;
+    }
+    double top = p.y;
+    switch (m_textAlign & 24) {
+    case TA_BOTTOM:
+        top -= h;
+        break;
+    case TA_BASELINE:
+        top -= h - descent;
+        break;
+    default:
+        break;
+    }
+    SDRect box = DeviceBounds();
+    if (left > box.right || top > box.bottom || left + w < box.left || top + h < box.top)
+        return;
+    DevText(left, top, text, m_textColour, m_bkMode == OPAQUE, m_bkColour);
+}
+
+void CPlanDC::FillRect(const RECT& rect, COLORREF colour)
+{
+    RECT d = PlanRect::Normalized(m_mapping.LPtoDP(rect));
+    if (PlanRect::IsEmpty(d))
+        return;
+    SDRect box = DeviceBounds();
+    SDRect r;
+    r.left = std::max<double>(d.left, box.left);
+    r.top = std::max<double>(d.top, box.top);
+    r.right = std::min<double>(d.right, box.right);
+    r.bottom = std::min<double>(d.bottom, box.bottom);
+    if (r.right <= r.left || r.bottom <= r.top)
+        return;
+    DevFillRect(r, colour);
+}
+
+void CPlanDC::Rectangle(const RECT& rect)
+{
+    FillRect(rect, RGB(255, 255, 255));
+    // The outline runs along the inside of the right and bottom edges, as the platform drew it.
+    RECT d = PlanRect::Normalized(m_mapping.LPtoDP(rect));
+    if (PlanRect::IsEmpty(d))
+        return;
+    POINT corners[5] = {PlanRect::Pt(d.left, d.top), PlanRect::Pt(d.right - 1, d.top),
+                        PlanRect::Pt(d.right - 1, d.bottom - 1),
+                        PlanRect::Pt(d.left, d.bottom - 1), PlanRect::Pt(d.left, d.top)};
+    for (POINT& c : corners)
+        c = m_mapping.DPtoLP(c);
+    StrokeLogical(corners, 5);
+}
+
+int CPlanDC::DrawText(const std::string& text, const RECT& rect)
+{
+    double w = 0, h = 0, descent = 0;
+    DevTextMetrics(text, w, h, descent);
+    RECT d = PlanRect::Normalized(m_mapping.LPtoDP(rect));
+    if (!text.empty() && !PlanRect::IsEmpty(d))
+        DevText(d.left, d.top, text, m_textColour, m_bkMode == OPAQUE, m_bkColour);
+    CSize logical = m_mapping.DPtoLP(CSize(0, static_cast<int>(std::ceil(h))));
+    return std::abs(logical.cy);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "KVD_Edit/planview/PlanDC.h"
+
+#include <string>
+#include <vector>
+
+namespace plantest {
+
+// A drawing context without a display: fixed text metrics (8 pixels a character, 16 high,
+// descent 4) and a record of everything drawn, in device pixels.
+class CRecordingDC : public CPlanDC {
+public:
+    struct Stroke {
+        std::vector<SDPoint> points;
+        SPlanPen pen;
+    };
+    struct Text {
+        double x, y;
+        std::string text;
+        COLORREF colour;
+    };
+    struct Fill {
+        SDRect rect;
+        COLORREF colour;
+    };
+
+    explicit CRecordingDC(int width = 1000, int height = 1000, int ppi = 96)
+        : CPlanDC(ppi, ppi), m_width(width), m_height(height)
+    {
+    }
+
+    SDRect DeviceBounds() const override
+    {
+        SDRect r;
+        r.left = -10;
+        r.top = -10;
+        r.right = m_width + 10;
+        r.bottom = m_height + 10;
+        return r;
+    }
+
+    std::vector<Stroke> strokes;
+    std::vector<Text> texts;
+    std::vector<Fill> fills;
+    void Clear()
+    {
+        strokes.clear();
+        texts.clear();
+        fills.clear();
+    }
+
+protected:
+    void DevTextMetrics(const std::string& text, double& width, double& height,
+                        double& descent) override
+    {
+        width = 8.0 * static_cast<double>(text.size());
+        height = 16;
+        descent = 4;
+    }
+    void DevPolyline(const std::vector<SDPoint>& points, const SPlanPen& pen, double) override
+    {
+        strokes.push_back(Stroke{points, pen});
+    }
+    void DevText(double x, double y, const std::string& text, COLORREF colour, bool,
+                 COLORREF) override
+    {
+        texts.push_back(Text{x, y, text, colour});
+    }
+    void DevFillRect(const SDRect& rect, COLORREF colour) override
+    {
+        fills.push_back(Fill{rect, colour});
+    }
+
+private:
+    int m_width;
+    int m_height;
+};
+
+inline RECT R(int l, int t, int r, int b) { return PlanRect::Make(l, t, r, b); }
+inline POINT P(int x, int y) { return PlanRect::Pt(x, y); }
+
+} // namespace plantest
