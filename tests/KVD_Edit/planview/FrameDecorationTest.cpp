@@ -1,5 +1,6 @@
 #include "KVD_Edit/planview/FrameDecoration.h"
 #include "KVD_Edit/planview/Legend.h"
+#include "KVD_Edit/planview/PrgFont.h"
 #include "RecordingDC.h"
 
 #include <gtest/gtest.h>
@@ -94,7 +95,10 @@ TEST(LegendLayout, TextIsParsedIntoFormatsAndPlacedTopRight)
 {
     CRecordingDC dc;
     CLegend legend;
-    const CPrgFont* font = reinterpret_cast<const CPrgFont*>(&dc);  // any non-null font
+    CPrgFont prgFont;
+    SLogFont record = SLogFont::Fixed();
+    prgFont.CreateFromLogFont(&record);
+    const CPrgFont* font = &prgFont;
     std::string text = "BDepth\t12 m\nplain\nVcentred\n\nafter empty";
     legend.Init(font, &text, 2, 2);
     legend.ParseLegendText();

@@ -1,0 +1,126 @@
+#include "KVD_Edit/planview/GraphicsPlanDC.h"
+
+#include "KVD_Edit/planview/PrgFont.h"
+
+#include <wx/brush.h>
+#include <wx/pen.h>
+#include <wx/settings.h>
+
+namespace {
+
+// Room beyond the target's edges, so that wide pens and the outer half of border lines are
+// drawn in full while nothing far away reaches the backend.
+constexpr double kClipMargin = 64;
+
+wxPenStyle ToPenStyle(int style)
+{
+    switch (style) {
+    case PS_DASH:
+        return wxPENSTYLE_LONG_DASH;
+    case PS_DOT:
+        return wxPENSTYLE_DOT;
+    case PS_DASHDOT:
+    case PS_DASHDOTDOT:
+        return wxPENSTYLE_DOT_DASH;
+    default:
+        return wxPENSTYLE_SOLID;
+    }
+}
+
+} // namespace
+
+wxColour ToWxColour(COLORREF colour)
+{
+    return wxColour(static_cast<unsigned char>(GetRValue(colour)),
+                    static_cast<unsigned char>(GetGValue(colour)),
+                    static_cast<unsigned char>(GetBValue(colour)));
+}
+
+CGraphicsPlanDC::CGraphicsPlanDC(wxGraphicsContext* gc, int width, int height,
+                                 int pixelsPerInchX, int pixelsPerInchY)
+    : CPlanDC(pixelsPerInchX, pixelsPerInchY), m_gc(gc), m_width(width), m_height(height)
+{
+    if (m_gc != nullptr)
+        m_gc->SetAntialiasMode(wxANTIALIAS_DEFAULT);
+}
+
+CGraphicsPlanDC::~CGraphicsPlanDC() = default;
+
+SDRect CGraphicsPlanDC::DeviceBounds() const
+{
+    SDRect r;
+    r.left = -kClipMargin;
+    r.top = -kClipMargin;
+    r.right = m_width + kClipMargin;
+    r.bottom = m_height + kClipMargin;
+    return r;
+}
+
+void CGraphicsPlanDC::ApplyFont(COLORREF colour)
+{
+    const CPrgFont* wanted = GetFont();
+    if (!m_fontValid || wanted != m_fontFor) {
+        m_font = wanted != nullptr ? wanted->GetWxFont() : wxFont();
+        if (!m_font.IsOk())
+            m_font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+        m_fontFor = wanted;
+        m_fontValid = false;
+    }
+    if (!m_fontValid || colour != m_fontColour) {
+        m_gc->SetFont(m_font, ToWxColour(colour));
+        m_fontColour = colour;
+        m_fontValid = true;
+    }
+}
+
+void CGraphicsPlanDC::DevTextMetrics(const std::string& text, double& width, double& height,
+                                     double& descent)
+{
+    width = height = descent = 0;
+    if (m_gc == nullptr)
+        return;
+    ApplyFont(m_fontValid ? m_fontColour : GetTextColor());
+    double external = 0;
+    m_gc->GetTextExtent(wxString::From8BitData(text.c_str(), text.size()), &width, &height,
+                        &descent, &external);
+}
+
+void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint>& points, const SPlanPen& pen,
+                                  double devWidth)
+{
+    if (m_gc == nullptr || points.size() < 2)
+        return;
+    m_gc->SetPen(m_gc->CreatePen(
+        wxGraphicsPenInfo(ToWxColour(pen.colour), devWidth, ToPenStyle(pen.style))
+            .Cap(wxCAP_BUTT)));
+    // Pixel centres: a one-pixel line at x = 10 covers the pixel column 10, as it did.
+    wxGraphicsPath path = m_gc->CreatePath();
+    path.MoveToPoint(points[0].x + 0.5, points[0].y + 0.5);
+    for (size_t i = 1; i < points.size(); ++i)
+        path.AddLineToPoint(points[i].x + 0.5, points[i].y + 0.5);
+    m_gc->StrokePath(path);
+}
+
+void CGraphicsPlanDC::DevText(double x, double y, const std::string& text, COLORREF colour,
+                              bool opaque, COLORREF background)
+{
+    if (m_gc == nullptr)
+        return;
+    ApplyFont(colour);
+    wxString s = wxString::From8BitData(text.c_str(), text.size());
+    if (opaque) {
+        wxGraphicsBrush brush = m_gc->CreateBrush(wxBrush(ToWxColour(background)));
+        m_gc->DrawText(s, x, y, brush);
+    } else {
+        m_gc->DrawText(s, x, y);
+    }
+}
+
+void CGraphicsPlanDC::DevFillRect(const SDRect& rect, COLORREF colour)
+{
+    if (m_gc == nullptr)
+        return;
+    m_gc->SetPen(*wxTRANSPARENT_PEN);
+    m_gc->SetBrush(wxBrush(ToWxColour(colour)));
+    m_gc->DrawRectangle(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "KVD_Edit/planview/PlanDC.h"
+
+#include <wx/font.h>
+#include <wx/graphics.h>
+
+// The plan view's drawing context over a wxGraphicsContext (anti-aliased, cairo on GTK): the
+// window's buffered paint context, an offscreen bitmap or a printer page. Coordinates reach the
+// graphics context in device pixels, already clipped, so its own transform stays the identity.
+class CGraphicsPlanDC : public CPlanDC {
+public:
+    // gc is borrowed; width and height are the target's size in device pixels.
+    CGraphicsPlanDC(wxGraphicsContext* gc, int width, int height, int pixelsPerInchX = 96,
+                    int pixelsPerInchY = 96);
+    ~CGraphicsPlanDC() override;
+
+    SDRect DeviceBounds() const override;
+
+protected:
+    void DevTextMetrics(const std::string& text, double& width, double& height,
+                        double& descent) override;
+    void DevPolyline(const std::vector<SDPoint>& points, const SPlanPen& pen,
+                     double devWidth) override;
+    void DevText(double x, double y, const std::string& text, COLORREF colour, bool opaque,
+                 COLORREF background) override;
+    void DevFillRect(const SDRect& rect, COLORREF colour) override;
+
+private:
+    void ApplyFont(COLORREF colour);
+
+    wxGraphicsContext* m_gc;
+    int m_width;
+    int m_height;
+    const CPrgFont* m_fontFor = nullptr;
+    bool m_fontValid = false;
+    COLORREF m_fontColour = 0;
+    wxFont m_font;
+};
+
+// The toolkit colour of a platform colour value.
+wxColour ToWxColour(COLORREF colour);
