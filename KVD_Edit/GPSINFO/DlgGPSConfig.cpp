@@ -1,5 +1,6 @@
 #include "KVD_Edit/GPSINFO/DlgGPSConfig.h"
 
+#include "KVD_Edit/app/CodeLogger.h"
 #include "orq_utils/MessageSink.h"
 
 #include "Quillon/Quillon.h"
@@ -27,31 +28,20 @@ const char *const kHemisphereStyles[] = {"Do not show", "Positive/Negative", "A 
 
 } // namespace
 
-// clang-format off
-wxBEGIN_EVENT_TABLE(DlgGPSConfig, wxDialog)
-    EVT_INIT_DIALOG(DlgGPSConfig::OnInitDialog)
-    EVT_CHECKBOX(IDC_GPS_SHOW_LATLONG, DlgGPSConfig::OnLatLongCheck)
-    EVT_CHECKBOX(IDC_GPS_SHOW_UTM, DlgGPSConfig::OnUTMCheck)
-    EVT_RADIOBUTTON(IDC_GPS_DMS, DlgGPSConfig::OnSampleChange)
-    EVT_RADIOBUTTON(IDC_GPS_DECIMAL, DlgGPSConfig::OnSampleChange)
-    EVT_CHECKBOX(IDC_GPS_UTM_LETTER, DlgGPSConfig::OnSampleChange)
-    EVT_CHECKBOX(IDC_GPS_UTM_ZONE, DlgGPSConfig::OnSampleChange)
-    EVT_CHOICE(IDC_GPS_HEMISPHERE, DlgGPSConfig::OnSampleChange)
-    EVT_BUTTON(wxID_OK, DlgGPSConfig::OnBnClickedOk)
-    EVT_BUTTON(wxID_CANCEL, DlgGPSConfig::OnBnClickedCancel)
-wxEND_EVENT_TABLE()
-    // clang-format on
-
-    DlgGPSConfig::DlgGPSConfig(wxWindow *parent, const std::string *configuration)
+DlgGPSConfig::DlgGPSConfig(wxWindow *parent, const std::string *configuration)
     : wxDialog(parent, wxID_ANY, "Configure GPS Format...", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       m_configuration(configuration ? *configuration : std::string()) {
+    KVD_LOG_CALL();
     CreateControls();
 }
 
-DlgGPSConfig::~DlgGPSConfig() = default;
+DlgGPSConfig::~DlgGPSConfig() {
+    KVD_LOG_CALL();
+}
 
 void DlgGPSConfig::CreateControls() {
+    KVD_LOG_CALL();
     auto *top = new wxBoxSizer(wxVERTICAL);
 
     auto *latLong = new wxBoxSizer(wxVERTICAL);
@@ -112,10 +102,12 @@ void DlgGPSConfig::CreateControls() {
 }
 
 int DlgGPSConfig::DoModal() {
+    KVD_LOG_CALL();
     return ShowModal() == wxID_OK ? ORQ::IDOK : ORQ::IDCANCEL;
 }
 
 void DlgGPSConfig::OnInitDialog(wxInitDialogEvent &) {
+    KVD_LOG_CALL();
     // The ellipsoid list holds entries 1 to 23 of the coordinate library's table, in order.
     m_ellipsoid->Clear();
     for (int i = QUILLON_FIRST_ELLIPSOID; i <= QUILLON_LAST_ELLIPSOID; ++i)
@@ -133,6 +125,7 @@ void DlgGPSConfig::OnInitDialog(wxInitDialogEvent &) {
 }
 
 void DlgGPSConfig::TransferToControls() {
+    KVD_LOG_CALL();
     m_showLatLong->SetValue(m_form.m_showLatLong);
     if (m_form.m_latLongMode == 0)
         m_dms->SetValue(true);
@@ -149,6 +142,7 @@ void DlgGPSConfig::TransferToControls() {
 }
 
 void DlgGPSConfig::ReadControls() {
+    KVD_LOG_CALL();
     m_form.m_showLatLong = m_showLatLong->GetValue();
     // A stored mode other than the two buttons stays until the user picks the other button.
     const int shown = m_form.m_latLongMode == 0 ? 0 : 1;
@@ -165,6 +159,7 @@ void DlgGPSConfig::ReadControls() {
 }
 
 void DlgGPSConfig::ApplyEnableRules() {
+    KVD_LOG_CALL();
     const bool latLong = m_showLatLong->GetValue();
     m_dms->Enable(latLong);
     m_decimal->Enable(latLong);
@@ -178,6 +173,7 @@ void DlgGPSConfig::ApplyEnableRules() {
 }
 
 void DlgGPSConfig::RefreshSample() {
+    KVD_LOG_CALL();
     ReadControls();
     m_sample->ChangeValue(FromCodePage(m_form.SampleText()));
 }
@@ -187,20 +183,24 @@ wxString DlgGPSConfig::GetSampleText() const {
 }
 
 void DlgGPSConfig::OnLatLongCheck(wxCommandEvent &) {
+    KVD_LOG_CALL();
     ApplyEnableRules();
     RefreshSample();
 }
 
 void DlgGPSConfig::OnUTMCheck(wxCommandEvent &) {
+    KVD_LOG_CALL();
     ApplyEnableRules();
     RefreshSample();
 }
 
 void DlgGPSConfig::OnSampleChange(wxCommandEvent &) {
+    KVD_LOG_CALL();
     RefreshSample();
 }
 
 void DlgGPSConfig::OnBnClickedOk(wxCommandEvent &) {
+    KVD_LOG_CALL();
     // The controls are read here as well: a change of ellipsoid alone refreshes nothing and
     // would otherwise be lost.
     ReadControls();
@@ -209,5 +209,20 @@ void DlgGPSConfig::OnBnClickedOk(wxCommandEvent &) {
 }
 
 void DlgGPSConfig::OnBnClickedCancel(wxCommandEvent &) {
+    KVD_LOG_CALL();
     EndModal(wxID_CANCEL);
 }
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(DlgGPSConfig, wxDialog)
+    EVT_INIT_DIALOG(DlgGPSConfig::OnInitDialog)
+    EVT_CHECKBOX(IDC_GPS_SHOW_LATLONG, DlgGPSConfig::OnLatLongCheck)
+    EVT_CHECKBOX(IDC_GPS_SHOW_UTM, DlgGPSConfig::OnUTMCheck)
+    EVT_RADIOBUTTON(IDC_GPS_DMS, DlgGPSConfig::OnSampleChange)
+    EVT_RADIOBUTTON(IDC_GPS_DECIMAL, DlgGPSConfig::OnSampleChange)
+    EVT_CHECKBOX(IDC_GPS_UTM_LETTER, DlgGPSConfig::OnSampleChange)
+    EVT_CHECKBOX(IDC_GPS_UTM_ZONE, DlgGPSConfig::OnSampleChange)
+    EVT_CHOICE(IDC_GPS_HEMISPHERE, DlgGPSConfig::OnSampleChange)
+    EVT_BUTTON(wxID_OK, DlgGPSConfig::OnBnClickedOk)
+    EVT_BUTTON(wxID_CANCEL, DlgGPSConfig::OnBnClickedCancel)
+wxEND_EVENT_TABLE()
