@@ -2,6 +2,8 @@
 #include "KVD_Edit/app/INIAccess.h"
 #include "tests/support/TestSupport.h"
 
+#include <wx/image.h>
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -155,4 +157,5 @@ TEST(Helpers, IsImageFileLoadsImages) {
     // A 1x1 grey PGM image.
     kvdtest::WriteFile(dir.File("dot.pgm"), std::string("P5\n1 1\n255\n\x80", 12));
     EXPECT_TRUE(IsImageFile(dir.File("dot.pgm")));
+    wxImage::CleanUpHandlers(); // no wxApp here to release the handlers IsImageFile added
 }
