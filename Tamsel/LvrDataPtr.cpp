@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,15 +13,46 @@ namespace {
 
 constexpr int64_t kMaxBlockBytes = std::numeric_limits<int32_t>::max();
 
-struct FreeDeleter {
-    void operator()(char *p) const { std::free(p); }
+// Blocks from this size on are mapped memory, backed by huge pages where the system offers
+// them and populated in one go: a whole trace file is read into fresh memory, and faulting in
+// hundreds of megabytes page by page would cost far more than reading the file.
+constexpr int64_t kMappedBlockBytes = 4 * 1024 * 1024;
+
+struct BlockDeleter {
+    size_t m_mapped = 0; // bytes mapped, 0 for heap memory
+    void operator()(char *p) const {
+        if (m_mapped)
+            ::munmap(p, m_mapped);
+        else
+            std::free(p);
+    }
 };
+
+// total bytes of memory (zeroed when zeroFill or when mapped); null when there is none.
+std::unique_ptr<char, BlockDeleter> AllocateBlock(int64_t total, bool zeroFill) {
+    const size_t bytes = static_cast<size_t>(total);
+    if (total >= kMappedBlockBytes) {
+        void *p =
+            ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p != MAP_FAILED) {
+#ifdef MADV_HUGEPAGE
+            ::madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+#ifdef MADV_POPULATE_WRITE
+            ::madvise(p, bytes, MADV_POPULATE_WRITE); // older kernels refuse it: no harm
+#endif
+            return std::unique_ptr<char, BlockDeleter>(static_cast<char *>(p), BlockDeleter{bytes});
+        }
+    }
+    void *p = zeroFill ? std::calloc(bytes, 1) : std::malloc(bytes);
+    return std::unique_ptr<char, BlockDeleter>(static_cast<char *>(p), BlockDeleter{0});
+}
 
 } // namespace
 
 // One allocation shared by every view of it.
 struct ClvrDataPtr::SStorage {
-    std::unique_ptr<char, FreeDeleter> m_data;
+    std::unique_ptr<char, BlockDeleter> m_data;
     int64_t m_size = 0;
     Slvr3DDescriptor m_full;
 };
@@ -41,8 +73,7 @@ int ClvrDataPtr::Allocate(int elementSize, int first0, int last0, int first1, in
     axes.m_axis[0] = {0, first0, last0};
     axes.m_axis[1] = {0, first1, last1};
     axes.m_axis[2] = {0, first2, last2};
-    // Sizes in 64 bits: a damaged header must not wrap a count into a small
-    // block.
+    // Sizes in 64 bits: a damaged header must not wrap a count into a small block.
     const int64_t bytes0 = axes.Count(0) * elementSize;
     if (bytes0 > kMaxBlockBytes)
         return 0;
@@ -57,11 +88,9 @@ int ClvrDataPtr::Allocate(int elementSize, int first0, int last0, int first1, in
     axes.m_axis[2].m_step = static_cast<int32_t>(bytes1);
 
     auto storage = std::make_shared<SStorage>();
-    void *data = zeroFill ? std::calloc(static_cast<size_t>(total), 1)
-                          : std::malloc(static_cast<size_t>(total));
-    if (!data)
+    storage->m_data = AllocateBlock(total, zeroFill);
+    if (!storage->m_data)
         return 0;
-    storage->m_data.reset(static_cast<char *>(data));
     storage->m_size = total;
     storage->m_full = {storage->m_data.get(), elementSize, axes};
 
