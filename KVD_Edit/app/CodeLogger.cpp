@@ -1,6 +1,7 @@
 #include "KVD_Edit/app/CodeLogger.h"
 
 #include "KVD_Edit/app/Helpers.h"
+#include "KVD_Edit/app/LogSiteCount.h"
 #include "KVD_Edit/app/VersionInfo.h"
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
@@ -11,13 +12,6 @@
 #include <sstream>
 
 CCodeLogger *g_pCodeLogger = nullptr;
-
-// The linker's bounds of the section that KVD_LOG_SITE_MARK() fills; absent (null) when the
-// program has no reporting location at all.
-extern "C" {
-extern char __start_kvd_log_sites[] __attribute__((weak, visibility("hidden")));
-extern char __stop_kvd_log_sites[] __attribute__((weak, visibility("hidden")));
-}
 
 namespace {
 
@@ -43,9 +37,7 @@ std::string DefaultLogPath() {
 } // namespace
 
 int CCodeLogger::GetProgramLocationCount() {
-    if (!__start_kvd_log_sites || !__stop_kvd_log_sites)
-        return 0;
-    return static_cast<int>(__stop_kvd_log_sites - __start_kvd_log_sites);
+    return KVD_LOG_LOCATION_COUNT;
 }
 
 CCodeLogger::CCodeLogger(const std::string &iniPath, const std::string &logPath,

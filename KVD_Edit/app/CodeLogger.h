@@ -12,10 +12,8 @@
 // (level 2, the Help menu's "Diagnostic Mode"). The log of an earlier run is read back at start,
 // so coverage accumulates over runs until the file is deleted.
 //
-// Coverage is counted against the number of reporting locations built into the program: every
-// KVD_LOG_CALL() leaves one marker byte in its own section, which the linker gathers (the
-// compiler does not place the markers of function templates there; such locations report but
-// are not counted).
+// Coverage is counted against the number of reporting locations of the program: the lines of its
+// sources that begin with KVD_LOG_CALL( or KVD_LOG_CALL_TEXT(, counted by the build.
 class CCodeLogger {
 public:
     // What the log takes from the usage clock: its active seconds (pending ones included) and
@@ -67,7 +65,7 @@ public:
     // No stack is captured on this platform: always empty.
     static std::string GetStackText(int depth, int skip);
 
-    // The number of KVD_LOG_CALL() locations linked into the program.
+    // The number of reporting locations in the program's sources.
     static int GetProgramLocationCount();
     // The key of a source location: file name after its last separator, ":" and the line
     // right-aligned in five characters.
@@ -106,15 +104,9 @@ private:
 // its shutdown. Reports are made only while it exists.
 extern CCodeLogger *g_pCodeLogger;
 
-// Marks one reporting location for the coverage total.
-#define KVD_LOG_SITE_MARK()                                                                        \
-    static char kvdLogSite __attribute__((section("kvd_log_sites"), used)) = 0;                    \
-    (void)kvdLogSite
-
 // The entry report that a method makes first; KVD_LOG_CALL_TEXT adds a text of its own.
 #define KVD_LOG_CALL_TEXT(custom)                                                                  \
     do {                                                                                           \
-        KVD_LOG_SITE_MARK();                                                                       \
         if (g_pCodeLogger)                                                                         \
             g_pCodeLogger->LogCall(__FILE__, __LINE__, __PRETTY_FUNCTION__, __func__, custom);     \
     } while (0)

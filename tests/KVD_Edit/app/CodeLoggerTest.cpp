@@ -181,9 +181,9 @@ TEST_F(LoggerFixture, DefaultPathAndProgramLocationCount) {
     CCodeLogger logger("", "", nullptr);
     EXPECT_EQ(logger.GetLogPath(),
               dir.File("cfg") + "/Brenwick/kvd_app_tests/kvd_app_tests (4110).log");
-    // This test program holds at least the reporting location of the inline function above.
+    // The total is the program's reporting locations, counted in its sources by the build.
     EXPECT_EQ(logger.GetLocationTotal(), CCodeLogger::GetProgramLocationCount());
-    EXPECT_GE(CCodeLogger::GetProgramLocationCount(), 1);
+    EXPECT_GT(CCodeLogger::GetProgramLocationCount(), 0);
     ReportFromInline(&logger);
     ReportFromTemplate<1>(&logger);
     ReportFromTemplate<2>(&logger);

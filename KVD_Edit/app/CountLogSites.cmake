@@ -1,0 +1,21 @@
+# Counts the diagnostic reporting locations of the editor: lines that begin with KVD_LOG_CALL(
+# or KVD_LOG_CALL_TEXT( in the files listed (one per line) in LIST. Writes the number as
+# KVD_LOG_LOCATION_COUNT into the header OUT, touching it only when the number changed.
+file(STRINGS "${LIST}" files)
+set(count 0)
+foreach(f IN LISTS files)
+    if(EXISTS "${f}")
+        file(READ "${f}" text)
+        string(REGEX MATCHALL "\n[ \t]*KVD_LOG_CALL(_TEXT)?\\(" sites "\n${text}")
+        list(LENGTH sites n)
+        math(EXPR count "${count} + ${n}")
+    endif()
+endforeach()
+set(header "#pragma once\n\n// Generated at build time: the number of diagnostic reporting locations in the editor's\n// sources.\n#define KVD_LOG_LOCATION_COUNT ${count}\n")
+set(old "")
+if(EXISTS "${OUT}")
+    file(READ "${OUT}" old)
+endif()
+if(NOT old STREQUAL header)
+    file(WRITE "${OUT}" "${header}")
+endif()
