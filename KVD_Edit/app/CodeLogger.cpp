@@ -36,9 +36,7 @@ std::string DefaultLogPath() {
 
 } // namespace
 
-int CCodeLogger::GetProgramLocationCount() {
-    return KVD_LOG_LOCATION_COUNT;
-}
+const int CCodeLogger::kLocationCount = KVD_LOG_LOCATION_COUNT;
 
 CCodeLogger::CCodeLogger(const std::string &iniPath, const std::string &logPath,
                          SClockReadout clock, int locationCount)

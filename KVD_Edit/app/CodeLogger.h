@@ -66,7 +66,8 @@ public:
     static std::string GetStackText(int depth, int skip);
 
     // The number of reporting locations in the program's sources.
-    static int GetProgramLocationCount();
+    static const int kLocationCount;
+    static int GetProgramLocationCount() { return kLocationCount; }
     // The key of a source location: file name after its last separator, ":" and the line
     // right-aligned in five characters.
     static std::string MakeKey(const std::string &file, unsigned line);
