@@ -79,8 +79,13 @@ public:
 
     bool GetRawData(short &out, long trace, long sample);
     bool GetRawData(short &out, double trace, double sample);
+    // Plain int indices would be ambiguous between the two forms above.
+    bool GetRawData(short &out, int trace, int sample) {
+        return GetRawData(out, long(trace), long(sample));
+    }
     DT1TraceHeader *GetTraceHdrPtr(long trace) override;
     DT1TraceHeader *GetTraceHdrPtr(double trace);
+    DT1TraceHeader *GetTraceHdrPtr(int trace) { return GetTraceHdrPtr(long(trace)); }
     bool GetDataCdp(ClvrDataPtr &out, ECdpType type) const override;
     unsigned long TrcCnt() override;
     unsigned long SmpCnt() override;

@@ -62,6 +62,7 @@ public:
 
     bool GetGPSInformation(GPSPos &out, long trace);
     bool GetGPSInformation(GPSPos &out, double trace);
+    bool GetGPSInformation(GPSPos &out, int trace) { return GetGPSInformation(out, long(trace)); }
 
     CDT1File *GetDT1File() { return &m_dt1; }
     ORQ::Tamsel &GetHDFile() { return m_hd; }

@@ -182,6 +182,8 @@ TEST(TraceFileAccess, RawSamplesHeadersAndViews) {
     EXPECT_DOUBLE_EQ(h->m_y, line.y0 + 5 * line.dy);
     EXPECT_DOUBLE_EQ(h->m_z, line.z0 + 5 * line.dz);
     EXPECT_EQ(f.GetTraceHdrPtr(4.5), h);
+    EXPECT_EQ(f.GetTraceHdrPtr(5), h);
+    EXPECT_TRUE(f.GetRawData(value, 5, -64));
     EXPECT_EQ(f.GetTraceHdrPtr(20L), nullptr);
     EXPECT_EQ(f.GetTraceHdrPtr(-1L), nullptr);
 

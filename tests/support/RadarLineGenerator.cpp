@@ -66,9 +66,8 @@ void AppendTrace(std::string &out, const SRadarLine &line, int t, uint32_t &rng)
         std::memcpy(&out[at + 100], comment.data(), std::min<size_t>(comment.size(), 28));
     }
 
-    int16_t *samples = nullptr;
     std::vector<int16_t> trace(static_cast<size_t>(line.samples), 0);
-    samples = trace.data();
+    int16_t *samples = trace.data();
     if (!line.synthetic) {
         for (int s = 0; s < line.samples; ++s)
             samples[s] = static_cast<int16_t>((s * 7 + t * 13) % 2001 - 1000);
