@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
 using ORQ::CKvdDataBlock_V110;
 using ORQ::CStr;
 using namespace kvdtest;
@@ -276,4 +280,142 @@ TEST(KvdDataBlock, LinearReferencesKeepTheirPairs)
     EXPECT_DOUBLE_EQ(10, p[1].second);
     EXPECT_DOUBLE_EQ(10, p[2].first);
     EXPECT_DOUBLE_EQ(5, p[2].second);
+}
+
+TEST(KvdDataBlock, SampleCountsComeFromTheHeaderOnlyWhenItLoads)
+{
+    XmlNode data = DataNode();
+    AddSettings(data);
+    XmlNode& line = data.Add("Line").Attr("name", "Line01");
+    XmlNode& f1 = line.Add("DataFile").Attr("name", "Line01").Attr("ext", ".dt1").Attr("seq", "1");
+    f1.Add("FileDirPath").Text("LINES");
+    f1.Add("Odometer").Attr("start", "0").Attr("end", "5").Attr("step", "0.05").Attr("units", "m");
+    XmlNode& f2 = line.Add("DataFile").Attr("name", "Missing").Attr("ext", ".dt1").Attr("seq", "2");
+    f2.Add("Odometer").Attr("start", "0").Attr("end", "5").Attr("step", "0.05").Attr("units", "m");
+    XmlNode& f3 = line.Add("DataFile").Attr("name", "Line01").Attr("ext", ".hd").Attr("seq", "3");
+    f3.Add("DataSampleCnt").Attr("dim0", "NA").Attr("dim1", "NA").Attr("dim2", "NA");
+    f3.Add("FileDirPath").Text("LINES");
+    f3.Add("Odometer").Attr("start", "0").Attr("end", "5").Attr("step", "0.05").Attr("units", "m");
+
+    const std::string text = ProjectText(data);
+    TempDir dir;
+    // Stored as "LINES\Line01", on disk in another letter case.
+    std::filesystem::create_directories(dir.File("lines"));
+    WriteHeader(dir.File("lines/LINE01.HD"));
+    WriteFile(dir.File("p.kvd"), text);
+    ORQ::CKVDXmlFile file;
+    ASSERT_EQ(1, file.Initialize(dir.File("p.kvd")));
+    file.GotoRootNode();
+    file.GotoChildNode("Data", 0);
+    CKvdDataBlock_V110 block;
+    block.SetSettingsFactory(&ORQ::CKvdDataBlockInterface::CreateSettings);
+    CStr errors;
+    ASSERT_EQ(1, block.ReadKvdDataBlock(&file, errors));
+    EXPECT_EQ("", errors);
+
+    const CLine& l = *block.GetFreeLines()[0];
+    const auto* read = l.GetFile(0);
+    EXPECT_EQ("LINES", read->m_FileDirPath);
+    EXPECT_EQ(2u, read->m_Dim0);
+    EXPECT_EQ(512u, read->m_Dim1);
+    EXPECT_EQ(100u, read->m_Dim2);
+    const auto* missing = l.GetFile(1);
+    EXPECT_EQ(0xFFFFFFFFu, missing->m_Dim1);
+    EXPECT_EQ(0xFFFFFFFFu, missing->m_Dim2);
+    const auto* na = l.GetFile(2);
+    EXPECT_EQ(0u, na->m_Dim0);
+    EXPECT_EQ(0u, na->m_Dim2);
+
+    std::string doc;
+    file.GetFileHnd()->Serialize(doc);
+    EXPECT_NE(std::string::npos,
+              doc.find("<FileDirPath>LINES</FileDirPath><Odometer start=\"0\" end=\"5\" step=\"0.05\" "
+                       "units=\"m\"/><DataSampleCnt dim0=\"2\" dim1=\"512\" dim2=\"100\" dim3=\"NA\"/>"))
+        << doc;
+    // Only the file whose header loaded gained the element.
+    size_t count = 0;
+    for (size_t at = doc.find("<DataSampleCnt"); at != std::string::npos;
+         at = doc.find("<DataSampleCnt", at + 1))
+        ++count;
+    EXPECT_EQ(2u, count);
+    EXPECT_EQ(std::string::npos, doc.find("\"-1\""));
+    // Loading writes nothing to disk.
+    EXPECT_EQ(text, ReadFile(dir.File("p.kvd")));
+}
+
+TEST(KvdDataBlock, BadInputOpensWhatCanBeOpened)
+{
+    XmlNode data = DataNode();
+    // No block-wide settings: only the second set carries some.
+    XmlNode& noSettings = data.Add("LineSet").Attr("name", "S0");
+    AddDataFile(noSettings.Add("Line").Attr("name", "N1"), "N1", ".dt1", 1, {{0, 0, 0}, {0, 5, 1}});
+    XmlNode& set = data.Add("LineSet").Attr("name", "S1");
+    AddSettings(set);
+    XmlNode& dup = set.Add("Line").Attr("name", "Dup");
+    AddDataFile(dup, "D1", ".dt1", 1, {{0, 0, 0}, {0, 5, 1}});
+    AddDataFile(dup, "D2", ".dt1", 1, {{0, 5, 0}, {0, 9, 1}});
+    AddDataFile(dup, "D3", ".dt1", -1, {{0, 9, 0}, {0, 12, 1}});
+    AddDataFile(dup, "D4", ".dt1", 0, {{0, 9, 0}, {0, 12, 1}});
+    XmlNode& odd = set.Add("Line"); // no name
+    XmlNode& f = odd.Add("DataFile").Attr("name", "Odd").Attr("ext", ".dt1").Attr("seq", "1");
+    f.Add("Position").Attr("X", "abc").Attr("Y", "1e999").Attr("normalized_file_pos", "0");
+    f.Add("Position").Attr("X", "12").Attr("Y", "0").Attr("normalized_file_pos", "1").Attr("units", "m");
+    f.Add("FIDComment").Attr("ododist", "2").Text("no units");
+    XmlNode& empty = set.Add("Line").Attr("name", "Empty");
+    XmlNode& e = empty.Add("DataFile").Attr("name", "E").Attr("ext", ".dt1").Attr("seq", "2");
+    e.Add("Odometer").Attr("start", "0").Attr("end", "3").Attr("step", "0.1").Attr("units", "parsecs");
+    set.Add("Line").Attr("name", "NoFiles");
+
+    CaptureSink sink;
+    ProjectFixture project(ProjectText(data));
+    const std::string before = ReadFile(project.Path());
+    std::unique_ptr<ORQ::CKvdDataBlockInterface_V110> q(static_cast<ORQ::CKvdDataBlockInterface_V110*>(
+        ORQ::CKvdDataBlockInterface::CreateAndInit(project.File(), 1, nullptr)));
+    ASSERT_TRUE(q);
+    ASSERT_EQ(1u, sink.Messages().size());
+    const std::string& text = sink.Messages()[0].text;
+    for (const char* expected :
+         {"\nError: Cannot find corresponding settings for file N1",
+          "\nError: Invalid file sequence in line: Dup\nError: Invalid file sequence in line: Dup"
+          "\nError: Invalid file sequence in line: Dup",
+          "\nWarning: <Position> without \"units\" in file Odd: metres assumed.",
+          "\nWarning: <FIDComment> without \"units\" in file Odd: metres assumed.",
+          "\nError: Missing element: <Odometer>",
+          "\nWarning: Unknown units \"parsecs\" in <Odometer> of file E: metres assumed."}) {
+        EXPECT_NE(std::string::npos, text.find(expected)) << expected << "\n---\n" << text;
+    }
+    EXPECT_EQ(before, ReadFile(project.Path()));
+
+    // Set S1: Dup keeps its first file; the nameless line reads as "name".
+    EXPECT_EQ(4, q->GetNumLines(1, LT_ANY));
+    EXPECT_EQ(1, q->GetNumLines(0, LT_ANY));
+    EXPECT_EQ(0, q->GetFileCount(0, 0, LT_ANY, 2));
+    ORQ::CKvdDataBlockInterface::SLineInfo info;
+    std::vector<std::string> names;
+    for (int n = 0; q->GetLineInfo(&info, n, LT_ANY, 1, 2) == 1; ++n) {
+        names.push_back(info.name);
+        EXPECT_TRUE(std::isfinite(info.xMax) && std::isfinite(info.yMax));
+    }
+    EXPECT_EQ((std::vector<std::string>{"Dup", "Empty", "NoFiles", "name"}), names);
+    EXPECT_EQ(1, q->GetFileCount(0, 1, LT_ANY, 2));
+    // Lines without positions: no direction, no extent.
+    for (int n : {1, 2}) {
+        ASSERT_EQ(1, q->GetLineInfo(&info, n, LT_ANY, 1, 2));
+        EXPECT_EQ(LT_NONE, info.lineType);
+        EXPECT_EQ(0.0, info.xMin);
+        EXPECT_EQ(0.0, info.yMax);
+        EXPECT_EQ(0.0, info.numPositions);
+    }
+    ORQ::CKvdDataBlockInterface::SFileInfo file;
+    ASSERT_EQ(1, q->GetFileInfo(&file, 0, 1, LT_ANY, 1, 2));
+    EXPECT_EQ(0, file.numPositions);
+    EXPECT_EQ(nullptr, file.positions);
+    EXPECT_DOUBLE_EQ(3, file.odoEnd);
+    ASSERT_EQ(1, q->GetFileInfo(&file, 0, 3, LT_ANY, 1, 2));
+    EXPECT_EQ(ORQ::UNIT_M, file.positions[0].units);
+    EXPECT_EQ(0.0, file.positions[0].X);
+    EXPECT_EQ(0.0, file.positions[0].Y);
+    ORQ::CKvdDataBlock_V110::CDataFile::SFidComment fid;
+    ASSERT_TRUE(q->GetFidComment(&fid, 1, 3, 0, 0, LT_ANY, 2));
+    EXPECT_DOUBLE_EQ(2, fid.ododist);
 }
