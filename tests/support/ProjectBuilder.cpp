@@ -218,18 +218,20 @@ std::string GeneratedProject(int lineCount, int positionsPerFile, int fidsPerFil
         XmlNode& line = set.Add("Line");
         line.Attr("name", name);
         const bool xLine = i % 2 == 0;
-        std::vector<Position> positions;
-        for (int p = 0; p < positionsPerFile; ++p) {
-            const double along = 20.0 * p / (positionsPerFile > 1 ? positionsPerFile - 1 : 1);
-            const double across = 0.5 * i;
-            Position pos;
-            pos.x = xLine ? along : across;
-            pos.y = xLine ? across : along;
-            pos.pos = positionsPerFile > 1 ? double(p) / (positionsPerFile - 1) : 0.0;
-            positions.push_back(pos);
-        }
-        for (const char* ext : {".dt1", ".hd"}) {
-            XmlNode& f = AddDataFile(line, name, ext, 1, positions, "lines");
+        const double across = 0.5 * i;
+        for (int part = 0; part < 2; ++part) {
+            std::vector<Position> positions;
+            for (int p = 0; p < positionsPerFile; ++p) {
+                const double t = positionsPerFile > 1 ? double(p) / (positionsPerFile - 1) : 0.0;
+                const double along = 20.0 * part + 20.0 * t;
+                Position pos;
+                pos.x = xLine ? along : across;
+                pos.y = xLine ? across : along;
+                pos.pos = t;
+                positions.push_back(pos);
+            }
+            XmlNode& f = AddDataFile(line, std::string(name) + "_" + std::to_string(part + 1),
+                                     ".dt1", part + 1, positions, "lines");
             for (int c = 0; c < fidsPerFile; ++c)
                 f.Add("FIDComment")
                     .Attr("units", "m")

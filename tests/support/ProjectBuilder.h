@@ -86,8 +86,8 @@ struct HeaderSpec {
 };
 void WriteHeader(const std::string& path, const HeaderSpec& spec = HeaderSpec());
 
-// A generated survey for benchmarks: lineCount lines in one set ("Grid"), each with a ".dt1"
-// and a ".hd" data file (merged into "HD+DT1" when read), positions and fiducial comments.
+// A generated survey for benchmarks: lineCount lines in one set ("Grid"), X and Y lines in
+// turn, each recorded as two ".dt1" data files with positions and fiducial comments.
 std::string GeneratedProject(int lineCount, int positionsPerFile, int fidsPerFile);
 
 } // namespace kvdtest
