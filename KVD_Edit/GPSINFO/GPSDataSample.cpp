@@ -1,0 +1,513 @@
+#include "KVD_Edit/GPSINFO/GPSDataSample.h"
+
+#include "KVD_Edit/GPSINFO/Array3D.h"
+#include "KVD_Edit/GPSINFO/FileReplacement.h"
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
+#include "KVD_Edit/GPSINFO/TraceHeaderFields.h"
+#include "KVD_Edit/transform/Math2D.h"
+#include "Quillon/Quillon.h"
+#include "Tamsel/LinePath.h"
+#include "Tamsel/Tamsel.h"
+#include "orq_utils/CLocale.h"
+#include "orq_utils/Measure.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+namespace TH = TraceHeaderField;
+
+// The lines of a text file, without their line ends (files from Windows end lines with CR LF).
+// The name is found without regard to letter case. false when the file does not open.
+bool ReadTextLines(const char *path, std::vector<std::string> &lines) {
+    lines.clear();
+    if (!path || !*path)
+        return false;
+    std::ifstream in(ORQ::ResolveLinePath(path), std::ios::binary);
+    if (!in.is_open())
+        return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return !in.bad();
+}
+
+bool StartsWith(const std::string &text, const char *prefix) {
+    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool IsBlank(const std::string &text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+// Position fields of a point source, leaving its topography alone.
+void CopyPosition(CGPSInfo::SPointSource &to, const CGPSInfo::SPointSource &from) {
+    to.easting = from.easting;
+    to.northing = from.northing;
+    to.gpsElevation = from.gpsElevation;
+    to.kind = from.kind;
+    to.zone = from.zone;
+    to.letter = from.letter;
+}
+
+} // namespace
+
+int CGPSDataSample::AddLine(CGPSInfo *gps, int set, int /*orientation*/, int line,
+                            double /*step*/, int traces, const char *name) {
+    if (!gps)
+        return -1;
+    CGPSInfo::SLineRecord *record = gps->FindLine(set, line, traces);
+    record->name = name ? name : "";
+    return -1;
+}
+
+int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int line, int traces,
+                                ORQ::CStr &errors, bool traceLayerOnly) {
+    std::vector<std::string> text;
+    if (!gps || !ReadTextLines(path, text)) {
+        errors.AppendFormat("Unable to open File %s", path ? path : "");
+        return -1;
+    }
+    gps->FindLine(set, line, traces);
+    const int target = traceLayerOnly ? CGPSInfo::SOURCE_TRACE : CGPSInfo::SOURCE_RAW;
+    const int ellipsoid = gps->GetEllipsoid();
+
+    int current = 0, lastHandled = 0, fixes = 0;
+    bool havePrevious = false, reported = false;
+    CGPSInfo::SPointSource previous;
+    previous.zone = 99;
+
+    auto malformed = [&]() {
+        if (!reported)
+            errors += "The following errors occurred when attempting to load GPS data\n"
+                      "(erroneous data ignored):\n";
+        reported = true;
+        errors.AppendFormat("\nMalformed GPS data for Trace %d in %s.", current, path);
+    };
+
+    for (const std::string &row : text) {
+        if (StartsWith(row, "Trace #")) {
+            // A trace number below 1 names no trace: sentences wait for the next "Trace #".
+            const int n = std::atoi(row.c_str() + 7);
+            current = n >= 1 ? n : 0;
+            continue;
+        }
+        if (!StartsWith(row, "$GPGGA") || current == 0)
+            continue;
+        if (std::count(row.begin(), row.end(), ',') != 14) {
+            malformed();
+            continue;
+        }
+        if (current > traces)
+            break;
+        SGGAFix fix;
+        CGPSInfo::ParseGGA(row.c_str(), &fix);
+        if (fix.latitude == 0 && fix.longitude == 0)
+            continue;
+
+        SLatLong ll;
+        ll.longitude = fix.longitude;
+        ll.latitude = fix.latitude;
+        SUTMCoord utm;
+        // A fix that does not convert (latitude 9999, minutes of 60) is no position at all.
+        if (!GPS_ConvertArcToDecimal(ll) || !ValidLL(&ll) || !GPS_LLtoUTM(ll, utm, ellipsoid) ||
+            !gps->FixZone(ll, &utm)) {
+            malformed();
+            continue;
+        }
+        ++fixes;
+
+        CGPSInfo::SPointSource here;
+        here.easting = utm.easting;
+        here.northing = utm.northing;
+        here.gpsElevation = fix.altitude;
+        here.kind = CGPSInfo::KIND_FILLED;
+        here.zone = utm.zone;
+        here.letter = static_cast<char>(utm.letter);
+
+        if (havePrevious && here.northing == previous.northing &&
+            here.easting == previous.easting && here.zone == previous.zone &&
+            here.letter == previous.letter && here.gpsElevation == previous.gpsElevation)
+            continue; // the same fix again
+
+        CGPSInfo::SLineRecord *record = gps->FindLine(set, line, -1);
+        record->lastGpsTrace = current;
+        if (CGPSInfo::SGPSPoint *point = gps->GetPoint(set, line, current)) {
+            point->sentence = row + "\n";
+            CopyPosition(point->source[target], here);
+            CopyPosition(point->source[CGPSInfo::SOURCE_TRACE], here);
+        }
+        if (!havePrevious)
+            previous = here; // traces before the first fix take its values
+
+        const double x0 = lastHandled, x1 = current;
+        for (int k = lastHandled + 1; k < current; ++k) {
+            CGPSInfo::SGPSPoint *point = gps->GetPoint(set, line, k);
+            if (!point)
+                continue;
+            const double x = k;
+            CGPSInfo::SPointSource &s = point->source[CGPSInfo::SOURCE_TRACE];
+            s.easting = LinearInterpolate(&x, &x0, &x1, &previous.easting, &here.easting);
+            s.northing = LinearInterpolate(&x, &x0, &x1, &previous.northing, &here.northing);
+            s.gpsElevation =
+                LinearInterpolate(&x, &x0, &x1, &previous.gpsElevation, &here.gpsElevation);
+            s.zone = here.zone;
+            s.letter = (previous.letter == 'N' && s.northing > 0) ? 'N' : here.letter;
+            s.kind = CGPSInfo::KIND_FILLED;
+            point->trace = k;
+        }
+        lastHandled = current;
+        previous = here;
+        havePrevious = true;
+        if (target == CGPSInfo::SOURCE_RAW)
+            gps->SetHasGPSData(true);
+    }
+
+    if (havePrevious) {
+        for (int k = lastHandled + 1; k <= traces; ++k)
+            if (CGPSInfo::SGPSPoint *point = gps->GetPoint(set, line, k)) {
+                CopyPosition(point->source[CGPSInfo::SOURCE_TRACE], previous);
+                point->trace = k;
+            }
+    }
+    gps->SetUpdateState(true);
+    if (fixes < 2)
+        errors.AppendFormat("\nToo few defined GPS points were found in the file %s", path);
+    return fixes;
+}
+
+int CGPSDataSample::LoadLineGps(CGPSInfo *gps, const char *gpsPath, const ORQ::Tamsel *header,
+                                int set, int line, int traces, ORQ::CStr *errors) {
+    if (!gps)
+        return -1;
+    const ORQ::STamsel *h = header ? header->GetTamsel() : nullptr;
+    if (h && h->m_gpsType == GPS_LATLONG) {
+        std::string dt1 = header->FilePathName();
+        dt1 = dt1.substr(0, dt1.size() >= 2 ? dt1.size() - 2 : 0) + "dt1";
+        dt1 = ORQ::ResolveLinePath(dt1);
+        CArray3D data;
+        if (data.ReadDt1(dt1.c_str(), h->m_traces, h->m_points) != 0) {
+            if (errors)
+                errors->AppendFormat("\nUnable to load data %s", dt1.c_str());
+            return -1;
+        }
+        gps->FindLine(set, line, traces);
+        const int ellipsoid = gps->GetEllipsoid();
+        for (int i = 0; i < h->m_traces; ++i) {
+            if (!data.Seek(-64, i, 0))
+                continue;
+            const void *th = data.Element();
+            SLatLong ll;
+            ll.longitude = TH::Get<double>(th, TH::kLongitude);
+            ll.latitude = TH::Get<double>(th, TH::kLatitude);
+            if (ll.longitude == 0 && ll.latitude == 0)
+                continue;
+            CGPSInfo::SGPSPoint *point = gps->GetPoint(set, line, i + 1);
+            if (!point)
+                continue;
+            SUTMCoord utm;
+            if (!ValidLL(&ll) || !GPS_LLtoUTM(ll, utm, ellipsoid) || !gps->FixZone(ll, &utm))
+                continue;
+            CGPSInfo::SPointSource &s = point->source[CGPSInfo::SOURCE_TRACE];
+            s.easting = utm.easting;
+            s.northing = utm.northing;
+            s.gpsElevation = TH::Get<double>(th, TH::kElevation);
+            s.kind = CGPSInfo::KIND_FILLED;
+            s.zone = utm.zone;
+            s.letter = static_cast<char>(utm.letter);
+        }
+        gps->SetUpdateState(true);
+        return 0;
+    }
+    if (gpsPath && *gpsPath) {
+        ORQ::CStr found;
+        LoadGpsFile(gps, gpsPath, set, line, traces, found, true);
+        if (errors)
+            *errors += found;
+        return 0;
+    }
+    CGPSInfo::SLineRecord *record = gps->FindLine(set, line, traces);
+    const size_t used = std::min(record->points.size(), size_t(std::max(record->pointCount, 0)));
+    for (size_t i = 0; i < used; ++i) {
+        CGPSInfo::SGPSPoint &p = record->points[i];
+        if (p.source[CGPSInfo::SOURCE_RAW].kind == CGPSInfo::KIND_FILLED)
+            CopyPosition(p.source[CGPSInfo::SOURCE_TRACE], p.source[CGPSInfo::SOURCE_RAW]);
+    }
+    return 0;
+}
+
+int CGPSDataSample::LoadTopoFile(CGPSInfo *gps, const char *path, int set, int line, int traces,
+                                 bool traceLayerOnly) {
+    std::vector<std::string> text;
+    if (!gps || !ReadTextLines(path, text))
+        return -1;
+    CGPSInfo::SLineRecord *record = gps->FindLine(set, line, traces);
+    for (auto &p : record->points)
+        p.source[CGPSInfo::SOURCE_TRACE].topography =
+            p.source[CGPSInfo::SOURCE_RAW].topography = DBL_MAX;
+    const int target = traceLayerOnly ? CGPSInfo::SOURCE_TRACE : CGPSInfo::SOURCE_RAW;
+
+    auto setTopo = [&](int trace, int source, double value) {
+        if (CGPSInfo::SGPSPoint *p = gps->GetPoint(set, line, trace))
+            p->source[source].topography = value;
+    };
+
+    size_t at = 0;
+    // The header: "# " lines at the start of the file, the last of them "# POSITION".
+    while (at < text.size() && StartsWith(text[at], "# ")) {
+        const bool last = StartsWith(text[at], "# POSITION");
+        ++at;
+        if (last)
+            break;
+    }
+
+    int previous = 1, lastGiven = 0;
+    double lastValue = 0;
+    for (; at < text.size(); ++at) {
+        const std::string &row = text[at];
+        if (IsBlank(row))
+            continue;
+        const int trace = std::atoi(row.c_str());
+        if (trace < 1 || trace < previous)
+            return -3;
+        if (std::count(row.begin(), row.end(), ',') != 1)
+            return -2;
+        if (trace > traces)
+            break;
+        const double value = ORQ::AtofC(row.c_str() + row.find(',') + 1);
+        setTopo(trace, target, value);
+
+        // The trace layer: the first value back to trace 1, a straight line from the value
+        // before.
+        const double x0 = lastGiven ? lastGiven : 0, x1 = trace;
+        const double y0 = lastGiven ? lastValue : value;
+        for (int k = lastGiven + 1; k <= trace; ++k) {
+            const double x = k;
+            setTopo(k, CGPSInfo::SOURCE_TRACE, LinearInterpolate(&x, &x0, &x1, &y0, &value));
+        }
+        setTopo(trace, CGPSInfo::SOURCE_TRACE, value);
+        previous = trace;
+        lastGiven = trace;
+        lastValue = value;
+        gps->SetHasTopoData(true);
+    }
+    if (lastGiven)
+        for (int k = lastGiven + 1; k <= traces; ++k)
+            setTopo(k, CGPSInfo::SOURCE_TRACE, lastValue);
+    gps->SetUpdateState(true);
+    return 0;
+}
+
+namespace {
+
+// One trace's values as the write-back stores them.
+struct SWriteValues {
+    double easting = 0;
+    double northing = 0;
+    int zone = 0;
+    char letter = 0;
+    double gpsElevationMetres = 0;
+    double gpsElevation = 0; // in the header's position unit
+    double topography = 0;   // in the header's position unit
+};
+
+// Writes both files of a line together: each goes to a temporary file beside it, and only when
+// both are complete are they renamed over the old ones. When the second rename fails the first
+// file gets its old content back, so a failure anywhere leaves the pair as it was.
+ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
+                           const std::string &dt1Path, const CArray3D &block) {
+    ORQ::CStr error;
+    const std::string hdTarget = header.FilePathName();
+    std::string hdOld;
+    {
+        std::ifstream in(hdTarget, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        if (!in.is_open() || in.bad()) {
+            error.Format("Error saving to File %s.\n", hdPath.c_str());
+            return error;
+        }
+        hdOld = bytes.str();
+    }
+
+    CFileReplacement dt1(dt1Path);
+    if (!dt1.Open() || !dt1.Write(block.Data(), size_t(block.SizeBytes())) || !dt1.Finish()) {
+        error.Format("Error saving to File %s.\n", dt1Path.c_str());
+        return error;
+    }
+    CFileReplacement hd(hdTarget);
+    if (!hd.Open() || !hd.Finish() || header.Save(hd.TempPath(), ORQ::ST_FILE) != 0) {
+        error.Format("Error saving to File %s.\n", hdPath.c_str());
+        return error;
+    }
+    if (!hd.Commit()) {
+        error.Format("Error saving to File %s.\n", hdPath.c_str());
+        return error;
+    }
+    if (!dt1.Commit()) {
+        ReplaceFileContent(hdTarget, hdOld);
+        error.Format("Error saving to File %s.\n", dt1Path.c_str());
+    }
+    return error;
+}
+
+} // namespace
+
+ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath,
+                                           const char *dt1Path, bool gpsMode, int set, int line,
+                                           bool clear, bool gpsElevation) {
+    ORQ::CStr error;
+    const std::string hdName = hdPath ? hdPath : "";
+    const std::string dt1Name = dt1Path ? dt1Path : "";
+
+    ORQ::Tamsel header;
+    if (!gps || header.Load(hdName.c_str(), ORQ::ST_FILE) || !header.GetTamsel()) {
+        error.Format("Unable to load data %s", hdName.c_str());
+        return error;
+    }
+    const ORQ::STamsel hd = *header.GetTamsel();
+    const std::string dt1File = ORQ::ResolveLinePath(dt1Name);
+    CArray3D block;
+    if (block.ReadDt1(dt1File.c_str(), hd.m_traces, hd.m_points) != 0) {
+        error.Format("Unable to load data %s", dt1Name.c_str());
+        return error;
+    }
+
+    const ORQ::EUnitType unit = hd.m_stepSize.unit;
+    const int ellipsoid = gps->GetEllipsoid();
+    bool written = false;
+    bool haveRange = false;
+    double minimum = 0, maximum = 0;
+
+    auto headerOf = [&](int t) -> void * { return block.Seek(-64, t, 0) ? block.Element() : nullptr; };
+    // Stores one trace's values; false when its position has no latitude/longitude.
+    auto store = [&](void *th, const SWriteValues &v, bool interpolated, bool touchFlag) {
+        if (gpsMode) {
+            SUTMCoord utm;
+            utm.easting = v.easting;
+            utm.northing = v.northing;
+            utm.zone = v.zone;
+            utm.letter = static_cast<unsigned char>(v.letter);
+            SLatLong ll;
+            if (!GPS_UTMtoLLEQFix(utm, ll, ellipsoid, 1))
+                return false;
+            TH::Put<double>(th, TH::kLongitude, ll.longitude);
+            TH::Put<double>(th, TH::kLatitude, ll.latitude);
+            TH::Put<double>(th, TH::kElevation, v.gpsElevationMetres);
+        } else {
+            TH::Put<float>(th, TH::kTopography,
+                           static_cast<float>(gpsElevation ? v.gpsElevation : v.topography));
+        }
+        if (touchFlag) {
+            int32_t flags = TH::Get<int32_t>(th, TH::kFlags);
+            if (interpolated)
+                flags |= TH::kInterpolated;
+            else if (gpsMode)
+                flags &= ~TH::kInterpolated;
+            TH::Put<int32_t>(th, TH::kFlags, flags);
+        }
+        return true;
+    };
+
+    if (clear) {
+        // Removal touches only the fields of its own kind: positions and their GPS elevation,
+        // or the topography value that merging topography wrote.
+        for (int t = 0; t < hd.m_traces; ++t) {
+            void *th = headerOf(t);
+            if (!th)
+                continue;
+            if (gpsMode) {
+                TH::Put<double>(th, TH::kLongitude, 0.0);
+                TH::Put<double>(th, TH::kLatitude, 0.0);
+                TH::Put<double>(th, TH::kElevation, 0.0);
+            } else {
+                TH::Put<float>(th, TH::kTopography, 0.0f);
+            }
+            written = true;
+        }
+    } else {
+        bool haveUsed = false;
+        int previousTrace = -1;
+        SWriteValues previous;
+        for (int t = 0; t < hd.m_traces; ++t) {
+            void *th = headerOf(t);
+            if (!th)
+                continue;
+            const CGPSInfo::SPointSource *p =
+                gps->FindPointByTrace(set, line, t + 1, CGPSInfo::SOURCE_RAW);
+            if (!p)
+                continue;
+            const bool hasPosition = p->kind == CGPSInfo::KIND_FILLED;
+            const bool used = (gpsMode || gpsElevation) ? hasPosition : p->topography != DBL_MAX;
+            if (!used)
+                continue;
+            SWriteValues v;
+            v.easting = p->easting;
+            v.northing = p->northing;
+            v.zone = p->zone;
+            v.letter = p->letter;
+            v.gpsElevationMetres = p->gpsElevation;
+            v.gpsElevation = ORQ::CMeasure::ConvertTo(p->gpsElevation, ORQ::UNIT_M, unit);
+            v.topography = p->topography == DBL_MAX
+                               ? 0
+                               : ORQ::CMeasure::ConvertTo(p->topography, ORQ::UNIT_M, unit);
+            if (!store(th, v, false, true))
+                continue;
+            const double value = gpsElevation ? v.gpsElevation : v.topography;
+            if (!gpsMode) {
+                minimum = haveRange ? std::min(minimum, value) : value;
+                maximum = haveRange ? std::max(maximum, value) : value;
+                haveRange = true;
+            }
+
+            // Traces since the previous used one lie on a straight line between the two; those
+            // before the first used trace take its values.
+            const SWriteValues &from = haveUsed ? previous : v;
+            const double x0 = haveUsed ? previousTrace : 0, x1 = t;
+            for (int k = haveUsed ? previousTrace + 1 : 0; k < t; ++k) {
+                void *kh = headerOf(k);
+                if (!kh)
+                    continue;
+                const double x = k;
+                SWriteValues w;
+                w.easting = LinearInterpolate(&x, &x0, &x1, &from.easting, &v.easting);
+                w.northing = LinearInterpolate(&x, &x0, &x1, &from.northing, &v.northing);
+                w.zone = v.zone;
+                w.letter = v.letter;
+                w.gpsElevation =
+                    LinearInterpolate(&x, &x0, &x1, &from.gpsElevation, &v.gpsElevation);
+                w.topography = LinearInterpolate(&x, &x0, &x1, &from.topography, &v.topography);
+                w.gpsElevationMetres = ORQ::CMeasure::ConvertTo(w.gpsElevation, unit, ORQ::UNIT_M);
+                store(kh, w, true, true);
+            }
+            written = true;
+            haveUsed = true;
+            previous = v;
+            previousTrace = t;
+        }
+        if (haveUsed)
+            for (int k = previousTrace + 1; k < hd.m_traces; ++k)
+                if (void *kh = headerOf(k))
+                    store(kh, previous, false, false);
+    }
+
+    // A merge that found nothing to write leaves both files exactly as they are.
+    if (!written)
+        return error;
+
+    if (gpsMode)
+        header.SetGpsType(clear ? GPS_NONE : GPS_LATLONG);
+    else if (clear)
+        header.SetElevation(0, 0, ORQ::UNIT_M);
+    else
+        header.SetElevation(minimum, maximum, unit);
+    return ReplaceLineFiles(header, hdName, dt1File, block);
+}
