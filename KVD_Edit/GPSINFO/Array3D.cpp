@@ -74,8 +74,8 @@ int CArray3D::Alloc(int elementSize, int lo0, int hi0, int lo1, int hi1, int lo2
     return 1;
 }
 
-int CArray3D::AllocZeroBased(CArray3D *array, int elementSize, int count0, int count1,
-                             int count2, bool zeroFill) {
+int CArray3D::AllocZeroBased(CArray3D *array, int elementSize, int count0, int count1, int count2,
+                             bool zeroFill) {
     if (!array || elementSize <= 0 || count0 <= 0 || count1 <= 0 || count2 <= 0)
         return 0;
     return array->Alloc(elementSize, 0, count0 - 1, 0, count1 - 1, 0, count2 - 1, zeroFill);
@@ -105,9 +105,13 @@ void CArray3D::Release() {
     m_desc = SDescriptor();
 }
 
-char *CArray3D::Data() const { return m_block ? m_block->data.get() : nullptr; }
+char *CArray3D::Data() const {
+    return m_block ? m_block->data.get() : nullptr;
+}
 
-int64_t CArray3D::SizeBytes() const { return m_block ? m_block->size : 0; }
+int64_t CArray3D::SizeBytes() const {
+    return m_block ? m_block->size : 0;
+}
 
 int64_t CArray3D::ReadFile(const char *path, int64_t size, int *openResult) {
     if (size == 0)

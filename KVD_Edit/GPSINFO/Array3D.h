@@ -31,11 +31,10 @@ public:
     // three axes, zero-filled on request, and seeks to the lower bounds. 0 when a size is not
     // positive, an upper bound lies below its lower bound, the size overflows or memory is
     // short (the object then holds nothing).
-    int Alloc(int elementSize, int lo0, int hi0, int lo1, int hi1, int lo2, int hi2,
-              bool zeroFill);
+    int Alloc(int elementSize, int lo0, int hi0, int lo1, int hi1, int lo2, int hi2, bool zeroFill);
     // Alloc with ranges 0 .. count - 1; 0 for a null object or a size or count of 0 or less.
-    static int AllocZeroBased(CArray3D *array, int elementSize, int count0, int count1,
-                              int count2, bool zeroFill);
+    static int AllocZeroBased(CArray3D *array, int elementSize, int count0, int count1, int count2,
+                              bool zeroFill);
 
     // Selects element (i, j, k); 0 when an index lies outside its bounds (selection unchanged).
     int Seek(int i, int j, int k);

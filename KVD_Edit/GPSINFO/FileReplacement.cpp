@@ -14,7 +14,9 @@ CFileReplacement::CFileReplacement(const std::string &target) : m_target(target)
     }
 }
 
-CFileReplacement::~CFileReplacement() { Discard(); }
+CFileReplacement::~CFileReplacement() {
+    Discard();
+}
 
 bool CFileReplacement::Fail(int error) {
     if (!m_error)
@@ -97,6 +99,5 @@ void CFileReplacement::Discard() {
 
 bool ReplaceFileContent(const std::string &path, const std::string &bytes) {
     CFileReplacement file(path);
-    return file.Open() && file.Write(bytes.data(), bytes.size()) && file.Finish() &&
-           file.Commit();
+    return file.Open() && file.Write(bytes.data(), bytes.size()) && file.Finish() && file.Commit();
 }

@@ -60,8 +60,8 @@ void CopyPosition(CGPSInfo::SPointSource &to, const CGPSInfo::SPointSource &from
 
 } // namespace
 
-int CGPSDataSample::AddLine(CGPSInfo *gps, int set, int /*orientation*/, int line,
-                            double /*step*/, int traces, const char *name) {
+int CGPSDataSample::AddLine(CGPSInfo *gps, int set, int /*orientation*/, int line, double /*step*/,
+                            int traces, const char *name) {
     if (!gps)
         return -1;
     CGPSInfo::SLineRecord *record = gps->FindLine(set, line, traces);
@@ -251,8 +251,8 @@ int CGPSDataSample::LoadTopoFile(CGPSInfo *gps, const char *path, int set, int l
         return -1;
     CGPSInfo::SLineRecord *record = gps->FindLine(set, line, traces);
     for (auto &p : record->points)
-        p.source[CGPSInfo::SOURCE_TRACE].topography =
-            p.source[CGPSInfo::SOURCE_RAW].topography = DBL_MAX;
+        p.source[CGPSInfo::SOURCE_TRACE].topography = p.source[CGPSInfo::SOURCE_RAW].topography =
+            DBL_MAX;
     const int target = traceLayerOnly ? CGPSInfo::SOURCE_TRACE : CGPSInfo::SOURCE_RAW;
 
     auto setTopo = [&](int trace, int source, double value) {
@@ -361,9 +361,9 @@ ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
 
 } // namespace
 
-ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath,
-                                           const char *dt1Path, bool gpsMode, int set, int line,
-                                           bool clear, bool gpsElevation) {
+ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, const char *dt1Path,
+                                           bool gpsMode, int set, int line, bool clear,
+                                           bool gpsElevation) {
     ORQ::CStr error;
     const std::string hdName = hdPath ? hdPath : "";
     const std::string dt1Name = dt1Path ? dt1Path : "";
@@ -387,7 +387,9 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath,
     bool haveRange = false;
     double minimum = 0, maximum = 0;
 
-    auto headerOf = [&](int t) -> void * { return block.Seek(-64, t, 0) ? block.Element() : nullptr; };
+    auto headerOf = [&](int t) -> void * {
+        return block.Seek(-64, t, 0) ? block.Element() : nullptr;
+    };
     // Stores one trace's values; false when its position has no latitude/longitude.
     auto store = [&](void *th, const SWriteValues &v, bool interpolated, bool touchFlag) {
         if (gpsMode) {

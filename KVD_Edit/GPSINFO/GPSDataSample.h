@@ -46,6 +46,6 @@ public:
     // into the trace headers of dt1Path and records in the header hdPath what was added; with
     // clear, removes that kind of data instead. Both files are replaced together or not at
     // all. Returns the error text, empty on success.
-    ORQ::CStr WriteToLineFiles(CGPSInfo *gps, const char *hdPath, const char *dt1Path,
-                               bool gpsMode, int set, int line, bool clear, bool gpsElevation);
+    ORQ::CStr WriteToLineFiles(CGPSInfo *gps, const char *hdPath, const char *dt1Path, bool gpsMode,
+                               int set, int line, bool clear, bool gpsElevation);
 };

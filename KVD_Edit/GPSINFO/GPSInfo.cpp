@@ -12,13 +12,17 @@
 
 namespace {
 
-bool ValidZone(int zone) { return zone >= 1 && zone <= 60; }
+bool ValidZone(int zone) {
+    return zone >= 1 && zone <= 60;
+}
 
 } // namespace
 
 CGPSInfo::CGPSInfo(int64_t argument) : m_argument(argument) {}
 
-CGPSInfo::~CGPSInfo() { Clear(); }
+CGPSInfo::~CGPSInfo() {
+    Clear();
+}
 
 void CGPSInfo::Clear() {
     m_sets.clear();
@@ -91,7 +95,9 @@ CGPSInfo::SPointSource *CGPSInfo::FindPointByTrace(int set, int line, int trace,
     return nullptr;
 }
 
-int CGPSInfo::GetEllipsoid() const { return m_lwc ? m_lwc->Ellipsoid : QUILLON_WGS84; }
+int CGPSInfo::GetEllipsoid() const {
+    return m_lwc ? m_lwc->Ellipsoid : QUILLON_WGS84;
+}
 
 int CGPSInfo::GetUTMZone(bool second) const {
     if (!m_lwc)
@@ -241,7 +247,9 @@ void CGPSInfo::ComputeExtents(SExtent *out, int source) {
         *out = m_hasGPSData ? ext : local;
 }
 
-void CGPSInfo::ComputeAutoLWCFromGPS() { ComputeExtents(nullptr, SOURCE_RAW); }
+void CGPSInfo::ComputeAutoLWCFromGPS() {
+    ComputeExtents(nullptr, SOURCE_RAW);
+}
 
 bool CGPSInfo::FixZone(SLatLong ll, SUTMCoord *utm) {
     if (!utm)
@@ -440,7 +448,9 @@ bool CGPSInfo::ParseGGA(const char *sentence, SGGAFix *out) {
     size_t pos = 0;
     auto field = [&]() { return text.Token(",", pos); };
     auto number = [](const ORQ::CStr &f) { return ORQ::AtofC(f.c_str()); };
-    auto whole = [](const ORQ::CStr &f) { return static_cast<int>(std::strtol(f.c_str(), nullptr, 10)); };
+    auto whole = [](const ORQ::CStr &f) {
+        return static_cast<int>(std::strtol(f.c_str(), nullptr, 10));
+    };
 
     field(); // "$GPGGA"
     out->utcTime = number(field());
@@ -470,14 +480,25 @@ std::string XmlEscape(const char *text) {
     std::string out;
     for (const char *p = text ? text : ""; *p; ++p) {
         switch (*p) {
-        case '&': out += "&amp;"; break;
-        case '\'': out += "&apos;"; break;
-        case '"': out += "&quot;"; break;
-        case '<': out += "&lt;"; break;
-        default: out += *p;
+        case '&':
+            out += "&amp;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        default:
+            out += *p;
         }
     }
     return out;
 }
 
-double UnwrapLongitude(double a, double b) { return (a < 0 && b > 0) ? a + 360 : a; }
+double UnwrapLongitude(double a, double b) {
+    return (a < 0 && b > 0) ? a + 360 : a;
+}

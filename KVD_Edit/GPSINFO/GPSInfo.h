@@ -64,7 +64,7 @@ public:
         int cacheY[SOURCE_COUNT] = {0, 0, 0};
         std::string sentence; // the "$GPGGA" sentence of the position
         std::string sentence2;
-        int trace = 0; // 1-based
+        int trace = 0;         // 1-based
         bool excluded = false; // left out of extents and means
     };
 
