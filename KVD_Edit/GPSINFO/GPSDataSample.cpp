@@ -6,6 +6,7 @@
 #include "KVD_Edit/GPSINFO/TraceHeaderFields.h"
 #include "KVD_Edit/transform/Math2D.h"
 #include "Quillon/Quillon.h"
+#include "Tamsel/DT1File.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/CLocale.h"
@@ -21,6 +22,13 @@
 namespace {
 
 namespace TH = TraceHeaderField;
+
+static_assert(offsetof(DT1TraceHeader, m_topo) == TH::kTopography &&
+                  offsetof(DT1TraceHeader, m_x) == TH::kLongitude &&
+                  offsetof(DT1TraceHeader, m_y) == TH::kLatitude &&
+                  offsetof(DT1TraceHeader, m_z) == TH::kElevation &&
+                  offsetof(DT1TraceHeader, m_flags) == TH::kFlags,
+              "the trace header fields are those of the radar line library");
 
 // The lines of a text file, without their line ends (files from Windows end lines with CR LF).
 // The name is found without regard to letter case. false when the file does not open.

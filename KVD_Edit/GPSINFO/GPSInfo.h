@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KVD_Edit/GPSINFO/LocalWorldDef.h"
+#include "KVD_Edit/planview/LinePos.h"
 #include "Quillon/Quillon.h"
 #include "orq_utils/Measure.h"
 #include "orq_utils/OrqMath.h"
@@ -109,13 +110,7 @@ public:
     };
 
     // Positions along the project's lines; the plan view's line geometry offers it.
-    class ILinePos {
-    public:
-        virtual ~ILinePos() = default;
-        virtual bool GetPosAtDistance(double *x, double *y, double *z, unsigned line,
-                                      const double *distance) = 0;
-        virtual int GetLineCount() = 0;
-    };
+    using ILinePos = ::ILinePos;
 
     explicit CGPSInfo(int64_t argument = 0);
     ~CGPSInfo();
