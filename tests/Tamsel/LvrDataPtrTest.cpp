@@ -191,3 +191,20 @@ TEST(SampleBlock, OrdersAndSwapsAxes) {
     ClvrDataPtr::SwapAxes(req, 0, 3);
     EXPECT_EQ(req.m_axis[0].m_step, 2);
 }
+
+TEST(SampleBlock, LargeBlocksAreZeroedSharedAndFreedLikeSmallOnes) {
+    ClvrDataPtr big;
+    ASSERT_EQ(big.Allocate(2, -64, 1023, 0, 2999, 0, 0, true), 1); // 6.5 MB
+    const char *last = big.At(1023, 2999, 0);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last - big.Origin(), big.StorageSize() - 2);
+    EXPECT_EQ(big.Origin()[0], 0);
+    EXPECT_EQ(last[1], 0);
+    std::memset(big.Origin(), 0x7f, static_cast<size_t>(big.StorageSize()));
+    ClvrDataPtr view;
+    ASSERT_EQ(view.MakeTraceView(big, 'T'), 1);
+    big.Release();
+    EXPECT_EQ(view.At(1023, 2999, 0)[1], 0x7f);
+    view.Release();
+    EXPECT_EQ(view.RefCount(), 0);
+}
