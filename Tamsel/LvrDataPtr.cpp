@@ -1,5 +1,6 @@
 #include "Tamsel/LvrDataPtr.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,9 +15,11 @@ namespace {
 constexpr int64_t kMaxBlockBytes = std::numeric_limits<int32_t>::max();
 
 // Blocks from this size on are mapped memory, backed by huge pages where the system offers
-// them and populated in one go: a whole trace file is read into fresh memory, and faulting in
-// hundreds of megabytes page by page would cost far more than reading the file.
+// them. A whole trace file is read into fresh memory: faulting in hundreds of megabytes page by
+// page would cost far more than reading the file, so the reader populates the pages itself, a
+// cache-sized piece at a time, just before it reads into them.
 constexpr int64_t kMappedBlockBytes = 4 * 1024 * 1024;
+constexpr int64_t kReadPiece = 2 * 1024 * 1024;
 
 struct BlockDeleter {
     size_t m_mapped = 0; // bytes mapped, 0 for heap memory
@@ -28,7 +31,7 @@ struct BlockDeleter {
     }
 };
 
-// total bytes of memory (zeroed when zeroFill or when mapped); null when there is none.
+// total bytes of memory (zeroed when zeroFill; mapped memory always is); null when there is none.
 std::unique_ptr<char, BlockDeleter> AllocateBlock(int64_t total, bool zeroFill) {
     const size_t bytes = static_cast<size_t>(total);
     if (total >= kMappedBlockBytes) {
@@ -37,9 +40,6 @@ std::unique_ptr<char, BlockDeleter> AllocateBlock(int64_t total, bool zeroFill) 
         if (p != MAP_FAILED) {
 #ifdef MADV_HUGEPAGE
             ::madvise(p, bytes, MADV_HUGEPAGE);
-#endif
-#ifdef MADV_POPULATE_WRITE
-            ::madvise(p, bytes, MADV_POPULATE_WRITE); // older kernels refuse it: no harm
 #endif
             return std::unique_ptr<char, BlockDeleter>(static_cast<char *>(p), BlockDeleter{bytes});
         }
@@ -212,10 +212,22 @@ int64_t ClvrDataPtr::ReadWholeFile(const char *path, int64_t byteCount, int &ope
         return -count;
     }
     const int64_t length = st.st_size;
+    const bool mapped = m_storage->m_data.get_deleter().m_mapped != 0;
+    const uintptr_t pageMask = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE)) - 1;
     int64_t done = 0;
     bool failed = false;
     while (done < count) {
-        const ssize_t n = ::read(fd, m_origin + done, static_cast<size_t>(count - done));
+        int64_t piece = count - done;
+        if (mapped) {
+            piece = std::min(piece, kReadPiece);
+#ifdef MADV_POPULATE_WRITE
+            // Older kernels refuse it: the read then faults the pages in itself.
+            const uintptr_t from = reinterpret_cast<uintptr_t>(m_origin + done) & ~pageMask;
+            const uintptr_t to = reinterpret_cast<uintptr_t>(m_origin + done + piece);
+            ::madvise(reinterpret_cast<void *>(from), to - from, MADV_POPULATE_WRITE);
+#endif
+        }
+        const ssize_t n = ::read(fd, m_origin + done, static_cast<size_t>(piece));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
