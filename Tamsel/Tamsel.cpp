@@ -592,6 +592,11 @@ int Tamsel::Save(const std::string &path, StorageType storage) {
             ::free(real);
         }
     }
+    // A header the user made read-only stays as it is, although its folder would allow a rename.
+    if (exists && ::access(target.c_str(), W_OK) != 0) {
+        m_message = "Unable to save the header " + m_path + ": " + std::strerror(errno);
+        return 1;
+    }
     std::string temp;
     const int fd = CreateTempBeside(target, temp);
     if (fd < 0) {

@@ -419,6 +419,9 @@ TEST(TamselSave, FailsWithoutTouchingAnythingWhenThePathCannotBeWritten) {
         EXPECT_EQ(hd.Save(dir.File("ro/b.hd"), ST_FILE), 1);
         EXPECT_EQ(ReadFile(dir.File("ro/b.hd")), "old");
         ::chmod(dir.File("ro").c_str(), 0755);
+        ::chmod(dir.File("ro/b.hd").c_str(), 0444);
+        EXPECT_EQ(hd.Save(dir.File("ro/b.hd"), ST_FILE), 1) << "a read-only header is not replaced";
+        EXPECT_EQ(ReadFile(dir.File("ro/b.hd")), "old");
     }
     EXPECT_EQ(hd.Save(dir.File("a.hd"), ST_FILE), 0);
     int files = 0;
