@@ -6,15 +6,13 @@ namespace ORQ {
 
 using std::size_t;
 
-CConverter& CConverter::operator=(const CConverter& other)
-{
+CConverter &CConverter::operator=(const CConverter &other) {
     if (this != &other)
         m_points = other.m_points;
     return *this;
 }
 
-int CConverter::SetTable(const double* first, const double* second, int count)
-{
+int CConverter::SetTable(const double *first, const double *second, int count) {
     if (!first || !second || count < 0)
         return 0;
     std::vector<hash> points(static_cast<size_t>(count));
@@ -24,12 +22,15 @@ int CConverter::SetTable(const double* first, const double* second, int count)
     return 1;
 }
 
-double CConverter::Forward(double x) const { return Lookup(x, false); }
+double CConverter::Forward(double x) const {
+    return Lookup(x, false);
+}
 
-double CConverter::Inverse(double y) const { return Lookup(y, true); }
+double CConverter::Inverse(double y) const {
+    return Lookup(y, true);
+}
 
-double CConverter::Lookup(double x, bool inverse) const
-{
+double CConverter::Lookup(double x, bool inverse) const {
     const int n = static_cast<int>(m_points.size());
     m_prev = 0;
     m_cur = 0;
@@ -67,8 +68,7 @@ double CConverter::Lookup(double x, bool inverse) const
     return val(cur) + (val(cur) - val(prev)) * (x - key(cur)) / (key(cur) - key(prev));
 }
 
-double CConverter::GetLargestRatio() const
-{
+double CConverter::GetLargestRatio() const {
     if (m_points.size() < 2)
         return 1.0;
     double largest = 0.0;
@@ -83,8 +83,7 @@ double CConverter::GetLargestRatio() const
     return largest;
 }
 
-bool CConverter::IsMonotonic() const
-{
+bool CConverter::IsMonotonic() const {
     for (size_t i = 1; i < m_points.size(); ++i) {
         if (m_points[i].first < m_points[i - 1].first ||
             m_points[i].second < m_points[i - 1].second)

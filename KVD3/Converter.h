@@ -17,13 +17,13 @@ public:
     };
 
     CConverter() = default;
-    CConverter(const CConverter& other) = default;
-    CConverter& operator=(const CConverter& other);
+    CConverter(const CConverter &other) = default;
+    CConverter &operator=(const CConverter &other);
     virtual ~CConverter() = default;
 
     // Replaces the points by (first[i], second[i]); 0 (table unchanged) for a null array or a
     // negative count.
-    int SetTable(const double* first, const double* second, int count);
+    int SetTable(const double *first, const double *second, int count);
 
     // The second value at first value x, and the first value at second value y.
     double Forward(double x) const;
@@ -36,7 +36,7 @@ public:
     // True when both the first and the second values never decrease along the table.
     bool IsMonotonic() const;
 
-    const std::vector<hash>& GetPoints() const { return m_points; }
+    const std::vector<hash> &GetPoints() const { return m_points; }
 
 private:
     double Lookup(double x, bool inverse) const;

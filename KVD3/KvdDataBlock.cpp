@@ -12,21 +12,18 @@ namespace ORQ {
 
 namespace {
 
-CStr Attr(CKVDXmlFile* file, const char* name)
-{
+CStr Attr(CKVDXmlFile *file, const char *name) {
     CStr value(name);
     file->GetNodeAttribute(value);
     return value;
 }
 
-bool HasAttr(CKVDXmlFile* file, const char* name, CStr& value)
-{
+bool HasAttr(CKVDXmlFile *file, const char *name, CStr &value) {
     value = name;
     return file->GetNodeAttribute(value) != 0;
 }
 
-CStr Text(CKVDXmlFile* file)
-{
+CStr Text(CKVDXmlFile *file) {
     CStr text;
     file->GetNodeText(text);
     return text;
@@ -37,10 +34,9 @@ CStr Text(CKVDXmlFile* file)
 // and the file's problem is reported once per element kind.
 class CUnitReader {
 public:
-    CUnitReader(const CStr& fileName, const char* kind) : m_file(fileName), m_kind(kind) {}
+    CUnitReader(const CStr &fileName, const char *kind) : m_file(fileName), m_kind(kind) {}
 
-    EUnitType Read(CKVDXmlFile* file, CStr& errors)
-    {
+    EUnitType Read(CKVDXmlFile *file, CStr &errors) {
         CStr text;
         if (!HasAttr(file, "units", text)) {
             Warn(errors, CStr("\nWarning: <") + m_kind + "> without \"units\" in " + m_file +
@@ -49,16 +45,15 @@ public:
         }
         const EUnitType unit = CMeasure::StringToUnit(text);
         if (!CMeasure::IsDistanceUnit(unit)) {
-            Warn(errors, CStr("\nWarning: Unknown units \"") + text + "\" in <" + m_kind +
-                             "> of " + m_file + ": metres assumed.");
+            Warn(errors, CStr("\nWarning: Unknown units \"") + text + "\" in <" + m_kind + "> of " +
+                             m_file + ": metres assumed.");
             return UNIT_M;
         }
         return unit;
     }
 
     // Positions: "m" or "M" first means metres, any other text feet.
-    EUnitType ReadPosition(CKVDXmlFile* file, CStr& errors)
-    {
+    EUnitType ReadPosition(CKVDXmlFile *file, CStr &errors) {
         CStr text;
         if (!HasAttr(file, "units", text)) {
             Warn(errors, CStr("\nWarning: <") + m_kind + "> without \"units\" in " + m_file +
@@ -69,8 +64,7 @@ public:
     }
 
 private:
-    void Warn(CStr& errors, const CStr& text)
-    {
+    void Warn(CStr &errors, const CStr &text) {
         if (m_warned)
             return;
         m_warned = true;
@@ -78,18 +72,19 @@ private:
     }
 
     CStr m_file;
-    const char* m_kind;
+    const char *m_kind;
     bool m_warned = false;
 };
 
 // The folder part of a path written either way, without the last separator.
-CStr FolderOf(const CStr& path)
-{
+CStr FolderOf(const CStr &path) {
     const size_t cut = path.find_last_of("\\/");
     return cut == std::string::npos ? CStr() : CStr(path.substr(0, cut));
 }
 
-bool EqualNoCase(const CStr& a, const char* b) { return CStr::CompareNoCase(a, b) == 0; }
+bool EqualNoCase(const CStr &a, const char *b) {
+    return CStr::CompareNoCase(a, b) == 0;
+}
 
 } // namespace
 
@@ -98,8 +93,7 @@ bool EqualNoCase(const CStr& a, const char* b) { return CStr::CompareNoCase(a, b
 
 CKvdDataBlock_V110::CDataFile::~CDataFile() = default;
 
-int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile* file, CStr& errors)
-{
+int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile *file, CStr &errors) {
     m_Name = Attr(file, "name");
     m_Extension = Attr(file, "ext");
     m_Seq = kvdnum::Int(Attr(file, "seq"));
@@ -127,8 +121,8 @@ int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile* file, CStr& errors
             } else if (name == "FIDComment") {
                 SFidComment fid;
                 const EUnitType unit = fidUnits.Read(file, errors);
-                fid.ododist = CMeasure::ConvertTo(kvdnum::Double(Attr(file, "ododist")), unit,
-                                                  UNIT_M);
+                fid.ododist =
+                    CMeasure::ConvertTo(kvdnum::Double(Attr(file, "ododist")), unit, UNIT_M);
                 const CStr flag = Attr(file, "fileflag");
                 fid.fileflag = flag.empty() ? 0 : flag[0];
                 fid.text = Text(file);
@@ -183,11 +177,12 @@ int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile* file, CStr& errors
     }
 
     std::stable_sort(m_Positions.begin(), m_Positions.end(),
-                     [](const SPosition& a, const SPosition& b) {
+                     [](const SPosition &a, const SPosition &b) {
                          return a.normalized_file_pos < b.normalized_file_pos;
                      });
-    std::stable_sort(m_FidComments.begin(), m_FidComments.end(),
-                     [](const SFidComment& a, const SFidComment& b) { return a.ododist < b.ododist; });
+    std::stable_sort(
+        m_FidComments.begin(), m_FidComments.end(),
+        [](const SFidComment &a, const SFidComment &b) { return a.ododist < b.ododist; });
 
     if (!haveOdometer) {
         errors += "\nError: Missing element: <Odometer>";
@@ -196,8 +191,7 @@ int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile* file, CStr& errors
     return 1;
 }
 
-int CKvdDataBlock_V110::CDataFile::operator==(const CDataFile& other) const
-{
+int CKvdDataBlock_V110::CDataFile::operator==(const CDataFile &other) const {
     return m_OdoEnd == other.m_OdoEnd && m_OdoStart == other.m_OdoStart &&
                    m_OdoStep == other.m_OdoStep && m_Seq == other.m_Seq &&
                    m_FileTypeUID == other.m_FileTypeUID && m_pSettings == other.m_pSettings &&
@@ -209,8 +203,7 @@ int CKvdDataBlock_V110::CDataFile::operator==(const CDataFile& other) const
 // ---------------------------------------------------------------------------------------------
 // CExtension
 
-int CKvdDataBlock_V110::CExtension::AddFile(std::unique_ptr<CDataFile>& file)
-{
+int CKvdDataBlock_V110::CExtension::AddFile(std::unique_ptr<CDataFile> &file) {
     if (!file || file->m_Seq < 1)
         return -1;
     const size_t place = static_cast<size_t>(file->m_Seq) - 1;
@@ -222,8 +215,7 @@ int CKvdDataBlock_V110::CExtension::AddFile(std::unique_ptr<CDataFile>& file)
     return static_cast<int>(place);
 }
 
-int CKvdDataBlock_V110::CExtension::RemoveFile(int place)
-{
+int CKvdDataBlock_V110::CExtension::RemoveFile(int place) {
     if (place >= 0 && place < static_cast<int>(m_Files.size()))
         m_Files.erase(m_Files.begin() + place);
     while (!m_Files.empty() && !m_Files.back())
@@ -231,17 +223,15 @@ int CKvdDataBlock_V110::CExtension::RemoveFile(int place)
     return static_cast<int>(m_Files.size()) - 1;
 }
 
-int CKvdDataBlock_V110::CExtension::FileCount() const
-{
+int CKvdDataBlock_V110::CExtension::FileCount() const {
     return static_cast<int>(std::count_if(m_Files.begin(), m_Files.end(),
-                                          [](const std::unique_ptr<CDataFile>& f) { return !!f; }));
+                                          [](const std::unique_ptr<CDataFile> &f) { return !!f; }));
 }
 
-const CKvdDataBlock_V110::CDataFile* CKvdDataBlock_V110::CExtension::GetFile(int n) const
-{
+const CKvdDataBlock_V110::CDataFile *CKvdDataBlock_V110::CExtension::GetFile(int n) const {
     if (n < 0)
         return nullptr;
-    for (const auto& f : m_Files) {
+    for (const auto &f : m_Files) {
         if (f && n-- == 0)
             return f.get();
     }
@@ -253,8 +243,7 @@ const CKvdDataBlock_V110::CDataFile* CKvdDataBlock_V110::CExtension::GetFile(int
 
 CKvdDataBlock_V110::CLine::~CLine() = default;
 
-int CKvdDataBlock_V110::CLine::ReadLineBlock(CKVDXmlFile* file, CStr& errors)
-{
+int CKvdDataBlock_V110::CLine::ReadLineBlock(CKVDXmlFile *file, CStr &errors) {
     m_Name = Attr(file, "name");
     if (!file->GotoChildNode("LinearRef", 0))
         return 1;
@@ -272,16 +261,18 @@ int CKvdDataBlock_V110::CLine::ReadLineBlock(CKVDXmlFile* file, CStr& errors)
     } while (file->GotoNextSibling("LinearRef"));
     file->GotoParentNode();
 
-    std::stable_sort(m_LinearRefs.begin(), m_LinearRefs.end(),
-                     [](const SLinearRef& a, const SLinearRef& b) { return a.ododist < b.ododist; });
+    std::stable_sort(
+        m_LinearRefs.begin(), m_LinearRefs.end(),
+        [](const SLinearRef &a, const SLinearRef &b) { return a.ododist < b.ododist; });
 
     // Each reference keeps its own odometer distance: the table pairs them as written, in the
     // order of the reference distance that lookups search.
     std::vector<SLinearRef> byRef(m_LinearRefs);
-    std::stable_sort(byRef.begin(), byRef.end(),
-                     [](const SLinearRef& a, const SLinearRef& b) { return a.refdist < b.refdist; });
+    std::stable_sort(byRef.begin(), byRef.end(), [](const SLinearRef &a, const SLinearRef &b) {
+        return a.refdist < b.refdist;
+    });
     std::vector<double> refs, odos;
-    for (const SLinearRef& r : byRef) {
+    for (const SLinearRef &r : byRef) {
         refs.push_back(r.refdist);
         odos.push_back(r.ododist);
     }
@@ -295,8 +286,7 @@ int CKvdDataBlock_V110::CLine::ReadLineBlock(CKVDXmlFile* file, CStr& errors)
     return 1;
 }
 
-int CKvdDataBlock_V110::CLine::GetExtension(const CStr& ext) const
-{
+int CKvdDataBlock_V110::CLine::GetExtension(const CStr &ext) const {
     for (size_t i = 0; i < m_Extensions.size(); ++i) {
         if (CStr::CompareNoCase(m_Extensions[i]->m_Name, ext) == 0)
             return static_cast<int>(i);
@@ -304,8 +294,7 @@ int CKvdDataBlock_V110::CLine::GetExtension(const CStr& ext) const
     return -1;
 }
 
-int CKvdDataBlock_V110::CLine::AddFile(std::unique_ptr<CDataFile>& file)
-{
+int CKvdDataBlock_V110::CLine::AddFile(std::unique_ptr<CDataFile> &file) {
     if (!file || file->m_Seq < 1)
         return -1;
 
@@ -313,11 +302,13 @@ int CKvdDataBlock_V110::CLine::AddFile(std::unique_ptr<CDataFile>& file)
     int partnerList = -1;
     int partnerPlace = -1;
     CStr ext = file->m_Extension;
-    const char* partner = EqualNoCase(ext, ".dt1") ? ".hd" : EqualNoCase(ext, ".hd") ? ".dt1" : nullptr;
+    const char *partner = EqualNoCase(ext, ".dt1")  ? ".hd"
+                          : EqualNoCase(ext, ".hd") ? ".dt1"
+                                                    : nullptr;
     if (partner) {
         partnerList = GetExtension(partner);
         if (partnerList >= 0) {
-            const auto& files = m_Extensions[partnerList]->m_Files;
+            const auto &files = m_Extensions[partnerList]->m_Files;
             for (size_t i = 0; i < files.size(); ++i) {
                 if (files[i] && *files[i] == *file) {
                     partnerPlace = static_cast<int>(i);
@@ -331,7 +322,7 @@ int CKvdDataBlock_V110::CLine::AddFile(std::unique_ptr<CDataFile>& file)
     int list = GetExtension(ext);
     if (list >= 0) {
         // Refuse before anything changes, so that a refused file loses nothing else.
-        const auto& files = m_Extensions[list]->m_Files;
+        const auto &files = m_Extensions[list]->m_Files;
         const size_t place = static_cast<size_t>(file->m_Seq) - 1;
         if (place < files.size() && files[place])
             return -1;
@@ -347,29 +338,25 @@ int CKvdDataBlock_V110::CLine::AddFile(std::unique_ptr<CDataFile>& file)
     return m_Extensions[list]->AddFile(file) < 0 ? -1 : list;
 }
 
-void CKvdDataBlock_V110::CLine::ClearEmptyExtLists()
-{
-    m_Extensions.erase(std::remove_if(m_Extensions.begin(), m_Extensions.end(),
-                                      [](const std::unique_ptr<CExtension>& e) {
-                                          return e->m_Files.empty();
-                                      }),
-                       m_Extensions.end());
+void CKvdDataBlock_V110::CLine::ClearEmptyExtLists() {
+    m_Extensions.erase(
+        std::remove_if(m_Extensions.begin(), m_Extensions.end(),
+                       [](const std::unique_ptr<CExtension> &e) { return e->m_Files.empty(); }),
+        m_Extensions.end());
 }
 
-int CKvdDataBlock_V110::CLine::FileCount() const
-{
+int CKvdDataBlock_V110::CLine::FileCount() const {
     int n = 0;
-    for (const auto& e : m_Extensions)
+    for (const auto &e : m_Extensions)
         n += e->FileCount();
     return n;
 }
 
-const CKvdDataBlock_V110::CDataFile* CKvdDataBlock_V110::CLine::GetFile(int n) const
-{
+const CKvdDataBlock_V110::CDataFile *CKvdDataBlock_V110::CLine::GetFile(int n) const {
     if (n < 0)
         return nullptr;
-    for (const auto& e : m_Extensions) {
-        for (const auto& f : e->m_Files) {
+    for (const auto &e : m_Extensions) {
+        for (const auto &f : e->m_Files) {
             if (f && n-- == 0)
                 return f.get();
         }
@@ -384,8 +371,7 @@ CKvdDataBlock_V110::CKvdDataBlock_V110() = default;
 
 CKvdDataBlock_V110::~CKvdDataBlock_V110() = default;
 
-int CKvdDataBlock_V110::ReadKvdDataBlock(CKVDXmlFile* file, CStr& errors)
-{
+int CKvdDataBlock_V110::ReadKvdDataBlock(CKVDXmlFile *file, CStr &errors) {
     if (!file)
         return 0;
     CStr name;
@@ -402,14 +388,13 @@ int CKvdDataBlock_V110::ReadKvdDataBlock(CKVDXmlFile* file, CStr& errors)
     return LoadDataLines(file, errors);
 }
 
-int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile* file, CStr& errors)
-{
+int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile *file, CStr &errors) {
     // Settings in force: the innermost block read on the way down.
-    std::vector<const CKvdSettingsBlock_V110*> stack;
+    std::vector<const CKvdSettingsBlock_V110 *> stack;
     auto readSettings = [&]() -> bool {
         if (!m_pSettingsFactory || !file->GotoChildNode("Settings", 0))
             return false;
-        CKvdSettingsBlock_V110* block = m_pSettingsFactory(file, errors);
+        CKvdSettingsBlock_V110 *block = m_pSettingsFactory(file, errors);
         file->GotoParentNode();
         if (!block) {
             errors += "\nWarning: <Settings> could not be correctly loaded.";
@@ -420,10 +405,10 @@ int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile* file, CStr& errors)
         return true;
     };
 
-    auto readLine = [&](std::vector<std::unique_ptr<CLine>>& lines) {
+    auto readLine = [&](std::vector<std::unique_ptr<CLine>> &lines) {
         const bool linePushed = readSettings();
         lines.push_back(std::make_unique<CLine>());
-        CLine& line = *lines.back();
+        CLine &line = *lines.back();
         line.ReadLineBlock(file, errors);
         if (file->GotoChildNode("DataFile", 0)) {
             do {
@@ -432,8 +417,8 @@ int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile* file, CStr& errors)
                 dataFile->ReadFileBlock(file, errors);
                 if (stack.empty()) {
                     // Without settings the file cannot be used; the rest still loads.
-                    errors += "\nError: Cannot find corresponding settings for file " +
-                              dataFile->m_Name;
+                    errors +=
+                        "\nError: Cannot find corresponding settings for file " + dataFile->m_Name;
                     continue;
                 }
                 dataFile->m_pSettings = stack.back();
@@ -454,7 +439,7 @@ int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile* file, CStr& errors)
     if (file->GotoChildNode("LineSet", 0)) {
         do {
             m_Sets.push_back(std::make_unique<CSetLines>());
-            CSetLines& set = *m_Sets.back();
+            CSetLines &set = *m_Sets.back();
             set.m_Name = Attr(file, "name");
             // Settings of a line set apply to its lines unless they carry their own.
             const bool setPushed = readSettings();
@@ -482,39 +467,36 @@ int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile* file, CStr& errors)
     return 1;
 }
 
-bool CKvdDataBlock_V110::CheckStepSizeTolerance(double a, double b, EUnitType unit) const
-{
+bool CKvdDataBlock_V110::CheckStepSizeTolerance(double a, double b, EUnitType unit) const {
     const double t = CMeasure::ConvertTo(m_StepSizeTolerance, UNIT_M, unit);
     return (a > b && b > a - t) || (b > a && a + t > b) || a == b;
 }
 
-void CKvdDataBlock_V110::PopulateLineStartandEnd()
-{
-    for (auto& set : m_Sets) {
-        for (auto& line : set->m_LinesByName)
+void CKvdDataBlock_V110::PopulateLineStartandEnd() {
+    for (auto &set : m_Sets) {
+        for (auto &line : set->m_LinesByName)
             PopulateLine(*line);
     }
-    for (auto& line : m_FreeLines)
+    for (auto &line : m_FreeLines)
         PopulateLine(*line);
 }
 
-void CKvdDataBlock_V110::PopulateLine(CLine& line) const
-{
+void CKvdDataBlock_V110::PopulateLine(CLine &line) const {
     line.m_LineType = LT_NONE;
     line.m_XMin = line.m_YMin = line.m_XMax = line.m_YMax = 0.0;
     line.m_TotalPositions = 0.0;
     line.m_EditFlag = 'N';
 
     // Files in visiting order: extension list by list, place by place; empty places skipped.
-    std::vector<const CDataFile*> files;
-    for (const auto& ext : line.m_Extensions) {
-        for (const auto& f : ext->m_Files) {
+    std::vector<const CDataFile *> files;
+    for (const auto &ext : line.m_Extensions) {
+        for (const auto &f : ext->m_Files) {
             if (f)
                 files.push_back(f.get());
         }
     }
-    const CDataFile::SPosition* first = nullptr;
-    for (const CDataFile* f : files) {
+    const CDataFile::SPosition *first = nullptr;
+    for (const CDataFile *f : files) {
         line.m_TotalPositions += static_cast<double>(f->m_Positions.size());
         if (!first && !f->m_Positions.empty())
             first = &f->m_Positions.front();
@@ -530,8 +512,8 @@ void CKvdDataBlock_V110::PopulateLine(CLine& line) const
     bool xVaries = false, yVaries = false;
     line.m_XMin = line.m_XMax = first->X;
     line.m_YMin = line.m_YMax = first->Y;
-    for (const CDataFile* f : files) {
-        for (const CDataFile::SPosition& p : f->m_Positions) {
+    for (const CDataFile *f : files) {
+        for (const CDataFile::SPosition &p : f->m_Positions) {
             xVaries = xVaries || differs(p.X, first->X, p.units);
             yVaries = yVaries || differs(p.Y, first->Y, p.units);
             line.m_XMin = std::min(line.m_XMin, p.X);
@@ -545,10 +527,10 @@ void CKvdDataBlock_V110::PopulateLine(CLine& line) const
     // A line runs backwards when the coordinate along it falls within one of its files.
     if (line.m_LineType == LT_XLINE || line.m_LineType == LT_YLINE) {
         const bool alongX = line.m_LineType == LT_XLINE;
-        for (const CDataFile* f : files) {
+        for (const CDataFile *f : files) {
             for (size_t i = 1; i < f->m_Positions.size(); ++i) {
-                const auto& a = f->m_Positions[i - 1];
-                const auto& b = f->m_Positions[i];
+                const auto &a = f->m_Positions[i - 1];
+                const auto &b = f->m_Positions[i];
                 if (alongX ? b.X < a.X : b.Y < a.Y)
                     line.m_EditFlag = 'R';
             }
@@ -558,35 +540,35 @@ void CKvdDataBlock_V110::PopulateLine(CLine& line) const
         line.m_EditFlag = 'Y';
 }
 
-void CKvdDataBlock_V110::OrderLines()
-{
+void CKvdDataBlock_V110::OrderLines() {
     // Names compare byte by byte, letter case counting; equal names keep their file order.
     std::stable_sort(m_Sets.begin(), m_Sets.end(),
-                     [](const std::unique_ptr<CSetLines>& a, const std::unique_ptr<CSetLines>& b) {
+                     [](const std::unique_ptr<CSetLines> &a, const std::unique_ptr<CSetLines> &b) {
                          return a->m_Name.compare(b->m_Name) < 0;
                      });
-    auto byType = [](const std::vector<std::unique_ptr<CLine>>& source, std::vector<CLine*>& out) {
+    auto byType = [](const std::vector<std::unique_ptr<CLine>> &source, std::vector<CLine *> &out) {
         out.clear();
         for (int type = 0; type <= 3; ++type) {
             const size_t begin = out.size();
-            for (const auto& line : source) {
+            for (const auto &line : source) {
                 if (line->m_LineType == type)
                     out.push_back(line.get());
             }
             // X lines from bottom to top, the others from left to right.
             const bool xLine = type == LT_XLINE;
-            std::stable_sort(out.begin() + begin, out.end(), [xLine](const CLine* a, const CLine* b) {
-                const double a1 = xLine ? a->m_YMin : a->m_XMin;
-                const double b1 = xLine ? b->m_YMin : b->m_XMin;
-                if (a1 != b1)
-                    return a1 < b1;
-                return (xLine ? a->m_XMin : a->m_YMin) < (xLine ? b->m_XMin : b->m_YMin);
-            });
+            std::stable_sort(
+                out.begin() + begin, out.end(), [xLine](const CLine *a, const CLine *b) {
+                    const double a1 = xLine ? a->m_YMin : a->m_XMin;
+                    const double b1 = xLine ? b->m_YMin : b->m_XMin;
+                    if (a1 != b1)
+                        return a1 < b1;
+                    return (xLine ? a->m_XMin : a->m_YMin) < (xLine ? b->m_XMin : b->m_YMin);
+                });
         }
     };
-    for (auto& set : m_Sets) {
+    for (auto &set : m_Sets) {
         std::stable_sort(set->m_LinesByName.begin(), set->m_LinesByName.end(),
-                         [](const std::unique_ptr<CLine>& a, const std::unique_ptr<CLine>& b) {
+                         [](const std::unique_ptr<CLine> &a, const std::unique_ptr<CLine> &b) {
                              return a->m_Name.compare(b->m_Name) < 0;
                          });
         byType(set->m_LinesByName, set->m_LinesByType);
@@ -596,8 +578,7 @@ void CKvdDataBlock_V110::OrderLines()
 
 } // namespace ORQ
 
-void KVDDataBlock_GetVerStr(char* buffer, int length)
-{
+void KVDDataBlock_GetVerStr(char *buffer, int length) {
     if (!buffer || length <= 0)
         return;
     static const char record[] = "KVDDataBlock\t1.1.1.0\tVersion 1 Release 1\t2005-10-14\t"

@@ -31,7 +31,7 @@ class KVD3_API CKvdDataBlock_V110 {
 public:
     // Reads the "Settings" element at the file's cursor (leaving the cursor there) into a new
     // block, or gives null when it could not be loaded; messages go to the errors text.
-    using SettingsFactory = CKvdSettingsBlock_V110* (*)(CKVDXmlFile* file, CStr& errors);
+    using SettingsFactory = CKvdSettingsBlock_V110 *(*)(CKVDXmlFile *file, CStr &errors);
 
     class KVD3_API CDataFile {
     public:
@@ -40,7 +40,7 @@ public:
             double Y = 0.0;
             double Z = 0.0;
             double normalized_file_pos = 0.0; // fraction of the way along the file, 0 to 1
-            EUnitType units = UNIT_FT; // metres (1) or feet (5)
+            EUnitType units = UNIT_FT;        // metres (1) or feet (5)
         };
         struct SFidComment {
             CStr text;
@@ -55,11 +55,11 @@ public:
         // file without "DataSampleCnt" takes its sample counts from its radar line header and
         // gains the element in the document. 0 when "Odometer" is missing (what was read
         // before is kept), else 1.
-        int ReadFileBlock(CKVDXmlFile* file, CStr& errors);
+        int ReadFileBlock(CKVDXmlFile *file, CStr &errors);
 
         // Same odometer start, end and step, sequence number, file type, settings block
         // (the same object), file folder and name.
-        int operator==(const CDataFile& other) const;
+        int operator==(const CDataFile &other) const;
 
         CStr m_Name;
         CStr m_Extension; // the "ext" text; "HD+DT1" once a ".hd" and a ".dt1" entry merged
@@ -72,8 +72,8 @@ public:
         uint32_t m_Dim0 = 0;
         uint32_t m_Dim1 = 0;
         uint32_t m_Dim2 = 0;
-        const CKvdSettingsBlock_V110* m_pSettings = nullptr; // in force; owned by the block
-        std::vector<SPosition> m_Positions;     // ascending by normalized file position
+        const CKvdSettingsBlock_V110 *m_pSettings = nullptr; // in force; owned by the block
+        std::vector<SPosition> m_Positions; // ascending by normalized file position
         std::vector<int> m_SensorIDs;
         std::vector<SFidComment> m_FidComments; // ascending by odometer distance
     };
@@ -82,11 +82,11 @@ public:
     // no file took are empty (null).
     class KVD3_API CExtension {
     public:
-        explicit CExtension(const CStr& name) : m_Name(name) {}
+        explicit CExtension(const CStr &name) : m_Name(name) {}
 
         // Stores the file at place "seq" - 1 and takes it over; the place, or -1 (the file is
         // not taken) when that place is already used or "seq" is below 1.
-        int AddFile(std::unique_ptr<CDataFile>& file);
+        int AddFile(std::unique_ptr<CDataFile> &file);
         // Removes a place, moving the later files down, then drops empty places at the end;
         // the index of the last place left, -1 when none is left.
         int RemoveFile(int place);
@@ -94,7 +94,7 @@ public:
         // Number of places that hold a file.
         int FileCount() const;
         // The n-th file counting only places that hold one; null when there is none.
-        const CDataFile* GetFile(int n) const;
+        const CDataFile *GetFile(int n) const;
 
         CStr m_Name;
         std::vector<std::unique_ptr<CDataFile>> m_Files;
@@ -103,9 +103,9 @@ public:
     class KVD3_API CLine {
     public:
         struct SLinearRef {
-            double ododist = 0.0;    // metres
-            double refdist = 0.0;    // metres
-            double reflateral = 0.0; // metres
+            double ododist = 0.0;     // metres
+            double refdist = 0.0;     // metres
+            double reflateral = 0.0;  // metres
             EUnitType units = UNIT_M; // the unit the values were written in
         };
 
@@ -114,20 +114,20 @@ public:
 
         // Reads the name and the linear references of the "Line" element at the cursor; the
         // cursor is back on it. Always 1.
-        int ReadLineBlock(CKVDXmlFile* file, CStr& errors);
+        int ReadLineBlock(CKVDXmlFile *file, CStr &errors);
         // Index of the extension list of that name (letter case ignored); -1 when none.
-        int GetExtension(const CStr& ext) const;
+        int GetExtension(const CStr &ext) const;
         // Files a data file into its extension list, merging a ".hd" and a ".dt1" entry of the
         // same file into "HD+DT1". The list's index, or -1 when the file is refused (then it
         // stays with the caller).
-        int AddFile(std::unique_ptr<CDataFile>& file);
+        int AddFile(std::unique_ptr<CDataFile> &file);
         // Removes the extension lists that hold no places.
         void ClearEmptyExtLists();
 
         // Number of files over all extension lists (empty places not counted).
         int FileCount() const;
         // The n-th file over all extension lists in order; null when there is none.
-        const CDataFile* GetFile(int n) const;
+        const CDataFile *GetFile(int n) const;
 
         CStr m_Name;
         ELineType m_LineType = LT_NONE;
@@ -145,20 +145,20 @@ public:
     struct KVD3_API CSetLines {
         CStr m_Name;
         std::vector<std::unique_ptr<CLine>> m_LinesByName; // owning; sorted by name
-        std::vector<CLine*> m_LinesByType;                 // the same lines by type and place
+        std::vector<CLine *> m_LinesByType;                // the same lines by type and place
     };
 
     CKvdDataBlock_V110();
-    CKvdDataBlock_V110(const CKvdDataBlock_V110&) = delete;
-    CKvdDataBlock_V110& operator=(const CKvdDataBlock_V110&) = delete;
+    CKvdDataBlock_V110(const CKvdDataBlock_V110 &) = delete;
+    CKvdDataBlock_V110 &operator=(const CKvdDataBlock_V110 &) = delete;
     virtual ~CKvdDataBlock_V110();
 
     void SetSettingsFactory(SettingsFactory factory) { m_pSettingsFactory = factory; }
 
     // Reads the "Data" element that is the file's current node. 0 when the current node is not
     // "Data" (nothing read) or when reading stopped; problems are appended to errors.
-    int ReadKvdDataBlock(CKVDXmlFile* file, CStr& errors);
-    virtual int LoadDataLines(CKVDXmlFile* file, CStr& errors);
+    int ReadKvdDataBlock(CKVDXmlFile *file, CStr &errors);
+    virtual int LoadDataLines(CKVDXmlFile *file, CStr &errors);
 
     void SetStepSizeTolerance(double metres) { m_StepSizeTolerance = metres; }
     double GetStepSizeTolerance() const { return m_StepSizeTolerance; }
@@ -167,23 +167,22 @@ public:
     // Fills type, extents, number of positions and edit flag of every line.
     void PopulateLineStartandEnd();
 
-    const CStr& GetDataDir() const { return m_DataDir; }
-    const std::vector<std::unique_ptr<CSetLines>>& GetSets() const { return m_Sets; }
-    const std::vector<std::unique_ptr<CLine>>& GetFreeLines() const { return m_FreeLines; }
-    const std::vector<CLine*>& GetFreeLinesByType() const { return m_FreeLinesByType; }
-    const std::vector<std::unique_ptr<CKvdSettingsBlock_V110>>& GetSettingsBlocks() const
-    {
+    const CStr &GetDataDir() const { return m_DataDir; }
+    const std::vector<std::unique_ptr<CSetLines>> &GetSets() const { return m_Sets; }
+    const std::vector<std::unique_ptr<CLine>> &GetFreeLines() const { return m_FreeLines; }
+    const std::vector<CLine *> &GetFreeLinesByType() const { return m_FreeLinesByType; }
+    const std::vector<std::unique_ptr<CKvdSettingsBlock_V110>> &GetSettingsBlocks() const {
         return m_SettingsBlocks;
     }
 
 private:
-    void PopulateLine(CLine& line) const;
+    void PopulateLine(CLine &line) const;
     void OrderLines();
 
     SettingsFactory m_pSettingsFactory = nullptr;
     CStr m_DataDir;
     std::vector<std::unique_ptr<CLine>> m_FreeLines; // document order
-    std::vector<CLine*> m_FreeLinesByType;
+    std::vector<CLine *> m_FreeLinesByType;
     std::vector<std::unique_ptr<CKvdSettingsBlock_V110>> m_SettingsBlocks;
     std::vector<std::unique_ptr<CSetLines>> m_Sets;
     double m_StepSizeTolerance = 0.01; // metres
@@ -192,4 +191,4 @@ private:
 } // namespace ORQ
 
 // The data block module's version record, at most length - 1 characters, always terminated.
-KVD3_API void KVDDataBlock_GetVerStr(char* buffer, int length);
+KVD3_API void KVDDataBlock_GetVerStr(char *buffer, int length);

@@ -14,13 +14,12 @@ using CDataFile = CKvdDataBlock_V110::CDataFile;
 
 namespace {
 
-const char* const kLoadErrorsHeader =
+const char *const kLoadErrorsHeader =
     "The following errors have occured while attempting to load KVD:\n(creating a new KVD file "
     "and manually importing Lines in\nKVD_Edit may solve this problem)";
 
 // True when the current node's "version" equals the given one in every component.
-bool VersionIs(CKVDXmlFile* file, const char* version)
-{
+bool VersionIs(CKVDXmlFile *file, const char *version) {
     CStr text(version);
     int overall = 0, major = 0, minor = 0, patch = 0;
     return file->NodeVersionCompatibility(text, overall, major, minor, patch) && overall == 0 &&
@@ -31,9 +30,8 @@ bool VersionIs(CKVDXmlFile* file, const char* version)
 
 CKvdDataBlockInterface::~CKvdDataBlockInterface() = default;
 
-CKvdDataBlockInterface* CKvdDataBlockInterface::CreateAndInit(CKVDXmlFile* file, int show,
-                                                              CStr* errors)
-{
+CKvdDataBlockInterface *CKvdDataBlockInterface::CreateAndInit(CKVDXmlFile *file, int show,
+                                                              CStr *errors) {
     CStr collected;
     std::unique_ptr<CKvdDataBlockInterface_V110> result;
     if (!file) {
@@ -63,13 +61,11 @@ CKvdDataBlockInterface* CKvdDataBlockInterface::CreateAndInit(CKVDXmlFile* file,
     return result.release();
 }
 
-int CKvdDataBlockInterface::CompareLines(const LineInfo& a, const LineInfo& b)
-{
+int CKvdDataBlockInterface::CompareLines(const LineInfo &a, const LineInfo &b) {
     return b.lateralOffset > a.lateralOffset ? 1 : 0;
 }
 
-CKvdSettingsBlock_V110* CKvdDataBlockInterface::CreateSettings(CKVDXmlFile* file, CStr& errors)
-{
+CKvdSettingsBlock_V110 *CKvdDataBlockInterface::CreateSettings(CKVDXmlFile *file, CStr &errors) {
     auto block = std::make_unique<CKvdSettingsBlock_V110>();
     if (!block->LoadSettings(file, errors))
         return nullptr;
@@ -80,8 +76,7 @@ CKvdSettingsBlock_V110* CKvdDataBlockInterface::CreateSettings(CKVDXmlFile* file
 
 CKvdDataBlockInterface_V110::~CKvdDataBlockInterface_V110() = default;
 
-int CKvdDataBlockInterface_V110::Initialize(CKVDXmlFile* file, CStr& errors)
-{
+int CKvdDataBlockInterface_V110::Initialize(CKVDXmlFile *file, CStr &errors) {
     m_block.SetSettingsFactory(&CKvdDataBlockInterface::CreateSettings);
     const int read = m_block.ReadKvdDataBlock(file, errors);
     if (read)
@@ -89,15 +84,14 @@ int CKvdDataBlockInterface_V110::Initialize(CKVDXmlFile* file, CStr& errors)
     return read;
 }
 
-void CKvdDataBlockInterface_V110::BuildIndex()
-{
-    const auto& sets = m_block.GetSets();
+void CKvdDataBlockInterface_V110::BuildIndex() {
+    const auto &sets = m_block.GetSets();
     for (int byName = 0; byName < 2; ++byName) {
         for (int t = -1; t <= 3; ++t) {
-            SWalkIndex& index = m_index[byName][t + 1];
+            SWalkIndex &index = m_index[byName][t + 1];
             index.lines.clear();
             index.setStart.clear();
-            auto add = [&](const CLine* line, int set, int position) {
+            auto add = [&](const CLine *line, int set, int position) {
                 if (t == LT_ANY || line->m_LineType == t)
                     index.lines.push_back(SWalkLine{line, set, position});
             };
@@ -105,7 +99,8 @@ void CKvdDataBlockInterface_V110::BuildIndex()
                 index.setStart.push_back(index.lines.size());
                 if (byName) {
                     for (size_t i = 0; i < sets[s]->m_LinesByName.size(); ++i)
-                        add(sets[s]->m_LinesByName[i].get(), static_cast<int>(s), static_cast<int>(i));
+                        add(sets[s]->m_LinesByName[i].get(), static_cast<int>(s),
+                            static_cast<int>(i));
                 } else {
                     for (size_t i = 0; i < sets[s]->m_LinesByType.size(); ++i)
                         add(sets[s]->m_LinesByType[i], static_cast<int>(s), static_cast<int>(i));
@@ -113,11 +108,11 @@ void CKvdDataBlockInterface_V110::BuildIndex()
             }
             index.setStart.push_back(index.lines.size());
             if (byName) {
-                const auto& free = m_block.GetFreeLines();
+                const auto &free = m_block.GetFreeLines();
                 for (size_t i = 0; i < free.size(); ++i)
                     add(free[i].get(), -2, static_cast<int>(i));
             } else {
-                const auto& free = m_block.GetFreeLinesByType();
+                const auto &free = m_block.GetFreeLinesByType();
                 for (size_t i = 0; i < free.size(); ++i)
                     add(free[i], -2, static_cast<int>(i));
             }
@@ -125,8 +120,7 @@ void CKvdDataBlockInterface_V110::BuildIndex()
     }
 }
 
-bool CKvdDataBlockInterface_V110::CheckArgs(ELineType type, int set) const
-{
+bool CKvdDataBlockInterface_V110::CheckArgs(ELineType type, int set) const {
     if (type < LT_ANY || type > LT_YLINE)
         return false;
     if (set == -1 || set == -2)
@@ -134,15 +128,13 @@ bool CKvdDataBlockInterface_V110::CheckArgs(ELineType type, int set) const
     return set >= 0 && set <= GetSetCount();
 }
 
-const CKvdDataBlockInterface_V110::SWalkIndex&
-CKvdDataBlockInterface_V110::Index(bool byName, ELineType type) const
-{
+const CKvdDataBlockInterface_V110::SWalkIndex &
+CKvdDataBlockInterface_V110::Index(bool byName, ELineType type) const {
     return m_index[byName ? 1 : 0][type + 1];
 }
 
-void CKvdDataBlockInterface_V110::Range(const SWalkIndex& index, int set, size_t& begin,
-                                        size_t& end) const
-{
+void CKvdDataBlockInterface_V110::Range(const SWalkIndex &index, int set, size_t &begin,
+                                        size_t &end) const {
     const int count = GetSetCount();
     begin = end = 0;
     if (index.setStart.empty())
@@ -159,12 +151,11 @@ void CKvdDataBlockInterface_V110::Range(const SWalkIndex& index, int set, size_t
     }
 }
 
-const CKvdDataBlockInterface_V110::SWalkLine*
-CKvdDataBlockInterface_V110::FindLine(int n, int set, ELineType type, bool byName) const
-{
+const CKvdDataBlockInterface_V110::SWalkLine *
+CKvdDataBlockInterface_V110::FindLine(int n, int set, ELineType type, bool byName) const {
     if (n < 0 || !CheckArgs(type, set))
         return nullptr;
-    const SWalkIndex& index = Index(byName, type);
+    const SWalkIndex &index = Index(byName, type);
     size_t begin, end;
     Range(index, set, begin, end);
     if (static_cast<size_t>(n) >= end - begin)
@@ -172,9 +163,8 @@ CKvdDataBlockInterface_V110::FindLine(int n, int set, ELineType type, bool byNam
     return &index.lines[begin + n];
 }
 
-void CKvdDataBlockInterface_V110::FillLineInfo(const SWalkLine& w, SLineInfo* out) const
-{
-    const CLine& line = *w.line;
+void CKvdDataBlockInterface_V110::FillLineInfo(const SWalkLine &w, SLineInfo *out) const {
+    const CLine &line = *w.line;
     out->name = line.m_Name;
     out->lineType = line.m_LineType;
     out->xMin = line.m_XMin;
@@ -187,10 +177,10 @@ void CKvdDataBlockInterface_V110::FillLineInfo(const SWalkLine& w, SLineInfo* ou
     out->setIndex = w.set;
 }
 
-void CKvdDataBlockInterface_V110::FillFileInfo(const CLine& line, const CDataFile& file,
-                                               SFileInfo* out) const
-{
-    out->path = file.m_FileDirPath.empty() ? file.m_Name : CStr(file.m_FileDirPath + "\\" + file.m_Name);
+void CKvdDataBlockInterface_V110::FillFileInfo(const CLine &line, const CDataFile &file,
+                                               SFileInfo *out) const {
+    out->path =
+        file.m_FileDirPath.empty() ? file.m_Name : CStr(file.m_FileDirPath + "\\" + file.m_Name);
     out->positions = file.m_Positions.empty() ? nullptr : file.m_Positions.data();
     out->numPositions = static_cast<int32_t>(file.m_Positions.size());
     out->extension = file.m_Extension;
@@ -207,15 +197,15 @@ void CKvdDataBlockInterface_V110::FillFileInfo(const CLine& line, const CDataFil
 // ---------------------------------------------------------------------------------------------
 // Queries
 
-CStr CKvdDataBlockInterface_V110::GetDataDir() const { return m_block.GetDataDir(); }
+CStr CKvdDataBlockInterface_V110::GetDataDir() const {
+    return m_block.GetDataDir();
+}
 
-int CKvdDataBlockInterface_V110::GetSetCount() const
-{
+int CKvdDataBlockInterface_V110::GetSetCount() const {
     return static_cast<int>(m_block.GetSets().size());
 }
 
-int CKvdDataBlockInterface_V110::GetNumLines(int set, ELineType type) const
-{
+int CKvdDataBlockInterface_V110::GetNumLines(int set, ELineType type) const {
     if (!CheckArgs(type, set))
         return 0;
     size_t begin, end;
@@ -223,12 +213,11 @@ int CKvdDataBlockInterface_V110::GetNumLines(int set, ELineType type) const
     return static_cast<int>(end - begin);
 }
 
-int CKvdDataBlockInterface_V110::GetLineInfo(int line, LineInfo* out) const
-{
-    const auto& free = m_block.GetFreeLines();
+int CKvdDataBlockInterface_V110::GetLineInfo(int line, LineInfo *out) const {
+    const auto &free = m_block.GetFreeLines();
     if (!out || line < 0 || line >= static_cast<int>(free.size()))
         return 0;
-    const CLine& l = *free[line];
+    const CLine &l = *free[line];
     out->index = line;
     out->name = l.m_Name;
     out->numExtensions = static_cast<uint32_t>(l.m_Extensions.size());
@@ -237,12 +226,11 @@ int CKvdDataBlockInterface_V110::GetLineInfo(int line, LineInfo* out) const
     return 1;
 }
 
-int CKvdDataBlockInterface_V110::GetExtensionInfo(int line, int ext, ExtensionInfo* out) const
-{
-    const auto& free = m_block.GetFreeLines();
+int CKvdDataBlockInterface_V110::GetExtensionInfo(int line, int ext, ExtensionInfo *out) const {
+    const auto &free = m_block.GetFreeLines();
     if (!out || line < 0 || line >= static_cast<int>(free.size()))
         return 0;
-    const CLine& l = *free[line];
+    const CLine &l = *free[line];
     if (ext < 0 || ext >= static_cast<int>(l.m_Extensions.size()))
         return 0;
     out->index = ext;
@@ -251,24 +239,22 @@ int CKvdDataBlockInterface_V110::GetExtensionInfo(int line, int ext, ExtensionIn
     return 1;
 }
 
-int CKvdDataBlockInterface_V110::GetExtensionInfo(int line, const CStr& ext,
-                                                  ExtensionInfo* out) const
-{
-    const auto& free = m_block.GetFreeLines();
+int CKvdDataBlockInterface_V110::GetExtensionInfo(int line, const CStr &ext,
+                                                  ExtensionInfo *out) const {
+    const auto &free = m_block.GetFreeLines();
     if (line < 0 || line >= static_cast<int>(free.size()))
         return 0;
     return GetExtensionInfo(line, free[line]->GetExtension(ext), out);
 }
 
-int CKvdDataBlockInterface_V110::GetFileInfo(int line, int ext, int file, FileInfo* out) const
-{
-    const auto& free = m_block.GetFreeLines();
+int CKvdDataBlockInterface_V110::GetFileInfo(int line, int ext, int file, FileInfo *out) const {
+    const auto &free = m_block.GetFreeLines();
     if (!out || line < 0 || line >= static_cast<int>(free.size()))
         return 0;
-    const CLine& l = *free[line];
+    const CLine &l = *free[line];
     if (ext < 0 || ext >= static_cast<int>(l.m_Extensions.size()))
         return 0;
-    const CDataFile* f = l.m_Extensions[ext]->GetFile(file);
+    const CDataFile *f = l.m_Extensions[ext]->GetFile(file);
     if (!f)
         return 0;
     out->name = f->m_Name;
@@ -284,29 +270,26 @@ int CKvdDataBlockInterface_V110::GetFileInfo(int line, int ext, int file, FileIn
     return 1;
 }
 
-int CKvdDataBlockInterface_V110::GetFileInfo(int line, const CStr& ext, int file,
-                                             FileInfo* out) const
-{
-    const auto& free = m_block.GetFreeLines();
+int CKvdDataBlockInterface_V110::GetFileInfo(int line, const CStr &ext, int file,
+                                             FileInfo *out) const {
+    const auto &free = m_block.GetFreeLines();
     if (line < 0 || line >= static_cast<int>(free.size()))
         return 0;
     return GetFileInfo(line, free[line]->GetExtension(ext), file, out);
 }
 
-int CKvdDataBlockInterface_V110::GetLine(SLineInfo* out, int n, int set, ELineType type,
-                                         int mode) const
-{
+int CKvdDataBlockInterface_V110::GetLine(SLineInfo *out, int n, int set, ELineType type,
+                                         int mode) const {
     if (!out || n < 0)
         return 0;
-    const SWalkLine* w = FindLine(n, set, type, mode == 1);
+    const SWalkLine *w = FindLine(n, set, type, mode == 1);
     if (!w)
         return 0;
     FillLineInfo(*w, out);
     return 1;
 }
 
-int CKvdDataBlockInterface_V110::GetLineSet(SLineSetInfo* out, int set) const
-{
+int CKvdDataBlockInterface_V110::GetLineSet(SLineSetInfo *out, int set) const {
     if (out && set >= 0 && set < GetSetCount()) {
         out->name = m_block.GetSets()[set]->m_Name;
         out->index = set;
@@ -317,31 +300,29 @@ int CKvdDataBlockInterface_V110::GetLineSet(SLineSetInfo* out, int set) const
     return 0;
 }
 
-int CKvdDataBlockInterface_V110::GetLineInfo(SLineInfo* out, int n, ELineType type, int set,
-                                             int mode) const
-{
+int CKvdDataBlockInterface_V110::GetLineInfo(SLineInfo *out, int n, ELineType type, int set,
+                                             int mode) const {
     if (!out || n < 0 || !CheckArgs(type, set) || (mode != 1 && mode != 2))
         return -1;
-    const SWalkLine* w = FindLine(n, set, type, mode == 2);
+    const SWalkLine *w = FindLine(n, set, type, mode == 2);
     if (!w)
         return 0;
     FillLineInfo(*w, out);
     return 1;
 }
 
-int CKvdDataBlockInterface_V110::GetFileInfo(SFileInfo* out, int file, int line, ELineType type,
-                                             int set, int mode) const
-{
+int CKvdDataBlockInterface_V110::GetFileInfo(SFileInfo *out, int file, int line, ELineType type,
+                                             int set, int mode) const {
     if (!out || file < 0 || line < -1 || !CheckArgs(type, set) || (mode != 1 && mode != 2))
         return -1;
     const bool byName = mode == 2;
     if (line == -1) {
-        const SWalkIndex& index = Index(byName, type);
+        const SWalkIndex &index = Index(byName, type);
         size_t begin, end;
         Range(index, set, begin, end);
         int n = file;
         for (size_t i = begin; i < end; ++i) {
-            const CLine& l = *index.lines[i].line;
+            const CLine &l = *index.lines[i].line;
             const int count = l.FileCount();
             if (n < count) {
                 FillFileInfo(l, *l.GetFile(n), out);
@@ -352,23 +333,22 @@ int CKvdDataBlockInterface_V110::GetFileInfo(SFileInfo* out, int file, int line,
         return 0;
     }
     // In the name-ordered lists every line counts; a line of another type gives nothing.
-    const SWalkLine* w = FindLine(line, set, byName ? LT_ANY : type, byName);
+    const SWalkLine *w = FindLine(line, set, byName ? LT_ANY : type, byName);
     if (!w || (type != LT_ANY && w->line->m_LineType != type))
         return 0;
-    const CDataFile* f = w->line->GetFile(file);
+    const CDataFile *f = w->line->GetFile(file);
     if (!f)
         return 0;
     FillFileInfo(*w->line, *f, out);
     return 1;
 }
 
-int CKvdDataBlockInterface_V110::GetFileCount(int line, int set, ELineType type, int mode) const
-{
+int CKvdDataBlockInterface_V110::GetFileCount(int line, int set, ELineType type, int mode) const {
     if (line < -1 || !CheckArgs(type, set))
         return -1;
     const bool byName = mode == 2;
     if (line == -1) {
-        const SWalkIndex& index = Index(byName, type);
+        const SWalkIndex &index = Index(byName, type);
         size_t begin, end;
         Range(index, set, begin, end);
         int total = 0;
@@ -376,36 +356,33 @@ int CKvdDataBlockInterface_V110::GetFileCount(int line, int set, ELineType type,
             total += index.lines[i].line->FileCount();
         return total;
     }
-    const SWalkLine* w = FindLine(line, set, type, byName);
+    const SWalkLine *w = FindLine(line, set, type, byName);
     return w ? w->line->FileCount() : 0;
 }
 
-bool CKvdDataBlockInterface_V110::GetFidComment(CDataFile::SFidComment* out, int set, int line,
-                                                int file, int fid, ELineType type,
-                                                int mode) const
-{
+bool CKvdDataBlockInterface_V110::GetFidComment(CDataFile::SFidComment *out, int set, int line,
+                                                int file, int fid, ELineType type, int mode) const {
     if (!out || file < 0 || fid < 0)
         return false;
-    const SWalkLine* w = FindLine(line, set, type, mode == 2);
+    const SWalkLine *w = FindLine(line, set, type, mode == 2);
     if (!w)
         return false;
-    const CDataFile* f = w->line->GetFile(file);
+    const CDataFile *f = w->line->GetFile(file);
     if (!f || fid >= static_cast<int>(f->m_FidComments.size()))
         return false;
     *out = f->m_FidComments[fid];
     return true;
 }
 
-int CKvdDataBlockInterface_V110::GetLineAddress(int* line, ELineType* type, int* set,
-                                                int mode) const
-{
+int CKvdDataBlockInterface_V110::GetLineAddress(int *line, ELineType *type, int *set,
+                                                int mode) const {
     if (!line || *line < 0 || (mode != 1 && mode != 2))
         return -1;
     const ELineType t = type ? *type : LT_ANY;
     const int s = set ? *set : -1;
     if (!CheckArgs(t, s))
         return -1;
-    const SWalkLine* w = FindLine(*line, s, t, mode == 2);
+    const SWalkLine *w = FindLine(*line, s, t, mode == 2);
     if (!w)
         return 0;
     if (type)
@@ -416,9 +393,8 @@ int CKvdDataBlockInterface_V110::GetLineAddress(int* line, ELineType* type, int*
     return 1;
 }
 
-int CKvdDataBlockInterface_V110::GetFileAddress(int* file, int* line, ELineType* type, int* set,
-                                                int mode) const
-{
+int CKvdDataBlockInterface_V110::GetFileAddress(int *file, int *line, ELineType *type, int *set,
+                                                int mode) const {
     if (!file || *file < 0 || (mode != 1 && mode != 2))
         return -1;
     const int skip = line ? *line : 0;
@@ -428,14 +404,14 @@ int CKvdDataBlockInterface_V110::GetFileAddress(int* file, int* line, ELineType*
         return -1;
     const bool byName = mode == 2;
     // With mode 1 only lines of the wanted type are passed over, with mode 2 any line.
-    const SWalkIndex& index = Index(byName, t);
+    const SWalkIndex &index = Index(byName, t);
     size_t begin, end;
     Range(index, s, begin, end);
     int counted = 0;
     int passed = 0;
     int currentList = -3;
     for (size_t i = begin; i < end; ++i) {
-        const SWalkLine& w = index.lines[i];
+        const SWalkLine &w = index.lines[i];
         if (w.set != currentList) {
             currentList = w.set;
             passed = 0;
@@ -445,7 +421,7 @@ int CKvdDataBlockInterface_V110::GetFileAddress(int* file, int* line, ELineType*
         const int count = w.line->FileCount();
         if (*file < counted + count) {
             int n = *file - counted;
-            for (const auto& ext : w.line->m_Extensions) {
+            for (const auto &ext : w.line->m_Extensions) {
                 const int inList = ext->FileCount();
                 if (n < inList)
                     break;
@@ -466,8 +442,7 @@ int CKvdDataBlockInterface_V110::GetFileAddress(int* file, int* line, ELineType*
     return 0;
 }
 
-bool CKvdDataBlockInterface_V110::IsGPRData(const CStr& fileName)
-{
+bool CKvdDataBlockInterface_V110::IsGPRData(const CStr &fileName) {
     CStr upper(fileName);
     upper.ToUpper();
     return upper.find("DT1") != std::string::npos;
@@ -475,12 +450,12 @@ bool CKvdDataBlockInterface_V110::IsGPRData(const CStr& fileName)
 
 } // namespace ORQ
 
-void KVDDataBlockInterfaceRM_GetVerStr(char* buffer, int length)
-{
+void KVDDataBlockInterfaceRM_GetVerStr(char *buffer, int length) {
     if (!buffer || length <= 0)
         return;
-    static const char record[] = "KVDDataBlockInterfaceRM\t1.1.0.0\tVersion 1 Release 1\t2005-02-07\t"
-                                 "KVD3-DI-0110";
+    static const char record[] =
+        "KVDDataBlockInterfaceRM\t1.1.0.0\tVersion 1 Release 1\t2005-02-07\t"
+        "KVD3-DI-0110";
     const size_t n = std::min(static_cast<size_t>(length - 1), sizeof(record) - 1);
     std::memcpy(buffer, record, n);
     buffer[n] = '\0';

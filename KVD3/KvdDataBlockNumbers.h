@@ -19,16 +19,14 @@ namespace kvdnum {
 
 // The leading decimal number of text, 0 when there is none. Values that are not finite (an
 // overflowing exponent, "inf", "nan") read as 0 so that garbage never reaches the geometry.
-inline double Double(const std::string& text)
-{
+inline double Double(const std::string &text) {
     const double v = AtofC(text.c_str());
     return std::isfinite(v) ? v : 0.0;
 }
 
 // The leading decimal integer of text (optional blanks and sign, then digits), 0 when there is
 // none; clamped to the range of a long long.
-inline long long Integer(const std::string& text)
-{
+inline long long Integer(const std::string &text) {
     size_t i = 0;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
         ++i;
@@ -52,8 +50,7 @@ inline long long Integer(const std::string& text)
 }
 
 // An int32 as atoi reads it, clamped to the int range.
-inline int Int(const std::string& text)
-{
+inline int Int(const std::string &text) {
     const long long v = Integer(text);
     if (v > INT_MAX)
         return INT_MAX;
@@ -63,28 +60,24 @@ inline int Int(const std::string& text)
 }
 
 // An unsigned 32-bit count: the value's low 32 bits, so "-1" reads as all bits set.
-inline uint32_t UInt(const std::string& text)
-{
+inline uint32_t UInt(const std::string &text) {
     return static_cast<uint32_t>(static_cast<unsigned long long>(Integer(text)));
 }
 
 // "%f": six decimals in the "C" locale.
-inline CStr FormatF(double v)
-{
+inline CStr FormatF(double v) {
     CStr s;
     s.Format("%f", v);
     return s;
 }
 
-inline CStr FormatU(uint32_t v)
-{
+inline CStr FormatU(uint32_t v) {
     CStr s;
     s.Format("%u", v);
     return s;
 }
 
-inline CStr FormatD(int v)
-{
+inline CStr FormatD(int v) {
     CStr s;
     s.Format("%d", v);
     return s;

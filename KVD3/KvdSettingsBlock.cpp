@@ -14,30 +14,29 @@ CKvdSettingsBlock::~CKvdSettingsBlock() = default;
 
 namespace {
 
-const char* const kMissing = "\nError: Missing element in <Settings> block: <";
+const char *const kMissing = "\nError: Missing element in <Settings> block: <";
 
 // The attribute's value, or its own name when the current node does not have it.
-CStr Attr(CKVDXmlFile* file, const char* name)
-{
+CStr Attr(CKVDXmlFile *file, const char *name) {
     CStr value(name);
     file->GetNodeAttribute(value);
     return value;
 }
 
-CStr Text(CKVDXmlFile* file)
-{
+CStr Text(CKVDXmlFile *file) {
     CStr text;
     file->GetNodeText(text);
     return text;
 }
 
-bool Contains(const std::string& text, const char* what) { return text.find(what) != std::string::npos; }
+bool Contains(const std::string &text, const char *what) {
+    return text.find(what) != std::string::npos;
+}
 
 // The survey mode a text names; CMP and WARR as a header writes them count as "CMP/WARR".
 // Any other text leaves the mode as it was.
-int32_t SurveyModeOf(const std::string& text, int32_t current)
-{
-    static const char* const names[] = {"Reflection", "CMP/WARR", "Trans. - MOP", "Trans. - ZOP",
+int32_t SurveyModeOf(const std::string &text, int32_t current) {
+    static const char *const names[] = {"Reflection", "CMP/WARR", "Trans. - MOP", "Trans. - ZOP",
                                         "Trans. - VRP"};
     for (int32_t i = 0; i < 5; ++i) {
         if (text == names[i])
@@ -48,13 +47,11 @@ int32_t SurveyModeOf(const std::string& text, int32_t current)
     return current;
 }
 
-bool Same(double a, double b)
-{
+bool Same(double a, double b) {
     return std::fabs(a - b) <= 1e-6 * std::max(1.0, std::max(std::fabs(a), std::fabs(b)));
 }
 
-void ReadAntenna(CKVDXmlFile* file, CKvdSettingsBlock_V110::SAntenna& ant)
-{
+void ReadAntenna(CKVDXmlFile *file, CKvdSettingsBlock_V110::SAntenna &ant) {
     using Block = CKvdSettingsBlock_V110;
     if (file->GotoChildNode("AntPosition", 0)) {
         const CStr ref = Attr(file, "reference");
@@ -89,7 +86,7 @@ void ReadAntenna(CKVDXmlFile* file, CKvdSettingsBlock_V110::SAntenna& ant)
         else if (ref == "file")
             ant.OrientationReference = Block::REF_FILE;
         ant.OrientationText = Attr(file, "units");
-        const CStr& text = ant.OrientationText;
+        const CStr &text = ant.OrientationText;
         bool absolute = ant.OrientationReference == Block::REF_ABSOLUTE;
         if (ant.OrientationReference == Block::REF_RELATIVE) {
             ant.Orientation[1] = 90.0;
@@ -126,8 +123,7 @@ CKvdSettingsBlock_V110::CKvdSettingsBlock_V110() : m_StepSize(0.0, UNIT_M) {}
 
 CKvdSettingsBlock_V110::~CKvdSettingsBlock_V110() = default;
 
-int CKvdSettingsBlock_V110::LoadSettings(CKVDXmlFile* file, CStr& errors)
-{
+int CKvdSettingsBlock_V110::LoadSettings(CKVDXmlFile *file, CStr &errors) {
     if (!file)
         return 0;
     CStr name;
@@ -140,7 +136,7 @@ int CKvdSettingsBlock_V110::LoadSettings(CKVDXmlFile* file, CStr& errors)
         errors += "\nWarning: KVD Settings block is of a newer version than this program.";
 
     int result = 1;
-    auto missing = [&](const char* element) {
+    auto missing = [&](const char *element) {
         errors += kMissing;
         errors += element;
         errors += ">";
@@ -238,23 +234,22 @@ int CKvdSettingsBlock_V110::LoadSettings(CKVDXmlFile* file, CStr& errors)
     return result;
 }
 
-int CKvdSettingsBlock_V110::Compare(const CKvdSettingsBlock_V110* other) const
-{
+int CKvdSettingsBlock_V110::Compare(const CKvdSettingsBlock_V110 *other) const {
     if (!other)
         return 0;
     if (other == this)
         return 1;
-    const SAntenna& a = m_Receiver;
-    const SAntenna& b = other->m_Receiver;
+    const SAntenna &a = m_Receiver;
+    const SAntenna &b = other->m_Receiver;
     const bool equal =
         Same(m_SampleInterval, other->m_SampleInterval) &&
         Same(m_NominalFrequency, other->m_NominalFrequency) &&
         Same(m_OdometerCal, other->m_OdometerCal) && Same(m_Pulse, other->m_Pulse) &&
         Same(m_StepSize.Value(), other->m_StepSize.Value()) &&
-        m_StepSize.Units() == other->m_StepSize.Units() &&
-        Same(m_TimeZero, other->m_TimeZero) && m_SurveyMode == other->m_SurveyMode &&
-        m_SensorID == other->m_SensorID && m_SampleCnt == other->m_SampleCnt &&
-        a.Reversed == b.Reversed && a.OrientationReference == b.OrientationReference &&
+        m_StepSize.Units() == other->m_StepSize.Units() && Same(m_TimeZero, other->m_TimeZero) &&
+        m_SurveyMode == other->m_SurveyMode && m_SensorID == other->m_SensorID &&
+        m_SampleCnt == other->m_SampleCnt && a.Reversed == b.Reversed &&
+        a.OrientationReference == b.OrientationReference &&
         CStr::CompareNoCase(a.OrientationText, b.OrientationText) == 0 &&
         a.OrientationKind == b.OrientationKind && Same(a.Orientation[0], b.Orientation[0]) &&
         Same(a.Orientation[1], b.Orientation[1]) && Same(a.Orientation[2], b.Orientation[2]) &&
@@ -263,8 +258,7 @@ int CKvdSettingsBlock_V110::Compare(const CKvdSettingsBlock_V110* other) const
     return equal ? 1 : 0;
 }
 
-void CKvdSettingsBlock_V110::operator=(const CKvdSettingsBlock_V110* src)
-{
+void CKvdSettingsBlock_V110::operator=(const CKvdSettingsBlock_V110 *src) {
     if (!src || src == this)
         return;
     m_SampleCnt = src->m_SampleCnt;
@@ -280,8 +274,7 @@ void CKvdSettingsBlock_V110::operator=(const CKvdSettingsBlock_V110* src)
     m_Receiver = src->m_Receiver;
 }
 
-double CKvdSettingsBlock_V110::AntennaSeparation(const SAntenna& a, const SAntenna& b)
-{
+double CKvdSettingsBlock_V110::AntennaSeparation(const SAntenna &a, const SAntenna &b) {
     const double dx = a.X - b.X;
     const double dy = a.Y - b.Y;
     const double dz = a.Z - b.Z;
@@ -292,14 +285,12 @@ namespace {
 
 // Samples are spread over the time window; a header without samples has no interval (never
 // inf or nan in a block or a file).
-double IntervalOf(const STamsel& t)
-{
+double IntervalOf(const STamsel &t) {
     return t.m_points > 0 ? t.m_timeWindow / t.m_points : 0.0;
 }
 
 // The orientation that reading the written element gives: perpendicular, relative.
-void SetHeaderAntenna(CKvdSettingsBlock_V110::SAntenna& ant, double y)
-{
+void SetHeaderAntenna(CKvdSettingsBlock_V110::SAntenna &ant, double y) {
     ant.X = 0.0;
     ant.Y = y;
     ant.Z = 0.0;
@@ -315,12 +306,11 @@ void SetHeaderAntenna(CKvdSettingsBlock_V110::SAntenna& ant, double y)
 
 } // namespace
 
-CKvdSettingsBlock_V110* CKvdSettingsBlock_V110::FromHeader(const Tamsel& hd)
-{
-    const STamsel* t = hd.GetTamsel();
+CKvdSettingsBlock_V110 *CKvdSettingsBlock_V110::FromHeader(const Tamsel &hd) {
+    const STamsel *t = hd.GetTamsel();
     if (!t)
         return nullptr;
-    auto* block = new CKvdSettingsBlock_V110();
+    auto *block = new CKvdSettingsBlock_V110();
     block->m_SampleCnt = static_cast<uint32_t>(t->m_points);
     block->m_TimeWindow = t->m_timeWindow;
     block->m_SampleInterval = IntervalOf(*t);
@@ -331,17 +321,16 @@ CKvdSettingsBlock_V110* CKvdSettingsBlock_V110::FromHeader(const Tamsel& hd)
     block->m_OdometerCal = t->m_odometerCal;
     block->m_SensorID = 0;
     // The element is written with the separation in the position unit of the step.
-    const double separation = CMeasure::ConvertTo(t->m_antennaSeparation.Value(),
-                                                  t->m_stepSize.Units(), UNIT_M);
+    const double separation =
+        CMeasure::ConvertTo(t->m_antennaSeparation.Value(), t->m_stepSize.Units(), UNIT_M);
     SetHeaderAntenna(block->m_Receiver, 0.5 * separation);
     SetHeaderAntenna(block->m_Transmitter, -0.5 * separation);
     block->m_SurveyMode = SurveyModeOf(t->m_surveyMode, SURVEY_REFLECTION);
     return block;
 }
 
-int CKvdSettingsBlock_V110::WriteFromHeader(CKVDXmlFile* file, const Tamsel& hd, double stepSize)
-{
-    const STamsel* t = hd.GetTamsel();
+int CKvdSettingsBlock_V110::WriteFromHeader(CKVDXmlFile *file, const Tamsel &hd, double stepSize) {
+    const STamsel *t = hd.GetTamsel();
     if (!file || !t)
         return 0;
     using kvdnum::FormatF;
@@ -382,7 +371,8 @@ int CKvdSettingsBlock_V110::WriteFromHeader(CKVDXmlFile* file, const Tamsel& hd,
         file->AppendChildNode(i == 0 ? "Receiver" : "Transmitter");
         file->AppendChildNode("AntPosition");
         file->SetNodeAttribute("X", "0");
-        file->SetNodeAttribute("Y", FormatF((i == 0 ? 0.5 : -0.5) * t->m_antennaSeparation.Value()));
+        file->SetNodeAttribute("Y",
+                               FormatF((i == 0 ? 0.5 : -0.5) * t->m_antennaSeparation.Value()));
         file->SetNodeAttribute("Z", "0");
         file->SetNodeAttribute("units", unit);
         file->SetNodeAttribute("reference", "relative");
@@ -402,7 +392,7 @@ int CKvdSettingsBlock_V110::WriteFromHeader(CKVDXmlFile* file, const Tamsel& hd,
     file->SetNodeText(CStr(t->m_surveyMode));
     file->GotoParentNode();
 
-    auto process = [&](const char* id, const CStr& stack, const char* type) {
+    auto process = [&](const char *id, const CStr &stack, const char *type) {
         file->AppendChildNode("Process");
         file->SetNodeAttribute("operationUID", "STACK@");
         file->SetNodeAttribute("implementation", "GPR System");
@@ -427,8 +417,7 @@ int CKvdSettingsBlock_V110::WriteFromHeader(CKVDXmlFile* file, const Tamsel& hd,
 
 } // namespace ORQ
 
-void KVDSettingsBlock_GetVerStr(char* buffer, int length)
-{
+void KVDSettingsBlock_GetVerStr(char *buffer, int length) {
     if (!buffer || length <= 0)
         return;
     static const char record[] = "KVDSettingsBlock\t1.1.1.0\tVersion 1 Release 1\t2005-10-14\t"
@@ -441,13 +430,11 @@ void KVDSettingsBlock_GetVerStr(char* buffer, int length)
 namespace ORQ {
 
 // The project file's own entry points for settings from a header.
-void* CKVDXmlFile::LoadSettings110FromHd(const Tamsel& hd)
-{
+void *CKVDXmlFile::LoadSettings110FromHd(const Tamsel &hd) {
     return CKvdSettingsBlock_V110::FromHeader(hd);
 }
 
-int CKVDXmlFile::WriteSettingsBlock_V110(const Tamsel& hd, double stepSize)
-{
+int CKVDXmlFile::WriteSettingsBlock_V110(const Tamsel &hd, double stepSize) {
     return CKvdSettingsBlock_V110::WriteFromHeader(this, hd, stepSize);
 }
 

@@ -14,25 +14,25 @@ public:
     enum ERounding { ROUND_DOWN = 1, ROUND_UP = 2, ROUND_NEAREST = 3 };
 
     CReferenceConverter();
-    CReferenceConverter(const CReferenceConverter& other);
-    CReferenceConverter& operator=(const CReferenceConverter& other);
+    CReferenceConverter(const CReferenceConverter &other);
+    CReferenceConverter &operator=(const CReferenceConverter &other);
     virtual ~CReferenceConverter();
 
-    int InitializeUser2RefTable(const double* user, const double* ref, int count);
-    int InitializeRef2OdoTable(const double* ref, const double* odo, int count);
+    int InitializeUser2RefTable(const double *user, const double *ref, int count);
+    int InitializeRef2OdoTable(const double *ref, const double *odo, int count);
 
     double User2Odo(double user) const;
     double Odo2User(double odo) const;
 
     // The trace index of a user distance for traces at start + index x step, rounded as asked
     // (any other rounding value leaves it unrounded); the user distance moves onto that index.
-    double User2Idx(double& user, double start, double step, int rounding) const;
+    double User2Idx(double &user, double start, double step, int rounding) const;
     double Idx2User(double index, double start, double step) const;
 
     double GetLargestRef2OdoRatio() const;
 
-    const CConverter& GetUser2RefTable() const { return *m_user2Ref; }
-    const CConverter& GetRef2OdoTable() const { return *m_ref2Odo; }
+    const CConverter &GetUser2RefTable() const { return *m_user2Ref; }
+    const CConverter &GetRef2OdoTable() const { return *m_ref2Odo; }
 
 private:
     std::unique_ptr<CConverter> m_user2Ref;

@@ -15,8 +15,7 @@ namespace {
 
 constexpr int kLines = 2000;
 
-const std::string& ProjectPath()
-{
+const std::string &ProjectPath() {
     static kvdtest::TempDir dir;
     static const std::string path = [] {
         const std::string p = dir.File("survey.kvd");
@@ -27,8 +26,7 @@ const std::string& ProjectPath()
 }
 
 // What the editor asks of every line and data file when it fills its grid.
-double WalkAll(const ORQ::CKvdDataBlockInterface_V110& q)
-{
+double WalkAll(const ORQ::CKvdDataBlockInterface_V110 &q) {
     double sum = 0;
     const int lines = q.GetNumLines(-1, LT_ANY);
     for (int i = 0; i < lines; ++i) {
@@ -42,16 +40,16 @@ double WalkAll(const ORQ::CKvdDataBlockInterface_V110& q)
             for (int p = 0; p < file.numPositions; ++p)
                 sum += file.positions[p].X;
             ORQ::CKvdDataBlock_V110::CDataFile::SFidComment fid;
-            for (int c = 0; q.GetFidComment(&fid, line.setIndex, line.lineIndex, j, c, LT_ANY, 0); ++c)
+            for (int c = 0; q.GetFidComment(&fid, line.setIndex, line.lineIndex, j, c, LT_ANY, 0);
+                 ++c)
                 sum += fid.ododist;
         }
     }
     return sum;
 }
 
-void BM_BareLibxml2Parse(benchmark::State& state)
-{
-    const std::string& path = ProjectPath();
+void BM_BareLibxml2Parse(benchmark::State &state) {
+    const std::string &path = ProjectPath();
     for (auto _ : state) {
         xmlDocPtr doc = xmlReadFile(path.c_str(), nullptr, XML_PARSE_NOBLANKS);
         benchmark::DoNotOptimize(doc);
@@ -61,14 +59,13 @@ void BM_BareLibxml2Parse(benchmark::State& state)
 BENCHMARK(BM_BareLibxml2Parse)->Unit(benchmark::kMillisecond);
 
 // The whole open: load the file, build the query interface, walk every line and file.
-void BM_WholeLoad(benchmark::State& state)
-{
-    const std::string& path = ProjectPath();
+void BM_WholeLoad(benchmark::State &state) {
+    const std::string &path = ProjectPath();
     for (auto _ : state) {
         ORQ::CKVDXmlFile file;
         file.Initialize(path);
         std::unique_ptr<ORQ::CKvdDataBlockInterface_V110> q(
-            static_cast<ORQ::CKvdDataBlockInterface_V110*>(
+            static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
                 ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, nullptr)));
         if (!q || q->GetNumLines(-1, LT_ANY) != kLines) {
             state.SkipWithError("the generated project did not load");
@@ -80,9 +77,8 @@ void BM_WholeLoad(benchmark::State& state)
 BENCHMARK(BM_WholeLoad)->Unit(benchmark::kMillisecond);
 
 // Loading the file into the project file object alone.
-void BM_ProjectFileLoad(benchmark::State& state)
-{
-    const std::string& path = ProjectPath();
+void BM_ProjectFileLoad(benchmark::State &state) {
+    const std::string &path = ProjectPath();
     for (auto _ : state) {
         ORQ::CKVDXmlFile file;
         benchmark::DoNotOptimize(file.Initialize(path));
@@ -91,13 +87,12 @@ void BM_ProjectFileLoad(benchmark::State& state)
 BENCHMARK(BM_ProjectFileLoad)->Unit(benchmark::kMillisecond);
 
 // The data block alone on an already loaded file: CreateAndInit plus the walk.
-void BM_CreateAndInitAndWalk(benchmark::State& state)
-{
+void BM_CreateAndInitAndWalk(benchmark::State &state) {
     ORQ::CKVDXmlFile file;
     file.Initialize(ProjectPath());
     for (auto _ : state) {
         std::unique_ptr<ORQ::CKvdDataBlockInterface_V110> q(
-            static_cast<ORQ::CKvdDataBlockInterface_V110*>(
+            static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
                 ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, nullptr)));
         benchmark::DoNotOptimize(WalkAll(*q));
     }

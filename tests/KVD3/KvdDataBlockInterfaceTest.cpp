@@ -1,5 +1,5 @@
-#include "KVD3/KVDXmlFile.h"
 #include "KVD3/KvdDataBlockInterface.h"
+#include "KVD3/KVDXmlFile.h"
 #include "tests/support/ProjectFixture.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +14,14 @@ using SFidComment = ORQ::CKvdDataBlock_V110::CDataFile::SFidComment;
 
 namespace {
 
-const char* const kHeader =
+const char *const kHeader =
     "The following errors have occured while attempting to load KVD:\n(creating a new KVD file "
     "and manually importing Lines in\nKVD_Edit may solve this problem)";
 
 struct Opened {
-    explicit Opened(const std::string& text, int show = 1) : project(text)
-    {
+    explicit Opened(const std::string &text, int show = 1) : project(text) {
         EXPECT_TRUE(project.Loaded());
-        iface.reset(static_cast<CKvdDataBlockInterface_V110*>(
+        iface.reset(static_cast<CKvdDataBlockInterface_V110 *>(
             CKvdDataBlockInterface::CreateAndInit(project.File(), show, &errors)));
     }
     CaptureSink sink;
@@ -31,25 +30,25 @@ struct Opened {
     CStr errors;
 };
 
-std::string Grid() { return ReadFile(std::string(KVD_TEST_DATA_DIR) + "/kvd3data/grid.kvd"); }
+std::string Grid() {
+    return ReadFile(std::string(KVD_TEST_DATA_DIR) + "/kvd3data/grid.kvd");
+}
 
 } // namespace
 
-TEST(KvdDataBlockInterface, WalksSetsAndFreeLinesInBothModes)
-{
+TEST(KvdDataBlockInterface, WalksSetsAndFreeLinesInBothModes) {
     Opened o(Grid());
     ASSERT_TRUE(o.iface);
     EXPECT_TRUE(o.sink.Messages().empty()) << o.sink.AllTexts();
-    const auto& q = *o.iface;
+    const auto &q = *o.iface;
     EXPECT_EQ(3, q.GetSetCount());
     EXPECT_EQ(8, q.GetNumLines(-1, LT_ANY));
     EXPECT_EQ(5, q.GetNumLines(0, LT_ANY));
     EXPECT_EQ(1, q.GetNumLines(1, LT_ANY));
     EXPECT_EQ(0, q.GetNumLines(2, LT_ANY));
     EXPECT_EQ(2, q.GetNumLines(-2, LT_ANY));
-    EXPECT_EQ(q.GetNumLines(-1, LT_ANY),
-              q.GetNumLines(0, LT_ANY) + q.GetNumLines(1, LT_ANY) + q.GetNumLines(2, LT_ANY) +
-                  q.GetNumLines(-2, LT_ANY));
+    EXPECT_EQ(q.GetNumLines(-1, LT_ANY), q.GetNumLines(0, LT_ANY) + q.GetNumLines(1, LT_ANY) +
+                                             q.GetNumLines(2, LT_ANY) + q.GetNumLines(-2, LT_ANY));
     EXPECT_EQ(4, q.GetNumLines(-1, LT_XLINE));
     EXPECT_EQ(0, q.GetNumLines(3, LT_ANY));
     EXPECT_EQ(0, q.GetNumLines(-1, static_cast<ELineType>(7)));
@@ -99,10 +98,9 @@ TEST(KvdDataBlockInterface, WalksSetsAndFreeLinesInBothModes)
     EXPECT_EQ(0, q.GetLine(&info, -1, 0, LT_ANY, 1));
 }
 
-TEST(KvdDataBlockInterface, FilesCountsAndFiducials)
-{
+TEST(KvdDataBlockInterface, FilesCountsAndFiducials) {
     Opened o(Grid());
-    const auto& q = *o.iface;
+    const auto &q = *o.iface;
     // Every line of the walk: file counts and file records address the same line.
     int total = 0;
     for (int n = 0; n < q.GetNumLines(-1, LT_ANY); ++n) {
@@ -170,10 +168,9 @@ TEST(KvdDataBlockInterface, FilesCountsAndFiducials)
     EXPECT_EQ(0, q.GetFileInfo(5, 0, 0, &fi));
 }
 
-TEST(KvdDataBlockInterface, AddressesAndBadArguments)
-{
+TEST(KvdDataBlockInterface, AddressesAndBadArguments) {
     Opened o(Grid());
-    const auto& q = *o.iface;
+    const auto &q = *o.iface;
     int line = 6;
     int set = -1;
     ELineType type = LT_ANY;
@@ -246,18 +243,19 @@ TEST(KvdDataBlockInterface, AddressesAndBadArguments)
 
     char buf[100];
     KVDDataBlockInterfaceRM_GetVerStr(buf, sizeof buf);
-    EXPECT_EQ(0, std::string(buf).find("KVDDataBlockInterfaceRM\t1.1.0.0\tVersion 1 Release 1\t2005-02-07\t"));
+    EXPECT_EQ(0, std::string(buf).find(
+                     "KVDDataBlockInterfaceRM\t1.1.0.0\tVersion 1 Release 1\t2005-02-07\t"));
 }
 
-TEST(KvdDataBlockInterface, RebuildsLeaveCursorAndStackAlone)
-{
+TEST(KvdDataBlockInterface, RebuildsLeaveCursorAndStackAlone) {
     Opened o(Grid());
-    ORQ::CKVDXmlFile* f = o.project.File();
+    ORQ::CKVDXmlFile *f = o.project.File();
     f->GotoRootNode();
     f->GotoChildNode("Data", 0);
     f->GotoChildNode("LineSet", 1);
     for (int i = 0; i < 3; ++i) {
-        std::unique_ptr<CKvdDataBlockInterface> again(CKvdDataBlockInterface::CreateAndInit(f, 1, nullptr));
+        std::unique_ptr<CKvdDataBlockInterface> again(
+            CKvdDataBlockInterface::CreateAndInit(f, 1, nullptr));
         ASSERT_TRUE(again);
     }
     EXPECT_EQ(0u, f->GetPositionCount());
@@ -266,8 +264,7 @@ TEST(KvdDataBlockInterface, RebuildsLeaveCursorAndStackAlone)
     EXPECT_EQ("A", name);
 }
 
-TEST(KvdDataBlockInterface, ReportsOnceThroughTheMessageSink)
-{
+TEST(KvdDataBlockInterface, ReportsOnceThroughTheMessageSink) {
     // No "Data": null, one message, the text handed back.
     {
         Opened o("<?xml version='1.0'?><ORQ_KVD version=\"1.1.0\"/>");
@@ -285,9 +282,10 @@ TEST(KvdDataBlockInterface, ReportsOnceThroughTheMessageSink)
         Opened o(ProjectText(data), 0);
         EXPECT_TRUE(o.iface);
         EXPECT_TRUE(o.sink.Messages().empty());
-        EXPECT_EQ("\nWarning: The KVD Data block you are attempting to open is not supportedby the "
-                  "current version of the software.\nInvalid Version.  We only support 1.10 to 1.20.",
-                  o.errors);
+        EXPECT_EQ(
+            "\nWarning: The KVD Data block you are attempting to open is not supportedby the "
+            "current version of the software.\nInvalid Version.  We only support 1.10 to 1.20.",
+            o.errors);
     }
     {
         XmlNode data = DataNode("1.1.0");

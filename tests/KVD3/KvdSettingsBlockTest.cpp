@@ -1,5 +1,5 @@
-#include "KVD3/KVDXmlFile.h"
 #include "KVD3/KvdSettingsBlock.h"
+#include "KVD3/KVDXmlFile.h"
 #include "Tamsel/Tamsel.h"
 #include "tests/support/ProjectFixture.h"
 
@@ -17,12 +17,11 @@ namespace {
 
 // Loads the first "Settings" under "Data" of a document holding the given element text.
 struct SettingsDoc {
-    explicit SettingsDoc(const std::string& settings)
+    explicit SettingsDoc(const std::string &settings)
         : project("<?xml version='1.0'?><ORQ_KVD version=\"1.1.0\"><Data version=\"1.2.0\">" +
-                  settings + "</Data></ORQ_KVD>")
-    {
+                  settings + "</Data></ORQ_KVD>") {
         EXPECT_TRUE(project.Loaded());
-        ORQ::CKVDXmlFile* f = project.File();
+        ORQ::CKVDXmlFile *f = project.File();
         f->GotoRootNode();
         f->GotoChildNode("Data", 0);
         f->GotoChildNode("Settings", 0);
@@ -38,8 +37,7 @@ struct SettingsDoc {
     std::string cursor;
 };
 
-std::string SettingsText(const SettingsSpec& spec)
-{
+std::string SettingsText(const SettingsSpec &spec) {
     XmlNode holder("x");
     AddSettings(holder, spec);
     std::string out;
@@ -48,9 +46,8 @@ std::string SettingsText(const SettingsSpec& spec)
 }
 
 struct HeaderDoc {
-    explicit HeaderDoc(const HeaderSpec& spec)
-        : project("<?xml version='1.0'?><ORQ_KVD version=\"1.1.0\"><Data/></ORQ_KVD>")
-    {
+    explicit HeaderDoc(const HeaderSpec &spec)
+        : project("<?xml version='1.0'?><ORQ_KVD version=\"1.1.0\"><Data/></ORQ_KVD>") {
         WriteHeader(project.Dir().File("LINE01.hd"), spec);
         EXPECT_FALSE(hd.Load(project.Dir().File("LINE01.hd").c_str(), ORQ::ST_FILE));
         project.File()->GotoRootNode();
@@ -62,12 +59,11 @@ struct HeaderDoc {
 
 } // namespace
 
-TEST(KvdSettingsBlock, WritesTheElementFromAHeaderExactly)
-{
+TEST(KvdSettingsBlock, WritesTheElementFromAHeaderExactly) {
     HeaderSpec spec;
     spec.stackingType = "Moving Average";
     HeaderDoc doc(spec);
-    ORQ::CKVDXmlFile* f = doc.project.File();
+    ORQ::CKVDXmlFile *f = doc.project.File();
     EXPECT_EQ(1, f->WriteSettingsBlock_V110(doc.hd, 0.0));
     CStr name;
     f->GetNodeName(name);
@@ -83,10 +79,12 @@ TEST(KvdSettingsBlock, WritesTheElementFromAHeaderExactly)
         "<Pulse units=\"Vpp\">400.000000</Pulse>"
         "<Antenna><Receiver>"
         "<AntPosition X=\"0\" Y=\"0.500000\" Z=\"0\" units=\"m\" reference=\"relative\"/>"
-        "<AntOrientation X=\"NA\" Y=\"NA\" Z=\"NA\" units=\"Perpendicular\" reference=\"relative\"/>"
+        "<AntOrientation X=\"NA\" Y=\"NA\" Z=\"NA\" units=\"Perpendicular\" "
+        "reference=\"relative\"/>"
         "</Receiver><Transmitter>"
         "<AntPosition X=\"0\" Y=\"-0.500000\" Z=\"0\" units=\"m\" reference=\"relative\"/>"
-        "<AntOrientation X=\"NA\" Y=\"NA\" Z=\"NA\" units=\"Perpendicular\" reference=\"relative\"/>"
+        "<AntOrientation X=\"NA\" Y=\"NA\" Z=\"NA\" units=\"Perpendicular\" "
+        "reference=\"relative\"/>"
         "</Transmitter></Antenna>"
         "<SurveyMode>Reflection</SurveyMode>"
         "<Process operationUID=\"STACK@\" implementation=\"GPR System\" version=\"NA\" DIP=\"NA\" "
@@ -98,15 +96,15 @@ TEST(KvdSettingsBlock, WritesTheElementFromAHeaderExactly)
     EXPECT_NE(std::string::npos, text.find(expected)) << text;
 
     // A given step replaces the header's; numbers stay in the "C" locale.
-    const char* old = std::setlocale(LC_ALL, "de_DE.UTF-8");
+    const char *old = std::setlocale(LC_ALL, "de_DE.UTF-8");
     f->WriteSettingsBlock_V110(doc.hd, 0.125);
     if (old)
         std::setlocale(LC_ALL, "C");
-    EXPECT_NE(std::string::npos, doc.project.Text().find("<StepSize units=\"m\">0.125000</StepSize>"));
+    EXPECT_NE(std::string::npos,
+              doc.project.Text().find("<StepSize units=\"m\">0.125000</StepSize>"));
 }
 
-TEST(KvdSettingsBlock, ZeroSamplesWriteNoInfinity)
-{
+TEST(KvdSettingsBlock, ZeroSamplesWriteNoInfinity) {
     HeaderSpec spec;
     spec.points = 0;
     HeaderDoc doc(spec);
@@ -116,22 +114,21 @@ TEST(KvdSettingsBlock, ZeroSamplesWriteNoInfinity)
     EXPECT_EQ(std::string::npos, text.find("inf"));
     EXPECT_EQ(std::string::npos, text.find("nan"));
     std::unique_ptr<CKvdSettingsBlock_V110> block(
-        static_cast<CKvdSettingsBlock_V110*>(doc.project.File()->LoadSettings110FromHd(doc.hd)));
+        static_cast<CKvdSettingsBlock_V110 *>(doc.project.File()->LoadSettings110FromHd(doc.hd)));
     ASSERT_TRUE(block);
     EXPECT_EQ(0.0, block->m_SampleInterval);
 }
 
-TEST(KvdSettingsBlock, BlockReadBackComparesEqualToTheHeaderBlock)
-{
-    for (const char* units : {"m", "ft"}) {
-        for (const char* mode : {"Reflection", "CMP"}) {
+TEST(KvdSettingsBlock, BlockReadBackComparesEqualToTheHeaderBlock) {
+    for (const char *units : {"m", "ft"}) {
+        for (const char *mode : {"Reflection", "CMP"}) {
             HeaderSpec spec;
             spec.units = units;
             spec.surveyMode = mode;
             spec.timeWindow = 100; // 100 / 512 does not survive six decimals exactly
             spec.separation = 0.333333333;
             HeaderDoc doc(spec);
-            ORQ::CKVDXmlFile* f = doc.project.File();
+            ORQ::CKVDXmlFile *f = doc.project.File();
             f->WriteSettingsBlock_V110(doc.hd, 0.0);
             f->GotoChildNode("Settings", 0);
             CKvdSettingsBlock_V110 read;
@@ -139,14 +136,14 @@ TEST(KvdSettingsBlock, BlockReadBackComparesEqualToTheHeaderBlock)
             EXPECT_EQ(1, read.LoadSettings(f, errors));
             EXPECT_EQ("", errors);
             std::unique_ptr<CKvdSettingsBlock_V110> fromHd(
-                static_cast<CKvdSettingsBlock_V110*>(f->LoadSettings110FromHd(doc.hd)));
+                static_cast<CKvdSettingsBlock_V110 *>(f->LoadSettings110FromHd(doc.hd)));
             ASSERT_TRUE(fromHd);
             EXPECT_EQ(1, fromHd->Compare(&read)) << units << " " << mode;
             EXPECT_EQ(1, read.Compare(fromHd.get()));
             EXPECT_EQ(std::string(mode) == "CMP" ? 1 : 0, read.m_SurveyMode);
             EXPECT_EQ(ORQ::CMeasure::StringToUnit(units), read.m_StepSize.Units());
-            EXPECT_NEAR(0.5 * ORQ::CMeasure::ConvertTo(0.333333333, ORQ::CMeasure::StringToUnit(units),
-                                                       ORQ::UNIT_M),
+            EXPECT_NEAR(0.5 * ORQ::CMeasure::ConvertTo(
+                                  0.333333333, ORQ::CMeasure::StringToUnit(units), ORQ::UNIT_M),
                         read.m_Receiver.Y, 1e-6);
             ASSERT_EQ(1u, read.m_ProcessList.size());
             EXPECT_EQ("Stack sample=4", read.m_ProcessList.front());
@@ -156,14 +153,14 @@ TEST(KvdSettingsBlock, BlockReadBackComparesEqualToTheHeaderBlock)
             other.m_Transmitter.Y = 7;
             other.m_ProcessList.clear();
             EXPECT_EQ(1, read.Compare(&other));
-            other.m_StepSize = ORQ::SMeasure(other.m_StepSize.Value() + 0.001, other.m_StepSize.Units());
+            other.m_StepSize =
+                ORQ::SMeasure(other.m_StepSize.Value() + 0.001, other.m_StepSize.Units());
             EXPECT_EQ(0, read.Compare(&other));
         }
     }
 }
 
-TEST(KvdSettingsBlock, HeaderNotLoadedWritesNothing)
-{
+TEST(KvdSettingsBlock, HeaderNotLoadedWritesNothing) {
     ProjectFixture project("<?xml version='1.0'?><ORQ_KVD><Data/></ORQ_KVD>");
     ORQ::Tamsel hd;
     project.File()->GotoRootNode();
@@ -173,8 +170,7 @@ TEST(KvdSettingsBlock, HeaderNotLoadedWritesNothing)
     EXPECT_EQ(std::string::npos, project.Text().find("Settings"));
 }
 
-TEST(KvdSettingsBlock, ReadsEveryFieldAndUnit)
-{
+TEST(KvdSettingsBlock, ReadsEveryFieldAndUnit) {
     SettingsDoc doc(
         "<Settings version=\"1.3.0\"><Trace sample_cnt=\"1024\" time_zero_cnt=\"31\" "
         "interval_ns=\"0.1\"/><StepSize units=\"feet\">0.25</StepSize>"
@@ -182,7 +178,8 @@ TEST(KvdSettingsBlock, ReadsEveryFieldAndUnit)
         "<OdometerCal ticks_per_m=\"512.5\" sensorID=\"7\"/><Antenna><Receiver>"
         "<AntPosition X=\"50\" Y=\"10\" Z=\"NA\" units=\"cm\" reference=\"relative\"/>"
         "<AntOrientation X=\"1\" Y=\"2\" Z=\"3\" units=\"-Parallel\" reference=\"relative\"/>"
-        "</Receiver><Transmitter><AntPosition X=\"50\" Y=\"1\" Z=\"2\" units=\"cm\" reference=\"file\"/>"
+        "</Receiver><Transmitter><AntPosition X=\"50\" Y=\"1\" Z=\"2\" units=\"cm\" "
+        "reference=\"file\"/>"
         "<AntOrientation X=\"10\" Y=\"20\" Z=\"30\" units=\"Spherical\" reference=\"absolute\"/>"
         "</Transmitter></Antenna><SurveyMode>Trans. - ZOP</SurveyMode>"
         "<Process operationUID=\"GAIN@@\"><Process operationUID=\"STACK@\"/></Process></Settings>");
@@ -191,7 +188,7 @@ TEST(KvdSettingsBlock, ReadsEveryFieldAndUnit)
     EXPECT_EQ("\nWarning: KVD Settings block is of a newer version than this program."
               "\nError: <Pulse> must be in units of \"Vpp\".",
               doc.errors);
-    const CKvdSettingsBlock_V110& b = doc.block;
+    const CKvdSettingsBlock_V110 &b = doc.block;
     EXPECT_EQ(1024u, b.m_SampleCnt);
     EXPECT_DOUBLE_EQ(31, b.m_TimeZero);
     EXPECT_DOUBLE_EQ(0.1, b.m_SampleInterval);
@@ -219,10 +216,9 @@ TEST(KvdSettingsBlock, ReadsEveryFieldAndUnit)
     EXPECT_EQ("Stack type=Stack", b.m_ProcessList.back());
 }
 
-TEST(KvdSettingsBlock, MissingElementsAreReportedOneByOne)
-{
-    for (const char* element :
-         {"Trace", "StepSize", "NominalFrequency", "Pulse", "OdometerCal", "Antenna", "SurveyMode"}) {
+TEST(KvdSettingsBlock, MissingElementsAreReportedOneByOne) {
+    for (const char *element : {"Trace", "StepSize", "NominalFrequency", "Pulse", "OdometerCal",
+                                "Antenna", "SurveyMode"}) {
         SettingsSpec spec;
         spec.omit = {element};
         SettingsDoc doc(SettingsText(spec));
@@ -241,9 +237,10 @@ TEST(KvdSettingsBlock, MissingElementsAreReportedOneByOne)
     EXPECT_DOUBLE_EQ(0.5, doc.block.m_Receiver.Y);
 
     // An antenna without its parts and garbage numbers: no crash, cursor back, zeros.
-    SettingsDoc bare("<Settings><Trace sample_cnt=\"lots\" interval_ns=\"1e999\"/><StepSize>x</StepSize>"
-                     "<NominalFrequency units=\"MHz\">nan</NominalFrequency><Pulse units=\"Vpp\">12"
-                     "</Pulse><OdometerCal/><Antenna><Receiver/></Antenna><SurveyMode/></Settings>");
+    SettingsDoc bare(
+        "<Settings><Trace sample_cnt=\"lots\" interval_ns=\"1e999\"/><StepSize>x</StepSize>"
+        "<NominalFrequency units=\"MHz\">nan</NominalFrequency><Pulse units=\"Vpp\">12"
+        "</Pulse><OdometerCal/><Antenna><Receiver/></Antenna><SurveyMode/></Settings>");
     EXPECT_EQ(1, bare.result);
     EXPECT_EQ("", bare.errors);
     EXPECT_EQ("Settings", bare.cursor);
@@ -253,8 +250,7 @@ TEST(KvdSettingsBlock, MissingElementsAreReportedOneByOne)
     EXPECT_DOUBLE_EQ(12, bare.block.m_Pulse);
 }
 
-TEST(KvdSettingsBlock, CopyIdentityAndSeparation)
-{
+TEST(KvdSettingsBlock, CopyIdentityAndSeparation) {
     CKvdSettingsBlock_V110 a, b;
     a.m_SampleCnt = 5;
     a.m_Receiver.Y = 0.5;

@@ -1,5 +1,5 @@
-#include "KVD3/Converter.h"
 #include "KVD3/ReferenceConverter.h"
+#include "KVD3/Converter.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,9 @@ using ORQ::CReferenceConverter;
 
 namespace {
 
-CConverter Table(std::initializer_list<std::pair<double, double>> points)
-{
+CConverter Table(std::initializer_list<std::pair<double, double>> points) {
     std::vector<double> a, b;
-    for (const auto& p : points) {
+    for (const auto &p : points) {
         a.push_back(p.first);
         b.push_back(p.second);
     }
@@ -24,8 +23,7 @@ CConverter Table(std::initializer_list<std::pair<double, double>> points)
 
 } // namespace
 
-TEST(Converter, InterpolatesAndExtrapolatesAlongEndSegments)
-{
+TEST(Converter, InterpolatesAndExtrapolatesAlongEndSegments) {
     const CConverter c = Table({{0, 10}, {100, 110}});
     EXPECT_DOUBLE_EQ(60, c.Forward(50));
     EXPECT_DOUBLE_EQ(0, c.Forward(-10));
@@ -39,8 +37,7 @@ TEST(Converter, InterpolatesAndExtrapolatesAlongEndSegments)
     EXPECT_DOUBLE_EQ(2, bent.GetLargestRatio());
 }
 
-TEST(Converter, OnePointIsAShiftAndEmptyTablePassesValues)
-{
+TEST(Converter, OnePointIsAShiftAndEmptyTablePassesValues) {
     const CConverter c = Table({{5, 8}});
     EXPECT_DOUBLE_EQ(3, c.Forward(0));
     EXPECT_DOUBLE_EQ(103, c.Forward(100));
@@ -52,8 +49,7 @@ TEST(Converter, OnePointIsAShiftAndEmptyTablePassesValues)
     EXPECT_DOUBLE_EQ(7.5, empty.Inverse(7.5));
 }
 
-TEST(Converter, SetTableRefusesBadArgumentsAndKeepsPoints)
-{
+TEST(Converter, SetTableRefusesBadArgumentsAndKeepsPoints) {
     CConverter c = Table({{0, 0}, {1, 2}});
     const double v[] = {1, 2};
     EXPECT_EQ(0, c.SetTable(v, v, -1));
@@ -62,8 +58,7 @@ TEST(Converter, SetTableRefusesBadArgumentsAndKeepsPoints)
     EXPECT_DOUBLE_EQ(1, c.Forward(0.5));
 }
 
-TEST(Converter, EqualNeighbouringValuesStayFinite)
-{
+TEST(Converter, EqualNeighbouringValuesStayFinite) {
     // Repeated keys at both ends and inside, and a table of one repeated key.
     const CConverter c = Table({{0, 0}, {0, 1}, {10, 11}, {20, 21}, {20, 30}});
     for (double x : {-5.0, 0.0, 5.0, 10.0, 20.0, 25.0}) {
@@ -79,14 +74,12 @@ TEST(Converter, EqualNeighbouringValuesStayFinite)
     EXPECT_TRUE(std::isfinite(Table({{0, 2}, {1, 2}, {2, 3}}).GetLargestRatio()));
 }
 
-TEST(Converter, MonotonicTest)
-{
+TEST(Converter, MonotonicTest) {
     EXPECT_TRUE(Table({{0, 0}, {10, 5}, {10, 6}}).IsMonotonic());
     EXPECT_FALSE(Table({{0, 0}, {10, 5}, {20, 4}}).IsMonotonic());
 }
 
-TEST(ReferenceConverter, ChainsTablesAndIndexes)
-{
+TEST(ReferenceConverter, ChainsTablesAndIndexes) {
     CReferenceConverter rc;
     const double zero = 0;
     rc.InitializeUser2RefTable(&zero, &zero, 1);

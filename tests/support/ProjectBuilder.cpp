@@ -8,8 +8,7 @@ namespace kvdtest {
 
 namespace {
 
-std::string Escape(const std::string& text)
-{
+std::string Escape(const std::string &text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -33,8 +32,7 @@ std::string Escape(const std::string& text)
     return out;
 }
 
-std::string F(double v)
-{
+std::string F(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%f", v);
     return buf;
@@ -42,36 +40,33 @@ std::string F(double v)
 
 } // namespace
 
-XmlNode& XmlNode::Attr(const std::string& name, const std::string& value)
-{
+XmlNode &XmlNode::Attr(const std::string &name, const std::string &value) {
     m_attrs.emplace_back(name, value);
     return *this;
 }
 
-XmlNode& XmlNode::Attr(const std::string& name, double value) { return Attr(name, F(value)); }
+XmlNode &XmlNode::Attr(const std::string &name, double value) {
+    return Attr(name, F(value));
+}
 
-XmlNode& XmlNode::Text(const std::string& text)
-{
+XmlNode &XmlNode::Text(const std::string &text) {
     m_text = text;
     return *this;
 }
 
-XmlNode& XmlNode::Add(const std::string& name)
-{
+XmlNode &XmlNode::Add(const std::string &name) {
     m_children.emplace_back(name);
     return m_children.back();
 }
 
-XmlNode& XmlNode::Add(const XmlNode& node)
-{
+XmlNode &XmlNode::Add(const XmlNode &node) {
     m_children.push_back(node);
     return m_children.back();
 }
 
-void XmlNode::Write(std::string& out) const
-{
+void XmlNode::Write(std::string &out) const {
     out += "<" + m_name;
-    for (const auto& a : m_attrs)
+    for (const auto &a : m_attrs)
         out += " " + a.first + "=\"" + Escape(a.second) + "\"";
     if (m_text.empty() && m_children.empty()) {
         out += "/>";
@@ -79,20 +74,19 @@ void XmlNode::Write(std::string& out) const
     }
     out += ">";
     out += Escape(m_text);
-    for (const auto& c : m_children)
+    for (const auto &c : m_children)
         c.Write(out);
     out += "</" + m_name + ">";
 }
 
-XmlNode& AddSettings(XmlNode& parent, const SettingsSpec& s)
-{
-    auto keep = [&](const char* name) {
-        for (const auto& o : s.omit)
+XmlNode &AddSettings(XmlNode &parent, const SettingsSpec &s) {
+    auto keep = [&](const char *name) {
+        for (const auto &o : s.omit)
             if (o == name)
                 return false;
         return true;
     };
-    XmlNode& set = parent.Add("Settings");
+    XmlNode &set = parent.Add("Settings");
     if (!s.version.empty())
         set.Attr("version", s.version);
     if (keep("Trace"))
@@ -109,9 +103,9 @@ XmlNode& AddSettings(XmlNode& parent, const SettingsSpec& s)
     if (keep("Pulse"))
         set.Add("Pulse").Attr("units", "Vpp").Text(F(s.pulse));
     if (keep("Antenna")) {
-        XmlNode& ant = set.Add("Antenna");
+        XmlNode &ant = set.Add("Antenna");
         for (int i = 0; i < 2; ++i) {
-            XmlNode& a = ant.Add(i == 0 ? "Receiver" : "Transmitter");
+            XmlNode &a = ant.Add(i == 0 ? "Receiver" : "Transmitter");
             a.Add("AntPosition")
                 .Attr("X", "0")
                 .Attr("Y", i == 0 ? 0.5 : -0.5)
@@ -131,18 +125,21 @@ XmlNode& AddSettings(XmlNode& parent, const SettingsSpec& s)
     return set;
 }
 
-XmlNode& AddDataFile(XmlNode& line, const std::string& name, const std::string& ext, int seq,
-                     const std::vector<Position>& positions, const std::string& dirPath)
-{
-    XmlNode& f = line.Add("DataFile");
+XmlNode &AddDataFile(XmlNode &line, const std::string &name, const std::string &ext, int seq,
+                     const std::vector<Position> &positions, const std::string &dirPath) {
+    XmlNode &f = line.Add("DataFile");
     f.Attr("name", name).Attr("ext", ext);
     if (seq >= 0)
         f.Attr("seq", std::to_string(seq));
     f.Add("FileType").Attr("UID", "COR@@@");
     if (!dirPath.empty())
         f.Add("FileDirPath").Text(dirPath);
-    f.Add("DataSampleCnt").Attr("dim0", "2").Attr("dim1", "512").Attr("dim2", "100").Attr("dim3", "NA");
-    for (const Position& p : positions)
+    f.Add("DataSampleCnt")
+        .Attr("dim0", "2")
+        .Attr("dim1", "512")
+        .Attr("dim2", "100")
+        .Attr("dim3", "NA");
+    for (const Position &p : positions)
         f.Add("Position")
             .Attr("X", p.x)
             .Attr("Y", p.y)
@@ -160,16 +157,14 @@ XmlNode& AddDataFile(XmlNode& line, const std::string& name, const std::string& 
     return f;
 }
 
-XmlNode DataNode(const std::string& version)
-{
+XmlNode DataNode(const std::string &version) {
     XmlNode data("Data");
     if (!version.empty())
         data.Attr("version", version);
     return data;
 }
 
-std::string ProjectText(const XmlNode& data)
-{
+std::string ProjectText(const XmlNode &data) {
     std::string out = "<?xml version='1.0'?>\n<ORQ_KVD version=\"1.1.0\">"
                       "<!--Brenwick Inc. Grid, File information, & Project File-->";
     data.Write(out);
@@ -177,12 +172,11 @@ std::string ProjectText(const XmlNode& data)
     return out;
 }
 
-void WriteHeader(const std::string& path, const HeaderSpec& h)
-{
+void WriteHeader(const std::string &path, const HeaderSpec &h) {
     std::string t;
     char buf[256];
     t += "1234\r\nData Collected with a test rig\r\n2024-03-05\r\n";
-    auto key = [&](const char* k, const std::string& v) {
+    auto key = [&](const char *k, const std::string &v) {
         std::snprintf(buf, sizeof buf, "%-18s = %s\r\n", k, v.c_str());
         t += buf;
     };
@@ -205,17 +199,16 @@ void WriteHeader(const std::string& path, const HeaderSpec& h)
     WriteFile(path, t);
 }
 
-std::string GeneratedProject(int lineCount, int positionsPerFile, int fidsPerFile)
-{
+std::string GeneratedProject(int lineCount, int positionsPerFile, int fidsPerFile) {
     XmlNode data = DataNode("1.2.0");
     data.Add("DataDirPath").Text("C:\\Survey\\");
     AddSettings(data);
-    XmlNode& set = data.Add("LineSet");
+    XmlNode &set = data.Add("LineSet");
     set.Attr("name", "Grid");
     for (int i = 0; i < lineCount; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "LINE%04d", i);
-        XmlNode& line = set.Add("Line");
+        XmlNode &line = set.Add("Line");
         line.Attr("name", name);
         const bool xLine = i % 2 == 0;
         const double across = 0.5 * i;
@@ -230,7 +223,7 @@ std::string GeneratedProject(int lineCount, int positionsPerFile, int fidsPerFil
                 pos.pos = t;
                 positions.push_back(pos);
             }
-            XmlNode& f = AddDataFile(line, std::string(name) + "_" + std::to_string(part + 1),
+            XmlNode &f = AddDataFile(line, std::string(name) + "_" + std::to_string(part + 1),
                                      ".dt1", part + 1, positions, "lines");
             for (int c = 0; c < fidsPerFile; ++c)
                 f.Add("FIDComment")

@@ -15,16 +15,16 @@ class XmlNode {
 public:
     explicit XmlNode(std::string name) : m_name(std::move(name)) {}
 
-    XmlNode& Attr(const std::string& name, const std::string& value);
-    XmlNode& Attr(const std::string& name, double value); // "%f"
-    XmlNode& Text(const std::string& text);
+    XmlNode &Attr(const std::string &name, const std::string &value);
+    XmlNode &Attr(const std::string &name, double value); // "%f"
+    XmlNode &Text(const std::string &text);
     // Appends a child and returns it (references stay valid as more children are added).
-    XmlNode& Add(const std::string& name);
+    XmlNode &Add(const std::string &name);
     // Appends a copy of a ready element.
-    XmlNode& Add(const XmlNode& node);
+    XmlNode &Add(const XmlNode &node);
 
-    const std::string& Name() const { return m_name; }
-    void Write(std::string& out) const;
+    const std::string &Name() const { return m_name; }
+    void Write(std::string &out) const;
 
 private:
     std::string m_name;
@@ -46,7 +46,7 @@ struct SettingsSpec {
     // Required elements to leave out ("Trace", "StepSize", ...).
     std::vector<std::string> omit;
 };
-XmlNode& AddSettings(XmlNode& parent, const SettingsSpec& spec = SettingsSpec());
+XmlNode &AddSettings(XmlNode &parent, const SettingsSpec &spec = SettingsSpec());
 
 struct Position {
     double x = 0;
@@ -57,14 +57,14 @@ struct Position {
 
 // A "DataFile" with an "Odometer" (metres, 0 to the distance between the first and last
 // position, step 0.05) and the given positions. seq < 0 leaves "seq" out.
-XmlNode& AddDataFile(XmlNode& line, const std::string& name, const std::string& ext, int seq,
-                     const std::vector<Position>& positions, const std::string& dirPath = "");
+XmlNode &AddDataFile(XmlNode &line, const std::string &name, const std::string &ext, int seq,
+                     const std::vector<Position> &positions, const std::string &dirPath = "");
 
 // A whole project document: head, root "ORQ_KVD" 1.1.0 and the given "Data" element.
-std::string ProjectText(const XmlNode& data);
+std::string ProjectText(const XmlNode &data);
 
 // A fresh "Data" element of that version.
-XmlNode DataNode(const std::string& version = "1.2.0");
+XmlNode DataNode(const std::string &version = "1.2.0");
 
 // Writes a radar line header with the keys the project library reads.
 struct HeaderSpec {
@@ -84,7 +84,7 @@ struct HeaderSpec {
     double odometer = 1000;
     std::string stackingType = "";
 };
-void WriteHeader(const std::string& path, const HeaderSpec& spec = HeaderSpec());
+void WriteHeader(const std::string &path, const HeaderSpec &spec = HeaderSpec());
 
 // A generated survey for benchmarks: lineCount lines in one set ("Grid"), X and Y lines in
 // turn, each recorded as two ".dt1" data files with positions and fiducial comments.
