@@ -426,3 +426,26 @@ TEST(KvdDataBlock, BadInputOpensWhatCanBeOpened) {
     ASSERT_TRUE(q->GetFidComment(&fid, 1, 3, 0, 0, LT_ANY, 2));
     EXPECT_DOUBLE_EQ(2, fid.ododist);
 }
+
+TEST(KvdDataBlock, MergesEveryPartOfAMultiFileLineInEitherOrder) {
+    XmlNode data = DataNode();
+    AddSettings(data);
+    XmlNode &line = data.Add("Line").Attr("name", "L");
+    // Headers first for part 1, traces first for part 2; part 3 has a trace file only.
+    AddDataFile(line, "L_1", ".hd", 1, {{0, 0, 0}, {10, 0, 1}});
+    AddDataFile(line, "L_1", ".dt1", 1, {{0, 0, 0}, {10, 0, 1}});
+    AddDataFile(line, "L_2", ".DT1", 2, {{10, 0, 0}, {20, 0, 1}});
+    AddDataFile(line, "L_2", ".HD", 2, {{10, 0, 0}, {20, 0, 1}});
+    AddDataFile(line, "L_3", ".dt1", 3, {{20, 0, 0}, {30, 0, 1}});
+    Block b(ProjectText(data));
+    EXPECT_EQ("", b.errors);
+    const CLine *l = b.Line("L");
+    ASSERT_EQ(2u, l->m_Extensions.size());
+    EXPECT_EQ("HD+DT1", l->m_Extensions[0]->m_Name);
+    EXPECT_EQ(2, l->m_Extensions[0]->FileCount());
+    EXPECT_EQ("L_2", l->m_Extensions[0]->GetFile(1)->m_Name);
+    EXPECT_EQ(".DT1", l->m_Extensions[1]->m_Name); // the name it first appeared with
+    EXPECT_EQ("L_3", l->GetFile(2)->m_Name);
+    EXPECT_EQ(LT_XLINE, l->m_LineType);
+    EXPECT_DOUBLE_EQ(30, l->m_XMax);
+}
