@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -327,6 +328,13 @@ struct SWriteValues {
     double topography = 0;   // in the header's position unit
 };
 
+// The float field's nearest value; out-of-range input is clamped rather than overflowing.
+float ToFloat(double value) {
+    if (std::isnan(value))
+        return 0.0f;
+    return static_cast<float>(std::clamp(value, double(-FLT_MAX), double(FLT_MAX)));
+}
+
 // Writes both files of a line together: each goes to a temporary file beside it, and only when
 // both are complete are they renamed over the old ones. When the second rename fails the first
 // file gets its old content back, so a failure anywhere leaves the pair as it was.
@@ -414,7 +422,7 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
             TH::Put<double>(th, TH::kElevation, v.gpsElevationMetres);
         } else {
             TH::Put<float>(th, TH::kTopography,
-                           static_cast<float>(gpsElevation ? v.gpsElevation : v.topography));
+                           ToFloat(gpsElevation ? v.gpsElevation : v.topography));
         }
         if (touchFlag) {
             int32_t flags = TH::Get<int32_t>(th, TH::kFlags);
