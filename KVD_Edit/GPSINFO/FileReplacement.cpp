@@ -32,6 +32,9 @@ bool CFileReplacement::Open() {
     Discard();
     m_committed = false;
     m_error = 0;
+    // A file the user made read-only stays as it is, although its folder would allow a rename.
+    if (::access(m_target.c_str(), F_OK) == 0 && ::access(m_target.c_str(), W_OK) != 0)
+        return Fail(errno);
     std::string pattern = m_target + ".tmpXXXXXX";
     m_fd = ::mkstemp(pattern.data());
     if (m_fd < 0)

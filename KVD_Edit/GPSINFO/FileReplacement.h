@@ -15,7 +15,8 @@ public:
     CFileReplacement(const CFileReplacement &) = delete;
     CFileReplacement &operator=(const CFileReplacement &) = delete;
 
-    // Creates the temporary file, with the permissions of the target when it exists.
+    // Creates the temporary file, with the permissions of the target when it exists; false for
+    // a target that exists but may not be written.
     bool Open();
     // Appends bytes to the temporary file.
     bool Write(const void *data, size_t size);
