@@ -6,8 +6,7 @@
 namespace {
 
 // One Liang-Barsky boundary test: narrows [t0, t1] for the boundary p * t <= q.
-bool ClipTest(double p, double q, double& t0, double& t1)
-{
+bool ClipTest(double p, double q, double &t0, double &t1) {
     if (p == 0)
         return q >= 0;
     double t = q / p;
@@ -25,17 +24,17 @@ bool ClipTest(double p, double q, double& t0, double& t1)
     return true;
 }
 
-bool Finite(const SDPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool Finite(const SDPoint &p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
 } // namespace
 
-bool PointInBox(const SDPoint& p, const SDRect& box)
-{
+bool PointInBox(const SDPoint &p, const SDRect &box) {
     return p.x >= box.left && p.x <= box.right && p.y >= box.top && p.y <= box.bottom;
 }
 
-bool ClipSegment(SDPoint& a, SDPoint& b, const SDRect& box)
-{
+bool ClipSegment(SDPoint &a, SDPoint &b, const SDRect &box) {
     if (!Finite(a) || !Finite(b))
         return false;
     double dx = b.x - a.x;
@@ -55,7 +54,7 @@ bool ClipSegment(SDPoint& a, SDPoint& b, const SDRect& box)
         a.y = start.y + t0 * dy;
     }
     // Rounding of far-away endpoints can leave a cut point a hair outside: keep it on the box.
-    for (SDPoint* p : {&a, &b}) {
+    for (SDPoint *p : {&a, &b}) {
         p->x = std::min(std::max(p->x, box.left), box.right);
         p->y = std::min(std::max(p->y, box.top), box.bottom);
     }

@@ -8,7 +8,7 @@
 
 // Cuts the segment a-b to the rectangle (Liang-Barsky). Returns false when nothing of it lies
 // inside; otherwise a and b are moved onto the part inside. Non-finite input is refused.
-bool ClipSegment(SDPoint& a, SDPoint& b, const SDRect& box);
+bool ClipSegment(SDPoint &a, SDPoint &b, const SDRect &box);
 
 // Whether the point lies inside the rectangle, edges included.
-bool PointInBox(const SDPoint& p, const SDRect& box);
+bool PointInBox(const SDPoint &p, const SDRect &box);

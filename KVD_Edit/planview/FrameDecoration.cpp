@@ -1,7 +1,6 @@
 #include "KVD_Edit/planview/FrameDecoration.h"
 
-int CFrameDecoration::ReserveSpace(RECT* free, const RECT* frame, CPlanDC* dc, bool snap)
-{
+int CFrameDecoration::ReserveSpace(RECT *free, const RECT *frame, CPlanDC *dc, bool snap) {
     if (free == nullptr || frame == nullptr || dc == nullptr)
         return 0;
     CSize size = dc->LPtoDP(GetSize(dc));
@@ -45,9 +44,8 @@ int CFrameDecoration::ReserveSpace(RECT* free, const RECT* frame, CPlanDC* dc, b
     return result;
 }
 
-RECT CFrameDecoration::GetTextPosEstimate(CPlanDC* dc, POINT point, const char* text,
-                                          const RECT* inflate, const UINT* align)
-{
+RECT CFrameDecoration::GetTextPosEstimate(CPlanDC *dc, POINT point, const char *text,
+                                          const RECT *inflate, const UINT *align) {
     UINT a = align != nullptr ? *align : (dc != nullptr ? dc->GetTextAlign() : 0);
     CSize ext = dc != nullptr && text != nullptr ? dc->GetTextExtent(text) : CSize();
     RECT r = PlanRect::Make(0, 0, 0, 0);

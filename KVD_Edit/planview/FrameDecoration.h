@@ -12,20 +12,20 @@ public:
     CFrameDecoration() = default;
     virtual ~CFrameDecoration() = default;
 
-    virtual int Draw(CPlanDC* dc) = 0;
+    virtual int Draw(CPlanDC *dc) = 0;
     // The room the decoration needs, in logical units of dc.
-    virtual CSize GetSize(CPlanDC* dc) = 0;
+    virtual CSize GetSize(CPlanDC *dc) = 0;
 
     // Takes the decoration's band from free (logical units; comparisons in device units).
     // With snap the band is measured from the frame's edge again. Returns -1 when the rectangle
     // left over is empty (it is still stored in free when it changed), 0 when free did not
     // change, 1 when it changed and the decoration fits, 2 when it changed and it does not fit.
-    virtual int ReserveSpace(RECT* free, const RECT* frame, CPlanDC* dc, bool snap);
+    virtual int ReserveSpace(RECT *free, const RECT *frame, CPlanDC *dc, bool snap);
 
     // The rectangle a text covers when drawn at point with the alignment *align (dc's current
     // alignment when null), enlarged by inflate when given.
-    static RECT GetTextPosEstimate(CPlanDC* dc, POINT point, const char* text,
-                                   const RECT* inflate, const UINT* align);
+    static RECT GetTextPosEstimate(CPlanDC *dc, POINT point, const char *text, const RECT *inflate,
+                                   const UINT *align);
 
     int GetPosition() const { return m_position; }
     void SetPosition(int position) { m_position = position; }

@@ -12,8 +12,7 @@ namespace {
 // drawn in full while nothing far away reaches the backend.
 constexpr double kClipMargin = 64;
 
-wxPenStyle ToPenStyle(int style)
-{
+wxPenStyle ToPenStyle(int style) {
     switch (style) {
     case PS_DASH:
         return wxPENSTYLE_LONG_DASH;
@@ -29,25 +28,22 @@ wxPenStyle ToPenStyle(int style)
 
 } // namespace
 
-wxColour ToWxColour(COLORREF colour)
-{
+wxColour ToWxColour(COLORREF colour) {
     return wxColour(static_cast<unsigned char>(GetRValue(colour)),
                     static_cast<unsigned char>(GetGValue(colour)),
                     static_cast<unsigned char>(GetBValue(colour)));
 }
 
-CGraphicsPlanDC::CGraphicsPlanDC(wxGraphicsContext* gc, int width, int height,
-                                 int pixelsPerInchX, int pixelsPerInchY)
-    : CPlanDC(pixelsPerInchX, pixelsPerInchY), m_gc(gc), m_width(width), m_height(height)
-{
+CGraphicsPlanDC::CGraphicsPlanDC(wxGraphicsContext *gc, int width, int height, int pixelsPerInchX,
+                                 int pixelsPerInchY)
+    : CPlanDC(pixelsPerInchX, pixelsPerInchY), m_gc(gc), m_width(width), m_height(height) {
     if (m_gc != nullptr)
         m_gc->SetAntialiasMode(wxANTIALIAS_DEFAULT);
 }
 
 CGraphicsPlanDC::~CGraphicsPlanDC() = default;
 
-SDRect CGraphicsPlanDC::DeviceBounds() const
-{
+SDRect CGraphicsPlanDC::DeviceBounds() const {
     SDRect r;
     r.left = -kClipMargin;
     r.top = -kClipMargin;
@@ -56,9 +52,8 @@ SDRect CGraphicsPlanDC::DeviceBounds() const
     return r;
 }
 
-void CGraphicsPlanDC::ApplyFont(COLORREF colour)
-{
-    const CPrgFont* wanted = GetFont();
+void CGraphicsPlanDC::ApplyFont(COLORREF colour) {
+    const CPrgFont *wanted = GetFont();
     if (!m_fontValid || wanted != m_fontFor) {
         m_font = wanted != nullptr ? wanted->GetWxFont() : wxFont();
         if (!m_font.IsOk())
@@ -73,9 +68,8 @@ void CGraphicsPlanDC::ApplyFont(COLORREF colour)
     }
 }
 
-void CGraphicsPlanDC::DevTextMetrics(const std::string& text, double& width, double& height,
-                                     double& descent)
-{
+void CGraphicsPlanDC::DevTextMetrics(const std::string &text, double &width, double &height,
+                                     double &descent) {
     width = height = descent = 0;
     if (m_gc == nullptr)
         return;
@@ -85,14 +79,13 @@ void CGraphicsPlanDC::DevTextMetrics(const std::string& text, double& width, dou
                         &descent, &external);
 }
 
-void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint>& points, const SPlanPen& pen,
-                                  double devWidth)
-{
+void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint> &points, const SPlanPen &pen,
+                                  double devWidth) {
     if (m_gc == nullptr || points.size() < 2)
         return;
-    m_gc->SetPen(m_gc->CreatePen(
-        wxGraphicsPenInfo(ToWxColour(pen.colour), devWidth, ToPenStyle(pen.style))
-            .Cap(wxCAP_BUTT)));
+    m_gc->SetPen(
+        m_gc->CreatePen(wxGraphicsPenInfo(ToWxColour(pen.colour), devWidth, ToPenStyle(pen.style))
+                            .Cap(wxCAP_BUTT)));
     // Pixel centres: a one-pixel line at x = 10 covers the pixel column 10, as it did.
     wxGraphicsPath path = m_gc->CreatePath();
     path.MoveToPoint(points[0].x + 0.5, points[0].y + 0.5);
@@ -101,9 +94,8 @@ void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint>& points, const SPla
     m_gc->StrokePath(path);
 }
 
-void CGraphicsPlanDC::DevText(double x, double y, const std::string& text, COLORREF colour,
-                              bool opaque, COLORREF background)
-{
+void CGraphicsPlanDC::DevText(double x, double y, const std::string &text, COLORREF colour,
+                              bool opaque, COLORREF background) {
     if (m_gc == nullptr)
         return;
     ApplyFont(colour);
@@ -116,8 +108,7 @@ void CGraphicsPlanDC::DevText(double x, double y, const std::string& text, COLOR
     }
 }
 
-void CGraphicsPlanDC::DevFillRect(const SDRect& rect, COLORREF colour)
-{
+void CGraphicsPlanDC::DevFillRect(const SDRect &rect, COLORREF colour) {
     if (m_gc == nullptr)
         return;
     m_gc->SetPen(*wxTRANSPARENT_PEN);

@@ -11,28 +11,28 @@
 class CGraphicsPlanDC : public CPlanDC {
 public:
     // gc is borrowed; width and height are the target's size in device pixels.
-    CGraphicsPlanDC(wxGraphicsContext* gc, int width, int height, int pixelsPerInchX = 96,
+    CGraphicsPlanDC(wxGraphicsContext *gc, int width, int height, int pixelsPerInchX = 96,
                     int pixelsPerInchY = 96);
     ~CGraphicsPlanDC() override;
 
     SDRect DeviceBounds() const override;
 
 protected:
-    void DevTextMetrics(const std::string& text, double& width, double& height,
-                        double& descent) override;
-    void DevPolyline(const std::vector<SDPoint>& points, const SPlanPen& pen,
+    void DevTextMetrics(const std::string &text, double &width, double &height,
+                        double &descent) override;
+    void DevPolyline(const std::vector<SDPoint> &points, const SPlanPen &pen,
                      double devWidth) override;
-    void DevText(double x, double y, const std::string& text, COLORREF colour, bool opaque,
+    void DevText(double x, double y, const std::string &text, COLORREF colour, bool opaque,
                  COLORREF background) override;
-    void DevFillRect(const SDRect& rect, COLORREF colour) override;
+    void DevFillRect(const SDRect &rect, COLORREF colour) override;
 
 private:
     void ApplyFont(COLORREF colour);
 
-    wxGraphicsContext* m_gc;
+    wxGraphicsContext *m_gc;
     int m_width;
     int m_height;
-    const CPrgFont* m_fontFor = nullptr;
+    const CPrgFont *m_fontFor = nullptr;
     bool m_fontValid = false;
     COLORREF m_fontColour = 0;
     wxFont m_font;

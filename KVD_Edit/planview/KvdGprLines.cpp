@@ -8,13 +8,11 @@ namespace {
 
 // An extent is degenerate (a line running exactly along the other axis) when its size is
 // negligible against the magnitude of its coordinates; a size of 0 always is.
-bool Degenerate(double a, double b)
-{
+bool Degenerate(double a, double b) {
     return std::fabs(a - b) <= 1e-5 * std::max(std::fabs(a), std::fabs(b));
 }
 
-POINT ToLogical(double x, double y, ORQ::EUnitType unit, const ORQ::SMeasure& scale)
-{
+POINT ToLogical(double x, double y, ORQ::EUnitType unit, const ORQ::SMeasure &scale) {
     return ORQ::ConvertMeasureUnits(ORQ::S2DMeasure(x, y, unit), scale);
 }
 
@@ -24,8 +22,7 @@ const COLORREF kCommentColour = RGB(170, 170, 170);
 
 } // namespace
 
-void CKvdGprLines::SLinesData::Clear()
-{
+void CKvdGprLines::SLinesData::Clear() {
     fids.clear();
     positions.clear();
     addresses.clear();
@@ -34,8 +31,7 @@ void CKvdGprLines::SLinesData::Clear()
     polylines.points.clear();
 }
 
-CKvdGprLines::CKvdGprLines()
-{
+CKvdGprLines::CKvdGprLines() {
     m_pen.style = PS_SOLID;
     m_pen.width = 1;
     m_pen.colour = RGB(0, 0, 255);
@@ -43,14 +39,12 @@ CKvdGprLines::CKvdGprLines()
 
 CKvdGprLines::~CKvdGprLines() = default;
 
-int CKvdGprLines::SetPen(const SPlanPen& pen)
-{
+int CKvdGprLines::SetPen(const SPlanPen &pen) {
     m_pen = pen;
     return 1;
 }
 
-void CKvdGprLines::SetLineStyle(COLORREF colour, const int* style, const int* width)
-{
+void CKvdGprLines::SetLineStyle(COLORREF colour, const int *style, const int *width) {
     int s = PS_SOLID;
     int w = 1;
     if (style != nullptr)
@@ -66,26 +60,24 @@ void CKvdGprLines::SetLineStyle(COLORREF colour, const int* style, const int* wi
     SetPen(pen);
 }
 
-void CKvdGprLines::SetFidDisplay(bool marks, bool comments, const CPrgFont* font)
-{
+void CKvdGprLines::SetFidDisplay(bool marks, bool comments, const CPrgFont *font) {
     m_showMarks = marks;
     m_showComments = comments;
     m_commentFont = font;
 }
 
-void CKvdGprLines::GetLinesData(SLinesData& data, const CLinesSource& source,
-                                ORQ::SMeasure scale, int markSize, int lineKind) const
-{
+void CKvdGprLines::GetLinesData(SLinesData &data, const CLinesSource &source, ORQ::SMeasure scale,
+                                int markSize, int lineKind) const {
     int half = static_cast<int>(std::floor(markSize / 2.0 + 0.5));
     data.Clear();
     data.scale = scale;
     int first = 0;
     for (size_t i = 0; i < source.size(); ++i) {
-        const SLineSource& line = source[i];
+        const SLineSource &line = source[i];
         RECT rect = PlanRect::Make(0, 0, 0, 0);
         bool firstPoint = true;
         for (size_t j = 0; j < line.files.size(); ++j) {
-            const SLineFileSource& file = line.files[j];
+            const SLineFileSource &file = line.files[j];
             if (!file.found || !file.isGPR)
                 continue;
             if ((lineKind == 0 && line.lineType != 2) || (lineKind == 1 && line.lineType != 3))
@@ -94,7 +86,7 @@ void CKvdGprLines::GetLinesData(SLinesData& data, const CLinesSource& source,
             address.set = line.set;
             address.line = line.line;
             address.file = static_cast<int>(j);
-            for (const SLinePosition& pos : file.positions) {
+            for (const SLinePosition &pos : file.positions) {
                 POINT p = ToLogical(pos.x, pos.y, pos.units, scale);
                 if (firstPoint) {
                     rect = PlanRect::Make(p.x, p.y, p.x, p.y);
@@ -113,8 +105,8 @@ void CKvdGprLines::GetLinesData(SLinesData& data, const CLinesSource& source,
             // position across it; a file without positions gives it no place.
             if (file.positions.empty())
                 continue;
-            const SLinePosition& last = file.positions.back();
-            for (const SLineFiducial& fid : file.fiducials) {
+            const SLinePosition &last = file.positions.back();
+            for (const SLineFiducial &fid : file.fiducials) {
                 double x = 0;
                 double y = 0;
                 if (line.lineType == 2) {
@@ -144,16 +136,14 @@ void CKvdGprLines::GetLinesData(SLinesData& data, const CLinesSource& source,
     }
 }
 
-int CKvdGprLines::DrawLines(const CLinesSource* source, CPlanDC* dc, ORQ::SMeasure scale,
-                            SPolylines* deviceCopy, const ORQ::SMeasure* arrowSize, int lineKind)
-{
+int CKvdGprLines::DrawLines(const CLinesSource *source, CPlanDC *dc, ORQ::SMeasure scale,
+                            SPolylines *deviceCopy, const ORQ::SMeasure *arrowSize, int lineKind) {
     if (source == nullptr || dc == nullptr)
         return 0;
     int himetric = 200;
     if (arrowSize != nullptr)
         himetric = static_cast<int>(std::floor(
-            100 * ORQ::CMeasure::ConvertTo(arrowSize->value, arrowSize->unit, ORQ::UNIT_MM) +
-            0.5));
+            100 * ORQ::CMeasure::ConvertTo(arrowSize->value, arrowSize->unit, ORQ::UNIT_MM) + 0.5));
     int size = std::abs(dc->HIMETRICtoLP(CSize(himetric, himetric)).cx);
     GetLinesData(m_data, *source, scale, size, lineKind);
     if (deviceCopy != nullptr)
@@ -162,11 +152,10 @@ int CKvdGprLines::DrawLines(const CLinesSource* source, CPlanDC* dc, ORQ::SMeasu
     return 1;
 }
 
-void CKvdGprLines::DrawData(const SLinesData& data, CPlanDC* dc, int arrowSize)
-{
+void CKvdGprLines::DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize) {
     if (dc == nullptr)
         return;
-    const SPolylines& poly = data.polylines;
+    const SPolylines &poly = data.polylines;
     SPlanPen previousPen = dc->SelectPen(m_pen);
     SPlanPen focusPen = m_selection != nullptr ? m_selection->GetFocusPen() : m_pen;
     bool selected = false;
@@ -180,7 +169,7 @@ void CKvdGprLines::DrawData(const SLinesData& data, CPlanDC* dc, int arrowSize)
         if (last < first || first < 0 || last >= static_cast<int>(poly.points.size()))
             continue;
         if (m_selection != nullptr) {
-            const SKvdDataBlockElementAddress& a = data.addresses[static_cast<size_t>(first)];
+            const SKvdDataBlockElementAddress &a = data.addresses[static_cast<size_t>(first)];
             bool now = m_selection->IsSelected(a.set, a.line);
             if (now != selected) {
                 dc->SelectPen(now ? focusPen : m_pen);
@@ -188,14 +177,14 @@ void CKvdGprLines::DrawData(const SLinesData& data, CPlanDC* dc, int arrowSize)
             }
         }
         int style = selected ? focusPen.style : m_lineStyle;
-        const POINT* pts = &poly.points[static_cast<size_t>(first)];
+        const POINT *pts = &poly.points[static_cast<size_t>(first)];
         int count = last - first + 1;
         if (style != PS_NULL) {
             dc->Polyline(pts, count);
             if (arrowSize != 0 && count >= 2)
                 DrawArrowHead(dc, &pts[count - 1], &pts[count - 2], arrowSize);
         }
-        for (const POINT& end : {pts[0], pts[count - 1]}) {
+        for (const POINT &end : {pts[0], pts[count - 1]}) {
             if (!haveExtremes) {
                 minX = maxX = end.x;
                 maxY = end.y;
@@ -209,11 +198,11 @@ void CKvdGprLines::DrawData(const SLinesData& data, CPlanDC* dc, int arrowSize)
 
     bool comments = m_showComments && m_commentFont != nullptr;
     if (m_showMarks || comments) {
-        const CPrgFont* previousFont = dc->SelectFont(m_commentFont);
+        const CPrgFont *previousFont = dc->SelectFont(m_commentFont);
         UINT previousAlign = dc->SetTextAlign(TA_BOTTOM);
         int s = std::abs(dc->HIMETRICtoLP(CSize(200, 200)).cx);
         int d = s / 3;
-        for (const auto& fid : data.fids) {
+        for (const auto &fid : data.fids) {
             int x = fid->pos.x;
             int y = fid->pos.y;
             if (m_showMarks) {
@@ -237,8 +226,7 @@ void CKvdGprLines::DrawData(const SLinesData& data, CPlanDC* dc, int arrowSize)
     dc->SelectPen(previousPen);
 }
 
-bool CKvdGprLines::ArrowHead(POINT tip, POINT before, int size, POINT corners[3])
-{
+bool CKvdGprLines::ArrowHead(POINT tip, POINT before, int size, POINT corners[3]) {
     double dx = static_cast<double>(tip.x) - before.x;
     double dy = static_cast<double>(tip.y) - before.y;
     if (dx == 0 && dy == 0)
@@ -253,8 +241,7 @@ bool CKvdGprLines::ArrowHead(POINT tip, POINT before, int size, POINT corners[3]
     return true;
 }
 
-void CKvdGprLines::DrawArrowHead(CPlanDC* dc, const POINT* tip, const POINT* before, int size)
-{
+void CKvdGprLines::DrawArrowHead(CPlanDC *dc, const POINT *tip, const POINT *before, int size) {
     if (dc == nullptr || tip == nullptr || before == nullptr)
         return;
     POINT c[3];
@@ -266,25 +253,23 @@ void CKvdGprLines::DrawArrowHead(CPlanDC* dc, const POINT* tip, const POINT* bef
     dc->LineTo(c[0]);
 }
 
-void CKvdGprLines::ToDevice(SPolylines& deviceCopy, CPlanDC* dc) const
-{
-    const SPolylines& poly = m_data.polylines;
+void CKvdGprLines::ToDevice(SPolylines &deviceCopy, CPlanDC *dc) const {
+    const SPolylines &poly = m_data.polylines;
     deviceCopy.rects.resize(poly.rects.size());
     deviceCopy.ranges = poly.ranges;
     deviceCopy.points = poly.points;
     for (size_t i = 0; i < poly.rects.size(); ++i)
         deviceCopy.rects[i] = PlanRect::Normalized(dc->LPtoDP(poly.rects[i]));
-    for (POINT& p : deviceCopy.points)
+    for (POINT &p : deviceCopy.points)
         p = dc->LPtoDP(p);
 }
 
-POINT CKvdGprLines::HitTest(const POINT* point, const SPolylines& deviceCopy)
-{
+POINT CKvdGprLines::HitTest(const POINT *point, const SPolylines &deviceCopy) {
     POINT best = PlanRect::Pt(-1, -1);
     if (point == nullptr)
         return best;
     for (size_t i = 0; i < deviceCopy.rects.size(); ++i) {
-        const RECT& r = deviceCopy.rects[i];
+        const RECT &r = deviceCopy.rects[i];
         if (!PlanRect::PtIn(r, *point))
             continue;
         long long dx = std::llabs(static_cast<long long>((r.left + r.right) / 2) - point->x);
@@ -298,8 +283,7 @@ POINT CKvdGprLines::HitTest(const POINT* point, const SPolylines& deviceCopy)
     return best;
 }
 
-std::vector<int> CKvdGprLines::LinesInBand(const RECT& band, const SPolylines& deviceCopy)
-{
+std::vector<int> CKvdGprLines::LinesInBand(const RECT &band, const SPolylines &deviceCopy) {
     std::vector<int> lines;
     RECT b = PlanRect::Normalized(band);
     for (size_t i = 0; i < deviceCopy.rects.size(); ++i)
@@ -309,36 +293,33 @@ std::vector<int> CKvdGprLines::LinesInBand(const RECT& band, const SPolylines& d
 }
 
 CKvdGprLines::SKvdDataBlockElementAddress
-CKvdGprLines::GetPointAddress(int line, int offset, const SLinesData* data) const
-{
-    const SLinesData& d = data != nullptr ? *data : m_data;
+CKvdGprLines::GetPointAddress(int line, int offset, const SLinesData *data) const {
+    const SLinesData &d = data != nullptr ? *data : m_data;
     if (line < 0 || line >= static_cast<int>(d.polylines.ranges.size()))
         return SKvdDataBlockElementAddress();
     return GetPointAddressAt(d.polylines.ranges[static_cast<size_t>(line)].x + offset, &d);
 }
 
 CKvdGprLines::SKvdDataBlockElementAddress
-CKvdGprLines::GetPointAddressAt(int index, const SLinesData* data) const
-{
-    const SLinesData& d = data != nullptr ? *data : m_data;
+CKvdGprLines::GetPointAddressAt(int index, const SLinesData *data) const {
+    const SLinesData &d = data != nullptr ? *data : m_data;
     if (index < 0 || index >= static_cast<int>(d.addresses.size()))
         return SKvdDataBlockElementAddress();
     return d.addresses[static_cast<size_t>(index)];
 }
 
-bool CKvdGprLines::GetLineBounds(ORQ::SRectMeasure& rect, const SLineSource& line)
-{
+bool CKvdGprLines::GetLineBounds(ORQ::SRectMeasure &rect, const SLineSource &line) {
     bool started = false;
-    for (const SLineFileSource& file : line.files) {
+    for (const SLineFileSource &file : line.files) {
         if (!file.found)
             return false;
         if (!file.isGPR)
             continue;
         if (file.positions.empty() || file.traces < 0)
             return false;
-        const std::vector<SLinePosition>& pos = file.positions;
+        const std::vector<SLinePosition> &pos = file.positions;
         for (size_t k = 0; k < pos.size(); ++k) {
-            const SLinePosition& p = pos[k];
+            const SLinePosition &p = pos[k];
             if (!started) {
                 rect = ORQ::SRectMeasure(p.x, p.y, p.x, p.y, p.units);
                 started = true;
@@ -352,7 +333,7 @@ bool CKvdGprLines::GetLineBounds(ORQ::SRectMeasure& rect, const SLineSource& lin
             // direction of travel. Without a predecessor in its file, or without a usable
             // spacing, the position itself counts.
             if (k > 0 && file.traces > 0) {
-                const SLinePosition& q = pos[k - 1];
+                const SLinePosition &q = pos[k - 1];
                 double span = p.normalized_file_pos - q.normalized_file_pos;
                 if (span != 0 && std::isfinite(span)) {
                     double f = (1.0 / static_cast<double>(file.traces)) / span;
@@ -369,8 +350,7 @@ bool CKvdGprLines::GetLineBounds(ORQ::SRectMeasure& rect, const SLineSource& lin
     return started;
 }
 
-bool CKvdGprLines::GetDataBounds(ORQ::SRectMeasure& rect, const CLinesSource& source, int limit)
-{
+bool CKvdGprLines::GetDataBounds(ORQ::SRectMeasure &rect, const CLinesSource &source, int limit) {
     if (limit < LIMIT_ALL || limit >= LIMIT_REFUSED || source.empty())
         return false;
     ORQ::SRectMeasure result;
@@ -384,7 +364,7 @@ bool CKvdGprLines::GetDataBounds(ORQ::SRectMeasure& rect, const CLinesSource& so
     }
     // Lines without bounds (no positions, unreadable entries) are left out; the extent fails
     // only when no line gives one.
-    for (const SLineSource& line : source) {
+    for (const SLineSource &line : source) {
         ORQ::SRectMeasure l;
         if (!GetLineBounds(l, line))
             continue;
@@ -435,25 +415,24 @@ bool CKvdGprLines::GetDataBounds(ORQ::SRectMeasure& rect, const CLinesSource& so
     return true;
 }
 
-bool CKvdGprLines::GetAvgLineSeparation(ORQ::SMeasure& result, const CLinesSource& source)
-{
+bool CKvdGprLines::GetAvgLineSeparation(ORQ::SMeasure &result, const CLinesSource &source) {
     double sum = 0;
     int count = 0;
     ORQ::EUnitType unit = ORQ::UNIT_M;
     for (int type : {2, 3}) {
         bool firstOfType = true;
         double previous = 0;
-        for (const SLineSource& line : source) {
+        for (const SLineSource &line : source) {
             if (line.lineType != type)
                 continue;
             if (line.files.empty() || !line.files[0].found)
                 return false;
-            const SLineFileSource& file = line.files[0];
+            const SLineFileSource &file = line.files[0];
             if (!file.isGPR)
                 continue;
             if (file.positions.empty())
                 return false;
-            const SLinePosition& p = file.positions[0];
+            const SLinePosition &p = file.positions[0];
             if (firstOfType) {
                 unit = p.units;
                 previous = type == 2 ? p.y : p.x;
@@ -472,19 +451,18 @@ bool CKvdGprLines::GetAvgLineSeparation(ORQ::SMeasure& result, const CLinesSourc
     return true;
 }
 
-double CKvdGprLines::GetTraceSpacing(const CLinesSource& source, int file, int line,
-                                     ORQ::EUnitType unit)
-{
+double CKvdGprLines::GetTraceSpacing(const CLinesSource &source, int file, int line,
+                                     ORQ::EUnitType unit) {
     if (line < 0 || line >= static_cast<int>(source.size()))
         return 0;
-    const SLineSource& l = source[static_cast<size_t>(line)];
+    const SLineSource &l = source[static_cast<size_t>(line)];
     if (file < 0 || file >= static_cast<int>(l.files.size()))
         return 0;
-    const SLineFileSource& f = l.files[static_cast<size_t>(file)];
+    const SLineFileSource &f = l.files[static_cast<size_t>(file)];
     if (!f.found || f.positions.size() < 2 || f.traces <= 0)
         return 0;
-    const SLinePosition& p1 = f.positions[0];
-    const SLinePosition& p2 = f.positions[1];
+    const SLinePosition &p1 = f.positions[0];
+    const SLinePosition &p2 = f.positions[1];
     double span = p2.normalized_file_pos - p1.normalized_file_pos;
     if (span == 0)
         return 0;
@@ -493,10 +471,9 @@ double CKvdGprLines::GetTraceSpacing(const CLinesSource& source, int file, int l
     return std::fabs(ORQ::CMeasure::ConvertTo(s, p1.units, unit));
 }
 
-bool CKvdGprLines::GetPosAtDistance(double* x, double* y, double* z, unsigned line,
-                                    const double* distance)
-{
-    const SPolylines& poly = m_data.polylines;
+bool CKvdGprLines::GetPosAtDistance(double *x, double *y, double *z, unsigned line,
+                                    const double *distance) {
+    const SPolylines &poly = m_data.polylines;
     if (distance == nullptr || line >= poly.ranges.size())
         return false;
     int first = poly.ranges[line].x;
@@ -509,8 +486,8 @@ bool CKvdGprLines::GetPosAtDistance(double* x, double* y, double* z, unsigned li
     // Below the first point the first two points extrapolate.
     if (k == first)
         k = first + 1;
-    const SLinePosition& a = m_data.positions[static_cast<size_t>(k - 1)];
-    const SLinePosition& b = m_data.positions[static_cast<size_t>(k)];
+    const SLinePosition &a = m_data.positions[static_cast<size_t>(k - 1)];
+    const SLinePosition &b = m_data.positions[static_cast<size_t>(k)];
     double d = *distance;
     if (x != nullptr)
         *x = PlanInterpolate(d, a.normalized_file_pos, b.normalized_file_pos, a.x, b.x);
@@ -521,4 +498,6 @@ bool CKvdGprLines::GetPosAtDistance(double* x, double* y, double* z, unsigned li
     return true;
 }
 
-int CKvdGprLines::GetLineCount() { return static_cast<int>(m_data.polylines.ranges.size()); }
+int CKvdGprLines::GetLineCount() {
+    return static_cast<int>(m_data.polylines.ranges.size());
+}

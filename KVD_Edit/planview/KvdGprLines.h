@@ -26,9 +26,9 @@ struct SLineFiducial {
 
 // One data file of a line, as the geometry needs it from the project.
 struct SLineFileSource {
-    bool found = true;       // the file's entry could be read
-    bool isGPR = true;       // a radar trace file (.dt1)
-    long long traces = 0;    // number of traces of the file
+    bool found = true;    // the file's entry could be read
+    bool isGPR = true;    // a radar trace file (.dt1)
+    long long traces = 0; // number of traces of the file
     std::vector<SLinePosition> positions;
     std::vector<SLineFiducial> fiducials;
 };
@@ -72,15 +72,15 @@ public:
     };
 
     struct SPolylines {
-        std::vector<RECT> rects;    // bounding rectangle per line
-        std::vector<POINT> ranges;  // per line: index of its first and last point (inclusive)
-        std::vector<POINT> points;  // all points of all lines, line after line
+        std::vector<RECT> rects;   // bounding rectangle per line
+        std::vector<POINT> ranges; // per line: index of its first and last point (inclusive)
+        std::vector<POINT> points; // all points of all lines, line after line
     };
 
     struct SLinesData {
         std::vector<std::unique_ptr<FidPos>> fids;
-        std::vector<SLinePosition> positions;  // per point: the stored position it came from
-        std::vector<SKvdDataBlockElementAddress> addresses;  // per point
+        std::vector<SLinePosition> positions; // per point: the stored position it came from
+        std::vector<SKvdDataBlockElementAddress> addresses; // per point
         ORQ::SMeasure scale;
         SPolylines polylines;
         void Clear();
@@ -92,54 +92,54 @@ public:
     CKvdGprLines();
     ~CKvdGprLines() override;
 
-    void SetSelection(const ILineSelection* selection) { m_selection = selection; }
-    int SetPen(const SPlanPen& pen);
-    const SPlanPen& GetPen() const { return m_pen; }
-    void SetLineStyle(COLORREF colour, const int* style, const int* width);
-    void SetFidDisplay(bool marks, bool comments, const CPrgFont* font);
+    void SetSelection(const ILineSelection *selection) { m_selection = selection; }
+    int SetPen(const SPlanPen &pen);
+    const SPlanPen &GetPen() const { return m_pen; }
+    void SetLineStyle(COLORREF colour, const int *style, const int *width);
+    void SetFidDisplay(bool marks, bool comments, const CPrgFont *font);
 
     // Builds the geometry: every position converted with scale into logical units; markSize
     // widens the line rectangles; lineKind 2 takes every line, 0 only lines along X, 1 only
     // lines along Y.
-    void GetLinesData(SLinesData& data, const CLinesSource& source, ORQ::SMeasure scale,
+    void GetLinesData(SLinesData &data, const CLinesSource &source, ORQ::SMeasure scale,
                       int markSize, int lineKind) const;
     // Rebuilds the object's own geometry, fills deviceCopy when given and draws. Returns 0
     // without a source.
-    int DrawLines(const CLinesSource* source, CPlanDC* dc, ORQ::SMeasure scale,
-                  SPolylines* deviceCopy, const ORQ::SMeasure* arrowSize, int lineKind);
-    void DrawData(const SLinesData& data, CPlanDC* dc, int arrowSize);
-    static void DrawArrowHead(CPlanDC* dc, const POINT* tip, const POINT* before, int size);
+    int DrawLines(const CLinesSource *source, CPlanDC *dc, ORQ::SMeasure scale,
+                  SPolylines *deviceCopy, const ORQ::SMeasure *arrowSize, int lineKind);
+    void DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize);
+    static void DrawArrowHead(CPlanDC *dc, const POINT *tip, const POINT *before, int size);
     // The three corners of an arrow head (tip, base left, base right); false when the last
     // segment has no length.
     static bool ArrowHead(POINT tip, POINT before, int size, POINT corners[3]);
-    void ToDevice(SPolylines& deviceCopy, CPlanDC* dc) const;
+    void ToDevice(SPolylines &deviceCopy, CPlanDC *dc) const;
     // x: the line whose rectangle contains the point and whose centre is nearest on one axis,
     // y: that metric; (-1, -1) when no rectangle contains the point.
-    static POINT HitTest(const POINT* point, const SPolylines& deviceCopy);
+    static POINT HitTest(const POINT *point, const SPolylines &deviceCopy);
     // The lines whose device rectangles intersect band (normalised), in line order.
-    static std::vector<int> LinesInBand(const RECT& band, const SPolylines& deviceCopy);
+    static std::vector<int> LinesInBand(const RECT &band, const SPolylines &deviceCopy);
     SKvdDataBlockElementAddress GetPointAddress(int line, int offset,
-                                                const SLinesData* data = nullptr) const;
+                                                const SLinesData *data = nullptr) const;
     SKvdDataBlockElementAddress GetPointAddressAt(int index,
-                                                  const SLinesData* data = nullptr) const;
+                                                  const SLinesData *data = nullptr) const;
 
-    static bool GetLineBounds(ORQ::SRectMeasure& rect, const SLineSource& line);
-    static bool GetDataBounds(ORQ::SRectMeasure& rect, const CLinesSource& source, int limit);
-    static bool GetAvgLineSeparation(ORQ::SMeasure& result, const CLinesSource& source);
-    static double GetTraceSpacing(const CLinesSource& source, int file, int line,
+    static bool GetLineBounds(ORQ::SRectMeasure &rect, const SLineSource &line);
+    static bool GetDataBounds(ORQ::SRectMeasure &rect, const CLinesSource &source, int limit);
+    static bool GetAvgLineSeparation(ORQ::SMeasure &result, const CLinesSource &source);
+    static double GetTraceSpacing(const CLinesSource &source, int file, int line,
                                   ORQ::EUnitType unit);
 
-    bool GetPosAtDistance(double* x, double* y, double* z, unsigned line,
-                          const double* distance) override;
+    bool GetPosAtDistance(double *x, double *y, double *z, unsigned line,
+                          const double *distance) override;
     int GetLineCount() override;
 
-    const SLinesData& GetData() const { return m_data; }
+    const SLinesData &GetData() const { return m_data; }
 
 private:
-    const ILineSelection* m_selection = nullptr;
+    const ILineSelection *m_selection = nullptr;
     SPlanPen m_pen;
     SLinesData m_data;
-    const CPrgFont* m_commentFont = nullptr;
+    const CPrgFont *m_commentFont = nullptr;
     bool m_showMarks = false;
     bool m_showComments = false;
     int m_lineStyle = PS_SOLID;

@@ -4,14 +4,13 @@
 
 namespace {
 
-std::vector<std::string> Split(const std::string& text, char separator)
-{
+std::vector<std::string> Split(const std::string &text, char separator) {
     std::vector<std::string> parts;
     size_t start = 0;
     while (true) {
         size_t pos = text.find(separator, start);
-        parts.push_back(text.substr(start, pos == std::string::npos ? std::string::npos
-                                                                    : pos - start));
+        parts.push_back(
+            text.substr(start, pos == std::string::npos ? std::string::npos : pos - start));
         if (pos == std::string::npos)
             break;
         start = pos + 1;
@@ -19,8 +18,7 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
-std::string WithoutTabs(const std::string& text)
-{
+std::string WithoutTabs(const std::string &text) {
     std::string out;
     for (char c : text)
         if (c != '\t')
@@ -30,43 +28,38 @@ std::string WithoutTabs(const std::string& text)
 
 } // namespace
 
-CLegend::CLegend()
-{
+CLegend::CLegend() {
     m_position = 2;
     m_framePen.colour = m_colour;
 }
 
-void CLegend::Init(const CPrgFont* font, const std::string* text, EScreenPosition position,
-                   EScreenPosition boxAnchor)
-{
+void CLegend::Init(const CPrgFont *font, const std::string *text, EScreenPosition position,
+                   EScreenPosition boxAnchor) {
     m_font = font;
     m_text = text;
     m_position = position;
     m_boxAnchor = boxAnchor;
 }
 
-void CLegend::SetFrameColour(COLORREF colour)
-{
+void CLegend::SetFrameColour(COLORREF colour) {
     m_colour = colour;
     SetFramePen(colour, PS_SOLID);
 }
 
-void CLegend::SetFramePen(COLORREF colour, int style)
-{
+void CLegend::SetFramePen(COLORREF colour, int style) {
     m_framePen.colour = colour;
     m_framePen.style = style;
     m_framePen.width = 1;
 }
 
-void CLegend::ParseLegendText()
-{
+void CLegend::ParseLegendText() {
     if (m_text == nullptr || (m_hasParsed && *m_text == m_parsed))
         return;
     m_parsed = *m_text;
     m_hasParsed = true;
     m_lines.clear();
     m_formats.clear();
-    for (const std::string& token : Split(m_parsed, '\n')) {
+    for (const std::string &token : Split(m_parsed, '\n')) {
         if (token.empty())
             break;
         int format = -1;
@@ -94,8 +87,7 @@ void CLegend::ParseLegendText()
     }
 }
 
-POINT CLegend::GetAnchorPoint(EScreenPosition position, const RECT* rect)
-{
+POINT CLegend::GetAnchorPoint(EScreenPosition position, const RECT *rect) {
     if (rect == nullptr)
         return PlanRect::Pt(0, 0);
     POINT p;
@@ -124,16 +116,15 @@ POINT CLegend::GetAnchorPoint(EScreenPosition position, const RECT* rect)
     return p;
 }
 
-RECT CLegend::GetLegendFrame(CPlanDC* dc, const RECT* area)
-{
+RECT CLegend::GetLegendFrame(CPlanDC *dc, const RECT *area) {
     RECT r = PlanRect::Make(0, 0, 0, 0);
     if (m_font == nullptr || dc == nullptr)
         return r;
-    const CPrgFont* previous = dc->SelectFont(m_font);
+    const CPrgFont *previous = dc->SelectFont(m_font);
     ParseLegendText();
     int width = 0;
     int height = 0;
-    for (const std::string& line : m_lines) {
+    for (const std::string &line : m_lines) {
         CSize ext = dc->GetTextExtent(WithoutTabs(line));
         width = std::max(width, ext.cx);
         height += ext.cy;
@@ -153,8 +144,7 @@ RECT CLegend::GetLegendFrame(CPlanDC* dc, const RECT* area)
     return r;
 }
 
-void CLegend::PlaceLegend(CPlanDC* dc, const RECT* area, const RECT* limit)
-{
+void CLegend::PlaceLegend(CPlanDC *dc, const RECT *area, const RECT *limit) {
     RECT frame = GetLegendFrame(dc, area);
     if (limit != nullptr && dc != nullptr) {
         RECT a = PlanRect::Normalized(dc->LPtoDP(frame));
@@ -166,18 +156,16 @@ void CLegend::PlaceLegend(CPlanDC* dc, const RECT* area, const RECT* limit)
     m_frame = frame;
 }
 
-CSize CLegend::GetSize(CPlanDC* dc)
-{
+CSize CLegend::GetSize(CPlanDC *dc) {
     RECT r = GetLegendFrame(dc, nullptr);
     return CSize(std::abs(PlanRect::Width(r)), std::abs(PlanRect::Height(r)));
 }
 
-int CLegend::Draw(CPlanDC* dc)
-{
+int CLegend::Draw(CPlanDC *dc) {
     if (dc == nullptr)
         return 1;
     SPlanPen previousPen = dc->SelectPen(m_framePen);
-    const CPrgFont* previousFont = dc->SelectFont(m_font);
+    const CPrgFont *previousFont = dc->SelectFont(m_font);
     int previousMode = dc->SetBkMode(OPAQUE);
     COLORREF previousColour = dc->SetTextColor(m_colour);
 
@@ -190,7 +178,7 @@ int CLegend::Draw(CPlanDC* dc)
         int areaWidth = std::abs(dc->DPtoLP(CSize(PlanRect::Width(area), 0)).cx);
         COLORREF labelColour = m_colour;
         for (size_t i = 0; i < m_lines.size(); ++i) {
-            const std::string& line = m_lines[i];
+            const std::string &line = m_lines[i];
             int f = m_formats[i];
             std::string plain = WithoutTabs(line);
             CSize ext = dc->GetTextExtent(plain);

@@ -17,28 +17,28 @@ public:
 
     // Font and text are borrowed; position names the point of the area the box is placed on,
     // boxAnchor the point of the box that goes there.
-    void Init(const CPrgFont* font, const std::string* text, EScreenPosition position,
+    void Init(const CPrgFont *font, const std::string *text, EScreenPosition position,
               EScreenPosition boxAnchor);
     void SetFrameColour(COLORREF colour);
     void SetFramePen(COLORREF colour, int style);
     void ParseLegendText();
-    RECT GetLegendFrame(CPlanDC* dc, const RECT* area);
-    void PlaceLegend(CPlanDC* dc, const RECT* area, const RECT* limit);
-    CSize GetSize(CPlanDC* dc) override;
-    int Draw(CPlanDC* dc) override;
-    static POINT GetAnchorPoint(EScreenPosition position, const RECT* rect);
+    RECT GetLegendFrame(CPlanDC *dc, const RECT *area);
+    void PlaceLegend(CPlanDC *dc, const RECT *area, const RECT *limit);
+    CSize GetSize(CPlanDC *dc) override;
+    int Draw(CPlanDC *dc) override;
+    static POINT GetAnchorPoint(EScreenPosition position, const RECT *rect);
 
     bool HasFont() const { return m_font != nullptr; }
-    const RECT& GetFrame() const { return m_frame; }
-    const std::vector<std::string>& GetLines() const { return m_lines; }
-    const std::vector<int>& GetFormats() const { return m_formats; }
+    const RECT &GetFrame() const { return m_frame; }
+    const std::vector<std::string> &GetLines() const { return m_lines; }
+    const std::vector<int> &GetFormats() const { return m_formats; }
     COLORREF GetColour() const { return m_colour; }
 
     static constexpr COLORREF kValueColour = RGB(75, 80, 80);
 
 private:
-    const CPrgFont* m_font = nullptr;
-    const std::string* m_text = nullptr;
+    const CPrgFont *m_font = nullptr;
+    const std::string *m_text = nullptr;
     SPlanPen m_framePen;
     COLORREF m_colour = RGB(0, 128, 0);
     EScreenPosition m_boxAnchor = 0;

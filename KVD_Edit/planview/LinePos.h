@@ -8,8 +8,8 @@ public:
     // Position (in the stored positions' unit) at a distance along the line, given as the
     // fraction of the file (0 to 1); false for an unknown line or one with fewer than two
     // points.
-    virtual bool GetPosAtDistance(double* x, double* y, double* z, unsigned line,
-                                  const double* distance) = 0;
+    virtual bool GetPosAtDistance(double *x, double *y, double *z, unsigned line,
+                                  const double *distance) = 0;
     // The number of lines held.
     virtual int GetLineCount() = 0;
 };

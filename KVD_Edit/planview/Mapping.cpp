@@ -6,8 +6,7 @@
 namespace {
 
 // Rounds to the nearest integer and keeps the result inside the int range.
-int RoundToInt(double v)
-{
+int RoundToInt(double v) {
     double r = std::floor(v + 0.5);
     if (!(r == r))
         return 0;
@@ -20,8 +19,7 @@ int RoundToInt(double v)
 
 } // namespace
 
-int PlanMulDiv(int a, int b, int c)
-{
+int PlanMulDiv(int a, int b, int c) {
     if (c == 0)
         return -1;
     double v = static_cast<double>(a) * b / c;
@@ -33,20 +31,16 @@ int PlanMulDiv(int a, int b, int c)
 
 CMapping::CMapping(int pixelsPerInchX, int pixelsPerInchY)
     : m_ppiX(pixelsPerInchX > 0 ? pixelsPerInchX : 96),
-      m_ppiY(pixelsPerInchY > 0 ? pixelsPerInchY : 96)
-{
-}
+      m_ppiY(pixelsPerInchY > 0 ? pixelsPerInchY : 96) {}
 
-void CMapping::SetPixelsPerInch(int x, int y)
-{
+void CMapping::SetPixelsPerInch(int x, int y) {
     if (x > 0)
         m_ppiX = x;
     if (y > 0)
         m_ppiY = y;
 }
 
-int CMapping::SetMapMode(int mode)
-{
+int CMapping::SetMapMode(int mode) {
     int previous = m_mode;
     m_mode = mode;
     if (mode == MM_TEXT) {
@@ -56,8 +50,7 @@ int CMapping::SetMapMode(int mode)
     return previous;
 }
 
-CSize CMapping::SetWindowExt(int cx, int cy)
-{
+CSize CMapping::SetWindowExt(int cx, int cy) {
     CSize previous = m_winExt;
     // Only the isotropic mode takes extents; a zero extent is refused as the platform did.
     if (m_mode != MM_ISOTROPIC || cx == 0 || cy == 0)
@@ -67,8 +60,7 @@ CSize CMapping::SetWindowExt(int cx, int cy)
     return previous;
 }
 
-CSize CMapping::SetViewportExt(int cx, int cy)
-{
+CSize CMapping::SetViewportExt(int cx, int cy) {
     CSize previous = m_vpExt;
     if (m_mode != MM_ISOTROPIC || cx == 0 || cy == 0)
         return previous;
@@ -77,15 +69,13 @@ CSize CMapping::SetViewportExt(int cx, int cy)
     return previous;
 }
 
-POINT CMapping::SetWindowOrg(int x, int y)
-{
+POINT CMapping::SetWindowOrg(int x, int y) {
     POINT previous = m_winOrg;
     m_winOrg = PlanRect::Pt(x, y);
     return previous;
 }
 
-POINT CMapping::SetViewportOrg(int x, int y)
-{
+POINT CMapping::SetViewportOrg(int x, int y) {
     POINT previous = m_vpOrg;
     m_vpOrg = PlanRect::Pt(x, y);
     return previous;
@@ -93,8 +83,7 @@ POINT CMapping::SetViewportOrg(int x, int y)
 
 // Shrinks the viewport extent of the axis with the larger scale so that both axes share the
 // smaller one (square pixels assumed).
-void CMapping::FixIsotropic()
-{
+void CMapping::FixIsotropic() {
     double xdim = std::fabs(static_cast<double>(m_vpExt.cx) / m_winExt.cx);
     double ydim = std::fabs(static_cast<double>(m_vpExt.cy) / m_winExt.cy);
     if (xdim > ydim) {
@@ -110,69 +99,63 @@ void CMapping::FixIsotropic()
     }
 }
 
-double CMapping::ScaleX() const { return static_cast<double>(m_vpExt.cx) / m_winExt.cx; }
-double CMapping::ScaleY() const { return static_cast<double>(m_vpExt.cy) / m_winExt.cy; }
+double CMapping::ScaleX() const {
+    return static_cast<double>(m_vpExt.cx) / m_winExt.cx;
+}
+double CMapping::ScaleY() const {
+    return static_cast<double>(m_vpExt.cy) / m_winExt.cy;
+}
 
-SDPoint CMapping::LPtoDPd(double x, double y) const
-{
+SDPoint CMapping::LPtoDPd(double x, double y) const {
     SDPoint d;
     d.x = (x - m_winOrg.x) * ScaleX() + m_vpOrg.x;
     d.y = (y - m_winOrg.y) * ScaleY() + m_vpOrg.y;
     return d;
 }
 
-POINT CMapping::LPtoDP(POINT p) const
-{
+POINT CMapping::LPtoDP(POINT p) const {
     SDPoint d = LPtoDPd(p.x, p.y);
     return PlanRect::Pt(RoundToInt(d.x), RoundToInt(d.y));
 }
 
-POINT CMapping::DPtoLP(POINT p) const
-{
+POINT CMapping::DPtoLP(POINT p) const {
     double x = (static_cast<double>(p.x) - m_vpOrg.x) / ScaleX() + m_winOrg.x;
     double y = (static_cast<double>(p.y) - m_vpOrg.y) / ScaleY() + m_winOrg.y;
     return PlanRect::Pt(RoundToInt(x), RoundToInt(y));
 }
 
-RECT CMapping::LPtoDP(const RECT& r) const
-{
+RECT CMapping::LPtoDP(const RECT &r) const {
     POINT a = LPtoDP(PlanRect::Pt(r.left, r.top));
     POINT b = LPtoDP(PlanRect::Pt(r.right, r.bottom));
     return PlanRect::Make(a.x, a.y, b.x, b.y);
 }
 
-RECT CMapping::DPtoLP(const RECT& r) const
-{
+RECT CMapping::DPtoLP(const RECT &r) const {
     POINT a = DPtoLP(PlanRect::Pt(r.left, r.top));
     POINT b = DPtoLP(PlanRect::Pt(r.right, r.bottom));
     return PlanRect::Make(a.x, a.y, b.x, b.y);
 }
 
-void CMapping::LPtoDP(POINT* points, int count) const
-{
+void CMapping::LPtoDP(POINT *points, int count) const {
     for (int i = 0; i < count; ++i)
         points[i] = LPtoDP(points[i]);
 }
 
-CSize CMapping::LPtoDP(CSize s) const
-{
+CSize CMapping::LPtoDP(CSize s) const {
     return CSize(PlanMulDiv(s.cx, std::abs(m_vpExt.cx), std::abs(m_winExt.cx)),
                  PlanMulDiv(s.cy, std::abs(m_vpExt.cy), std::abs(m_winExt.cy)));
 }
 
-CSize CMapping::DPtoLP(CSize s) const
-{
+CSize CMapping::DPtoLP(CSize s) const {
     return CSize(PlanMulDiv(s.cx, std::abs(m_winExt.cx), std::abs(m_vpExt.cx)),
                  PlanMulDiv(s.cy, std::abs(m_winExt.cy), std::abs(m_vpExt.cy)));
 }
 
-CSize CMapping::HIMETRICtoDP(CSize s) const
-{
+CSize CMapping::HIMETRICtoDP(CSize s) const {
     return CSize(PlanMulDiv(s.cx, m_ppiX, 2540), PlanMulDiv(s.cy, m_ppiY, 2540));
 }
 
-CSize CMapping::HIMETRICtoLP(CSize s) const
-{
+CSize CMapping::HIMETRICtoLP(CSize s) const {
     // Against the logical inch of the device, then into logical units.
     return DPtoLP(HIMETRICtoDP(s));
 }

@@ -33,9 +33,9 @@ public:
     // Points and rectangles (rectangles are converted corner by corner, not normalised).
     POINT LPtoDP(POINT p) const;
     POINT DPtoLP(POINT p) const;
-    RECT LPtoDP(const RECT& r) const;
-    RECT DPtoLP(const RECT& r) const;
-    void LPtoDP(POINT* points, int count) const;
+    RECT LPtoDP(const RECT &r) const;
+    RECT DPtoLP(const RECT &r) const;
+    void LPtoDP(POINT *points, int count) const;
     // Sizes keep their sign and scale by the absolute ratio of the extents.
     CSize LPtoDP(CSize s) const;
     CSize DPtoLP(CSize s) const;

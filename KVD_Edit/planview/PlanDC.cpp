@@ -5,56 +5,47 @@
 #include <cmath>
 
 CPlanDC::CPlanDC(int pixelsPerInchX, int pixelsPerInchY)
-    : m_mapping(pixelsPerInchX, pixelsPerInchY)
-{
-}
+    : m_mapping(pixelsPerInchX, pixelsPerInchY) {}
 
 CPlanDC::~CPlanDC() = default;
 
-UINT CPlanDC::SetTextAlign(UINT align)
-{
+UINT CPlanDC::SetTextAlign(UINT align) {
     UINT previous = m_textAlign;
     m_textAlign = align;
     return previous;
 }
 
-COLORREF CPlanDC::SetTextColor(COLORREF colour)
-{
+COLORREF CPlanDC::SetTextColor(COLORREF colour) {
     COLORREF previous = m_textColour;
     m_textColour = colour;
     return previous;
 }
 
-COLORREF CPlanDC::SetBkColor(COLORREF colour)
-{
+COLORREF CPlanDC::SetBkColor(COLORREF colour) {
     COLORREF previous = m_bkColour;
     m_bkColour = colour;
     return previous;
 }
 
-int CPlanDC::SetBkMode(int mode)
-{
+int CPlanDC::SetBkMode(int mode) {
     int previous = m_bkMode;
     m_bkMode = mode;
     return previous;
 }
 
-const CPrgFont* CPlanDC::SelectFont(const CPrgFont* font)
-{
-    const CPrgFont* previous = m_font;
+const CPrgFont *CPlanDC::SelectFont(const CPrgFont *font) {
+    const CPrgFont *previous = m_font;
     m_font = font;
     return previous;
 }
 
-SPlanPen CPlanDC::SelectPen(const SPlanPen& pen)
-{
+SPlanPen CPlanDC::SelectPen(const SPlanPen &pen) {
     SPlanPen previous = m_pen;
     m_pen = pen;
     return previous;
 }
 
-CSize CPlanDC::GetTextExtent(const std::string& text)
-{
+CSize CPlanDC::GetTextExtent(const std::string &text) {
     double w = 0, h = 0, descent = 0;
     DevTextMetrics(text, w, h, descent);
     CSize device(static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));
@@ -62,27 +53,23 @@ CSize CPlanDC::GetTextExtent(const std::string& text)
     return CSize(std::abs(logical.cx), std::abs(logical.cy));
 }
 
-POINT CPlanDC::MoveTo(POINT p)
-{
+POINT CPlanDC::MoveTo(POINT p) {
     POINT previous = m_current;
     m_current = p;
     return previous;
 }
 
-void CPlanDC::LineTo(POINT p)
-{
+void CPlanDC::LineTo(POINT p) {
     POINT pts[2] = {m_current, p};
     StrokeLogical(pts, 2);
     m_current = p;
 }
 
-void CPlanDC::Polyline(const POINT* points, int count)
-{
+void CPlanDC::Polyline(const POINT *points, int count) {
     StrokeLogical(points, count);
 }
 
-double CPlanDC::DevicePenWidth() const
-{
+double CPlanDC::DevicePenWidth() const {
     // Width 0 and 1 are one pixel whatever the mapping, wider pens scale with it.
     if (m_pen.width <= 1)
         return 1.0;
@@ -92,8 +79,7 @@ double CPlanDC::DevicePenWidth() const
 
 // Converts the points to device units and draws them as runs of clipped segments: a segment
 // that had to be cut at its start begins a new run.
-void CPlanDC::StrokeLogical(const POINT* points, int count)
-{
+void CPlanDC::StrokeLogical(const POINT *points, int count) {
     if (m_pen.style == PS_NULL || points == nullptr || count < 2)
         return;
     SDRect box = DeviceBounds();
@@ -121,8 +107,7 @@ void CPlanDC::StrokeLogical(const POINT* points, int count)
         DevPolyline(run, m_pen, width);
 }
 
-void CPlanDC::TextOut(int x, int y, const std::string& text)
-{
+void CPlanDC::TextOut(int x, int y, const std::string &text) {
     if (text.empty())
         return;
     double w = 0, h = 0, descent = 0;
@@ -156,8 +141,7 @@ void CPlanDC::TextOut(int x, int y, const std::string& text)
     DevText(left, top, text, m_textColour, m_bkMode == OPAQUE, m_bkColour);
 }
 
-void CPlanDC::FillRect(const RECT& rect, COLORREF colour)
-{
+void CPlanDC::FillRect(const RECT &rect, COLORREF colour) {
     RECT d = PlanRect::Normalized(m_mapping.LPtoDP(rect));
     if (PlanRect::IsEmpty(d))
         return;
@@ -172,23 +156,21 @@ void CPlanDC::FillRect(const RECT& rect, COLORREF colour)
     DevFillRect(r, colour);
 }
 
-void CPlanDC::Rectangle(const RECT& rect)
-{
+void CPlanDC::Rectangle(const RECT &rect) {
     FillRect(rect, RGB(255, 255, 255));
     // The outline runs along the inside of the right and bottom edges, as the platform drew it.
     RECT d = PlanRect::Normalized(m_mapping.LPtoDP(rect));
     if (PlanRect::IsEmpty(d))
         return;
     POINT corners[5] = {PlanRect::Pt(d.left, d.top), PlanRect::Pt(d.right - 1, d.top),
-                        PlanRect::Pt(d.right - 1, d.bottom - 1),
-                        PlanRect::Pt(d.left, d.bottom - 1), PlanRect::Pt(d.left, d.top)};
-    for (POINT& c : corners)
+                        PlanRect::Pt(d.right - 1, d.bottom - 1), PlanRect::Pt(d.left, d.bottom - 1),
+                        PlanRect::Pt(d.left, d.top)};
+    for (POINT &c : corners)
         c = m_mapping.DPtoLP(c);
     StrokeLogical(corners, 5);
 }
 
-int CPlanDC::DrawText(const std::string& text, const RECT& rect)
-{
+int CPlanDC::DrawText(const std::string &text, const RECT &rect) {
     double w = 0, h = 0, descent = 0;
     DevTextMetrics(text, w, h, descent);
     RECT d = PlanRect::Normalized(m_mapping.LPtoDP(rect));

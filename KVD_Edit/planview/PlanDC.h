@@ -27,17 +27,17 @@ class CPlanDC {
 public:
     explicit CPlanDC(int pixelsPerInchX = 96, int pixelsPerInchY = 96);
     virtual ~CPlanDC();
-    CPlanDC(const CPlanDC&) = delete;
-    CPlanDC& operator=(const CPlanDC&) = delete;
+    CPlanDC(const CPlanDC &) = delete;
+    CPlanDC &operator=(const CPlanDC &) = delete;
 
-    CMapping& Mapping() { return m_mapping; }
-    const CMapping& Mapping() const { return m_mapping; }
+    CMapping &Mapping() { return m_mapping; }
+    const CMapping &Mapping() const { return m_mapping; }
 
     // Shortcuts to the mapping.
     POINT LPtoDP(POINT p) const { return m_mapping.LPtoDP(p); }
     POINT DPtoLP(POINT p) const { return m_mapping.DPtoLP(p); }
-    RECT LPtoDP(const RECT& r) const { return m_mapping.LPtoDP(r); }
-    RECT DPtoLP(const RECT& r) const { return m_mapping.DPtoLP(r); }
+    RECT LPtoDP(const RECT &r) const { return m_mapping.LPtoDP(r); }
+    RECT DPtoLP(const RECT &r) const { return m_mapping.DPtoLP(r); }
     CSize LPtoDP(CSize s) const { return m_mapping.LPtoDP(s); }
     CSize DPtoLP(CSize s) const { return m_mapping.DPtoLP(s); }
     CSize HIMETRICtoLP(CSize s) const { return m_mapping.HIMETRICtoLP(s); }
@@ -51,44 +51,44 @@ public:
     COLORREF SetBkColor(COLORREF colour);
     int SetBkMode(int mode);
     int GetBkMode() const { return m_bkMode; }
-    const CPrgFont* SelectFont(const CPrgFont* font);
-    const CPrgFont* GetFont() const { return m_font; }
-    SPlanPen SelectPen(const SPlanPen& pen);
-    const SPlanPen& GetPen() const { return m_pen; }
+    const CPrgFont *SelectFont(const CPrgFont *font);
+    const CPrgFont *GetFont() const { return m_font; }
+    SPlanPen SelectPen(const SPlanPen &pen);
+    const SPlanPen &GetPen() const { return m_pen; }
 
     // Extent of a single line of text in logical units (always positive).
-    CSize GetTextExtent(const std::string& text);
+    CSize GetTextExtent(const std::string &text);
 
     // Drawing in logical units.
     POINT MoveTo(POINT p);
     void LineTo(POINT p);
-    void Polyline(const POINT* points, int count);
-    void TextOut(int x, int y, const std::string& text);
+    void Polyline(const POINT *points, int count);
+    void TextOut(int x, int y, const std::string &text);
     // Fills the rectangle without its right and bottom edges (in device units).
-    void FillRect(const RECT& rect, COLORREF colour);
+    void FillRect(const RECT &rect, COLORREF colour);
     // Outline in the current pen, filled white inside.
-    void Rectangle(const RECT& rect);
+    void Rectangle(const RECT &rect);
     // Draws one line of text at the rectangle's left-top corner and returns the text's height
     // in logical units.
-    int DrawText(const std::string& text, const RECT& rect);
+    int DrawText(const std::string &text, const RECT &rect);
 
     // Device area that drawing is clipped to (the target's size, with a margin for wide pens).
     virtual SDRect DeviceBounds() const = 0;
 
 protected:
     // Device metrics of text in the current font: width, height and descent in pixels.
-    virtual void DevTextMetrics(const std::string& text, double& width, double& height,
-                                double& descent) = 0;
+    virtual void DevTextMetrics(const std::string &text, double &width, double &height,
+                                double &descent) = 0;
     // A connected run of already clipped device points in the given pen (never PS_NULL).
-    virtual void DevPolyline(const std::vector<SDPoint>& points, const SPlanPen& pen,
+    virtual void DevPolyline(const std::vector<SDPoint> &points, const SPlanPen &pen,
                              double devWidth) = 0;
     // Text with its left-top corner at (x, y) in device pixels; background filled when opaque.
-    virtual void DevText(double x, double y, const std::string& text, COLORREF colour,
-                         bool opaque, COLORREF background) = 0;
-    virtual void DevFillRect(const SDRect& rect, COLORREF colour) = 0;
+    virtual void DevText(double x, double y, const std::string &text, COLORREF colour, bool opaque,
+                         COLORREF background) = 0;
+    virtual void DevFillRect(const SDRect &rect, COLORREF colour) = 0;
 
 private:
-    void StrokeLogical(const POINT* points, int count);
+    void StrokeLogical(const POINT *points, int count);
     double DevicePenWidth() const;
 
     CMapping m_mapping;
@@ -96,7 +96,7 @@ private:
     COLORREF m_textColour = RGB(0, 0, 0);
     COLORREF m_bkColour = RGB(255, 255, 255);
     int m_bkMode = OPAQUE;
-    const CPrgFont* m_font = nullptr;
+    const CPrgFont *m_font = nullptr;
     SPlanPen m_pen;
     POINT m_current{};
 };

@@ -17,13 +17,18 @@ using COLORREF = std::uint32_t;
 using UINT = unsigned int;
 
 // Colour as the platform wrote it: red in the low byte.
-constexpr COLORREF RGB(int r, int g, int b)
-{
+constexpr COLORREF RGB(int r, int g, int b) {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // Text alignment bits (horizontal: mask 6, vertical: mask 24).
 enum : UINT {
@@ -57,16 +62,15 @@ struct CSize {
     int cy = 0;
     CSize() = default;
     CSize(int x, int y) : cx(x), cy(y) {}
-    bool operator==(const CSize& o) const { return cx == o.cx && cy == o.cy; }
-    bool operator!=(const CSize& o) const { return !(*this == o); }
+    bool operator==(const CSize &o) const { return cx == o.cx && cy == o.cy; }
+    bool operator!=(const CSize &o) const { return !(*this == o); }
 };
 
 // Rectangle helpers with the platform's semantics: right and bottom are exclusive, a rectangle
 // is empty when it has no width or no height.
 namespace PlanRect {
 
-inline RECT Make(int l, int t, int r, int b)
-{
+inline RECT Make(int l, int t, int r, int b) {
     RECT rc;
     rc.left = l;
     rc.top = t;
@@ -74,40 +78,39 @@ inline RECT Make(int l, int t, int r, int b)
     rc.bottom = b;
     return rc;
 }
-inline POINT Pt(int x, int y)
-{
+inline POINT Pt(int x, int y) {
     POINT p;
     p.x = x;
     p.y = y;
     return p;
 }
-inline int Width(const RECT& r) { return r.right - r.left; }
-inline int Height(const RECT& r) { return r.bottom - r.top; }
-inline bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
-inline bool Equal(const RECT& a, const RECT& b)
-{
+inline int Width(const RECT &r) {
+    return r.right - r.left;
+}
+inline int Height(const RECT &r) {
+    return r.bottom - r.top;
+}
+inline bool IsEmpty(const RECT &r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+inline bool Equal(const RECT &a, const RECT &b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-inline RECT Normalized(const RECT& r)
-{
+inline RECT Normalized(const RECT &r) {
     return Make(std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
                 std::max(r.top, r.bottom));
 }
-inline RECT Inflated(const RECT& r, int dx, int dy)
-{
+inline RECT Inflated(const RECT &r, int dx, int dy) {
     return Make(r.left - dx, r.top - dy, r.right + dx, r.bottom + dy);
 }
-inline RECT Offset(const RECT& r, int dx, int dy)
-{
+inline RECT Offset(const RECT &r, int dx, int dy) {
     return Make(r.left + dx, r.top + dy, r.right + dx, r.bottom + dy);
 }
-inline bool PtIn(const RECT& r, const POINT& p)
-{
+inline bool PtIn(const RECT &r, const POINT &p) {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 // Intersection of two normalised rectangles; empty (all zero) when they do not overlap.
-inline bool Intersect(RECT& out, const RECT& a, const RECT& b)
-{
+inline bool Intersect(RECT &out, const RECT &a, const RECT &b) {
     RECT r = Make(std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
                   std::min(a.bottom, b.bottom));
     if (IsEmpty(r)) {
@@ -117,8 +120,7 @@ inline bool Intersect(RECT& out, const RECT& a, const RECT& b)
     out = r;
     return true;
 }
-inline bool Intersects(const RECT& a, const RECT& b)
-{
+inline bool Intersects(const RECT &a, const RECT &b) {
     RECT r;
     return Intersect(r, a, b);
 }
@@ -140,7 +142,6 @@ struct SDRect {
 };
 
 // The shared linear interpolation by value: y0 when the interval is empty (x1 = x0).
-inline double PlanInterpolate(double x, double x0, double x1, double y0, double y1)
-{
+inline double PlanInterpolate(double x, double x0, double x1, double y0, double y1) {
     return LinearInterpolate(&x, &x0, &x1, &y0, &y1);
 }

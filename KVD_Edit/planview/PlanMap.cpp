@@ -4,11 +4,12 @@
 
 namespace {
 
-int RoundEdge(double v) { return static_cast<int>(std::floor(0.5 + v)); }
+int RoundEdge(double v) {
+    return static_cast<int>(std::floor(0.5 + v));
+}
 
 // Widens one axis about its centre when it has no size (or is not a number at all).
-void EnsureSize(double& low, double& high)
-{
+void EnsureSize(double &low, double &high) {
     if (!std::isfinite(low) || !std::isfinite(high))
         return;
     if (std::fabs(high - low) > 0)
@@ -23,9 +24,8 @@ void EnsureSize(double& low, double& high)
 
 CPlanMap::CPlanMap() : m_requested(0, 10, 10, 0, ORQ::EUnitType(1)) {}
 
-void CPlanMap::SetRequestedDimensions(ORQ::SRectMeasure& rect, const ORQ::EUnitType* unit,
-                                      EScreenPosition anchor)
-{
+void CPlanMap::SetRequestedDimensions(ORQ::SRectMeasure &rect, const ORQ::EUnitType *unit,
+                                      EScreenPosition anchor) {
     if (unit != nullptr && *unit != rect.unit)
         rect = ORQ::ConvertMeasureUnits(rect, *unit);
     // A rectangle zoom released at its press point, or lines on one X or Y value, would give an
@@ -42,8 +42,7 @@ void CPlanMap::SetRequestedDimensions(ORQ::SRectMeasure& rect, const ORQ::EUnitT
     m_anchor = anchor;
 }
 
-POINT CPlanMap::AnchorPoint(const RECT& r, EScreenPosition anchor)
-{
+POINT CPlanMap::AnchorPoint(const RECT &r, EScreenPosition anchor) {
     switch (anchor) {
     case 0:
         return PlanRect::Pt(r.left, r.top);
@@ -66,8 +65,7 @@ POINT CPlanMap::AnchorPoint(const RECT& r, EScreenPosition anchor)
     }
 }
 
-ORQ::SMeasure CPlanMap::DCSetup(CPlanDC* dc, RECT& target)
-{
+ORQ::SMeasure CPlanMap::DCSetup(CPlanDC *dc, RECT &target) {
     ORQ::SMeasure result(-1.0, ORQ::EUnitType(1));
     if (dc == nullptr || PlanRect::IsEmpty(target))
         return result;
@@ -79,10 +77,10 @@ ORQ::SMeasure CPlanMap::DCSetup(CPlanDC* dc, RECT& target)
     if (!std::isfinite(s) || s <= 0)
         return result;
 
-    RECT scaled = PlanRect::Make(RoundEdge(s * m_requested.left), RoundEdge(s * m_requested.top),
-                                 RoundEdge(s * m_requested.right),
-                                 RoundEdge(s * m_requested.bottom));
-    CMapping& map = dc->Mapping();
+    RECT scaled =
+        PlanRect::Make(RoundEdge(s * m_requested.left), RoundEdge(s * m_requested.top),
+                       RoundEdge(s * m_requested.right), RoundEdge(s * m_requested.bottom));
+    CMapping &map = dc->Mapping();
     map.SetMapMode(CMapping::MM_ISOTROPIC);
     map.SetWindowOrg(0, 0);
     map.SetViewportOrg(0, 0);
@@ -97,9 +95,31 @@ ORQ::SMeasure CPlanMap::DCSetup(CPlanDC* dc, RECT& target)
     return ORQ::SMeasure(s, m_requested.unit);
 }
 
-ORQ::SRectMeasure MapRectToMeasure(const RECT& logical, const ORQ::SMeasure& scale)
-{
+ORQ::SRectMeasure MapRectToMeasure(const RECT &logical, const ORQ::SMeasure &scale) {
     double v = scale.value;
     return ORQ::SRectMeasure(logical.left / v, logical.top / v, logical.right / v,
                              logical.bottom / v, scale.unit);
+}
+
+bool RecentreFlatExtent(ORQ::SRectMeasure &requested, const ORQ::SRectMeasure &data,
+                        const ORQ::SRectMeasure &visible) {
+    bool changed = false;
+    double tolerance = kMinRequestedSize * (1 + 1e-9);
+    double visibleHeight = std::fabs(visible.top - visible.bottom);
+    if (data.top == data.bottom && std::fabs(requested.top - requested.bottom) <= tolerance &&
+        visibleHeight > tolerance) {
+        double cy = (requested.top + requested.bottom) / 2;
+        requested.top = cy + visibleHeight / 2;
+        requested.bottom = cy - visibleHeight / 2;
+        changed = true;
+    }
+    double visibleWidth = std::fabs(visible.right - visible.left);
+    if (data.left == data.right && std::fabs(requested.right - requested.left) <= tolerance &&
+        visibleWidth > tolerance) {
+        double cx = (requested.left + requested.right) / 2;
+        requested.left = cx - visibleWidth / 2;
+        requested.right = cx + visibleWidth / 2;
+        changed = true;
+    }
+    return changed;
 }

@@ -1,18 +1,17 @@
 #include "KVD_Edit/planview/PlanViewScales.h"
 
-bool SPlanScaleParams::SameAs(const SPlanScaleParams& o) const
-{
+bool SPlanScaleParams::SameAs(const SPlanScaleParams &o) const {
     return PlanRect::Equal(frame, o.frame) && extent.left == o.extent.left &&
            extent.top == o.extent.top && extent.right == o.extent.right &&
-           extent.bottom == o.extent.bottom && extent.unit == o.extent.unit &&
-           factor == o.factor && grid == o.grid && showScales == o.showScales &&
-           showLegend == o.showLegend;
+           extent.bottom == o.extent.bottom && extent.unit == o.extent.unit && factor == o.factor &&
+           grid == o.grid && showScales == o.showScales && showLegend == o.showLegend;
 }
 
-CPlanViewScales::CPlanViewScales() { m_segments.reserve(800); }
+CPlanViewScales::CPlanViewScales() {
+    m_segments.reserve(800);
+}
 
-void CPlanViewScales::Init(const CPrgFont* font, const std::string* legendText)
-{
+void CPlanViewScales::Init(const CPrgFont *font, const std::string *legendText) {
     CScale::SScaleDef def;
     def.margin = 4;
     def.position = 24;
@@ -24,20 +23,17 @@ void CPlanViewScales::Init(const CPrgFont* font, const std::string* legendText)
     m_legend.Init(font, legendText, 2, 0);
 }
 
-bool CPlanViewScales::IsInitialised() const
-{
+bool CPlanViewScales::IsInitialised() const {
     return m_x.HasFont() && m_y.HasFont() && m_legend.HasFont();
 }
 
-void CPlanViewScales::SetUnit(ORQ::EUnitType unit)
-{
+void CPlanViewScales::SetUnit(ORQ::EUnitType unit) {
     std::string symbol = ORQ::CMeasure::UnitToString(unit);
     m_x.SetTitle(symbol);
     m_y.SetTitle(symbol);
 }
 
-void CPlanViewScales::CommonStep(CScale::SDrawParam& x, CScale::SDrawParam& y)
-{
+void CPlanViewScales::CommonStep(CScale::SDrawParam &x, CScale::SDrawParam &y) {
     if (y.step > x.step) {
         x.step = y.step;
         x.decimals = y.decimals;
@@ -47,8 +43,7 @@ void CPlanViewScales::CommonStep(CScale::SDrawParam& x, CScale::SDrawParam& y)
     }
 }
 
-void CPlanViewScales::SetParams(const SPlanScaleParams& p, CPlanDC* dc)
-{
+void CPlanViewScales::SetParams(const SPlanScaleParams &p, CPlanDC *dc) {
     if (p.SameAs(m_params))
         return;
     m_params = p;
@@ -72,8 +67,7 @@ void CPlanViewScales::SetParams(const SPlanScaleParams& p, CPlanDC* dc)
     m_y.SetDrawParam(&y);
 }
 
-RECT CPlanViewScales::GetFreeRect(CPlanDC* dc, const RECT& frame, const ORQ::SRectMeasure& extent)
-{
+RECT CPlanViewScales::GetFreeRect(CPlanDC *dc, const RECT &frame, const ORQ::SRectMeasure &extent) {
     if (!IsInitialised())
         return PlanRect::Make(0, 0, 0, 0);
     RECT q = frame;
@@ -117,8 +111,7 @@ RECT CPlanViewScales::GetFreeRect(CPlanDC* dc, const RECT& frame, const ORQ::SRe
     return q;
 }
 
-int CPlanViewScales::Draw(CPlanDC* dc)
-{
+int CPlanViewScales::Draw(CPlanDC *dc) {
     if (!IsInitialised() || dc == nullptr)
         return -1;
     SPlanPen solid;
@@ -129,9 +122,9 @@ int CPlanViewScales::Draw(CPlanDC* dc)
     int previousMode = dc->SetBkMode(OPAQUE);
     COLORREF previousColour = dc->SetTextColor(m_colour);
 
-    const CScale::SDrawParam& xp = m_x.GetDrawParam();
+    const CScale::SDrawParam &xp = m_x.GetDrawParam();
     if (m_params.showScales && xp.frame != nullptr) {
-        const RECT& f = *xp.frame;
+        const RECT &f = *xp.frame;
         const COLORREF white = RGB(255, 255, 255);
         dc->FillRect(PlanRect::Make(f.left, f.top, f.right, xp.rect.top), white);
         dc->FillRect(PlanRect::Make(f.left, f.top, xp.rect.left, f.bottom), white);

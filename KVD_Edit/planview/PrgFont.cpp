@@ -4,12 +4,13 @@
 
 #include <wx/font.h>
 
-CPrgFont::CPrgFont() { CreateFromLogFont(nullptr); }
+CPrgFont::CPrgFont() {
+    CreateFromLogFont(nullptr);
+}
 
 CPrgFont::~CPrgFont() = default;
 
-int CPrgFont::CreateFromLogFont(const SLogFont* record)
-{
+int CPrgFont::CreateFromLogFont(const SLogFont *record) {
     m_held = false;
     m_record = SLogFont();
     if (record == nullptr)
@@ -20,8 +21,7 @@ int CPrgFont::CreateFromLogFont(const SLogFont* record)
     return 1;
 }
 
-int CPrgFont::LoadSave(int direction, const std::string& path)
-{
+int CPrgFont::LoadSave(int direction, const std::string &path) {
     if (direction < 0) {
         if (!m_held)
             return 0;
@@ -33,31 +33,27 @@ int CPrgFont::LoadSave(int direction, const std::string& path)
     return CreateFromLogFont(&loaded);
 }
 
-int CPrgFont::PickFont()
-{
+int CPrgFont::PickFont() {
     SLogFont chosen;
     if (!PickFontRecord(chosen))
         return 0;
     return CreateFromLogFont(&chosen);
 }
 
-int CPrgFont::GetStockLogFont(SLogFont* record)
-{
+int CPrgFont::GetStockLogFont(SLogFont *record) {
     if (record == nullptr)
         return 0;
     return GetSystemFontRecord(*record) ? 1 : 0;
 }
 
-bool CPrgFont::GetLogFont(SLogFont& out) const
-{
+bool CPrgFont::GetLogFont(SLogFont &out) const {
     if (!m_held)
         return false;
     out = m_record;
     return true;
 }
 
-wxFont CPrgFont::GetWxFont() const
-{
+wxFont CPrgFont::GetWxFont() const {
     if (!m_held)
         return wxFont();
     return m_record.ToWxFont();

@@ -13,24 +13,24 @@ class CPrgFont {
 public:
     CPrgFont();
     virtual ~CPrgFont();
-    CPrgFont(const CPrgFont&) = delete;
-    CPrgFont& operator=(const CPrgFont&) = delete;
+    CPrgFont(const CPrgFont &) = delete;
+    CPrgFont &operator=(const CPrgFont &) = delete;
 
     // Drops the font held and makes one from the record; 0 (and no font held) without a record.
-    int CreateFromLogFont(const SLogFont* record);
+    int CreateFromLogFont(const SLogFont *record);
     // direction < 0 saves the font held into path (1 when written; 0 without a font or when
     // the file cannot be written, no file made then). Any other direction loads: only a file of
     // at least 60 bytes replaces the font (its first 60 bytes); otherwise 0 and the font held
     // stays.
-    int LoadSave(int direction, const std::string& path);
+    int LoadSave(int direction, const std::string &path);
     // The font dialog (screen fonts with effects); on OK the chosen font replaces the one held.
     int PickFont();
     // The record of the system font; non-zero on success.
-    static int GetStockLogFont(SLogFont* record);
+    static int GetStockLogFont(SLogFont *record);
 
     bool HasFont() const { return m_held; }
     // The record of the font held; false when there is none.
-    bool GetLogFont(SLogFont& out) const;
+    bool GetLogFont(SLogFont &out) const;
     // The toolkit font to draw with (not IsOk() without a font).
     wxFont GetWxFont() const;
 

@@ -7,16 +7,14 @@
 
 namespace {
 
-std::string FormatValue(double v, int decimals)
-{
+std::string FormatValue(double v, int decimals) {
     ORQ::CStr s;
     s.Format("%.*f", decimals, v);
     return s;
 }
 
 // Decimals of labels at a step: none for steps of 1 and more.
-int DecimalsForStep(double step)
-{
+int DecimalsForStep(double step) {
     int d = static_cast<int>(-std::floor(std::log10(step)));
     return d < 0 ? 0 : d;
 }
@@ -28,8 +26,7 @@ constexpr double kMaxTicks = 100000;
 
 } // namespace
 
-void CScale::Init(const SScaleDef& def, const CPrgFont* font)
-{
+void CScale::Init(const SScaleDef &def, const CPrgFont *font) {
     m_font = font;
     m_def = def;
     if (m_def.title.size() > 7)
@@ -37,10 +34,11 @@ void CScale::Init(const SScaleDef& def, const CPrgFont* font)
     m_position = def.position;
 }
 
-void CScale::SetTitle(const std::string& title) { m_def.title = title.substr(0, 7); }
+void CScale::SetTitle(const std::string &title) {
+    m_def.title = title.substr(0, 7);
+}
 
-double CScale::NiceCeil(double x)
-{
+double CScale::NiceCeil(double x) {
     if (!(x > 0) || !std::isfinite(x))
         return 0;
     double k = std::floor(std::log10(x));
@@ -58,26 +56,22 @@ double CScale::NiceCeil(double x)
     return nice * p;
 }
 
-void CScale::GetValueRange(double& low, double& high, const SDrawParam& param) const
-{
+void CScale::GetValueRange(double &low, double &high, const SDrawParam &param) const {
     low = std::max(std::min(param.start, param.end), m_def.min);
     high = std::min(std::max(param.start, param.end), m_def.max);
 }
 
-CSize CScale::MarginSize(CPlanDC* dc) const
-{
+CSize CScale::MarginSize(CPlanDC *dc) const {
     CSize m = dc->HIMETRICtoLP(CSize(m_def.margin * 50, m_def.margin * 50));
     return CSize(std::abs(m.cx), std::abs(m.cy));
 }
 
-CSize CScale::GetTickSize(CPlanDC* dc) const
-{
+CSize CScale::GetTickSize(CPlanDC *dc) const {
     int w = dc->GetTextExtent("+").cx;
     return CSize(w, (3 * w) / 2);
 }
 
-CSize CScale::GetTickVector(int length, CPlanDC* dc) const
-{
+CSize CScale::GetTickVector(int length, CPlanDC *dc) const {
     POINT a = dc->LPtoDP(PlanRect::Pt(length, length));
     POINT o = dc->LPtoDP(PlanRect::Pt(0, 0));
     int dx = a.x - o.x;
@@ -102,11 +96,10 @@ CSize CScale::GetTickVector(int length, CPlanDC* dc) const
     return dc->DPtoLP(v);
 }
 
-CSize CScale::GetMaxTxtSize(CPlanDC* dc, const SDrawParam& param) const
-{
+CSize CScale::GetMaxTxtSize(CPlanDC *dc, const SDrawParam &param) const {
     if (m_font == nullptr || dc == nullptr)
         return CSize();
-    const CPrgFont* previous = dc->SelectFont(m_font);
+    const CPrgFont *previous = dc->SelectFont(m_font);
     double low = 0, high = 0;
     GetValueRange(low, high, param);
     CSize a = dc->GetTextExtent(FormatValue(-std::fabs(low), param.decimals));
@@ -129,8 +122,7 @@ CSize CScale::GetMaxTxtSize(CPlanDC* dc, const SDrawParam& param) const
     return size;
 }
 
-void CScale::AutoScale(SDrawParam& param, CPlanDC* dc, const RECT* frame)
-{
+void CScale::AutoScale(SDrawParam &param, CPlanDC *dc, const RECT *frame) {
     m_param = param;
     CSize size = GetMaxTxtSize(dc, param);
     RECT r = PlanRect::Normalized(param.rect);
@@ -154,29 +146,26 @@ void CScale::AutoScale(SDrawParam& param, CPlanDC* dc, const RECT* frame)
         param.rect = r;
 }
 
-POINT CScale::ValueToPoint(double value, const SDrawParam& param) const
-{
-    const RECT& r = param.rect;
+POINT CScale::ValueToPoint(double value, const SDrawParam &param) const {
+    const RECT &r = param.rect;
     if (IsVertical()) {
-        double y = std::floor(0.5 + PlanInterpolate(value, param.start, param.end, r.top,
-                                                    r.bottom));
+        double y =
+            std::floor(0.5 + PlanInterpolate(value, param.start, param.end, r.top, r.bottom));
         return PlanRect::Pt(m_def.position == 24 ? r.left : r.right, static_cast<int>(y));
     }
     double x = std::floor(0.5 + PlanInterpolate(value, param.start, param.end, r.left, r.right));
     return PlanRect::Pt(static_cast<int>(x), m_def.position == 6 ? r.top : r.bottom);
 }
 
-CScale::SDrawParam CScale::SetDrawParam(const SDrawParam* param)
-{
+CScale::SDrawParam CScale::SetDrawParam(const SDrawParam *param) {
     SDrawParam old = m_param;
     if (param != nullptr)
         m_param = *param;
     return old;
 }
 
-POINT CScale::DrawTick(double value, CPlanDC* dc, const SDrawParam& param, CSize vector,
-                       std::vector<POINT>* segments, bool line) const
-{
+POINT CScale::DrawTick(double value, CPlanDC *dc, const SDrawParam &param, CSize vector,
+                       std::vector<POINT> *segments, bool line) const {
     POINT base = ValueToPoint(value, param);
     POINT tip = PlanRect::Pt(base.x + vector.cx, base.y + vector.cy);
     if (line) {
@@ -205,8 +194,7 @@ POINT CScale::DrawTick(double value, CPlanDC* dc, const SDrawParam& param, CSize
     return tip;
 }
 
-UINT CScale::OuterAlignment(int position)
-{
+UINT CScale::OuterAlignment(int position) {
     switch (position) {
     case 0:
         return 10;
@@ -229,12 +217,11 @@ UINT CScale::OuterAlignment(int position)
     }
 }
 
-int CScale::Draw(CPlanDC* dc, std::vector<POINT>* segments, const SDrawParam* param, int mode)
-{
+int CScale::Draw(CPlanDC *dc, std::vector<POINT> *segments, const SDrawParam *param, int mode) {
     if (m_font == nullptr || dc == nullptr)
         return 0;
-    const SDrawParam& p = param != nullptr ? *param : m_param;
-    const CPrgFont* previousFont = dc->SelectFont(m_font);
+    const SDrawParam &p = param != nullptr ? *param : m_param;
+    const CPrgFont *previousFont = dc->SelectFont(m_font);
     UINT previousAlign = dc->SetTextAlign(OuterAlignment(m_def.position));
 
     CSize tick = GetTickSize(dc);
@@ -319,9 +306,9 @@ int CScale::Draw(CPlanDC* dc, std::vector<POINT>* segments, const SDrawParam* pa
 
     if (!m_def.title.empty()) {
         dc->SetTextAlign(m_def.titleAlign);
-        const RECT* anchorRect = p.frame != nullptr ? p.frame : &p.rect;
-        POINT anchor = CLegend::GetAnchorPoint(static_cast<EScreenPosition>(m_def.titleAlign),
-                                               anchorRect);
+        const RECT *anchorRect = p.frame != nullptr ? p.frame : &p.rect;
+        POINT anchor =
+            CLegend::GetAnchorPoint(static_cast<EScreenPosition>(m_def.titleAlign), anchorRect);
         dc->TextOut(anchor.x, anchor.y, " " + m_def.title + " ");
     }
 
@@ -330,10 +317,11 @@ int CScale::Draw(CPlanDC* dc, std::vector<POINT>* segments, const SDrawParam* pa
     return result != 0 ? 1 : 0;
 }
 
-int CScale::Draw(CPlanDC* dc) { return Draw(dc, nullptr, nullptr, -1) != 0 ? 0 : -1; }
+int CScale::Draw(CPlanDC *dc) {
+    return Draw(dc, nullptr, nullptr, -1) != 0 ? 0 : -1;
+}
 
-CSize CScale::GetSize(CPlanDC* dc)
-{
+CSize CScale::GetSize(CPlanDC *dc) {
     CSize s = GetMaxTxtSize(dc, m_param);
     double span = std::fabs(m_param.end - m_param.start);
     if (m_param.step > 0 && std::isfinite(span / m_param.step) && span / m_param.step < kMaxTicks) {

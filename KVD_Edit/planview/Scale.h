@@ -15,60 +15,60 @@ class CPrgFont;
 class CScale : public CFrameDecoration {
 public:
     struct SScaleDef {
-        double min = -DBL_MAX;  // smallest value ever labelled
-        double max = DBL_MAX;   // largest value ever labelled
-        int position = 24;      // 6 top, 14 bottom, 24 left, 26 right
-        UINT titleAlign = 0;    // text alignment of the title
-        std::string title;      // up to 7 characters; empty for none
-        int margin = 0;         // spacing in steps of 0.5 mm
+        double min = -DBL_MAX; // smallest value ever labelled
+        double max = DBL_MAX;  // largest value ever labelled
+        int position = 24;     // 6 top, 14 bottom, 24 left, 26 right
+        UINT titleAlign = 0;   // text alignment of the title
+        std::string title;     // up to 7 characters; empty for none
+        int margin = 0;        // spacing in steps of 0.5 mm
     };
 
     struct SDrawParam {
-        RECT rect{};                   // axis rectangle in logical units
-        double start = 0;              // value at rect's left (horizontal) or top (vertical)
-        double end = 0;                // value at rect's right or bottom
-        double step = 0;               // interval between major ticks
-        int decimals = 0;              // decimals of the labels
-        const RECT* frame = nullptr;   // places the title; null means rect
+        RECT rect{};                 // axis rectangle in logical units
+        double start = 0;            // value at rect's left (horizontal) or top (vertical)
+        double end = 0;              // value at rect's right or bottom
+        double step = 0;             // interval between major ticks
+        int decimals = 0;            // decimals of the labels
+        const RECT *frame = nullptr; // places the title; null means rect
     };
 
     CScale() = default;
 
-    void Init(const SScaleDef& def, const CPrgFont* font);
+    void Init(const SScaleDef &def, const CPrgFont *font);
     bool HasFont() const { return m_font != nullptr; }
-    const SScaleDef& GetDef() const { return m_def; }
+    const SScaleDef &GetDef() const { return m_def; }
     // Sets the title (the first 7 characters count).
-    void SetTitle(const std::string& title);
+    void SetTitle(const std::string &title);
 
-    void AutoScale(SDrawParam& param, CPlanDC* dc, const RECT* frame);
-    CSize GetMaxTxtSize(CPlanDC* dc, const SDrawParam& param) const;
+    void AutoScale(SDrawParam &param, CPlanDC *dc, const RECT *frame);
+    CSize GetMaxTxtSize(CPlanDC *dc, const SDrawParam &param) const;
     static double NiceCeil(double x);
 
     // Draws ticks and labels with param (null: the stored parameters). Mode -1 leaves out a
     // label that would overlap the last one drawn, 1 draws every label, 0 draws nothing and
     // only computes the result: 0 when there is no font or the last label's margin rectangle
     // overlapped the one drawn before it, else 1. Grid segments go to segments when given.
-    int Draw(CPlanDC* dc, std::vector<POINT>* segments, const SDrawParam* param, int mode);
-    int Draw(CPlanDC* dc) override;
-    CSize GetSize(CPlanDC* dc) override;
+    int Draw(CPlanDC *dc, std::vector<POINT> *segments, const SDrawParam *param, int mode);
+    int Draw(CPlanDC *dc) override;
+    CSize GetSize(CPlanDC *dc) override;
 
-    POINT ValueToPoint(double value, const SDrawParam& param) const;
-    void GetValueRange(double& low, double& high, const SDrawParam& param) const;
-    SDrawParam SetDrawParam(const SDrawParam* param);
-    const SDrawParam& GetDrawParam() const { return m_param; }
-    CSize GetTickSize(CPlanDC* dc) const;
-    CSize GetTickVector(int length, CPlanDC* dc) const;
-    POINT DrawTick(double value, CPlanDC* dc, const SDrawParam& param, CSize vector,
-                   std::vector<POINT>* segments, bool line) const;
+    POINT ValueToPoint(double value, const SDrawParam &param) const;
+    void GetValueRange(double &low, double &high, const SDrawParam &param) const;
+    SDrawParam SetDrawParam(const SDrawParam *param);
+    const SDrawParam &GetDrawParam() const { return m_param; }
+    CSize GetTickSize(CPlanDC *dc) const;
+    CSize GetTickVector(int length, CPlanDC *dc) const;
+    POINT DrawTick(double value, CPlanDC *dc, const SDrawParam &param, CSize vector,
+                   std::vector<POINT> *segments, bool line) const;
 
     bool IsVertical() const { return m_def.position == 24 || m_def.position == 26; }
     // Text alignment that puts labels outside the map for a position code.
     static UINT OuterAlignment(int position);
 
 private:
-    CSize MarginSize(CPlanDC* dc) const;
+    CSize MarginSize(CPlanDC *dc) const;
 
-    const CPrgFont* m_font = nullptr;
+    const CPrgFont *m_font = nullptr;
     SScaleDef m_def;
     SDrawParam m_param;
 };

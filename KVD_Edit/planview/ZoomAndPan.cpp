@@ -4,16 +4,16 @@
 
 CZoomAndPan::CZoomAndPan() : m_extent(0, 0, 0, 0, ORQ::UNIT_M) {}
 
-void CZoomAndPan::SetExtent(const ORQ::SRectMeasure& extent, const RECT& devicePlot)
-{
+void CZoomAndPan::SetExtent(const ORQ::SRectMeasure &extent, const RECT &devicePlot) {
     m_extent = extent;
     m_devicePlot = devicePlot;
 }
 
-void CZoomAndPan::Reset() { m_mode = MODE_NONE; }
+void CZoomAndPan::Reset() {
+    m_mode = MODE_NONE;
+}
 
-int CZoomAndPan::ToggleZoomArea()
-{
+int CZoomAndPan::ToggleZoomArea() {
     m_mode = m_mode == MODE_ZOOM_AREA ? MODE_NONE : MODE_ZOOM_AREA;
     UpdateCursor();
     m_focus = PlanRect::Make(0, 0, 0, 0);
@@ -21,14 +21,12 @@ int CZoomAndPan::ToggleZoomArea()
     return 1;
 }
 
-void CZoomAndPan::TogglePan()
-{
+void CZoomAndPan::TogglePan() {
     m_mode = m_mode == MODE_PAN ? MODE_NONE : MODE_PAN;
     UpdateCursor();
 }
 
-void CZoomAndPan::ScaleAboutCentre(ORQ::SRectMeasure& r, double f)
-{
+void CZoomAndPan::ScaleAboutCentre(ORQ::SRectMeasure &r, double f) {
     double cx = (r.left + r.right) / 2;
     r.left = cx + f * (r.left - cx);
     r.right = cx + f * (r.right - cx);
@@ -37,24 +35,21 @@ void CZoomAndPan::ScaleAboutCentre(ORQ::SRectMeasure& r, double f)
     r.bottom = cy + f * (r.bottom - cy);
 }
 
-ORQ::SRectMeasure CZoomAndPan::ZoomIn(const ORQ::SRectMeasure& current)
-{
+ORQ::SRectMeasure CZoomAndPan::ZoomIn(const ORQ::SRectMeasure &current) {
     m_extent = current;
     ScaleAboutCentre(m_extent, 0.8);
     m_mode = MODE_NONE;
     return m_extent;
 }
 
-ORQ::SRectMeasure CZoomAndPan::ZoomOut(const ORQ::SRectMeasure& current)
-{
+ORQ::SRectMeasure CZoomAndPan::ZoomOut(const ORQ::SRectMeasure &current) {
     m_extent = current;
     ScaleAboutCentre(m_extent, 1.25);
     m_mode = MODE_NONE;
     return m_extent;
 }
 
-void CZoomAndPan::UpdateCursor()
-{
+void CZoomAndPan::UpdateCursor() {
     switch (m_mode) {
     case MODE_ZOOM_AREA:
         m_cursor = CURSOR_ZOOM;
@@ -71,8 +66,7 @@ void CZoomAndPan::UpdateCursor()
     }
 }
 
-void CZoomAndPan::DrawFocus(bool draw, const POINT* corner)
-{
+void CZoomAndPan::DrawFocus(bool draw, const POINT *corner) {
     if (m_mode != MODE_ZOOM_AREA || !m_anchor)
         return;
     if (corner != nullptr)
@@ -82,8 +76,7 @@ void CZoomAndPan::DrawFocus(bool draw, const POINT* corner)
         m_focusShown = !m_focusShown;
 }
 
-void CZoomAndPan::OnLButtonDown(POINT point)
-{
+void CZoomAndPan::OnLButtonDown(POINT point) {
     if (m_mode == MODE_ZOOM_AREA) {
         if (m_anchor) {
             if (m_focusShown)
@@ -101,8 +94,7 @@ void CZoomAndPan::OnLButtonDown(POINT point)
     }
 }
 
-void CZoomAndPan::OnMouseMove(POINT point)
-{
+void CZoomAndPan::OnMouseMove(POINT point) {
     if (m_mode == MODE_ZOOM_AREA && m_anchor) {
         if (m_focusShown)
             DrawFocus(true, nullptr);
@@ -111,15 +103,14 @@ void CZoomAndPan::OnMouseMove(POINT point)
     UpdateCursor();
 }
 
-bool CZoomAndPan::OnLButtonUp(POINT point)
-{
+bool CZoomAndPan::OnLButtonUp(POINT point) {
     bool changed = false;
     if (m_mode == MODE_ZOOM_AREA) {
         if (m_anchor) {
             if (m_focusShown)
                 DrawFocus(true, nullptr);
-            m_focus = PlanRect::Normalized(
-                PlanRect::Make(m_anchor->x, m_anchor->y, point.x, point.y));
+            m_focus =
+                PlanRect::Normalized(PlanRect::Make(m_anchor->x, m_anchor->y, point.x, point.y));
             changed = ZoomToFocus();
         }
         m_mode = MODE_NONE;
@@ -140,9 +131,8 @@ bool CZoomAndPan::OnLButtonUp(POINT point)
 
 // A rectangle released at its press point, or along a line, has no area to zoom to: it is
 // ignored and the extent stays.
-bool CZoomAndPan::ZoomToFocus()
-{
-    const RECT& d = m_devicePlot;
+bool CZoomAndPan::ZoomToFocus() {
+    const RECT &d = m_devicePlot;
     if (m_focus.right <= m_focus.left || m_focus.bottom <= m_focus.top)
         return false;
     if (d.right == d.left || d.bottom == d.top)
@@ -155,9 +145,8 @@ bool CZoomAndPan::ZoomToFocus()
     return true;
 }
 
-bool CZoomAndPan::Pan()
-{
-    const RECT& d = m_devicePlot;
+bool CZoomAndPan::Pan() {
+    const RECT &d = m_devicePlot;
     if (d.right == d.left || d.bottom == d.top)
         return false;
     const ORQ::SRectMeasure e = m_extent;

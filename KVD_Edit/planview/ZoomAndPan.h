@@ -21,9 +21,9 @@ public:
 
     CZoomAndPan();
 
-    void SetExtent(const ORQ::SRectMeasure& extent, const RECT& devicePlot);
+    void SetExtent(const ORQ::SRectMeasure &extent, const RECT &devicePlot);
     ORQ::SRectMeasure GetExtent() const { return m_extent; }
-    const RECT& GetDevicePlot() const { return m_devicePlot; }
+    const RECT &GetDevicePlot() const { return m_devicePlot; }
     void Reset();
     int GetMode() const { return m_mode; }
     bool IsActive() const { return m_mode != MODE_NONE; }
@@ -31,16 +31,16 @@ public:
     bool IsZoomAreaMode() const { return m_mode == MODE_ZOOM_AREA; }
     void TogglePan();
     bool IsPanMode() const { return m_mode == MODE_PAN; }
-    ORQ::SRectMeasure ZoomIn(const ORQ::SRectMeasure& current);
-    ORQ::SRectMeasure ZoomOut(const ORQ::SRectMeasure& current);
+    ORQ::SRectMeasure ZoomIn(const ORQ::SRectMeasure &current);
+    ORQ::SRectMeasure ZoomOut(const ORQ::SRectMeasure &current);
     void UpdateCursor();
     int GetCursor() const { return m_cursor; }
 
     // Shows (or, when shown, hides) the focus rectangle; a corner first moves its free corner.
     // draw false only updates the rectangle, as a call without a device context did.
-    void DrawFocus(bool draw, const POINT* corner);
+    void DrawFocus(bool draw, const POINT *corner);
     bool IsFocusShown() const { return m_focusShown; }
-    const RECT& GetFocus() const { return m_focus; }
+    const RECT &GetFocus() const { return m_focus; }
 
     // Mouse steps in device units; the plan view calls them while the mode is not 0.
     void OnLButtonDown(POINT point);
@@ -49,7 +49,7 @@ public:
     bool OnLButtonUp(POINT point);
 
     // Scales the rectangle about its centre by f; the unit stays.
-    static void ScaleAboutCentre(ORQ::SRectMeasure& r, double f);
+    static void ScaleAboutCentre(ORQ::SRectMeasure &r, double f);
 
 private:
     bool ZoomToFocus();

@@ -12,8 +12,8 @@ namespace {
 class CFixedDecoration : public CFrameDecoration {
 public:
     CFixedDecoration(int position, CSize size) : m_size(size) { m_position = position; }
-    int Draw(CPlanDC*) override { return 1; }
-    CSize GetSize(CPlanDC*) override { return m_size; }
+    int Draw(CPlanDC *) override { return 1; }
+    CSize GetSize(CPlanDC *) override { return m_size; }
 
 private:
     CSize m_size;
@@ -21,8 +21,7 @@ private:
 
 } // namespace
 
-TEST(FrameDecorationReserve, TopBandIsTakenOnceAndReportsWhetherItFits)
-{
+TEST(FrameDecorationReserve, TopBandIsTakenOnceAndReportsWhetherItFits) {
     CRecordingDC dc;
     CFixedDecoration top(6, CSize(100, 20));
     RECT frame = R(0, 0, 400, 300);
@@ -36,8 +35,7 @@ TEST(FrameDecorationReserve, TopBandIsTakenOnceAndReportsWhetherItFits)
     EXPECT_TRUE(PlanRect::Equal(narrow, R(0, 20, 50, 300)));
 }
 
-TEST(FrameDecorationReserve, OversizedBandLeavesNothing)
-{
+TEST(FrameDecorationReserve, OversizedBandLeavesNothing) {
     CRecordingDC dc;
     CFixedDecoration left(24, CSize(500, 10));
     RECT frame = R(0, 0, 400, 300);
@@ -46,8 +44,7 @@ TEST(FrameDecorationReserve, OversizedBandLeavesNothing)
     EXPECT_TRUE(PlanRect::IsEmpty(free));
 }
 
-TEST(FrameDecorationReserve, CornersTakeBothSidesAndCentreNothing)
-{
+TEST(FrameDecorationReserve, CornersTakeBothSidesAndCentreNothing) {
     CRecordingDC dc;
     RECT frame = R(0, 0, 400, 300);
     RECT free = frame;
@@ -61,12 +58,11 @@ TEST(FrameDecorationReserve, CornersTakeBothSidesAndCentreNothing)
     EXPECT_EQ(small.ReserveSpace(&free, &frame, &dc, false), 0);
 }
 
-TEST(FrameDecorationText, EstimatesFollowTheAlignment)
-{
+TEST(FrameDecorationText, EstimatesFollowTheAlignment) {
     CRecordingDC dc;
     UINT centreBaseline = TA_CENTER | TA_BASELINE;
-    RECT r = CFrameDecoration::GetTextPosEstimate(&dc, P(100, 100), "abcde", nullptr,
-                                                  &centreBaseline);
+    RECT r =
+        CFrameDecoration::GetTextPosEstimate(&dc, P(100, 100), "abcde", nullptr, &centreBaseline);
     EXPECT_TRUE(PlanRect::Equal(r, R(80, 88, 120, 104)));
     UINT rightBottom = TA_RIGHT | TA_BOTTOM;
     RECT grow = R(1, 2, 3, 4);
@@ -77,8 +73,7 @@ TEST(FrameDecorationText, EstimatesFollowTheAlignment)
     EXPECT_TRUE(PlanRect::Equal(r, R(5, 5, 13, 21)));
 }
 
-TEST(LegendLayout, AnchorsAndFrameWithoutFont)
-{
+TEST(LegendLayout, AnchorsAndFrameWithoutFont) {
     RECT r = R(10, 0, 30, 20);
     EXPECT_EQ(CLegend::GetAnchorPoint(30, &r), P(20, 10));
     EXPECT_EQ(CLegend::GetAnchorPoint(10, &r), P(30, 20));
@@ -91,14 +86,13 @@ TEST(LegendLayout, AnchorsAndFrameWithoutFont)
     EXPECT_TRUE(dc.fills.empty());
 }
 
-TEST(LegendLayout, TextIsParsedIntoFormatsAndPlacedTopRight)
-{
+TEST(LegendLayout, TextIsParsedIntoFormatsAndPlacedTopRight) {
     CRecordingDC dc;
     CLegend legend;
     CPrgFont prgFont;
     SLogFont record = SLogFont::Fixed();
     prgFont.CreateFromLogFont(&record);
-    const CPrgFont* font = &prgFont;
+    const CPrgFont *font = &prgFont;
     std::string text = "BDepth\t12 m\nplain\nVcentred\n\nafter empty";
     legend.Init(font, &text, 2, 2);
     legend.ParseLegendText();

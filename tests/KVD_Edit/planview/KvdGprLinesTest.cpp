@@ -10,8 +10,7 @@ namespace {
 
 // A line of one radar file through the given points, evenly spread along the file.
 SLineSource Line(int index, int type, std::vector<std::pair<double, double>> pts,
-                 long long traces = 100, ORQ::EUnitType unit = ORQ::UNIT_M)
-{
+                 long long traces = 100, ORQ::EUnitType unit = ORQ::UNIT_M) {
     SLineSource line;
     line.set = 0;
     line.line = index;
@@ -31,8 +30,7 @@ SLineSource Line(int index, int type, std::vector<std::pair<double, double>> pts
 }
 
 // Three X lines (y = 0, 5, 10) and three Y lines (x = 0, 5, 10), 0 to 10 m long.
-CLinesSource Grid()
-{
+CLinesSource Grid() {
     CLinesSource s;
     for (int i = 0; i < 3; ++i)
         s.push_back(Line(i, 2, {{0, 5.0 * i}, {10, 5.0 * i}}));
@@ -42,9 +40,8 @@ CLinesSource Grid()
 }
 
 // y up: logical (0, 0) at the bottom-left of a 1000 x 1000 device area.
-void YUp(CPlanDC& dc)
-{
-    CMapping& m = dc.Mapping();
+void YUp(CPlanDC &dc) {
+    CMapping &m = dc.Mapping();
     m.SetMapMode(CMapping::MM_ISOTROPIC);
     m.SetWindowExt(1000, -1000);
     m.SetViewportExt(1000, 1000);
@@ -55,8 +52,7 @@ class CSelectOne : public ILineSelection {
 public:
     explicit CSelectOne(int line) : m_line(line) {}
     bool IsSelected(int, int line) const override { return line == m_line; }
-    SPlanPen GetFocusPen() const override
-    {
+    SPlanPen GetFocusPen() const override {
         SPlanPen p;
         p.colour = RGB(255, 0, 0);
         p.width = 3;
@@ -69,8 +65,7 @@ private:
 
 } // namespace
 
-TEST(LineGeometryBounds, LineExtendsOneTraceBeyondEachLaterPosition)
-{
+TEST(LineGeometryBounds, LineExtendsOneTraceBeyondEachLaterPosition) {
     ORQ::SRectMeasure r;
     ASSERT_TRUE(CKvdGprLines::GetLineBounds(r, Line(0, 2, {{0, 0}, {10, 0}}, 100)));
     EXPECT_DOUBLE_EQ(r.left, 0);
@@ -92,8 +87,7 @@ TEST(LineGeometryBounds, LineExtendsOneTraceBeyondEachLaterPosition)
     EXPECT_FALSE(CKvdGprLines::GetLineBounds(r, mixed));
 }
 
-TEST(LineGeometryBounds, DataBoundsInThreeWays)
-{
+TEST(LineGeometryBounds, DataBoundsInThreeWays) {
     CLinesSource grid = Grid();
     ORQ::SRectMeasure r;
     ASSERT_TRUE(CKvdGprLines::GetDataBounds(r, grid, CKvdGprLines::LIMIT_ALL));
@@ -122,10 +116,9 @@ TEST(LineGeometryBounds, DataBoundsInThreeWays)
     EXPECT_FALSE(CKvdGprLines::GetDataBounds(r, diagonal, CKvdGprLines::LIMIT_CROSS));
 }
 
-TEST(LineGeometryBounds, LinesWithoutBoundsAreLeftOut)
-{
+TEST(LineGeometryBounds, LinesWithoutBoundsAreLeftOut) {
     CLinesSource lines = Grid();
-    lines.insert(lines.begin(), Line(9, 2, {}));  // no positions
+    lines.insert(lines.begin(), Line(9, 2, {})); // no positions
     SLineSource unreadable = Line(10, 2, {{100, 100}, {200, 100}});
     unreadable.files[0].found = false;
     lines.push_back(unreadable);
@@ -135,21 +128,20 @@ TEST(LineGeometryBounds, LinesWithoutBoundsAreLeftOut)
     CLinesSource none = {Line(0, 2, {}), unreadable};
     EXPECT_FALSE(CKvdGprLines::GetDataBounds(r, none, CKvdGprLines::LIMIT_ALL));
     // Other units are converted into the unit of the later line.
-    CLinesSource mixed = {Line(0, 2, {{0, 0}, {10, 0}}, 0), Line(1, 2, {{0, 1}, {10, 1}}, 0,
-                                                                   ORQ::UNIT_FT)};
+    CLinesSource mixed = {Line(0, 2, {{0, 0}, {10, 0}}, 0),
+                          Line(1, 2, {{0, 1}, {10, 1}}, 0, ORQ::UNIT_FT)};
     ASSERT_TRUE(CKvdGprLines::GetDataBounds(r, mixed, CKvdGprLines::LIMIT_ALL));
     EXPECT_EQ(r.unit, ORQ::UNIT_FT);
     EXPECT_NEAR(r.right, 10 / 0.3048, 1e-9);
 }
 
-TEST(LineGeometryPolylines, PointsRectanglesAndRangesAtTheScale)
-{
+TEST(LineGeometryPolylines, PointsRectanglesAndRangesAtTheScale) {
     CKvdGprLines lines;
     CKvdGprLines::SLinesData data;
     CLinesSource src = Grid();
     src.insert(src.begin() + 1, Line(7, 2, {}));
     lines.GetLinesData(data, src, ORQ::SMeasure(10, ORQ::UNIT_M), 8, 2);
-    const auto& poly = data.polylines;
+    const auto &poly = data.polylines;
     ASSERT_EQ(poly.rects.size(), 7u);
     EXPECT_EQ(poly.points[1], P(100, 0));
     EXPECT_TRUE(PlanRect::Equal(poly.rects[0], R(-4, 4, 104, -4)));
@@ -167,8 +159,7 @@ TEST(LineGeometryPolylines, PointsRectanglesAndRangesAtTheScale)
     EXPECT_TRUE(data.polylines.points.empty());
 }
 
-TEST(LineGeometryHitTest, NearestCentreOnEitherAxisWins)
-{
+TEST(LineGeometryHitTest, NearestCentreOnEitherAxisWins) {
     CKvdGprLines::SPolylines dev;
     dev.rects = {R(0, 0, 100, 100), R(40, 0, 80, 100), R(200, 200, 300, 300)};
     // Distances to the centres are negative on both axes here: the nearer one must win.
@@ -185,8 +176,7 @@ TEST(LineGeometryHitTest, NearestCentreOnEitherAxisWins)
     EXPECT_EQ(CKvdGprLines::LinesInBand(R(290, 290, 60, 50), dev), (std::vector<int>{0, 1, 2}));
 }
 
-TEST(LineGeometryDrawing, ArrowHeadSitsOnTheLastSegment)
-{
+TEST(LineGeometryDrawing, ArrowHeadSitsOnTheLastSegment) {
     POINT c[3];
     ASSERT_TRUE(CKvdGprLines::ArrowHead(P(100, 0), P(0, 0), 10, c));
     EXPECT_EQ(c[0], P(100, 0));
@@ -198,8 +188,7 @@ TEST(LineGeometryDrawing, ArrowHeadSitsOnTheLastSegment)
     EXPECT_FALSE(CKvdGprLines::ArrowHead(P(3, 3), P(3, 3), 10, c));
 }
 
-TEST(LineGeometryDrawing, SelectedLinesUseTheFocusPenAndEmptyLinesAreSkipped)
-{
+TEST(LineGeometryDrawing, SelectedLinesUseTheFocusPenAndEmptyLinesAreSkipped) {
     CRecordingDC dc;
     YUp(dc);
     CKvdGprLines lines;
@@ -208,14 +197,14 @@ TEST(LineGeometryDrawing, SelectedLinesUseTheFocusPenAndEmptyLinesAreSkipped)
     int style = PS_NULL;
     lines.SetLineStyle(RGB(0, 0, 255), &style, nullptr);
     CLinesSource src = Grid();
-    src.insert(src.begin(), Line(99, 2, {}));  // a line without points comes first
+    src.insert(src.begin(), Line(99, 2, {})); // a line without points comes first
     ORQ::SMeasure arrow(2, ORQ::UNIT_MM);
     CKvdGprLines::SPolylines dev;
     ASSERT_EQ(lines.DrawLines(&src, &dc, ORQ::SMeasure(50, ORQ::UNIT_M), &dev, &arrow, 2), 1);
     // Unselected lines are hidden by the null style; the selected one and the three sides of
     // its arrow head show.
     ASSERT_EQ(dc.strokes.size(), 4u);
-    for (const auto& s : dc.strokes)
+    for (const auto &s : dc.strokes)
         EXPECT_EQ(s.pen.colour, RGB(255, 0, 0));
     EXPECT_EQ(dc.strokes[0].points.front().y, 750);
     EXPECT_EQ(dev.rects.size(), 7u);
@@ -226,12 +215,11 @@ TEST(LineGeometryDrawing, SelectedLinesUseTheFocusPenAndEmptyLinesAreSkipped)
     lines.SetLineStyle(RGB(0, 0, 255), nullptr, nullptr);
     lines.SetSelection(nullptr);
     lines.DrawLines(&src, &dc, ORQ::SMeasure(50, ORQ::UNIT_M), nullptr, nullptr, 2);
-    EXPECT_EQ(dc.strokes.size(), 6u);  // no arrows without an arrow size
+    EXPECT_EQ(dc.strokes.size(), 6u); // no arrows without an arrow size
     EXPECT_EQ(lines.DrawLines(nullptr, &dc, ORQ::SMeasure(50), nullptr, nullptr, 2), 0);
 }
 
-TEST(LineGeometryDrawing, FiducialCommentsStayInsideTheDrawing)
-{
+TEST(LineGeometryDrawing, FiducialCommentsStayInsideTheDrawing) {
     CRecordingDC dc;
     YUp(dc);
     CPrgFont font;
@@ -240,13 +228,13 @@ TEST(LineGeometryDrawing, FiducialCommentsStayInsideTheDrawing)
     CKvdGprLines lines;
     lines.SetFidDisplay(true, true, &font);
     CLinesSource src = Grid();
-    src[2].files[0].fiducials.push_back({"top", 5});      // on the top line y = 10
-    src[0].files[0].fiducials.push_back({"bottom", 5});   // on the bottom line y = 0
+    src[2].files[0].fiducials.push_back({"top", 5});    // on the top line y = 10
+    src[0].files[0].fiducials.push_back({"bottom", 5}); // on the bottom line y = 0
     src[0].files[0].fiducials.push_back({"far right", 10.5});
     lines.DrawLines(&src, &dc, ORQ::SMeasure(50, ORQ::UNIT_M), nullptr, nullptr, 2);
     ASSERT_EQ(dc.texts.size(), 3u);
-    auto find = [&](const std::string& text) {
-        for (const auto& t : dc.texts)
+    auto find = [&](const std::string &text) {
+        for (const auto &t : dc.texts)
             if (t.text == text)
                 return t;
         ADD_FAILURE() << text;
@@ -263,8 +251,7 @@ TEST(LineGeometryDrawing, FiducialCommentsStayInsideTheDrawing)
     EXPECT_EQ(dc.fills[1].colour, RGB(0, 0, 128));
 }
 
-TEST(LineGeometryPositions, PositionAlongTheLineInterpolates)
-{
+TEST(LineGeometryPositions, PositionAlongTheLineInterpolates) {
     CRecordingDC dc;
     CKvdGprLines lines;
     CLinesSource src = {Line(0, 2, {{0, 0}, {10, 0}, {20, 4}}), Line(1, 2, {{5, 5}})};
@@ -275,7 +262,7 @@ TEST(LineGeometryPositions, PositionAlongTheLineInterpolates)
     ASSERT_TRUE(lines.GetPosAtDistance(&x, &y, &z, 0, &d));
     EXPECT_DOUBLE_EQ(x, 15);
     EXPECT_DOUBLE_EQ(y, 2);
-    d = -0.5;  // before the first point: the first two points extrapolate
+    d = -0.5; // before the first point: the first two points extrapolate
     ASSERT_TRUE(lines.GetPosAtDistance(&x, &y, &z, 0, &d));
     EXPECT_DOUBLE_EQ(x, -10);
     d = 1.5;
@@ -285,8 +272,7 @@ TEST(LineGeometryPositions, PositionAlongTheLineInterpolates)
     EXPECT_FALSE(lines.GetPosAtDistance(&x, &y, &z, 2, &d));
 }
 
-TEST(LineGeometrySeparation, AverageSeparationAndTraceSpacing)
-{
+TEST(LineGeometrySeparation, AverageSeparationAndTraceSpacing) {
     ORQ::SMeasure sep;
     ASSERT_TRUE(CKvdGprLines::GetAvgLineSeparation(sep, Grid()));
     EXPECT_DOUBLE_EQ(sep.value, 5);

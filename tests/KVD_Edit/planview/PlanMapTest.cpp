@@ -1,5 +1,5 @@
-#include "KVD_Edit/planview/Clip.h"
 #include "KVD_Edit/planview/PlanMap.h"
+#include "KVD_Edit/planview/Clip.h"
 #include "RecordingDC.h"
 
 #include <gtest/gtest.h>
@@ -8,15 +8,14 @@
 
 using namespace plantest;
 
-TEST(PlanMapping, IsotropicModeSharesTheSmallerScaleAndFlipsY)
-{
+TEST(PlanMapping, IsotropicModeSharesTheSmallerScaleAndFlipsY) {
     CMapping m;
     m.SetMapMode(CMapping::MM_ISOTROPIC);
     m.SetWindowExt(101, -101);
     m.SetViewportExt(200, 100);
     EXPECT_EQ(m.GetViewportExt(), CSize(100, 100));
     POINT up = m.LPtoDP(P(0, 50));
-    EXPECT_LT(up.y, 0);  // logical y up is device y down
+    EXPECT_LT(up.y, 0); // logical y up is device y down
     POINT back = m.DPtoLP(m.LPtoDP(P(37, -21)));
     EXPECT_EQ(back.x, 37);
     EXPECT_EQ(back.y, -21);
@@ -24,16 +23,14 @@ TEST(PlanMapping, IsotropicModeSharesTheSmallerScaleAndFlipsY)
     EXPECT_EQ(m.LPtoDP(CSize(101, -101)), CSize(100, -100));
 }
 
-TEST(PlanMapping, HimetricFollowsThePixelsPerInch)
-{
+TEST(PlanMapping, HimetricFollowsThePixelsPerInch) {
     CMapping screen(96, 96);
     EXPECT_EQ(screen.HIMETRICtoLP(CSize(2540, 200)), CSize(96, 8));
     CMapping printer(600, 600);
     EXPECT_EQ(printer.HIMETRICtoLP(CSize(200, 200)), CSize(47, 47));
 }
 
-TEST(PlanMapPlacement, FitsTheRequestedRectangleWithOneScale)
-{
+TEST(PlanMapPlacement, FitsTheRequestedRectangleWithOneScale) {
     CRecordingDC dc(200, 100);
     CPlanMap map;
     ORQ::SRectMeasure req(0, 10, 10, 0, ORQ::UNIT_M);
@@ -53,8 +50,7 @@ TEST(PlanMapPlacement, FitsTheRequestedRectangleWithOneScale)
     EXPECT_NEAR(target.right, 202, 1);
 }
 
-TEST(PlanMapPlacement, CentreAnchorSplitsTheSpareRoom)
-{
+TEST(PlanMapPlacement, CentreAnchorSplitsTheSpareRoom) {
     CRecordingDC dc(200, 100);
     CPlanMap map;
     ORQ::SRectMeasure req(0, 10, 10, 0, ORQ::UNIT_M);
@@ -68,8 +64,7 @@ TEST(PlanMapPlacement, CentreAnchorSplitsTheSpareRoom)
     EXPECT_NEAR(tl.y, 0, 1);
 }
 
-TEST(PlanMapPlacement, EmptyTargetLeavesTheContextAlone)
-{
+TEST(PlanMapPlacement, EmptyTargetLeavesTheContextAlone) {
     CRecordingDC dc;
     CPlanMap map;
     RECT target = R(10, 10, 10, 50);
@@ -78,8 +73,7 @@ TEST(PlanMapPlacement, EmptyTargetLeavesTheContextAlone)
     EXPECT_EQ(dc.Mapping().GetMapMode(), CMapping::MM_TEXT);
 }
 
-TEST(PlanMapPlacement, MirroredRequestScalesByAbsoluteSizes)
-{
+TEST(PlanMapPlacement, MirroredRequestScalesByAbsoluteSizes) {
     CRecordingDC dc;
     CPlanMap map;
     ORQ::SRectMeasure req(10, 0, 0, 10, ORQ::UNIT_M);
@@ -89,8 +83,7 @@ TEST(PlanMapPlacement, MirroredRequestScalesByAbsoluteSizes)
     EXPECT_DOUBLE_EQ(s.value, 10.0);
 }
 
-TEST(PlanMapPlacement, UnitConversionReachesTheCaller)
-{
+TEST(PlanMapPlacement, UnitConversionReachesTheCaller) {
     CPlanMap map;
     ORQ::SRectMeasure feet(0, 10, 10, 0, ORQ::UNIT_FT);
     ORQ::EUnitType metre = ORQ::UNIT_M;
@@ -100,8 +93,7 @@ TEST(PlanMapPlacement, UnitConversionReachesTheCaller)
     EXPECT_NEAR(map.GetRequestedDimensions().right, 3.048, 1e-12);
 }
 
-TEST(PlanMapPlacement, RectangleWithoutWidthOrHeightGetsAMinimumSize)
-{
+TEST(PlanMapPlacement, RectangleWithoutWidthOrHeightGetsAMinimumSize) {
     CPlanMap map;
     // One line along X: no height. One point: neither width nor height.
     ORQ::SRectMeasure line(0, 5, 10, 5, ORQ::UNIT_M);
@@ -121,8 +113,32 @@ TEST(PlanMapPlacement, RectangleWithoutWidthOrHeightGetsAMinimumSize)
                      5.0);
 }
 
-TEST(PlanClip, SegmentsAreCutToTheDrawableArea)
-{
+TEST(PlanMapPlacement, FlatExtentIsCentredWithTheShownSize) {
+    CPlanMap map;
+    ORQ::SRectMeasure data(0, 5, 10, 5, ORQ::UNIT_M); // three lines on Y = 5
+    ORQ::SRectMeasure req = data;
+    map.SetRequestedDimensions(req, nullptr, 0);
+    CRecordingDC dc;
+    RECT target = R(0, 0, 400, 300);
+    ORQ::SMeasure s = map.DCSetup(&dc, target);
+    ORQ::SRectMeasure visible = MapRectToMeasure(target, s);
+    ASSERT_TRUE(RecentreFlatExtent(req, data, visible));
+    EXPECT_DOUBLE_EQ((req.top + req.bottom) / 2, 5);
+    EXPECT_NEAR(req.top - req.bottom, 7.5, 0.1);
+    EXPECT_DOUBLE_EQ(req.left, 0);
+    map.SetRequestedDimensions(req, nullptr, 0);
+    // Laid out again, the rectangle is stable.
+    EXPECT_FALSE(RecentreFlatExtent(req, data, visible));
+    // One line on X = 3: centred across.
+    ORQ::SRectMeasure column(3, 10, 3, 0, ORQ::UNIT_M);
+    ORQ::SRectMeasure colReq = column;
+    map.SetRequestedDimensions(colReq, nullptr, 0);
+    ASSERT_TRUE(RecentreFlatExtent(colReq, column, visible));
+    EXPECT_DOUBLE_EQ((colReq.left + colReq.right) / 2, 3);
+    EXPECT_GT(colReq.right - colReq.left, 1);
+}
+
+TEST(PlanClip, SegmentsAreCutToTheDrawableArea) {
     SDRect box{0, 0, 100, 100};
     SDPoint a{-1e12, 50};
     SDPoint b{1e12, 50};
@@ -141,13 +157,12 @@ TEST(PlanClip, SegmentsAreCutToTheDrawableArea)
     EXPECT_FALSE(ClipSegment(n, o, box));
 }
 
-TEST(PlanDrawing, FarAwayLinesAreClippedAndNullPensDrawNothing)
-{
+TEST(PlanDrawing, FarAwayLinesAreClippedAndNullPensDrawNothing) {
     CRecordingDC dc(100, 100);
     POINT pts[3] = {P(-2000000000, 50), P(2000000000, 50), P(50, 2000000000)};
     dc.Polyline(pts, 3);
     ASSERT_EQ(dc.strokes.size(), 1u);
-    for (const SDPoint& p : dc.strokes[0].points)
+    for (const SDPoint &p : dc.strokes[0].points)
         EXPECT_TRUE(PointInBox(p, dc.DeviceBounds())) << p.x << "," << p.y;
     dc.Clear();
     SPlanPen none;
@@ -157,11 +172,10 @@ TEST(PlanDrawing, FarAwayLinesAreClippedAndNullPensDrawNothing)
     EXPECT_TRUE(dc.strokes.empty());
 }
 
-TEST(PlanDrawing, TextAlignmentIsEmulatedFromExtentAndDescent)
-{
+TEST(PlanDrawing, TextAlignmentIsEmulatedFromExtentAndDescent) {
     CRecordingDC dc;
     dc.SetTextAlign(TA_CENTER | TA_BASELINE);
-    dc.TextOut(100, 100, "abcde");  // 40 x 16, descent 4
+    dc.TextOut(100, 100, "abcde"); // 40 x 16, descent 4
     ASSERT_EQ(dc.texts.size(), 1u);
     EXPECT_DOUBLE_EQ(dc.texts[0].x, 80);
     EXPECT_DOUBLE_EQ(dc.texts[0].y, 88);

@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(ProgramFont, StartsWithoutFontAndRefusesToSaveNothing)
-{
+TEST(ProgramFont, StartsWithoutFontAndRefusesToSaveNothing) {
     kvdtest::TempDir dir;
     CPrgFont font;
     EXPECT_FALSE(font.HasFont());
@@ -13,8 +12,7 @@ TEST(ProgramFont, StartsWithoutFontAndRefusesToSaveNothing)
     EXPECT_FALSE(kvdtest::FileExists(dir.File("ProgramFont.bin")));
 }
 
-TEST(ProgramFont, SavedFileLoadsBackIntoTheSameRecord)
-{
+TEST(ProgramFont, SavedFileLoadsBackIntoTheSameRecord) {
     kvdtest::TempDir dir;
     SLogFont record = SLogFont::Fixed();
     record.lfHeight = -15;
@@ -31,8 +29,7 @@ TEST(ProgramFont, SavedFileLoadsBackIntoTheSameRecord)
     EXPECT_EQ(back, record);
 }
 
-TEST(ProgramFont, ShortFilesAreRefusedAndLongerOnesGiveTheirFirstRecord)
-{
+TEST(ProgramFont, ShortFilesAreRefusedAndLongerOnesGiveTheirFirstRecord) {
     kvdtest::TempDir dir;
     SLogFont record = SLogFont::Fixed();
     CPrgFont font;

@@ -26,12 +26,9 @@ public:
     };
 
     explicit CRecordingDC(int width = 1000, int height = 1000, int ppi = 96)
-        : CPlanDC(ppi, ppi), m_width(width), m_height(height)
-    {
-    }
+        : CPlanDC(ppi, ppi), m_width(width), m_height(height) {}
 
-    SDRect DeviceBounds() const override
-    {
+    SDRect DeviceBounds() const override {
         SDRect r;
         r.left = -10;
         r.top = -10;
@@ -43,32 +40,27 @@ public:
     std::vector<Stroke> strokes;
     std::vector<Text> texts;
     std::vector<Fill> fills;
-    void Clear()
-    {
+    void Clear() {
         strokes.clear();
         texts.clear();
         fills.clear();
     }
 
 protected:
-    void DevTextMetrics(const std::string& text, double& width, double& height,
-                        double& descent) override
-    {
+    void DevTextMetrics(const std::string &text, double &width, double &height,
+                        double &descent) override {
         width = 8.0 * static_cast<double>(text.size());
         height = 16;
         descent = 4;
     }
-    void DevPolyline(const std::vector<SDPoint>& points, const SPlanPen& pen, double) override
-    {
+    void DevPolyline(const std::vector<SDPoint> &points, const SPlanPen &pen, double) override {
         strokes.push_back(Stroke{points, pen});
     }
-    void DevText(double x, double y, const std::string& text, COLORREF colour, bool,
-                 COLORREF) override
-    {
+    void DevText(double x, double y, const std::string &text, COLORREF colour, bool,
+                 COLORREF) override {
         texts.push_back(Text{x, y, text, colour});
     }
-    void DevFillRect(const SDRect& rect, COLORREF colour) override
-    {
+    void DevFillRect(const SDRect &rect, COLORREF colour) override {
         fills.push_back(Fill{rect, colour});
     }
 
@@ -77,7 +69,11 @@ private:
     int m_height;
 };
 
-inline RECT R(int l, int t, int r, int b) { return PlanRect::Make(l, t, r, b); }
-inline POINT P(int x, int y) { return PlanRect::Pt(x, y); }
+inline RECT R(int l, int t, int r, int b) {
+    return PlanRect::Make(l, t, r, b);
+}
+inline POINT P(int x, int y) {
+    return PlanRect::Pt(x, y);
+}
 
 } // namespace plantest

@@ -13,15 +13,13 @@ namespace {
 // A font record is all the scale needs: the recording context has fixed metrics.
 struct FontHolder {
     CPrgFont font;
-    FontHolder()
-    {
+    FontHolder() {
         SLogFont r = SLogFont::Fixed();
         font.CreateFromLogFont(&r);
     }
 };
 
-CScale MakeScale(const CPrgFont* font, int position, int margin = 4, const char* title = "")
-{
+CScale MakeScale(const CPrgFont *font, int position, int margin = 4, const char *title = "") {
     CScale::SScaleDef def;
     def.position = position;
     def.margin = margin;
@@ -31,8 +29,7 @@ CScale MakeScale(const CPrgFont* font, int position, int margin = 4, const char*
     return s;
 }
 
-CScale::SDrawParam Param(RECT rect, double start, double end)
-{
+CScale::SDrawParam Param(RECT rect, double start, double end) {
     CScale::SDrawParam p;
     p.rect = rect;
     p.start = start;
@@ -40,18 +37,16 @@ CScale::SDrawParam Param(RECT rect, double start, double end)
     return p;
 }
 
-std::vector<std::string> Labels(const CRecordingDC& dc)
-{
+std::vector<std::string> Labels(const CRecordingDC &dc) {
     std::vector<std::string> out;
-    for (const auto& t : dc.texts)
+    for (const auto &t : dc.texts)
         out.push_back(t.text);
     return out;
 }
 
 } // namespace
 
-TEST(ScaleNiceCeil, RoundsUpToOneTwoOrFiveTimesAPowerOfTen)
-{
+TEST(ScaleNiceCeil, RoundsUpToOneTwoOrFiveTimesAPowerOfTen) {
     EXPECT_NEAR(CScale::NiceCeil(0.3), 0.5, 1e-12);
     EXPECT_NEAR(CScale::NiceCeil(1), 1, 1e-12);
     EXPECT_NEAR(CScale::NiceCeil(1.2), 2, 1e-12);
@@ -64,8 +59,7 @@ TEST(ScaleNiceCeil, RoundsUpToOneTwoOrFiveTimesAPowerOfTen)
     EXPECT_EQ(CScale::NiceCeil(NAN), 0);
 }
 
-TEST(ScaleAutoScale, StepFollowsTheRoomTheLabelsNeed)
-{
+TEST(ScaleAutoScale, StepFollowsTheRoomTheLabelsNeed) {
     FontHolder f;
     CRecordingDC dc;
     CScale x = MakeScale(&f.font, 6);
@@ -76,11 +70,10 @@ TEST(ScaleAutoScale, StepFollowsTheRoomTheLabelsNeed)
     EXPECT_EQ(p.decimals, 0);
     ASSERT_EQ(x.Draw(&dc, nullptr, &p, 1), 1);
     EXPECT_EQ(Labels(dc), (std::vector<std::string>{"0", "10", "20", "30", "40", "50", "60", "70",
-                                                   "80", "90", "100"}));
+                                                    "80", "90", "100"}));
 }
 
-TEST(ScaleAutoScale, WiderLabelsWithDecimalsAreMeasuredAgain)
-{
+TEST(ScaleAutoScale, WiderLabelsWithDecimalsAreMeasuredAgain) {
     FontHolder f;
     CRecordingDC dc;
     CScale x = MakeScale(&f.font, 6);
@@ -92,8 +85,7 @@ TEST(ScaleAutoScale, WiderLabelsWithDecimalsAreMeasuredAgain)
     EXPECT_EQ(Labels(dc), (std::vector<std::string>{"0.5", "1.0"}));
 }
 
-TEST(ScaleAutoScale, RangeWithoutExtentHasNoTicks)
-{
+TEST(ScaleAutoScale, RangeWithoutExtentHasNoTicks) {
     FontHolder f;
     CRecordingDC dc;
     CScale y = MakeScale(&f.font, 24);
@@ -110,8 +102,7 @@ TEST(ScaleAutoScale, RangeWithoutExtentHasNoTicks)
     EXPECT_EQ(q.step, 0);
 }
 
-TEST(ScaleDraw, OverlappingLabelsAreLeftOutUnlessAllAreAsked)
-{
+TEST(ScaleDraw, OverlappingLabelsAreLeftOutUnlessAllAreAsked) {
     FontHolder f;
     CRecordingDC dc;
     CScale x = MakeScale(&f.font, 6);
@@ -129,8 +120,7 @@ TEST(ScaleDraw, OverlappingLabelsAreLeftOutUnlessAllAreAsked)
     EXPECT_TRUE(dc.strokes.empty());
 }
 
-TEST(ScaleDraw, MinorTicksNeedTwoMajorTicksAndStayAtMostTenPerStep)
-{
+TEST(ScaleDraw, MinorTicksNeedTwoMajorTicksAndStayAtMostTenPerStep) {
     FontHolder f;
     CRecordingDC dc;
     CScale x = MakeScale(&f.font, 6);
@@ -139,7 +129,7 @@ TEST(ScaleDraw, MinorTicksNeedTwoMajorTicksAndStayAtMostTenPerStep)
     p.step = 10;
     x.Draw(&dc, nullptr, &p, 1);
     int majors = 0, minors = 0;
-    for (const auto& s : dc.strokes) {
+    for (const auto &s : dc.strokes) {
         double length = std::fabs(s.points.front().y - s.points.back().y);
         if (length == 12)
             ++majors;
@@ -152,14 +142,13 @@ TEST(ScaleDraw, MinorTicksNeedTwoMajorTicksAndStayAtMostTenPerStep)
     EXPECT_LT(dc.strokes.front().points.front().y, 50);
 
     dc.Clear();
-    p.step = 1000;  // a single major tick
+    p.step = 1000; // a single major tick
     x.Draw(&dc, nullptr, &p, 1);
     EXPECT_EQ(dc.strokes.size(), 1u);
     EXPECT_EQ(dc.texts.size(), 1u);
 }
 
-TEST(ScaleDraw, DefinitionLimitsTheLabelledValues)
-{
+TEST(ScaleDraw, DefinitionLimitsTheLabelledValues) {
     FontHolder f;
     CRecordingDC dc;
     CScale::SScaleDef def;
@@ -174,8 +163,7 @@ TEST(ScaleDraw, DefinitionLimitsTheLabelledValues)
     EXPECT_EQ(Labels(dc), (std::vector<std::string>{"20", "30", "40", "50", "60"}));
 }
 
-TEST(ScaleDraw, WithoutFontNothingIsMeasuredOrDrawn)
-{
+TEST(ScaleDraw, WithoutFontNothingIsMeasuredOrDrawn) {
     CRecordingDC dc;
     CScale x = MakeScale(nullptr, 6);
     CScale::SDrawParam p = Param(R(0, 0, 100, 100), 0, 10);
@@ -185,8 +173,7 @@ TEST(ScaleDraw, WithoutFontNothingIsMeasuredOrDrawn)
     EXPECT_TRUE(dc.strokes.empty());
 }
 
-TEST(PlanViewScalesLayout, BarsShareOneStepAndLeaveTheRestForTheMap)
-{
+TEST(PlanViewScalesLayout, BarsShareOneStepAndLeaveTheRestForTheMap) {
     FontHolder f;
     CRecordingDC dc(400, 300);
     CPlanViewScales scales;
@@ -221,18 +208,17 @@ TEST(PlanViewScalesLayout, BarsShareOneStepAndLeaveTheRestForTheMap)
     ASSERT_EQ(dc.fills.size(), 2u);
     EXPECT_EQ(dc.fills[0].colour, RGB(255, 255, 255));
     bool dotted = false;
-    for (const auto& s : dc.strokes)
+    for (const auto &s : dc.strokes)
         dotted = dotted || s.pen.style == PS_DOT;
     EXPECT_TRUE(dotted);
     bool title = false;
-    for (const auto& t : dc.texts)
+    for (const auto &t : dc.texts)
         title = title || t.text == " ft ";
     EXPECT_TRUE(title);
     EXPECT_GE(dc.texts.size(), 4u);
 }
 
-TEST(PlanViewScalesLayout, ExtentWithoutSizeDrawsWithoutTicks)
-{
+TEST(PlanViewScalesLayout, ExtentWithoutSizeDrawsWithoutTicks) {
     FontHolder f;
     CRecordingDC dc(400, 300);
     CPlanViewScales scales;
@@ -247,6 +233,6 @@ TEST(PlanViewScalesLayout, ExtentWithoutSizeDrawsWithoutTicks)
     EXPECT_EQ(scales.XScale().GetDrawParam().step, 0);
     EXPECT_EQ(scales.XScale().GetDrawParam().decimals, 0);
     EXPECT_EQ(scales.Draw(&dc), 0);
-    for (const auto& t : dc.texts)
+    for (const auto &t : dc.texts)
         EXPECT_EQ(t.text, " m ");
 }

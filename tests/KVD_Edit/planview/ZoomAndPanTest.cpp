@@ -7,8 +7,7 @@ using namespace plantest;
 
 namespace {
 
-void ExpectRect(const ORQ::SRectMeasure& r, double l, double t, double rt, double b)
-{
+void ExpectRect(const ORQ::SRectMeasure &r, double l, double t, double rt, double b) {
     EXPECT_NEAR(r.left, l, 1e-9);
     EXPECT_NEAR(r.top, t, 1e-9);
     EXPECT_NEAR(r.right, rt, 1e-9);
@@ -17,8 +16,7 @@ void ExpectRect(const ORQ::SRectMeasure& r, double l, double t, double rt, doubl
 
 } // namespace
 
-TEST(ZoomAndPanZoom, InAndOutScaleAboutTheCentre)
-{
+TEST(ZoomAndPanZoom, InAndOutScaleAboutTheCentre) {
     CZoomAndPan z;
     ORQ::SRectMeasure in = z.ZoomIn(ORQ::SRectMeasure(0, 10, 10, 0, ORQ::UNIT_FT));
     ExpectRect(in, 1, 9, 9, 1);
@@ -26,8 +24,7 @@ TEST(ZoomAndPanZoom, InAndOutScaleAboutTheCentre)
     ExpectRect(z.ZoomOut(in), 0, 10, 10, 0);
 }
 
-TEST(ZoomAndPanZoom, DraggedRectangleBecomesTheExtent)
-{
+TEST(ZoomAndPanZoom, DraggedRectangleBecomesTheExtent) {
     CZoomAndPan z;
     z.SetExtent(ORQ::SRectMeasure(0, 50, 100, 0, ORQ::UNIT_M), R(0, 0, 400, 200));
     z.ToggleZoomArea();
@@ -42,8 +39,7 @@ TEST(ZoomAndPanZoom, DraggedRectangleBecomesTheExtent)
     EXPECT_FALSE(z.IsFocusShown());
 }
 
-TEST(ZoomAndPanZoom, RectangleReleasedAtItsPressPointIsIgnored)
-{
+TEST(ZoomAndPanZoom, RectangleReleasedAtItsPressPointIsIgnored) {
     CZoomAndPan z;
     z.SetExtent(ORQ::SRectMeasure(0, 50, 100, 0, ORQ::UNIT_M), R(0, 0, 400, 200));
     z.ToggleZoomArea();
@@ -52,12 +48,11 @@ TEST(ZoomAndPanZoom, RectangleReleasedAtItsPressPointIsIgnored)
     ExpectRect(z.GetExtent(), 0, 50, 100, 0);
     z.ToggleZoomArea();
     z.OnLButtonDown(P(50, 50));
-    EXPECT_FALSE(z.OnLButtonUp(P(50, 120)));  // along a line
+    EXPECT_FALSE(z.OnLButtonUp(P(50, 120))); // along a line
     ExpectRect(z.GetExtent(), 0, 50, 100, 0);
 }
 
-TEST(ZoomAndPanPan, DragMovesTheExtentWithTheMouse)
-{
+TEST(ZoomAndPanPan, DragMovesTheExtentWithTheMouse) {
     CZoomAndPan z;
     z.SetExtent(ORQ::SRectMeasure(0, 50, 50, 0, ORQ::UNIT_M), R(0, 0, 500, 500));
     z.TogglePan();
@@ -75,8 +70,7 @@ TEST(ZoomAndPanPan, DragMovesTheExtentWithTheMouse)
     ExpectRect(z.GetExtent(), -5, 60, 45, 10);
 }
 
-TEST(ZoomAndPanModes, CommandsSwitchModesAndCursors)
-{
+TEST(ZoomAndPanModes, CommandsSwitchModesAndCursors) {
     CZoomAndPan z;
     EXPECT_NE(z.ToggleZoomArea(), 0);
     EXPECT_TRUE(z.IsZoomAreaMode());
@@ -86,7 +80,7 @@ TEST(ZoomAndPanModes, CommandsSwitchModesAndCursors)
     EXPECT_EQ(z.GetCursor(), CZoomAndPan::CURSOR_ARROW);
     z.TogglePan();
     EXPECT_EQ(z.GetCursor(), CZoomAndPan::CURSOR_PAN);
-    z.ToggleZoomArea();  // straight from pan to rectangle zoom
+    z.ToggleZoomArea(); // straight from pan to rectangle zoom
     EXPECT_TRUE(z.IsZoomAreaMode());
     z.TogglePan();
     z.TogglePan();
