@@ -1,0 +1,32 @@
+#pragma once
+
+#include <wx/dialog.h>
+
+#include <string>
+
+class wxStaticText;
+class wxButton;
+
+// "Loading Error": explains that the manual could not be shown and offers the download site of
+// a PDF reader.
+class CHelpErrDlg : public wxDialog {
+public:
+    explicit CHelpErrDlg(wxWindow *parent);
+
+    // The system's error text with the manual's path; the other texts are fixed.
+    void SetTexts(const std::string &errorText);
+
+    static constexpr const char *kHeadline = "Unable to display help file.";
+    static constexpr const char *kWebAddress = "https://get.adobe.com/reader/";
+    static std::string Explanation();
+
+    std::string GetErrorText() const;
+
+private:
+    void OnWebButton(wxCommandEvent &event);
+
+    wxStaticText *m_error = nullptr;       // 1010
+    wxButton *m_web = nullptr;             // 1011
+    wxStaticText *m_headline = nullptr;    // 1156
+    wxStaticText *m_explanation = nullptr; // 1157
+};

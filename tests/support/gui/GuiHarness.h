@@ -1,0 +1,50 @@
+#pragma once
+
+// The window-test harness. A GUI test binary gets one application object (the editor's own
+// CKVDVApp), created once when the binary starts; its start-up (OnInit) runs at the first call
+// of App(), so a test may prepare settings files first. The process gets private settings
+// folders, and every message the program shows goes to a capturing sink that answers from a
+// script.
+
+#include "tests/support/TestSupport.h"
+
+#include <functional>
+#include <string>
+
+class CKVDVApp;
+class wxWindow;
+class wxDialog;
+
+namespace kvdtest::gui {
+
+// The application, started (OnInit run) on first use. A failed start-up fails the test.
+CKVDVApp &App();
+// Whether App() has started the application.
+bool AppStarted();
+// Ends the application as the program does when its main loop ends (closes the windows, runs
+// OnExit). Later calls of App() fail; use it in the last test of a process only.
+void ShutDownApp();
+
+// The folders this process uses in place of the user's: $XDG_CONFIG_HOME and $XDG_RUNTIME_DIR.
+std::string ConfigHome();
+std::string RuntimeDir();
+
+// The sink that receives every message of the program. Queue answers with Sink().Answer(...).
+CaptureSink &Sink();
+
+// Processes waiting events for about ms milliseconds (at least one round).
+void PumpEvents(int ms = 50);
+// Pumps events until cond() holds or timeoutMs passed; returns cond().
+bool WaitFor(const std::function<bool()> &cond, int timeoutMs = 3000);
+
+// Answers the next modal dialog: when one is shown, inspect(dialog) runs and the dialog ends
+// with retCode. Call before the code that shows the dialog; lasts for one dialog.
+void AnswerNextModal(std::function<void(wxDialog *)> inspect, int retCode);
+// Whether the last AnswerNextModal was used up by a dialog.
+bool ModalAnswered();
+
+// Saves a PNG of the window as it shows on screen under $KVD_ARTIFACTS (or the build's
+// artifacts folder) and returns the file's path; empty when nothing could be saved.
+std::string SaveScreenshot(wxWindow *window, const std::string &name);
+
+} // namespace kvdtest::gui
