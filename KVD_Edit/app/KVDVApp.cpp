@@ -338,19 +338,23 @@ void CKVDVApp::RestoreWindowPlacement() {
     m_mainFrame->Update();
 }
 
+bool WaitForClockState(CAppClock &clock, int request, int wanted, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (clock.Control(request) != wanted) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 void CKVDVApp::StartAppClock() {
     // The clock is a statistic: start-up does not wait long for it, nor fail without it.
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kClockWaitMs);
-    while (m_appClock.Control(1) != 1 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitForClockState(m_appClock, 1, 1, kClockWaitMs);
 }
 
 void CKVDVApp::StopAppClock() {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kClockWaitMs);
-    while (m_appClock.Control(-1) != 0 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitForClockState(m_appClock, -1, 0, kClockWaitMs);
 }
 
 int CKVDVApp::OnExit() {

@@ -42,6 +42,10 @@ bool DecideWindowPlacement(const std::string &text, int &left, int &top, int &ri
 // The About box's version line from the product version words, e.g. "Version 4 Release 1.1".
 std::string FormatAboutVersion(unsigned major, unsigned minor, unsigned third, unsigned build);
 
+// Asks the clock with request every 10 ms until it reports the wanted run state, at most
+// timeoutMs long; false when it did not get there in time.
+bool WaitForClockState(CAppClock &clock, int request, int wanted, int timeoutMs);
+
 // The diagnostic logger level that Help > Diagnostic Mode switches to: 2 from 1, else 1.
 inline int NextDiagnosticLevel(int level) {
     return level == 1 ? 2 : 1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 TEST(CommandLine, EmptyOrNoArgumentOpensNothing) {
     EXPECT_EQ(SCommandLineRequest::None, CutCommandLine({}).kind);
     EXPECT_EQ(SCommandLineRequest::None, CutCommandLine({""}).kind);
@@ -93,4 +95,15 @@ TEST(DiagnosticMode, SwitchesBetweenOneAndTwo) {
 
 TEST(Application, AccessorIsNullWithoutApplication) {
     EXPECT_EQ(nullptr, GetKVDVApp());
+}
+
+TEST(Application, StartUpWaitsABoundedTimeForTheUsageClock) {
+    // Without a profile the clock never runs: start-up goes on after the bound.
+    CAppClock clock;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WaitForClockState(clock, 1, 1, 200));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(200));
+    EXPECT_LT(waited, std::chrono::seconds(2));
+    EXPECT_TRUE(WaitForClockState(clock, -1, 0, 200));
 }

@@ -348,3 +348,26 @@ TEST(ShellGui, ProgramShutsDownInOrderOnATerminationRequest) {
     EXPECT_EQ(1u, logs.size());
     EXPECT_TRUE(CIniFile::HasKey(CAppProfile::PathIn(folder), "APPCLKSTATS", "Ver(4.1.1.0)"));
 }
+
+TEST(ShellGui, FeedbackLauncherWritesItsInfoFileAndReportsAMissingProgram) {
+    App();
+    const std::string ini = App().GetExeDir() + "Vostrel.ini";
+    Sink().Clear();
+    EXPECT_FALSE(App().LaunchVostrel(&App().GetAppClock(), g_pCodeLogger));
+    ASSERT_EQ(1u, Sink().Messages().size());
+    EXPECT_EQ(0u, Sink().Messages()[0].text.find(
+                      "Unable to launch Vostrel Application, WinExec err=2\n\"" +
+                      App().GetExeDir() + "Vostrel\" \""));
+    EXPECT_EQ(GetProgramBaseName(), CIniFile::ReadString(ini, "AppInfo", "Name", ""));
+    EXPECT_TRUE(CIniFile::HasKey(ini, "AppInfo", "Clk(s)"));
+    EXPECT_EQ(0u, CIniFile::ReadString(ini, "AppInfo", "Stat", "").find("11, 5, 500"));
+    EXPECT_NE(std::string::npos, CIniFile::ReadString(ini, "AppInfo", "Log", "").find("%, "));
+
+    // Without clock and logger the values say so.
+    Sink().Clear();
+    EXPECT_FALSE(App().LaunchVostrel(nullptr, nullptr));
+    EXPECT_FALSE(CIniFile::HasKey(ini, "AppInfo", "Clk(s)"));
+    EXPECT_EQ("NA", CIniFile::ReadString(ini, "AppInfo", "Stat", ""));
+    EXPECT_EQ("NA", CIniFile::ReadString(ini, "AppInfo", "Log", ""));
+    std::remove(ini.c_str());
+}
