@@ -1,0 +1,288 @@
+#include "KVD_Edit/planview/PlanViewController.h"
+
+#include "KVD_Edit/planview/PlanLinesSource.h"
+
+#include <algorithm>
+
+namespace {
+
+// Direction arrows and the line rectangles' margin: 2 mm on the target.
+const ORQ::SMeasure kArrowSize(2.0, ORQ::UNIT_MM);
+
+// Back to device pixels, as a fresh drawing context starts.
+void ResetMapping(CPlanDC *dc) {
+    CMapping &m = dc->Mapping();
+    m.SetMapMode(CMapping::MM_TEXT);
+    m.SetWindowOrg(0, 0);
+    m.SetViewportOrg(0, 0);
+}
+
+} // namespace
+
+CPlanViewController::CPlanViewController() : m_scale(0, ORQ::UNIT_M) {}
+
+void CPlanViewController::CopyViewFrom(const CPlanViewController &other) {
+    ORQ::SRectMeasure requested = other.m_map.GetRequestedDimensions();
+    m_map.SetRequestedDimensions(requested, nullptr, other.m_map.GetAnchor());
+    m_laidOut = other.m_laidOut;
+}
+
+bool CPlanViewController::DataBounds(ORQ::SRectMeasure &rect, const SPlanViewDoc &doc) {
+    if (!BuildLinesSource(m_source, doc.query, -1))
+        return false;
+    return CKvdGprLines::GetDataBounds(rect, m_source, CKvdGprLines::LIMIT_ALL);
+}
+
+void CPlanViewController::SetRequested(ORQ::SRectMeasure rect, const ORQ::EUnitType *unit) {
+    m_map.SetRequestedDimensions(rect, unit, 0);
+}
+
+int CPlanViewController::Layout(CPlanDC *dc, const RECT &client, const SPlanViewDoc &doc) {
+    if (dc == nullptr)
+        return LAYOUT_NONE;
+    if (!m_scales.IsInitialised())
+        m_scales.Init(doc.font, nullptr);
+    RECT frame = dc->DPtoLP(client);
+
+    ORQ::SRectMeasure data;
+    if (!DataBounds(data, doc))
+        return LAYOUT_NONE;
+
+    // The first layout shows every line; later ones keep what zoom, pan and scrolling chose.
+    ORQ::SRectMeasure requested = m_laidOut ? m_map.GetRequestedDimensions() : data;
+    m_laidOut = true;
+    SetRequested(requested, &doc.unit);
+    requested = m_map.GetRequestedDimensions();
+
+    SPlanScaleParams params = m_scales.GetParams();
+    m_scales.SetUnit(doc.unit);
+    params.grid = 1;
+    params.showScales = 1;
+    params.showLegend = 0;
+    params.extent = requested;
+    m_scales.SetParams(params, dc);
+
+    RECT plot = m_scales.GetFreeRect(dc, frame, requested);
+    plot = PlanRect::Inflated(plot, 1, 1);
+    if (PlanRect::IsEmpty(PlanRect::Normalized(plot)))
+        return LAYOUT_NONE;
+
+    ORQ::SMeasure scale = m_map.DCSetup(dc, plot);
+    if (!(scale.value > 0))
+        return LAYOUT_NONE;
+    m_scale = scale;
+    m_plot = plot;
+
+    params.frame = dc->DPtoLP(client);
+    params.factor = scale.value;
+    params.extent = MapRectToMeasure(plot, scale);
+    m_devicePlot = PlanRect::Normalized(dc->LPtoDP(plot));
+    m_zoom.SetExtent(params.extent, m_devicePlot);
+    m_scales.SetParams(params, dc);
+
+    // Lines on one Y (or X) value: centre them in the plot area with its full height (width).
+    ORQ::SRectMeasure centred = requested;
+    if (RecentreFlatExtent(centred, data, params.extent)) {
+        SetRequested(centred, &doc.unit);
+        return LAYOUT_AGAIN;
+    }
+
+    ORQ::SRectMeasure dataInUnit = ORQ::ConvertMeasureUnits(data, doc.unit);
+    m_scroll[CPlanScroll::BAR_HORZ] =
+        CPlanScroll::Compute(CPlanScroll::BAR_HORZ, dataInUnit, requested);
+    m_scroll[CPlanScroll::BAR_VERT] =
+        CPlanScroll::Compute(CPlanScroll::BAR_VERT, dataInUnit, requested);
+    m_haveScroll = true;
+    return LAYOUT_DONE;
+}
+
+int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewDoc &doc,
+                               IPlanPaintSteps *steps) {
+    IPlanPaintSteps none;
+    if (steps == nullptr)
+        steps = &none;
+    if (dc == nullptr)
+        return 0;
+    // Every paint lays out from device pixels, whatever an earlier paint left in dc.
+    ResetMapping(dc);
+    int laid = Layout(dc, client, doc);
+    if (laid == LAYOUT_AGAIN) {
+        ResetMapping(dc);
+        laid = Layout(dc, client, doc);
+    }
+    if (laid == LAYOUT_NONE)
+        return 0;
+
+    m_lines.SetSelection(doc.selection);
+    m_lines.SetFidDisplay(doc.showFiducials, doc.showFiducials && doc.showFiducialText, doc.font);
+
+    SPlanPaintFrame frame;
+    frame.visibleExtent = MapRectToMeasure(m_plot, m_scale);
+    frame.plot = m_plot;
+    frame.devicePlot = m_devicePlot;
+    frame.scale = m_scale;
+    CKvdGprLines::GetDataBounds(frame.dataExtent, m_source, CKvdGprLines::LIMIT_ALL);
+
+    const SLineDisplayTable defaults;
+    const SLineDisplayTable &table = doc.lineDisplay != nullptr ? *doc.lineDisplay : defaults;
+    const bool linesShown = table.LayerShown[LINE_KIND_LOCAL_XY];
+    if (linesShown) {
+        const SLineDisplayEntry &active = table.Entry[2 * LINE_KIND_LOCAL_XY];
+        const SLineDisplayEntry &inactive = table.Entry[2 * LINE_KIND_LOCAL_XY + 1];
+        if (doc.selection != nullptr) {
+            int style = active.LineStyle;
+            int width = active.LineWidth;
+            doc.selection->SetFocusPen(active.LineColour, &style, &width);
+        }
+        int style = inactive.LineStyle;
+        int width = inactive.LineWidth;
+        m_lines.SetLineStyle(inactive.LineColour, &style, &width);
+    }
+
+    steps->PrepareLayers(dc, frame);
+    steps->DrawCompass(dc, dc->LPtoDP(PlanRect::Pt(m_plot.right, m_plot.top)));
+    if (linesShown)
+        m_lines.DrawLines(&m_source, dc, m_scale, &m_deviceLines, &kArrowSize, 2);
+    for (int k = 0; k < LINE_KIND_COUNT; ++k)
+        if (table.LayerShown[k])
+            steps->DrawLayer(dc, k, table.Entry[2 * k], table.Entry[2 * k + 1], m_scale);
+    steps->AfterLayers();
+    m_scales.Draw(dc);
+    return 1;
+}
+
+bool CPlanViewController::ZoomToFit(const SPlanViewDoc &doc) {
+    ORQ::SRectMeasure data;
+    if (!DataBounds(data, doc))
+        return false;
+    SetRequested(data, &doc.unit);
+    m_zoom.Reset();
+    m_laidOut = true;
+    return true;
+}
+
+bool CPlanViewController::ZoomIn(const SPlanViewDoc &doc) {
+    SetRequested(m_zoom.ZoomIn(m_map.GetRequestedDimensions()), &doc.unit);
+    return true;
+}
+
+bool CPlanViewController::ZoomOut(const SPlanViewDoc &doc) {
+    SetRequested(m_zoom.ZoomOut(m_map.GetRequestedDimensions()), &doc.unit);
+    return true;
+}
+
+POINT CPlanViewController::ClampToPlot(POINT point) const {
+    const RECT &d = m_devicePlot;
+    if (PlanRect::IsEmpty(d))
+        return point;
+    point.x = std::clamp(point.x, d.left, d.right);
+    point.y = std::clamp(point.y, d.top, d.bottom);
+    return point;
+}
+
+void CPlanViewController::OnLButtonDown(POINT point) {
+    if (m_zoom.IsActive()) {
+        m_zoom.OnLButtonDown(ClampToPlot(point));
+        return;
+    }
+    if (!m_bandAnchor)
+        m_bandAnchor = std::make_unique<POINT>();
+    *m_bandAnchor = point;
+    m_band = PlanRect::Make(point.x, point.y, point.x, point.y);
+}
+
+int CPlanViewController::OnMouseMove(POINT point, bool buttons) {
+    if (m_zoom.IsActive()) {
+        m_zoom.OnMouseMove(ClampToPlot(point));
+        return m_zoom.GetCursor();
+    }
+    if (m_bandAnchor) {
+        // Without any button down the release happened outside the window: the band ends.
+        if (buttons)
+            m_band = PlanRect::Normalized(
+                PlanRect::Make(m_bandAnchor->x, m_bandAnchor->y, point.x, point.y));
+        else
+            m_bandAnchor.reset();
+        return CZoomAndPan::CURSOR_ARROW;
+    }
+    POINT hit = CKvdGprLines::HitTest(&point, m_deviceLines);
+    return hit.x >= 0 ? static_cast<int>(CURSOR_HAND) : static_cast<int>(CZoomAndPan::CURSOR_ARROW);
+}
+
+bool CPlanViewController::OnLButtonUp(POINT point, bool ctrl, const SPlanViewDoc &doc) {
+    if (m_bandAnchor) {
+        m_band = PlanRect::Normalized(
+            PlanRect::Make(m_bandAnchor->x, m_bandAnchor->y, point.x, point.y));
+        std::vector<int> lines;
+        if (PlanRect::IsEmpty(m_band)) {
+            POINT hit = CKvdGprLines::HitTest(&point, m_deviceLines);
+            if (hit.x >= 0)
+                lines.push_back(hit.x);
+        } else {
+            lines = CKvdGprLines::LinesInBand(m_band, m_deviceLines);
+        }
+        // Lines without points have no address of their own.
+        const auto &ranges = m_lines.GetData().polylines.ranges;
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [&](int i) {
+                                       return i >= static_cast<int>(ranges.size()) ||
+                                              ranges[static_cast<size_t>(i)].y <
+                                                  ranges[static_cast<size_t>(i)].x;
+                                   }),
+                    lines.end());
+        if (!lines.empty() && doc.selection != nullptr) {
+            if (!ctrl)
+                doc.selection->ClearSelection();
+            for (int i : lines) {
+                CKvdGprLines::SKvdDataBlockElementAddress a = m_lines.GetPointAddress(i, 0);
+                doc.selection->AddToSelection(a.set, a.line);
+            }
+        }
+        m_bandAnchor.reset();
+        m_band = PlanRect::Make(0, 0, 0, 0);
+    }
+    if (m_zoom.IsActive() && m_zoom.OnLButtonUp(ClampToPlot(point))) {
+        SetRequested(m_zoom.GetExtent(), &doc.unit);
+        return true;
+    }
+    return false;
+}
+
+int CPlanViewController::CommandForKey(int virtualKey, bool ctrl) {
+    switch (virtualKey) {
+    case VK_INSERT:
+        return CMD_IMPORT_LINES;
+    case VK_DELETE:
+        return CMD_DELETE_LINES;
+    case 'A':
+        return ctrl ? CMD_SELECT_ALL : 0;
+    case 'D':
+        return ctrl ? CMD_DESELECT_ALL : 0;
+    default:
+        return 0;
+    }
+}
+
+bool CPlanViewController::OnScroll(int bar, int code, SPlanScrollInfo &info,
+                                   const SPlanViewDoc &doc) {
+    if (bar != CPlanScroll::BAR_HORZ && bar != CPlanScroll::BAR_VERT)
+        return false;
+    // Without a line extent there is nowhere to scroll to.
+    ORQ::SRectMeasure data;
+    if (!DataBounds(data, doc))
+        return false;
+    data = ORQ::ConvertMeasureUnits(data, doc.unit);
+    ORQ::SRectMeasure view = m_map.GetRequestedDimensions();
+    if (!CPlanScroll::Scroll(bar, code, info, data, view))
+        return false;
+    SetRequested(view, bar == CPlanScroll::BAR_VERT ? &doc.unit : nullptr);
+    m_scroll[bar] = info;
+    return true;
+}
+
+bool CPlanViewController::GetScrollInfo(int bar, SPlanScrollInfo &info) const {
+    if (!m_haveScroll || (bar != CPlanScroll::BAR_HORZ && bar != CPlanScroll::BAR_VERT))
+        return false;
+    info = m_scroll[bar];
+    return true;
+}
