@@ -1,0 +1,367 @@
+#include "KVD_Edit/planview/PlanViewWindow.h"
+
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
+#include "KVD_Edit/GPSINFO/LocalWorldDef.h"
+#include "KVD_Edit/planview/CompassRotation.h"
+#include "KVD_Edit/planview/GraphicsPlanDC.h"
+
+#include <wx/dcbuffer.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/graphics.h>
+#include <wx/log.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// The compass image's background colour, drawn transparent.
+const unsigned char kCompassMask[3] = {255, 0, 255};
+
+RECT ClientRect(const wxSize &size) {
+    return PlanRect::Make(0, 0, size.x, size.y);
+}
+
+POINT ToPoint(const wxPoint &p) {
+    return PlanRect::Pt(p.x, p.y);
+}
+
+// The platform key code of a key event, as the plan view's key table names keys.
+int VirtualKey(const wxKeyEvent &event) {
+    switch (event.GetKeyCode()) {
+    case WXK_INSERT:
+    case WXK_NUMPAD_INSERT:
+        return CPlanViewController::VK_INSERT;
+    case WXK_DELETE:
+    case WXK_NUMPAD_DELETE:
+        return CPlanViewController::VK_DELETE;
+    case 'A':
+    case 'a':
+        return 'A';
+    case 'D':
+    case 'd':
+        return 'D';
+    default:
+        return 0;
+    }
+}
+
+int ScrollCode(wxEventType type) {
+    if (type == wxEVT_SCROLLWIN_TOP)
+        return CPlanScroll::SB_TOP;
+    if (type == wxEVT_SCROLLWIN_BOTTOM)
+        return CPlanScroll::SB_BOTTOM;
+    if (type == wxEVT_SCROLLWIN_LINEUP)
+        return CPlanScroll::SB_LINEUP;
+    if (type == wxEVT_SCROLLWIN_LINEDOWN)
+        return CPlanScroll::SB_LINEDOWN;
+    if (type == wxEVT_SCROLLWIN_PAGEUP)
+        return CPlanScroll::SB_PAGEUP;
+    if (type == wxEVT_SCROLLWIN_PAGEDOWN)
+        return CPlanScroll::SB_PAGEDOWN;
+    if (type == wxEVT_SCROLLWIN_THUMBTRACK)
+        return CPlanScroll::SB_THUMBTRACK;
+    if (type == wxEVT_SCROLLWIN_THUMBRELEASE)
+        return CPlanScroll::SB_THUMBPOSITION;
+    return CPlanScroll::SB_ENDSCROLL;
+}
+
+} // namespace
+
+CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
+    : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+               wxHSCROLL | wxVSCROLL | wxALWAYS_SHOW_SB | wxWANTS_CHARS | wxFULL_REPAINT_ON_RESIZE),
+      m_host(host) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    SetBackgroundColour(*wxWHITE);
+    Bind(wxEVT_PAINT, &CPlanViewWindow::OnPaint, this);
+    Bind(wxEVT_SIZE, &CPlanViewWindow::OnSize, this);
+    Bind(wxEVT_LEFT_DOWN, &CPlanViewWindow::OnLeftDown, this);
+    Bind(wxEVT_LEFT_UP, &CPlanViewWindow::OnLeftUp, this);
+    Bind(wxEVT_MOTION, &CPlanViewWindow::OnMotion, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CPlanViewWindow::OnCaptureLost, this);
+    Bind(wxEVT_KEY_UP, &CPlanViewWindow::OnKeyUp, this);
+    Bind(wxEVT_SCROLLWIN_TOP, &CPlanViewWindow::OnScroll, this);
+    Bind(wxEVT_SCROLLWIN_BOTTOM, &CPlanViewWindow::OnScroll, this);
+    Bind(wxEVT_SCROLLWIN_LINEUP, &CPlanViewWindow::OnScroll, this);
+    Bind(wxEVT_SCROLLWIN_LINEDOWN, &CPlanViewWindow::OnScroll, this);
+    Bind(wxEVT_SCROLLWIN_PAGEUP, &CPlanViewWindow::OnScroll, this);
+    Bind(wxEVT_SCROLLWIN_PAGEDOWN, &CPlanViewWindow::OnScroll, this);
+    Bind(wxEVT_SCROLLWIN_THUMBTRACK, &CPlanViewWindow::OnScroll, this);
+    Bind(wxEVT_SCROLLWIN_THUMBRELEASE, &CPlanViewWindow::OnScroll, this);
+}
+
+CPlanViewWindow::~CPlanViewWindow() {
+    if (HasCapture())
+        ReleaseMouse();
+}
+
+bool CPlanViewWindow::LoadCompass(const std::string &path) {
+    m_compass = wxImage();
+    wxImage image;
+    {
+        wxLogNull quiet;
+        if (path.empty() || !image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_BMP))
+            return false;
+    }
+    image.SetMaskColour(kCompassMask[0], kCompassMask[1], kCompassMask[2]);
+    image.InitAlpha();
+    m_compass = image;
+    InvalidateMap();
+    return true;
+}
+
+void CPlanViewWindow::InvalidateMap() {
+    m_mapValid = false;
+    Refresh(false);
+}
+
+bool CPlanViewWindow::Doc(SPlanViewDoc &doc) {
+    return m_host != nullptr && m_host->GetPlanDoc(doc);
+}
+
+void CPlanViewWindow::ZoomToFit() {
+    SPlanViewDoc doc;
+    if (Doc(doc) && m_view.ZoomToFit(doc))
+        InvalidateMap();
+}
+
+int CPlanViewWindow::ToggleZoomArea() {
+    int result = m_view.ToggleZoomArea();
+    SetPlanCursor(m_view.ZoomAndPan().GetCursor());
+    Refresh(false);
+    return result;
+}
+
+void CPlanViewWindow::ZoomIn() {
+    SPlanViewDoc doc;
+    if (Doc(doc) && m_view.ZoomIn(doc))
+        InvalidateMap();
+}
+
+void CPlanViewWindow::ZoomOut() {
+    SPlanViewDoc doc;
+    if (Doc(doc) && m_view.ZoomOut(doc))
+        InvalidateMap();
+}
+
+void CPlanViewWindow::TogglePan() {
+    m_view.TogglePan();
+    SetPlanCursor(m_view.ZoomAndPan().GetCursor());
+}
+
+void CPlanViewWindow::PrepareLayers(CPlanDC *, const SPlanPaintFrame &frame) {
+    CGPSInfo *gps = m_host != nullptr ? m_host->GetGPSInfo() : nullptr;
+    if (gps == nullptr)
+        return;
+    if (SLocalWorldDef *def = m_host->GetLocalWorldDef())
+        gps->SetLWCDefinition(def);
+    // The plot rectangle goes to the GPS data, which refits its automatic local-to-world
+    // relation to it.
+    gps->SetPlotRect(frame.plot);
+}
+
+void CPlanViewWindow::DrawCompass(CPlanDC *, POINT anchor) {
+    CGPSInfo *gps = m_host != nullptr ? m_host->GetGPSInfo() : nullptr;
+    const SLocalWorldDef *def = gps != nullptr ? gps->GetLWCData() : nullptr;
+    if (def == nullptr || def->EnableGPS == 0 || m_gc == nullptr || !m_compass.IsOk())
+        return;
+    // The grid's north heading comes from the layers' renderer; until one takes part the local
+    // grid's Y axis points north.
+    const double heading = 0.0;
+    const int w = m_compass.GetWidth();
+    const int h = m_compass.GetHeight();
+    SRotatedLayout turned = RotatedLayout(w, h, -heading);
+    // The turned image's top-right corner sits on the plot area's top-right corner.
+    const double left = anchor.x - turned.width;
+    const double top = anchor.y;
+    m_gc->PushState();
+    m_gc->Translate(left + turned.upperLeft.x, top + turned.upperLeft.y);
+    m_gc->Rotate(turned.radians);
+    m_gc->DrawBitmap(wxBitmap(m_compass), 0, 0, w, h);
+    m_gc->PopState();
+}
+
+void CPlanViewWindow::RenderMap(const wxSize &size) {
+    if (!m_map.IsOk() || m_map.GetWidth() != size.x || m_map.GetHeight() != size.y)
+        m_map.Create(size.x, size.y, 24);
+    wxMemoryDC memory(m_map);
+    memory.SetBackground(*wxWHITE_BRUSH);
+    memory.Clear();
+    SPlanViewDoc doc;
+    if (Doc(doc)) {
+        std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(memory));
+        if (gc) {
+            const wxSize ppi = memory.GetPPI();
+            CGraphicsPlanDC planDC(gc.get(), size.x, size.y, ppi.x > 0 ? ppi.x : 96,
+                                   ppi.y > 0 ? ppi.y : 96);
+            m_gc = gc.get();
+            m_view.Paint(&planDC, ClientRect(size), doc, this);
+            m_gc = nullptr;
+        }
+    }
+    memory.SelectObject(wxNullBitmap);
+    m_mapValid = true;
+    ++m_mapDraws;
+    ApplyScrollBars();
+}
+
+void CPlanViewWindow::ApplyScrollBars() {
+    for (int bar : {CPlanScroll::BAR_HORZ, CPlanScroll::BAR_VERT}) {
+        SPlanScrollInfo info;
+        if (!m_view.GetScrollInfo(bar, info))
+            continue;
+        const int orient = bar == CPlanScroll::BAR_HORZ ? wxHORIZONTAL : wxVERTICAL;
+        const int range = std::max(info.max - info.min, 0);
+        const int page = std::clamp(info.page, 0, range);
+        const int pos = std::clamp(info.pos - info.min, 0, std::max(range - page, 0));
+        if (GetScrollPos(orient) != pos || GetScrollThumb(orient) != page ||
+            GetScrollRange(orient) != range)
+            SetScrollbar(orient, pos, page, range);
+    }
+}
+
+void CPlanViewWindow::DrawOverlay(wxDC &dc) {
+    RECT band{};
+    if (m_view.IsRubberBandActive())
+        band = m_view.GetRubberBand();
+    else if (m_view.ZoomAndPan().IsFocusShown())
+        band = m_view.ZoomAndPan().GetFocus();
+    else
+        return;
+    dc.SetPen(wxPen(*wxBLACK, 1, wxPENSTYLE_DOT));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(band.left, band.top, band.right - band.left + 1, band.bottom - band.top + 1);
+}
+
+void CPlanViewWindow::OnPaint(wxPaintEvent &) {
+    wxPaintDC dc(this);
+    const wxSize size = GetClientSize();
+    if (size.x <= 0 || size.y <= 0)
+        return;
+    if (!m_mapValid || !m_map.IsOk() || m_map.GetWidth() != size.x || m_map.GetHeight() != size.y) {
+        wxCursor previous = GetCursor();
+        SetCursor(wxCursor(wxCURSOR_WAIT));
+        RenderMap(size);
+        SetCursor(previous);
+    }
+    dc.DrawBitmap(m_map, 0, 0);
+    DrawOverlay(dc);
+}
+
+void CPlanViewWindow::OnSize(wxSizeEvent &event) {
+    InvalidateMap();
+    event.Skip();
+}
+
+void CPlanViewWindow::SetPlanCursor(int id) {
+    switch (id) {
+    case CPlanViewController::CURSOR_HAND:
+        SetCursor(wxCursor(wxCURSOR_HAND));
+        break;
+    case CZoomAndPan::CURSOR_ZOOM:
+        SetCursor(wxCursor(wxCURSOR_MAGNIFIER));
+        break;
+    case CZoomAndPan::CURSOR_PAN:
+    case CZoomAndPan::CURSOR_PANNING:
+        SetCursor(wxCursor(wxCURSOR_SIZING));
+        break;
+    default:
+        SetCursor(wxNullCursor);
+        break;
+    }
+}
+
+void CPlanViewWindow::OnLeftDown(wxMouseEvent &event) {
+    SetFocus();
+    const POINT point = ToPoint(event.GetPosition());
+    if (m_host != nullptr && m_host->OfferViewPoint(m_view.ClampToPlot(point))) {
+        event.Skip();
+        return;
+    }
+    m_view.OnLButtonDown(point);
+    if (!HasCapture())
+        CaptureMouse();
+    Refresh(false);
+    event.Skip();
+}
+
+void CPlanViewWindow::OnMotion(wxMouseEvent &event) {
+    const bool overlay = m_view.IsRubberBandActive() || m_view.ZoomAndPan().IsFocusShown();
+    const bool buttons =
+        event.ButtonIsDown(wxMOUSE_BTN_ANY) || event.ShiftDown() || event.ControlDown();
+    SetPlanCursor(m_view.OnMouseMove(ToPoint(event.GetPosition()), buttons));
+    if (overlay || m_view.IsRubberBandActive() || m_view.ZoomAndPan().IsFocusShown())
+        Refresh(false);
+    event.Skip();
+}
+
+void CPlanViewWindow::OnLeftUp(wxMouseEvent &event) {
+    if (HasCapture())
+        ReleaseMouse();
+    const bool band = m_view.IsRubberBandActive();
+    SPlanViewDoc doc;
+    if (!Doc(doc))
+        doc = SPlanViewDoc();
+    const bool moved = m_view.OnLButtonUp(ToPoint(event.GetPosition()), event.ControlDown(), doc);
+    SetPlanCursor(m_view.ZoomAndPan().GetCursor());
+    // A band may have changed the selection; a zoom or pan moved the map.
+    if (moved || band)
+        InvalidateMap();
+    else
+        Refresh(false);
+    event.Skip();
+}
+
+void CPlanViewWindow::OnCaptureLost(wxMouseCaptureLostEvent &) {
+    // The button went up somewhere else: the band ends without selecting.
+    if (m_view.IsRubberBandActive()) {
+        m_view.OnMouseMove(PlanRect::Pt(0, 0), false);
+        Refresh(false);
+    }
+}
+
+void CPlanViewWindow::OnKeyUp(wxKeyEvent &event) {
+    const int command = CPlanViewController::CommandForKey(VirtualKey(event), event.ControlDown());
+    if (command != 0 && m_host != nullptr)
+        m_host->PostFrameCommand(command);
+    event.Skip();
+}
+
+void CPlanViewWindow::OnScroll(wxScrollWinEvent &event) {
+    const int bar =
+        event.GetOrientation() == wxHORIZONTAL ? CPlanScroll::BAR_HORZ : CPlanScroll::BAR_VERT;
+    SPlanScrollInfo info;
+    SPlanViewDoc doc;
+    if (!m_view.GetScrollInfo(bar, info) || !Doc(doc))
+        return;
+    info.trackPos = event.GetPosition() + info.min;
+    if (!m_view.OnScroll(bar, ScrollCode(event.GetEventType()), info, doc))
+        return;
+    ApplyScrollBars();
+    InvalidateMap();
+}
+
+bool CPlanViewWindow::DrawOnto(wxDC &dc) {
+    SPlanViewDoc doc;
+    if (!Doc(doc) || !dc.IsOk())
+        return false;
+    const wxSize size = dc.GetSize();
+    if (size.x <= 0 || size.y <= 0)
+        return false;
+    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
+    if (!gc)
+        return false;
+    const wxSize ppi = dc.GetPPI();
+    CGraphicsPlanDC planDC(gc.get(), size.x, size.y, ppi.x > 0 ? ppi.x : 96,
+                           ppi.y > 0 ? ppi.y : 96);
+    // A view of its own: the page gets the same map rectangle laid out in the page's size,
+    // while the window keeps its layout, hit-test lines and scroll bars.
+    CPlanViewController page;
+    page.CopyViewFrom(m_view);
+    m_gc = gc.get();
+    const int drawn = page.Paint(&planDC, ClientRect(size), doc, this);
+    m_gc = nullptr;
+    return drawn == 1;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "KVD_Edit/planview/PlanViewController.h"
+
+#include <wx/bitmap.h>
+#include <wx/image.h>
+#include <wx/window.h>
+
+#include <string>
+
+class CGPSInfo;
+struct SLocalWorldDef;
+class wxDC;
+class wxGraphicsContext;
+
+// What the plan view's window needs of the project it shows. The document's view implements it;
+// tests give a window a project of their own.
+class IPlanViewHost {
+public:
+    virtual ~IPlanViewHost() = default;
+    // The document's state for a layout; false without a document (nothing is drawn).
+    virtual bool GetPlanDoc(SPlanViewDoc &doc) = 0;
+    // The document's GPS data and the project's local-to-world definition; null when missing.
+    virtual CGPSInfo *GetGPSInfo() { return nullptr; }
+    virtual SLocalWorldDef *GetLocalWorldDef() { return nullptr; }
+    // The local-to-world dialog takes a clicked point while it waits for one (true: taken).
+    virtual bool OfferViewPoint(POINT) { return false; }
+    // Posts a command to the child frame.
+    virtual void PostFrameCommand(int command) = 0;
+};
+
+// The plan view's window, the right-hand pane of a project's frame: draws the map of the lines
+// (kept in an off-screen image, so that rubber bands and zoom rectangles are drawn over it
+// without rebuilding the map), moves the map with its scroll bars, selects lines with the
+// mouse, zooms and pans, and turns Ins, Del, Ctrl+A and Ctrl+D into the frame's commands.
+class CPlanViewWindow : public wxWindow, private IPlanPaintSteps {
+public:
+    CPlanViewWindow(wxWindow *parent, IPlanViewHost *host);
+    ~CPlanViewWindow() override;
+
+    // Loads the compass image (a bitmap file); a missing or unreadable file draws no compass.
+    bool LoadCompass(const std::string &path);
+    // The map must be drawn anew (document changes, zoom, pan, scrolling).
+    void InvalidateMap();
+
+    // The commands the document forwards.
+    void ZoomToFit();
+    int ToggleZoomArea();
+    void ZoomIn();
+    void ZoomOut();
+    void TogglePan();
+    bool IsZoomAreaMode() const { return m_view.ZoomAndPan().IsZoomAreaMode(); }
+    bool IsPanMode() const { return m_view.ZoomAndPan().IsPanMode(); }
+
+    // Draws the whole map onto dc (a printer page or any other target) laid out in dc's own
+    // size and resolution, compass included; the window's own view is left as it is.
+    bool DrawOnto(wxDC &dc);
+
+    const CPlanViewController &Controller() const { return m_view; }
+    // How often the map itself has been drawn (not counting overlays).
+    int MapDrawCount() const { return m_mapDraws; }
+
+private:
+    // Paint steps of the plan view.
+    void PrepareLayers(CPlanDC *dc, const SPlanPaintFrame &frame) override;
+    void DrawCompass(CPlanDC *dc, POINT anchor) override;
+
+    bool Doc(SPlanViewDoc &doc);
+    void RenderMap(const wxSize &size);
+    void ApplyScrollBars();
+    void DrawOverlay(wxDC &dc);
+    void SetPlanCursor(int id);
+
+    void OnPaint(wxPaintEvent &event);
+    void OnSize(wxSizeEvent &event);
+    void OnLeftDown(wxMouseEvent &event);
+    void OnLeftUp(wxMouseEvent &event);
+    void OnMotion(wxMouseEvent &event);
+    void OnCaptureLost(wxMouseCaptureLostEvent &event);
+    void OnKeyUp(wxKeyEvent &event);
+    void OnScroll(wxScrollWinEvent &event);
+
+    IPlanViewHost *m_host;
+    CPlanViewController m_view;
+    wxImage m_compass;
+    wxBitmap m_map;
+    bool m_mapValid = false;
+    int m_mapDraws = 0;
+    // The graphics context of the target being drawn, for the compass.
+    wxGraphicsContext *m_gc = nullptr;
+};
