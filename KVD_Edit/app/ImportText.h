@@ -1,0 +1,28 @@
+#pragma once
+
+// Texts the line import, the deletion and the row write-back show.
+namespace ImportText {
+
+constexpr const char *kOutsideProject =
+    "We can only import files from the current folder or sub folder.";
+constexpr const char *kMixedNumbering =
+    "You have a mix of numbered and unnumbered files\nDo you wish to proceed?";
+constexpr const char *kAlphabetical =
+    "All imported files will be sorted alphabetically and\nnumbered accordingly and combined "
+    "with the Conversion Factor.";
+constexpr const char *kNoStepSize = "Unable to retrieve Step Size";
+constexpr const char *kSurveyModeFormat =
+    "File %s\nsurvey mode is %s.\nDo you wish to add non reflection data to your KVD file?";
+constexpr const char *kNoDataBlock = "The KVD file holds no Data block to import lines into.";
+
+constexpr const char *kSetsNotSupported = "Deleting sets are not supported";
+constexpr const char *kEntryNotFound = "Entry not found";
+constexpr const char *kLineNotFoundFormat = "Line %s %s, not found";
+
+constexpr const char *kUnableToReadFormat = "Unable to read from %s";
+constexpr const char *kInvalidSetFormat = "Invalid Set Name %s, Aborting";
+constexpr const char *kInvalidLineFormat = "Invalid Line Name %s.  Aborting update.";
+constexpr const char *kLineUsedFormat = "Line %s already used.  Aborting update.";
+constexpr const char *kUnableToUpdateName = "Unable to Update name";
+
+} // namespace ImportText

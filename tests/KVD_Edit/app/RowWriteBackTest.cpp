@@ -1,0 +1,147 @@
+#include "KVD_Edit/app/RowWriteBack.h"
+
+#include "KVD_Edit/app/ImportDlgLogic.h"
+#include "KVD_Edit/app/LineImporter.h"
+#include "tests/KVD_Edit/app/ImportTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using importtest::Count;
+using importtest::Project;
+
+namespace {
+
+class Host : public IImportHost {
+public:
+    std::vector<std::string> paths;
+    std::string grid = "G";
+    bool ChooseFiles(const std::string &, const std::string &, std::vector<std::string> &out,
+                     int &filter) override {
+        out = paths;
+        filter = 4;
+        return true;
+    }
+    bool RunImportDialog(int sets, ImportLineType &record, int) override {
+        ImportDlgLogic::SDialogInput in;
+        in.selectedType = ImportLineType::kXLines;
+        in.gridText = grid;
+        in.spacingText = "1";
+        return ImportDlgLogic::Accept(sets, in, record);
+    }
+};
+
+// A project with lines L1 and L2 in set "G", imported from generated files; L1 has a fiducial.
+struct Fixture {
+    Project p;
+    Fixture() {
+        kvdtest::SRadarLine line = importtest::SmallLine();
+        line.fiducials = {{20, "F"}};
+        const std::string l1 = p.AddLine("L1", line);
+        importtest::SetTracePosition(l1, line.samples, 20, 1.0f);
+        Host host;
+        host.paths = {l1, p.AddLine("L2")};
+        SImportMemory memory;
+        kvdtest::CaptureSink sink;
+        EXPECT_TRUE(CLineImporter(p.File(), p.Path()).Import(host, memory)) << sink.AllTexts();
+    }
+    SRowValues Row() const {
+        SRowValues row;
+        row.dataFileName = ".\\L1.dt1";
+        row.lineName = "L1";
+        row.orientation = 2;
+        row.xMin = 0;
+        row.xMax = 5;
+        row.yMin = row.yMax = 1;
+        row.step = 0.05;
+        return row;
+    }
+};
+
+TEST(RowWriteBack, RenamingOntoAUsedNameIsRefused) {
+    Fixture f;
+    const std::string before = f.p.Text();
+    SRowValues row = f.Row();
+    row.lineName = "l2";
+    row.xMin = 3;
+    kvdtest::CaptureSink sink;
+    EXPECT_FALSE(CRowWriteBack(f.p.File(), f.p.Path()).ModifyRow(row, "G", "L1", 1));
+    EXPECT_EQ(sink.AllTexts(), "Line l2 already used.  Aborting update.");
+    EXPECT_EQ(f.p.Text(), before);
+
+    sink.Clear();
+    EXPECT_FALSE(CRowWriteBack(f.p.File(), f.p.Path()).ModifyRow(row, "H", "L1", 1));
+    EXPECT_EQ(sink.AllTexts(), "Invalid Set Name H, Aborting");
+    EXPECT_FALSE(CRowWriteBack(f.p.File(), f.p.Path()).ModifyRow(f.Row(), "G", "L3", 1));
+    row.dataFileName = ".\\none.dt1";
+    EXPECT_FALSE(CRowWriteBack(f.p.File(), f.p.Path()).ModifyRow(row, "G", "L1", 1));
+    EXPECT_EQ(f.p.Text(), before);
+}
+
+TEST(RowWriteBack, WritesPositionsOdometerAndFiducials) {
+    Fixture f;
+    SRowValues row = f.Row();
+    row.lineName = "L1new";
+    row.xMin = 10;
+    row.xMax = 20;
+    row.yMin = row.yMax = 2;
+    row.step = 0.1;
+    row.reversed = true;
+    kvdtest::CaptureSink sink;
+    ASSERT_TRUE(CRowWriteBack(f.p.File(), f.p.Path()).ModifyRow(row, "G", "L1", 1))
+        << sink.AllTexts();
+    const std::string xml = f.p.Text();
+    EXPECT_NE(xml.find("<Line name=\"L1new\">"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<Position X=\"20.000\" Y=\"2.000\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<Position X=\"10.000\" Y=\"2.000\""), std::string::npos);
+    EXPECT_NE(xml.find("<Odometer start=\"10.000\" end=\"20.000\" step=\"0.100\""),
+              std::string::npos);
+    // The fiducial at 1 m of a 0 to 5 m line, reversed onto 20 .. 10.
+    EXPECT_NE(xml.find("<FIDComment ododist=\"18.000000\" units=\"m\" fileflag=\"C\">F<"),
+              std::string::npos)
+        << xml;
+    EXPECT_EQ(Count(xml, "<FIDComment"), 1);
+    // The new step differs from the settings in force: the data file gets its own.
+    const size_t file = xml.find("<DataFile name=\"L1\"");
+    EXPECT_NE(xml.find("<StepSize units=\"m\">0.100000</StepSize>", file), std::string::npos);
+
+    // Several rows selected: the name stays; the step back at 0.05 needs no settings.
+    row.lineName = "other";
+    row.step = 0.05;
+    ASSERT_TRUE(CRowWriteBack(f.p.File(), f.p.Path()).ModifyRow(row, "G", "L1new", 2));
+    const std::string again = f.p.Text();
+    EXPECT_NE(again.find("<Line name=\"L1new\">"), std::string::npos);
+    EXPECT_EQ(Count(again, "<Settings"), 1) << again;
+}
+
+TEST(RowWriteBack, MissingPositionsAreAppendedAndOtherEntriesKeepTheirFiducials) {
+    Project p("<Data version=\"1.2.0\"><LineSet name=\"G\"><Line name=\"L1\">"
+              "<DataFile name=\"L1\" seq=\"1\" ext=\"HD+DT1\"><FileType UID=\"COR@@@\"/>"
+              "<Odometer start=\"0\" end=\"5\" step=\"0.05\" units=\"m\"/></DataFile>"
+              "<DataFile name=\"L1b\" seq=\"1\" ext=\"HD+DT1\"><FileType UID=\"COR@@@\"/>"
+              "<Position X=\"0\" Y=\"0\" Z=\"0\" units=\"ft\" normalized_file_pos=\"0.0\"/>"
+              "<Odometer start=\"0\" end=\"5\" step=\"0.05\" units=\"m\"/>"
+              "<FIDComment ododist=\"1\" units=\"m\" fileflag=\"C\">keep</FIDComment>"
+              "</DataFile></Line></LineSet></Data>");
+    p.AddLine("L1");
+    SRowValues row;
+    row.dataFileName = ".\\L1.dt1 (+)";
+    row.lineName = "L1";
+    row.orientation = 2;
+    row.xMax = 3.048;
+    row.step = 0.05;
+    kvdtest::CaptureSink sink;
+    ASSERT_TRUE(CRowWriteBack(p.File(), p.Path()).ModifyRow(row, "G", "L1", 1)) << sink.AllTexts();
+    const std::string xml = p.Text();
+    EXPECT_NE(xml.find("<Position X=\"0.000\" Y=\"0.000\" Z=\"0.00\" units=\"m\" "
+                       "normalized_file_pos=\"0.0\"/><Position X=\"3.048\" Y=\"0.000\""),
+              std::string::npos)
+        << xml;
+    // The second entry's one position is in feet; its second is appended.
+    EXPECT_NE(xml.find("<Position X=\"0.000\" Y=\"0.000\" Z=\"0\" units=\"ft\""),
+              std::string::npos);
+    EXPECT_NE(xml.find("keep</FIDComment>"), std::string::npos);
+    EXPECT_EQ(Count(xml, "<Position"), 4);
+    EXPECT_EQ(xml.find("X=\"3.048\" Y=\"0.000\" Z=\"0.00\" units=\"ft\""), std::string::npos);
+}
+
+} // namespace
