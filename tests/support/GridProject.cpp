@@ -1,0 +1,121 @@
+#include "tests/support/GridProject.h"
+
+#include "tests/support/RadarLineGenerator.h"
+#include "tests/support/TestSupport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace kvdtest {
+
+std::string GpsFileText(int fixes) {
+    std::string text;
+    char buf[160];
+    for (int i = 0; i < fixes; ++i) {
+        std::snprintf(buf, sizeof buf,
+                      "Trace #%d at position %.3f\r\n$GPGGA,1200%02d.00,4339.%04d,N,07923.0000,W,"
+                      "1,08,0.9,76.0,M,-34.0,M,,*47\r\n",
+                      i + 1, i * 0.5, i % 60, 1000 + i);
+        text += buf;
+    }
+    return text;
+}
+
+std::string WriteGridProject(const std::string &folder, const GridProjectSpec &spec) {
+    XmlNode data = DataNode("1.2.0");
+    SettingsSpec settings;
+    settings.step = spec.settingsStep;
+    settings.stepUnits = spec.settingsUnit;
+    AddSettings(data, settings);
+
+    std::map<std::string, XmlNode *> sets;
+    for (const GridLineSpec &l : spec.lines) {
+        XmlNode *parent = &data;
+        if (!l.set.empty()) {
+            auto it = sets.find(l.set);
+            if (it == sets.end()) {
+                XmlNode &set = data.Add("LineSet");
+                set.Attr("name", l.set);
+                it = sets.emplace(l.set, &set).first;
+            }
+            parent = it->second;
+        }
+        XmlNode &line = parent->Add("Line");
+        line.Attr("name", l.name);
+        const std::string file = l.file.empty() ? l.name : l.file;
+        std::vector<Position> positions = l.positions;
+        for (size_t i = 0; i < positions.size(); ++i)
+            positions[i].pos = positions.size() > 1 ? double(i) / (positions.size() - 1) : 0.0;
+        XmlNode &df = AddDataFile(line, file, ".dt1", 1, positions);
+        if (!l.fidComment.empty())
+            df.Add("FIDComment")
+                .Attr("units", "m")
+                .Attr("ododist", 1.0)
+                .Attr("fileflag", "Y")
+                .Text(l.fidComment);
+        if (l.gpsEntry) {
+            XmlNode &gps = line.Add("DataFile");
+            gps.Attr("name", file).Attr("ext", "GPS").Attr("seq", "1");
+            gps.Add("FileType").Attr("UID", "GPS@@@");
+            gps.Add("Odometer")
+                .Attr("start", 0.0)
+                .Attr("end", 10.0)
+                .Attr("step", 0.5)
+                .Attr("units", "m");
+        }
+
+        const std::string base =
+            folder + "/" + (l.fileNameOnDisk.empty() ? file : l.fileNameOnDisk);
+        SRadarLine radar;
+        radar.start = l.start;
+        radar.step = l.final >= l.start ? std::fabs(l.step) : -std::fabs(l.step);
+        radar.traces =
+            l.step != 0
+                ? static_cast<int>(std::lround(std::fabs(l.final - l.start) / std::fabs(l.step))) +
+                      1
+                : 21;
+        radar.samples = 16;
+        radar.synthetic = false;
+        radar.unit = l.unit;
+        radar.gpsType = l.gpsType;
+        if (l.writeDt1)
+            WriteRadarTraceFile(base + ".dt1", radar);
+        if (l.badHd) {
+            WriteFile(base + ".hd", std::string("\x00\x01\x02\xff\xfe binary", 12));
+        } else if (l.writeHd) {
+            std::string text = RadarHeaderText(radar);
+            if (l.step == 0) {
+                // A header whose step is 0: the final position stays as given.
+                size_t at = text.find("STEP SIZE USED");
+                size_t end = text.find('\n', at);
+                text.replace(at, end - at, "STEP SIZE USED     = 0\r");
+            }
+            WriteFile(base + ".hd", text);
+        }
+        if (l.gpsBeside || l.gpsEntry)
+            WriteFile(base + ".GPS", GpsFileText(l.gpsFixes));
+    }
+    const std::string path = folder + "/project.kvd";
+    WriteFile(path, ProjectText(data));
+    return path;
+}
+
+GridProjectSpec ManyLines(int count) {
+    GridProjectSpec spec;
+    for (int i = 0; i < count; ++i) {
+        GridLineSpec l;
+        char name[32];
+        std::snprintf(name, sizeof name, "LINE%04d", i);
+        l.name = name;
+        const double across = 0.5 * i;
+        if (i % 2 == 0)
+            l.positions = {{0, across, 0, "m"}, {10, across, 1, "m"}};
+        else
+            l.positions = {{across, 0, 0, "m"}, {across, 10, 1, "m"}};
+        spec.lines.push_back(l);
+    }
+    return spec;
+}
+
+} // namespace kvdtest
