@@ -84,7 +84,11 @@ const CLineFileFinder::SListing &CLineFileFinder::Listing(const std::string &fol
         return listing;
     while (const dirent *entry = ::readdir(dir.get())) {
         std::string name = entry->d_name;
-        listing.exact[name] = true;
+        // Entries the listing does not type are typed by stat when they are used.
+        const char type = entry->d_type == DT_REG   ? 'f'
+                          : entry->d_type == DT_DIR ? 'd'
+                                                    : '?';
+        listing.exact[name] = type;
         listing.byLowerName.emplace(Lower(name), name);
     }
     return listing;
@@ -95,26 +99,34 @@ std::string CLineFileFinder::Find(const std::string &folder, const std::string &
     std::vector<std::string> parts = PathParts(relative);
     if (parts.empty())
         return std::string();
+    char type = '?';
     for (size_t i = 0; i < parts.size(); ++i) {
         const std::string &part = parts[i];
         std::string dir = path.substr(0, path.size() - 1);
         if (dir.empty())
             dir = "/";
         std::string name = part;
+        type = '?';
         if (part != "." && part != "..") {
             const SListing &listing = Listing(dir);
-            if (!listing.exact.count(part)) {
+            auto exact = listing.exact.find(part);
+            if (exact == listing.exact.end()) {
                 auto it = listing.byLowerName.find(Lower(part));
                 if (it == listing.byLowerName.end())
                     return std::string();
                 name = it->second;
+                exact = listing.exact.find(name);
             }
+            if (exact != listing.exact.end())
+                type = exact->second;
         }
         path += name;
         if (i + 1 < parts.size())
             path += '/';
     }
-    return IsRegularFile(path) ? path : std::string();
+    if (type == 'f')
+        return path;
+    return type == '?' && IsRegularFile(path) ? path : std::string();
 }
 
 std::string CLineFileFinder::Join(const std::string &folder, const std::string &relative) {
@@ -347,9 +359,9 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
             if (isGpsEntry || !isRadar)
                 continue;
 
+            // The GPS file beside the trace file; the line's GPS is loaded from it only when it
+            // exists (an empty path keeps what the GPS data already holds for the line).
             const std::string gpsFound = finder.Find(folder, relative + ".GPS");
-            const std::string gpsPath =
-                gpsFound.empty() ? CLineFileFinder::Join(folder, relative + ".GPS") : gpsFound;
             if (row->gpsStatus == GFS_NONE || row->gpsStatus == GFS_FAILED) {
                 if (!gpsFound.empty()) {
                     row->gpsStatus = GFS_BESIDE;
@@ -367,7 +379,7 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
             }
             if (headerLoaded && (row->gpsStatus == GFS_NONE || row->gpsStatus == GFS_BESIDE ||
                                  row->gpsStatus == GFS_FAILED))
-                hooks.LoadLineGps(gpsPath, header, li.setIndex, li.lineIndex, fi.odoStep,
+                hooks.LoadLineGps(gpsFound, header, li.setIndex, li.lineIndex, fi.odoStep,
                                   static_cast<int>(fi.dim2));
 
             result.rows.push_back(std::move(row));

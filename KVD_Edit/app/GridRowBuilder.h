@@ -2,7 +2,7 @@
 
 #include "KVD_Edit/app/GridInfo.h"
 
-#include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,11 +52,13 @@ public:
 private:
     struct SListing {
         bool listed = false;
-        std::map<std::string, std::string> byLowerName; // first entry of each lower-case name
-        std::map<std::string, bool> exact;
+        // The first entry of each lower-case name, and every entry's type: 'f' a plain file,
+        // 'd' a folder, '?' not known without a stat.
+        std::unordered_map<std::string, std::string> byLowerName;
+        std::unordered_map<std::string, char> exact;
     };
     const SListing &Listing(const std::string &folder);
-    std::map<std::string, SListing> m_listings;
+    std::unordered_map<std::string, SListing> m_listings;
 };
 
 // Rebuilds the rows of the line grid from the project's query interface: one row per radar data
