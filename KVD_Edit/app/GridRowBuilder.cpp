@@ -85,9 +85,7 @@ const CLineFileFinder::SListing &CLineFileFinder::Listing(const std::string &fol
     while (const dirent *entry = ::readdir(dir.get())) {
         std::string name = entry->d_name;
         // Entries the listing does not type are typed by stat when they are used.
-        const char type = entry->d_type == DT_REG   ? 'f'
-                          : entry->d_type == DT_DIR ? 'd'
-                                                    : '?';
+        const char type = entry->d_type == DT_REG ? 'f' : entry->d_type == DT_DIR ? 'd' : '?';
         listing.exact[name] = type;
         listing.byLowerName.emplace(Lower(name), name);
     }
@@ -154,6 +152,25 @@ std::string CGridRowBuilder::SelectionKey(const SGridInfo &row) {
     if (plus != std::string::npos && plus > 0)
         file.erase(plus, 4);
     return row.gridName + "," + file;
+}
+
+bool CGridRowBuilder::IsInFolder(const std::string &path, const std::string &folder) {
+    std::string base = folder;
+    while (base.size() > 1 && (base.back() == '/' || base.back() == '\\'))
+        base.pop_back();
+    return path.size() > base.size() + 1 && path.compare(0, base.size(), base) == 0 &&
+           (path[base.size()] == '/' || path[base.size()] == '\\');
+}
+
+std::string CGridRowBuilder::RelativeName(const std::string &path, const std::string &folder) {
+    std::string base = folder;
+    while (base.size() > 1 && (base.back() == '/' || base.back() == '\\'))
+        base.pop_back();
+    std::string rest = IsInFolder(path, base) ? path.substr(base.size()) : "/" + path;
+    for (char &c : rest)
+        if (c == '/')
+            c = '\\';
+    return "." + rest;
 }
 
 bool CGridRowBuilder::SameSelectionKey(const std::string &a, const std::string &b) {

@@ -2,9 +2,9 @@
 
 #include "KVD_Edit/app/GridInfo.h"
 
-#include <unordered_map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace ORQ {
@@ -100,6 +100,13 @@ public:
     // The key a row is found by again after a reload: grid name, ",", data file name without
     // its first " (+)" (when that is not at its start).
     static std::string SelectionKey(const SGridInfo &row);
+    // True when path lies in folder or below it: its text begins with the folder's text (letter
+    // case counts) followed by a separator.
+    static bool IsInFolder(const std::string &path, const std::string &folder);
+    // The name a row records for a file below the project folder: "." and the part of path
+    // after the folder, with "\" separators (".\sub\line.GPS").
+    static std::string RelativeName(const std::string &path, const std::string &folder);
+
     // Keys compare without regard to case.
     static bool SameSelectionKey(const std::string &a, const std::string &b);
 };

@@ -338,3 +338,15 @@ TEST(GridRowBuilder, SelectionKeysIgnoreTheSeveralEntriesMarkAndCase) {
     c.dataFileName = " (+)x";
     EXPECT_EQ(", (+)x", CGridRowBuilder::SelectionKey(c));
 }
+
+TEST(GridRowBuilder, AttachedFilesMustLieBelowTheProjectFolder) {
+    EXPECT_TRUE(CGridRowBuilder::IsInFolder("/data/site/line1.GPS", "/data/site"));
+    EXPECT_TRUE(CGridRowBuilder::IsInFolder("/data/site/gps/line1.GPS", "/data/site/"));
+    // A folder beside the project folder whose name begins with the project folder's name.
+    EXPECT_FALSE(CGridRowBuilder::IsInFolder("/data/site2/line1.GPS", "/data/site"));
+    EXPECT_FALSE(CGridRowBuilder::IsInFolder("/data/Site/line1.GPS", "/data/site"));
+    EXPECT_FALSE(CGridRowBuilder::IsInFolder("/data/site", "/data/site"));
+    EXPECT_EQ(".\\gps\\line1.GPS",
+              CGridRowBuilder::RelativeName("/data/site/gps/line1.GPS", "/data/site"));
+    EXPECT_EQ(".\\line1.CTP", CGridRowBuilder::RelativeName("/data/site/line1.CTP", "/data/site/"));
+}
