@@ -1,16 +1,87 @@
 #include "KVD_Edit/app/ChildFrame.h"
 
+#include "KVD_Edit/GPSINFO/GPSDataSample.h"
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
+#include "KVD_Edit/app/CodeLogger.h"
+#include "KVD_Edit/app/CommandIds.h"
+#include "KVD_Edit/app/FocusEntryList.h"
+#include "KVD_Edit/app/GridDocument.h"
+#include "KVD_Edit/app/GridRowBuilder.h"
+#include "KVD_Edit/app/GridRowFormatter.h"
+#include "KVD_Edit/app/KVDGridView.h"
+#include "KVD_Edit/app/KVDVApp.h"
 #include "KVD_Edit/app/KVDVDoc.h"
+#include "KVD_Edit/app/KvdGprDataFiles.h"
 #include "KVD_Edit/app/MainFrame.h"
+#include "KVD_Edit/app/MapperSettings.h"
+#include "KVD_Edit/app/SplitterLayout.h"
+
+#include "KVD3/KVDXmlFile.h"
+#include "orq_utils/MessageSink.h"
 
 #include <wx/docview.h>
+#include <wx/filedlg.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/splitter.h>
+#include <wx/utils.h>
+
+using namespace KVDCmd;
+
+namespace {
+
+// The load's questions and registrations, answered by the frame and its document.
+class CFrameLoadHooks : public IGridLoadHooks {
+public:
+    CFrameLoadHooks(CChildFrame &frame, IGridDocument &doc) : m_frame(frame), m_doc(doc) {}
+
+    void AddLine(int set, int lineType, int line, double odoStep, int traces,
+                 const std::string &path) override {
+        if (CGPSInfo *gps = m_doc.GetGPSInfo())
+            CGPSDataSample().AddLine(gps, set, lineType, line, odoStep, traces, path.c_str());
+    }
+    int LoadGpsFile(const std::string &path, int set, int line, int traces,
+                    std::string &errors) override {
+        CGPSInfo *gps = m_doc.GetGPSInfo();
+        if (!gps)
+            return -1;
+        ORQ::CStr text;
+        const int fixes =
+            CGPSDataSample().LoadGpsFile(gps, path.c_str(), set, line, traces, text, false);
+        errors = text;
+        return fixes;
+    }
+    void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header, int set, int line,
+                     double, int traces) override {
+        if (CGPSInfo *gps = m_doc.GetGPSInfo())
+            CGPSDataSample().LoadLineGps(gps, gpsPath.c_str(), &header, set, line, traces);
+    }
+    bool AskImportGps() override { return m_frame.AskImportGps() == 1; }
+    bool AttachGps(SGridInfo &row) override {
+        return m_doc.AttachDataFile(IGridDocument::kGpsKind, nullptr, row);
+    }
+    void RecoverGps(SGridInfo &row) override {
+        m_doc.RecoverDataFile(IGridDocument::kGpsKind, row);
+    }
+    void SetDisplayUnit(ORQ::EUnitType unit) override { m_doc.SetUnits(unit); }
+
+private:
+    CChildFrame &m_frame;
+    IGridDocument &m_doc;
+};
+
+INIAccess *Ini() {
+    CKVDVApp *app = GetKVDVApp();
+    return app ? &app->GetINIAccess() : nullptr;
+}
+
+} // namespace
 
 CChildFrame::CChildFrame(wxDocument *doc, wxView *view, wxMDIParentFrame *parent)
     : wxDocMDIChildFrame(doc, view, parent, wxID_ANY, doc ? doc->GetUserReadableName() : "",
                          wxDefaultPosition, wxSize(900, 600)) {
+    KVD_LOG_CALL();
     wxDocManager *manager = doc ? doc->GetDocumentManager() : nullptr;
     wxMenuBar *menuBar = CMainFrame::CreateDocumentMenuBar(manager);
     CMainFrame::ApplyAboutLabel(menuBar);
@@ -18,24 +89,70 @@ CChildFrame::CChildFrame(wxDocument *doc, wxView *view, wxMDIParentFrame *parent
         m_historyMenu = menuBar->GetMenu(0);
     SetMenuBar(menuBar);
 
-    m_splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                      wxSP_3D | wxSP_LIVE_UPDATE);
-    m_splitter->SetMinimumPaneSize(20);
-    auto *grid = new wxPanel(m_splitter, wxID_ANY);
-    auto *plan = new wxPanel(m_splitter, wxID_ANY);
-    plan->SetBackgroundColour(*wxWHITE);
-    m_splitter->SplitVertically(grid, plan, 400);
+    CreateClient();
+
+    Bind(wxEVT_CLOSE_WINDOW, &CChildFrame::OnClose, this);
+    Bind(wxEVT_MENU, &CChildFrame::OnImportLines, this, ToWxId(ID_IMPORT_LINES));
+    Bind(wxEVT_MENU, &CChildFrame::OnDeleteLines, this, ToWxId(ID_DELETE_LINES));
+    Bind(wxEVT_MENU, &CChildFrame::OnSelectAll, this, ToWxId(ID_SELECT_ALL_LINES));
+    Bind(wxEVT_MENU, &CChildFrame::OnDeselectAll, this, ToWxId(ID_DESELECT_ALL_LINES));
+    Bind(wxEVT_MENU, &CChildFrame::OnImportFiducials, this, ToWxId(ID_IMPORT_FIDUCIALS));
+    Bind(wxEVT_MENU, &CChildFrame::OnReloadNoErrors, this, ToWxId(ID_RELOAD_NO_ERRORS));
+    Bind(wxEVT_MENU, &CChildFrame::OnReloadReportErrors, this, ToWxId(ID_RELOAD_REPORT_ERRORS));
+    Bind(wxEVT_MENU, &CChildFrame::OnRefreshEditDlg, this, ToWxId(ID_REFRESH_EDIT_DLG));
+    Bind(wxEVT_UPDATE_UI, &CChildFrame::OnUpdateImport, this, ToWxId(ID_IMPORT_LINES));
+    Bind(wxEVT_UPDATE_UI, &CChildFrame::OnUpdateImport, this, ToWxId(ID_IMPORT_FIDUCIALS));
+    Bind(wxEVT_UPDATE_UI, &CChildFrame::OnUpdateDelete, this, ToWxId(ID_DELETE_LINES));
 }
 
 CChildFrame::~CChildFrame() {
+    if (m_gridView) {
+        // The grid view is the document's second view: it goes with its window.
+        KVDGridView *view = m_gridView;
+        m_gridView = nullptr;
+        delete view;
+    }
     if (m_historyMenu) {
         if (wxDocManager *manager = wxDocManager::GetDocumentManager())
             manager->FileHistoryRemoveMenu(m_historyMenu);
     }
 }
 
+void CChildFrame::CreateClient() {
+    KVD_LOG_CALL();
+    std::string text = SSplitterLayout::kDefaultText;
+    if (INIAccess *ini = Ini())
+        text = ini->ReadIni(SSplitterLayout::kSection, SSplitterLayout::kKey,
+                            SSplitterLayout::kDefaultText);
+    SSplitterLayout layout = SSplitterLayout::Parse(text);
+
+    m_splitter = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                      wxSP_3D | wxSP_LIVE_UPDATE);
+    m_splitter->SetMinimumPaneSize(SSplitterLayout::kMinPane);
+
+    m_gridView = new KVDGridView();
+    m_gridView->Create(GetDocument(), m_splitter, this);
+    // The plan view puts its window into the right-hand pane when it is made.
+    auto *plan = new wxPanel(m_splitter, wxID_ANY);
+    plan->SetBackgroundColour(*wxWHITE);
+
+    layout.FitToFrame(GetClientSize().x);
+    m_splitter->SplitVertically(m_gridView->GetListCtrl(), plan,
+                                std::max(layout.leftWidth, SSplitterLayout::kMinPane));
+}
+
 CKVDVDoc *CChildFrame::GetKVDVDoc() const {
     return wxDynamicCast(GetDocument(), CKVDVDoc);
+}
+
+IGridDocument *CChildFrame::GetGridDocument() const {
+    return dynamic_cast<IGridDocument *>(GetDocument());
+}
+
+ORQ::CKVDXmlFile *CChildFrame::GetKvdFilePtr() const {
+    IGridDocument *doc = GetGridDocument();
+    CKvdGprDataFiles *files = doc ? doc->GetDataFiles() : nullptr;
+    return files ? files->GetKvdXmlFile() : nullptr;
 }
 
 wxWindow *CChildFrame::GetGridPane() const {
@@ -53,4 +170,323 @@ void CChildFrame::ReplacePane(int column, wxWindow *window) {
     m_splitter->ReplaceWindow(old, window);
     if (old)
         old->Destroy();
+}
+
+void CChildFrame::GridViewGone(KVDGridView *view) {
+    if (m_gridView == view)
+        m_gridView = nullptr;
+}
+
+std::string CChildFrame::GetProjectFolder() const {
+    const size_t cut = m_projectPath.find_last_of("/\\");
+    return cut == std::string::npos ? std::string(".") : m_projectPath.substr(0, cut);
+}
+
+int CChildFrame::GetNumRows() const {
+    return m_gridView ? m_gridView->GetNumRows() : 0;
+}
+
+void CChildFrame::StoreLayout() {
+    if (m_layoutStored || !m_splitter)
+        return;
+    m_layoutStored = true;
+    wxWindow *left = m_splitter->GetWindow1();
+    wxWindow *right = m_splitter->GetWindow2();
+    if (!left || !right)
+        return;
+    if (INIAccess *ini = Ini())
+        ini->WriteIni(
+            SSplitterLayout::kSection, SSplitterLayout::kKey,
+            SSplitterLayout::Format(left->GetSize().x, right->GetSize().x, right->GetSize().y));
+}
+
+void CChildFrame::OnClose(wxCloseEvent &event) {
+    KVD_LOG_CALL();
+    StoreLayout();
+    event.Skip();
+}
+
+// Loading the rows
+
+void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool reportErrors) {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    if (!doc || !m_gridView)
+        return;
+    CKvdGprDataFiles *files = doc->GetDataFiles();
+    if (m_gridView && (alreadyOpen || (files && files->GetKvdXmlFile())))
+        m_gridView->DeleteAllItems();
+    if (CGPSInfo *gps = doc->GetGPSInfo())
+        gps->Clear();
+    m_projectPath = path;
+    if (!alreadyOpen && files)
+        files->LoadKvdXmlFile(path.c_str());
+
+    ORQ::CKvdDataBlockInterface_V110 *dbi = files ? files->GetDataBlockInterface() : nullptr;
+    if (!dbi)
+        return;
+    wxBusyCursor wait;
+
+    CGridRowBuilder::SInput input;
+    input.dbi = dbi;
+    input.projectFolder = GetProjectFolder();
+    input.displayUnit = doc->GetUnits();
+    input.frameUnit = m_unit;
+    input.reportErrors = reportErrors;
+    if (INIAccess *ini = Ini())
+        input.stepTolerance = ini->ReadIni("SETTINGS", "STEP_TOLERANCE", 0.01);
+    CFrameLoadHooks hooks(*this, *doc);
+    CGridRowBuilder::SResult result = CGridRowBuilder::Build(input, hooks);
+    m_unit = result.frameUnit;
+
+    for (auto &row : result.rows)
+        m_gridView->AddRow(row.release());
+    m_gridView->FitColumnWidths();
+    doc->SetFiducialsPresent(result.fiducialsPresent);
+    doc->UpdateAllViewsWithHint(nullptr, result.fiducialsPresent ? 1 : 0);
+
+    if (!result.errors.empty() && reportErrors)
+        ORQ::ShowMessage(CGridRowBuilder::kErrorIntro + CGridRowBuilder::CutErrors(result.errors),
+                         ORQ::MB_OK | ORQ::MB_ICONWARNING);
+    m_gpsImportAnswer = 0;
+
+    CMapperSettings *settings = doc->GetMapperSettings();
+    CGPSInfo *gps = doc->GetGPSInfo();
+    if (result.gpsAttached) {
+        if (gps && settings && gps->HasGPSData() && settings->LocalWorld.EnableGPS == 0)
+            gps->ResetLWCDefinition(2);
+        files->UpdateKvdDataBlockPtr();
+        auto *event = new wxCommandEvent(wxEVT_MENU, ToWxId(ID_RELOAD_REPORT_ERRORS));
+        wxQueueEvent(this, event);
+    } else {
+        if (settings) {
+            if (settings->LocalWorld.EnableGPS == 3) {
+                settings->LocalWorld.EnableGPS = 2;
+                doc->SetModifiedFlag();
+            }
+            if (settings->LocalWorld.FitGrid && settings->LocalWorld.EnableGPS != 0)
+                doc->SetModifiedFlag();
+        }
+        Refresh();
+    }
+
+    // The fiducials of a project that asks for them are imported once; the request stays until
+    // an import has run.
+    if (settings && settings->FiducialsNotImported && UpdateFidDetails())
+        settings->FiducialsNotImported = false;
+}
+
+void CChildFrame::SaveSelection() {
+    if (!m_gridView || m_selectionSaved || m_gridView->GetSelectedCount() == 0)
+        return;
+    m_savedSelection.clear();
+    for (int i = 0; i < m_gridView->GetNumRows(); ++i)
+        if (m_gridView->IsRowSelected(i))
+            m_savedSelection.push_back(CGridRowBuilder::SelectionKey(*m_gridView->GetRowInfo(i)));
+    m_selectionSaved = true;
+}
+
+void CChildFrame::RestoreSelection() {
+    if (!m_selectionSaved)
+        return;
+    IGridDocument *doc = GetGridDocument();
+    CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
+    if (focus)
+        focus->DeleteFocusArray();
+    if (m_gridView) {
+        for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
+            const SGridInfo &row = *m_gridView->GetRowInfo(i);
+            const std::string key = CGridRowBuilder::SelectionKey(row);
+            bool found = false;
+            for (const std::string &saved : m_savedSelection)
+                if (CGridRowBuilder::SameSelectionKey(key, saved)) {
+                    found = true;
+                    break;
+                }
+            m_gridView->SelectRow(i, found);
+            if (found && focus)
+                focus->AddFocusEntry(row.setIndex, row.lineIndex, nullptr, false);
+        }
+    }
+    m_savedSelection.clear();
+    m_selectionSaved = false;
+}
+
+void CChildFrame::ReloadDOMReportNoErrors() {
+    KVD_LOG_CALL();
+    SaveSelection();
+    LoadKVD(m_projectPath, true, false);
+    RestoreSelection();
+}
+
+void CChildFrame::LoadDOMReportErrors() {
+    KVD_LOG_CALL();
+    SaveSelection();
+    LoadKVD(m_projectPath, true, true);
+    if (IGridDocument *doc = GetGridDocument())
+        doc->SetUnits(m_unit);
+    RestoreSelection();
+}
+
+// Selection and GPS hooks
+
+void CChildFrame::GetGridInfoRow(SGridInfo &out, int row) const {
+    const SGridInfo *info = m_gridView ? m_gridView->GetRowInfo(row) : nullptr;
+    if (!info)
+        return;
+    out = *info;
+    IGridDocument *doc = GetGridDocument();
+    const ORQ::EUnitType to = doc ? doc->GetUnits() : ORQ::UNIT_M;
+    for (double *v : {&out.xMin, &out.xMax, &out.yMin, &out.yMax, &out.length, &out.step})
+        *v = CGridRowFormatter::ToDisplay(*v, info->unit, to);
+}
+
+void CChildFrame::SelectAllLines() {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
+    if (focus)
+        focus->DeleteFocusArray();
+    if (m_gridView) {
+        for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
+            m_gridView->SelectRow(i, true);
+            const SGridInfo &row = *m_gridView->GetRowInfo(i);
+            if (focus)
+                focus->AddFocusEntry(row.setIndex, row.lineIndex, nullptr, false);
+        }
+        m_gridView->UpdateRowSelection();
+    }
+    if (doc)
+        doc->UpdateAllViewsWithHint(nullptr, HINT_SELECTION_CHANGED);
+}
+
+void CChildFrame::DeselectAllLines() {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
+    if (focus)
+        focus->DeleteFocusArray();
+    if (m_gridView) {
+        for (int i = 0; i < m_gridView->GetNumRows(); ++i)
+            m_gridView->SelectRow(i, false);
+        m_gridView->UpdateRowSelection();
+    }
+    if (doc)
+        doc->UpdateAllViewsWithHint(nullptr, HINT_SELECTION_CHANGED);
+}
+
+bool CChildFrame::AttachGPSOrTopoFile(const char *path, SGridInfo &row, int kind,
+                                      ORQ::CStr &errors) {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    CGPSInfo *gps = doc ? doc->GetGPSInfo() : nullptr;
+    if (!gps)
+        return false;
+    const std::string folder = GetProjectFolder();
+    std::string chosen;
+    if (path) {
+        chosen = path;
+    } else {
+        const char *ext = kind == kGpsKind ? "GPS" : "CTP";
+        const wxString filter =
+            wxString::Format(kind == kGpsKind ? "GPS Files|*.%s;*.%s" : "Topo Files|*.%s;*.%s", ext,
+                             wxString(ext).Lower());
+        wxFileDialog dialog(this, wxEmptyString, wxString::FromUTF8(folder), wxEmptyString, filter,
+                            wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+        if (dialog.ShowModal() != wxID_OK)
+            return false;
+        chosen = dialog.GetPath().utf8_string();
+        if (!CGridRowBuilder::IsInFolder(chosen, folder)) {
+            ORQ::ShowMessage("We can only import files from the current folder or sub folder.",
+                             ORQ::MB_OK);
+            return false;
+        }
+    }
+    const std::string relative = CGridRowBuilder::RelativeName(chosen, folder);
+    CGPSDataSample sample;
+    if (kind == kGpsKind) {
+        const int fixes = sample.LoadGpsFile(gps, chosen.c_str(), row.setIndex, row.lineIndex,
+                                             row.numTraces, errors, false);
+        if (fixes >= 2) {
+            row.gpsFileName = relative;
+            return true;
+        }
+        row.gpsStatus = fixes < 0 ? GFS_FAILED : GFS_FEW_FIXES;
+        return false;
+    }
+    if (sample.LoadTopoFile(gps, chosen.c_str(), row.setIndex, row.lineIndex, row.numTraces,
+                            false) == 0) {
+        row.topoFileName = relative;
+        return true;
+    }
+    row.topoStatus = GFS_FAILED;
+    return false;
+}
+
+int CChildFrame::AskImportGps() {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    CMapperSettings *settings = doc ? doc->GetMapperSettings() : nullptr;
+    if (!settings || !settings->AutoImport)
+        return m_gpsImportAnswer;
+    if (settings->LocalWorld.EnableGPS == 3) {
+        settings->LocalWorld.EnableGPS = 2;
+        m_gpsImportAnswer = 1;
+    } else if (ORQ::ShowMessage(CGridRowBuilder::kGpsQuestion,
+                                ORQ::MB_YESNO | ORQ::MB_ICONQUESTION) == ORQ::IDYES) {
+        m_gpsImportAnswer = 1;
+    }
+    if (m_gpsImportAnswer == 1 && !settings->LocalWorld.TwoPointDefinition)
+        settings->LocalWorld.FitGrid = true;
+    settings->AutoImport = false;
+    doc->SetModifiedFlag();
+    return m_gpsImportAnswer;
+}
+
+// Commands
+
+void CChildFrame::OnImportLines(wxCommandEvent &) {
+    KVD_LOG_CALL();
+    Import();
+}
+
+void CChildFrame::OnDeleteLines(wxCommandEvent &) {
+    KVD_LOG_CALL();
+    DeleteKVDEntries();
+}
+
+void CChildFrame::OnImportFiducials(wxCommandEvent &) {
+    KVD_LOG_CALL();
+    UpdateFidDetails();
+}
+
+void CChildFrame::OnSelectAll(wxCommandEvent &) {
+    SelectAllLines();
+}
+
+void CChildFrame::OnDeselectAll(wxCommandEvent &) {
+    DeselectAllLines();
+}
+
+void CChildFrame::OnReloadNoErrors(wxCommandEvent &) {
+    ReloadDOMReportNoErrors();
+}
+
+void CChildFrame::OnReloadReportErrors(wxCommandEvent &) {
+    LoadDOMReportErrors();
+}
+
+void CChildFrame::OnRefreshEditDlg(wxCommandEvent &) {
+    // The editing dialog refreshes itself here while it is open; without one nothing happens.
+}
+
+void CChildFrame::OnUpdateImport(wxUpdateUIEvent &event) {
+    IGridDocument *doc = GetGridDocument();
+    event.Enable(GetKvdFilePtr() && doc && !doc->IsSelectingInView());
+}
+
+void CChildFrame::OnUpdateDelete(wxUpdateUIEvent &event) {
+    IGridDocument *doc = GetGridDocument();
+    event.Enable(m_gridView && m_gridView->GetSelectedCount() > 0 && doc &&
+                 !doc->IsSelectingInView());
 }

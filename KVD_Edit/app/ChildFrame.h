@@ -1,28 +1,119 @@
 #pragma once
 
+#include "KVD_Edit/app/GridInfo.h"
+
+#include "orq_utils/Measure.h"
+#include "orq_utils/Str.h"
+
 #include <wx/docmdi.h>
 
+#include <string>
+#include <vector>
+
 class CKVDVDoc;
+class IGridDocument;
+class KVDGridView;
 class wxMenu;
 class wxSplitterWindow;
+class wxUpdateUIEvent;
+class wxCommandEvent;
+class wxCloseEvent;
+
+namespace ORQ {
+class CKVDXmlFile;
+}
 
 // The frame of one open project inside the main frame: a one-row, two-pane splitter with the
-// grid of line rows on the left and the plan view on the right.
+// line grid (KVDGridView) on the left and the plan view on the right. It builds the grid rows
+// from the project, keeps the row selection across reloads, selects and deselects all lines,
+// attaches GPS and topography files to rows and keeps the splitter layout in the INI file.
 class CChildFrame : public wxDocMDIChildFrame {
 public:
     CChildFrame(wxDocument *doc, wxView *view, wxMDIParentFrame *parent);
     ~CChildFrame() override;
 
-    // The frame's document.
+    // The frame's document, and what the grid needs of it (null while it offers nothing).
     CKVDVDoc *GetKVDVDoc() const;
+    IGridDocument *GetGridDocument() const;
+    // The document's open project file; null when none is open.
+    ORQ::CKVDXmlFile *GetKvdFilePtr() const;
+
     wxSplitterWindow *GetSplitter() const { return m_splitter; }
     // The two panes of the splitter: (0, 0) the grid, (0, 1) the plan view.
     wxWindow *GetGridPane() const;
     wxWindow *GetPlanPane() const;
     // Puts a window (a child of the splitter) into a pane in place of what is there.
     void ReplacePane(int column, wxWindow *window);
+    // The grid view of pane (0, 0); null once it is gone.
+    KVDGridView *GetGridView() const { return m_gridView; }
+    void GridViewGone(KVDGridView *view);
+
+    // Rebuilds every grid row from the project (already open: the document's project file as
+    // it is; else the file is read anew from path). With reportErrors the collected problems
+    // are shown and the first line's header sets the display unit.
+    void LoadKVD(const std::string &path, bool alreadyOpen, bool reportErrors);
+    // The reloads of commands 32774 and 32792: they keep the row selection.
+    void ReloadDOMReportNoErrors();
+    void LoadDOMReportErrors();
+
+    // Selection commands (32805, 32866).
+    void SelectAllLines();
+    void DeselectAllLines();
+    // A copy of a row with its lengths in the document's display unit (its unit field keeps
+    // the row's own unit).
+    void GetGridInfoRow(SGridInfo &out, int row) const;
+    int GetNumRows() const;
+    // Loads a GPS (kind 11) or topography file for one row; without a path the user picks one
+    // below the project folder. True when attached.
+    bool AttachGPSOrTopoFile(const char *path, SGridInfo &row, int kind, ORQ::CStr &errors);
+    // The GPS question of the current load: 1 import, 0 not.
+    int AskImportGps();
+
+    // Line import, deletion and fiducial re-import. These belong to the line editing work and
+    // are not available in this build: each returns false and changes nothing.
+    bool Import();
+    bool DeleteKVDEntries();
+    bool UpdateFidDetails();
+
+    // Bit 1: lines were imported; bit 2: lines were deleted.
+    int GetChangeFlags() const { return m_changeFlags; }
+    const std::string &GetProjectPath() const { return m_projectPath; }
+    ORQ::EUnitType GetUnit() const { return m_unit; }
+
+    // The project folder: the project path up to its last separator.
+    std::string GetProjectFolder() const;
+
+    static constexpr int kGpsKind = 11;
 
 private:
+    void CreateClient();
+    void StoreLayout();
+    void SaveSelection();
+    void RestoreSelection();
+
+    void OnClose(wxCloseEvent &event);
+    void OnImportLines(wxCommandEvent &event);
+    void OnDeleteLines(wxCommandEvent &event);
+    void OnSelectAll(wxCommandEvent &event);
+    void OnDeselectAll(wxCommandEvent &event);
+    void OnImportFiducials(wxCommandEvent &event);
+    void OnReloadNoErrors(wxCommandEvent &event);
+    void OnReloadReportErrors(wxCommandEvent &event);
+    void OnRefreshEditDlg(wxCommandEvent &event);
+    void OnUpdateImport(wxUpdateUIEvent &event);
+    void OnUpdateDelete(wxUpdateUIEvent &event);
+
     wxSplitterWindow *m_splitter = nullptr;
+    KVDGridView *m_gridView = nullptr;
     wxMenu *m_historyMenu = nullptr;
+    std::string m_projectPath;
+    int m_changeFlags = 0;
+    double m_lastOffsetX = 0;
+    double m_lastOffsetY = 0;
+    double m_lastLineSpacing = 0;
+    std::vector<std::string> m_savedSelection;
+    bool m_selectionSaved = false;
+    ORQ::EUnitType m_unit = ORQ::UNIT_M;
+    int m_gpsImportAnswer = 0;
+    bool m_layoutStored = false;
 };
