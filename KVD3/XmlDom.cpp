@@ -2,6 +2,7 @@
 
 #include "KVD3/XmlText.h"
 
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
@@ -16,8 +17,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <unordered_map>
 #include <vector>
@@ -208,12 +207,181 @@ bool RawDeclaration(const std::string &bytes, size_t start, std::string &data) {
     return true;
 }
 
-bool ReadAll(const std::string &path, std::string &bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// Files larger than this are not loaded (the parser counts in int).
+constexpr size_t kMaxFileSize = INT_MAX / 2;
+constexpr size_t kBlockSize = 1 << 14;
+
+// An open file, closed when it goes.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(const std::string &path)
+        : m_fd(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// The end of the run of ASCII bytes from text[pos], eight bytes at a time where it can.
+size_t AsciiEnd(const std::string &text, size_t pos) {
+    const size_t size = text.size();
+    const char *p = text.data();
+    while (pos + 8 <= size) {
+        uint64_t word;
+        std::memcpy(&word, p + pos, 8);
+        if (word & 0x8080808080808080ull)
+            break;
+        pos += 8;
+    }
+    while (pos < size && static_cast<unsigned char>(p[pos]) < 0x80)
+        ++pos;
+    return pos;
+}
+
+// Hands the parser a file a block at a time, so that a load never holds the whole file (nor a
+// converted copy of it) beside the tree it builds. The bytes read to look at the head of the
+// file come first. On the way, the bytes are either passed as they are, read as code page 1252,
+// or read as UTF-8 in which each byte that is not part of a valid sequence is read as code page
+// 1252; the converted stream is exactly what converting the whole file at once would give.
+class FileFeed {
+public:
+    enum class Mode { AsIs, Cp1252, RepairUtf8 };
+
+    FileFeed(int fd, std::string head, size_t skip, bool atEnd, Mode mode)
+        : m_fd(fd), m_mode(mode), m_atEnd(atEnd), m_total(head.size()) {
+        head.erase(0, skip);
+        m_in = std::move(head);
+    }
+
+    // Whether reading or converting failed; the parse result is then not to be trusted.
+    bool Failed() const { return m_failed; }
+
+    // The parser's read callback: up to len bytes into buffer; 0 at the end, -1 on failure.
+    static int Read(void *context, char *buffer, int len) {
+        FileFeed &f = *static_cast<FileFeed *>(context);
+        try {
+            while (f.m_outPos >= f.m_out.size()) {
+                if (f.m_failed)
+                    return -1;
+                if (f.m_in.empty() && f.m_atEnd)
+                    return 0;
+                f.Fill();
+            }
+            const size_t n =
+                std::min(static_cast<size_t>(len < 0 ? 0 : len), f.m_out.size() - f.m_outPos);
+            std::memcpy(buffer, f.m_out.data() + f.m_outPos, n);
+            f.m_outPos += n;
+            return static_cast<int>(n);
+        } catch (...) {
+            f.m_failed = true;
+            return -1;
+        }
+    }
+
+private:
+    // Reads the next block behind what is still waiting and converts what can be converted.
+    void Fill() {
+        if (!m_atEnd) {
+            const size_t had = m_in.size();
+            m_in.resize(had + kBlockSize);
+            ssize_t n;
+            do {
+                n = read(m_fd, &m_in[had], kBlockSize);
+            } while (n < 0 && errno == EINTR);
+            if (n < 0) {
+                m_failed = true;
+                n = 0;
+            }
+            m_in.resize(had + static_cast<size_t>(n));
+            m_total += static_cast<size_t>(n);
+            if (n == 0)
+                m_atEnd = true;
+            if (m_total > kMaxFileSize)
+                m_failed = true;
+        }
+        m_out.clear();
+        m_outPos = 0;
+        switch (m_mode) {
+        case Mode::AsIs:
+            m_out.swap(m_in);
+            m_in.clear();
+            return;
+        case Mode::Cp1252:
+            m_out.reserve(m_in.size() + m_in.size() / 8);
+            for (size_t pos = 0; pos < m_in.size(); ++pos) {
+                const size_t run = AsciiEnd(m_in, pos);
+                m_out.append(m_in, pos, run - pos);
+                pos = run;
+                if (pos < m_in.size())
+                    AppendUtf8(m_out, Cp1252ToUnicode(static_cast<unsigned char>(m_in[pos])));
+            }
+            m_in.clear();
+            return;
+        case Mode::RepairUtf8:
+            Repair();
+            return;
+        }
+    }
+
+    // A sequence is judged on at most four bytes; up to three bytes at the end of a block wait
+    // for the next block unless the file has ended, so each byte is judged as it would be in
+    // the whole file.
+    void Repair() {
+        const std::string &in = m_in;
+        const size_t size = in.size();
+        m_out.reserve(size + size / 8);
+        size_t pos = 0;
+        while (pos < size) {
+            size_t run = AsciiEnd(in, pos);
+            m_out.append(in, pos, run - pos);
+            pos = run;
+            if (pos >= size || (!m_atEnd && size - pos < 4))
+                break;
+            uint32_t cp;
+            size_t len;
+            if (DecodeUtf8(in, pos, cp, len)) {
+                m_out.append(in, pos, len);
+                pos += len;
+            } else {
+                AppendUtf8(m_out, Cp1252ToUnicode(static_cast<unsigned char>(in[pos])));
+                ++pos;
+            }
+        }
+        m_in.erase(0, pos);
+    }
+
+    int m_fd;
+    Mode m_mode;
+    bool m_atEnd;
+    bool m_failed = false;
+    size_t m_total;
+    std::string m_in;
+    std::string m_out;
+    size_t m_outPos = 0;
+};
+
+// Reads another block of the file onto head; false at the end of the file or on failure.
+bool ReadMore(int fd, std::string &head, bool &failed) {
+    const size_t had = head.size();
+    head.resize(had + kBlockSize);
+    ssize_t n;
+    do {
+        n = read(fd, &head[had], kBlockSize);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        failed = true;
+        n = 0;
+    }
+    head.resize(had + static_cast<size_t>(n));
+    if (head.size() > kMaxFileSize)
+        failed = true;
+    return n > 0 && !failed;
 }
 
 void Silent(void *, xmlErrorPtr) {}
@@ -650,42 +818,64 @@ short CXmlDom::LoadFile(const char *pathText) {
         Impl &m = *m_impl;
         m.path = pathText ? pathText : "";
         m.accessible = ProbeExisting(m.path);
-        std::string bytes;
-        if (m.path.empty() || !ReadAll(m.path, bytes) || bytes.size() > INT_MAX / 2)
+        if (m.path.empty())
+            return 0;
+        FileDescriptor file(m.path);
+        if (file.Get() < 0)
             return 0;
 
-        const unsigned char *u = reinterpret_cast<const unsigned char *>(bytes.data());
-        const bool utf8Bom = bytes.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
+        // The head of the file: enough for the byte order marks and the whole declaration.
+        std::string head;
+        bool failed = false;
+        bool atEnd = false;
+        while (head.size() < 8 && !atEnd)
+            atEnd = !ReadMore(file.Get(), head, failed);
+        const unsigned char *u = reinterpret_cast<const unsigned char *>(head.data());
+        const bool utf8Bom = head.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
         const bool utf16 =
-            bytes.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF));
+            head.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF));
+        const size_t start = utf8Bom ? 3 : 0;
+        if (!utf16 && head.compare(start, 5, "<?xml") == 0) {
+            while (head.find("?>", start + 5) == std::string::npos && !atEnd)
+                atEnd = !ReadMore(file.Get(), head, failed);
+        }
+        if (failed)
+            return 0;
         std::string declaration;
-        const bool hasDeclaration = !utf16 && RawDeclaration(bytes, utf8Bom ? 3 : 0, declaration);
+        const bool hasDeclaration = !utf16 && RawDeclaration(head, start, declaration);
 
         // The parser gets UTF-8 wherever the text is ASCII-based and in UTF-8 or code page
-        // 1252; other encodings go through the parser's own converters.
-        std::string text;
-        const char *encoding = nullptr;
-        int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+        // 1252; other encodings (and text whose first bytes show another encoding) go through
+        // the parser's own converters.
+        FileFeed::Mode mode = FileFeed::Mode::AsIs;
         if (!utf16) {
             const EncKind kind =
                 ClassifyEncoding(hasDeclaration ? DeclaredEncoding(declaration) : "");
-            if (kind == EncKind::Utf8 && !IsValidUtf8(bytes)) {
-                text = RepairUtf8(bytes.substr(utf8Bom ? 3 : 0));
-                encoding = "UTF-8";
+            if (kind == EncKind::Utf8) {
+                const xmlCharEncoding detected =
+                    xmlDetectCharEncoding(reinterpret_cast<const xmlChar *>(head.data()),
+                                          static_cast<int>(std::min<size_t>(head.size(), 4)));
+                if (detected == XML_CHAR_ENCODING_NONE || detected == XML_CHAR_ENCODING_UTF8)
+                    mode = FileFeed::Mode::RepairUtf8;
             } else if (kind == EncKind::Cp1252 || kind == EncKind::Ascii) {
-                text = Cp1252ToUtf8(bytes.substr(utf8Bom ? 3 : 0));
-                encoding = "UTF-8";
+                mode = FileFeed::Mode::Cp1252;
             }
         }
-        if (encoding)
+        const bool toUtf8 = mode != FileFeed::Mode::AsIs;
+        const char *encoding = toUtf8 ? "UTF-8" : nullptr;
+        int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+        if (toUtf8)
             options |= XML_PARSE_IGNORE_ENC;
-        const std::string &input = encoding ? text : bytes;
+        FileFeed feed(file.Get(), std::move(head), toUtf8 ? start : 0, atEnd, mode);
 
         xmlDocPtr doc;
         {
             QuietParser quiet;
-            doc = xmlReadMemory(input.data(), static_cast<int>(input.size()), nullptr, encoding,
-                                options);
+            doc = xmlReadIO(FileFeed::Read, nullptr, &feed, nullptr, encoding, options);
+        }
+        if (doc && feed.Failed()) {
+            xmlFreeDoc(doc);
+            return 0;
         }
         if (!doc)
             return 0;

@@ -108,6 +108,9 @@ TEST(XmlDomLoad, FailureLeavesCursorAndPrintsNothing) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(0, XmlDom_LoadFile(d.get(), dir.File("bad.kvd").c_str()));
     EXPECT_EQ(0, XmlDom_LoadFile(d.get(), dir.File("missing.kvd").c_str()));
+    kvdtest::WriteFile(dir.File("empty.kvd"), "");
+    EXPECT_EQ(0, XmlDom_LoadFile(d.get(), dir.File("empty.kvd").c_str()));
+    EXPECT_EQ(0, XmlDom_LoadFile(d.get(), dir.Path().c_str()));
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
     EXPECT_EQ("Data", Name(d.get()));
 }
@@ -286,6 +289,67 @@ TEST(XmlDomEncoding, StrayCp1252BytesInUtf8FilesAreRead) {
     EXPECT_EQ("\xC2\xB0"
               "C?",
               text);
+}
+
+// Files far larger than a read: characters that straddle two reads, stray code page 1252
+// bytes beside them and blank text everywhere are read as they are in a small file.
+TEST(XmlDomEncoding, LargeFilesReadAsAWhole) {
+    kvdtest::TempDir dir;
+    // Thirteen bytes, repeated a varying number of times: somewhere each kind of sequence is
+    // cut by the end of a read at each of its bytes.
+    const std::string piece = "a\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E\xE9 b";
+    const std::string read = "a\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E\xC3\xA9 b";
+    std::string bytes = "<?xml version=\"1.0\"?>\n<r>\n";
+    std::string expected = "<?xml version=\"1.0\"?>\n<r>";
+    for (int i = 0; i < 400; ++i) {
+        std::string text, textRead;
+        for (int k = 0; k <= i % 50; ++k) {
+            text += piece;
+            textRead += read;
+        }
+        bytes += "  <t n=\"" + piece + "\">" + text + "</t>\n";
+        expected += "<t n=\"" + read + "\">" + textRead + "</t>";
+    }
+    bytes += "</r>\n";
+    expected += "</r>\n";
+    ASSERT_GT(bytes.size(), 100000u);
+    DomPtr d = Load(dir, bytes);
+    EXPECT_EQ(expected, Saved(d.get()));
+
+    // Code page 1252 with the encoding named far into a long declaration: every byte is read
+    // as the code page's character and written back as the same byte.
+    std::string all;
+    for (int c = 0x20; c < 0x100; ++c)
+        if (c != '<' && c != '&' && c != '>')
+            all += static_cast<char>(c);
+    std::string cp1252 =
+        "<?xml version=\"1.0\"" + std::string(70000, ' ') + "encoding=\"windows-1252\"?>\n<r>";
+    for (int i = 0; i < 1000; ++i)
+        cp1252 += "<t>" + all.substr(i % 7) + "\xC3\xA9</t>";
+    cp1252 += "</r>\n";
+    d = Load(dir, cp1252, "w.kvd");
+    ASSERT_EQ(1, d->MoveToFirstChildNode("t"));
+    std::string text;
+    ASSERT_TRUE(d->GetNodeText(text));
+    // The bytes C3 A9 are two letters here, not one UTF-8 sequence.
+    EXPECT_EQ("\xC3\x83\xC2\xA9", text.substr(text.size() - 4));
+    ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
+    EXPECT_TRUE(kvdtest::ReadFile(dir.File("w.kvd")) == cp1252);
+}
+
+// UTF-16 is recognised from the first bytes without a byte order mark too, whatever characters
+// follow.
+TEST(XmlDomEncoding, Utf16WithoutByteOrderMark) {
+    kvdtest::TempDir dir;
+    std::string bytes;
+    for (char16_t unit : std::u16string(u"<?xml version=\"1.0\"?><r>Caf\u00E9 \u20AC</r>")) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    DomPtr d = Load(dir, bytes);
+    std::string text;
+    ASSERT_TRUE(d->GetNodeText(text));
+    EXPECT_EQ("Caf\xC3\xA9 \xE2\x82\xAC", text);
 }
 
 TEST(XmlDomVersion, RecordIsAlwaysTerminated) {
