@@ -83,9 +83,17 @@ void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint> &points, const SPla
                                   double devWidth) {
     if (m_gc == nullptr || points.size() < 2)
         return;
-    m_gc->SetPen(
-        m_gc->CreatePen(wxGraphicsPenInfo(ToWxColour(pen.colour), devWidth, ToPenStyle(pen.style))
-                            .Cap(wxCAP_BUTT)));
+    // Pens are made once per change: thousands of lines in one pen make one pen.
+    if (!m_strokePenValid || pen.colour != m_strokePenFor.colour ||
+        pen.style != m_strokePenFor.style || devWidth != m_strokePenWidth) {
+        m_strokePen = m_gc->CreatePen(
+            wxGraphicsPenInfo(ToWxColour(pen.colour), devWidth, ToPenStyle(pen.style))
+                .Cap(wxCAP_BUTT));
+        m_strokePenFor = pen;
+        m_strokePenWidth = devWidth;
+        m_strokePenValid = true;
+    }
+    m_gc->SetPen(m_strokePen);
     // Pixel centres: a one-pixel line at x = 10 covers the pixel column 10, as it did.
     wxGraphicsPath path = m_gc->CreatePath();
     path.MoveToPoint(points[0].x + 0.5, points[0].y + 0.5);

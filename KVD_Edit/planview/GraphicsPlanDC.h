@@ -36,6 +36,10 @@ private:
     bool m_fontValid = false;
     COLORREF m_fontColour = 0;
     wxFont m_font;
+    wxGraphicsPen m_strokePen;
+    SPlanPen m_strokePenFor;
+    double m_strokePenWidth = 0;
+    bool m_strokePenValid = false;
 };
 
 // The toolkit colour of a platform colour value.

@@ -244,13 +244,13 @@ bool CKvdGprLines::ArrowHead(POINT tip, POINT before, int size, POINT corners[3]
 void CKvdGprLines::DrawArrowHead(CPlanDC *dc, const POINT *tip, const POINT *before, int size) {
     if (dc == nullptr || tip == nullptr || before == nullptr)
         return;
-    POINT c[3];
+    POINT c[4];
     if (!ArrowHead(*tip, *before, size, c))
         return;
+    // The outline as one stroke from the tip round to the tip again.
+    c[3] = c[0];
+    dc->Polyline(c, 4);
     dc->MoveTo(c[0]);
-    dc->LineTo(c[1]);
-    dc->LineTo(c[2]);
-    dc->LineTo(c[0]);
 }
 
 void CKvdGprLines::ToDevice(SPolylines &deviceCopy, CPlanDC *dc) const {

@@ -84,8 +84,9 @@ void CPlanDC::StrokeLogical(const POINT *points, int count) {
         return;
     SDRect box = DeviceBounds();
     double width = DevicePenWidth();
-    std::vector<SDPoint> run;
-    run.reserve(static_cast<size_t>(count));
+    // One buffer for every stroke: drawing thousands of lines allocates nothing per line.
+    std::vector<SDPoint> &run = m_run;
+    run.clear();
     SDPoint previous = m_mapping.LPtoDPd(points[0].x, points[0].y);
     for (int i = 1; i < count; ++i) {
         SDPoint next = m_mapping.LPtoDPd(points[i].x, points[i].y);

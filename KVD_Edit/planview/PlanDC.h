@@ -99,4 +99,5 @@ private:
     const CPrgFont *m_font = nullptr;
     SPlanPen m_pen;
     POINT m_current{};
+    std::vector<SDPoint> m_run;
 };

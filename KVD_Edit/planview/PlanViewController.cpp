@@ -47,6 +47,7 @@ int CPlanViewController::Layout(CPlanDC *dc, const RECT &client, const SPlanView
     ORQ::SRectMeasure data;
     if (!DataBounds(data, doc))
         return LAYOUT_NONE;
+    m_dataExtent = data;
 
     // The first layout shows every line; later ones keep what zoom, pan and scrolling chose.
     ORQ::SRectMeasure requested = m_laidOut ? m_map.GetRequestedDimensions() : data;
@@ -121,7 +122,7 @@ int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewD
     frame.plot = m_plot;
     frame.devicePlot = m_devicePlot;
     frame.scale = m_scale;
-    CKvdGprLines::GetDataBounds(frame.dataExtent, m_source, CKvdGprLines::LIMIT_ALL);
+    frame.dataExtent = m_dataExtent;
 
     const SLineDisplayTable defaults;
     const SLineDisplayTable &table = doc.lineDisplay != nullptr ? *doc.lineDisplay : defaults;

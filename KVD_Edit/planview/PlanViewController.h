@@ -151,6 +151,7 @@ private:
     std::unique_ptr<POINT> m_bandAnchor;
     RECT m_band{};
     CLinesSource m_source;
+    ORQ::SRectMeasure m_dataExtent; // of the last layout, in the positions' unit
     RECT m_devicePlot{};
     bool m_laidOut = false;
     bool m_haveScroll = false;
