@@ -90,6 +90,10 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
     Bind(wxEVT_SCROLLWIN_PAGEDOWN, &CPlanViewWindow::OnScroll, this);
     Bind(wxEVT_SCROLLWIN_THUMBTRACK, &CPlanViewWindow::OnScroll, this);
     Bind(wxEVT_SCROLLWIN_THUMBRELEASE, &CPlanViewWindow::OnScroll, this);
+    // The bars stand from the start (disabled until there is somewhere to scroll), so that the
+    // first layout has the client area of every later one.
+    SetScrollbar(wxHORIZONTAL, 0, 1, 1);
+    SetScrollbar(wxVERTICAL, 0, 1, 1);
 }
 
 CPlanViewWindow::~CPlanViewWindow() {
@@ -164,7 +168,11 @@ void CPlanViewWindow::PrepareLayers(CPlanDC *, const SPlanPaintFrame &frame) {
 
 void CPlanViewWindow::DrawCompass(CPlanDC *, POINT anchor) {
     CGPSInfo *gps = m_host != nullptr ? m_host->GetGPSInfo() : nullptr;
+    // The GPS data holds the project's definition since PrepareLayers; without GPS data the
+    // definition is read where the project keeps it.
     const SLocalWorldDef *def = gps != nullptr ? gps->GetLWCData() : nullptr;
+    if (def == nullptr && m_host != nullptr)
+        def = m_host->GetLocalWorldDef();
     if (def == nullptr || def->EnableGPS == 0 || m_gc == nullptr || !m_compass.IsOk())
         return;
     // The grid's north heading comes from the layers' renderer; until one takes part the local
@@ -235,19 +243,36 @@ void CPlanViewWindow::DrawOverlay(wxDC &dc) {
     dc.DrawRectangle(band.left, band.top, band.right - band.left + 1, band.bottom - band.top + 1);
 }
 
-void CPlanViewWindow::OnPaint(wxPaintEvent &) {
-    wxPaintDC dc(this);
+bool CPlanViewWindow::EnsureMap() {
     const wxSize size = GetClientSize();
     if (size.x <= 0 || size.y <= 0)
-        return;
+        return false;
     if (!m_mapValid || !m_map.IsOk() || m_map.GetWidth() != size.x || m_map.GetHeight() != size.y) {
         wxCursor previous = GetCursor();
         SetCursor(wxCursor(wxCURSOR_WAIT));
         RenderMap(size);
         SetCursor(previous);
     }
+    return true;
+}
+
+void CPlanViewWindow::OnPaint(wxPaintEvent &) {
+    wxPaintDC dc(this);
+    if (!EnsureMap())
+        return;
     dc.DrawBitmap(m_map, 0, 0);
     DrawOverlay(dc);
+}
+
+wxBitmap CPlanViewWindow::Snapshot() {
+    if (!EnsureMap())
+        return wxBitmap();
+    wxBitmap shot(m_map.GetWidth(), m_map.GetHeight(), 24);
+    wxMemoryDC dc(shot);
+    dc.DrawBitmap(m_map, 0, 0);
+    DrawOverlay(dc);
+    dc.SelectObject(wxNullBitmap);
+    return shot;
 }
 
 void CPlanViewWindow::OnSize(wxSizeEvent &event) {

@@ -56,6 +56,10 @@ public:
     // size and resolution, compass included; the window's own view is left as it is.
     bool DrawOnto(wxDC &dc);
 
+    // What the window shows: the map (drawn first when it is out of date) with the rubber band
+    // or zoom rectangle over it.
+    wxBitmap Snapshot();
+
     const CPlanViewController &Controller() const { return m_view; }
     // How often the map itself has been drawn (not counting overlays).
     int MapDrawCount() const { return m_mapDraws; }
@@ -66,6 +70,8 @@ private:
     void DrawCompass(CPlanDC *dc, POINT anchor) override;
 
     bool Doc(SPlanViewDoc &doc);
+    // Draws the map when it is out of date; false when the window has no area.
+    bool EnsureMap();
     void RenderMap(const wxSize &size);
     void ApplyScrollBars();
     void DrawOverlay(wxDC &dc);
