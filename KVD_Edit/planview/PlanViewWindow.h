@@ -38,6 +38,9 @@ public:
     CPlanViewWindow(wxWindow *parent, IPlanViewHost *host);
     ~CPlanViewWindow() override;
 
+    // The host the window asks (null: the window draws nothing and posts nothing).
+    void SetHost(IPlanViewHost *host) { m_host = host; }
+
     // Loads the compass image (a bitmap file); a missing or unreadable file draws no compass.
     bool LoadCompass(const std::string &path);
     // The map must be drawn anew (document changes, zoom, pan, scrolling).
