@@ -1,6 +1,7 @@
 #include "KVD_Edit/planview/KVDVView.h"
 
 #include "KVD_Edit/app/ChildFrame.h"
+#include "KVD_Edit/app/CodeLogger.h"
 #include "KVD_Edit/app/CommandIds.h"
 #include "KVD_Edit/app/GridDocument.h"
 #include "KVD_Edit/app/KVDVApp.h"
@@ -50,6 +51,7 @@ CKVDVView::~CKVDVView() {
 }
 
 bool CKVDVView::OnCreate(wxDocument *doc, long flags) {
+    KVD_LOG_CALL();
     if (!wxView::OnCreate(doc, flags))
         return false;
     auto *parent = wxDynamicCast(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, wxMDIParentFrame);
@@ -74,16 +76,19 @@ bool CKVDVView::OnCreate(wxDocument *doc, long flags) {
 }
 
 void CKVDVView::OnDraw(wxDC *dc) {
+    KVD_LOG_CALL();
     if (dc != nullptr && m_window != nullptr)
         m_window->DrawOnto(*dc);
 }
 
 void CKVDVView::OnUpdate(wxView *, wxObject *) {
+    KVD_LOG_CALL();
     if (m_window != nullptr)
         m_window->InvalidateMap();
 }
 
 bool CKVDVView::OnClose(bool deleteWindow) {
+    KVD_LOG_CALL();
     if (!wxView::OnClose(deleteWindow))
         return false;
     Activate(false);
@@ -100,6 +105,7 @@ bool CKVDVView::OnClose(bool deleteWindow) {
 }
 
 wxPrintout *CKVDVView::OnCreatePrintout() {
+    KVD_LOG_CALL();
     return new CPlanPrintout(m_window);
 }
 
@@ -112,25 +118,30 @@ IGridDocument *CKVDVView::Document() const {
 }
 
 void CKVDVView::ZoomToFit() {
+    KVD_LOG_CALL();
     if (m_window != nullptr)
         m_window->ZoomToFit();
 }
 
 int CKVDVView::ToggleZoomArea() {
+    KVD_LOG_CALL();
     return m_window != nullptr ? m_window->ToggleZoomArea() : 0;
 }
 
 void CKVDVView::ZoomIn() {
+    KVD_LOG_CALL();
     if (m_window != nullptr)
         m_window->ZoomIn();
 }
 
 void CKVDVView::ZoomOut() {
+    KVD_LOG_CALL();
     if (m_window != nullptr)
         m_window->ZoomOut();
 }
 
 void CKVDVView::TogglePan() {
+    KVD_LOG_CALL();
     if (m_window != nullptr)
         m_window->TogglePan();
 }
@@ -144,6 +155,7 @@ bool CKVDVView::IsPanMode() const {
 }
 
 void CKVDVView::UpdatePanCheck(wxUpdateUIEvent &event) const {
+    KVD_LOG_CALL();
     event.Check(IsPanMode());
 }
 

@@ -2,6 +2,8 @@
 
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/GPSINFO/LocalWorldDef.h"
+#include "KVD_Edit/app/CodeLogger.h"
+#include "KVD_Edit/app/SplashDlg.h"
 #include "KVD_Edit/planview/CompassRotation.h"
 #include "KVD_Edit/planview/GraphicsPlanDC.h"
 
@@ -73,6 +75,7 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                wxHSCROLL | wxVSCROLL | wxALWAYS_SHOW_SB | wxWANTS_CHARS | wxFULL_REPAINT_ON_RESIZE),
       m_host(host) {
+    KVD_LOG_CALL();
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     SetBackgroundColour(*wxWHITE);
     Bind(wxEVT_PAINT, &CPlanViewWindow::OnPaint, this);
@@ -82,6 +85,9 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
     Bind(wxEVT_MOTION, &CPlanViewWindow::OnMotion, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CPlanViewWindow::OnCaptureLost, this);
     Bind(wxEVT_KEY_UP, &CPlanViewWindow::OnKeyUp, this);
+    Bind(wxEVT_KEY_DOWN, &CPlanViewWindow::OnUserInput, this);
+    Bind(wxEVT_RIGHT_DOWN, &CPlanViewWindow::OnUserInput, this);
+    Bind(wxEVT_MIDDLE_DOWN, &CPlanViewWindow::OnUserInput, this);
     Bind(wxEVT_SCROLLWIN_TOP, &CPlanViewWindow::OnScroll, this);
     Bind(wxEVT_SCROLLWIN_BOTTOM, &CPlanViewWindow::OnScroll, this);
     Bind(wxEVT_SCROLLWIN_LINEUP, &CPlanViewWindow::OnScroll, this);
@@ -99,9 +105,12 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
 CPlanViewWindow::~CPlanViewWindow() {
     if (HasCapture())
         ReleaseMouse();
+    if (m_hint)
+        m_hint->Destroy();
 }
 
 bool CPlanViewWindow::LoadCompass(const std::string &path) {
+    KVD_LOG_CALL();
     m_compass = wxImage();
     wxImage image;
     {
@@ -126,12 +135,14 @@ bool CPlanViewWindow::Doc(SPlanViewDoc &doc) {
 }
 
 void CPlanViewWindow::ZoomToFit() {
+    KVD_LOG_CALL();
     SPlanViewDoc doc;
     if (Doc(doc) && m_view.ZoomToFit(doc))
         InvalidateMap();
 }
 
 int CPlanViewWindow::ToggleZoomArea() {
+    KVD_LOG_CALL();
     int result = m_view.ToggleZoomArea();
     SetPlanCursor(m_view.ZoomAndPan().GetCursor());
     Refresh(false);
@@ -139,18 +150,21 @@ int CPlanViewWindow::ToggleZoomArea() {
 }
 
 void CPlanViewWindow::ZoomIn() {
+    KVD_LOG_CALL();
     SPlanViewDoc doc;
     if (Doc(doc) && m_view.ZoomIn(doc))
         InvalidateMap();
 }
 
 void CPlanViewWindow::ZoomOut() {
+    KVD_LOG_CALL();
     SPlanViewDoc doc;
     if (Doc(doc) && m_view.ZoomOut(doc))
         InvalidateMap();
 }
 
 void CPlanViewWindow::TogglePan() {
+    KVD_LOG_CALL();
     m_view.TogglePan();
     SetPlanCursor(m_view.ZoomAndPan().GetCursor());
 }
@@ -167,6 +181,7 @@ void CPlanViewWindow::PrepareLayers(CPlanDC *, const SPlanPaintFrame &frame) {
 }
 
 void CPlanViewWindow::DrawCompass(CPlanDC *, POINT anchor) {
+    KVD_LOG_CALL();
     CGPSInfo *gps = m_host != nullptr ? m_host->GetGPSInfo() : nullptr;
     // The GPS data holds the project's definition since PrepareLayers; without GPS data the
     // definition is read where the project keeps it.
@@ -191,7 +206,37 @@ void CPlanViewWindow::DrawCompass(CPlanDC *, POINT anchor) {
     m_gc->PopState();
 }
 
+void CPlanViewWindow::AfterLayers() {
+    // A point beyond the drawable range was met while drawing: the hint shows once, until the
+    // document resets the state. The window is made after the paint, not inside it.
+    CGPSInfo *gps = m_host != nullptr ? m_host->GetGPSInfo() : nullptr;
+    if (gps == nullptr || gps->GetDisplayState() != 1)
+        return;
+    gps->SetDisplayState(2);
+    CallAfter(&CPlanViewWindow::ShowRangeHint);
+}
+
+void CPlanViewWindow::ShowRangeHint() {
+    KVD_LOG_CALL();
+    if (m_hint)
+        m_hint->Destroy();
+    auto *hint = new CSplashDlg(this);
+    m_hint = hint;
+    hint->SetBitmap(CSplashDlg::kWhiskersHint, 3);
+    hint->Create(CSplashDlg::kDialogId, this);
+}
+
+bool CPlanViewWindow::HintTakes(const wxEvent &event) {
+    return m_hint && m_hint->IsOpen() && m_hint->CloseOnUserInput(event);
+}
+
+void CPlanViewWindow::OnUserInput(wxEvent &event) {
+    if (!HintTakes(event))
+        event.Skip();
+}
+
 void CPlanViewWindow::RenderMap(const wxSize &size) {
+    KVD_LOG_CALL();
     if (!m_map.IsOk() || m_map.GetWidth() != size.x || m_map.GetHeight() != size.y)
         m_map.Create(size.x, size.y, 24);
     wxMemoryDC memory(m_map);
@@ -299,6 +344,9 @@ void CPlanViewWindow::SetPlanCursor(int id) {
 }
 
 void CPlanViewWindow::OnLeftDown(wxMouseEvent &event) {
+    KVD_LOG_CALL();
+    if (HintTakes(event))
+        return;
     SetFocus();
     const POINT point = ToPoint(event.GetPosition());
     if (m_host != nullptr && m_host->OfferViewPoint(m_view.ClampToPlot(point))) {
@@ -313,6 +361,7 @@ void CPlanViewWindow::OnLeftDown(wxMouseEvent &event) {
 }
 
 void CPlanViewWindow::OnMotion(wxMouseEvent &event) {
+    KVD_LOG_CALL();
     const bool overlay = m_view.IsRubberBandActive() || m_view.ZoomAndPan().IsFocusShown();
     const bool buttons =
         event.ButtonIsDown(wxMOUSE_BTN_ANY) || event.ShiftDown() || event.ControlDown();
@@ -323,6 +372,7 @@ void CPlanViewWindow::OnMotion(wxMouseEvent &event) {
 }
 
 void CPlanViewWindow::OnLeftUp(wxMouseEvent &event) {
+    KVD_LOG_CALL();
     if (HasCapture())
         ReleaseMouse();
     const bool band = m_view.IsRubberBandActive();
@@ -348,6 +398,7 @@ void CPlanViewWindow::OnCaptureLost(wxMouseCaptureLostEvent &) {
 }
 
 void CPlanViewWindow::OnKeyUp(wxKeyEvent &event) {
+    KVD_LOG_CALL();
     const int command = CPlanViewController::CommandForKey(VirtualKey(event), event.ControlDown());
     if (command != 0 && m_host != nullptr)
         m_host->PostFrameCommand(command);
@@ -355,6 +406,7 @@ void CPlanViewWindow::OnKeyUp(wxKeyEvent &event) {
 }
 
 void CPlanViewWindow::OnScroll(wxScrollWinEvent &event) {
+    KVD_LOG_CALL();
     const int bar =
         event.GetOrientation() == wxHORIZONTAL ? CPlanScroll::BAR_HORZ : CPlanScroll::BAR_VERT;
     SPlanScrollInfo info;
@@ -369,6 +421,7 @@ void CPlanViewWindow::OnScroll(wxScrollWinEvent &event) {
 }
 
 bool CPlanViewWindow::DrawOnto(wxDC &dc) {
+    KVD_LOG_CALL();
     SPlanViewDoc doc;
     if (!Doc(doc) || !dc.IsOk())
         return false;

@@ -4,11 +4,13 @@
 
 #include <wx/bitmap.h>
 #include <wx/image.h>
+#include <wx/weakref.h>
 #include <wx/window.h>
 
 #include <string>
 
 class CGPSInfo;
+class CSplashDlg;
 struct SLocalWorldDef;
 class wxDC;
 class wxGraphicsContext;
@@ -66,11 +68,18 @@ public:
     const CPlanViewController &Controller() const { return m_view; }
     // How often the map itself has been drawn (not counting overlays).
     int MapDrawCount() const { return m_mapDraws; }
+    // The hint about points beyond the drawable range, while it exists.
+    CSplashDlg *GetRangeHint() const { return m_hint.get(); }
 
 private:
     // Paint steps of the plan view.
     void PrepareLayers(CPlanDC *dc, const SPlanPaintFrame &frame) override;
     void DrawCompass(CPlanDC *dc, POINT anchor) override;
+    void AfterLayers() override;
+    void ShowRangeHint();
+    // A key or button press closes an open hint first; true when it did (the press ends there).
+    bool HintTakes(const wxEvent &event);
+    void OnUserInput(wxEvent &event);
 
     bool Doc(SPlanViewDoc &doc);
     // Draws the map when it is out of date; false when the window has no area.
@@ -97,4 +106,5 @@ private:
     int m_mapDraws = 0;
     // The graphics context of the target being drawn, for the compass.
     wxGraphicsContext *m_gc = nullptr;
+    wxWeakRef<CSplashDlg> m_hint;
 };

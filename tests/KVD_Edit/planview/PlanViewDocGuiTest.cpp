@@ -6,6 +6,7 @@
 #include "KVD_Edit/app/KVDGridView.h"
 #include "KVD_Edit/app/KvdGprDataFiles.h"
 #include "KVD_Edit/app/MapperSettings.h"
+#include "KVD_Edit/app/SplashDlg.h"
 #include "KVD_Edit/planview/KVDVView.h"
 #include "KVD_Edit/planview/PlanViewDocument.h"
 #include "tests/support/PlanProject.h"
@@ -251,4 +252,34 @@ TEST(PlanViewDocGui, PrintingDrawsThePageInItsOwnSize) {
     ASSERT_NE(nullptr, printout);
     EXPECT_TRUE(printout->HasPage(1));
     EXPECT_FALSE(printout->HasPage(2));
+}
+
+TEST(PlanViewDocGui, PointsBeyondTheDrawableRangeShowTheHintOnce) {
+    std::string root = __FILE__;
+    root = root.substr(0, root.rfind("/tests/KVD_Edit/planview/"));
+    CBDialog::SetBitmapResourceFolder(root + "/resources");
+    OpenPlan p;
+    ASSERT_NE(nullptr, p.window);
+    CGPSInfo *gps = p.doc->GetGPSInfo();
+    gps->SetDisplayState(1);
+    p.window->InvalidateMap();
+    EXPECT_TRUE(WaitFor([&] { return p.window->GetRangeHint() != nullptr; }));
+    CSplashDlg *hint = p.window->GetRangeHint();
+    ASSERT_NE(nullptr, hint);
+    EXPECT_TRUE(hint->IsOpen());
+    EXPECT_EQ(2, gps->GetDisplayState());
+    SaveScreenshot(hint, "plan_doc_range_hint");
+
+    // Later paints leave it alone until the document resets the state.
+    p.window->InvalidateMap();
+    p.window->Update();
+    PumpEvents(50);
+    EXPECT_EQ(hint, p.window->GetRangeHint());
+    EXPECT_EQ(2, gps->GetDisplayState());
+
+    // A click in the view closes the hint and does nothing else.
+    p.Click(p.ToDevice(18, 7.37), false);
+    EXPECT_FALSE(hint->IsOpen());
+    EXPECT_TRUE(p.Selection().empty());
+    CBDialog::SetBitmapResourceFolder("");
 }
