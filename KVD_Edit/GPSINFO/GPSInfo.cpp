@@ -25,33 +25,74 @@ CGPSInfo::~CGPSInfo() {
 }
 
 void CGPSInfo::Clear() {
+    m_index.clear();
+    m_indexedSets = 0;
     m_sets.clear();
     m_hasGPSData = false;
     m_hasTopoData = false;
     m_displayState = 0;
 }
 
-CGPSInfo::SSetRecord *CGPSInfo::FindSet(int set) {
+void CGPSInfo::RebuildIndex() {
+    m_index.clear();
+    // The first record of a key is the one a search in order would find.
     for (auto &s : m_sets)
-        if (s.set == set)
-            return &s;
-    m_sets.emplace_back();
-    m_sets.back().set = set;
-    return &m_sets.back();
+        m_index.emplace(s.set, SSetIndex()).first->second.record = &s;
+    for (auto &entry : m_index)
+        RebuildLineIndex(entry.second);
+    m_indexedSets = m_sets.size();
+}
+
+void CGPSInfo::RebuildLineIndex(SSetIndex &set) {
+    set.lines.clear();
+    for (auto &l : set.record->lines)
+        set.lines.emplace(l.line, &l);
+    set.indexedLines = set.record->lines.size();
+}
+
+CGPSInfo::SSetIndex &CGPSInfo::IndexedSet(int set) {
+    if (m_sets.size() != m_indexedSets)
+        RebuildIndex();
+    auto it = m_index.find(set);
+    if (it != m_index.end() && it->second.record->set != set) {
+        RebuildIndex();
+        it = m_index.find(set);
+    }
+    if (it == m_index.end()) {
+        m_sets.emplace_back();
+        m_sets.back().set = set;
+        it = m_index.emplace(set, SSetIndex()).first;
+        it->second.record = &m_sets.back();
+        ++m_indexedSets;
+    }
+    SSetIndex &s = it->second;
+    if (s.record->lines.size() != s.indexedLines)
+        RebuildLineIndex(s);
+    return s;
+}
+
+CGPSInfo::SLineRecord *CGPSInfo::IndexedLine(SSetIndex &set, int line) {
+    auto it = set.lines.find(line);
+    if (it != set.lines.end() && it->second->line != line) {
+        RebuildLineIndex(set);
+        it = set.lines.find(line);
+    }
+    return it == set.lines.end() ? nullptr : it->second;
+}
+
+CGPSInfo::SSetRecord *CGPSInfo::FindSet(int set) {
+    return IndexedSet(set).record;
 }
 
 CGPSInfo::SLineRecord *CGPSInfo::FindLine(int set, int line, int traces) {
-    SSetRecord *s = FindSet(set);
-    SLineRecord *record = nullptr;
-    for (auto &l : s->lines)
-        if (l.line == line) {
-            record = &l;
-            break;
-        }
+    SSetIndex &s = IndexedSet(set);
+    SLineRecord *record = IndexedLine(s, line);
     if (!record) {
-        s->lines.emplace_back();
-        record = &s->lines.back();
+        s.record->lines.emplace_back();
+        record = &s.record->lines.back();
         record->line = line;
+        s.lines.emplace(line, record);
+        ++s.indexedLines;
     }
     if (traces >= 0) {
         // Point i always holds trace i + 1: a line that shrank and grows again takes its old
@@ -69,29 +110,22 @@ CGPSInfo::SLineRecord *CGPSInfo::FindLine(int set, int line, int traces) {
 }
 
 CGPSInfo::SGPSPoint *CGPSInfo::GetPoint(int set, int line, int trace) {
-    SSetRecord *s = FindSet(set);
-    for (auto &l : s->lines)
-        if (l.line == line) {
-            if (trace < 1 || trace > l.pointCount || size_t(trace) > l.points.size())
-                return nullptr;
-            return &l.points[size_t(trace) - 1];
-        }
-    return nullptr;
+    SLineRecord *l = IndexedLine(IndexedSet(set), line);
+    if (!l || trace < 1 || trace > l->pointCount || size_t(trace) > l->points.size())
+        return nullptr;
+    return &l->points[size_t(trace) - 1];
 }
 
 CGPSInfo::SPointSource *CGPSInfo::FindPointByTrace(int set, int line, int trace, int source) {
     if (source < 0 || source >= SOURCE_COUNT)
         return nullptr;
-    SSetRecord *s = FindSet(set);
-    for (auto &l : s->lines) {
-        if (l.line != line)
-            continue;
-        const size_t used = std::min(l.points.size(), size_t(std::max(l.pointCount, 0)));
-        for (size_t i = 0; i < used; ++i)
-            if (l.points[i].trace == trace)
-                return &l.points[i].source[source];
+    SLineRecord *l = IndexedLine(IndexedSet(set), line);
+    if (!l)
         return nullptr;
-    }
+    const size_t used = std::min(l->points.size(), size_t(std::max(l->pointCount, 0)));
+    for (size_t i = 0; i < used; ++i)
+        if (l->points[i].trace == trace)
+            return &l->points[i].source[source];
     return nullptr;
 }
 

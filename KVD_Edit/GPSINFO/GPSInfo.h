@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace ORQ::Transform {
@@ -71,7 +72,7 @@ public:
 
     struct SLineRecord {
         std::vector<SGPSPoint> points; // point i holds trace i + 1
-        int line = 0;
+        int line = 0; // the record's key within its set: fixed once the record exists
         int orientation = 0; // 0 X line, 1 Y line (set by the plan renderer)
         int reserved = 0;
         double step = 0;      // trace step (set by the plan renderer)
@@ -91,7 +92,7 @@ public:
     // Lines live in a deque: a record stays where it is while others are added.
     struct SSetRecord {
         std::deque<SLineRecord> lines;
-        int set = 0; // -2: lines written directly under "Data"
+        int set = 0; // -2: lines written directly under "Data"; the key, fixed once created
     };
 
     // Records [1] and [2] hold minimum and maximum northing and easting. The local record [0]
@@ -201,7 +202,24 @@ private:
     bool m_update = false;
     bool m_hasGPSData = false;
     bool m_hasTopoData = false;
+    // Where each set and line record lives, so that registering a project's lines does not
+    // search every line already registered. Records never move (deques that only grow), so the
+    // index holds pointers; Clear empties it with the records. A set or line list whose length
+    // differs from what the index has seen, or a record found under a key it no longer holds,
+    // means the records were changed from outside and the index is built again.
+    struct SSetIndex {
+        SSetRecord *record = nullptr;
+        std::unordered_map<int, SLineRecord *> lines;
+        size_t indexedLines = 0;
+    };
+    SSetIndex &IndexedSet(int set);
+    SLineRecord *IndexedLine(SSetIndex &set, int line);
+    void RebuildIndex();
+    void RebuildLineIndex(SSetIndex &set);
+
     std::deque<SSetRecord> m_sets;
+    std::unordered_map<int, SSetIndex> m_index;
+    size_t m_indexedSets = 0;
     SLocalWorldDef *m_lwc = nullptr;
     SLocalWorldDef m_kept;
     bool m_haveKept = false;

@@ -44,6 +44,50 @@ TEST(GPSInfo, LinesGrowAndShrinkWithOnePointPerTrace) {
     EXPECT_TRUE(gps.GetUpdateState());
 }
 
+TEST(GPSInfo, LookupsFindTheirOwnRecordAcrossManySetsClearAndOutsideChanges) {
+    CGPSInfo gps;
+    // Lines of several sets registered interleaved, as a project's load does.
+    for (int l = 0; l < 300; ++l)
+        for (int s : {-2, 0, 3})
+            gps.FindLine(s, l, 1 + (l + s + 2) % 4);
+    ASSERT_EQ(gps.Sets().size(), 3u);
+    for (int l = 0; l < 300; ++l)
+        for (int s : {-2, 0, 3}) {
+            CGPSInfo::SLineRecord *line = gps.FindLine(s, l, -1);
+            ASSERT_EQ(line->line, l);
+            EXPECT_EQ(line->pointCount, 1 + (l + s + 2) % 4);
+            EXPECT_EQ(gps.GetPoint(s, l, line->pointCount), &line->points.back());
+        }
+    EXPECT_EQ(gps.FindSet(0)->lines.size(), 300u); // nothing registered twice
+    EXPECT_EQ(gps.GetPoint(0, 300, 1), nullptr);
+    EXPECT_EQ(gps.FindSet(0)->lines.size(), 300u);
+
+    // After Clear the same keys give new, empty records.
+    gps.FindLine(0, 7, -1)->name = "old";
+    gps.Clear();
+    EXPECT_EQ(gps.GetPoint(0, 7, 1), nullptr);
+    CGPSInfo::SLineRecord *fresh = gps.FindLine(0, 7, 2);
+    EXPECT_TRUE(fresh->name.empty());
+    EXPECT_EQ(fresh->points.size(), 2u);
+    EXPECT_EQ(gps.Sets().size(), 1u);
+    EXPECT_EQ(gps.FindSet(0)->lines.size(), 1u);
+
+    // A line added straight into a set's list is found, not registered a second time.
+    CGPSInfo::SSetRecord *set = gps.FindSet(0);
+    set->lines.emplace_back();
+    set->lines.back().line = 8;
+    EXPECT_EQ(gps.FindLine(0, 8, -1), &set->lines.back());
+    EXPECT_EQ(set->lines.size(), 2u);
+
+    // A record whose key was changed is no longer found under the old one, but under the new.
+    fresh->line = 9;
+    CGPSInfo::SLineRecord *again = gps.FindLine(0, 7, -1);
+    EXPECT_NE(again, fresh);
+    EXPECT_EQ(again->line, 7);
+    EXPECT_EQ(gps.FindLine(0, 9, -1), fresh);
+    EXPECT_EQ(set->lines.size(), 3u);
+}
+
 namespace {
 void Fill(CGPSInfo::SGPSPoint &p, int source, double e, double n) {
     p.source[source].easting = e;
