@@ -1,23 +1,478 @@
 #include "KVD_Edit/app/KVDVDoc.h"
 
+#include "KVD_Edit/app/CommandIds.h"
+#include "KVD_Edit/app/DocumentCommands.h"
+#include "KVD_Edit/app/DocumentTitle.h"
+#include "KVD_Edit/app/KVDVApp.h"
+#include "KVD_Edit/app/ProjectFrame.h"
+#include "KVD_Edit/app/ProjectLoader.h"
+#include "KVD_Edit/app/ProjectSaver.h"
+#include "KVD_Edit/app/RegistryValues.h"
 #include "orq_utils/MessageSink.h"
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/frame.h>
+#include <wx/stdpaths.h>
+
+#include <fstream>
+
+namespace {
+
+// The toolkit's file dialogs; the line display settings dialog comes with the plan view.
+class CWxDocumentDialogs : public IDocumentDialogs {
+public:
+    bool AskNewProjectPath(std::string &path) override {
+        wxFileDialog dialog(nullptr, "Please select new KVD file name and location", "", "",
+                            "KVD Files (*.kvd)|*.kvd", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+        if (dialog.ShowModal() != wxID_OK)
+            return false;
+        path = WithExtension(dialog.GetPath());
+        return true;
+    }
+    bool AskSaveAsPath(const std::string &folder, std::string &path) override {
+        wxFileDialog dialog(nullptr, wxFileSelectorPromptStr, wxString::FromUTF8(folder), "",
+                            "KVD Files (*.kvd)|*.kvd", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+        if (dialog.ShowModal() != wxID_OK)
+            return false;
+        path = WithExtension(dialog.GetPath());
+        return true;
+    }
+    bool RunLineSettings(wxWindow *, SLineDisplayTable &) override { return false; }
+
+private:
+    static std::string WithExtension(const wxString &chosen) {
+        wxFileName name(chosen);
+        if (!name.HasExt())
+            name.SetExt("kvd");
+        return name.GetFullPath().utf8_string();
+    }
+};
+
+CWxDocumentDialogs g_wxDialogs;
+IDocumentDialogs *g_dialogs = &g_wxDialogs;
+CKVDVDoc::LocalWorldDialogFactory g_localWorldFactory;
+
+const int kDocumentCommands[] = {
+    KVDCmd::ID_FILE_SAVE,
+    KVDCmd::ID_FILE_SAVE_AS,
+    KVDCmd::ID_DISPLAYUNITS_METERS,
+    KVDCmd::ID_DISPLAYUNITS_FEET,
+    KVDCmd::ID_VIEW_FIDUCIAL_TEXT,
+    KVDCmd::ID_VIEW_DISPLAY_FIDUCIALS,
+    KVDCmd::ID_ZOOM_FIT,
+    KVDCmd::ID_ZOOM_AREA,
+    KVDCmd::ID_ZOOM_IN,
+    KVDCmd::ID_ZOOM_OUT,
+    KVDCmd::ID_PAN,
+    KVDCmd::ID_LOCAL_WORLD_DEFINITION,
+    KVDCmd::ID_LINE_SETTINGS,
+};
+
+} // namespace
+
+int CKVDViewHint::Of(const wxObject *hint) {
+    const auto *h = dynamic_cast<const CKVDViewHint *>(hint);
+    return h ? h->GetHint() : 0;
+}
 
 wxIMPLEMENT_DYNAMIC_CLASS(CKVDVDoc, wxDocument);
 
-CKVDVDoc::CKVDVDoc() = default;
+CKVDVDoc::CKVDVDoc() : m_settings(std::make_unique<CMapperSettings>()) {
+    m_focusList.SetOwner(this, &m_dataFiles);
+    for (int id : kDocumentCommands) {
+        Bind(wxEVT_MENU, &CKVDVDoc::OnCommand, this, KVDCmd::ToWxId(id));
+        Bind(wxEVT_UPDATE_UI, &CKVDVDoc::CommandUi, this, KVDCmd::ToWxId(id));
+    }
+    SetUnits(1);
+    m_savedDefinition = m_settings->LocalWorld;
+}
 
-CKVDVDoc::~CKVDVDoc() = default;
+CKVDVDoc::~CKVDVDoc() {
+    if (m_localWorldDialog) {
+        m_localWorldDialog->DestroyDialog();
+        m_localWorldDialog.reset();
+    }
+}
 
-bool CKVDVDoc::DoOpenDocument(const wxString &file) {
-    ORQ::ShowMessage("Unable to open " + file.utf8_string() +
-                         "\nThis build of the editor cannot read project files.",
-                     ORQ::MB_OK | ORQ::MB_ICONWARNING);
+void CKVDVDoc::SetDialogs(IDocumentDialogs *dialogs) {
+    g_dialogs = dialogs ? dialogs : &g_wxDialogs;
+}
+
+void CKVDVDoc::SetLocalWorldDialogFactory(LocalWorldDialogFactory factory) {
+    g_localWorldFactory = std::move(factory);
+}
+
+std::string CKVDVDoc::ExeDir() const {
+    if (CKVDVApp *app = GetKVDVApp())
+        return app->GetExeDir();
+    wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+    return exe.GetPathWithSep().utf8_string();
+}
+
+wxWindow *CKVDVDoc::GetFrame() const {
+    wxView *view = GetFirstView();
+    return view ? view->GetFrame() : nullptr;
+}
+
+IProjectFrame *CKVDVDoc::GetProjectFrame() const {
+    return dynamic_cast<IProjectFrame *>(GetFrame());
+}
+
+void CKVDVDoc::UpdateAllViewsWithHint(wxView *sender, int hint) {
+    CKVDViewHint object(hint);
+    UpdateAllViews(sender, &object);
+}
+
+// ---- title and units --------------------------------------------------------------------------
+
+void CKVDVDoc::SetTitle(const wxString &) {
+    wxDocument::SetTitle(
+        wxString::FromUTF8(BuildDocumentTitle(m_units, m_dataFiles.GetFilePathName())));
+    for (wxView *view : GetViewsVector())
+        view->OnChangeFilename();
+}
+
+void CKVDVDoc::OnChangeFilename(bool notifyViews) {
+    wxDocument::SetTitle(
+        wxString::FromUTF8(BuildDocumentTitle(m_units, m_dataFiles.GetFilePathName())));
+    wxDocument::OnChangeFilename(notifyViews);
+}
+
+void CKVDVDoc::SetUnits(int unit) {
+    m_units = unit;
+    SetTitle();
+}
+
+void CKVDVDoc::SetFiducialsPresent(bool value) {
+    m_fiducialsPresent = value;
+    m_showFiducialText = value;
+}
+
+bool CKVDVDoc::IsSelectingInView() const {
+    return m_localWorldDialog && m_localWorldDialog->IsSelectingInView();
+}
+
+void CKVDVDoc::OnDisplayunitsMeters() {
+    SetUnits(1);
+    UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_DISPLAY_CHANGED);
+    SetLocalWorldUnit(1);
+}
+
+void CKVDVDoc::OnDisplayunitsFeet() {
+    SetUnits(5);
+    UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_DISPLAY_CHANGED);
+    SetLocalWorldUnit(5);
+}
+
+void CKVDVDoc::SetLocalWorldUnit(int unit) {
+    ConvertLocalWorldUnit(m_settings->LocalWorld, unit);
+    if (m_localWorldDialog)
+        m_localWorldDialog->SetUnit(unit);
+}
+
+void CKVDVDoc::OnZoomFit() {
+    IProjectFrame *frame = GetProjectFrame();
+    if (frame && frame->GetPlanView())
+        frame->GetPlanView()->ZoomToFit();
+}
+
+// ---- local-to-world definition and line settings ----------------------------------------------
+
+void CKVDVDoc::OnLocalWorldDefinition() {
+    if (m_localWorldDialog) {
+        m_localWorldDialog->ShowRestored();
+        return;
+    }
+    if (!g_localWorldFactory)
+        return;
+    // The GPS data's "GPS points loaded" flag is not held by this document yet.
+    m_localWorldDialog = g_localWorldFactory(*this, GetFrame(), m_settings->LocalWorld, false);
+    if (!m_localWorldDialog)
+        return;
+    m_localWorldDialog->SetUnit(m_units);
+    m_localWorldDialog->StorePreviewState();
+    m_savedDefinition = m_settings->LocalWorld;
+}
+
+void CKVDVDoc::ApplyLocalWorldDefinition(int mode) {
+    if (!m_localWorldDialog)
+        return;
+    const SLocalWorldApply what = DecideLocalWorldApply(mode);
+    const bool changed = m_localWorldDialog->GetWorkingDefinition() != m_savedDefinition;
+    if (what.takeWorking)
+        m_settings->LocalWorld = m_localWorldDialog->GetWorkingDefinition();
+    if (what.accept && changed) {
+        Modify(true);
+        m_settings->Save(&m_dataFiles);
+    }
+    if (what.closeDialog) {
+        m_localWorldDialog->DestroyDialog();
+        m_localWorldDialog.reset();
+    }
+    if (what.restoreSaved)
+        m_settings->LocalWorld = m_savedDefinition;
+    if (what.reloadAndRedraw) {
+        IProjectFrame *frame = GetProjectFrame();
+        if (frame)
+            frame->ReloadDOMReportNoErrors();
+        SetLocalWorldUnit(m_units);
+        if (wxWindow *window = GetFrame()) {
+            window->Refresh();
+            window->Update();
+        }
+        if (frame && frame->GetPlanView())
+            frame->GetPlanView()->RefreshCursor();
+    }
+}
+
+void CKVDVDoc::OnLineSettings() {
+    const SLineDisplayTable kept = m_settings->LineDisplay;
+    SLineDisplayTable edited = kept;
+    const bool ok = g_dialogs->RunLineSettings(GetFrame(), edited);
+    if (!ok) {
+        m_settings->LineDisplay = kept;
+    } else if (edited != kept) {
+        Modify(true);
+        m_settings->LineDisplay = edited;
+        m_settings->Save(&m_dataFiles);
+    }
+    if (wxWindow *window = GetFrame())
+        window->Refresh();
+}
+
+// ---- new and open ---------------------------------------------------------------------------
+
+bool CKVDVDoc::OnNewDocument() {
+    if (wxTheApp && wxTheApp->argc > 1 && wxTheApp->argv[1] == "new")
+        m_newFileFlag = 1;
+    if (!wxDocument::OnNewDocument())
+        return false;
+    return OnFileNew();
+}
+
+bool CKVDVDoc::OnFileNew() {
+    std::string path;
+    if (!g_dialogs->AskNewProjectPath(path))
+        return false;
+    const std::string templatePath = ExeDir() + CProjectLoader::kTemplateName;
+    CKVDVApp *app = GetKVDVApp();
+    if (!CProjectLoader::CreateFromTemplate(m_dataFiles, *m_settings, templatePath, path,
+                                            app ? &app->GetINIAccess() : nullptr,
+                                            GetProgramIdentity()))
+        return false;
+    if (IProjectFrame *frame = GetProjectFrame())
+        frame->LoadKVD(path, false, true);
+    SetUnits(1);
+    SetFilename(wxString::FromUTF8(m_dataFiles.GetFilePathName()), true);
+    SetDocumentSaved(true);
+    Modify(false);
+    if (GetDocumentManager())
+        GetDocumentManager()->AddFileToHistory(GetFilename());
+    SetTitle();
+    if (m_newFileFlag)
+        WriteRegString(kHandBackCompany, "NEW FILE", path, path.size() + 1);
+    m_newFileFlag = 0;
+    return true;
+}
+
+bool CKVDVDoc::OnOpenDocument(const wxString &file) {
+    m_newFileFlag = 0;
+    CKVDVApp *app = GetKVDVApp();
+    if (app)
+        app->GetBusyIndicator().Begin();
+    auto end = [app] {
+        if (app)
+            app->GetBusyIndicator().End();
+    };
+    const std::string path = file.utf8_string();
+    if (!std::ifstream(path, std::ios::binary).is_open()) {
+        end();
+        ORQ::ShowMessage("Sorry, could not open this file.\n" + path,
+                         ORQ::MB_OK | ORQ::MB_ICONERROR);
+        return false;
+    }
+    SetFilename(file, true);
+    Modify(false);
+    SetDocumentSaved(true);
+
+    const bool ok =
+        CProjectLoader::Open(m_dataFiles, *m_settings, path, app && app->GetCheckGPSImport());
+    if (ok) {
+        if (wxWindow *frame = GetFrame()) {
+            wxCommandEvent reload(wxEVT_MENU, KVDCmd::ToWxId(KVDCmd::ID_RELOAD_REPORT_ERRORS));
+            wxPostEvent(frame, reload);
+        }
+    }
+    end();
+    if (ok) {
+        SetTitle();
+        if (wxWindow *frame = GetFrame())
+            frame->Raise();
+    }
+    return ok;
+}
+
+bool CKVDVDoc::OnCloseDocument() {
+    CKVDVApp *app = GetKVDVApp();
+    if (app && !m_settings->GPSConfiguration.empty())
+        app->GetINIAccess().WriteIni("GENERAL", "GPSConfiguration", m_settings->GPSConfiguration);
+    return wxDocument::OnCloseDocument();
+}
+
+// ---- saving ---------------------------------------------------------------------------------
+
+std::string CKVDVDoc::GetFileComment() const {
+    IProjectFrame *frame = GetProjectFrame();
+    return CProjectSaver::GetFileComment(frame ? frame->GetChangeFlags() : 0);
+}
+
+bool CKVDVDoc::CheckKVDFileOwnerCreation() {
+    CProjectSaver saver(m_dataFiles, *m_settings);
+    return saver.CheckKVDFileOwnerCreation();
+}
+
+bool CKVDVDoc::AddModifyBlock() {
+    CProjectSaver saver(m_dataFiles, *m_settings);
+    return saver.AddModifyBlock(GetFileComment());
+}
+
+bool CKVDVDoc::OnFileSave() {
+    IProjectFrame *frame = GetProjectFrame();
+    CProjectSaver saver(m_dataFiles, *m_settings);
+    if (!saver.Save(frame ? frame->GetChangeFlags() : 0))
+        return false;
+    Modify(false);
+    return true;
+}
+
+bool CKVDVDoc::OnFileSaveAs() {
+    const std::string current = m_dataFiles.GetFilePathName();
+    const size_t slash = current.find_last_of("/\\");
+    std::string path;
+    if (!g_dialogs->AskSaveAsPath(slash == std::string::npos ? "" : current.substr(0, slash), path))
+        return false;
+    IProjectFrame *frame = GetProjectFrame();
+    CProjectSaver saver(m_dataFiles, *m_settings);
+    if (!saver.SaveAs(path, frame ? frame->GetChangeFlags() : 0))
+        return false;
+    Modify(false);
+    SetFilename(wxString::FromUTF8(m_dataFiles.GetFilePathName()), true);
+    SetDocumentSaved(true);
+    SetTitle();
+    if (GetDocumentManager())
+        GetDocumentManager()->AddFileToHistory(GetFilename());
+    return true;
+}
+
+bool CKVDVDoc::OnSaveModified() {
+    return CProjectSaver::SaveModified(
+        IsModified(), m_dataFiles.GetFilePathName(), [this] { return OnFileSave(); },
+        [this] { Modify(false); });
+}
+
+bool CKVDVDoc::Save() {
+    if (!IsModified())
+        return true;
+    return OnFileSave();
+}
+
+bool CKVDVDoc::SaveAs() {
+    return OnFileSaveAs();
+}
+
+bool CKVDVDoc::OnSaveDocument(const wxString &) {
     return false;
 }
 
-bool CKVDVDoc::DoSaveDocument(const wxString &file) {
-    ORQ::ShowMessage("Unable to save " + file.utf8_string() +
-                         "\nThis build of the editor cannot write project files.",
-                     ORQ::MB_OK | ORQ::MB_ICONWARNING);
+bool CKVDVDoc::DoOpenDocument(const wxString &) {
     return false;
+}
+
+bool CKVDVDoc::DoSaveDocument(const wxString &) {
+    return false;
+}
+
+// ---- command routing ------------------------------------------------------------------------
+
+void CKVDVDoc::OnCommand(wxCommandEvent &event) {
+    IProjectFrame *frame = GetProjectFrame();
+    IPlanViewCommands *plan = frame ? frame->GetPlanView() : nullptr;
+    switch (KVDCmd::FromWxId(event.GetId())) {
+    case KVDCmd::ID_FILE_SAVE:
+        OnFileSave();
+        break;
+    case KVDCmd::ID_FILE_SAVE_AS:
+        OnFileSaveAs();
+        break;
+    case KVDCmd::ID_DISPLAYUNITS_METERS:
+        OnDisplayunitsMeters();
+        break;
+    case KVDCmd::ID_DISPLAYUNITS_FEET:
+        OnDisplayunitsFeet();
+        break;
+    case KVDCmd::ID_VIEW_FIDUCIAL_TEXT:
+        m_showFiducialText = !m_showFiducialText;
+        UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_DISPLAY_CHANGED);
+        break;
+    case KVDCmd::ID_VIEW_DISPLAY_FIDUCIALS:
+        m_showFiducials = !m_showFiducials;
+        m_showFiducialText = m_showFiducials;
+        UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_DISPLAY_CHANGED);
+        break;
+    case KVDCmd::ID_ZOOM_FIT:
+        OnZoomFit();
+        break;
+    case KVDCmd::ID_ZOOM_AREA:
+        if (plan)
+            plan->ToggleZoomArea();
+        break;
+    case KVDCmd::ID_ZOOM_IN:
+        if (plan)
+            plan->ZoomIn();
+        break;
+    case KVDCmd::ID_ZOOM_OUT:
+        if (plan)
+            plan->ZoomOut();
+        break;
+    case KVDCmd::ID_PAN:
+        if (plan)
+            plan->TogglePan();
+        break;
+    case KVDCmd::ID_LOCAL_WORLD_DEFINITION:
+        OnLocalWorldDefinition();
+        break;
+    case KVDCmd::ID_LINE_SETTINGS:
+        OnLineSettings();
+        break;
+    default:
+        event.Skip();
+        break;
+    }
+}
+
+void CKVDVDoc::CommandUi(wxUpdateUIEvent &event) {
+    IProjectFrame *frame = GetProjectFrame();
+    IPlanViewCommands *plan = frame ? frame->GetPlanView() : nullptr;
+    SDocCommandState state;
+    state.hasFrame = frame != nullptr;
+    state.selectingInView = IsSelectingInView();
+    state.hasRows = frame && frame->GetNumRows() > 0;
+    state.fiducialsPresent = m_fiducialsPresent;
+    state.showFiducials = m_showFiducials;
+    state.showFiducialText = m_showFiducialText;
+    state.gprLayerOn = m_settings->LineDisplay.LayerShown[LINE_KIND_LOCAL_XY];
+    state.zoomAreaMode = plan && plan->IsZoomAreaMode();
+    state.panChecked = plan && plan->IsPanMode();
+    state.modified = IsModified();
+    state.hasPath = !m_dataFiles.GetFilePathName().empty();
+    state.unit = m_units;
+    const SCommandUi ui = DecideCommandUi(KVDCmd::FromWxId(event.GetId()), state);
+    if (!ui.handled) {
+        event.Skip();
+        return;
+    }
+    event.Enable(ui.enable);
+    if (ui.setCheck)
+        event.Check(ui.check);
 }
