@@ -3,6 +3,7 @@
 #include "KVD_Edit/app/CommandIds.h"
 #include "KVD_Edit/app/DocumentCommands.h"
 #include "KVD_Edit/app/DocumentTitle.h"
+#include "KVD_Edit/app/KVDGridView.h"
 #include "KVD_Edit/app/KVDVApp.h"
 #include "KVD_Edit/app/ProjectFrame.h"
 #include "KVD_Edit/app/ProjectLoader.h"
@@ -71,20 +72,16 @@ const int kDocumentCommands[] = {
 
 } // namespace
 
-int CKVDViewHint::Of(const wxObject *hint) {
-    const auto *h = dynamic_cast<const CKVDViewHint *>(hint);
-    return h ? h->GetHint() : 0;
-}
-
 wxIMPLEMENT_DYNAMIC_CLASS(CKVDVDoc, wxDocument);
 
 CKVDVDoc::CKVDVDoc() : m_settings(std::make_unique<CMapperSettings>()) {
     m_focusList.SetOwner(this, &m_dataFiles);
+    m_gpsInfo.SetLWCDefinition(&m_settings->LocalWorld);
     for (int id : kDocumentCommands) {
         Bind(wxEVT_MENU, &CKVDVDoc::OnCommand, this, KVDCmd::ToWxId(id));
         Bind(wxEVT_UPDATE_UI, &CKVDVDoc::CommandUi, this, KVDCmd::ToWxId(id));
     }
-    SetUnits(1);
+    SetUnits(ORQ::UNIT_M);
     m_savedDefinition = m_settings->LocalWorld;
 }
 
@@ -120,7 +117,7 @@ IProjectFrame *CKVDVDoc::GetProjectFrame() const {
 }
 
 void CKVDVDoc::UpdateAllViewsWithHint(wxView *sender, int hint) {
-    CKVDViewHint object(hint);
+    CViewHint object(hint);
     UpdateAllViews(sender, &object);
 }
 
@@ -139,7 +136,7 @@ void CKVDVDoc::OnChangeFilename(bool notifyViews) {
     wxDocument::OnChangeFilename(notifyViews);
 }
 
-void CKVDVDoc::SetUnits(int unit) {
+void CKVDVDoc::SetUnits(ORQ::EUnitType unit) {
     m_units = unit;
     SetTitle();
 }
@@ -154,18 +151,18 @@ bool CKVDVDoc::IsSelectingInView() const {
 }
 
 void CKVDVDoc::OnDisplayunitsMeters() {
-    SetUnits(1);
+    SetUnits(ORQ::UNIT_M);
     UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_DISPLAY_CHANGED);
-    SetLocalWorldUnit(1);
+    SetLocalWorldUnit(ORQ::UNIT_M);
 }
 
 void CKVDVDoc::OnDisplayunitsFeet() {
-    SetUnits(5);
+    SetUnits(ORQ::UNIT_FT);
     UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_DISPLAY_CHANGED);
-    SetLocalWorldUnit(5);
+    SetLocalWorldUnit(ORQ::UNIT_FT);
 }
 
-void CKVDVDoc::SetLocalWorldUnit(int unit) {
+void CKVDVDoc::SetLocalWorldUnit(ORQ::EUnitType unit) {
     ConvertLocalWorldUnit(m_settings->LocalWorld, unit);
     if (m_localWorldDialog)
         m_localWorldDialog->SetUnit(unit);
@@ -186,8 +183,8 @@ void CKVDVDoc::OnLocalWorldDefinition() {
     }
     if (!g_localWorldFactory)
         return;
-    // The GPS data's "GPS points loaded" flag is not held by this document yet.
-    m_localWorldDialog = g_localWorldFactory(*this, GetFrame(), m_settings->LocalWorld, false);
+    m_localWorldDialog =
+        g_localWorldFactory(*this, GetFrame(), m_settings->LocalWorld, m_gpsInfo.HasGPSData());
     if (!m_localWorldDialog)
         return;
     m_localWorldDialog->SetUnit(m_units);
@@ -202,9 +199,13 @@ void CKVDVDoc::ApplyLocalWorldDefinition(int mode) {
     const bool changed = m_localWorldDialog->GetWorkingDefinition() != m_savedDefinition;
     if (what.takeWorking)
         m_settings->LocalWorld = m_localWorldDialog->GetWorkingDefinition();
-    if (what.accept && changed) {
-        Modify(true);
-        m_settings->Save(&m_dataFiles);
+    if (what.accept) {
+        // The plan view's hint about points outside its drawable range may show again.
+        m_gpsInfo.SetDisplayState(0);
+        if (changed) {
+            Modify(true);
+            m_settings->Save(&m_dataFiles);
+        }
     }
     if (what.closeDialog) {
         m_localWorldDialog->DestroyDialog();
@@ -261,9 +262,11 @@ bool CKVDVDoc::OnFileNew() {
                                             app ? &app->GetINIAccess() : nullptr,
                                             GetProgramIdentity()))
         return false;
+    // The GPS data works with the new project's definition and ellipsoid.
+    m_gpsInfo.SetLWCDefinition(&m_settings->LocalWorld);
     if (IProjectFrame *frame = GetProjectFrame())
         frame->LoadKVD(path, false, true);
-    SetUnits(1);
+    SetUnits(ORQ::UNIT_M);
     SetFilename(wxString::FromUTF8(m_dataFiles.GetFilePathName()), true);
     SetDocumentSaved(true);
     Modify(false);
@@ -299,6 +302,7 @@ bool CKVDVDoc::OnOpenDocument(const wxString &file) {
     const bool ok =
         CProjectLoader::Open(m_dataFiles, *m_settings, path, app && app->GetCheckGPSImport());
     if (ok) {
+        m_gpsInfo.SetLWCDefinition(&m_settings->LocalWorld);
         if (wxWindow *frame = GetFrame()) {
             wxCommandEvent reload(wxEVT_MENU, KVDCmd::ToWxId(KVDCmd::ID_RELOAD_REPORT_ERRORS));
             wxPostEvent(frame, reload);
@@ -392,6 +396,14 @@ bool CKVDVDoc::DoOpenDocument(const wxString &) {
 bool CKVDVDoc::DoSaveDocument(const wxString &) {
     return false;
 }
+
+// ---- GPS and topography commands of the grid's rows -----------------------------------------
+
+bool CKVDVDoc::AttachDataFile(int, const char *, SGridInfo &) {
+    return false;
+}
+
+void CKVDVDoc::RecoverDataFile(int, SGridInfo &) {}
 
 // ---- command routing ------------------------------------------------------------------------
 

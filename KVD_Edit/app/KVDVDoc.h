@@ -1,7 +1,9 @@
 #pragma once
 
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/GPSINFO/LocalWorldDef.h"
 #include "KVD_Edit/app/FocusEntryList.h"
+#include "KVD_Edit/app/GridDocument.h"
 #include "KVD_Edit/app/KvdGprDataFiles.h"
 #include "KVD_Edit/app/MapperSettings.h"
 
@@ -13,19 +15,6 @@
 
 class IProjectFrame;
 class wxWindow;
-
-// The number a view update carries: 2 lines imported or deleted, 3 display changed (unit,
-// fiducial switches), 7737 selection changed.
-class CKVDViewHint : public wxObject {
-public:
-    explicit CKVDViewHint(int hint) : m_hint(hint) {}
-    int GetHint() const { return m_hint; }
-    // The number of an update's hint object; 0 when it carries none.
-    static int Of(const wxObject *hint);
-
-private:
-    int m_hint;
-};
 
 // The modeless local-to-world dialog as the document drives it.
 class ILocalWorldDialog {
@@ -54,11 +43,17 @@ public:
     virtual bool RunLineSettings(wxWindow *parent, SLineDisplayTable &table) = 0;
 };
 
-// The document of one open grid project: it owns the project data holder, the selection and
-// the editor's settings record, creates projects from the template, opens and saves them and
-// handles the View and Edit commands that concern the whole project. The project file is read
-// and written only through the holder; the framework's stream serialisation never runs.
-class CKVDVDoc : public wxDocument, public IFocusListOwner {
+// The document of one open grid project: it owns the project data holder, the selection, the
+// GPS data of the lines and the editor's settings record, creates projects from the template,
+// opens and saves them and handles the View and Edit commands that concern the whole project.
+// The project file is read and written only through the holder; the framework's stream
+// serialisation never runs. Views learn what changed from the number of the update's hint
+// object (CViewHint::Of, KVD_Edit/app/KVDGridView.h): 2 lines imported or deleted, 3 display
+// changed (unit, fiducial switches), 7737 selection changed.
+//
+// The GPS data's definition is always the settings record's own, so every edit of the
+// definition (its ellipsoid included) is seen by the GPS data and the plan view at once.
+class CKVDVDoc : public wxDocument, public IGridDocument, public IFocusListOwner {
 public:
     using LocalWorldDialogFactory = std::function<std::unique_ptr<ILocalWorldDialog>(
         CKVDVDoc &doc, wxWindow *parent, SLocalWorldDef &definition, bool hasGPSData)>;
@@ -82,22 +77,28 @@ public:
     wxWindow *GetFrame() const;
     IProjectFrame *GetProjectFrame() const;
 
-    int GetUnits() const { return m_units; }
-    void SetUnits(int unit);
-    void SetFiducialsPresent(bool value);
+    ORQ::EUnitType GetUnits() const override { return m_units; }
+    // Stores the display unit and rebuilds the window title.
+    void SetUnits(ORQ::EUnitType unit) override;
+    // Sets both the fiducials-present flag and the fiducial-text switch.
+    void SetFiducialsPresent(bool value) override;
     bool GetFiducialsPresent() const { return m_fiducialsPresent; }
     bool GetShowFiducials() const { return m_showFiducials; }
     bool GetShowFiducialText() const { return m_showFiducialText; }
-    bool IsSelectingInView() const;
+    // True while the local-to-world dialog waits for a click in the plan view.
+    bool IsSelectingInView() const override;
+    void SetModifiedFlag() override { Modify(true); }
 
     void OnDisplayunitsMeters();
     void OnDisplayunitsFeet();
     void OnZoomFit();
+    // The plan view zooms so that all lines fit its window (the same as "Fit to Window").
+    void FitToWindow() { OnZoomFit(); }
     void OnLocalWorldDefinition();
     void OnLineSettings();
     // Modes 0 or 1078 preview, 1 OK, 2 Cancel, 1065 compute from GPS.
     void ApplyLocalWorldDefinition(int mode);
-    void SetLocalWorldUnit(int unit);
+    void SetLocalWorldUnit(ORQ::EUnitType unit);
 
     bool OnFileNew();
     // True when written.
@@ -107,12 +108,23 @@ public:
     bool AddModifyBlock();
     std::string GetFileComment() const;
 
-    CKvdGprDataFiles &GetDataFiles() { return m_dataFiles; }
-    CFocusEntryList &GetFocusList() { return m_focusList; }
-    CMapperSettings &GetMapperSettings() { return *m_settings; }
+    // What the document owns; never null.
+    CKvdGprDataFiles *GetDataFiles() override { return &m_dataFiles; }
+    CFocusEntryList *GetFocusList() override { return &m_focusList; }
+    CGPSInfo *GetGPSInfo() override { return &m_gpsInfo; }
+    CMapperSettings *GetMapperSettings() override { return m_settings.get(); }
 
     // Views hear of a change with the hint number.
     void UpdateAllViewsWithHint(wxView *sender, int hint) override;
+
+    // The GPS and topography commands on the grid's rows belong to the GPS command work, which
+    // this build does not hold: nothing is attached, recovered or changed.
+    bool AttachDataFile(int kind, const char *path, SGridInfo &row) override;
+    void RecoverDataFile(int kind, SGridInfo &row) override;
+    void OnEditGpsAttach() override {}
+    void OnEditGpsDetach() override {}
+    void OnEditTopoAttach() override {}
+    void OnEditTopoDetach() override {}
 
     // Set by the program (and by window tests) to supply dialogs; the default shows the
     // toolkit's file dialogs.
@@ -130,11 +142,13 @@ private:
     void OnCommand(wxCommandEvent &event);
     std::string ExeDir() const;
 
-    int m_units = 1;
+    ORQ::EUnitType m_units = ORQ::UNIT_M;
     bool m_fiducialsPresent = false;
     bool m_showFiducialText = true;
     bool m_showFiducials = true;
     std::unique_ptr<CMapperSettings> m_settings;
+    // Holds a pointer to the settings record's definition: it goes before the record.
+    CGPSInfo m_gpsInfo{0};
     CKvdGprDataFiles m_dataFiles;
     CFocusEntryList m_focusList;
     std::unique_ptr<ILocalWorldDialog> m_localWorldDialog;

@@ -23,6 +23,7 @@ public:
     // Deletes the interface, then the file object.
     void Release();
     void Close() { Release(); }
+    void Clear() { Release(); }
 
     // Loads a project: 1 loaded (interface built, cursor on "Data"), 0 failed. Whatever was
     // held before is released first; a failed load leaves the holder empty. The library shows

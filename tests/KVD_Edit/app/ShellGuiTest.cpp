@@ -11,6 +11,7 @@
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/RegistryStore.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
+#include "tests/KVD_Edit/app/DocumentDialogsScript.h"
 #include "tests/support/gui/GuiHarness.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +273,12 @@ TEST(ShellGui, BusyDialogShowsWhileTheOutermostLevelIsOpen) {
 TEST(ShellGui, NewDocumentOpensAChildFrameWithTwoPanes) {
     App();
     wxDocManager *manager = App().GetDocManager();
+    // File New asks for the new project's name and starts it from the template.
+    kvdtest::TempDir dir;
+    ASSERT_TRUE(doctest::InstallTemplate(App().GetExeDir()));
+    doctest::ScriptedDialogs dialogs;
+    dialogs.newPath = dir.File("new.kvd");
+    doctest::ScopedDialogs scripted(dialogs);
     wxCommandEvent command(wxEVT_MENU, ToWxId(ID_FILE_NEW));
     App().GetMainFrame()->GetEventHandler()->ProcessEvent(command);
     PumpEvents(100);
