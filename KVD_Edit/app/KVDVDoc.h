@@ -6,6 +6,7 @@
 #include "KVD_Edit/app/GridDocument.h"
 #include "KVD_Edit/app/KvdGprDataFiles.h"
 #include "KVD_Edit/app/MapperSettings.h"
+#include "KVD_Edit/planview/PlanViewDocument.h"
 
 #include <wx/docview.h>
 
@@ -53,7 +54,10 @@ public:
 //
 // The GPS data's definition is always the settings record's own, so every edit of the
 // definition (its ellipsoid included) is seen by the GPS data and the plan view at once.
-class CKVDVDoc : public wxDocument, public IGridDocument, public IFocusListOwner {
+class CKVDVDoc : public wxDocument,
+                 public IGridDocument,
+                 public IPlanViewDocument,
+                 public IFocusListOwner {
 public:
     using LocalWorldDialogFactory = std::function<std::unique_ptr<ILocalWorldDialog>(
         CKVDVDoc &doc, wxWindow *parent, SLocalWorldDef &definition, bool hasGPSData)>;
@@ -75,6 +79,7 @@ public:
 
     // The child frame (parent frame of the first view), null without a view.
     wxWindow *GetFrame() const;
+    // What the document asks of its frame and plan view; null without a frame.
     IProjectFrame *GetProjectFrame() const;
 
     ORQ::EUnitType GetUnits() const override { return m_units; }
@@ -83,8 +88,8 @@ public:
     // Sets both the fiducials-present flag and the fiducial-text switch.
     void SetFiducialsPresent(bool value) override;
     bool GetFiducialsPresent() const { return m_fiducialsPresent; }
-    bool GetShowFiducials() const { return m_showFiducials; }
-    bool GetShowFiducialText() const { return m_showFiducialText; }
+    bool GetShowFiducials() const override { return m_showFiducials; }
+    bool GetShowFiducialText() const override { return m_showFiducialText; }
     // True while the local-to-world dialog waits for a click in the plan view.
     bool IsSelectingInView() const override;
     void SetModifiedFlag() override { Modify(true); }
@@ -153,6 +158,9 @@ private:
     CFocusEntryList m_focusList;
     std::unique_ptr<ILocalWorldDialog> m_localWorldDialog;
     int m_newFileFlag = 0;
+    // The child frame and plan view of this document, for a frame that does not offer the
+    // interface itself.
+    std::unique_ptr<IProjectFrame> m_frameLink;
     SLocalWorldDef m_savedDefinition;
 
     wxDECLARE_DYNAMIC_CLASS(CKVDVDoc);

@@ -1,4 +1,6 @@
+#include "KVD3/KVDXmlFile.h"
 #include "KVD_Edit/app/CommandIds.h"
+#include "KVD_Edit/app/KVDGridView.h"
 #include "KVD_Edit/app/KVDVApp.h"
 #include "KVD_Edit/app/KVDVDoc.h"
 #include "tests/KVD_Edit/app/DocumentDialogsScript.h"
@@ -7,7 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <wx/docview.h>
+#include <wx/filefn.h>
 #include <wx/frame.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
 
 using namespace kvdtest::gui;
 using doctest::ScopedDialogs;
@@ -17,6 +24,94 @@ namespace {
 
 size_t OpenDocuments() {
     return App().GetDocManager()->GetDocumentsVector().size();
+}
+
+// A fixture project opened through the document manager, closed without saving at the end.
+struct OpenedDoc {
+    explicit OpenedDoc(const std::string &folder = "") {
+        App();
+        Sink().Clear();
+        std::string where = dir.Path();
+        if (!folder.empty()) {
+            where += "/" + folder;
+            wxMkdir(wxString::FromUTF8(where));
+        }
+        path = where + "/site.kvd";
+        kvdtest::WriteFile(path, doctest::AuthoredProject("GPR Acquire"));
+        doc = wxDynamicCast(App().GetDocManager()->CreateDocument(path, wxDOC_SILENT), CKVDVDoc);
+        PumpEvents(100);
+    }
+    ~OpenedDoc() {
+        if (doc && !closed) {
+            doc->Modify(false);
+            doc->Close();
+            doc->DeleteAllViews();
+            PumpEvents(50);
+        }
+    }
+    void Command(int id) {
+        wxCommandEvent event(wxEVT_MENU, KVDCmd::ToWxId(id));
+        doc->ProcessEvent(event);
+    }
+    // Whether the project in memory holds the editor's settings block.
+    bool HasSettingsBlock() {
+        ORQ::CKVDXmlFile *file = doc->GetDataFiles()->GetKvdXmlFile();
+        if (!file || !file->PushPosition())
+            return false;
+        const bool found = file->GotoRootNode() && file->GotoChildNode("Lurra_Mapper_Settings", 0);
+        file->GotoTopPosition();
+        file->PopPosition();
+        return found;
+    }
+
+    kvdtest::TempDir dir;
+    std::string path;
+    CKVDVDoc *doc = nullptr;
+    bool closed = false;
+};
+
+// Records the hint of every update the document sends to its views.
+class CHintRecorder : public wxView {
+public:
+    void OnDraw(wxDC *) override {}
+    void OnUpdate(wxView *, wxObject *hint) override { hints.push_back(CViewHint::Of(hint)); }
+    std::vector<int> hints;
+};
+
+// The local-to-world dialog as the document sees it.
+struct SDialogLog {
+    SLocalWorldDef working;
+    bool hasGPSData = false;
+    bool selecting = false;
+    int unit = 0;
+    int restored = 0;
+    int created = 0;
+    bool destroyed = false;
+};
+
+class CFakeLocalWorldDialog : public ILocalWorldDialog {
+public:
+    explicit CFakeLocalWorldDialog(SDialogLog &log) : m_log(log) {}
+    const SLocalWorldDef &GetWorkingDefinition() const override { return m_log.working; }
+    void SetUnit(int unit) override { m_log.unit = unit; }
+    void StorePreviewState() override {}
+    bool IsSelectingInView() const override { return m_log.selecting; }
+    void ShowRestored() override { ++m_log.restored; }
+    void DestroyDialog() override { m_log.destroyed = true; }
+
+private:
+    SDialogLog &m_log;
+};
+
+void InstallFakeDialog(SDialogLog &log) {
+    CKVDVDoc::SetLocalWorldDialogFactory(
+        [&log](CKVDVDoc &, wxWindow *, SLocalWorldDef &def, bool hasGPSData) {
+            ++log.created;
+            log.destroyed = false;
+            log.working = def;
+            log.hasGPSData = hasGPSData;
+            return std::make_unique<CFakeLocalWorldDialog>(log);
+        });
 }
 
 } // namespace
@@ -135,4 +230,149 @@ TEST(KVDVDocGui, NewProjectFromTheTemplate) {
     }
     PumpEvents(50);
     EXPECT_EQ(OpenDocuments(), before);
+}
+
+TEST(KVDVDocGui, LocalWorldDialogModes) {
+    OpenedDoc o;
+    ASSERT_NE(o.doc, nullptr) << Sink().AllTexts();
+    SDialogLog log;
+    InstallFakeDialog(log);
+    CMapperSettings &settings = *o.doc->GetMapperSettings();
+    CGPSInfo &gps = *o.doc->GetGPSInfo();
+    ASSERT_EQ(gps.GetLWCData(), &settings.LocalWorld);
+    gps.SetHasGPSData(true);
+    const SLocalWorldDef original = settings.LocalWorld;
+
+    o.Command(KVDCmd::ID_LOCAL_WORLD_DEFINITION);
+    ASSERT_EQ(log.created, 1);
+    EXPECT_TRUE(log.hasGPSData);
+    EXPECT_EQ(log.unit, 1);
+    // A second request brings the open dialog back instead of making another.
+    o.Command(KVDCmd::ID_LOCAL_WORLD_DEFINITION);
+    EXPECT_EQ(log.created, 1);
+    EXPECT_EQ(log.restored, 1);
+
+    // While the dialog waits for a pick in the view, the unit commands are disabled.
+    log.selecting = true;
+    EXPECT_TRUE(o.doc->IsSelectingInView());
+    wxUpdateUIEvent update(KVDCmd::ToWxId(KVDCmd::ID_DISPLAYUNITS_FEET));
+    o.doc->ProcessEvent(update);
+    EXPECT_FALSE(update.GetEnabled());
+    log.selecting = false;
+
+    // Both preview numbers take the working definition; the dialog stays.
+    log.working.ShiftX = 12.5;
+    o.doc->ApplyLocalWorldDefinition(0);
+    EXPECT_EQ(settings.LocalWorld.ShiftX, 12.5);
+    log.working.Rotation = 0.25;
+    o.doc->ApplyLocalWorldDefinition(KVDCmd::LWC_PREVIEW);
+    EXPECT_EQ(settings.LocalWorld.Rotation, 0.25);
+    EXPECT_FALSE(log.destroyed);
+    // Compute from GPS redraws and keeps the dialog.
+    o.doc->ApplyLocalWorldDefinition(KVDCmd::LWC_COMPUTE_FROM_GPS);
+    EXPECT_FALSE(log.destroyed);
+    EXPECT_TRUE(o.doc->IsSelectingInView() == false);
+
+    // Cancel puts back exactly what the dialog started from.
+    o.doc->ApplyLocalWorldDefinition(KVDCmd::LWC_CANCEL);
+    EXPECT_TRUE(log.destroyed);
+    EXPECT_TRUE(settings.LocalWorld == original);
+    // Nothing happens without a dialog.
+    o.doc->ApplyLocalWorldDefinition(KVDCmd::LWC_OK);
+    EXPECT_TRUE(settings.LocalWorld == original);
+
+    // OK without a change: no modified flag, no settings block, but the GPS hint may show again.
+    // (Without grid fitting, so that the reload that follows sets no flag of its own.)
+    settings.LocalWorld.FitGrid = false;
+    o.doc->Modify(false);
+    gps.SetDisplayState(2);
+    o.Command(KVDCmd::ID_LOCAL_WORLD_DEFINITION);
+    o.doc->ApplyLocalWorldDefinition(KVDCmd::LWC_OK);
+    EXPECT_TRUE(log.destroyed);
+    EXPECT_EQ(gps.GetDisplayState(), 0);
+    EXPECT_FALSE(o.doc->IsModified());
+    EXPECT_FALSE(o.HasSettingsBlock());
+
+    // OK with a change stores it, marks the document and writes the settings block.
+    o.Command(KVDCmd::ID_LOCAL_WORLD_DEFINITION);
+    log.working.ShiftY = -3;
+    o.doc->ApplyLocalWorldDefinition(KVDCmd::LWC_OK);
+    EXPECT_EQ(settings.LocalWorld.ShiftY, -3);
+    EXPECT_TRUE(o.doc->IsModified());
+    EXPECT_TRUE(o.HasSettingsBlock());
+    CKVDVDoc::SetLocalWorldDialogFactory(nullptr);
+}
+
+TEST(KVDVDocGui, DisplayCommandsConvertAndTellTheViews) {
+    OpenedDoc o;
+    ASSERT_NE(o.doc, nullptr) << Sink().AllTexts();
+    auto *recorder = new CHintRecorder();
+    recorder->SetDocument(o.doc);
+    SLocalWorldDef &def = o.doc->GetMapperSettings()->LocalWorld;
+    def.RefPoint[0].LocalX = 3.048;
+    def.RefPoint[1].LocalY = 30.48;
+
+    o.Command(KVDCmd::ID_DISPLAYUNITS_FEET);
+    EXPECT_EQ(o.doc->GetUnits(), ORQ::UNIT_FT);
+    EXPECT_EQ(def.Unit, ORQ::UNIT_FT);
+    EXPECT_NEAR(def.RefPoint[0].LocalX, 10.0, 1e-9);
+    EXPECT_NEAR(def.RefPoint[1].LocalY, 100.0, 1e-9);
+    // The unit already shown converts nothing.
+    o.Command(KVDCmd::ID_DISPLAYUNITS_FEET);
+    EXPECT_NEAR(def.RefPoint[0].LocalX, 10.0, 1e-9);
+    o.Command(KVDCmd::ID_DISPLAYUNITS_METERS);
+    EXPECT_NEAR(def.RefPoint[0].LocalX, 3.048, 1e-9);
+    EXPECT_EQ(o.doc->GetTitle().utf8_string().rfind("(m) site.kvd  [", 0), 0u);
+
+    // Fiducial switches: hidden fiducials also hide their text.
+    o.doc->SetFiducialsPresent(true);
+    EXPECT_TRUE(o.doc->GetShowFiducialText());
+    o.Command(KVDCmd::ID_VIEW_DISPLAY_FIDUCIALS);
+    EXPECT_FALSE(o.doc->GetShowFiducials());
+    EXPECT_FALSE(o.doc->GetShowFiducialText());
+    o.Command(KVDCmd::ID_VIEW_DISPLAY_FIDUCIALS);
+    o.Command(KVDCmd::ID_VIEW_FIDUCIAL_TEXT);
+    EXPECT_TRUE(o.doc->GetShowFiducials());
+    EXPECT_FALSE(o.doc->GetShowFiducialText());
+    EXPECT_EQ(recorder->hints, std::vector<int>(6, KVDCmd::HINT_DISPLAY_CHANGED));
+
+    // The selection tells the views with its own hint.
+    recorder->hints.clear();
+    o.doc->GetFocusList()->AddFocusEntry(0, 0, nullptr, true);
+    EXPECT_EQ(recorder->hints, std::vector<int>{KVDCmd::HINT_SELECTION_CHANGED});
+    o.doc->RemoveView(recorder);
+    delete recorder;
+}
+
+TEST(KVDVDocGui, FailedSaveAtTheClosePromptKeepsTheDocumentOpen) {
+    OpenedDoc o("f");
+    ASSERT_NE(o.doc, nullptr) << Sink().AllTexts();
+    const std::string original = kvdtest::ReadFile(o.path);
+    const size_t open = OpenDocuments();
+    o.doc->Modify(true);
+    // The project's folder goes away: the save cannot be written.
+    ASSERT_EQ(std::rename(o.dir.File("f").c_str(), o.dir.File("g").c_str()), 0);
+    Sink().Answer(ORQ::IDYES);
+    EXPECT_FALSE(o.doc->Close());
+    PumpEvents(50);
+    EXPECT_EQ(OpenDocuments(), open);
+    EXPECT_TRUE(o.doc->IsModified());
+    ASSERT_EQ(std::rename(o.dir.File("g").c_str(), o.dir.File("f").c_str()), 0);
+    EXPECT_EQ(kvdtest::ReadFile(o.path), original);
+
+    // The framework's generic save writes nothing over the project.
+    wxDocument *base = o.doc;
+    EXPECT_FALSE(base->OnSaveDocument(wxString::FromUTF8(o.dir.File("generic.kvd"))));
+    EXPECT_FALSE(kvdtest::FileExists(o.dir.File("generic.kvd")));
+
+    // Cancel keeps it open too; then Yes with a working save closes it.
+    Sink().Answer(ORQ::IDCANCEL);
+    EXPECT_FALSE(o.doc->Close());
+    Sink().Answer(ORQ::IDYES);
+    EXPECT_TRUE(o.doc->Close());
+    EXPECT_FALSE(o.doc->IsModified());
+    EXPECT_TRUE(kvdtest::FileExists(o.dir.File("f/site_Original.kvd")));
+    o.doc->DeleteAllViews();
+    o.closed = true;
+    PumpEvents(50);
 }
