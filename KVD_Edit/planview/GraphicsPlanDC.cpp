@@ -41,7 +41,18 @@ CGraphicsPlanDC::CGraphicsPlanDC(wxGraphicsContext *gc, int width, int height, i
         m_gc->SetAntialiasMode(wxANTIALIAS_DEFAULT);
 }
 
-CGraphicsPlanDC::~CGraphicsPlanDC() = default;
+CGraphicsPlanDC::~CGraphicsPlanDC() {
+    Flush();
+}
+
+void CGraphicsPlanDC::Flush() {
+    if (m_pendingPoints == 0 || m_gc == nullptr)
+        return;
+    m_gc->SetPen(m_strokePen);
+    m_gc->StrokePath(m_pending);
+    m_pending = wxGraphicsPath();
+    m_pendingPoints = 0;
+}
 
 SDRect CGraphicsPlanDC::DeviceBounds() const {
     SDRect r;
@@ -83,29 +94,35 @@ void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint> &points, const SPla
                                   double devWidth) {
     if (m_gc == nullptr || points.size() < 2)
         return;
-    // Pens are made once per change: thousands of lines in one pen make one pen.
+    // Pens are made once per change, and short strokes in one pen share a path: stroking is
+    // paid per path, while one path of very many points strokes slower than several.
+    const size_t kBatchPoints = 48;
     if (!m_strokePenValid || pen.colour != m_strokePenFor.colour ||
         pen.style != m_strokePenFor.style || devWidth != m_strokePenWidth) {
+        Flush();
         m_strokePen = m_gc->CreatePen(
             wxGraphicsPenInfo(ToWxColour(pen.colour), devWidth, ToPenStyle(pen.style))
                 .Cap(wxCAP_BUTT));
         m_strokePenFor = pen;
         m_strokePenWidth = devWidth;
         m_strokePenValid = true;
+    } else if (m_pendingPoints + points.size() > kBatchPoints) {
+        Flush();
     }
-    m_gc->SetPen(m_strokePen);
+    if (m_pendingPoints == 0)
+        m_pending = m_gc->CreatePath();
     // Pixel centres: a one-pixel line at x = 10 covers the pixel column 10, as it did.
-    wxGraphicsPath path = m_gc->CreatePath();
-    path.MoveToPoint(points[0].x + 0.5, points[0].y + 0.5);
+    m_pending.MoveToPoint(points[0].x + 0.5, points[0].y + 0.5);
     for (size_t i = 1; i < points.size(); ++i)
-        path.AddLineToPoint(points[i].x + 0.5, points[i].y + 0.5);
-    m_gc->StrokePath(path);
+        m_pending.AddLineToPoint(points[i].x + 0.5, points[i].y + 0.5);
+    m_pendingPoints += points.size();
 }
 
 void CGraphicsPlanDC::DevText(double x, double y, const std::string &text, COLORREF colour,
                               bool opaque, COLORREF background) {
     if (m_gc == nullptr)
         return;
+    Flush();
     ApplyFont(colour);
     wxString s = wxString::From8BitData(text.c_str(), text.size());
     if (opaque) {
@@ -119,6 +136,7 @@ void CGraphicsPlanDC::DevText(double x, double y, const std::string &text, COLOR
 void CGraphicsPlanDC::DevFillRect(const SDRect &rect, COLORREF colour) {
     if (m_gc == nullptr)
         return;
+    Flush();
     m_gc->SetPen(*wxTRANSPARENT_PEN);
     m_gc->SetBrush(wxBrush(ToWxColour(colour)));
     m_gc->DrawRectangle(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);

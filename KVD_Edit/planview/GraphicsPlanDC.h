@@ -16,6 +16,10 @@ public:
     ~CGraphicsPlanDC() override;
 
     SDRect DeviceBounds() const override;
+    // Short strokes in one pen are gathered into small paths (a line and its arrow head make
+    // one), drawn when the pen changes, before any text or fill, and here. Call it before
+    // drawing on the graphics context directly.
+    void Flush();
 
 protected:
     void DevTextMetrics(const std::string &text, double &width, double &height,
@@ -40,6 +44,8 @@ private:
     SPlanPen m_strokePenFor;
     double m_strokePenWidth = 0;
     bool m_strokePenValid = false;
+    wxGraphicsPath m_pending;
+    size_t m_pendingPoints = 0;
 };
 
 // The toolkit colour of a platform colour value.

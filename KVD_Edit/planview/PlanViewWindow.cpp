@@ -180,8 +180,11 @@ void CPlanViewWindow::PrepareLayers(CPlanDC *, const SPlanPaintFrame &frame) {
     gps->SetPlotRect(frame.plot);
 }
 
-void CPlanViewWindow::DrawCompass(CPlanDC *, POINT anchor) {
+void CPlanViewWindow::DrawCompass(CPlanDC *dc, POINT anchor) {
     KVD_LOG_CALL();
+    // Whatever the drawing context still holds goes first: the compass lies over it.
+    if (auto *graphics = dynamic_cast<CGraphicsPlanDC *>(dc))
+        graphics->Flush();
     CGPSInfo *gps = m_host != nullptr ? m_host->GetGPSInfo() : nullptr;
     // The GPS data holds the project's definition since PrepareLayers; without GPS data the
     // definition is read where the project keeps it.
