@@ -7,7 +7,6 @@
 #include "KVD_Edit/planview/CompassRotation.h"
 #include "KVD_Edit/planview/GraphicsPlanDC.h"
 
-#include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/graphics.h>
@@ -379,9 +378,9 @@ void CPlanViewWindow::OnLeftUp(wxMouseEvent &event) {
     if (HasCapture())
         ReleaseMouse();
     const bool band = m_view.IsRubberBandActive();
+    // Without a document the band still ends; it then selects nothing.
     SPlanViewDoc doc;
-    if (!Doc(doc))
-        doc = SPlanViewDoc();
+    Doc(doc);
     const bool moved = m_view.OnLButtonUp(ToPoint(event.GetPosition()), event.ControlDown(), doc);
     SetPlanCursor(m_view.ZoomAndPan().GetCursor());
     // A band may have changed the selection; a zoom or pan moved the map.
