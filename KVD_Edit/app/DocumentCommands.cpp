@@ -59,6 +59,9 @@ SCommandUi DecideCommandUi(int id, const SDocCommandState &s) {
     case KVDCmd::ID_LINE_SETTINGS:
         ui.enable = true;
         break;
+    case KVDCmd::ID_EDIT_GPS_FORMAT:
+        ui.enable = !s.localWorldDialogOpen && s.enableGPS != 0;
+        break;
     default:
         return SCommandUi{};
     }

@@ -18,8 +18,10 @@ struct SDocCommandState {
     bool zoomAreaMode = false;
     bool panChecked = false;
     bool modified = false;
-    bool hasPath = false; // the holder has a project path
-    int unit = 1;         // display unit: 1 metre, 5 foot
+    bool hasPath = false;              // the holder has a project path
+    int unit = 1;                      // display unit: 1 metre, 5 foot
+    bool localWorldDialogOpen = false; // the local-to-world dialog exists
+    int enableGPS = 2;                 // the definition's "EnableGPS"
 };
 
 struct SCommandUi {

@@ -1,5 +1,6 @@
 #include "KVD_Edit/app/KVDVDoc.h"
 
+#include "KVD_Edit/GPSINFO/DlgGPSConfig.h"
 #include "KVD_Edit/app/ChildFrame.h"
 #include "KVD_Edit/app/CommandIds.h"
 #include "KVD_Edit/app/DocumentCommands.h"
@@ -140,6 +141,7 @@ const int kDocumentCommands[] = {
     KVDCmd::ID_PAN,
     KVDCmd::ID_LOCAL_WORLD_DEFINITION,
     KVDCmd::ID_LINE_SETTINGS,
+    KVDCmd::ID_EDIT_GPS_FORMAT,
 };
 
 } // namespace
@@ -317,6 +319,17 @@ void CKVDVDoc::OnLineSettings() {
     }
     if (wxWindow *window = GetFrame())
         window->Refresh();
+}
+
+void CKVDVDoc::OnEditGpsFormat() {
+    DlgGPSConfig dialog(GetFrame(), &m_settings->GPSConfiguration);
+    if (dialog.DoModal() != ORQ::IDOK || dialog.GetConfiguration() == m_settings->GPSConfiguration)
+        return;
+    m_settings->GPSConfiguration = dialog.GetConfiguration();
+    m_settings->RebuildGPSFormat();
+    // The GPS data converts with the new ellipsoid from now on.
+    m_gpsInfo.SetLWCDefinition(&m_settings->LocalWorld);
+    Modify(true);
 }
 
 // ---- new and open ---------------------------------------------------------------------------
@@ -534,6 +547,9 @@ void CKVDVDoc::OnCommand(wxCommandEvent &event) {
     case KVDCmd::ID_LINE_SETTINGS:
         OnLineSettings();
         break;
+    case KVDCmd::ID_EDIT_GPS_FORMAT:
+        OnEditGpsFormat();
+        break;
     default:
         event.Skip();
         break;
@@ -556,6 +572,8 @@ void CKVDVDoc::CommandUi(wxUpdateUIEvent &event) {
     state.modified = IsModified();
     state.hasPath = !m_dataFiles.GetFilePathName().empty();
     state.unit = m_units;
+    state.localWorldDialogOpen = m_localWorldDialog != nullptr;
+    state.enableGPS = m_settings->LocalWorld.EnableGPS;
     const SCommandUi ui = DecideCommandUi(KVDCmd::FromWxId(event.GetId()), state);
     if (!ui.handled) {
         event.Skip();

@@ -101,6 +101,9 @@ public:
     void FitToWindow() { OnZoomFit(); }
     void OnLocalWorldDefinition();
     void OnLineSettings();
+    // "GPS Format": the GPS display configuration of the project, and with it the ellipsoid of
+    // every conversion.
+    void OnEditGpsFormat();
     // Modes 0 or 1078 preview, 1 OK, 2 Cancel, 1065 compute from GPS.
     void ApplyLocalWorldDefinition(int mode);
     void SetLocalWorldUnit(ORQ::EUnitType unit);

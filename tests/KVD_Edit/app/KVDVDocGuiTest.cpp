@@ -1,9 +1,14 @@
 #include "KVD3/KVDXmlFile.h"
+#include "KVD_Edit/GPSINFO/DlgGPSConfig.h"
+#include "KVD_Edit/app/ChildFrame.h"
 #include "KVD_Edit/app/CommandIds.h"
 #include "KVD_Edit/app/KVDGridView.h"
 #include "KVD_Edit/app/KVDVApp.h"
 #include "KVD_Edit/app/KVDVDoc.h"
+#include "KVD_Edit/app/ProjectSaver.h"
+#include "KVD_Edit/app/RegistryValues.h"
 #include "tests/KVD_Edit/app/DocumentDialogsScript.h"
+#include "tests/support/GridProject.h"
 #include "tests/support/gui/GuiHarness.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +168,7 @@ TEST(KVDVDocGui, OpensAFixtureAndSavesIt) {
     EXPECT_NE(kvdtest::ReadFile(dir.File("copy.kvd")).find("<Data version=\"1.2.0\">"),
               std::string::npos);
     EXPECT_EQ(doc->GetFilename().utf8_string(), dir.File("copy.kvd"));
+    EXPECT_EQ(ReadRegString(kHandBackCompany, "LAST_SAVE", 4096), dir.File("copy.kvd"));
 
     // Close with a change: No discards and closes.
     doc->Modify(true);
@@ -375,4 +381,110 @@ TEST(KVDVDocGui, FailedSaveAtTheClosePromptKeepsTheDocumentOpen) {
     o.doc->DeleteAllViews();
     o.closed = true;
     PumpEvents(50);
+}
+
+TEST(KVDVDocGui, OpenPostsTheReloadThatFillsTheGrid) {
+    App();
+    Sink().Clear();
+    kvdtest::TempDir dir;
+    kvdtest::GridProjectSpec spec;
+    spec.lines.resize(2);
+    spec.lines[1].name = "L2";
+    const std::string path = kvdtest::WriteGridProject(dir.Path(), spec);
+    auto *doc = wxDynamicCast(App().GetDocManager()->CreateDocument(path, wxDOC_SILENT), CKVDVDoc);
+    ASSERT_NE(doc, nullptr) << Sink().AllTexts();
+    auto *frame = wxDynamicCast(doc->GetFrame(), CChildFrame);
+    ASSERT_NE(frame, nullptr);
+    // The rows come with the posted reload, after the open has returned.
+    EXPECT_EQ(frame->GetNumRows(), 0);
+    EXPECT_TRUE(WaitFor([&] { return frame->GetNumRows() == 2; }));
+    EXPECT_NE(doc->GetDataFiles()->GetDataBlockInterface(), nullptr);
+    SaveScreenshot(frame, "kvdvdoc_open_rows");
+    doc->Modify(false);
+    EXPECT_TRUE(doc->Close());
+    doc->DeleteAllViews();
+    PumpEvents(50);
+}
+
+TEST(KVDVDocGui, OnlyTheCommandLineWordNewHandsTheNewPathBack) {
+    App();
+    ASSERT_TRUE(doctest::InstallTemplate(App().GetExeDir()));
+    kvdtest::TempDir dir;
+    ScriptedDialogs dialogs;
+    ScopedDialogs scripted(dialogs);
+    std::vector<std::string> saved;
+    for (int i = 0; i < wxTheApp->argc; ++i)
+        saved.push_back(wxTheApp->argv[i].utf8_string());
+    auto createWith = [&](const char *argument, const std::string &name) {
+        char program[] = "KVD_Edit";
+        std::string word = argument;
+        char *args[] = {program, word.data(), nullptr};
+        wxTheApp->argc = 2;
+        wxTheApp->argv.Init(2, args);
+        DeleteRegValue(kHandBackCompany, "NEW FILE");
+        dialogs.newPath = dir.File(name);
+        wxDocument *doc = App().GetDocManager()->CreateDocument(wxString(), wxDOC_NEW);
+        EXPECT_NE(doc, nullptr) << Sink().AllTexts();
+        if (doc) {
+            doc->Close();
+            doc->DeleteAllViews();
+        }
+        return ReadRegString(kHandBackCompany, "NEW FILE", 4096);
+    };
+    EXPECT_EQ(createWith("new", "a.kvd"), dir.File("a.kvd"));
+    EXPECT_EQ(createWith("New", "b.kvd"), "");
+    EXPECT_EQ(createWith("new CheckGPSImport", "c.kvd"), "");
+    std::vector<char *> restore;
+    for (std::string &arg : saved)
+        restore.push_back(arg.data());
+    restore.push_back(nullptr);
+    wxTheApp->argc = int(saved.size());
+    wxTheApp->argv.Init(wxTheApp->argc, restore.data());
+    PumpEvents(50);
+}
+
+TEST(KVDVDocGui, GpsFormatHandsTheEllipsoidToTheGPSData) {
+    OpenedDoc o;
+    ASSERT_NE(o.doc, nullptr) << Sink().AllTexts();
+    CMapperSettings &settings = *o.doc->GetMapperSettings();
+    CGPSInfo &gps = *o.doc->GetGPSInfo();
+    EXPECT_EQ(gps.GetEllipsoid(), 23);
+    const std::string clarke = R"(1,1,2,5,1,5,1,1,2,", ","Lat: ","Long: ","E: ","N: ","Z: ")";
+
+    // Cancel changes nothing.
+    o.doc->Modify(false);
+    AnswerNextModal([](wxDialog *) {}, wxID_CANCEL);
+    o.Command(KVDCmd::ID_EDIT_GPS_FORMAT);
+    EXPECT_TRUE(ModalAnswered());
+    EXPECT_FALSE(o.doc->IsModified());
+
+    // OK with another ellipsoid: the settings, the format and the GPS data's conversions follow.
+    gps.SetUpdateState(false);
+    AnswerNextModal(
+        [&](wxDialog *dialog) {
+            auto *format = dynamic_cast<DlgGPSConfig *>(dialog);
+            ASSERT_NE(format, nullptr);
+            format->SetConfiguration(clarke);
+        },
+        wxID_OK);
+    o.Command(KVDCmd::ID_EDIT_GPS_FORMAT);
+    EXPECT_TRUE(ModalAnswered());
+    EXPECT_EQ(settings.GPSConfiguration, clarke);
+    EXPECT_EQ(settings.LocalWorld.Ellipsoid, 5);
+    EXPECT_EQ(gps.GetEllipsoid(), 5);
+    EXPECT_TRUE(gps.GetUpdateState());
+    EXPECT_TRUE(o.doc->IsModified());
+
+    // Not offered while the definition has GPS switched off.
+    settings.LocalWorld.EnableGPS = 0;
+    wxUpdateUIEvent update(KVDCmd::ToWxId(KVDCmd::ID_EDIT_GPS_FORMAT));
+    o.doc->ProcessEvent(update);
+    EXPECT_FALSE(update.GetEnabled());
+
+    // The configuration goes to the user's settings when the project closes.
+    o.doc->Modify(false);
+    EXPECT_TRUE(o.doc->Close());
+    o.doc->DeleteAllViews();
+    o.closed = true;
+    EXPECT_EQ(App().GetINIAccess().ReadIni("GENERAL", "GPSConfiguration", std::string()), clarke);
 }
