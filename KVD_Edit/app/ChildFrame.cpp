@@ -15,6 +15,7 @@
 #include "KVD_Edit/app/MainFrame.h"
 #include "KVD_Edit/app/MapperSettings.h"
 #include "KVD_Edit/app/SplitterLayout.h"
+#include "KVD_Edit/planview/KVDVView.h"
 
 #include "KVD3/KVDXmlFile.h"
 #include "orq_utils/MessageSink.h"
@@ -70,6 +71,32 @@ private:
     CChildFrame &m_frame;
     IGridDocument &m_doc;
 };
+
+} // namespace
+
+// The plan view's commands as the document routes them, run by the frame's plan view.
+class CChildFrame::CPlanCommands : public IPlanViewCommands {
+public:
+    explicit CPlanCommands(CKVDVView *view) : m_view(view) {}
+    CKVDVView *View() const { return m_view; }
+
+    void ZoomToFit() override { m_view->ZoomToFit(); }
+    void ToggleZoomArea() override { m_view->ToggleZoomArea(); }
+    void ZoomIn() override { m_view->ZoomIn(); }
+    void ZoomOut() override { m_view->ZoomOut(); }
+    void TogglePan() override { m_view->TogglePan(); }
+    bool IsZoomAreaMode() const override { return m_view->IsZoomAreaMode(); }
+    bool IsPanMode() const override { return m_view->IsPanMode(); }
+    void RefreshCursor() override {
+        if (CPlanViewWindow *window = m_view->GetPlanWindow())
+            window->Refresh(false);
+    }
+
+private:
+    CKVDVView *m_view;
+};
+
+namespace {
 
 INIAccess *Ini() {
     CKVDVApp *app = GetKVDVApp();
@@ -186,6 +213,17 @@ int CChildFrame::GetNumRows() const {
     return m_gridView ? m_gridView->GetNumRows() : 0;
 }
 
+IPlanViewCommands *CChildFrame::GetPlanView() {
+    auto *view = wxDynamicCast(GetView(), CKVDVView);
+    if (!view) {
+        m_planCommands.reset();
+        return nullptr;
+    }
+    if (!m_planCommands || m_planCommands->View() != view)
+        m_planCommands = std::make_unique<CPlanCommands>(view);
+    return m_planCommands.get();
+}
+
 void CChildFrame::StoreLayout() {
     if (m_layoutStored || !m_splitter)
         return;
@@ -218,7 +256,11 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
         m_gridView->DeleteAllItems();
     if (CGPSInfo *gps = doc->GetGPSInfo())
         gps->Clear();
+    // An open project is where the document's file object says (a Save As moves it); the
+    // lines' files are found beside it.
     m_projectPath = path;
+    if (alreadyOpen && files && !files->GetFilePathName().empty())
+        m_projectPath = files->GetFilePathName();
     if (!alreadyOpen && files)
         files->LoadKvdXmlFile(path.c_str());
 

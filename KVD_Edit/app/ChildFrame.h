@@ -1,12 +1,14 @@
 #pragma once
 
 #include "KVD_Edit/app/GridInfo.h"
+#include "KVD_Edit/app/ProjectFrame.h"
 
 #include "orq_utils/Measure.h"
 #include "orq_utils/Str.h"
 
 #include <wx/docmdi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,9 @@ class CKVDXmlFile;
 // The frame of one open project inside the main frame: a one-row, two-pane splitter with the
 // line grid (KVDGridView) on the left and the plan view on the right. It builds the grid rows
 // from the project, keeps the row selection across reloads, selects and deselects all lines,
-// attaches GPS and topography files to rows and keeps the splitter layout in the INI file.
-class CChildFrame : public wxDocMDIChildFrame {
+// attaches GPS and topography files to rows and keeps the splitter layout in the INI file. The
+// document reaches it through IProjectFrame.
+class CChildFrame : public wxDocMDIChildFrame, public IProjectFrame {
 public:
     CChildFrame(wxDocument *doc, wxView *view, wxMDIParentFrame *parent);
     ~CChildFrame() override;
@@ -51,9 +54,9 @@ public:
     // Rebuilds every grid row from the project (already open: the document's project file as
     // it is; else the file is read anew from path). With reportErrors the collected problems
     // are shown and the first line's header sets the display unit.
-    void LoadKVD(const std::string &path, bool alreadyOpen, bool reportErrors);
+    void LoadKVD(const std::string &path, bool alreadyOpen, bool reportErrors) override;
     // The reloads of commands 32774 and 32792: they keep the row selection.
-    void ReloadDOMReportNoErrors();
+    void ReloadDOMReportNoErrors() override;
     void LoadDOMReportErrors();
 
     // Selection commands (32805, 32866).
@@ -62,7 +65,9 @@ public:
     // A copy of a row with its lengths in the document's display unit (its unit field keeps
     // the row's own unit).
     void GetGridInfoRow(SGridInfo &out, int row) const;
-    int GetNumRows() const;
+    int GetNumRows() const override;
+    // The plan view of the right-hand pane (the frame's own view); null while there is none.
+    IPlanViewCommands *GetPlanView() override;
     // Loads a GPS (kind 11) or topography file for one row; without a path the user picks one
     // below the project folder. True when attached.
     bool AttachGPSOrTopoFile(const char *path, SGridInfo &row, int kind, ORQ::CStr &errors);
@@ -76,7 +81,7 @@ public:
     bool UpdateFidDetails();
 
     // Bit 1: lines were imported; bit 2: lines were deleted.
-    int GetChangeFlags() const { return m_changeFlags; }
+    int GetChangeFlags() const override { return m_changeFlags; }
     const std::string &GetProjectPath() const { return m_projectPath; }
     ORQ::EUnitType GetUnit() const { return m_unit; }
 
@@ -86,6 +91,8 @@ public:
     static constexpr int kGpsKind = 11;
 
 private:
+    class CPlanCommands;
+
     void CreateClient();
     void StoreLayout();
     void SaveSelection();
@@ -116,4 +123,5 @@ private:
     ORQ::EUnitType m_unit = ORQ::UNIT_M;
     int m_gpsImportAnswer = 0;
     bool m_layoutStored = false;
+    std::unique_ptr<CPlanCommands> m_planCommands;
 };
