@@ -53,76 +53,6 @@ private:
     }
 };
 
-// The document's child frame and its plan view, looked up on every call: the frame's grid
-// rows, reloads and change flags, and the plan view's zoom and pan.
-class CChildFrameLink : public IProjectFrame, public IPlanViewCommands {
-public:
-    explicit CChildFrameLink(const CKVDVDoc &doc) : m_doc(doc) {}
-
-    void LoadKVD(const std::string &path, bool alreadyOpen, bool reportErrors) override {
-        if (CChildFrame *frame = Frame())
-            frame->LoadKVD(path, alreadyOpen, reportErrors);
-    }
-    void ReloadDOMReportNoErrors() override {
-        if (CChildFrame *frame = Frame())
-            frame->ReloadDOMReportNoErrors();
-    }
-    int GetChangeFlags() const override {
-        CChildFrame *frame = Frame();
-        return frame ? frame->GetChangeFlags() : 0;
-    }
-    int GetNumRows() const override {
-        CChildFrame *frame = Frame();
-        return frame ? frame->GetNumRows() : 0;
-    }
-    IPlanViewCommands *GetPlanView() override { return View() ? this : nullptr; }
-
-    void ZoomToFit() override {
-        if (CKVDVView *view = View())
-            view->ZoomToFit();
-    }
-    void ToggleZoomArea() override {
-        if (CKVDVView *view = View())
-            view->ToggleZoomArea();
-    }
-    void ZoomIn() override {
-        if (CKVDVView *view = View())
-            view->ZoomIn();
-    }
-    void ZoomOut() override {
-        if (CKVDVView *view = View())
-            view->ZoomOut();
-    }
-    void TogglePan() override {
-        if (CKVDVView *view = View())
-            view->TogglePan();
-    }
-    bool IsZoomAreaMode() const override {
-        CKVDVView *view = View();
-        return view && view->IsZoomAreaMode();
-    }
-    bool IsPanMode() const override {
-        CKVDVView *view = View();
-        return view && view->IsPanMode();
-    }
-    void RefreshCursor() override {
-        if (CKVDVView *view = View())
-            if (wxWindow *window = view->GetPlanWindow())
-                window->Refresh();
-    }
-
-private:
-    CChildFrame *Frame() const { return wxDynamicCast(m_doc.GetFrame(), CChildFrame); }
-    CKVDVView *View() const {
-        for (wxView *view : m_doc.GetViewsVector())
-            if (auto *plan = wxDynamicCast(view, CKVDVView))
-                return plan;
-        return nullptr;
-    }
-
-    const CKVDVDoc &m_doc;
-};
-
 CWxDocumentDialogs g_wxDialogs;
 IDocumentDialogs *g_dialogs = &g_wxDialogs;
 CKVDVDoc::LocalWorldDialogFactory g_localWorldFactory;
@@ -149,8 +79,7 @@ const int kDocumentCommands[] = {
 wxIMPLEMENT_DYNAMIC_CLASS(CKVDVDoc, wxDocument);
 
 CKVDVDoc::CKVDVDoc()
-    : m_settings(std::make_unique<CMapperSettings>()),
-      m_frameLink(std::make_unique<CChildFrameLink>(*this)) {
+    : m_settings(std::make_unique<CMapperSettings>()) {
     m_focusList.SetOwner(this, &m_dataFiles);
     m_gpsInfo.SetLWCDefinition(&m_settings->LocalWorld);
     for (int id : kDocumentCommands) {
@@ -189,10 +118,7 @@ wxWindow *CKVDVDoc::GetFrame() const {
 }
 
 IProjectFrame *CKVDVDoc::GetProjectFrame() const {
-    wxWindow *frame = GetFrame();
-    if (auto *own = dynamic_cast<IProjectFrame *>(frame))
-        return own;
-    return wxDynamicCast(frame, CChildFrame) ? m_frameLink.get() : nullptr;
+    return dynamic_cast<IProjectFrame *>(GetFrame());
 }
 
 void CKVDVDoc::UpdateAllViewsWithHint(wxView *sender, int hint) {

@@ -161,9 +161,6 @@ private:
     CFocusEntryList m_focusList;
     std::unique_ptr<ILocalWorldDialog> m_localWorldDialog;
     int m_newFileFlag = 0;
-    // The child frame and plan view of this document, for a frame that does not offer the
-    // interface itself.
-    std::unique_ptr<IProjectFrame> m_frameLink;
     SLocalWorldDef m_savedDefinition;
 
     wxDECLARE_DYNAMIC_CLASS(CKVDVDoc);

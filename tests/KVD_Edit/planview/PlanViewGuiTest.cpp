@@ -87,9 +87,10 @@ public:
         SaveScreenshot(frame, name + "_frame");
         wxImage image = window->Snapshot().ConvertToImage();
         EXPECT_TRUE(image.IsOk());
-        if (image.IsOk())
+        if (image.IsOk()) {
             EXPECT_TRUE(image.SaveFile(wxString::FromUTF8(Artifacts() + "/" + name + ".png"),
                                        wxBITMAP_TYPE_PNG));
+        }
         return image;
     }
 
