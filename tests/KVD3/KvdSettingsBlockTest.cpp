@@ -37,18 +37,18 @@ struct SettingsDoc {
     std::string cursor;
 };
 
-std::string SettingsText(const SettingsSpec &spec) {
+std::string SettingsText(const SettingsSpec &shape) {
     XmlNode holder("x");
-    AddSettings(holder, spec);
+    AddSettings(holder, shape);
     std::string out;
     holder.Write(out);
     return out.substr(3, out.size() - 3 - 4); // without <x> and </x>
 }
 
 struct HeaderDoc {
-    explicit HeaderDoc(const HeaderSpec &spec)
+    explicit HeaderDoc(const HeaderSpec &shape)
         : project("<?xml version='1.0'?><ORQ_KVD version=\"1.1.0\"><Data/></ORQ_KVD>") {
-        WriteHeader(project.Dir().File("LINE01.hd"), spec);
+        WriteHeader(project.Dir().File("LINE01.hd"), shape);
         EXPECT_FALSE(hd.Load(project.Dir().File("LINE01.hd").c_str(), ORQ::ST_FILE));
         project.File()->GotoRootNode();
         project.File()->GotoChildNode("Data", 0);
@@ -60,9 +60,9 @@ struct HeaderDoc {
 } // namespace
 
 TEST(KvdSettingsBlock, WritesTheElementFromAHeaderExactly) {
-    HeaderSpec spec;
-    spec.stackingType = "Moving Average";
-    HeaderDoc doc(spec);
+    HeaderSpec shape;
+    shape.stackingType = "Moving Average";
+    HeaderDoc doc(shape);
     ORQ::CKVDXmlFile *f = doc.project.File();
     EXPECT_EQ(1, f->WriteSettingsBlock_V110(doc.hd, 0.0));
     CStr name;
@@ -105,9 +105,9 @@ TEST(KvdSettingsBlock, WritesTheElementFromAHeaderExactly) {
 }
 
 TEST(KvdSettingsBlock, ZeroSamplesWriteNoInfinity) {
-    HeaderSpec spec;
-    spec.points = 0;
-    HeaderDoc doc(spec);
+    HeaderSpec shape;
+    shape.points = 0;
+    HeaderDoc doc(shape);
     doc.project.File()->WriteSettingsBlock_V110(doc.hd, 0.0);
     const std::string text = doc.project.Text();
     EXPECT_NE(std::string::npos, text.find("interval_ns=\"0.000000\"")) << text;
@@ -122,12 +122,12 @@ TEST(KvdSettingsBlock, ZeroSamplesWriteNoInfinity) {
 TEST(KvdSettingsBlock, BlockReadBackComparesEqualToTheHeaderBlock) {
     for (const char *units : {"m", "ft"}) {
         for (const char *mode : {"Reflection", "CMP"}) {
-            HeaderSpec spec;
-            spec.units = units;
-            spec.surveyMode = mode;
-            spec.timeWindow = 100; // 100 / 512 does not survive six decimals exactly
-            spec.separation = 0.333333333;
-            HeaderDoc doc(spec);
+            HeaderSpec shape;
+            shape.units = units;
+            shape.surveyMode = mode;
+            shape.timeWindow = 100; // 100 / 512 does not survive six decimals exactly
+            shape.separation = 0.333333333;
+            HeaderDoc doc(shape);
             ORQ::CKVDXmlFile *f = doc.project.File();
             f->WriteSettingsBlock_V110(doc.hd, 0.0);
             f->GotoChildNode("Settings", 0);
@@ -219,18 +219,18 @@ TEST(KvdSettingsBlock, ReadsEveryFieldAndUnit) {
 TEST(KvdSettingsBlock, MissingElementsAreReportedOneByOne) {
     for (const char *element : {"Trace", "StepSize", "NominalFrequency", "Pulse", "OdometerCal",
                                 "Antenna", "SurveyMode"}) {
-        SettingsSpec spec;
-        spec.omit = {element};
-        SettingsDoc doc(SettingsText(spec));
+        SettingsSpec shape;
+        shape.omit = {element};
+        SettingsDoc doc(SettingsText(shape));
         EXPECT_EQ(0, doc.result) << element;
         EXPECT_EQ(std::string("\nError: Missing element in <Settings> block: <") + element + ">",
                   doc.errors);
         EXPECT_EQ("Settings", doc.cursor);
     }
     // A block missing only "Trace" still reads the rest.
-    SettingsSpec spec;
-    spec.omit = {"Trace"};
-    SettingsDoc doc(SettingsText(spec));
+    SettingsSpec shape;
+    shape.omit = {"Trace"};
+    SettingsDoc doc(SettingsText(shape));
     EXPECT_DOUBLE_EQ(0.05, doc.block.m_StepSize.Value());
     EXPECT_DOUBLE_EQ(250, doc.block.m_NominalFrequency);
     EXPECT_DOUBLE_EQ(400, doc.block.m_Pulse);

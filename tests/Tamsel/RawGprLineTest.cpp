@@ -47,8 +47,8 @@ TEST(RawGprLine, EmptyLineAnswersEveryQueryAsNotLoaded) {
 TEST(RawGprLine, LoadsHeaderAndTracesAndOffersTheirRanges) {
     TempDir dir;
     CaptureSink sink;
-    const SRadarLine spec = Line250x512();
-    ASSERT_TRUE(kvdtest::WriteRadarLine(dir.File("LINE01"), spec));
+    const SRadarLine shape = Line250x512();
+    ASSERT_TRUE(kvdtest::WriteRadarLine(dir.File("LINE01"), shape));
     CRawGprLine line;
     ASSERT_EQ(line.LoadData(dir.File("LINE01")), 0) << sink.AllTexts();
     EXPECT_TRUE(sink.Messages().empty());
@@ -80,12 +80,12 @@ TEST(RawGprLine, LoadsHeaderAndTracesAndOffersTheirRanges) {
 
     GPSPos pos;
     ASSERT_TRUE(line.GetGPSInformation(pos, 10L));
-    EXPECT_DOUBLE_EQ(pos.m_x, spec.x0 + 10 * spec.dx);
-    EXPECT_DOUBLE_EQ(pos.m_z, spec.z0 + 10 * spec.dz);
+    EXPECT_DOUBLE_EQ(pos.m_x, shape.x0 + 10 * shape.dx);
+    EXPECT_DOUBLE_EQ(pos.m_z, shape.z0 + 10 * shape.dz);
     EXPECT_EQ(pos.m_gpsType, GPS_UTM);
     EXPECT_EQ(pos.m_zone, "18T");
     ASSERT_TRUE(line.GetGPSInformation(pos, 9.5));
-    EXPECT_DOUBLE_EQ(pos.m_y, spec.y0 + 10 * spec.dy);
+    EXPECT_DOUBLE_EQ(pos.m_y, shape.y0 + 10 * shape.dy);
     EXPECT_FALSE(line.GetGPSInformation(pos, 250L));
 }
 
@@ -147,17 +147,17 @@ TEST(RawGprLine, FailuresGiveTheirCodesAndAMessage) {
     EXPECT_EQ(line.LoadData(dir.File("zero")), -1);
 
     // A trace file one byte short.
-    SRadarLine spec;
-    spec.traces = 10;
-    spec.samples = 20;
-    ASSERT_TRUE(kvdtest::WriteRadarLine(dir.File("short"), spec));
+    SRadarLine shape;
+    shape.traces = 10;
+    shape.samples = 20;
+    ASSERT_TRUE(kvdtest::WriteRadarLine(dir.File("short"), shape));
     std::filesystem::resize_file(dir.File("short.dt1"), 10 * 84 * 2 - 1);
     EXPECT_EQ(line.LoadData(dir.File("short")), -3);
     EXPECT_EQ(line.TamselPtr(), nullptr);
 
     if (::geteuid() != 0) {
         std::filesystem::create_directory(dir.File("ro"));
-        ASSERT_TRUE(kvdtest::WriteRadarLine(dir.File("ro/a"), spec));
+        ASSERT_TRUE(kvdtest::WriteRadarLine(dir.File("ro/a"), shape));
         kvdtest::WriteFile(dir.File("ro/a.ini"), "[x]\n");
         ::chmod(dir.File("ro/a.ini").c_str(), 0444);
         ::chmod(dir.File("ro").c_str(), 0555);

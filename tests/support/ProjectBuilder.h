@@ -46,7 +46,7 @@ struct SettingsSpec {
     // Required elements to leave out ("Trace", "StepSize", ...).
     std::vector<std::string> omit;
 };
-XmlNode &AddSettings(XmlNode &parent, const SettingsSpec &spec = SettingsSpec());
+XmlNode &AddSettings(XmlNode &parent, const SettingsSpec &shape = SettingsSpec());
 
 struct Position {
     double x = 0;
@@ -84,7 +84,7 @@ struct HeaderSpec {
     double odometer = 1000;
     std::string stackingType = "";
 };
-void WriteHeader(const std::string &path, const HeaderSpec &spec = HeaderSpec());
+void WriteHeader(const std::string &path, const HeaderSpec &shape = HeaderSpec());
 
 // A generated survey for benchmarks: lineCount lines in one set ("Grid"), X and Y lines in
 // turn, each recorded as two ".dt1" data files with positions and fiducial comments.
