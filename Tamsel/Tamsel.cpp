@@ -2,15 +2,14 @@
 
 #include "Tamsel/LinePath.h"
 #include "Tamsel/TamselText.h"
+#include "orq_utils/FileReplacement.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <limits.h>
-#include <stdlib.h>
+#include <sstream>
 #include <strings.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace ORQ {
 namespace {
@@ -494,8 +493,12 @@ void Tamsel::ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool exp
 }
 
 int Tamsel::Write() {
+    WriteText(m_file);
+    return 0;
+}
+
+void Tamsel::WriteText(std::ostream &out) const {
     const STamsel &r = m_record;
-    std::fstream &out = m_file;
     // A first line that is not a positive number was read as the first title (or as the date)
     // too; it is written once so that the header does not grow with every save.
     const bool firstIsTitle = !(AtofC(r.m_firstLine.c_str()) > 0);
@@ -561,7 +564,6 @@ int Tamsel::Write() {
             << kEol;
     for (const auto &line : m_kept)
         out << line << kEol;
-    return 0;
 }
 
 int Tamsel::Save(const std::string &path, StorageType storage) {
@@ -583,54 +585,13 @@ int Tamsel::Save(const std::string &path, StorageType storage) {
     }
 
     // Write beside the target and rename over it: a failed save leaves the old header whole.
-    std::string target = m_path;
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists) {
-        if (char *real = ::realpath(target.c_str(), nullptr)) {
-            target = real;
-            ::free(real);
-        }
-    }
-    // A header the user made read-only stays as it is, although its folder would allow a rename.
-    if (exists && ::access(target.c_str(), W_OK) != 0) {
+    std::ostringstream text;
+    WriteText(text);
+    if (!ReplaceFileContent(m_path, text.str())) {
         m_message = "Unable to save the header " + m_path + ": " + std::strerror(errno);
         return 1;
     }
-    std::string temp;
-    const int fd = CreateTempBeside(target, temp);
-    if (fd < 0) {
-        m_message = "Unable to save the header " + m_path + ": " + std::strerror(errno);
-        return 1;
-    }
-    if (exists)
-        ::fchmod(fd, st.st_mode & 07777);
-    ::close(fd);
-
-    auto fail = [&](int err) {
-        m_message = "Unable to save the header " + m_path + ": " + std::strerror(err);
-        if (m_file.is_open())
-            m_file.close();
-        m_file.clear();
-        ::unlink(temp.c_str());
-        return 1;
-    };
-    m_file.open(temp, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!m_file.is_open())
-        return fail(errno ? errno : EACCES);
-    Write();
-    m_file.flush();
-    if (!m_file.good())
-        return fail(errno ? errno : EIO);
-    m_file.close();
-    if (m_file.fail())
-        return fail(errno ? errno : EIO);
-    if (!SyncFile(temp))
-        return fail(errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0)
-        return fail(errno);
     m_loaded = true;
-    m_file.clear();
     return 0;
 }
 

@@ -192,6 +192,8 @@ protected:
 
 private:
     void ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool explicitUnits[3]);
+    // The header's text, as Write and Save put it into the file.
+    void WriteText(std::ostream &out) const;
 
     STamsel m_record;
     std::list<std::string> m_kept;

@@ -1,14 +1,10 @@
 #include "Tamsel/TamselText.h"
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <limits>
 #include <stdlib.h>
-#include <unistd.h>
 
 namespace ORQ {
 
@@ -85,36 +81,6 @@ std::string FormatFixed6(double value) {
     // Values beyond what fits a line are written in exponent form rather than dropped.
     std::string s = ToChars(value, std::chars_format::fixed, 6);
     return s.empty() ? ToChars(value, std::chars_format::scientific, 6) : s;
-}
-
-int CreateTempBeside(const std::string &path, std::string &name) {
-    static std::atomic<unsigned> counter{0};
-    const size_t slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-    const auto seed = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "." + leaf + ".tmp" + std::to_string(::getpid()) + "-" +
-               std::to_string((seed + counter++) % 1000000007ULL);
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-bool SyncFile(const std::string &path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    const int err = errno;
-    ::close(fd);
-    errno = err;
-    return ok;
 }
 
 } // namespace ORQ

@@ -26,10 +26,5 @@ double ScanDouble(const std::string &text, size_t pos, size_t &end);
 std::string FormatG(double value);
 // "%f": six decimals.
 std::string FormatFixed6(double value);
-// Creates a new, empty file beside path (same folder) with the usual permissions and returns
-// its open descriptor (-1 and errno on failure); name receives its path.
-int CreateTempBeside(const std::string &path, std::string &name);
-// Flushes a written file to the disk; false (and errno) on failure.
-bool SyncFile(const std::string &path);
 
 } // namespace ORQ

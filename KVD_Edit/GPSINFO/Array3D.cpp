@@ -1,6 +1,6 @@
 #include "KVD_Edit/GPSINFO/Array3D.h"
 
-#include "KVD_Edit/GPSINFO/FileReplacement.h"
+#include "orq_utils/FileReplacement.h"
 
 #include <cerrno>
 #include <climits>
@@ -142,7 +142,7 @@ int64_t CArray3D::WriteFile(const char *path, int64_t size) {
         size = SizeBytes();
     if (!m_block || !path || size <= 0 || size > SizeBytes())
         return -size;
-    CFileReplacement file(path);
+    ORQ::CFileReplacement file(path);
     if (!file.Open() || !file.Write(m_block->data.get(), size_t(size)) || !file.Finish() ||
         !file.Commit())
         return -size;

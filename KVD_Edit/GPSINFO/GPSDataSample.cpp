@@ -1,7 +1,6 @@
 #include "KVD_Edit/GPSINFO/GPSDataSample.h"
 
 #include "KVD_Edit/GPSINFO/Array3D.h"
-#include "KVD_Edit/GPSINFO/FileReplacement.h"
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/GPSINFO/TraceHeaderFields.h"
 #include "KVD_Edit/transform/Math2D.h"
@@ -10,6 +9,7 @@
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/CLocale.h"
+#include "orq_utils/FileReplacement.h"
 #include "orq_utils/Measure.h"
 
 #include <algorithm>
@@ -354,12 +354,12 @@ ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
         hdOld = bytes.str();
     }
 
-    CFileReplacement dt1(dt1Path);
+    ORQ::CFileReplacement dt1(dt1Path);
     if (!dt1.Open() || !dt1.Write(block.Data(), size_t(block.SizeBytes())) || !dt1.Finish()) {
         error.Format("Error saving to File %s.\n", dt1Path.c_str());
         return error;
     }
-    CFileReplacement hd(hdTarget);
+    ORQ::CFileReplacement hd(hdTarget);
     if (!hd.Open() || !hd.Finish() || header.Save(hd.TempPath(), ORQ::ST_FILE) != 0) {
         error.Format("Error saving to File %s.\n", hdPath.c_str());
         return error;
@@ -369,7 +369,7 @@ ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
         return error;
     }
     if (!dt1.Commit()) {
-        ReplaceFileContent(hdTarget, hdOld);
+        ORQ::ReplaceFileContent(hdTarget, hdOld);
         error.Format("Error saving to File %s.\n", dt1Path.c_str());
     }
     return error;

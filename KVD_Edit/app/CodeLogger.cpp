@@ -5,6 +5,7 @@
 #include "KVD_Edit/app/VersionInfo.h"
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
+#include "orq_utils/FileReplacement.h"
 
 #include <ctime>
 #include <fstream>
@@ -123,7 +124,7 @@ bool CCodeLogger::WriteLog() {
     for (const auto &entry : m_entries)
         text += entry.second + "\n";
     // Rewritten after every report in diagnostic mode: replaced atomically, not flushed to disk.
-    return ReplaceFileAtomically(m_logPath, text, false);
+    return ORQ::ReplaceFileContent(m_logPath, text, false);
 }
 
 bool CCodeLogger::ReadLog() {

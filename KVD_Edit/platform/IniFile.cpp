@@ -1,14 +1,10 @@
 #include "KVD_Edit/platform/IniFile.h"
 
-#include <cerrno>
+#include "orq_utils/FileReplacement.h"
+
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -72,7 +68,7 @@ bool Save(const std::string &path, const SIniText &t) {
         bytes += l;
         bytes += eol;
     }
-    return ReplaceFileAtomically(path, bytes);
+    return ORQ::ReplaceFileContent(path, bytes);
 }
 
 // Section name of a header line, or false when the line is no header.
@@ -254,45 +250,4 @@ bool CIniFile::EnsureSection(const std::string &path, const std::string &section
 bool CIniFile::HasKey(const std::string &path, const std::string &section, const std::string &key) {
     std::string value;
     return Lookup(path, section, key, value);
-}
-
-bool ReplaceFileAtomically(const std::string &path, const std::string &bytes, bool durable) {
-    std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat st;
-    mode_t mode;
-    if (stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    fchmod(fd, mode);
-    const char *p = bytes.data();
-    size_t left = bytes.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (ok && durable && fsync(fd) != 0)
-        ok = false;
-    if (close(fd) != 0)
-        ok = false;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        unlink(temp.c_str());
-    return ok;
 }

@@ -43,9 +43,3 @@ public:
     // Case-insensitive comparison of ASCII letters; other bytes compare as they are.
     static bool EqualsNoCase(const std::string &a, const std::string &b);
 };
-
-// Replaces a file's contents atomically: writes a temporary file beside it and renames it over
-// the old one. False when the temporary file cannot be written or renamed (the old file is
-// then untouched). durable flushes the data to the disk before the rename; files rewritten very
-// often and of little worth (the diagnostic log) may skip that.
-bool ReplaceFileAtomically(const std::string &path, const std::string &bytes, bool durable = true);

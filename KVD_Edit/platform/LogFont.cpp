@@ -1,6 +1,6 @@
 #include "KVD_Edit/platform/LogFont.h"
 
-#include "KVD_Edit/platform/IniFile.h"
+#include "orq_utils/FileReplacement.h"
 
 #include <wx/font.h>
 #include <wx/strconv.h>
@@ -200,6 +200,6 @@ bool ReadLogFontFile(const std::string &path, SLogFont &out) {
 
 bool WriteLogFontFile(const std::string &path, const SLogFont &font) {
     const auto b = font.ToBytes();
-    return ReplaceFileAtomically(path,
-                                 std::string(reinterpret_cast<const char *>(b.data()), b.size()));
+    return ORQ::ReplaceFileContent(path,
+                                   std::string(reinterpret_cast<const char *>(b.data()), b.size()));
 }

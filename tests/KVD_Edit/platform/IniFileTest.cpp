@@ -71,20 +71,6 @@ TEST(IniFile, RefusesWritesThatWouldBreakTheFileOrHaveNoFolder) {
     EXPECT_EQ(CIniFile::ReadString(dir.File("missing/a.ini"), "S", "k", "def"), "def");
 }
 
-TEST(IniFile, ReplacesFilesAtomicallyKeepingPermissions) {
-    kvdtest::TempDir dir;
-    const std::string path = dir.File("f.bin");
-    kvdtest::WriteFile(path, "old");
-    chmod(path.c_str(), 0640);
-    ASSERT_TRUE(ReplaceFileAtomically(path, std::string("new\0data", 8)));
-    EXPECT_EQ(kvdtest::ReadFile(path), std::string("new\0data", 8));
-    struct stat st;
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-    // Nothing else is left in the folder.
-    EXPECT_FALSE(ReplaceFileAtomically(dir.File("no/such/f"), "x"));
-}
-
 TEST(SettingsFolder, FollowsTheXdgFoldersAndCreatesTheSettingsFolder) {
     kvdtest::TempDir dir;
     ScopedEnv config("XDG_CONFIG_HOME", dir.File("cfg"));
