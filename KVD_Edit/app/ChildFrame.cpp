@@ -489,12 +489,14 @@ int CChildFrame::AskImportGps() {
 
 void CChildFrame::OnImportLines(wxCommandEvent &) {
     KVD_LOG_CALL();
-    Import();
+    if (Import())
+        AfterLinesChanged();
 }
 
 void CChildFrame::OnDeleteLines(wxCommandEvent &) {
     KVD_LOG_CALL();
-    DeleteKVDEntries();
+    if (DeleteKVDEntries())
+        AfterLinesChanged();
 }
 
 void CChildFrame::OnImportFiducials(wxCommandEvent &) {

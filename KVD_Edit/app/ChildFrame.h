@@ -2,6 +2,7 @@
 
 #include "KVD_Edit/app/GridInfo.h"
 #include "KVD_Edit/app/ProjectFrame.h"
+#include "KVD_Edit/app/SplashDlg.h"
 
 #include "orq_utils/Measure.h"
 #include "orq_utils/Str.h"
@@ -74,11 +75,14 @@ public:
     // The GPS question of the current load: 1 import, 0 not.
     int AskImportGps();
 
-    // Line import, deletion and fiducial re-import. These belong to the line editing work and
-    // are not available in this build: each returns false and changes nothing.
+    // Line import, deletion of the selected lines and fiducial re-import of every row: true
+    // when the project changed.
     bool Import();
     bool DeleteKVDEntries();
     bool UpdateFidDetails();
+    // Writes a row's new values (lengths in the display unit) back into the project; index is
+    // the grid row whose stored record names the set and line. True when written.
+    bool ModifyRow(const SGridInfo &row, int index);
 
     // Bit 1: lines were imported; bit 2: lines were deleted.
     int GetChangeFlags() const override { return m_changeFlags; }
@@ -97,6 +101,8 @@ private:
     void StoreLayout();
     void SaveSelection();
     void RestoreSelection();
+    // After an import or deletion: the query interface rebuilt, the views told, the hint shown.
+    void AfterLinesChanged();
 
     void OnClose(wxCloseEvent &event);
     void OnImportLines(wxCommandEvent &event);
@@ -124,4 +130,5 @@ private:
     int m_gpsImportAnswer = 0;
     bool m_layoutStored = false;
     std::unique_ptr<CPlanCommands> m_planCommands;
+    CHintSlot m_hint;
 };

@@ -1,22 +1,165 @@
 #include "KVD_Edit/app/ChildFrame.h"
 
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/app/CodeLogger.h"
+#include "KVD_Edit/app/CommandIds.h"
+#include "KVD_Edit/app/FocusEntryList.h"
+#include "KVD_Edit/app/GridDocument.h"
+#include "KVD_Edit/app/ImportDlg.h"
+#include "KVD_Edit/app/KVDGridView.h"
+#include "KVD_Edit/app/KvdGprDataFiles.h"
+#include "KVD_Edit/app/LineDeleter.h"
+#include "KVD_Edit/app/LineImporter.h"
+#include "KVD_Edit/app/MapperSettings.h"
+#include "KVD_Edit/app/RowWriteBack.h"
+#include "KVD_Edit/app/SCFileDialog.h"
 
-// Line import, line deletion and fiducial re-import of the child frame. They are part of the
-// line editing work that is not in this build yet: each reports that it did nothing, so that no
-// caller takes a change for done (the fiducial request of a project stays set, for example).
+#include <wx/utils.h>
+
+// Line import, line deletion, fiducial re-import and the row write-back of the child frame:
+// the frame gathers what the windows and the document hold and hands it to the plain classes
+// that decide and write.
+
+namespace {
+
+// The windows and document services one import uses.
+class CFrameImportHost : public IImportHost {
+public:
+    CFrameImportHost(CChildFrame &frame, IGridDocument &doc) : m_frame(frame), m_doc(doc) {}
+
+    bool ChooseFiles(const std::string &folder, const std::string &filter,
+                     std::vector<std::string> &paths, int &filterIndex) override {
+        char index = 0;
+        SCFileDialog dialog(true, "dt1", "", wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST, filter.c_str(),
+                            &index, &m_frame, folder);
+        if (!dialog.DoModal())
+            return false;
+        paths = dialog.GetPathList();
+        filterIndex = index;
+        return true;
+    }
+    bool RunImportDialog(int setsSupported, ImportLineType &record, int preselect) override {
+        std::vector<std::string> gridNames;
+        if (KVDGridView *grid = m_frame.GetGridView())
+            for (int i = 0; i < grid->GetNumRows(); ++i)
+                gridNames.push_back(grid->GetRowInfo(i)->gridName);
+        ImportDlg dialog(setsSupported, &record, gridNames, static_cast<char>(preselect), &m_frame);
+        return dialog.DoModal() == 1;
+    }
+    void ClearGps() override {
+        if (CGPSInfo *gps = m_doc.GetGPSInfo())
+            gps->Clear();
+    }
+    void ClearAutoImport() override {
+        if (CMapperSettings *settings = m_doc.GetMapperSettings())
+            settings->AutoImport = false;
+    }
+    void BeginWait() override { wxBeginBusyCursor(); }
+    void EndWait() override { wxEndBusyCursor(); }
+
+private:
+    CChildFrame &m_frame;
+    IGridDocument &m_doc;
+};
+
+} // namespace
 
 bool CChildFrame::Import() {
     KVD_LOG_CALL();
-    return false;
+    IGridDocument *doc = GetGridDocument();
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !file)
+        return false;
+    SImportMemory memory{m_lastOffsetX, m_lastOffsetY, m_lastLineSpacing};
+    CFrameImportHost host(*this, *doc);
+    CLineImporter importer(file, m_projectPath);
+    const bool written = importer.Import(host, memory);
+    m_lastOffsetX = memory.offsetX;
+    m_lastOffsetY = memory.offsetY;
+    m_lastLineSpacing = memory.spacing;
+    if (!written)
+        return false;
+    doc->SetModifiedFlag();
+    m_changeFlags |= 1;
+    if (CFocusEntryList *focus = doc->GetFocusList())
+        focus->DeleteFocusArray();
+    return true;
 }
 
 bool CChildFrame::DeleteKVDEntries() {
     KVD_LOG_CALL();
-    return false;
+    IGridDocument *doc = GetGridDocument();
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !file || !m_gridView)
+        return false;
+    std::vector<SDeleteRow> rows;
+    for (int i = 0; i < m_gridView->GetNumRows(); ++i)
+        if (m_gridView->IsRowSelected(i)) {
+            const SGridInfo &row = *m_gridView->GetRowInfo(i);
+            rows.push_back(SDeleteRow{row.gridName, row.lineName});
+        }
+    if (CLineDeleter::DeleteKVDEntries(file, rows).linesRemoved == 0)
+        return false;
+    doc->SetModifiedFlag();
+    m_changeFlags |= 2;
+    if (CFocusEntryList *focus = doc->GetFocusList())
+        focus->DeleteFocusArray();
+    return true;
+}
+
+void CChildFrame::AfterLinesChanged() {
+    IGridDocument *doc = GetGridDocument();
+    if (!doc)
+        return;
+    if (CKvdGprDataFiles *files = doc->GetDataFiles())
+        files->UpdateKvdDataBlockPtr();
+    doc->UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_LINES_CHANGED);
+    const CMapperSettings *settings = doc->GetMapperSettings();
+    const CGPSInfo *gps = doc->GetGPSInfo();
+    if (settings && gps && settings->LocalWorld.EnableGPS != 2 && gps->HasGPSData())
+        m_hint.Show(this, CSplashDlg::kLocalXYHint, 3);
+}
+
+bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !file || !m_gridView || index < 0 || index >= m_gridView->GetNumRows())
+        return false;
+    const SGridInfo &stored = *m_gridView->GetRowInfo(index);
+    SRowValues values;
+    values.dataFileName = row.dataFileName;
+    values.lineName = row.lineName;
+    values.orientation = row.orientation;
+    values.xMin = row.xMin;
+    values.xMax = row.xMax;
+    values.yMin = row.yMin;
+    values.yMax = row.yMax;
+    values.step = row.step;
+    values.reversed = row.reversed;
+    values.unit = doc->GetUnits();
+    return CRowWriteBack(file, m_projectPath)
+        .ModifyRow(values, stored.gridName, stored.lineName, m_gridView->GetSelectedCount());
 }
 
 bool CChildFrame::UpdateFidDetails() {
     KVD_LOG_CALL();
-    return false;
+    IGridDocument *doc = GetGridDocument();
+    if (!doc || !m_gridView || !GetKvdFilePtr())
+        return false;
+    wxBusyCursor wait;
+    bool written = false;
+    for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
+        SGridInfo row;
+        GetGridInfoRow(row, i);
+        written = ModifyRow(row, i) || written;
+    }
+    if (!written)
+        return false;
+    doc->SetModifiedFlag();
+    if (CKvdGprDataFiles *files = doc->GetDataFiles())
+        files->UpdateKvdDataBlockPtr();
+    // A load may be what asked for the fiducials: the reload comes after it.
+    wxQueueEvent(this, new wxCommandEvent(wxEVT_MENU, KVDCmd::ToWxId(KVDCmd::ID_RELOAD_NO_ERRORS)));
+    return true;
 }
