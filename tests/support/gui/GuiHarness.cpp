@@ -8,6 +8,9 @@
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/dialog.h>
+#include <wx/dirdlg.h>
+#include <wx/filedlg.h>
+#include <wx/modalhook.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/imagpng.h>
@@ -59,6 +62,23 @@ private:
     int m_retCode = wxID_CANCEL;
     bool m_answered = false;
 };
+
+// The toolkit's native file and folder choosers cannot be driven by a test: they end at once
+// with Cancel instead of waiting for a person.
+class CNativeDialogCanceller : public wxModalDialogHook {
+protected:
+    int Enter(wxDialog *dialog) override {
+        if (wxDynamicCast(dialog, wxFileDialog) || wxDynamicCast(dialog, wxDirDialog))
+            return wxID_CANCEL;
+        return wxID_NONE;
+    }
+    void Exit(wxDialog *) override {}
+};
+
+CNativeDialogCanceller &NativeDialogCanceller() {
+    static CNativeDialogCanceller canceller;
+    return canceller;
+}
 
 struct SHarness {
     std::unique_ptr<TempDir> home;
@@ -115,6 +135,7 @@ void Create() {
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
         wxImage::AddHandler(new wxPNGHandler());
     h.answerer = std::make_unique<CModalAnswerer>();
+    NativeDialogCanceller().Register();
 }
 
 class CGuiEnvironment : public ::testing::Environment {
@@ -127,6 +148,7 @@ public:
         if (h.started && !h.shutDown)
             ShutDownApp();
         h.answerer.reset();
+        NativeDialogCanceller().Unregister();
         wxEntryCleanup();
         h.sink.reset();
         h.home.reset();
