@@ -114,6 +114,8 @@ void CChildFrame::AfterLinesChanged() {
     if (CKvdGprDataFiles *files = doc->GetDataFiles())
         files->UpdateKvdDataBlockPtr();
     doc->UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_LINES_CHANGED);
+    if (IPlanViewCommands *plan = GetPlanView())
+        plan->ZoomToFit();
     const CMapperSettings *settings = doc->GetMapperSettings();
     const CGPSInfo *gps = doc->GetGPSInfo();
     if (settings && gps && settings->LocalWorld.EnableGPS != 2 && gps->HasGPSData())
