@@ -122,13 +122,9 @@ void CChildFrame::AfterLinesChanged() {
         m_hint.Show(this, CSplashDlg::kLocalXYHint, 3);
 }
 
-bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
-    KVD_LOG_CALL();
-    IGridDocument *doc = GetGridDocument();
-    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
-    if (!doc || !file || !m_gridView || index < 0 || index >= m_gridView->GetNumRows())
-        return false;
-    const SGridInfo &stored = *m_gridView->GetRowInfo(index);
+namespace {
+
+SRowValues RowValues(const SGridInfo &row, ORQ::EUnitType unit) {
     SRowValues values;
     values.dataFileName = row.dataFileName;
     values.lineName = row.lineName;
@@ -139,22 +135,40 @@ bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
     values.yMax = row.yMax;
     values.step = row.step;
     values.reversed = row.reversed;
-    values.unit = doc->GetUnits();
+    values.unit = unit;
+    return values;
+}
+
+} // namespace
+
+bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !file || !m_gridView || index < 0 || index >= m_gridView->GetNumRows())
+        return false;
+    const SGridInfo &stored = *m_gridView->GetRowInfo(index);
     return CRowWriteBack(file, m_projectPath)
-        .ModifyRow(values, stored.gridName, stored.lineName, m_gridView->GetSelectedCount());
+        .ModifyRow(RowValues(row, doc->GetUnits()), stored.gridName, stored.lineName,
+                   m_gridView->GetSelectedCount());
 }
 
 bool CChildFrame::UpdateFidDetails() {
     KVD_LOG_CALL();
     IGridDocument *doc = GetGridDocument();
-    if (!doc || !m_gridView || !GetKvdFilePtr())
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !m_gridView || !file)
         return false;
     wxBusyCursor wait;
+    // Only the comments are renewed: a re-import must not move lines or change their settings.
     bool written = false;
+    CRowWriteBack writer(file, m_projectPath);
     for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
         SGridInfo row;
         GetGridInfoRow(row, i);
-        written = ModifyRow(row, i) || written;
+        written =
+            writer.RewriteFiducials(RowValues(row, doc->GetUnits()), row.gridName, row.lineName) ||
+            written;
     }
     if (!written)
         return false;

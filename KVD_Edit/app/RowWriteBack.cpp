@@ -98,6 +98,18 @@ std::string CRowWriteBack::HeaderPath(const std::string &dataFileName) const {
 
 bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridName,
                               const std::string &oldLineName, int selectedCount) {
+    return Write(row, oldGridName, oldLineName, selectedCount, false);
+}
+
+bool CRowWriteBack::RewriteFiducials(const SRowValues &row, const std::string &gridName,
+                                     const std::string &lineName) {
+    SRowValues same = row;
+    same.lineName = lineName;
+    return Write(same, gridName, lineName, 0, true);
+}
+
+bool CRowWriteBack::Write(const SRowValues &row, const std::string &oldGridName,
+                          const std::string &oldLineName, int selectedCount, bool fiducialsOnly) {
     if (!m_file || !m_file->GotoRootNode() || !m_file->GotoChildNode("Data", 0))
         return false;
 
@@ -110,7 +122,7 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
             m_file->GotoParentNode();
         CStr errors;
         inForce = ReadSettingsChild(m_file, errors);
-        if (present && !inForce && !errors.empty())
+        if (present && !inForce && !errors.empty() && !fiducialsOnly)
             ORQ::ShowMessage(errors, ORQ::MB_OK | ORQ::MB_ICONWARNING);
     }
 
@@ -194,7 +206,7 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
         if (auto block = ReadSettingsChild(m_file, errors))
             inForce = std::move(block);
     }
-    if (selectedCount == 1)
+    if (selectedCount == 1 && !fiducialsOnly)
         m_file->SetNodeAttribute("name", newName);
 
     // The data file the row shows: its name and folder.
@@ -233,8 +245,8 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
             double first[2] = {row.xMin, row.yMin}, second[2] = {row.xMax, row.yMax};
             if (row.reversed)
                 std::swap(first, second);
-            int written = 0;
-            if (m_file->GotoChildNode("Position", 0)) {
+            int written = fiducialsOnly ? 2 : 0;
+            if (!fiducialsOnly && m_file->GotoChildNode("Position", 0)) {
                 do {
                     const double *p = written == 0 ? first : second;
                     const EUnitType pu = PositionElementUnit(m_file);
@@ -259,9 +271,11 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
                 const EUnitType ou = OdometerElementUnit(m_file);
                 const double start = xLine ? row.xMin : row.yMin;
                 const double end = xLine ? row.xMax : row.yMax;
-                m_file->SetNodeAttribute("step", Fixed3(Convert(row.step, row.unit, ou)));
-                m_file->SetNodeAttribute("start", Fixed3(Convert(start, row.unit, ou)));
-                m_file->SetNodeAttribute("end", Fixed3(Convert(end, row.unit, ou)));
+                if (!fiducialsOnly) {
+                    m_file->SetNodeAttribute("step", Fixed3(Convert(row.step, row.unit, ou)));
+                    m_file->SetNodeAttribute("start", Fixed3(Convert(start, row.unit, ou)));
+                    m_file->SetNodeAttribute("end", Fixed3(Convert(end, row.unit, ou)));
+                }
                 m_file->GotoParentNode();
                 if (rowsEntry) {
                     RemoveChildren(m_file, "FIDComment");
@@ -277,7 +291,7 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
                 }
             }
 
-            if (rowsEntry) {
+            if (rowsEntry && !fiducialsOnly) {
                 RemoveChildren(m_file, "Settings");
                 if (fromHeader && (!inForce || !inForce->Compare(fromHeader.get())))
                     m_file->WriteSettingsBlock_V110(hd, stepHu);

@@ -35,11 +35,18 @@ public:
     // selectedCount is the number of selected grid rows (only one renames). True when written.
     bool ModifyRow(const SRowValues &row, const std::string &oldGridName,
                    const std::string &oldLineName, int selectedCount);
+    // Renews only the fiducial comments of the data file the row shows, from its trace file;
+    // names, positions, odometer and settings stay as they are.
+    bool RewriteFiducials(const SRowValues &row, const std::string &gridName,
+                          const std::string &lineName);
 
     // The header path of a row's data file name.
     std::string HeaderPath(const std::string &dataFileName) const;
 
 private:
+    bool Write(const SRowValues &row, const std::string &oldGridName,
+               const std::string &oldLineName, int selectedCount, bool fiducialsOnly);
+
     ORQ::CKVDXmlFile *m_file;
     std::string m_projectFolder;
 };

@@ -145,3 +145,41 @@ TEST(RowWriteBack, MissingPositionsAreAppendedAndOtherEntriesKeepTheirFiducials)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RowWriteBack, FiducialReimportTouchesOnlyTheComments) {
+    Project p("<Data version=\"1.2.0\"><LineSet name=\"G\"><Line name=\"L1\">"
+              "<DataFile name=\"L1\" seq=\"1\" ext=\"HD+DT1\"><FileType UID=\"COR@@@\"/>"
+              "<Position X=\"0.0004\" Y=\"0\" Z=\"0\" units=\"m\" normalized_file_pos=\"0.0\"/>"
+              "<Position X=\"2\" Y=\"1\" Z=\"0\" units=\"m\" normalized_file_pos=\"0.5\"/>"
+              "<Position X=\"5\" Y=\"0\" Z=\"0\" units=\"m\" normalized_file_pos=\"1.0\"/>"
+              "<Odometer start=\"0\" end=\"5\" step=\"0.05\" units=\"m\"/>"
+              "<FIDComment ododist=\"1\" units=\"m\" fileflag=\"C\">old</FIDComment>"
+              "<Settings version=\"1.2.0\"/></DataFile></Line></LineSet></Data>");
+    kvdtest::SRadarLine line = importtest::SmallLine();
+    line.fiducials = {{20, "new"}};
+    importtest::SetTracePosition(p.AddLine("L1", line), line.samples, 20, 1.0f);
+    SRowValues row;
+    row.dataFileName = ".\\L1.dt1";
+    row.lineName = "ignored";
+    row.orientation = 2;
+    row.xMax = 5;
+    row.yMax = 1;
+    row.step = 0.05;
+    kvdtest::CaptureSink sink;
+    const std::string before = p.Text();
+    ASSERT_TRUE(CRowWriteBack(p.File(), p.Path()).RewriteFiducials(row, "G", "L1"))
+        << sink.AllTexts();
+    std::string after = p.Text();
+    EXPECT_NE(after.find("fileflag=\"C\">new</FIDComment>"), std::string::npos) << after;
+    EXPECT_EQ(after.find(">old<"), std::string::npos);
+    // Everything but the comment is as it was.
+    const auto cut = [](std::string text) {
+        const size_t at = text.find("<FIDComment");
+        return text.erase(at, text.find("</FIDComment>", at) + 13 - at);
+    };
+    EXPECT_EQ(cut(after), cut(before));
+}
+
+} // namespace
