@@ -383,3 +383,21 @@ TEST(LineImport, TheFirstSetCarriesTheSettingsItsLinesShare) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LineImport, AFileWithoutHeaderIsSkippedAndReported) {
+    Project p;
+    FakeHost host = GridHost("g", "1");
+    const std::string lost = p.AddLine("L2");
+    std::remove((p.Folder() + "/L2.hd").c_str());
+    host.paths = {p.AddLine("L1"), lost};
+    kvdtest::CaptureSink sink;
+    SImportMemory memory;
+    CLineImporter importer(p.File(), p.Path());
+    ASSERT_TRUE(importer.Import(host, memory));
+    EXPECT_EQ(importer.WrittenLines(), std::vector<std::string>{"L1"});
+    EXPECT_EQ(sink.AllTexts(), "LoadHDFile err=1, skipping entry \n'L2.dt1'\n");
+}
+
+} // namespace
