@@ -22,15 +22,15 @@ std::string GpsFileText(int fixes) {
     return text;
 }
 
-std::string WriteGridProject(const std::string &folder, const GridProjectSpec &spec) {
+std::string WriteGridProject(const std::string &folder, const GridProjectLayout &layout) {
     XmlNode data = DataNode("1.2.0");
     SettingsSpec settings;
-    settings.step = spec.settingsStep;
-    settings.stepUnits = spec.settingsUnit;
+    settings.step = layout.settingsStep;
+    settings.stepUnits = layout.settingsUnit;
     AddSettings(data, settings);
 
     std::map<std::string, XmlNode *> sets;
-    for (const GridLineSpec &l : spec.lines) {
+    for (const GridLineLayout &l : layout.lines) {
         XmlNode *parent = &data;
         if (!l.set.empty()) {
             auto it = sets.find(l.set);
@@ -101,10 +101,10 @@ std::string WriteGridProject(const std::string &folder, const GridProjectSpec &s
     return path;
 }
 
-GridProjectSpec ManyLines(int count) {
-    GridProjectSpec spec;
+GridProjectLayout ManyLines(int count) {
+    GridProjectLayout layout;
     for (int i = 0; i < count; ++i) {
-        GridLineSpec l;
+        GridLineLayout l;
         char name[32];
         std::snprintf(name, sizeof name, "LINE%04d", i);
         l.name = name;
@@ -113,9 +113,9 @@ GridProjectSpec ManyLines(int count) {
             l.positions = {{0, across, 0, "m"}, {10, across, 1, "m"}};
         else
             l.positions = {{across, 0, 0, "m"}, {across, 10, 1, "m"}};
-        spec.lines.push_back(l);
+        layout.lines.push_back(l);
     }
-    return spec;
+    return layout;
 }
 
 } // namespace kvdtest

@@ -10,7 +10,7 @@
 
 namespace kvdtest {
 
-struct GridLineSpec {
+struct GridLineLayout {
     std::string set = "GRID1"; // empty: written directly under "Data"
     std::string name = "L1";
     std::string file; // data file name; empty: the line's name
@@ -32,19 +32,19 @@ struct GridLineSpec {
     std::string fileNameOnDisk; // the radar files' base name on disk (default: file)
 };
 
-struct GridProjectSpec {
-    std::vector<GridLineSpec> lines;
+struct GridProjectLayout {
+    std::vector<GridLineLayout> lines;
     double settingsStep = 0.5; // the data block's step in force
     std::string settingsUnit = "m";
 };
 
 // Writes folder/project.kvd and the lines' files; returns the project's path.
-std::string WriteGridProject(const std::string &folder, const GridProjectSpec &spec);
+std::string WriteGridProject(const std::string &folder, const GridProjectLayout &layout);
 
 // The text of a GPS file with fixes "$GPGGA" sentences, one per trace.
 std::string GpsFileText(int fixes);
 
 // A project of count lines (X and Y lines in turn) in one set, each with its .hd and .dt1.
-GridProjectSpec ManyLines(int count);
+GridProjectLayout ManyLines(int count);
 
 } // namespace kvdtest

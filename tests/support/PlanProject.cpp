@@ -34,22 +34,22 @@ std::string PlanProjectText(const std::vector<PlanLineSpec> &lines, const std::s
     AddSettings(data);
     XmlNode &set = data.Add("LineSet");
     set.Attr("name", "Grid");
-    for (const PlanLineSpec &spec : lines) {
+    for (const PlanLineSpec &layout : lines) {
         XmlNode &line = set.Add("Line");
-        line.Attr("name", spec.name);
+        line.Attr("name", layout.name);
         std::vector<Position> positions;
-        const int n = spec.positions < 1 ? 1 : spec.positions;
+        const int n = layout.positions < 1 ? 1 : layout.positions;
         for (int p = 0; p < n; ++p) {
             const double t = n > 1 ? double(p) / (n - 1) : 0.0;
             Position pos;
-            pos.x = spec.x0 + t * (spec.x1 - spec.x0);
-            pos.y = spec.y0 + t * (spec.y1 - spec.y0);
+            pos.x = layout.x0 + t * (layout.x1 - layout.x0);
+            pos.y = layout.y0 + t * (layout.y1 - layout.y0);
             pos.pos = t;
             pos.units = units;
             positions.push_back(pos);
         }
-        XmlNode &file = AddDataFile(line, spec.name, ".dt1", 1, positions);
-        for (const auto &fid : spec.fids)
+        XmlNode &file = AddDataFile(line, layout.name, ".dt1", 1, positions);
+        for (const auto &fid : layout.fids)
             file.Add("FIDComment")
                 .Attr("units", "m")
                 .Attr("ododist", fid.first)
@@ -60,14 +60,14 @@ std::string PlanProjectText(const std::vector<PlanLineSpec> &lines, const std::s
 }
 
 std::string WritePlanProject(const std::string &dir, const std::vector<PlanLineSpec> &lines) {
-    for (const PlanLineSpec &spec : lines) {
+    for (const PlanLineSpec &layout : lines) {
         SRadarLine radar;
         radar.traces = 100;
         radar.samples = 64;
         radar.synthetic = false;
-        const double length = std::hypot(spec.x1 - spec.x0, spec.y1 - spec.y0);
+        const double length = std::hypot(layout.x1 - layout.x0, layout.y1 - layout.y0);
         radar.step = length > 0 ? length / (radar.traces - 1) : 0.05;
-        if (!WriteRadarLine(dir + "/" + spec.name, radar))
+        if (!WriteRadarLine(dir + "/" + layout.name, radar))
             return std::string();
     }
     const std::string path = dir + "/plan.kvd";

@@ -68,10 +68,10 @@ public:
 };
 
 struct OpenProject {
-    explicit OpenProject(const GridProjectSpec &spec, bool autoImport = false) {
+    explicit OpenProject(const GridProjectLayout &layout, bool autoImport = false) {
         App();
         sink.Clear();
-        path = WriteGridProject(dir.Path(), spec);
+        path = WriteGridProject(dir.Path(), layout);
         doc = new CGridTestDoc();
         doc->GetMapperSettings()->AutoImport = autoImport;
         EXPECT_EQ(1, doc->GetDataFiles()->LoadKvdXmlFile(path.c_str()));
@@ -119,23 +119,23 @@ struct OpenProject {
     wxListCtrl *list = nullptr;
 };
 
-GridProjectSpec XAndYLines() {
-    GridProjectSpec spec;
+GridProjectLayout XAndYLines() {
+    GridProjectLayout layout;
     for (int i = 0; i < 3; ++i) {
-        GridLineSpec x;
+        GridLineLayout x;
         x.name = "X" + std::to_string(i + 1);
         x.positions = {{0, 2.0 * i, 0, "m"}, {10, 2.0 * i, 1, "m"}};
-        spec.lines.push_back(x);
-        GridLineSpec y;
+        layout.lines.push_back(x);
+        GridLineLayout y;
         y.set = "GRID2";
         y.name = "Y" + std::to_string(i + 1);
         y.positions = {{2.0 * i, 0, 0, "m"}, {2.0 * i, 8, 1, "m"}};
         y.start = 0;
         y.final = 8;
-        spec.lines.push_back(y);
+        layout.lines.push_back(y);
     }
-    spec.lines[1].gpsBeside = true; // Y1 has a GPS file beside it
-    return spec;
+    layout.lines[1].gpsBeside = true; // Y1 has a GPS file beside it
+    return layout;
 }
 
 } // namespace
@@ -241,9 +241,9 @@ TEST(GridGui, DisplayUnitAndStatusCodes) {
 
 TEST(GridGui, GpsQuestionIsAskedOncePerLoadWhileTheProjectAsksForIt) {
     Sink().Answer(ORQ::IDNO);
-    GridProjectSpec spec = XAndYLines();
-    spec.lines[3].gpsBeside = true; // a second line with GPS beside it
-    OpenProject p(spec, true);
+    GridProjectLayout layout = XAndYLines();
+    layout.lines[3].gpsBeside = true; // a second line with GPS beside it
+    OpenProject p(layout, true);
     ASSERT_EQ(1u, p.sink.Messages().size()) << p.sink.AllTexts();
     EXPECT_EQ("GPS Information is available for loaded data.\nImport available GPS information?",
               p.sink.Messages()[0].text);
@@ -255,10 +255,10 @@ TEST(GridGui, GpsQuestionIsAskedOncePerLoadWhileTheProjectAsksForIt) {
 }
 
 TEST(GridGui, LoadErrorsAreShownOnceAndCut) {
-    GridProjectSpec spec = ManyLines(12);
-    for (GridLineSpec &line : spec.lines)
+    GridProjectLayout layout = ManyLines(12);
+    for (GridLineLayout &line : layout.lines)
         line.writeDt1 = false;
-    OpenProject p(spec);
+    OpenProject p(layout);
     ASSERT_EQ(1u, p.sink.Messages().size());
     const std::string &text = p.sink.Messages()[0].text;
     EXPECT_EQ(0u, text.find("The following errors have occured while attempting to load the "

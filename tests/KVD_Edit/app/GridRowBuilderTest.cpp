@@ -55,11 +55,11 @@ struct RecordingHooks : IGridLoadHooks {
 };
 
 struct Loaded {
-    explicit Loaded(const GridProjectSpec &spec, bool report = true,
+    explicit Loaded(const GridProjectLayout &layout, bool report = true,
                     ORQ::EUnitType display = ORQ::UNIT_M, bool answer = false, int gpsResult = 5) {
         hooks.answer = answer;
         hooks.gpsResult = gpsResult;
-        path = WriteGridProject(dir.Path(), spec);
+        path = WriteGridProject(dir.Path(), layout);
         EXPECT_EQ(1, file.Initialize(path));
         ORQ::CStr errors;
         dbi.reset(static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
@@ -92,9 +92,9 @@ struct Loaded {
     CGridRowBuilder::SResult result;
 };
 
-GridLineSpec Line(const std::string &name, std::vector<Position> positions, double start = 0,
+GridLineLayout Line(const std::string &name, std::vector<Position> positions, double start = 0,
                   double final = 10) {
-    GridLineSpec l;
+    GridLineLayout l;
     l.name = name;
     l.positions = std::move(positions);
     l.start = start;
@@ -105,12 +105,12 @@ GridLineSpec Line(const std::string &name, std::vector<Position> positions, doub
 } // namespace
 
 TEST(GridRowBuilder, RowsCarryOrientationExtentsLengthAndStep) {
-    GridProjectSpec spec;
-    spec.lines.push_back(Line("X1", {{1, 2, 0, "m"}, {11, 2, 1, "m"}}, 1, 11));
-    spec.lines.push_back(Line("Y1", {{5, 0, 0, "m"}, {5, 8, 1, "m"}}, 0, 8));
-    spec.lines.push_back(Line("D1", {{0, 0, 0, "m"}, {6, 4, 1, "m"}}, 0, 10));
-    spec.lines.back().set = "";
-    Loaded l(spec);
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("X1", {{1, 2, 0, "m"}, {11, 2, 1, "m"}}, 1, 11));
+    layout.lines.push_back(Line("Y1", {{5, 0, 0, "m"}, {5, 8, 1, "m"}}, 0, 8));
+    layout.lines.push_back(Line("D1", {{0, 0, 0, "m"}, {6, 4, 1, "m"}}, 0, 10));
+    layout.lines.back().set = "";
+    Loaded l(layout);
     ASSERT_EQ(3u, l.result.rows.size()) << l.result.errors;
     EXPECT_EQ("", l.result.errors);
 
@@ -142,15 +142,15 @@ TEST(GridRowBuilder, RowsCarryOrientationExtentsLengthAndStep) {
 }
 
 TEST(GridRowBuilder, EditFlagsFollowHeaderAgainstRecordedPositions) {
-    GridProjectSpec spec;
-    spec.lines.push_back(Line("SAME", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}, 0.0004, 10.0004));
-    spec.lines.push_back(Line("MOVED", {{0, 1, 0, "m"}, {10, 1, 1, "m"}}, 0.002, 10.002));
-    spec.lines.push_back(Line("BACK", {{0, 2, 0, "m"}, {10, 2, 1, "m"}}, 10, 0));
-    spec.lines.push_back(Line("BENT", {{0, 3, 0, "m"}, {5, 3, 0, "m"}, {10, 3, 0, "m"}}));
-    GridLineSpec wide = Line("STEP", {{0, 4, 0, "m"}, {10, 4, 1, "m"}});
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("SAME", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}, 0.0004, 10.0004));
+    layout.lines.push_back(Line("MOVED", {{0, 1, 0, "m"}, {10, 1, 1, "m"}}, 0.002, 10.002));
+    layout.lines.push_back(Line("BACK", {{0, 2, 0, "m"}, {10, 2, 1, "m"}}, 10, 0));
+    layout.lines.push_back(Line("BENT", {{0, 3, 0, "m"}, {5, 3, 0, "m"}, {10, 3, 0, "m"}}));
+    GridLineLayout wide = Line("STEP", {{0, 4, 0, "m"}, {10, 4, 1, "m"}});
     wide.step = 0.25;
-    spec.lines.push_back(wide);
-    Loaded l(spec);
+    layout.lines.push_back(wide);
+    Loaded l(layout);
     ASSERT_EQ(5u, l.result.rows.size()) << l.result.errors;
     EXPECT_EQ("No", l.Cell("SAME", 9));
     EXPECT_EQ("Yes", l.Cell("MOVED", 9));
@@ -163,12 +163,12 @@ TEST(GridRowBuilder, EditFlagsFollowHeaderAgainstRecordedPositions) {
 }
 
 TEST(GridRowBuilder, MissingTraceFileReportsAndShowsUnknownRow) {
-    GridProjectSpec spec;
-    spec.lines.push_back(Line("OK", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
-    GridLineSpec gone = Line("GONE", {{0, 1, 0, "m"}, {10, 1, 1, "m"}});
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("OK", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
+    GridLineLayout gone = Line("GONE", {{0, 1, 0, "m"}, {10, 1, 1, "m"}});
     gone.writeDt1 = false;
-    spec.lines.push_back(gone);
-    Loaded l(spec);
+    layout.lines.push_back(gone);
+    Loaded l(layout);
     ASSERT_EQ(2u, l.result.rows.size());
     EXPECT_EQ('?', l.Row("GONE")->editFlag);
     EXPECT_EQ("No", l.Cell("GONE", 9));
@@ -178,17 +178,17 @@ TEST(GridRowBuilder, MissingTraceFileReportsAndShowsUnknownRow) {
 }
 
 TEST(GridRowBuilder, HeaderThatFailsToLoadDoesNotTakeThePreviousRowsValues) {
-    GridProjectSpec spec;
-    GridLineSpec first = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    GridProjectLayout layout;
+    GridLineLayout first = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
     first.step = 0.25; // 41 traces, and a step unlike the one in force
-    spec.lines.push_back(first);
-    GridLineSpec bad = Line("B", {{0, 1, 0, "m"}, {10, 1, 1, "m"}});
+    layout.lines.push_back(first);
+    GridLineLayout bad = Line("B", {{0, 1, 0, "m"}, {10, 1, 1, "m"}});
     bad.badHd = true;
-    spec.lines.push_back(bad);
-    GridLineSpec none = Line("C", {{0, 2, 0, "m"}, {10, 2, 1, "m"}});
+    layout.lines.push_back(bad);
+    GridLineLayout none = Line("C", {{0, 2, 0, "m"}, {10, 2, 1, "m"}});
     none.writeHd = false;
-    spec.lines.push_back(none);
-    Loaded l(spec);
+    layout.lines.push_back(none);
+    Loaded l(layout);
     ASSERT_EQ(3u, l.result.rows.size());
     for (const char *name : {"B", "C"}) {
         SCOPED_TRACE(name);
@@ -205,23 +205,23 @@ TEST(GridRowBuilder, HeaderThatFailsToLoadDoesNotTakeThePreviousRowsValues) {
 }
 
 TEST(GridRowBuilder, HeaderProblemsAreReported) {
-    GridProjectSpec spec;
-    GridLineSpec zero = Line("Z", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    GridProjectLayout layout;
+    GridLineLayout zero = Line("Z", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
     zero.step = 0;
-    spec.lines.push_back(zero);
-    Loaded l(spec);
+    layout.lines.push_back(zero);
+    Loaded l(layout);
     ASSERT_EQ(1u, l.result.rows.size());
     EXPECT_NE(std::string::npos, l.result.errors.find("Error Loading STEP SIZE from "));
 }
 
 TEST(GridRowBuilder, FeetHeadersSetTheDisplayUnitOnlyWhenReporting) {
-    GridProjectSpec spec;
-    GridLineSpec ft = Line("F", {{0, 0, 0, "ft"}, {10, 0, 1, "ft"}});
+    GridProjectLayout layout;
+    GridLineLayout ft = Line("F", {{0, 0, 0, "ft"}, {10, 0, 1, "ft"}});
     ft.unit = "ft";
-    spec.lines.push_back(ft);
-    spec.settingsUnit = "ft";
+    layout.lines.push_back(ft);
+    layout.settingsUnit = "ft";
     {
-        Loaded l(spec, true);
+        Loaded l(layout, true);
         ASSERT_EQ(1u, l.result.rows.size());
         EXPECT_EQ(ORQ::UNIT_FT, l.result.displayUnit);
         ASSERT_EQ(1u, l.hooks.displayUnits.size());
@@ -231,7 +231,7 @@ TEST(GridRowBuilder, FeetHeadersSetTheDisplayUnitOnlyWhenReporting) {
         EXPECT_EQ("3.048", l.Cell("F", 7, ORQ::UNIT_M));
     }
     {
-        Loaded l(spec, false);
+        Loaded l(layout, false);
         EXPECT_EQ(ORQ::UNIT_M, l.result.displayUnit);
         EXPECT_TRUE(l.hooks.displayUnits.empty());
     }
@@ -240,11 +240,11 @@ TEST(GridRowBuilder, FeetHeadersSetTheDisplayUnitOnlyWhenReporting) {
 TEST(GridRowBuilder, GpsEntryOfALineGivesOneRowWithItsLoadStatus) {
     for (int fixes : {7, 1, -1}) {
         SCOPED_TRACE(fixes);
-        GridProjectSpec spec;
-        GridLineSpec g = Line("G", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+        GridProjectLayout layout;
+        GridLineLayout g = Line("G", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
         g.gpsEntry = true;
-        spec.lines.push_back(g);
-        Loaded l(spec, true, ORQ::UNIT_M, false, fixes);
+        layout.lines.push_back(g);
+        Loaded l(layout, true, ORQ::UNIT_M, false, fixes);
         ASSERT_EQ(1u, l.result.rows.size());
         const SGridInfo &row = *l.result.rows[0];
         EXPECT_EQ(".\\G.dt1 (+)", row.dataFileName);
@@ -260,17 +260,17 @@ TEST(GridRowBuilder, GpsEntryOfALineGivesOneRowWithItsLoadStatus) {
 }
 
 TEST(GridRowBuilder, GpsBesideTheTraceFileIsAttachedOnlyWhenTheAnswerIsYes) {
-    GridProjectSpec spec;
-    GridLineSpec a = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    GridProjectLayout layout;
+    GridLineLayout a = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
     a.gpsBeside = true;
-    GridLineSpec b = a;
+    GridLineLayout b = a;
     b.name = "B";
     b.positions = {{0, 1, 0, "m"}, {10, 1, 1, "m"}};
-    GridLineSpec t = Line("T", {{0, 2, 0, "m"}, {10, 2, 1, "m"}});
+    GridLineLayout t = Line("T", {{0, 2, 0, "m"}, {10, 2, 1, "m"}});
     t.gpsType = 3;
-    spec.lines = {a, b, t};
+    layout.lines = {a, b, t};
     {
-        Loaded l(spec);
+        Loaded l(layout);
         EXPECT_EQ(3, l.hooks.questions);
         EXPECT_TRUE(l.hooks.attached.empty());
         EXPECT_FALSE(l.result.gpsAttached);
@@ -279,7 +279,7 @@ TEST(GridRowBuilder, GpsBesideTheTraceFileIsAttachedOnlyWhenTheAnswerIsYes) {
     }
     {
         // Yes attaches the files beside and recovers the trace-header GPS, then attaches it.
-        Loaded l(spec, true, ORQ::UNIT_M, true);
+        Loaded l(layout, true, ORQ::UNIT_M, true);
         EXPECT_TRUE(l.result.gpsAttached);
         EXPECT_EQ((std::vector<std::string>{"A", "B", "T"}), l.hooks.attached);
         EXPECT_EQ((std::vector<std::string>{"T"}), l.hooks.recovered);
@@ -287,20 +287,20 @@ TEST(GridRowBuilder, GpsBesideTheTraceFileIsAttachedOnlyWhenTheAnswerIsYes) {
 }
 
 TEST(GridRowBuilder, FiducialCommentsAreNoticed) {
-    GridProjectSpec spec;
-    spec.lines.push_back(Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
-    spec.lines.back().fidComment = "mark";
-    Loaded l(spec);
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
+    layout.lines.back().fidComment = "mark";
+    Loaded l(layout);
     EXPECT_TRUE(l.result.fiducialsPresent);
 }
 
 TEST(GridRowBuilder, WindowsNamesOfAnyCaseAreFound) {
-    GridProjectSpec spec;
-    GridLineSpec l = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    GridProjectLayout layout;
+    GridLineLayout l = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
     l.file = "LINE01";
     l.fileNameOnDisk = "line01";
-    spec.lines.push_back(l);
-    Loaded loaded(spec);
+    layout.lines.push_back(l);
+    Loaded loaded(layout);
     ASSERT_EQ(1u, loaded.result.rows.size());
     EXPECT_EQ("", loaded.result.errors);
     EXPECT_EQ("No", loaded.Cell("A", 9));

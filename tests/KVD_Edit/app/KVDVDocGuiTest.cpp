@@ -387,10 +387,10 @@ TEST(KVDVDocGui, OpenPostsTheReloadThatFillsTheGrid) {
     App();
     Sink().Clear();
     kvdtest::TempDir dir;
-    kvdtest::GridProjectSpec spec;
-    spec.lines.resize(2);
-    spec.lines[1].name = "L2";
-    const std::string path = kvdtest::WriteGridProject(dir.Path(), spec);
+    kvdtest::GridProjectLayout layout;
+    layout.lines.resize(2);
+    layout.lines[1].name = "L2";
+    const std::string path = kvdtest::WriteGridProject(dir.Path(), layout);
     auto *doc = wxDynamicCast(App().GetDocManager()->CreateDocument(path, wxDOC_SILENT), CKVDVDoc);
     ASSERT_NE(doc, nullptr) << Sink().AllTexts();
     auto *frame = wxDynamicCast(doc->GetFrame(), CChildFrame);

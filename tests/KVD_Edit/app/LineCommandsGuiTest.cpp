@@ -78,13 +78,13 @@ TEST(LineCommandsGui, DeleteAndReimportFiducialsThroughTheFrame) {
     App();
     Sink().Clear();
     TempDir dir;
-    GridProjectSpec spec;
-    GridLineSpec l1, l2;
+    GridProjectLayout layout;
+    GridLineLayout l1, l2;
     l1.name = "L1";
     l2.name = "L2";
     l2.positions = {{0, 5, 0, "m"}, {10, 5, 1, "m"}};
-    spec.lines = {l1, l2};
-    const std::string path = WriteGridProject(dir.Path(), spec);
+    layout.lines = {l1, l2};
+    const std::string path = WriteGridProject(dir.Path(), layout);
     // L2's trace file carries a fiducial at 2.5 m.
     SRadarLine line;
     line.traces = 21;

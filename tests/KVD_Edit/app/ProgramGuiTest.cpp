@@ -46,23 +46,23 @@ using namespace KVDCmd;
 namespace {
 
 // Three X lines (20 m, along x) and three Y lines (8 m, along y) of one grid.
-GridProjectSpec Survey() {
-    GridProjectSpec spec;
+GridProjectLayout Survey() {
+    GridProjectLayout layout;
     for (int i = 0; i < 3; ++i) {
-        GridLineSpec x;
+        GridLineLayout x;
         x.name = "X" + std::to_string(i);
         x.positions = {{0, 4.0 * i, 0, "m"}, {20, 4.0 * i, 1, "m"}};
         x.final = 20;
-        spec.lines.push_back(x);
+        layout.lines.push_back(x);
     }
     for (int i = 0; i < 3; ++i) {
-        GridLineSpec y;
+        GridLineLayout y;
         y.name = "Y" + std::to_string(i);
         y.positions = {{10.0 * i, 0, 0, "m"}, {10.0 * i, 8, 1, "m"}};
         y.final = 8;
-        spec.lines.push_back(y);
+        layout.lines.push_back(y);
     }
-    return spec;
+    return layout;
 }
 
 // The survey written into folder as the acquisition program leaves it (its own created-by
