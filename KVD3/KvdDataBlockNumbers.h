@@ -51,12 +51,7 @@ inline long long Integer(const std::string &text) {
 
 // An int32 as atoi reads it, clamped to the int range.
 inline int Int(const std::string &text) {
-    const long long v = Integer(text);
-    if (v > INT_MAX)
-        return INT_MAX;
-    if (v < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(v);
+    return AtoiC(text.c_str());
 }
 
 // An unsigned 32-bit count: the value's low 32 bits, so "-1" reads as all bits set.

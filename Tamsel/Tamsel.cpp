@@ -381,14 +381,14 @@ void Tamsel::ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool exp
     const std::string &value = item.GetValue();
     switch (item.GetType()) {
     case TT_TRACES:
-        r.m_traces = AtoiClamped(value);
+        r.m_traces = AtoiC(value.c_str());
         break;
     case TT_SAMPLES:
     case TT_PTS_PER_TRC:
-        r.m_points = AtoiClamped(value);
+        r.m_points = AtoiC(value.c_str());
         break;
     case TT_TIMEZERO:
-        r.m_timeZero = AtoiClamped(value);
+        r.m_timeZero = AtoiC(value.c_str());
         break;
     case TT_TIME_WINDOW:
         r.m_timeWindow = AtofC(value.c_str());
@@ -427,7 +427,7 @@ void Tamsel::ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool exp
         r.m_pulserVoltage = AtofC(value.c_str());
         break;
     case TT_STACKS:
-        r.m_stacks = AtoiClamped(value);
+        r.m_stacks = AtoiC(value.c_str());
         break;
     case TT_SURVEY_MODE:
         r.m_surveyMode = value;

@@ -1,9 +1,7 @@
 #include "Tamsel/TamselText.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <limits>
 #include <stdlib.h>
 
 namespace ORQ {
@@ -31,20 +29,6 @@ std::string TrimBlanks(const std::string &text) {
         return std::string();
     const size_t last = text.find_last_not_of(blanks);
     return text.substr(first, last - first + 1);
-}
-
-int AtoiClamped(const std::string &text) {
-    const char *p = text.c_str();
-    char *end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(p, &end, 10);
-    if (end == p)
-        return 0;
-    if (v > std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (v < std::numeric_limits<int>::min())
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
 }
 
 double ScanDouble(const std::string &text, size_t pos, size_t &end) {

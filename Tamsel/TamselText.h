@@ -17,8 +17,6 @@ bool ReadTextLine(std::istream &in, std::string &line);
 std::string UpperAscii(const std::string &text);
 // Blanks, tabs and line-end characters cut from both ends.
 std::string TrimBlanks(const std::string &text);
-// The leading integer of text (blanks skipped), 0 when there is none, clamped to 32 bits.
-int AtoiClamped(const std::string &text);
 // The number at text[pos] (blanks skipped); end receives where it stopped (pos after blanks
 // when there is no number, value 0).
 double ScanDouble(const std::string &text, size_t pos, size_t &end);

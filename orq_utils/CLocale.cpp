@@ -1,5 +1,6 @@
 #include "orq_utils/CLocale.h"
 
+#include <climits>
 #include <cstdlib>
 
 namespace ORQ {
@@ -19,6 +20,17 @@ double AtofC(const char *text) {
     if (!text)
         return 0.0;
     return strtod_l(text, nullptr, CLocale());
+}
+
+int AtoiC(const char *text) {
+    if (!text)
+        return 0;
+    const long long v = std::strtoll(text, nullptr, 10);
+    if (v > INT_MAX)
+        return INT_MAX;
+    if (v < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(v);
 }
 
 } // namespace ORQ

@@ -76,6 +76,8 @@ public:
     void AppendFormat(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
     static void Format(std::string &out, const char *fmt, ...)
         __attribute__((format(printf, 2, 3)));
+    // Format with the arguments of a variadic caller.
+    void vFormat(const char *fmt, va_list args);
 
     // The text from pos up to the first of the delimiter characters; pos moves past that
     // delimiter. With no delimiter left: the rest and pos = length + 1. At or past the end: an
@@ -98,9 +100,6 @@ public:
     // True when the text is a plain decimal number; value receives it (may be null).
     bool Real(bool allowMinus, bool trim, double *value) const;
     bool Whole(bool allowMinus, bool trim, int *value) const;
-
-protected:
-    void vFormat(const char *fmt, va_list args);
 
 private:
     mutable std::unique_ptr<std::wstring> m_wide;

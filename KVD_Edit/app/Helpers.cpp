@@ -3,7 +3,9 @@
 #include "KVD_Edit/app/INIAccess.h"
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
+#include "orq_utils/CLocale.h"
 #include "orq_utils/MessageSink.h"
+#include "orq_utils/Str.h"
 
 #include <wx/app.h>
 #include <wx/bitmap.h>
@@ -21,15 +23,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
-#include <locale.h>
 #include <sys/time.h>
 
 namespace {
-
-locale_t CLocale() {
-    static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return loc;
-}
 
 // The comma-separated integers of a text, empty pieces skipped, at most max of them.
 std::vector<int> CommaInts(const std::string &text, size_t max) {
@@ -47,30 +43,20 @@ std::vector<int> CommaInts(const std::string &text, size_t max) {
 } // namespace
 
 std::string FormatC(const char *format, ...) {
-    locale_t previous = uselocale(CLocale());
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int n = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string out;
-    if (n > 0) {
-        out.resize(static_cast<size_t>(n) + 1);
-        std::vsnprintf(out.data(), out.size(), format, args);
-        out.resize(static_cast<size_t>(n));
-    }
+    ORQ::CStr out;
+    out.vFormat(format, args);
     va_end(args);
-    uselocale(previous);
     return out;
 }
 
 double ParseDoubleC(const std::string &text) {
-    return strtod_l(text.c_str(), nullptr, CLocale());
+    return ORQ::AtofC(text.c_str());
 }
 
 int ParseIntC(const std::string &text) {
-    return CIniFile::LeadingInt(text);
+    return ORQ::AtoiC(text.c_str());
 }
 
 double RoundToDecimals(const double *x, int n) {

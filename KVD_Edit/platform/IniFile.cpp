@@ -1,8 +1,8 @@
 #include "KVD_Edit/platform/IniFile.h"
 
+#include "orq_utils/CLocale.h"
 #include "orq_utils/FileReplacement.h"
 
-#include <climits>
 #include <fstream>
 #include <sstream>
 
@@ -150,28 +150,6 @@ bool CIniFile::EqualsNoCase(const std::string &a, const std::string &b) {
     return true;
 }
 
-int CIniFile::LeadingInt(const std::string &text) {
-    size_t i = 0;
-    while (i < text.size() && (IsBlank(text[i]) || text[i] == '\n' || text[i] == '\r'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long v = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        v = v * 10 + (text[i] - '0');
-        if (v > static_cast<long long>(INT_MAX) + 1)
-            v = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        v = -v;
-    if (v > INT_MAX)
-        v = INT_MAX;
-    return static_cast<int>(v);
-}
-
 std::string CIniFile::ReadString(const std::string &path, const std::string &section,
                                  const std::string &key, const std::string &def) {
     std::string value;
@@ -185,7 +163,7 @@ int CIniFile::ReadInt(const std::string &path, const std::string &section, const
     std::string value;
     if (!Lookup(path, section, key, value))
         return def;
-    return LeadingInt(value);
+    return ORQ::AtoiC(value.c_str());
 }
 
 bool CIniFile::WriteString(const std::string &path, const std::string &section,

@@ -37,9 +37,6 @@ public:
     // True when the file holds section/key.
     static bool HasKey(const std::string &path, const std::string &section, const std::string &key);
 
-    // The integer of a text as the profile integer read takes it (leading blanks, a sign,
-    // decimal digits; anything else ends it).
-    static int LeadingInt(const std::string &text);
     // Case-insensitive comparison of ASCII letters; other bytes compare as they are.
     static bool EqualsNoCase(const std::string &a, const std::string &b);
 };

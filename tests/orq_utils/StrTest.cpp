@@ -1,7 +1,9 @@
 #include "orq_utils/Str.h"
+#include "orq_utils/CLocale.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <cwchar>
@@ -228,4 +230,25 @@ TEST(StrConversions, WideTextNarrowsToLowBytesAndWidensFromCp1252) {
 TEST(StrVersion, RecordStartsWithModuleVersionAndDate) {
     const std::string v = ORQ::StringGetVerStr();
     EXPECT_EQ(v.rfind("String\t1.1.0.0\tVersion 1 Release 1\t2006-08-22\t", 0), 0u);
+}
+
+TEST(CLocaleNumbers, ReadTheLeadingNumberWhateverTheLocale) {
+    const char *old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8"); // a decimal-comma locale where the system has one
+    EXPECT_DOUBLE_EQ(ORQ::AtofC(" -1.5e1x"), -15.0);
+    EXPECT_DOUBLE_EQ(ORQ::AtofC("2,5"), 2.0);
+    EXPECT_DOUBLE_EQ(ORQ::AtofC(nullptr), 0.0);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+
+    EXPECT_EQ(ORQ::AtoiC("  +42 m"), 42);
+    EXPECT_EQ(ORQ::AtoiC("\t-7"), -7);
+    EXPECT_EQ(ORQ::AtoiC("x1"), 0);
+    EXPECT_EQ(ORQ::AtoiC(""), 0);
+    EXPECT_EQ(ORQ::AtoiC(nullptr), 0);
+    // Beyond the int range the value stops at its end instead of wrapping around.
+    EXPECT_EQ(ORQ::AtoiC("2147483648"), INT_MAX);
+    EXPECT_EQ(ORQ::AtoiC("-2147483649"), INT_MIN);
+    EXPECT_EQ(ORQ::AtoiC("99999999999999999999999"), INT_MAX);
+    EXPECT_EQ(ORQ::AtoiC("-99999999999999999999999"), INT_MIN);
 }
