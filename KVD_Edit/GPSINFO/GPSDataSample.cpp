@@ -105,7 +105,7 @@ int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int li
     for (const std::string &row : text) {
         if (StartsWith(row, "Trace #")) {
             // A trace number below 1 names no trace: sentences wait for the next "Trace #".
-            const int n = std::atoi(row.c_str() + 7);
+            const int n = ORQ::AtoiC(row.c_str() + 7);
             current = n >= 1 ? n : 0;
             continue;
         }
@@ -284,7 +284,7 @@ int CGPSDataSample::LoadTopoFile(CGPSInfo *gps, const char *path, int set, int l
         const std::string &row = text[at];
         if (IsBlank(row))
             continue;
-        const int trace = std::atoi(row.c_str());
+        const int trace = ORQ::AtoiC(row.c_str());
         if (trace < 1 || trace < previous)
             return -3;
         if (std::count(row.begin(), row.end(), ',') != 1)

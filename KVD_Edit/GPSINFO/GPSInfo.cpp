@@ -483,7 +483,7 @@ bool CGPSInfo::ParseGGA(const char *sentence, SGGAFix *out) {
     auto field = [&]() { return text.Token(",", pos); };
     auto number = [](const ORQ::CStr &f) { return ORQ::AtofC(f.c_str()); };
     auto whole = [](const ORQ::CStr &f) {
-        return static_cast<int>(std::strtol(f.c_str(), nullptr, 10));
+        return ORQ::AtoiC(f.c_str());
     };
 
     field(); // "$GPGGA"

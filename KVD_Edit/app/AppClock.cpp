@@ -1,6 +1,7 @@
 #include "KVD_Edit/app/AppClock.h"
 
 #include "KVD_Edit/app/VersionInfo.h"
+#include "orq_utils/CLocale.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,8 +64,8 @@ int CInputGapStats::Parse(const char *text) {
     std::vector<std::pair<int, int>> table;
     table.reserve(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
-        table.emplace_back(std::atoi(fields[1 + 2 * i].c_str()),
-                           std::atoi(fields[2 + 2 * i].c_str()));
+        table.emplace_back(ORQ::AtoiC(fields[1 + 2 * i].c_str()),
+                           ORQ::AtoiC(fields[2 + 2 * i].c_str()));
     }
     m_table = std::move(table);
     return 1;

@@ -116,7 +116,10 @@ TEST_F(GpsFixture, MalformedAndTooFewAreBothReportedAndBadTraceNumbersIgnored) {
                   + "Trace #0\n" + good + "\n"   // the same
                   + "Trace #2\n" + good + ",9\n" // 15 commas
                   + "Trace #3\n" + Gga("9999.0000", 'N', "08015.0000", 'W', 1) + "\n" // no position
-                  + "Trace #4\n" + good + "\n");
+                  + "Trace #4\n" + good +
+                  "\n"
+                  // beyond the int range: past the line's end, not wrapped round to trace 1
+                  + "Trace #4294967297\n" + good + "\n");
     reader.AddLine(&gps, 0, 0, 0, 0.05, 6, "bad");
     EXPECT_EQ(reader.LoadGpsFile(&gps, path.c_str(), 0, 0, 6, errors, false), 1);
     EXPECT_EQ(errors, "The following errors occurred when attempting to load GPS data\n"
@@ -126,6 +129,7 @@ TEST_F(GpsFixture, MalformedAndTooFewAreBothReportedAndBadTraceNumbersIgnored) {
                           "\nToo few defined GPS points were found in the file " + path);
     EXPECT_EQ(Src(3, CGPSInfo::SOURCE_RAW).kind, 0); // not stored as zone 0
     EXPECT_EQ(Src(4, CGPSInfo::SOURCE_RAW).zone, 17);
+    EXPECT_EQ(Src(1, CGPSInfo::SOURCE_RAW).kind, 0);
     EXPECT_EQ(Src(1, CGPSInfo::SOURCE_TRACE).zone, 17);
 
     ORQ::CStr missing;
@@ -169,6 +173,11 @@ TEST_F(GpsFixture, PositionFileInterpolatesAndReportsBadLines) {
     EXPECT_EQ(Src(2, CGPSInfo::SOURCE_RAW).topography, 1.0); // read before the bad line
     EXPECT_EQ(reader.LoadTopoFile(&gps, Write("b.ctp", "0,1.0\n").c_str(), 0, 0, 6, false), -3);
     EXPECT_EQ(reader.LoadTopoFile(&gps, Write("c.ctp", "4,1\n3,2\n").c_str(), 0, 0, 6, false), -3);
+    // A trace number beyond the int range is past the line's end, not trace 1 again.
+    EXPECT_EQ(reader.LoadTopoFile(&gps, Write("d.ctp", "2,3.0\n4294967297,9.0\n").c_str(), 0, 0, 6,
+                                  false),
+              0);
+    EXPECT_EQ(Src(1, CGPSInfo::SOURCE_RAW).topography, DBL_MAX);
     EXPECT_EQ(reader.LoadTopoFile(&gps, dir.File("none.ctp").c_str(), 0, 0, 6, false), -1);
 }
 
