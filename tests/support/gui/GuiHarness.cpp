@@ -10,12 +10,12 @@
 #include <wx/dialog.h>
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
-#include <wx/modalhook.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/imagpng.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#include <wx/modalhook.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
 #include <wx/utils.h>
@@ -68,7 +68,10 @@ private:
 class CNativeDialogCanceller : public wxModalDialogHook {
 protected:
     int Enter(wxDialog *dialog) override {
-        if (wxDynamicCast(dialog, wxFileDialog) || wxDynamicCast(dialog, wxDirDialog))
+        // Asked through the class information: wxDynamicCast would first cast the pointer down to
+        // a class the dialog may not have, which the undefined-behaviour checks rightly flag.
+        if (dialog->IsKindOf(wxCLASSINFO(wxFileDialog)) ||
+            dialog->IsKindOf(wxCLASSINFO(wxDirDialog)))
             return wxID_CANCEL;
         return wxID_NONE;
     }
