@@ -49,8 +49,9 @@ double RoundUnless(double v, int decimals) {
     return decimals == -1 ? v : Round(v, decimals);
 }
 
-// floor(v + 0.5) as a device coordinate; beyond the 32-bit range it saturates.
-int32_t ToDevice(double v) {
+} // namespace
+
+int32_t RoundToDevice(double v) {
     const double r = std::floor(v + 0.5);
     if (std::isnan(r))
         return 0;
@@ -60,8 +61,6 @@ int32_t ToDevice(double v) {
         return INT32_MIN;
     return static_cast<int32_t>(r);
 }
-
-} // namespace
 
 // SMeasure
 
@@ -305,8 +304,8 @@ SRectMeasure ConvertMeasureUnits(const SRectMeasure &m, EUnitType to) {
 POINT ConvertMeasureUnits(S2DMeasure point, const double *scale) {
     const double f = scale ? *scale : 1.0;
     POINT p;
-    p.x = ToDevice(point.x * f);
-    p.y = ToDevice(point.y * f);
+    p.x = RoundToDevice(point.x * f);
+    p.y = RoundToDevice(point.y * f);
     return p;
 }
 
@@ -317,10 +316,10 @@ POINT ConvertMeasureUnits(S2DMeasure point, const SMeasure &scale) {
 RECT ConvertMeasureUnits(SRectMeasure rect, const double *scale) {
     const double f = scale ? *scale : 1.0;
     RECT r;
-    r.left = ToDevice(rect.left * f);
-    r.top = ToDevice(rect.top * f);
-    r.right = ToDevice(rect.right * f);
-    r.bottom = ToDevice(rect.bottom * f);
+    r.left = RoundToDevice(rect.left * f);
+    r.top = RoundToDevice(rect.top * f);
+    r.right = RoundToDevice(rect.right * f);
+    r.bottom = RoundToDevice(rect.bottom * f);
     return r;
 }
 

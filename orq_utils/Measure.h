@@ -206,6 +206,10 @@ private:
 // value converted between the units, rounded to decimals unless -1; 0 without a factor.
 ORQ_UTILS_API double Convert(double value, EUnitType from, EUnitType to, int decimals);
 
+// floor(v + 0.5) as a device or logical coordinate; beyond the 32-bit range it saturates, and
+// what is not a number gives 0 (casting such values to int is undefined).
+ORQ_UTILS_API int32_t RoundToDevice(double v);
+
 ORQ_UTILS_API SMeasure ConvertMeasureUnits(const SMeasure &m, EUnitType to);
 ORQ_UTILS_API S2DMeasure ConvertMeasureUnits(const S2DMeasure &m, EUnitType to);
 ORQ_UTILS_API S3DMeasure ConvertMeasureUnits(const S3DMeasure &m, EUnitType to);

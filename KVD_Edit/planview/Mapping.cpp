@@ -1,23 +1,9 @@
 #include "KVD_Edit/planview/Mapping.h"
 
+#include "orq_utils/Measure.h"
+
 #include <climits>
 #include <cmath>
-
-namespace {
-
-// Rounds to the nearest integer and keeps the result inside the int range.
-int RoundToInt(double v) {
-    double r = std::floor(v + 0.5);
-    if (!(r == r))
-        return 0;
-    if (r > INT_MAX)
-        return INT_MAX;
-    if (r < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(r);
-}
-
-} // namespace
 
 int PlanMulDiv(int a, int b, int c) {
     if (c == 0)
@@ -88,12 +74,12 @@ void CMapping::FixIsotropic() {
     double ydim = std::fabs(static_cast<double>(m_vpExt.cy) / m_winExt.cy);
     if (xdim > ydim) {
         int minimum = m_vpExt.cx >= 0 ? 1 : -1;
-        m_vpExt.cx = RoundToInt(m_vpExt.cx * ydim / xdim);
+        m_vpExt.cx = ORQ::RoundToDevice(m_vpExt.cx * ydim / xdim);
         if (m_vpExt.cx == 0)
             m_vpExt.cx = minimum;
     } else if (ydim > xdim) {
         int minimum = m_vpExt.cy >= 0 ? 1 : -1;
-        m_vpExt.cy = RoundToInt(m_vpExt.cy * xdim / ydim);
+        m_vpExt.cy = ORQ::RoundToDevice(m_vpExt.cy * xdim / ydim);
         if (m_vpExt.cy == 0)
             m_vpExt.cy = minimum;
     }
@@ -115,13 +101,13 @@ SDPoint CMapping::LPtoDPd(double x, double y) const {
 
 POINT CMapping::LPtoDP(POINT p) const {
     SDPoint d = LPtoDPd(p.x, p.y);
-    return PlanRect::Pt(RoundToInt(d.x), RoundToInt(d.y));
+    return PlanRect::Pt(ORQ::RoundToDevice(d.x), ORQ::RoundToDevice(d.y));
 }
 
 POINT CMapping::DPtoLP(POINT p) const {
     double x = (static_cast<double>(p.x) - m_vpOrg.x) / ScaleX() + m_winOrg.x;
     double y = (static_cast<double>(p.y) - m_vpOrg.y) / ScaleY() + m_winOrg.y;
-    return PlanRect::Pt(RoundToInt(x), RoundToInt(y));
+    return PlanRect::Pt(ORQ::RoundToDevice(x), ORQ::RoundToDevice(y));
 }
 
 RECT CMapping::LPtoDP(const RECT &r) const {

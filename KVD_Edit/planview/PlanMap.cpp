@@ -1,11 +1,15 @@
 #include "KVD_Edit/planview/PlanMap.h"
 
+#include "orq_utils/Measure.h"
+
 #include <cmath>
 
 namespace {
 
+// Edges far beyond the int range (a small extent far from the grid's origin, zoomed in) stop
+// at its end rather than overflowing.
 int RoundEdge(double v) {
-    return static_cast<int>(std::floor(0.5 + v));
+    return ORQ::RoundToDevice(v);
 }
 
 // Widens one axis about its centre when it has no size (or is not a number at all).

@@ -1,6 +1,7 @@
 #include "KVD_Edit/planview/Scale.h"
 
 #include "KVD_Edit/planview/Legend.h"
+#include "orq_utils/Measure.h"
 #include "orq_utils/Str.h"
 
 #include <cmath>
@@ -149,12 +150,13 @@ void CScale::AutoScale(SDrawParam &param, CPlanDC *dc, const RECT *frame) {
 POINT CScale::ValueToPoint(double value, const SDrawParam &param) const {
     const RECT &r = param.rect;
     if (IsVertical()) {
-        double y =
-            std::floor(0.5 + PlanInterpolate(value, param.start, param.end, r.top, r.bottom));
-        return PlanRect::Pt(m_def.position == 24 ? r.left : r.right, static_cast<int>(y));
+        const int y =
+            ORQ::RoundToDevice(PlanInterpolate(value, param.start, param.end, r.top, r.bottom));
+        return PlanRect::Pt(m_def.position == 24 ? r.left : r.right, y);
     }
-    double x = std::floor(0.5 + PlanInterpolate(value, param.start, param.end, r.left, r.right));
-    return PlanRect::Pt(static_cast<int>(x), m_def.position == 6 ? r.top : r.bottom);
+    const int x =
+        ORQ::RoundToDevice(PlanInterpolate(value, param.start, param.end, r.left, r.right));
+    return PlanRect::Pt(x, m_def.position == 6 ? r.top : r.bottom);
 }
 
 CScale::SDrawParam CScale::SetDrawParam(const SDrawParam *param) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 using namespace plantest;
 
@@ -192,4 +193,19 @@ TEST(PlanDrawing, TextAlignmentIsEmulatedFromExtentAndDescent) {
     dc.TextOut(10, 90, "x");
     EXPECT_DOUBLE_EQ(dc.texts[2].y, 10);
     EXPECT_EQ(dc.GetTextExtent("abc"), CSize(24, 16));
+}
+
+TEST(PlanMapPlacement, SmallExtentFarFromTheOriginSaturatesInsteadOfOverflowing) {
+    // 2 m of a grid 5,000 km from its origin in 1000 pixels: 500 logical units per metre put
+    // the edges beyond the int range.
+    CRecordingDC dc(1000, 1000);
+    CPlanMap map;
+    ORQ::SRectMeasure req(0, 5e6 + 2, 2, 5e6, ORQ::UNIT_M);
+    map.SetRequestedDimensions(req, nullptr, 0);
+    RECT target = R(0, 0, 1000, 1000);
+    EXPECT_DOUBLE_EQ(map.DCSetup(&dc, target).value, 500.0);
+    EXPECT_EQ(ORQ::RoundToDevice(2.5e9), INT32_MAX);
+    EXPECT_EQ(ORQ::RoundToDevice(-2.5e9), INT32_MIN);
+    EXPECT_EQ(ORQ::RoundToDevice(std::nan("")), 0);
+    EXPECT_EQ(ORQ::RoundToDevice(-2.5), -2);
 }
