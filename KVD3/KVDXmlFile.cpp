@@ -1,5 +1,6 @@
 #include "KVD3/KVDXmlFile.h"
 
+#include "KVD3/VersionRecord.h"
 #include "orq_utils/MessageSink.h"
 
 #include <algorithm>
@@ -59,8 +60,10 @@ int CKVDXmlFile::Initialize(CStr path) {
         return 0;
     }
     if (dom->LoadFile(path.c_str()) != 1) {
-        ShowMessage("Failed to load file:\n" + path +
-                        "\nFile does not appear to be in XML format.\nOperation aborted.",
+        const std::string why = dom->GetLoadFailure().empty()
+                                    ? std::string("File does not appear to be in XML format.")
+                                    : dom->GetLoadFailure();
+        ShowMessage("Failed to load file:\n" + path + "\n" + why + "\nOperation aborted.",
                     MB_ICONWARNING);
         return 0;
     }
@@ -74,9 +77,9 @@ int CKVDXmlFile::Save(CStr path) {
     if (!path.empty())
         m_path = path;
     if (m_path.empty())
-        return 201;
+        return XML_SAVE_NO_PATH;
     if (!m_dom)
-        return -200;
+        return XML_SAVE_WRITE_FAILED;
     return m_dom->SaveFile(m_path.c_str());
 }
 
@@ -254,9 +257,5 @@ void CKVDXmlFile::ReleaseNodeHandle(void *handle) {
 } // namespace ORQ
 
 void KVDXmlFile_GetVerStr(char *buffer, int size) {
-    if (!buffer || size <= 0)
-        return;
-    const size_t n = std::min(sizeof(ORQ::kVersionRecord) - 1, static_cast<size_t>(size) - 1);
-    std::memcpy(buffer, ORQ::kVersionRecord, n);
-    buffer[n] = '\0';
+    ORQ::CopyVersionRecord(ORQ::kVersionRecord, buffer, size);
 }

@@ -67,7 +67,7 @@ public:
     int Initialize(CStr path);
     // A non-empty path first becomes the kept path (also when the save then fails); the document
     // is written to the kept path, replacing the file only once the new one is complete.
-    // 0 saved, 201 no path, 202 file not accessible, -200 write failed (or nothing loaded).
+    // One of EXmlSaveResult; XML_SAVE_WRITE_FAILED also when nothing is loaded.
     int Save(CStr path);
     CStr GetFilePathName() const { return m_path; }
     void SetFilePathName(CStr path) { m_path = path; }
@@ -131,20 +131,49 @@ public:
     // The settings members, built with the settings block.
     void *LoadSettings110FromHd(const Tamsel &hd);
     int WriteSettingsBlock_V110(const Tamsel &hd, double stepSize);
-    // The new-file writer, built with it.
+    // Results of CreateNewFile_V110 besides the save codes of Save (EXmlSaveResult).
+    enum ECreateResult : int {
+        CREATE_EMPTY_LIST = 1, // no data files: the new document is held, nothing is saved
+        CREATE_FAILED = -1,    // the failure was shown in a message box; nothing is saved
+    };
+    // Builds a new project file from radar data files and saves it to path: the document head,
+    // a "SiteDefinition" from the first trace file's header and a "Data" block with one "Line"
+    // per line number of the file names (Line1, Line2, ...). The list holds full paths of
+    // trace files (".dt1", each with its ".hd" header beside it) and sensor files (".sen");
+    // other files are passed over, and so is a trace file whose header does not load. Data files
+    // are found whatever the letter case of their names. dataFolder (null or empty: the folder
+    // of the first path) holds them and is written as the data folder. When the file names span
+    // more than one line number, the line offset dialog asks for the distance between
+    // neighbouring lines (metres); each line's linear reference lies (line number - 1) times
+    // that distance to the side, in the unit of the line's header.
+    // A line none of whose data files can be written is left out, and the problem is shown once
+    // after the save. On success the new document is held with path as its kept path (none
+    // when path is empty); on any failure the document, path and positions held before stay.
     int CreateNewFile_V110(CStr path, const SCreatedBy &createdBy, const std::vector<CStr> &files,
                            const char *dataFolder);
 
 protected:
     int Uninitialize();
+    // Appends the "Data" block of the new-file writer under the current node (the root) and
+    // returns to it. dataFolder ends with a folder separator. 1 written; 0 when a sensor file
+    // cannot be read (the error is appended to errors). Warnings about lines left out are
+    // appended to errors either way.
     int WriteDataBlock_V110(const SCreatedBy &createdBy, const std::vector<CStr> &files,
-                            CStr dataFolder);
+                            CStr dataFolder, CStr &errors);
+    // The odometer range of a sensor file (an XML document whose root has an "Odometer" child
+    // with "start", "end" and "units"): 1 read, 0 when the file does not load (its message is
+    // shown) or has no "Odometer". A missing "units" reads as "m"; a value that is no finite
+    // number as 0.
     static int GetSenOdometer(CStr path, double &start, double &end, CStr &unit);
+    // Appends a "SiteDefinition" under the current node from the created-by record and the
+    // date line of the radar line header at headerPath; the cursor stays. Returns 1.
     int WriteSiteDefinition(const SCreatedBy &createdBy, CStr headerPath);
     // Replaces the document by a new empty one (for writers that build a file from nothing).
     int NewDocument();
 
 private:
+    class CHeldDocument;
+
     void ReleasePositions();
     // Moves to the first child of the current node named name that follows n earlier ones.
     int MoveToNthChild(const CStr &name, int n);

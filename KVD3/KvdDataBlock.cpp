@@ -2,6 +2,7 @@
 
 #include "KVD3/KVDXmlFile.h"
 #include "KVD3/KvdDataBlockNumbers.h"
+#include "KVD3/VersionRecord.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 
@@ -86,6 +87,54 @@ bool EqualNoCase(const CStr &a, const char *b) {
     return CStr::CompareNoCase(a, b) == 0;
 }
 
+// A "Position" element; a "Z" of "NA" is 0.
+CKvdDataBlock_V110::CDataFile::SPosition ReadPosition(CKVDXmlFile *file, CUnitReader &units,
+                                                      CStr &errors) {
+    CKvdDataBlock_V110::CDataFile::SPosition pos;
+    pos.X = kvdnum::Double(Attr(file, "X"));
+    pos.Y = kvdnum::Double(Attr(file, "Y"));
+    const CStr z = Attr(file, "Z");
+    pos.Z = z.find("NA") != std::string::npos ? 0.0 : kvdnum::Double(z);
+    pos.normalized_file_pos = kvdnum::Double(Attr(file, "normalized_file_pos"));
+    pos.units = units.ReadPosition(file, errors);
+    return pos;
+}
+
+// A "FIDComment" element, its distance in metres.
+CKvdDataBlock_V110::CDataFile::SFidComment ReadFidComment(CKVDXmlFile *file, CUnitReader &units,
+                                                          CStr &errors) {
+    CKvdDataBlock_V110::CDataFile::SFidComment fid;
+    const EUnitType unit = units.Read(file, errors);
+    fid.ododist = CMeasure::ConvertTo(kvdnum::Double(Attr(file, "ododist")), unit, UNIT_M);
+    const CStr flag = Attr(file, "fileflag");
+    fid.fileflag = flag.empty() ? 0 : flag[0];
+    fid.text = Text(file);
+    return fid;
+}
+
+// The sample and trace counts of a data file without a "DataSampleCnt" element come from the
+// line's radar header, beside the project file. Only counts that were actually read are written
+// into the document (as that element of the current data file); others stay as they are.
+void CountsFromHeader(CKVDXmlFile *file, const CStr &dirPath, const CStr &name, uint32_t &dim1,
+                      uint32_t &dim2) {
+    CStr path = FolderOf(file->GetFilePathName());
+    if (!dirPath.empty())
+        path += "\\" + dirPath;
+    path += "\\" + name + ".hd";
+    Tamsel header;
+    if (header.Load(ResolveLinePath(path).c_str(), ST_FILE) || !header.GetTamsel())
+        return;
+    dim1 = static_cast<uint32_t>(header.GetTamsel()->m_points);
+    dim2 = static_cast<uint32_t>(header.GetTamsel()->m_traces);
+    if (file->AppendChildNode("DataSampleCnt")) {
+        file->SetNodeAttribute("dim0", "2");
+        file->SetNodeAttribute("dim1", kvdnum::FormatD(static_cast<int>(dim1)));
+        file->SetNodeAttribute("dim2", kvdnum::FormatD(static_cast<int>(dim2)));
+        file->SetNodeAttribute("dim3", "NA");
+        file->GotoParentNode();
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -110,23 +159,9 @@ int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile *file, CStr &errors
             if (!file->GetNodeName(name))
                 continue;
             if (name == "Position") {
-                SPosition pos;
-                pos.X = kvdnum::Double(Attr(file, "X"));
-                pos.Y = kvdnum::Double(Attr(file, "Y"));
-                const CStr z = Attr(file, "Z");
-                pos.Z = z.find("NA") != std::string::npos ? 0.0 : kvdnum::Double(z);
-                pos.normalized_file_pos = kvdnum::Double(Attr(file, "normalized_file_pos"));
-                pos.units = positionUnits.ReadPosition(file, errors);
-                m_Positions.push_back(pos);
+                m_Positions.push_back(ReadPosition(file, positionUnits, errors));
             } else if (name == "FIDComment") {
-                SFidComment fid;
-                const EUnitType unit = fidUnits.Read(file, errors);
-                fid.ododist =
-                    CMeasure::ConvertTo(kvdnum::Double(Attr(file, "ododist")), unit, UNIT_M);
-                const CStr flag = Attr(file, "fileflag");
-                fid.fileflag = flag.empty() ? 0 : flag[0];
-                fid.text = Text(file);
-                m_FidComments.push_back(fid);
+                m_FidComments.push_back(ReadFidComment(file, fidUnits, errors));
             } else if (name == "SensorID") {
                 m_SensorIDs.push_back(kvdnum::Int(Text(file)));
             } else if (name == "FileType" && !haveFileType) {
@@ -154,26 +189,9 @@ int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile *file, CStr &errors
     }
 
     if (!haveSampleCnt) {
-        // The counts come from the line's radar header, beside the project file. Only counts
-        // that were actually read are written into the document.
         m_Dim0 = 2;
         m_Dim1 = m_Dim2 = 0xFFFFFFFFu;
-        CStr path = FolderOf(file->GetFilePathName());
-        if (!m_FileDirPath.empty())
-            path += "\\" + m_FileDirPath;
-        path += "\\" + m_Name + ".hd";
-        Tamsel header;
-        if (!header.Load(ResolveLinePath(path).c_str(), ST_FILE) && header.GetTamsel()) {
-            m_Dim1 = static_cast<uint32_t>(header.GetTamsel()->m_points);
-            m_Dim2 = static_cast<uint32_t>(header.GetTamsel()->m_traces);
-            if (file->AppendChildNode("DataSampleCnt")) {
-                file->SetNodeAttribute("dim0", "2");
-                file->SetNodeAttribute("dim1", kvdnum::FormatD(static_cast<int>(m_Dim1)));
-                file->SetNodeAttribute("dim2", kvdnum::FormatD(static_cast<int>(m_Dim2)));
-                file->SetNodeAttribute("dim3", "NA");
-                file->GotoParentNode();
-            }
-        }
+        CountsFromHeader(file, m_FileDirPath, m_Name, m_Dim1, m_Dim2);
     }
 
     std::stable_sort(m_Positions.begin(), m_Positions.end(),
@@ -579,11 +597,7 @@ void CKvdDataBlock_V110::OrderLines() {
 } // namespace ORQ
 
 void KVDDataBlock_GetVerStr(char *buffer, int length) {
-    if (!buffer || length <= 0)
-        return;
     static const char record[] = "KVDDataBlock\t1.1.1.0\tVersion 1 Release 1\t2005-10-14\t"
                                  "KVD3-DB-0110";
-    const size_t n = std::min(static_cast<size_t>(length - 1), sizeof(record) - 1);
-    std::memcpy(buffer, record, n);
-    buffer[n] = '\0';
+    ORQ::CopyVersionRecord(record, buffer, length);
 }

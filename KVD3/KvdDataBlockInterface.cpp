@@ -1,6 +1,7 @@
 #include "KVD3/KvdDataBlockInterface.h"
 
 #include "KVD3/KVDXmlFile.h"
+#include "KVD3/VersionRecord.h"
 #include "orq_utils/MessageSink.h"
 
 #include <algorithm>
@@ -282,7 +283,7 @@ int CKvdDataBlockInterface_V110::GetLine(SLineInfo *out, int n, int set, ELineTy
                                          int mode) const {
     if (!out || n < 0)
         return 0;
-    const SWalkLine *w = FindLine(n, set, type, mode == 1);
+    const SWalkLine *w = FindLine(n, set, type, mode == WALK_BY_TYPE);
     if (!w)
         return 0;
     FillLineInfo(*w, out);
@@ -302,9 +303,9 @@ int CKvdDataBlockInterface_V110::GetLineSet(SLineSetInfo *out, int set) const {
 
 int CKvdDataBlockInterface_V110::GetLineInfo(SLineInfo *out, int n, ELineType type, int set,
                                              int mode) const {
-    if (!out || n < 0 || !CheckArgs(type, set) || (mode != 1 && mode != 2))
+    if (!out || n < 0 || !CheckArgs(type, set) || (mode != WALK_BY_TYPE && mode != WALK_BY_NAME))
         return -1;
-    const SWalkLine *w = FindLine(n, set, type, mode == 2);
+    const SWalkLine *w = FindLine(n, set, type, mode == WALK_BY_NAME);
     if (!w)
         return 0;
     FillLineInfo(*w, out);
@@ -313,9 +314,10 @@ int CKvdDataBlockInterface_V110::GetLineInfo(SLineInfo *out, int n, ELineType ty
 
 int CKvdDataBlockInterface_V110::GetFileInfo(SFileInfo *out, int file, int line, ELineType type,
                                              int set, int mode) const {
-    if (!out || file < 0 || line < -1 || !CheckArgs(type, set) || (mode != 1 && mode != 2))
+    if (!out || file < 0 || line < -1 || !CheckArgs(type, set) ||
+        (mode != WALK_BY_TYPE && mode != WALK_BY_NAME))
         return -1;
-    const bool byName = mode == 2;
+    const bool byName = mode == WALK_BY_NAME;
     if (line == -1) {
         const SWalkIndex &index = Index(byName, type);
         size_t begin, end;
@@ -346,7 +348,7 @@ int CKvdDataBlockInterface_V110::GetFileInfo(SFileInfo *out, int file, int line,
 int CKvdDataBlockInterface_V110::GetFileCount(int line, int set, ELineType type, int mode) const {
     if (line < -1 || !CheckArgs(type, set))
         return -1;
-    const bool byName = mode == 2;
+    const bool byName = mode == WALK_BY_NAME;
     if (line == -1) {
         const SWalkIndex &index = Index(byName, type);
         size_t begin, end;
@@ -364,7 +366,7 @@ bool CKvdDataBlockInterface_V110::GetFidComment(CDataFile::SFidComment *out, int
                                                 int file, int fid, ELineType type, int mode) const {
     if (!out || file < 0 || fid < 0)
         return false;
-    const SWalkLine *w = FindLine(line, set, type, mode == 2);
+    const SWalkLine *w = FindLine(line, set, type, mode == WALK_BY_NAME);
     if (!w)
         return false;
     const CDataFile *f = w->line->GetFile(file);
@@ -376,13 +378,13 @@ bool CKvdDataBlockInterface_V110::GetFidComment(CDataFile::SFidComment *out, int
 
 int CKvdDataBlockInterface_V110::GetLineAddress(int *line, ELineType *type, int *set,
                                                 int mode) const {
-    if (!line || *line < 0 || (mode != 1 && mode != 2))
+    if (!line || *line < 0 || (mode != WALK_BY_TYPE && mode != WALK_BY_NAME))
         return -1;
     const ELineType t = type ? *type : LT_ANY;
     const int s = set ? *set : -1;
     if (!CheckArgs(t, s))
         return -1;
-    const SWalkLine *w = FindLine(*line, s, t, mode == 2);
+    const SWalkLine *w = FindLine(*line, s, t, mode == WALK_BY_NAME);
     if (!w)
         return 0;
     if (type)
@@ -395,15 +397,15 @@ int CKvdDataBlockInterface_V110::GetLineAddress(int *line, ELineType *type, int 
 
 int CKvdDataBlockInterface_V110::GetFileAddress(int *file, int *line, ELineType *type, int *set,
                                                 int mode) const {
-    if (!file || *file < 0 || (mode != 1 && mode != 2))
+    if (!file || *file < 0 || (mode != WALK_BY_TYPE && mode != WALK_BY_NAME))
         return -1;
     const int skip = line ? *line : 0;
     const ELineType t = type ? *type : LT_ANY;
     const int s = set ? *set : -1;
     if (skip < 0 || !CheckArgs(t, s))
         return -1;
-    const bool byName = mode == 2;
-    // With mode 1 only lines of the wanted type are passed over, with mode 2 any line.
+    const bool byName = mode == WALK_BY_NAME;
+    // With WALK_BY_TYPE only lines of the wanted type are passed over, with WALK_BY_NAME any line.
     const SWalkIndex &index = Index(byName, t);
     size_t begin, end;
     Range(index, s, begin, end);
@@ -451,12 +453,8 @@ bool CKvdDataBlockInterface_V110::IsGPRData(const CStr &fileName) {
 } // namespace ORQ
 
 void KVDDataBlockInterfaceRM_GetVerStr(char *buffer, int length) {
-    if (!buffer || length <= 0)
-        return;
     static const char record[] =
         "KVDDataBlockInterfaceRM\t1.1.0.0\tVersion 1 Release 1\t2005-02-07\t"
         "KVD3-DI-0110";
-    const size_t n = std::min(static_cast<size_t>(length - 1), sizeof(record) - 1);
-    std::memcpy(buffer, record, n);
-    buffer[n] = '\0';
+    ORQ::CopyVersionRecord(record, buffer, length);
 }

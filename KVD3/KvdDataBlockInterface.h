@@ -18,14 +18,16 @@ class CKVDXmlFile;
 // - set >= 0 walks only that set (sets stand in name order); -1 every set in order and then
 //   the lines written directly under "Data"; -2 only those lines.
 // - type LT_ANY (-1) matches every line, 0 to 3 only lines of that type.
-// - mode 2 walks each set's lines in name order and the lines outside sets in document order;
-//   mode 1 walks the lines grouped by type (0, 2, 3), X lines from bottom to top and the
-//   others from left to right.
+// - mode WALK_BY_NAME walks each set's lines in name order and the lines outside sets in
+//   document order; WALK_BY_TYPE walks the lines grouped by type (0, 2, 3), X lines from bottom
+//   to top and the others from left to right.
 // Lines are counted from 0 along the walk, running on from the sets into the lines outside
 // sets with set -1. Results: 1 found, 0 not found, -1 bad arguments. Empty places of a line's
 // file lists are never counted.
 class KVD3_API CKvdDataBlockInterface {
 public:
+    // The walks of the mode argument (values as callers pass them).
+    enum EWalkMode : int { WALK_BY_TYPE = 1, WALK_BY_NAME = 2 };
     struct SFileInfo {
         CStr path; // FileDirPath + "\" + name, or the name alone (as stored, no extension)
         const CKvdDataBlock_V110::CDataFile::SPosition *positions = nullptr; // null when none
@@ -114,8 +116,8 @@ public:
     virtual int GetExtensionInfo(int line, const CStr &ext, ExtensionInfo *out) const = 0;
     virtual int GetFileInfo(int line, int ext, int file, FileInfo *out) const = 0;
     virtual int GetFileInfo(int line, const CStr &ext, int file, FileInfo *out) const = 0;
-    // The n-th line of the walk; mode 1 walks the first lists, any other mode the type-ordered
-    // ones. 1 found, 0 not found (also for n < 0).
+    // The n-th line of the walk; mode WALK_BY_TYPE walks the name-ordered lists, any other mode
+    // the type-ordered ones. 1 found, 0 not found (also for n < 0).
     virtual int GetLine(SLineInfo *out, int n, int set, ELineType type, int mode) const = 0;
     // Fills name and index of a set in range; returns 0 in every case.
     virtual int GetLineSet(SLineSetInfo *out, int set) const = 0;
@@ -147,10 +149,10 @@ public:
     // of the line-th line. 1 found, 0 not found, -1 bad arguments.
     int GetFileInfo(SFileInfo *out, int file, int line, ELineType type, int set, int mode) const;
     // Data files of the line-th line (line -1: of every line of the walk); 0 when there is no
-    // such line, -1 bad arguments. Any mode but 2 walks the type-ordered lists.
+    // such line, -1 bad arguments. Any mode but WALK_BY_NAME walks the type-ordered lists.
     int GetFileCount(int line, int set, ELineType type, int mode) const;
-    // The fid-th fiducial comment of the file-th data file of the line-th line; any mode but 2
-    // walks the type-ordered lists. false when any of them does not exist.
+    // The fid-th fiducial comment of the file-th data file of the line-th line; any mode but
+    // WALK_BY_NAME walks the type-ordered lists. false when any of them does not exist.
     bool GetFidComment(CKvdDataBlock_V110::CDataFile::SFidComment *out, int set, int line, int file,
                        int fid, ELineType type, int mode) const;
     // Finds the *line-th line of the walk (type and set from *type and *set when given, else

@@ -2,6 +2,7 @@
 
 #include "KVD3/KVDXmlFile.h"
 #include "KVD3/KvdDataBlockNumbers.h"
+#include "KVD3/VersionRecord.h"
 #include "Tamsel/Tamsel.h"
 
 #include <algorithm>
@@ -117,6 +118,29 @@ void ReadAntenna(CKVDXmlFile *file, CKvdSettingsBlock_V110::SAntenna &ant) {
     }
 }
 
+// The processing steps: each further one is written inside the previous one.
+void ReadProcesses(CKVDXmlFile *file, std::list<CStr> &steps) {
+    int depth = 0;
+    while (file->GotoChildNode("Process", 0)) {
+        ++depth;
+        const CStr op = Attr(file, "operationUID");
+        if (op == "STACK@") {
+            CStr type("type");
+            CStr count("Stack");
+            if (file->GotoChildNode("Stack", 0)) {
+                type = Attr(file, "type");
+                file->GetNodeText(count);
+                file->GotoParentNode();
+            }
+            steps.push_back(CStr("Stack ") + type + "=" + count);
+        } else {
+            steps.push_back(op);
+        }
+    }
+    for (; depth > 0; --depth)
+        file->GotoParentNode();
+}
+
 } // namespace
 
 CKvdSettingsBlock_V110::CKvdSettingsBlock_V110() : m_StepSize(0.0, UNIT_M) {}
@@ -135,61 +159,47 @@ int CKvdSettingsBlock_V110::LoadSettings(CKVDXmlFile *file, CStr &errors) {
     if (file->NodeVersionCompatibility(version, overall, major, minor, patch) && overall > 0)
         errors += "\nWarning: KVD Settings block is of a newer version than this program.";
 
+    // Each element is read inside it; a missing one is named in errors and fails the load.
     int result = 1;
-    auto missing = [&](const char *element) {
-        errors += kMissing;
-        errors += element;
-        errors += ">";
-        result = 0;
+    auto element = [&](const char *name, auto read) {
+        if (!file->GotoChildNode(name, 0)) {
+            errors += kMissing;
+            errors += name;
+            errors += ">";
+            result = 0;
+            return;
+        }
+        read();
+        file->GotoParentNode();
     };
 
-    if (file->GotoChildNode("Trace", 0)) {
+    element("Trace", [&] {
         m_SampleCnt = kvdnum::UInt(Attr(file, "sample_cnt"));
         m_TimeZero = kvdnum::Double(Attr(file, "time_zero_cnt"));
         m_SampleInterval = kvdnum::Double(Attr(file, "interval_ns"));
-        file->GotoParentNode();
-    } else {
-        missing("Trace");
-    }
-
-    if (file->GotoChildNode("StepSize", 0)) {
+    });
+    element("StepSize", [&] {
         const EUnitType unit = CMeasure::StringToUnit(Attr(file, "units"));
         m_StepSize = SMeasure(kvdnum::Double(Text(file)), unit);
-        file->GotoParentNode();
-    } else {
-        missing("StepSize");
-    }
-
-    if (file->GotoChildNode("NominalFrequency", 0)) {
+    });
+    element("NominalFrequency", [&] {
         const CStr units = Attr(file, "units");
         const double value = kvdnum::Double(Text(file));
         if (CStr::CompareNoCase(units, "mhz") == 0 || CStr::CompareNoCase(units, "megahertz") == 0)
             m_NominalFrequency = value;
         else
             m_NominalFrequency = value / 1000000.0;
-        file->GotoParentNode();
-    } else {
-        missing("NominalFrequency");
-    }
-
-    if (file->GotoChildNode("Pulse", 0)) {
+    });
+    element("Pulse", [&] {
         if (Attr(file, "units") != "Vpp")
             errors += "\nError: <Pulse> must be in units of \"Vpp\".";
         m_Pulse = kvdnum::Double(Text(file));
-        file->GotoParentNode();
-    } else {
-        missing("Pulse");
-    }
-
-    if (file->GotoChildNode("OdometerCal", 0)) {
+    });
+    element("OdometerCal", [&] {
         m_OdometerCal = kvdnum::Double(Attr(file, "ticks_per_m"));
         m_SensorID = kvdnum::Int(Attr(file, "sensorID"));
-        file->GotoParentNode();
-    } else {
-        missing("OdometerCal");
-    }
-
-    if (file->GotoChildNode("Antenna", 0)) {
+    });
+    element("Antenna", [&] {
         if (file->GotoChildNode("Receiver", 0)) {
             ReadAntenna(file, m_Receiver);
             file->GotoParentNode();
@@ -198,39 +208,10 @@ int CKvdSettingsBlock_V110::LoadSettings(CKVDXmlFile *file, CStr &errors) {
             ReadAntenna(file, m_Transmitter);
             file->GotoParentNode();
         }
-        file->GotoParentNode();
-    } else {
-        missing("Antenna");
-    }
+    });
+    element("SurveyMode", [&] { m_SurveyMode = SurveyModeOf(Text(file), m_SurveyMode); });
 
-    if (file->GotoChildNode("SurveyMode", 0)) {
-        m_SurveyMode = SurveyModeOf(Text(file), m_SurveyMode);
-        file->GotoParentNode();
-    } else {
-        missing("SurveyMode");
-    }
-
-    // Each further processing step is written inside the previous one.
-    int depth = 0;
-    while (file->GotoChildNode("Process", 0)) {
-        ++depth;
-        const CStr op = Attr(file, "operationUID");
-        if (op == "STACK@") {
-            CStr type("type");
-            CStr count("Stack");
-            if (file->GotoChildNode("Stack", 0)) {
-                type = Attr(file, "type");
-                file->GetNodeText(count);
-                file->GotoParentNode();
-            }
-            m_ProcessList.push_back(CStr("Stack ") + type + "=" + count);
-        } else {
-            m_ProcessList.push_back(op);
-        }
-    }
-    for (; depth > 0; --depth)
-        file->GotoParentNode();
-
+    ReadProcesses(file, m_ProcessList);
     return result;
 }
 
@@ -304,6 +285,41 @@ void SetHeaderAntenna(CKvdSettingsBlock_V110::SAntenna &ant, double y) {
     ant.OrientationText = "Perpendicular";
 }
 
+// One antenna of a header's settings: at (0, y, 0) relative to the line, perpendicular to it.
+void WriteHeaderAntenna(CKVDXmlFile *file, const char *name, double y, const CStr &unit) {
+    file->AppendChildNode(name);
+    file->AppendChildNode("AntPosition");
+    file->SetNodeAttribute("X", "0");
+    file->SetNodeAttribute("Y", kvdnum::FormatF(y));
+    file->SetNodeAttribute("Z", "0");
+    file->SetNodeAttribute("units", unit);
+    file->SetNodeAttribute("reference", "relative");
+    file->GotoParentNode();
+    file->AppendChildNode("AntOrientation");
+    file->SetNodeAttribute("X", "NA");
+    file->SetNodeAttribute("Y", "NA");
+    file->SetNodeAttribute("Z", "NA");
+    file->SetNodeAttribute("units", "Perpendicular");
+    file->SetNodeAttribute("reference", "relative");
+    file->GotoParentNode();
+    file->GotoParentNode();
+}
+
+// A stacking step of the system; the file stays in it, so that a further step goes inside.
+void WriteStackStep(CKVDXmlFile *file, const char *id, const CStr &stack, const char *type) {
+    file->AppendChildNode("Process");
+    file->SetNodeAttribute("operationUID", "STACK@");
+    file->SetNodeAttribute("implementation", "GPR System");
+    file->SetNodeAttribute("version", "NA");
+    file->SetNodeAttribute("DIP", "NA");
+    file->SetNodeAttribute("buffer", "no");
+    file->SetNodeAttribute("ID", id);
+    file->AppendChildNode("Stack");
+    file->SetNodeAttribute("type", type);
+    file->SetNodeText(stack);
+    file->GotoParentNode();
+}
+
 } // namespace
 
 CKvdSettingsBlock_V110 *CKvdSettingsBlock_V110::FromHeader(const Tamsel &hd) {
@@ -367,48 +383,18 @@ int CKvdSettingsBlock_V110::WriteFromHeader(CKVDXmlFile *file, const Tamsel &hd,
     file->GotoParentNode();
 
     file->AppendChildNode("Antenna");
-    for (int i = 0; i < 2; ++i) {
-        file->AppendChildNode(i == 0 ? "Receiver" : "Transmitter");
-        file->AppendChildNode("AntPosition");
-        file->SetNodeAttribute("X", "0");
-        file->SetNodeAttribute("Y",
-                               FormatF((i == 0 ? 0.5 : -0.5) * t->m_antennaSeparation.Value()));
-        file->SetNodeAttribute("Z", "0");
-        file->SetNodeAttribute("units", unit);
-        file->SetNodeAttribute("reference", "relative");
-        file->GotoParentNode();
-        file->AppendChildNode("AntOrientation");
-        file->SetNodeAttribute("X", "NA");
-        file->SetNodeAttribute("Y", "NA");
-        file->SetNodeAttribute("Z", "NA");
-        file->SetNodeAttribute("units", "Perpendicular");
-        file->SetNodeAttribute("reference", "relative");
-        file->GotoParentNode();
-        file->GotoParentNode();
-    }
+    WriteHeaderAntenna(file, "Receiver", 0.5 * t->m_antennaSeparation.Value(), unit);
+    WriteHeaderAntenna(file, "Transmitter", -0.5 * t->m_antennaSeparation.Value(), unit);
     file->GotoParentNode();
 
     file->AppendChildNode("SurveyMode");
     file->SetNodeText(CStr(t->m_surveyMode));
     file->GotoParentNode();
 
-    auto process = [&](const char *id, const CStr &stack, const char *type) {
-        file->AppendChildNode("Process");
-        file->SetNodeAttribute("operationUID", "STACK@");
-        file->SetNodeAttribute("implementation", "GPR System");
-        file->SetNodeAttribute("version", "NA");
-        file->SetNodeAttribute("DIP", "NA");
-        file->SetNodeAttribute("buffer", "no");
-        file->SetNodeAttribute("ID", id);
-        file->AppendChildNode("Stack");
-        file->SetNodeAttribute("type", type);
-        file->SetNodeText(stack);
-        file->GotoParentNode();
-    };
     // The second step goes inside the first.
-    process("-1", kvdnum::FormatU(static_cast<uint32_t>(t->m_stacks)), "sample");
+    WriteStackStep(file, "-1", kvdnum::FormatU(static_cast<uint32_t>(t->m_stacks)), "sample");
     if (!t->m_stackingType.empty())
-        process("-2", CStr(t->m_stackingType), "trace");
+        WriteStackStep(file, "-2", CStr(t->m_stackingType), "trace");
 
     file->GotoTopPosition();
     file->PopPosition();
@@ -418,13 +404,9 @@ int CKvdSettingsBlock_V110::WriteFromHeader(CKVDXmlFile *file, const Tamsel &hd,
 } // namespace ORQ
 
 void KVDSettingsBlock_GetVerStr(char *buffer, int length) {
-    if (!buffer || length <= 0)
-        return;
     static const char record[] = "KVDSettingsBlock\t1.1.1.0\tVersion 1 Release 1\t2005-10-14\t"
                                  "KVD3-SB-0110";
-    const size_t n = std::min(static_cast<size_t>(length - 1), sizeof(record) - 1);
-    std::memcpy(buffer, record, n);
-    buffer[n] = '\0';
+    ORQ::CopyVersionRecord(record, buffer, length);
 }
 
 namespace ORQ {

@@ -1,6 +1,8 @@
 #include "KVD3/XmlDom.h"
 
 #include "KVD3/XmlText.h"
+#include "orq_utils/FileReplacement.h"
+#include "orq_utils/Str.h"
 
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
@@ -22,6 +24,8 @@
 #include <vector>
 
 using namespace ORQ::xmltext;
+using ORQ::Cp1252ToUnicode;
+using ORQ::UnicodeToCp1252;
 
 namespace {
 
@@ -131,8 +135,22 @@ void DropBlankText(xmlNodePtr parent) {
     }
 }
 
-bool IsValidName(const char *name) {
-    return name && *name && xmlValidateName(X(name), 0) == 0;
+// name: text of the tree (UTF-8).
+bool IsValidName(const std::string &name) {
+    return !name.empty() && xmlValidateName(X(name.c_str()), 0) == 0;
+}
+
+// Whether 8-bit text handed in is what reading the tree text gave. Writing it back then changes
+// nothing, so characters that the code page lacks (read as '?') survive a caller that writes
+// back every value it read.
+bool IsReadBack(const char *treeText, const char *text) {
+    if (!text)
+        return false;
+    const char *t = treeText ? treeText : "";
+    for (const char *c = t; *c; ++c)
+        if (static_cast<unsigned char>(*c) >= 0x80)
+            return FromTreeText(t) == text;
+    return std::strcmp(t, text) == 0;
 }
 
 std::string Lower(std::string s) {
@@ -179,20 +197,47 @@ std::string DeclaredEncoding(const std::string &data) {
     return std::string();
 }
 
-enum class EncKind { Utf8, Cp1252, Ascii, Other };
+// How a file's declared encoding is read and written. Code page 1252, ISO-8859-1 and ASCII are
+// read alike, every byte as code page 1252: files written on Windows often call their code page
+// bytes ISO-8859-1 or ASCII. Each is written strictly as what it names.
+enum class EncKind { Utf8, Cp1252, Latin1, Ascii, Unicode, Other };
 
 EncKind ClassifyEncoding(const std::string &name) {
     const std::string l = Lower(TrimSpace(name));
     if (l.empty() || l == "utf-8" || l == "utf8")
         return EncKind::Utf8;
-    // Files that call themselves ISO-8859-1 on Windows carry code page 1252 bytes; reading and
-    // writing both through code page 1252 keeps every byte as it was.
-    if (l == "windows-1252" || l == "cp1252" || l == "x-cp1252" || l == "iso-8859-1" ||
-        l == "iso8859-1" || l == "iso_8859-1" || l == "latin1" || l == "latin-1" || l == "l1")
+    if (l == "windows-1252" || l == "cp1252" || l == "x-cp1252")
         return EncKind::Cp1252;
+    if (l == "iso-8859-1" || l == "iso8859-1" || l == "iso_8859-1" || l == "iso_8859-1:1987" ||
+        l == "latin1" || l == "latin-1" || l == "l1")
+        return EncKind::Latin1;
     if (l == "us-ascii" || l == "ascii")
         return EncKind::Ascii;
+    if (l.compare(0, 6, "utf-16") == 0 || l.compare(0, 6, "utf-32") == 0 ||
+        l.compare(0, 5, "utf16") == 0 || l.compare(0, 5, "utf32") == 0)
+        return EncKind::Unicode;
     return EncKind::Other;
+}
+
+bool IsEightBit(EncKind kind) {
+    return kind == EncKind::Cp1252 || kind == EncKind::Latin1 || kind == EncKind::Ascii;
+}
+
+// The byte of a character in one of the 8-bit encodings; false when the encoding lacks it. The
+// five bytes code page 1252 leaves undefined are no characters of a file: outside readers
+// refuse them.
+bool EightBitByte(EncKind kind, uint32_t cp, unsigned char &byte) {
+    switch (kind) {
+    case EncKind::Ascii:
+        byte = static_cast<unsigned char>(cp);
+        return cp < 0x80;
+    case EncKind::Latin1:
+        byte = static_cast<unsigned char>(cp);
+        return cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF);
+    default:
+        return UnicodeToCp1252(cp, byte) && byte != 0x81 && byte != 0x8D && byte != 0x8F &&
+               byte != 0x90 && byte != 0x9D;
+    }
 }
 
 // The data of an XML declaration at bytes[start] ("<?xml" blank ... "?>").
@@ -261,6 +306,8 @@ public:
 
     // Whether reading or converting failed; the parse result is then not to be trusted.
     bool Failed() const { return m_failed; }
+    // Whether it failed because the file grew beyond what is loaded.
+    bool TooLarge() const { return m_total > kMaxFileSize; }
 
     // The parser's read callback: up to len bytes into buffer; 0 at the end, -1 on failure.
     static int Read(void *context, char *buffer, int len) {
@@ -384,20 +431,37 @@ bool ReadMore(int fd, std::string &head, bool &failed) {
     return n > 0 && !failed;
 }
 
-void Silent(void *, xmlErrorPtr) {}
-
-// Parser errors are the caller's business: nothing is printed while a wrapper parses.
+// Parser errors are the caller's business: nothing is printed while a wrapper parses; the first
+// error is kept so that a refused file can be told apart from one that is no XML at all.
 class QuietParser {
 public:
     QuietParser() : m_func(xmlStructuredError), m_ctx(xmlStructuredErrorContext) {
-        xmlSetStructuredErrorFunc(nullptr, Silent);
+        xmlSetStructuredErrorFunc(this, Record);
     }
     ~QuietParser() { xmlSetStructuredErrorFunc(m_ctx, m_func); }
 
+    // Whether the parser gave up because the elements nest deeper than it allows.
+    bool TooDeep() const { return m_firstMessage.find("depth") != std::string::npos; }
+
 private:
+    static void Record(void *context, xmlErrorPtr error) {
+        QuietParser &self = *static_cast<QuietParser *>(context);
+        if (!self.m_recorded && error) {
+            self.m_recorded = true;
+            self.m_firstMessage = error->message ? error->message : "";
+        }
+    }
+
     xmlStructuredErrorFunc m_func;
     void *m_ctx;
+    bool m_recorded = false;
+    std::string m_firstMessage;
 };
+
+const char kNotXml[] = "File does not appear to be in XML format.";
+const char kTooLarge[] = "The file is larger than a project file can be.";
+const char kTooDeep[] = "Its elements are nested deeper than a project file can be.";
+const char kUnreadable[] = "The file could not be read.";
 
 std::string DirOf(const std::string &path) {
     const size_t slash = path.find_last_of('/');
@@ -445,61 +509,76 @@ int ProbeForWriting(const std::string &path) {
     return 1;
 }
 
-bool WriteFully(int fd, const std::string &bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Writes bytes to a temporary file beside path and renames it over path, so the old file stays
-// whole until the new one is complete. 0 written, 202 no temporary file, -200 write failed.
+// Replaces the file at path with bytes (a temporary file beside it, renamed over it), so the old
+// file stays whole until the new one is complete. XML_SAVE_OK,
+// XML_SAVE_NOT_ACCESSIBLE when no temporary file can be made, XML_SAVE_WRITE_FAILED.
 short WriteReplacing(const std::string &path, const std::string &bytes) {
-    const std::string real = ResolveLink(path);
-    const std::string dir = DirOf(real);
-    const size_t slash = real.find_last_of('/');
-    const std::string base = slash == std::string::npos ? real : real.substr(slash + 1);
-    std::string temp = (dir == "/" ? std::string() : dir) + "/." + base + ".tmpXXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return 202;
-    struct stat st;
-    mode_t mode;
-    if (stat(real.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = fchmod(fd, mode) == 0;
-    ok = ok && WriteFully(fd, bytes) && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    if (!ok || rename(temp.c_str(), real.c_str()) != 0) {
-        unlink(temp.c_str());
-        return -200;
-    }
-    const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
+    ORQ::CFileReplacement file(path);
+    if (!file.Open())
+        return XML_SAVE_NOT_ACCESSIBLE;
+    if (!file.Write(bytes.data(), bytes.size()) || !file.Finish() || !file.Commit())
+        return XML_SAVE_WRITE_FAILED;
     return 0;
 }
 
+// Whether the characters of the document fit the encoding it is written in. The 8-bit
+// encodings and Unicode are known here; any other encoding is asked character by character
+// through iconv (each answer kept).
+class EncodingFit {
+public:
+    EncodingFit(EncKind kind, const std::string &name) : m_kind(kind) {
+        if (kind == EncKind::Other) {
+            m_cd = iconv_open(name.c_str(), "UTF-8");
+            m_open = m_cd != reinterpret_cast<iconv_t>(-1);
+        }
+    }
+    ~EncodingFit() {
+        if (m_open)
+            iconv_close(m_cd);
+    }
+    EncodingFit(const EncodingFit &) = delete;
+    EncodingFit &operator=(const EncodingFit &) = delete;
+
+    bool Holds(uint32_t cp) {
+        unsigned char byte;
+        if (IsEightBit(m_kind))
+            return EightBitByte(m_kind, cp, byte);
+        if (m_kind != EncKind::Other || cp < 0x80)
+            return true;
+        // An encoding iconv does not know: the write fails later, as it must.
+        if (!m_open)
+            return true;
+        auto known = m_answers.find(cp);
+        if (known != m_answers.end())
+            return known->second;
+        std::string utf8;
+        AppendUtf8(utf8, cp);
+        char *in = &utf8[0];
+        size_t inLeft = utf8.size();
+        char buffer[32];
+        char *out = buffer;
+        size_t outLeft = sizeof buffer;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        const bool fits =
+            iconv(m_cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+        m_answers.emplace(cp, fits);
+        return fits;
+    }
+
+private:
+    EncKind m_kind;
+    iconv_t m_cd{};
+    bool m_open = false;
+    std::unordered_map<uint32_t, bool> m_answers;
+};
+
 // Builds the text of a document in UTF-8, escaping what each place needs; characters that the
 // target encoding cannot hold become character references in text and attribute values and '?'
-// elsewhere.
+// elsewhere (names, comments, processing instructions).
 class Writer {
 public:
-    Writer(EncKind kind, xmlDocPtr doc) : m_kind(kind), m_doc(doc) {}
+    Writer(EncKind kind, const std::string &encodingName, xmlDocPtr doc)
+        : m_fit(kind, encodingName), m_doc(doc) {}
     std::string &Out() { return m_out; }
 
     void Document(xmlDocPtr doc) {
@@ -511,69 +590,18 @@ public:
 
     void Node(xmlNodePtr n) {
         switch (n->type) {
-        case XML_ELEMENT_NODE: {
-            const std::string name = QualifiedName(n->ns, n->name);
-            m_out += '<';
-            Raw(name);
-            for (xmlNsPtr ns = n->nsDef; ns; ns = ns->next) {
-                m_out += " xmlns";
-                if (ns->prefix) {
-                    m_out += ':';
-                    Raw(Str(ns->prefix));
-                }
-                m_out += "=\"";
-                Escaped(ns->href, true);
-                m_out += '"';
-            }
-            for (xmlAttrPtr a = n->properties; a; a = a->next) {
-                m_out += ' ';
-                Raw(QualifiedName(a->ns, a->name));
-                m_out += "=\"";
-                std::string value;
-                AttributeValue(a, value);
-                Escaped(reinterpret_cast<const xmlChar *>(value.c_str()), true);
-                m_out += '"';
-            }
-            if (!n->children) {
-                m_out += "/>";
-                return;
-            }
-            m_out += '>';
-            for (xmlNodePtr c = n->children; c; c = c->next)
-                Node(c);
-            m_out += "</";
-            Raw(name);
-            m_out += '>';
+        case XML_ELEMENT_NODE:
+            Element(n);
             return;
-        }
         case XML_TEXT_NODE:
             Escaped(n->content, false);
             return;
-        case XML_CDATA_SECTION_NODE: {
-            std::string text = n->content ? Str(n->content) : "";
-            size_t p = 0;
-            while ((p = text.find("]]>", p)) != std::string::npos) {
-                text.replace(p, 3, "]]]]><![CDATA[>");
-                p += 15;
-            }
-            m_out += "<![CDATA[";
-            Raw(text);
-            m_out += "]]>";
+        case XML_CDATA_SECTION_NODE:
+            CData(n);
             return;
-        }
-        case XML_COMMENT_NODE: {
-            // "--" cannot stand inside a comment, nor "-" at its end.
-            std::string text = n->content ? Str(n->content) : "";
-            size_t p = 0;
-            while ((p = text.find("--", p)) != std::string::npos)
-                text.insert(++p, " ");
-            if (!text.empty() && text.back() == '-')
-                text += ' ';
-            m_out += "<!--";
-            Raw(text);
-            m_out += "-->";
+        case XML_COMMENT_NODE:
+            Comment(n);
             return;
-        }
         case XML_PI_NODE:
             m_out += "<?";
             Raw(Str(n->name));
@@ -603,17 +631,69 @@ public:
     }
 
 private:
-    bool Representable(uint32_t cp) const {
-        unsigned char b;
-        switch (m_kind) {
-        case EncKind::Cp1252:
-            return UnicodeToCp1252(cp, b);
-        case EncKind::Ascii:
-            return cp < 0x80;
-        default:
-            return true;
+    // An element with its namespace declarations, attributes and children.
+    void Element(xmlNodePtr n) {
+        const std::string name = QualifiedName(n->ns, n->name);
+        m_out += '<';
+        Raw(name);
+        for (xmlNsPtr ns = n->nsDef; ns; ns = ns->next) {
+            m_out += " xmlns";
+            if (ns->prefix) {
+                m_out += ':';
+                Raw(Str(ns->prefix));
+            }
+            m_out += "=\"";
+            Escaped(ns->href, true);
+            m_out += '"';
         }
+        for (xmlAttrPtr a = n->properties; a; a = a->next) {
+            m_out += ' ';
+            Raw(QualifiedName(a->ns, a->name));
+            m_out += "=\"";
+            std::string value;
+            AttributeValue(a, value);
+            Escaped(reinterpret_cast<const xmlChar *>(value.c_str()), true);
+            m_out += '"';
+        }
+        if (!n->children) {
+            m_out += "/>";
+            return;
+        }
+        m_out += '>';
+        for (xmlNodePtr c = n->children; c; c = c->next)
+            Node(c);
+        m_out += "</";
+        Raw(name);
+        m_out += '>';
     }
+
+    // A CDATA section; a "]]>" inside it is split over two sections.
+    void CData(xmlNodePtr n) {
+        std::string text = n->content ? Str(n->content) : "";
+        size_t p = 0;
+        while ((p = text.find("]]>", p)) != std::string::npos) {
+            text.replace(p, 3, "]]]]><![CDATA[>");
+            p += 15;
+        }
+        m_out += "<![CDATA[";
+        Raw(text);
+        m_out += "]]>";
+    }
+
+    void Comment(xmlNodePtr n) {
+        // "--" cannot stand inside a comment, nor "-" at its end.
+        std::string text = n->content ? Str(n->content) : "";
+        size_t p = 0;
+        while ((p = text.find("--", p)) != std::string::npos)
+            text.insert(++p, " ");
+        if (!text.empty() && text.back() == '-')
+            text += ' ';
+        m_out += "<!--";
+        Raw(text);
+        m_out += "-->";
+    }
+
+    bool Representable(uint32_t cp) { return m_fit.Holds(cp); }
 
     template <class F> void EachChar(const std::string &s, F f) {
         size_t pos = 0;
@@ -680,7 +760,7 @@ private:
         });
     }
 
-    EncKind m_kind;
+    EncodingFit m_fit;
     xmlDocPtr m_doc;
     std::string m_out;
 };
@@ -690,7 +770,7 @@ bool Encode(const std::string &utf8, EncKind kind, const std::string &name, std:
         out = utf8;
         return true;
     }
-    if (kind == EncKind::Cp1252 || kind == EncKind::Ascii) {
+    if (IsEightBit(kind)) {
         out.clear();
         out.reserve(utf8.size());
         size_t pos = 0;
@@ -698,7 +778,7 @@ bool Encode(const std::string &utf8, EncKind kind, const std::string &name, std:
             uint32_t cp;
             size_t len;
             unsigned char b;
-            if (!DecodeUtf8(utf8, pos, cp, len) || !UnicodeToCp1252(cp, b))
+            if (!DecodeUtf8(utf8, pos, cp, len) || !EightBitByte(kind, cp, b))
                 return false;
             out += static_cast<char>(b);
             pos += len;
@@ -737,6 +817,110 @@ bool Encode(const std::string &utf8, EncKind kind, const std::string &name, std:
     return ok;
 }
 
+// The head of a file being loaded: enough for the byte order marks and the whole declaration.
+struct SFileHead {
+    std::string bytes;
+    bool failed = false;
+    bool atEnd = false;
+    bool utf16 = false;
+    size_t start = 0; // past a UTF-8 byte order mark
+    bool hasDeclaration = false;
+    std::string declaration; // the declaration's text between "<?xml" and "?>"
+};
+
+SFileHead ReadHead(int fd) {
+    SFileHead head;
+    std::string &bytes = head.bytes;
+    while (bytes.size() < 8 && !head.atEnd)
+        head.atEnd = !ReadMore(fd, bytes, head.failed);
+    const unsigned char *u = reinterpret_cast<const unsigned char *>(bytes.data());
+    const bool utf8Bom = bytes.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
+    head.utf16 =
+        bytes.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF));
+    head.start = utf8Bom ? 3 : 0;
+    if (!head.utf16 && bytes.compare(head.start, 5, "<?xml") == 0) {
+        while (bytes.find("?>", head.start + 5) == std::string::npos && !head.atEnd)
+            head.atEnd = !ReadMore(fd, bytes, head.failed);
+    }
+    if (!head.failed)
+        head.hasDeclaration = !head.utf16 && RawDeclaration(bytes, head.start, head.declaration);
+    return head;
+}
+
+// The parser gets UTF-8 wherever the text is ASCII-based and in UTF-8 or code page 1252; other
+// encodings (and text whose first bytes show another encoding) go through the parser's own
+// converters.
+FileFeed::Mode FeedMode(const SFileHead &head) {
+    if (head.utf16)
+        return FileFeed::Mode::AsIs;
+    const EncKind kind =
+        ClassifyEncoding(head.hasDeclaration ? DeclaredEncoding(head.declaration) : "");
+    if (kind == EncKind::Utf8) {
+        const xmlCharEncoding detected =
+            xmlDetectCharEncoding(reinterpret_cast<const xmlChar *>(head.bytes.data()),
+                                  static_cast<int>(std::min<size_t>(head.bytes.size(), 4)));
+        if (detected == XML_CHAR_ENCODING_NONE || detected == XML_CHAR_ENCODING_UTF8)
+            return FileFeed::Mode::RepairUtf8;
+        return FileFeed::Mode::AsIs;
+    }
+    return IsEightBit(kind) ? FileFeed::Mode::Cp1252 : FileFeed::Mode::AsIs;
+}
+
+// Parses the rest of the file after its head (whose bytes it takes); the document, or null with
+// the reason in failure where there is one to give.
+xmlDocPtr ParseFile(int fd, SFileHead &head, std::string &failure) {
+    const FileFeed::Mode mode = FeedMode(head);
+    const bool toUtf8 = mode != FileFeed::Mode::AsIs;
+    const char *encoding = toUtf8 ? "UTF-8" : nullptr;
+    int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    if (toUtf8)
+        options |= XML_PARSE_IGNORE_ENC;
+    FileFeed feed(fd, std::move(head.bytes), toUtf8 ? head.start : 0, head.atEnd, mode);
+
+    xmlDocPtr doc;
+    bool tooDeep = false;
+    {
+        QuietParser quiet;
+        doc = xmlReadIO(FileFeed::Read, nullptr, &feed, nullptr, encoding, options);
+        tooDeep = !doc && quiet.TooDeep();
+    }
+    if (feed.Failed()) {
+        xmlFreeDoc(doc);
+        failure = feed.TooLarge() ? kTooLarge : kUnreadable;
+        return nullptr;
+    }
+    if (!doc) {
+        if (tooDeep)
+            failure = kTooDeep;
+        return nullptr;
+    }
+    if (!xmlDocGetRootElement(doc)) {
+        xmlFreeDoc(doc);
+        return nullptr;
+    }
+    return doc;
+}
+
+// The parser keeps no declaration node: the file's own (or, for UTF-16, one naming what the
+// parser found) goes back in front of the document; false when it cannot.
+bool KeepDeclaration(xmlDocPtr doc, const SFileHead &head) {
+    std::string declaration = head.declaration;
+    if (!head.hasDeclaration && head.utf16 && doc->encoding) {
+        declaration = std::string("version=\"") + (doc->version ? Str(doc->version) : "1.0") +
+                      "\" encoding=\"" + Str(doc->encoding) + "\"";
+    }
+    if (declaration.empty() && !head.hasDeclaration)
+        return true;
+    xmlNodePtr pi = xmlNewDocPI(doc, X("xml"), X(RepairUtf8(declaration).c_str()));
+    if (!pi)
+        return false;
+    if (doc->children)
+        xmlAddPrevSibling(doc->children, pi);
+    else
+        xmlAddChild(reinterpret_cast<xmlNodePtr>(doc), pi);
+    return true;
+}
+
 } // namespace
 
 struct CXmlDom::Impl {
@@ -744,6 +928,7 @@ struct CXmlDom::Impl {
     xmlNodePtr current = nullptr;
     std::string path;
     int accessible = 0;
+    std::string loadFailure; // why the last load failed; empty after a load that worked
     std::unordered_map<void *, std::unique_ptr<NodeHandle>> handles;
     // Removed subtrees and replaced documents, freed with the wrapper.
     std::vector<xmlNodePtr> detached;
@@ -788,9 +973,9 @@ CXmlDom::~CXmlDom() = default;
 short CXmlDom::InitializeNewXmlFile(const char *comment, const char *rootName) {
     try {
         Impl &m = *m_impl;
-        if (m.doc->children || !IsValidName(rootName))
-            return 0;
         const std::string rootText = ToTreeText(rootName);
+        if (m.doc->children || !IsValidName(rootText))
+            return 0;
         xmlNodePtr decl = xmlNewDocPI(m.doc, X("xml"), X("version='1.0'"));
         xmlNodePtr root = xmlNewDocNode(m.doc, nullptr, X(rootText.c_str()), nullptr);
         xmlNodePtr note = nullptr;
@@ -818,92 +1003,40 @@ short CXmlDom::LoadFile(const char *pathText) {
         Impl &m = *m_impl;
         m.path = pathText ? pathText : "";
         m.accessible = ProbeExisting(m.path);
+        m.loadFailure = kNotXml;
         if (m.path.empty())
             return 0;
         FileDescriptor file(m.path);
-        if (file.Get() < 0)
-            return 0;
-
-        // The head of the file: enough for the byte order marks and the whole declaration.
-        std::string head;
-        bool failed = false;
-        bool atEnd = false;
-        while (head.size() < 8 && !atEnd)
-            atEnd = !ReadMore(file.Get(), head, failed);
-        const unsigned char *u = reinterpret_cast<const unsigned char *>(head.data());
-        const bool utf8Bom = head.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
-        const bool utf16 =
-            head.size() >= 2 && ((u[0] == 0xFF && u[1] == 0xFE) || (u[0] == 0xFE && u[1] == 0xFF));
-        const size_t start = utf8Bom ? 3 : 0;
-        if (!utf16 && head.compare(start, 5, "<?xml") == 0) {
-            while (head.find("?>", start + 5) == std::string::npos && !atEnd)
-                atEnd = !ReadMore(file.Get(), head, failed);
-        }
-        if (failed)
-            return 0;
-        std::string declaration;
-        const bool hasDeclaration = !utf16 && RawDeclaration(head, start, declaration);
-
-        // The parser gets UTF-8 wherever the text is ASCII-based and in UTF-8 or code page
-        // 1252; other encodings (and text whose first bytes show another encoding) go through
-        // the parser's own converters.
-        FileFeed::Mode mode = FileFeed::Mode::AsIs;
-        if (!utf16) {
-            const EncKind kind =
-                ClassifyEncoding(hasDeclaration ? DeclaredEncoding(declaration) : "");
-            if (kind == EncKind::Utf8) {
-                const xmlCharEncoding detected =
-                    xmlDetectCharEncoding(reinterpret_cast<const xmlChar *>(head.data()),
-                                          static_cast<int>(std::min<size_t>(head.size(), 4)));
-                if (detected == XML_CHAR_ENCODING_NONE || detected == XML_CHAR_ENCODING_UTF8)
-                    mode = FileFeed::Mode::RepairUtf8;
-            } else if (kind == EncKind::Cp1252 || kind == EncKind::Ascii) {
-                mode = FileFeed::Mode::Cp1252;
-            }
-        }
-        const bool toUtf8 = mode != FileFeed::Mode::AsIs;
-        const char *encoding = toUtf8 ? "UTF-8" : nullptr;
-        int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-        if (toUtf8)
-            options |= XML_PARSE_IGNORE_ENC;
-        FileFeed feed(file.Get(), std::move(head), toUtf8 ? start : 0, atEnd, mode);
-
-        xmlDocPtr doc;
-        {
-            QuietParser quiet;
-            doc = xmlReadIO(FileFeed::Read, nullptr, &feed, nullptr, encoding, options);
-        }
-        if (doc && feed.Failed()) {
-            xmlFreeDoc(doc);
+        if (file.Get() < 0) {
+            m.loadFailure =
+                std::string("The file could not be opened: ") + std::strerror(errno) + ".";
             return 0;
         }
+        struct stat st;
+        if (fstat(file.Get(), &st) == 0 && S_ISREG(st.st_mode) &&
+            static_cast<unsigned long long>(st.st_size) > kMaxFileSize) {
+            m.loadFailure = kTooLarge;
+            return 0;
+        }
+
+        SFileHead head = ReadHead(file.Get());
+        if (head.failed) {
+            m.loadFailure = head.bytes.size() > kMaxFileSize ? kTooLarge : kUnreadable;
+            return 0;
+        }
+        xmlDocPtr doc = ParseFile(file.Get(), head, m.loadFailure);
         if (!doc)
             return 0;
-        if (!xmlDocGetRootElement(doc)) {
+        DropBlankText(reinterpret_cast<xmlNodePtr>(doc));
+        if (!KeepDeclaration(doc, head)) {
             xmlFreeDoc(doc);
             return 0;
-        }
-        DropBlankText(reinterpret_cast<xmlNodePtr>(doc));
-
-        if (!hasDeclaration && utf16 && doc->encoding) {
-            declaration = std::string("version=\"") + (doc->version ? Str(doc->version) : "1.0") +
-                          "\" encoding=\"" + Str(doc->encoding) + "\"";
-        }
-        if (!declaration.empty() || hasDeclaration) {
-            xmlNodePtr pi = xmlNewDocPI(doc, X("xml"), X(RepairUtf8(declaration).c_str()));
-            if (!pi) {
-                xmlFreeDoc(doc);
-                return 0;
-            }
-            if (doc->children)
-                xmlAddPrevSibling(doc->children, pi);
-            else
-                xmlAddChild(reinterpret_cast<xmlNodePtr>(doc), pi);
         }
 
         xmlDocPtr old = m.doc;
         m.doc = doc;
         m.current = xmlDocGetRootElement(doc);
+        m.loadFailure.clear();
         if (m.handles.empty())
             m.FreeDocument(old);
         else
@@ -925,7 +1058,7 @@ bool CXmlDom::Serialize(std::string &out) const {
             }
         }
         const EncKind kind = ClassifyEncoding(encodingName);
-        Writer w(kind, m.doc);
+        Writer w(kind, TrimSpace(encodingName), m.doc);
         w.Document(m.doc);
         return Encode(w.Out(), kind, TrimSpace(encodingName), out);
     } catch (...) {
@@ -942,17 +1075,17 @@ short CXmlDom::SaveFile(const char *pathText) {
             m.accessible = ProbeForWriting(target);
         } else {
             if (m.path.empty())
-                return 201;
+                return XML_SAVE_NO_PATH;
             target = m.path;
         }
         if (!m.accessible)
-            return 202;
+            return XML_SAVE_NOT_ACCESSIBLE;
         std::string bytes;
         if (!Serialize(bytes))
-            return -200;
+            return XML_SAVE_WRITE_FAILED;
         return WriteReplacing(target, bytes);
     } catch (...) {
-        return -200;
+        return XML_SAVE_WRITE_FAILED;
     }
 }
 
@@ -971,9 +1104,11 @@ short CXmlDom::MoveToParentNode(const char *name) {
         return 1;
     }
     xmlNodePtr p = m.current->type == XML_DOCUMENT_NODE ? nullptr : m.current->parent;
-    if (name)
-        while (p && !IsElementNamed(p, name))
+    if (name) {
+        const std::string treeName = ToTreeText(name);
+        while (p && !IsElementNamed(p, treeName.c_str()))
             p = p->parent;
+    }
     if (!p)
         return 0;
     m.current = p;
@@ -985,9 +1120,11 @@ short CXmlDom::MoveToFirstChildNode(const char *name) {
     if (!m.current)
         return 0;
     xmlNodePtr c = FirstChild(m.current);
-    if (name)
-        while (c && !IsElementNamed(c, name))
+    if (name) {
+        const std::string treeName = ToTreeText(name);
+        while (c && !IsElementNamed(c, treeName.c_str()))
             c = c->next;
+    }
     if (!c)
         return 0;
     m.current = c;
@@ -999,9 +1136,11 @@ short CXmlDom::MoveToNextSiblingNode(const char *name) {
     if (!m.current || m.current->type == XML_DOCUMENT_NODE)
         return 0;
     xmlNodePtr s = m.current->next;
-    if (name)
-        while (s && !IsElementNamed(s, name))
+    if (name) {
+        const std::string treeName = ToTreeText(name);
+        while (s && !IsElementNamed(s, treeName.c_str()))
             s = s->next;
+    }
     if (!s)
         return 0;
     m.current = s;
@@ -1016,7 +1155,7 @@ bool CXmlDom::GetNodeName(std::string &out) const {
     try {
         if (!m_impl->current)
             return false;
-        out = NodeName(m_impl->current);
+        out = FromTreeText(NodeName(m_impl->current));
         return true;
     } catch (...) {
         return false;
@@ -1032,7 +1171,7 @@ bool CXmlDom::GetNodeText(std::string &out) const {
             n = FirstChild(n);
         if (!n || n->type != XML_TEXT_NODE)
             return false;
-        out = n->content ? Str(n->content) : "";
+        out = FromTreeText(Str(n->content));
         return true;
     } catch (...) {
         return false;
@@ -1041,10 +1180,11 @@ bool CXmlDom::GetNodeText(std::string &out) const {
 
 bool CXmlDom::GetNodeAttributeText(const std::string &name, std::string &out) const {
     try {
-        xmlAttrPtr a = FindAttribute(m_impl->current, name);
+        xmlAttrPtr a = FindAttribute(m_impl->current, ToTreeText(name));
         if (!a)
             return false;
         AttributeValue(a, out);
+        out = FromTreeText(out);
         return true;
     } catch (...) {
         return false;
@@ -1060,6 +1200,8 @@ short CXmlDom::SetNodeText(const char *text) {
             n = FirstChild(n);
         if (!n || n->type != XML_TEXT_NODE)
             return 0;
+        if (IsReadBack(Str(n->content), text))
+            return 1;
         xmlNodeSetContent(n, X(ToTreeText(text).c_str()));
         return 1;
     } catch (...) {
@@ -1072,19 +1214,25 @@ short CXmlDom::SetNodeAttributeText(const char *name, const char *value) {
         xmlNodePtr n = m_impl->current;
         if (!n || n->type != XML_ELEMENT_NODE || !name)
             return 0;
-        const std::string attrName = name;
+        const std::string attrName = ToTreeText(name);
         xmlAttrPtr a = FindAttribute(n, attrName);
         if (!value) {
             if (a)
                 xmlRemoveProp(a);
             return 1;
         }
+        if (a) {
+            std::string current;
+            AttributeValue(a, current);
+            if (IsReadBack(current.c_str(), value))
+                return 1;
+        }
         const std::string v = ToTreeText(value);
         if (a)
             return xmlSetNsProp(n, a->ns, a->name, X(v.c_str())) ? 1 : 0;
-        if (!IsValidName(name))
+        if (!IsValidName(attrName))
             return 0;
-        return xmlNewProp(n, X(name), X(v.c_str())) ? 1 : 0;
+        return xmlNewProp(n, X(attrName.c_str()), X(v.c_str())) ? 1 : 0;
     } catch (...) {
         return 0;
     }
@@ -1104,7 +1252,8 @@ short CXmlDom::AppendChildNode(const char *name) {
     try {
         Impl &m = *m_impl;
         xmlNodePtr n = m.current;
-        if (!n || !IsValidName(name))
+        const std::string treeName = ToTreeText(name);
+        if (!n || !IsValidName(treeName))
             return 0;
         if (n->type == XML_DOCUMENT_NODE) {
             if (m.Root())
@@ -1112,7 +1261,7 @@ short CXmlDom::AppendChildNode(const char *name) {
         } else if (n->type != XML_ELEMENT_NODE) {
             return 0;
         }
-        xmlNodePtr e = xmlNewDocNode(m.doc, nullptr, X(name), nullptr);
+        xmlNodePtr e = xmlNewDocNode(m.doc, nullptr, X(treeName.c_str()), nullptr);
         if (!e)
             return 0;
         if (!xmlAddChild(n, e)) {
@@ -1209,6 +1358,10 @@ size_t CXmlDom::GetHandleCount() const {
     return m_impl->handles.size();
 }
 
+const std::string &CXmlDom::GetLoadFailure() const {
+    return m_impl->loadFailure;
+}
+
 const std::string &CXmlDom::GetPath() const {
     return m_impl->path;
 }
@@ -1269,7 +1422,7 @@ short XmlDom_LoadFile(CXmlDom *dom, const char *path) {
     return dom ? dom->LoadFile(path) : 0;
 }
 short XmlDom_SaveFile(CXmlDom *dom, const char *path) {
-    return dom ? dom->SaveFile(path) : 201;
+    return dom ? dom->SaveFile(path) : static_cast<short>(XML_SAVE_NO_PATH);
 }
 short XmlDom_MoveToRootNode(CXmlDom *dom) {
     return dom ? dom->MoveToRootNode() : 0;

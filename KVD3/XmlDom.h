@@ -9,19 +9,34 @@
 // The library's one contact with the XML parser. A wrapper owns one document, keeps a single
 // current node (a cursor), hands out node handles and loads and saves the document as a file.
 //
-// Text crossing the interface is 8-bit text: the tree holds UTF-8, and text handed in that is not
-// valid UTF-8 is read as code page 1252 (the code page of files and headers written on Windows).
-// Results are 16-bit codes: 1 done, 0 not done; the save returns 0 saved, 201 no path, 202 file
-// not accessible, -200 write failed. No operation lets an exception escape.
+// Text crossing the interface (names, texts, attribute values, comments) is the system's 8-bit
+// code page 1252, in and out, one byte a character; the tree holds UTF-8, and the wrapper
+// converts on the way in and out. A character the code page lacks reads as '?'; writing back the
+// text read leaves such a character as it was. Paths are passed to the file system as they are.
+// Results are 16-bit codes: 1 done, 0 not done; the save returns one of EXmlSaveResult. No
+// operation lets an exception escape.
 //
 // What the tree keeps and how it is written:
 // - white-space-only text between elements is dropped on load, real text is kept as it is;
 // - the XML declaration is a processing instruction with the target "xml";
 // - attributes keep their order, a replaced attribute keeps its place;
+// - a file is read in the encoding its declaration names (UTF-8 when it names none); 8-bit bytes
+//   are read as code page 1252 where a file declares ISO-8859-1 or ASCII, or declares UTF-8 and
+//   holds bytes that are no UTF-8, as files written on Windows do;
 // - a save writes the nodes as they are (no indentation), in the encoding that the declaration
-//   names (UTF-8 when it names none), and replaces the file through a temporary file beside it;
+//   names (UTF-8 when it names none); a character that encoding lacks is written as a character
+//   reference in text and attribute values, and as '?' in names and comments; the file is
+//   replaced through a temporary file beside it;
 // - a removed node, and any document replaced by a later load, stays alive until the wrapper
 //   goes, so handles and remembered positions never dangle.
+// What a save returns (values as stored callers compare them).
+enum EXmlSaveResult : short {
+    XML_SAVE_OK = 0,
+    XML_SAVE_NO_PATH = 201,        // no path given and none loaded
+    XML_SAVE_NOT_ACCESSIBLE = 202, // the file (or a temporary file beside it) cannot be opened
+    XML_SAVE_WRITE_FAILED = -200,  // writing failed; the old file is left whole
+};
+
 class KVD3_API CXmlDom {
 public:
     CXmlDom();
@@ -75,6 +90,10 @@ public:
     // The path given to the last load, and whether the last probe could open the file.
     const std::string &GetPath() const;
     int IsFileAccessible() const;
+    // Why the last load failed, as a sentence for people ("File does not appear to be in XML
+    // format.", a file too large or nested too deeply, one that cannot be opened); empty after a
+    // load that worked.
+    const std::string &GetLoadFailure() const;
 
     // The document as a save would write it (in its encoding), without touching any file.
     bool Serialize(std::string &out) const;

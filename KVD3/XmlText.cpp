@@ -1,17 +1,9 @@
 #include "KVD3/XmlText.h"
 
+#include "orq_utils/Str.h"
+
 namespace ORQ {
 namespace xmltext {
-
-namespace {
-
-// Unicode of the bytes 0x80 to 0x9F of code page 1252.
-const uint16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-} // namespace
 
 bool DecodeUtf8(const std::string &text, size_t pos, uint32_t &cp, size_t &len) {
     const size_t n = text.size();
@@ -86,34 +78,6 @@ bool IsValidUtf8(const std::string &text) {
     return true;
 }
 
-uint32_t Cp1252ToUnicode(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F)
-        return kCp1252High[byte - 0x80];
-    return byte;
-}
-
-bool UnicodeToCp1252(uint32_t cp, unsigned char &byte) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-        byte = static_cast<unsigned char>(cp);
-        return true;
-    }
-    for (int i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == cp) {
-            byte = static_cast<unsigned char>(0x80 + i);
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string Cp1252ToUtf8(const std::string &text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char c : text)
-        AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string RepairUtf8(const std::string &text) {
     if (IsValidUtf8(text))
         return text;
@@ -139,37 +103,62 @@ bool IsXmlChar(uint32_t cp) {
            (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
+namespace {
+
+// Bytes that stand for themselves in both the 8-bit text and UTF-8 and that XML can hold.
+bool IsPlainByte(unsigned char u) {
+    return u < 0x80 && (u >= 0x20 || u == 0x9 || u == 0xA || u == 0xD);
+}
+
+} // namespace
+
 std::string ToTreeText(const std::string &text) {
-    std::string repaired = RepairUtf8(text);
-    bool clean = true;
-    for (char c : repaired) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD) {
-            clean = false;
-            break;
-        }
-    }
-    if (clean && repaired.find("\xEF\xBF\xBE") == std::string::npos &&
-        repaired.find("\xEF\xBF\xBF") == std::string::npos)
-        return repaired;
-    std::string out;
-    out.reserve(repaired.size());
-    size_t pos = 0;
-    while (pos < repaired.size()) {
-        uint32_t cp;
-        size_t len;
-        DecodeUtf8(repaired, pos, cp, len);
+    size_t plain = 0;
+    while (plain < text.size() && IsPlainByte(static_cast<unsigned char>(text[plain])))
+        ++plain;
+    if (plain == text.size())
+        return text;
+    std::string out(text, 0, plain);
+    out.reserve(text.size() + text.size() / 8);
+    for (size_t pos = plain; pos < text.size(); ++pos) {
+        const uint32_t cp = Cp1252ToUnicode(static_cast<unsigned char>(text[pos]));
         if (IsXmlChar(cp))
-            out.append(repaired, pos, len);
+            AppendUtf8(out, cp);
         else
             out += '?';
-        pos += len;
     }
     return out;
 }
 
 std::string ToTreeText(const char *text) {
     return ToTreeText(std::string(text ? text : ""));
+}
+
+std::string FromTreeText(const std::string &utf8) {
+    size_t ascii = 0;
+    while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80)
+        ++ascii;
+    if (ascii == utf8.size())
+        return utf8;
+    std::string out(utf8, 0, ascii);
+    out.reserve(utf8.size());
+    size_t pos = ascii;
+    while (pos < utf8.size()) {
+        uint32_t cp;
+        size_t len;
+        unsigned char byte;
+        if (!DecodeUtf8(utf8, pos, cp, len)) {
+            cp = '?';
+            len = 1;
+        }
+        out += UnicodeToCp1252(cp, byte) ? static_cast<char>(byte) : '?';
+        pos += len;
+    }
+    return out;
+}
+
+std::string FromTreeText(const char *utf8) {
+    return FromTreeText(std::string(utf8 ? utf8 : ""));
 }
 
 } // namespace xmltext

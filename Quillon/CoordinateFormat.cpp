@@ -10,9 +10,11 @@
 
 namespace {
 
-constexpr int kMaxDecimals = 15;
+constexpr int kMaxDecimals = QUILLON_MAX_DECIMALS;
 // Seconds are counted in whole units of 10^-N seconds; beyond 9 decimals that overflows.
-constexpr int kMaxSecondDecimals = 9;
+constexpr int kMaxSecondDecimals = QUILLON_MAX_SECOND_DECIMALS;
+// The most units of 10^-N seconds a split counts (2^62, well inside long long).
+constexpr double kMaxSecondUnits = 4611686018427387904.0;
 
 // Fixed-point text in the C locale, whatever locale the process runs in.
 std::string Fixed(double value, int decimals) {
@@ -24,6 +26,9 @@ std::string Fixed(double value, int decimals) {
         return std::string();
     return std::string(buffer, result.ptr);
 }
+
+// What a degrees, minutes or seconds token shows for a value it cannot split.
+const char kUnsplittable[] = "?";
 
 bool IsZeroText(const std::string &text) {
     return text.find_first_not_of("0.") == std::string::npos;
@@ -47,17 +52,19 @@ struct SDms {
     long long secondUnits = 0; // seconds in units of 10^-decimals
     long long unitsPerSecond = 1;
     bool zero = true;
+    bool valid = false; // false for a value that is not finite or too large to split
 };
 
 SDms SplitDms(double value, int secondDecimals) {
     SDms dms;
     const double size = std::fabs(value);
-    if (!std::isfinite(size))
-        return dms;
     const int decimals = std::max(secondDecimals, 0);
     for (int i = 0; i < decimals; ++i)
         dms.unitsPerSecond *= 10;
     const double scaled = size * 3600.0 * static_cast<double>(dms.unitsPerSecond);
+    if (!(scaled < kMaxSecondUnits))
+        return dms;
+    dms.valid = true;
     const long long units =
         static_cast<long long>(secondDecimals >= 0 ? std::llround(scaled) : std::floor(scaled));
     const long long perMinute = 60 * dms.unitsPerSecond;
@@ -192,6 +199,10 @@ private:
             return true;
         }
         const SDms dms = Dms(lat);
+        if (!dms.valid) {
+            out += kUnsplittable;
+            return true;
+        }
         if (sign && value < 0.0 && !dms.zero)
             out += '-';
         out += std::to_string(dms.degrees);
@@ -199,14 +210,18 @@ private:
     }
 
     bool Minutes(bool lat, std::string &out) const {
-        if (m_ll)
-            out += std::to_string(Dms(lat).minutes);
+        if (m_ll) {
+            const SDms dms = Dms(lat);
+            out += dms.valid ? std::to_string(dms.minutes) : kUnsplittable;
+        }
         return true;
     }
 
     bool Seconds(bool lat, std::string &out) const {
-        if (m_ll)
-            out += SecondsText(Dms(lat), lat ? m_latSeconds : m_lonSeconds);
+        if (m_ll) {
+            const SDms dms = Dms(lat);
+            out += dms.valid ? SecondsText(dms, lat ? m_latSeconds : m_lonSeconds) : kUnsplittable;
+        }
         return true;
     }
 

@@ -37,6 +37,13 @@ enum : int {
     QUILLON_ELLIPSOID_COUNT = 24, // entries of Ellipsoids, entry 0 being a placeholder
 };
 
+// The most decimals a token shows: up to QUILLON_MAX_DECIMALS for decimal degrees, easting and
+// northing, up to QUILLON_MAX_SECOND_DECIMALS for seconds; more are shown as that many.
+enum : int {
+    QUILLON_MAX_DECIMALS = 15,
+    QUILLON_MAX_SECOND_DECIMALS = 9,
+};
+
 // The ellipsoid table: entry i has id i for i = 1 to 23 (23 is WGS-84); entry 0 is no ellipsoid.
 // An id outside 1 to 23 passed to any conversion means WGS-84.
 extern QUILLON_API const SEllipsoid Ellipsoids[QUILLON_ELLIPSOID_COUNT];
@@ -79,7 +86,9 @@ QUILLON_API int UpdateGPS(const char *format, int ellipsoid, int mode, const SLa
 //   %lon...%                 the same for the longitude (E, W, East, West)
 //   %utme.N% %utmn.N%        easting and northing with N decimals
 //   %utmz% %utml%            zone number and letter
-// "%%" stands for one percent sign; unknown tokens are copied as they stand. Tokens of a record
+// "%%" stands for one percent sign; unknown tokens are copied as they stand. A degrees, minutes
+// or seconds token of a value that is not finite or too large to split into whole units of its
+// seconds (beyond about 2.5e6 degrees at 9 decimals) renders as "?". Tokens of a record
 // that is not given render as nothing. Numbers are written in the C locale. Writes at most
 // outSize - 1 characters and a terminating zero.
 QUILLON_API int GPS_FormatCoordinateString(char *out, const char *format, const SLatLong *ll,

@@ -30,10 +30,10 @@ std::string DisplayPath(const char *path) {
 
 int CDT1File::Load(const char *path, long traces, long points) {
     if (traces <= 0 || points <= 0) {
-        ORQ::ShowMessage("The header of " + DisplayPath(path) +
-                             " gives no traces or no samples per trace (traces " +
-                             std::to_string(traces) + ", samples " + std::to_string(points) +
-                             "); the trace file was not loaded.",
+        ORQ::ShowMessage("The trace file " + DisplayPath(path) +
+                             " was not loaded: its header gives no traces or no samples per "
+                             "trace (traces " +
+                             std::to_string(traces) + ", samples " + std::to_string(points) + ").",
                          ORQ::MB_OK | ORQ::MB_ICONERROR);
         return -2;
     }
@@ -41,10 +41,10 @@ int CDT1File::Load(const char *path, long traces, long points) {
     // would blow up.
     const long double bytes = static_cast<long double>(traces) * (points + 64.0L) * 2.0L;
     if (traces > kMaxCount || points > kMaxCount - 64 || bytes > kMaxCount) {
-        ORQ::ShowMessage("The header of " + DisplayPath(path) + " gives " + std::to_string(traces) +
+        ORQ::ShowMessage("The trace file " + DisplayPath(path) +
+                             " was not loaded: its header gives " + std::to_string(traces) +
                              " traces of " + std::to_string(points) +
-                             " samples, more than a trace file can hold; the trace file was "
-                             "not loaded.",
+                             " samples, more than a trace file can hold.",
                          ORQ::MB_OK | ORQ::MB_ICONERROR);
         return -2;
     }

@@ -14,6 +14,17 @@
 namespace ORQ {
 namespace {
 
+// The whole number a time zero reads back as (the reader clamps to the int range); 0 for none.
+int TimeZeroAsRead(double value) {
+    if (!(value == value))
+        return 0;
+    if (value >= INT_MAX)
+        return INT_MAX;
+    if (value <= INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
 // Real headers are a few kilobytes; anything near this size is not a header.
 constexpr off_t kMaxHeaderBytes = 4 * 1024 * 1024;
 
@@ -85,14 +96,16 @@ std::string ShowMeasure(const SMeasure &m) {
 }
 
 // The number after a label on a line, and the unit named between it and the next label (or the
-// end of the line). Without a label the value is 0; without a unit it is metres.
+// end of the line). Without a label the value is 0 in metres. Without a unit (or with one that
+// is not known) the measure takes unitInForce and named stays false, so that a later "POSITION
+// UNITS" line still relabels it as it does a measure without a label.
 SMeasure MeasureAfterLabel(const std::string &line, const std::string &upper, const char *label,
-                           const std::vector<const char *> &nextLabels, bool &found) {
-    found = false;
+                           const std::vector<const char *> &nextLabels, EUnitType unitInForce,
+                           bool &named) {
+    named = false;
     const size_t at = upper.find(label);
     if (at == std::string::npos)
         return SMeasure(0, UNIT_M);
-    found = true;
     size_t end = 0;
     const double value = ScanDouble(line, at + std::strlen(label), end);
     size_t stop = line.size();
@@ -102,10 +115,67 @@ SMeasure MeasureAfterLabel(const std::string &line, const std::string &upper, co
             stop = p;
     }
     const std::string unitText = TrimBlanks(line.substr(end, stop - end));
-    EUnitType unit = unitText.empty() ? UNIT_NONE : CMeasure::StringToUnit(unitText);
-    if (unit == UNIT_NONE)
-        unit = UNIT_M;
-    return SMeasure(value, unit);
+    const EUnitType unit = unitText.empty() ? UNIT_NONE : CMeasure::StringToUnit(unitText);
+    named = unit != UNIT_NONE;
+    return SMeasure(value, named ? unit : unitInForce);
+}
+
+// A "POSITION UNITS" line relabels every measure in position units, and the datum, velocity
+// and elevation unless their own lines named a unit (explicitUnits: datum, velocity, elevation).
+void SetPositionUnit(STamsel &r, EUnitType unit, const bool explicitUnits[3]) {
+    for (SMeasure *m : {&r.m_startPosition, &r.m_finalPosition, &r.m_stepSize, &r.m_further1,
+                        &r.m_further2, &r.m_further3, &r.m_antennaSeparation})
+        m->unit = unit;
+    if (!explicitUnits[0])
+        r.m_datum.unit = unit;
+    if (!explicitUnits[1])
+        r.m_velocity.unit = unit;
+    if (!explicitUnits[2])
+        r.m_elevation.unit = unit;
+}
+
+// The velocity and datum of a "TRACES TOPO SHIFTED" line.
+void ReadTopoShift(STamsel &r, const std::string &line, EUnitType positionUnit,
+                   bool explicitUnits[3]) {
+    const std::string upper = UpperAscii(line);
+    r.m_velocity =
+        MeasureAfterLabel(line, upper, "VELOCITY =", {"DATUM"}, positionUnit, explicitUnits[1]);
+    r.m_datum =
+        MeasureAfterLabel(line, upper, "DATUM =", {"VELOCITY"}, positionUnit, explicitUnits[0]);
+}
+
+// The maximum and minimum of an "ELEVATION DATA ENTERED" line, in the unit the line names
+// first (else the position unit in force); true when the line names one.
+bool ReadElevation(STamsel &r, const std::string &line, EUnitType positionUnit) {
+    const std::string upper = UpperAscii(line);
+    bool namedMax = false, namedMin = false;
+    const SMeasure maximum =
+        MeasureAfterLabel(line, upper, "MAX =", {"MIN"}, positionUnit, namedMax);
+    const SMeasure minimum =
+        MeasureAfterLabel(line, upper, "MIN =", {"MAX"}, positionUnit, namedMin);
+    const EUnitType unit = namedMax ? maximum.unit : namedMin ? minimum.unit : positionUnit;
+    double y = minimum.value;
+    if (namedMax && namedMin && minimum.unit != unit)
+        y = CMeasure::ConvertTo(minimum.value, minimum.unit, unit);
+    r.m_elevation.Set(maximum.value, y, unit);
+    return namedMax || namedMin;
+}
+
+// The GPS kind of an "X Y Z POSITIONS ADDED" line: UTM with the zone it names, else
+// latitude/longitude.
+void ReadPositionsAdded(STamsel &r, const std::string &value) {
+    const std::string upper = UpperAscii(value);
+    const size_t at = upper.find("UTM ZONE");
+    if (at != std::string::npos) {
+        r.m_gpsType = GPS_UTM;
+        size_t p = at + 8;
+        while (p < value.size() && (value[p] == ' ' || value[p] == '\t'))
+            ++p;
+        r.m_utmZone = TrimBlanks(value.substr(p));
+    } else {
+        r.m_gpsType = GPS_LATLONG;
+        r.m_utmZone.clear();
+    }
 }
 
 } // namespace
@@ -182,7 +252,7 @@ TamselType TamselItem::Read(Tamsel &owner) {
 }
 
 int TamselItem::Write(Tamsel &owner) {
-    std::fstream &file = owner.File();
+    std::iostream &file = owner.File();
     if (owner.Storage() != ST_FILE || !file.good())
         return -1;
     file << m_raw << kEol;
@@ -197,8 +267,27 @@ Tamsel::Tamsel() {
 
 Tamsel::~Tamsel() {
     m_kept.clear();
+    CloseFile();
+}
+
+std::iostream &Tamsel::File() {
+    if (m_created)
+        return m_createdText;
+    return m_file;
+}
+
+void Tamsel::CloseFile() {
     if (m_file.is_open())
         m_file.close();
+    m_file.clear();
+    if (!m_created)
+        return;
+    const std::string text = m_createdText.str();
+    if (!m_created->Write(text.data(), text.size()) || !m_created->Finish() || !m_created->Commit())
+        m_created->Discard();
+    m_created.reset();
+    m_createdText.str(std::string());
+    m_createdText.clear();
 }
 
 Tamsel &Tamsel::GprClear() {
@@ -280,9 +369,7 @@ bool Tamsel::Load(const char *path, StorageType storage) {
     GprClear();
     m_kept.clear();
     m_message.clear();
-    if (m_file.is_open())
-        m_file.close();
-    m_file.clear();
+    CloseFile();
     m_path = ResolveLinePath(path ? path : "");
     m_storage = storage;
 
@@ -363,10 +450,12 @@ int Tamsel::Read() {
         if (holds(candidate, '/')) {
             m_record.m_date = candidate;
         } else {
-            // A header without a date line: the line after the titles is a keyed line.
+            // A header without a date line: the line after the titles counts only when it is a
+            // known keyed line. An empty or unknown line there is neither the date nor kept, or
+            // the empty date line the writer puts there would be kept and grow with every save.
             TamselItem item;
-            item.Parse(candidate);
-            ReadKeyed(item, positionUnit, explicitUnits);
+            if (item.Parse(candidate) != TT_OTHER)
+                ReadKeyed(item, positionUnit, explicitUnits);
         }
     }
 
@@ -403,20 +492,10 @@ void Tamsel::ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool exp
     case TT_STEP_SIZE:
         r.m_stepSize.Set(AtofC(value.c_str()), positionUnit);
         break;
-    case TT_POSITION_UNITS: {
-        const EUnitType unit = CMeasure::StringToUnit(value);
-        positionUnit = unit;
-        for (SMeasure *m : {&r.m_startPosition, &r.m_finalPosition, &r.m_stepSize, &r.m_further1,
-                            &r.m_further2, &r.m_further3, &r.m_antennaSeparation})
-            m->unit = unit;
-        if (!explicitUnits[0])
-            r.m_datum.unit = unit;
-        if (!explicitUnits[1])
-            r.m_velocity.unit = unit;
-        if (!explicitUnits[2])
-            r.m_elevation.unit = unit;
+    case TT_POSITION_UNITS:
+        positionUnit = CMeasure::StringToUnit(value);
+        SetPositionUnit(r, positionUnit, explicitUnits);
         break;
-    }
     case TT_FREQUENCY:
         r.m_frequency = AtofC(value.c_str());
         break;
@@ -442,50 +521,20 @@ void Tamsel::ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool exp
     case TT_SATURATION:
         r.m_saturationCorrected = true;
         break;
-    case TT_TOPO_SHIFTED: {
+    case TT_TOPO_SHIFTED:
         r.m_topoShifted = true;
-        const std::string &line = item.GetRaw();
-        const std::string upper = UpperAscii(line);
-        bool found = false;
-        r.m_velocity = MeasureAfterLabel(line, upper, "VELOCITY =", {"DATUM"}, found);
-        explicitUnits[1] = found;
-        r.m_datum = MeasureAfterLabel(line, upper, "DATUM =", {"VELOCITY"}, found);
-        explicitUnits[0] = found;
+        ReadTopoShift(r, item.GetRaw(), positionUnit, explicitUnits);
         break;
-    }
-    case TT_ELEVATION: {
-        const std::string &line = item.GetRaw();
-        const std::string upper = UpperAscii(line);
-        bool foundMax = false, foundMin = false;
-        const SMeasure maximum = MeasureAfterLabel(line, upper, "MAX =", {"MIN"}, foundMax);
-        const SMeasure minimum = MeasureAfterLabel(line, upper, "MIN =", {"MAX"}, foundMin);
-        const EUnitType unit = foundMax ? maximum.unit : minimum.unit;
-        double y = minimum.value;
-        if (minimum.unit != unit)
-            y = CMeasure::ConvertTo(minimum.value, minimum.unit, unit);
-        r.m_elevation.Set(maximum.value, y, unit);
-        explicitUnits[2] = true;
+    case TT_ELEVATION:
+        explicitUnits[2] = ReadElevation(r, item.GetRaw(), positionUnit);
         break;
-    }
     case TT_GAIN:
         r.m_gain = true;
         m_gainLines.push_back(item.GetRaw());
         break;
-    case TT_POSITIONS_ADDED: {
-        const std::string upper = UpperAscii(value);
-        const size_t at = upper.find("UTM ZONE");
-        if (at != std::string::npos) {
-            r.m_gpsType = GPS_UTM;
-            size_t p = at + 8;
-            while (p < value.size() && (value[p] == ' ' || value[p] == '\t'))
-                ++p;
-            r.m_utmZone = TrimBlanks(value.substr(p));
-        } else {
-            r.m_gpsType = GPS_LATLONG;
-            r.m_utmZone.clear();
-        }
+    case TT_POSITIONS_ADDED:
+        ReadPositionsAdded(r, value);
         break;
-    }
     default:
         m_kept.push_back(item.GetRaw());
         break;
@@ -493,8 +542,14 @@ void Tamsel::ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool exp
 }
 
 int Tamsel::Write() {
-    WriteText(m_file);
+    WriteText(File());
     return 0;
+}
+
+std::string Tamsel::GetText() const {
+    std::ostringstream text;
+    WriteText(text);
+    return text.str();
 }
 
 void Tamsel::WriteText(std::ostream &out) const {
@@ -524,7 +579,9 @@ void Tamsel::WriteText(std::ostream &out) const {
     };
     keyed(TT_TRACES, std::to_string(r.m_traces));
     keyed(TT_PTS_PER_TRC, std::to_string(r.m_points));
-    keyed(TT_TIMEZERO, FormatG(r.m_timeZero));
+    // Read as a whole number, so written as the one it reads as: in exponent form a time zero of
+    // a million or more would read back as its first digit.
+    keyed(TT_TIMEZERO, std::to_string(TimeZeroAsRead(r.m_timeZero)));
     keyed(TT_TIME_WINDOW, FormatG(r.m_timeWindow));
     keyed(TT_START_POSITION, FormatG(r.m_startPosition.value));
     keyed(TT_FINAL_POSITION, FormatG(r.m_finalPosition.value));
@@ -569,12 +626,12 @@ void Tamsel::WriteText(std::ostream &out) const {
 int Tamsel::Save(const std::string &path, StorageType storage) {
     m_loaded = false;
     m_message.clear();
+    // A save writes the path it is given: finding a file of another letter case is for reading,
+    // and would here overwrite another line's header.
     if (!path.empty())
-        m_path = ResolveLinePath(path);
+        m_path = path;
     m_storage = storage;
-    if (m_file.is_open())
-        m_file.close();
-    m_file.clear();
+    CloseFile();
     if (storage != ST_FILE) {
         m_loaded = true;
         return 0;
@@ -585,9 +642,7 @@ int Tamsel::Save(const std::string &path, StorageType storage) {
     }
 
     // Write beside the target and rename over it: a failed save leaves the old header whole.
-    std::ostringstream text;
-    WriteText(text);
-    if (!ReplaceFileContent(m_path, text.str())) {
+    if (!ReplaceFileContent(m_path, GetText())) {
         m_message = "Unable to save the header " + m_path + ": " + std::strerror(errno);
         return 1;
     }
@@ -596,15 +651,19 @@ int Tamsel::Save(const std::string &path, StorageType storage) {
 }
 
 int Tamsel::Create(const char *path, StorageType storage) {
+    // A file an earlier Create began is finished first.
+    CloseFile();
     m_path = path ? path : "";
     m_storage = storage;
     if (storage != ST_FILE)
         return 0;
-    if (m_file.is_open())
-        m_file.close();
-    m_file.clear();
-    m_file.open(m_path, std::ios::out | std::ios::binary | std::ios::trunc);
-    return m_file.is_open() ? 0 : 1;
+    // The new text goes to a temporary file beside the target when the stream closes; the old
+    // file stays whole until then.
+    auto file = std::make_unique<CFileReplacement>(m_path);
+    if (!file->Open())
+        return 1;
+    m_created = std::move(file);
+    return 0;
 }
 
 } // namespace ORQ

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <fstream>
 #include <list>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,8 @@ enum EGpsType : int32_t {
 };
 
 namespace ORQ {
+
+class CFileReplacement;
 
 // Type of a header line: the rows of the key table.
 enum TamselType : int32_t {
@@ -155,11 +159,15 @@ public:
     // Writes the header to path (empty: the path last loaded or saved), replacing the file
     // atomically; 0 on success, 1 on failure (the old file is then unchanged).
     int Save(const std::string &path, StorageType storage);
-    // Opens path for writing, truncating it; 1 when that fails, else 0. Writes nothing.
+    // Opens path for writing anew; 1 when that fails, else 0. Writes nothing. What Write puts
+    // into it replaces the old file whole when the stream closes (the next Load, Save or
+    // Create, or the end of the object), so a process stopped part-way leaves the old file.
     int Create(const char *path, StorageType storage);
 
     int Read();
     int Write();
+    // The header's text, as Save writes it into the file.
+    std::string GetText() const;
 
     // The record, or null while no header is loaded.
     const STamsel *GetTamsel() const { return m_loaded ? &m_record : nullptr; }
@@ -187,18 +195,23 @@ public:
     int DeleteComment(const char *prefix);
 
 protected:
-    std::fstream &File() { return m_file; }
+    // The file Load reads, or the text a Create collects.
+    std::iostream &File();
     friend class TamselItem;
 
 private:
     void ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool explicitUnits[3]);
     // The header's text, as Write and Save put it into the file.
     void WriteText(std::ostream &out) const;
+    // Closes the stream; the text collected since Create then replaces the file.
+    void CloseFile();
 
     STamsel m_record;
     std::list<std::string> m_kept;
     bool m_loaded = false;
     std::fstream m_file;
+    std::unique_ptr<CFileReplacement> m_created; // the file Create opened, until it closes
+    std::stringstream m_createdText;
     std::string m_path;
     StorageType m_storage = ST_FILE;
     std::vector<std::string> m_gainLines; // the gain lines as read, written back verbatim

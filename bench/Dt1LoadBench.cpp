@@ -5,6 +5,8 @@
 #include "tests/support/RadarLineGenerator.h"
 #include "tests/support/TestSupport.h"
 
+#include "bench/MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -105,25 +107,6 @@ BENCHMARK(Dt1Load)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true);
 
-// Prints as usual and keeps the median time per iteration of each benchmark for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto &run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Aggregate &&
-                run.aggregate_name == "median")
-                m_msPerRun[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    double Get(const std::string &name) const {
-        const auto it = m_msPerRun.find(name);
-        return it == m_msPerRun.end() ? 0 : it->second;
-    }
-
-private:
-    std::map<std::string, double> m_msPerRun;
-};
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -132,7 +115,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "cannot write the benchmark's trace file\n");
         return 1;
     }
-    RatioReporter reporter;
+    CMedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double raw = reporter.Get("RawReadReusedBuffer");
     const double fresh = reporter.Get("RawReadFreshBuffer");

@@ -4,7 +4,7 @@
 
 #include "KVD_Edit/GPSINFO/GPSDataSample.h"
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
-#include "KVD_Edit/app/GridRowBuilder.h"
+#include "KVD_Edit/app/grid/GridRowBuilder.h"
 
 #include "KVD3/KVDXmlFile.h"
 #include "KVD3/KvdDataBlockInterface.h"

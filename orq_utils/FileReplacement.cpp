@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +13,9 @@ namespace ORQ {
 
 namespace {
 
+std::atomic<CFileReplacement::WriteHook> g_writeHook{nullptr};
+std::atomic<size_t> g_hookChunk{0};
+
 std::string FolderOf(const std::string &path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)
@@ -19,33 +23,107 @@ std::string FolderOf(const std::string &path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Creates a new, empty file beside path under a name no one else uses. It is made with the
-// usual permissions of a new file (0666 less the umask), as the target would get if it were
-// written directly. The open descriptor, or -1 with errno; name receives the file's path.
-int CreateTempBeside(const std::string &path, std::string &name) {
-    static std::atomic<unsigned long long> counter{0};
-    const size_t slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-    const auto seed = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned long long n = (seed ^ (counter++ * 0x9E3779B97F4A7C15ULL)) + ::getpid();
+// Unique names for temporary files beside path: ".<leaf>.tmp" and 8 random characters.
+class CTempNames {
+public:
+    explicit CTempNames(const std::string &path) {
+        const size_t slash = path.find_last_of('/');
+        m_folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+        m_leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+        m_seed = static_cast<unsigned long long>(
+            std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+    std::string Next() {
+        static std::atomic<unsigned long long> counter{0};
+        static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+        unsigned long long n = (m_seed ^ (counter++ * 0x9E3779B97F4A7C15ULL)) + ::getpid();
         std::string suffix;
         for (int i = 0; i < 8; ++i, n /= 36)
             suffix += digits[n % 36];
-        name = folder + "." + leaf + ".tmp" + suffix;
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        return m_folder + "." + m_leaf + ".tmp" + suffix;
+    }
+
+private:
+    std::string m_folder;
+    std::string m_leaf;
+    unsigned long long m_seed;
+};
+
+// Tries name after name until create(name) succeeds or fails for another reason than a taken
+// name. create returns false with errno set.
+template <typename F>
+bool CreateUnderFreeName(const std::string &path, std::string &name, F create) {
+    CTempNames names(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = names.Next();
+        if (create(name))
+            return true;
+        if (errno != EEXIST)
+            return false;
     }
     errno = EEXIST;
+    return false;
+}
+
+// Creates a new, empty file beside path under a name no one else uses. The open descriptor,
+// or -1 with errno; name receives the file's path.
+int CreateTempBeside(const std::string &path, unsigned mode, std::string &name) {
+    int fd = -1;
+    CreateUnderFreeName(path, name, [&](const std::string &candidate) {
+        fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        return fd >= 0;
+    });
+    return fd;
+}
+
+// Creates an unnamed file in path's folder; -1 with errno, EOPNOTSUPP when the folder's file
+// system has no unnamed files. Naming it later goes through /proc/self/fd (linking by the
+// descriptor alone needs a privilege), so without /proc it is not used either.
+int CreateUnnamedBeside(const std::string &path, unsigned mode) {
+#ifdef O_TMPFILE
+    if (::access("/proc/self/fd", X_OK) != 0) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    const int fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    // Kernels and file systems without unnamed files answer with one of these.
+    if (fd < 0 && (errno == EISDIR || errno == EINVAL || errno == ENOSYS))
+        errno = EOPNOTSUPP;
+    return fd;
+#else
+    (void)path;
+    (void)mode;
+    errno = EOPNOTSUPP;
     return -1;
+#endif
+}
+
+// Gives the unnamed file open as fd the name path; false with errno (EEXIST when taken).
+bool LinkUnnamed(int fd, const std::string &path) {
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    return ::linkat(AT_FDCWD, self, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Renames from to to only when to does not exist. Where the file system cannot do that in one
+// step, a hard link (which never replaces) and the removal of from do it.
+bool RenameNoReplace(const std::string &from, const std::string &to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
 }
 
 } // namespace
+
+void CFileReplacement::SetWriteHook(WriteHook hook, size_t chunk) {
+    g_hookChunk = chunk > 0 ? chunk : 1;
+    g_writeHook = hook;
+}
 
 CFileReplacement::CFileReplacement(const std::string &target) : m_target(target) {
     if (char *real = ::realpath(target.c_str(), nullptr)) {
@@ -69,32 +147,40 @@ bool CFileReplacement::Fail(int error) {
     return false;
 }
 
-bool CFileReplacement::Open() {
+bool CFileReplacement::Open(unsigned newMode) {
     Discard();
     m_committed = false;
+    m_finished = false;
     m_error = 0;
+    m_written = 0;
     struct stat st {};
     const bool exists = ::stat(m_target.c_str(), &st) == 0;
     // A file the user made read-only stays as it is, although its folder would allow a rename.
     if (exists && ::access(m_target.c_str(), W_OK) != 0)
         return Fail(errno);
-    std::string name;
-    m_fd = CreateTempBeside(m_target, name);
+    m_fd = CreateUnnamedBeside(m_target, newMode);
+    m_unnamed = m_fd >= 0;
+    if (m_fd < 0 && errno == EOPNOTSUPP) {
+        std::string name;
+        m_fd = CreateTempBeside(m_target, newMode, name);
+        m_temp = m_fd >= 0 ? name : std::string();
+    }
     if (m_fd < 0)
         return Fail(errno);
-    m_temp = name;
     if (exists && ::fchmod(m_fd, st.st_mode & 07777) != 0)
         return Fail(errno);
     return true;
 }
 
 bool CFileReplacement::Write(const void *data, size_t size) {
-    if (m_fd < 0)
+    if (m_fd < 0 || m_finished)
         return Fail(m_error ? m_error : EBADF);
+    const WriteHook hook = g_writeHook;
+    const size_t limit = hook ? size_t(g_hookChunk) : (size_t(1) << 30);
     const char *p = static_cast<const char *>(data);
     while (size > 0) {
         // One write call moves at most about 2 GiB on Linux; larger blocks go in pieces.
-        const size_t chunk = size < (size_t(1) << 30) ? size : (size_t(1) << 30);
+        const size_t chunk = size < limit ? size : limit;
         const ssize_t n = ::write(m_fd, p, chunk);
         if (n < 0) {
             if (errno == EINTR)
@@ -105,38 +191,84 @@ bool CFileReplacement::Write(const void *data, size_t size) {
             return Fail(ENOSPC);
         p += n;
         size -= size_t(n);
+        m_written += size_t(n);
+        if (hook)
+            hook(m_target, m_written);
     }
     return true;
 }
 
 bool CFileReplacement::Finish(bool durable) {
-    if (m_fd < 0)
+    if (m_fd < 0 || m_finished)
         return Fail(m_error ? m_error : EBADF);
     m_durable = durable;
     if (durable && ::fsync(m_fd) != 0)
         return Fail(errno);
+    m_finished = true;
+    // A named file is closed here; an unnamed one stays open until Commit names it (closing it
+    // would remove it).
+    return m_unnamed || CloseFile();
+}
+
+bool CFileReplacement::CloseFile() {
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0)
+    if (fd >= 0 && ::close(fd) != 0)
         return Fail(errno);
     return true;
 }
 
+void CFileReplacement::SyncFolder() const {
+    // The rename itself reaches the disk with the folder's entry.
+    if (!m_durable)
+        return;
+    const int dir = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
 bool CFileReplacement::Commit() {
-    if (m_fd >= 0 || m_temp.empty() || m_error)
+    if (!m_finished || m_error || (m_unnamed ? m_fd < 0 : m_temp.empty()))
         return Fail(m_error ? m_error : EBADF);
+    if (m_unnamed) {
+        std::string name;
+        const int fd = m_fd;
+        if (!CreateUnderFreeName(m_target, name,
+                                 [fd](const std::string &c) { return LinkUnnamed(fd, c); }))
+            return Fail(errno);
+        m_temp = name;
+        if (!CloseFile())
+            return false;
+    }
     if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
         return Fail(errno);
     m_committed = true;
     m_temp.clear();
-    // The rename itself reaches the disk with the folder's entry.
-    if (m_durable) {
-        const int dir = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
+    SyncFolder();
+    return true;
+}
+
+bool CFileReplacement::CommitNew() {
+    if (!m_finished || m_error || (m_unnamed ? m_fd < 0 : m_temp.empty()))
+        return Fail(m_error ? m_error : EBADF);
+    if (m_unnamed) {
+        if (!LinkUnnamed(m_fd, m_target))
+            return Fail(errno);
+        if (!CloseFile()) {
+            // The name was free a moment ago and is ours: a file not known to be whole goes.
+            ::unlink(m_target.c_str());
+            return false;
         }
+        m_committed = true;
+    } else {
+        if (!RenameNoReplace(m_temp, m_target))
+            return Fail(errno);
+        m_committed = true;
+        m_temp.clear();
     }
+    SyncFolder();
     return true;
 }
 
@@ -149,6 +281,8 @@ void CFileReplacement::Discard() {
     if (!m_committed && !m_temp.empty())
         ::unlink(m_temp.c_str());
     m_temp.clear();
+    m_unnamed = false;
+    m_finished = false;
     errno = err;
 }
 
@@ -156,6 +290,24 @@ bool ReplaceFileContent(const std::string &path, const std::string &bytes, bool 
     CFileReplacement file(path);
     if (file.Open() && file.Write(bytes.data(), bytes.size()) && file.Finish(durable) &&
         file.Commit())
+        return true;
+    const int err = file.Error();
+    file.Discard();
+    errno = err;
+    return false;
+}
+
+bool CreateFileContent(const std::string &path, const std::string &bytes, unsigned newMode,
+                       bool durable) {
+    // The name as given: a link of that name, even a dangling one, is a taken name.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    CFileReplacement file(path);
+    if (file.Open(newMode) && file.Write(bytes.data(), bytes.size()) && file.Finish(durable) &&
+        file.CommitNew())
         return true;
     const int err = file.Error();
     file.Discard();

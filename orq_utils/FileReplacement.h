@@ -11,7 +11,12 @@ namespace ORQ {
 // (same folder, so the final rename never crosses file systems), is flushed to disk, and only
 // then renamed over the target. Until Commit the target is untouched; an object that goes
 // without a Commit removes its temporary file. Every file the editor and its libraries write
-// is replaced this way, so a crash or a full disk never leaves half a file behind.
+// is replaced this way, so a crash, a kill or a full disk never leaves half a file behind.
+//
+// Where the file system allows it the temporary file has no name while it is written (an
+// unnamed file in the target's folder): a process killed part-way leaves nothing in the folder
+// at all. Commit gives it a unique name, created exclusively, and renames that over the target.
+// Elsewhere the temporary file is named from the start (".<name>.tmp<random>").
 class ORQ_UTILS_API CFileReplacement {
 public:
     // target may be a symbolic link: the file it points to is replaced, the link stays.
@@ -20,31 +25,48 @@ public:
     CFileReplacement(const CFileReplacement &) = delete;
     CFileReplacement &operator=(const CFileReplacement &) = delete;
 
-    // Creates the temporary file, with the permissions of the target when it exists (else the
-    // usual ones for a new file); false for a target that exists but may not be written.
-    bool Open();
+    // Creates the temporary file, with the permissions of the target when it exists (else
+    // newMode less the umask, as for any new file); false for a target that exists but may not
+    // be written.
+    bool Open(unsigned newMode = 0666);
     // Appends bytes to the temporary file.
     bool Write(const void *data, size_t size);
-    // Closes the temporary file; durable: flushed to the disk first, and the rename of Commit
-    // too. Files that may be lost with the session (logs) skip the flushing.
+    // Ends the writing; durable: flushed to the disk first, and the rename of Commit too. Files
+    // that may be lost with the session (logs, scratch copies) skip the flushing.
     bool Finish(bool durable = true);
     // Renames the finished temporary file over the target.
     bool Commit();
+    // Puts the finished temporary file in place only when no file of the target's name exists
+    // (atomically: an existing file is never overwritten, and no partial one ever appears);
+    // false with EEXIST when one does.
+    bool CommitNew();
     // Removes the temporary file (nothing happens once committed).
     void Discard();
 
     const std::string &Target() const { return m_target; }
+    // The temporary file's name while it has one (empty while it is unnamed).
     const std::string &TempPath() const { return m_temp; }
     // errno of the first failure, 0 when there was none.
     int Error() const { return m_error; }
 
+    // For tests that stop a process part-way through a save: while a hook is set every Write
+    // goes to the file in pieces of at most chunk bytes, and the hook is called after each
+    // piece with the target and the bytes written into its temporary file so far. Null clears.
+    using WriteHook = void (*)(const std::string &target, size_t written);
+    static void SetWriteHook(WriteHook hook, size_t chunk);
+
 private:
     bool Fail(int error);
+    bool CloseFile();
+    void SyncFolder() const;
 
     std::string m_target;
     std::string m_temp;
     int m_fd = -1;
     int m_error = 0;
+    size_t m_written = 0;
+    bool m_unnamed = false;
+    bool m_finished = false;
     bool m_durable = true;
     bool m_committed = false;
 };
@@ -53,5 +75,12 @@ private:
 // set and the file unchanged on any failure.
 ORQ_UTILS_API bool ReplaceFileContent(const std::string &path, const std::string &bytes,
                                       bool durable = true);
+
+// Creates the file with the bytes given only when no file of that name exists: written beside
+// it first, then put in place without replacing, so a file of that name is never overwritten
+// nor ever seen half written. newMode less the umask are its permissions. false with errno
+// (EEXIST when the name is taken) and nothing changed on any failure.
+ORQ_UTILS_API bool CreateFileContent(const std::string &path, const std::string &bytes,
+                                     unsigned newMode = 0666, bool durable = true);
 
 } // namespace ORQ

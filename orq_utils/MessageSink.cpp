@@ -7,7 +7,7 @@ namespace {
 
 class CStderrSink : public IMessageSink {
 public:
-    int Show(const std::string& text, const std::string& caption, unsigned style) override {
+    int Show(const std::string &text, const std::string &caption, unsigned style) override {
         if (caption.empty())
             std::fprintf(stderr, "%s\n", text.c_str());
         else
@@ -17,29 +17,34 @@ public:
 };
 
 CStderrSink g_stderrSink;
-IMessageSink* g_sink = nullptr;
+IMessageSink *g_sink = nullptr;
 
 } // namespace
 
 int DefaultAnswer(unsigned style) {
     const bool second = (style & MB_DEFBUTTON2) != 0;
     switch (style & MB_BUTTONMASK) {
-    case MB_OKCANCEL: return second ? IDCANCEL : IDOK;
+    case MB_OKCANCEL:
+        return second ? IDCANCEL : IDOK;
     case MB_YESNO:
-    case MB_YESNOCANCEL: return second ? IDNO : IDYES;
-    default: return IDOK;
+    case MB_YESNOCANCEL:
+        return second ? IDNO : IDYES;
+    default:
+        return IDOK;
     }
 }
 
-IMessageSink* SetMessageSink(IMessageSink* sink) {
-    IMessageSink* old = g_sink;
+IMessageSink *SetMessageSink(IMessageSink *sink) {
+    IMessageSink *old = g_sink;
     g_sink = sink;
     return old;
 }
 
-IMessageSink* GetMessageSink() { return g_sink ? g_sink : &g_stderrSink; }
+IMessageSink *GetMessageSink() {
+    return g_sink ? g_sink : &g_stderrSink;
+}
 
-int ShowMessage(const std::string& text, unsigned style, const std::string& caption) {
+int ShowMessage(const std::string &text, unsigned style, const std::string &caption) {
     return GetMessageSink()->Show(text, caption, style);
 }
 

@@ -29,17 +29,17 @@ class ORQ_UTILS_API IMessageSink {
 public:
     virtual ~IMessageSink() = default;
     // Shows text with the given style and returns the answer (IDOK, IDYES, ...).
-    virtual int Show(const std::string& text, const std::string& caption, unsigned style) = 0;
+    virtual int Show(const std::string &text, const std::string &caption, unsigned style) = 0;
 };
 
 // Installs a sink (not owned; null restores the default) and returns the previous one.
-ORQ_UTILS_API IMessageSink* SetMessageSink(IMessageSink* sink);
-ORQ_UTILS_API IMessageSink* GetMessageSink();
+ORQ_UTILS_API IMessageSink *SetMessageSink(IMessageSink *sink);
+ORQ_UTILS_API IMessageSink *GetMessageSink();
 
 // Shows a message through the current sink. The default sink writes to stderr and answers
 // with the default button (the first one, or the second with MB_DEFBUTTON2).
-ORQ_UTILS_API int ShowMessage(const std::string& text, unsigned style = MB_OK,
-                              const std::string& caption = std::string());
+ORQ_UTILS_API int ShowMessage(const std::string &text, unsigned style = MB_OK,
+                              const std::string &caption = std::string());
 
 // The answer a sink gives when nobody can be asked.
 ORQ_UTILS_API int DefaultAnswer(unsigned style);

@@ -2,7 +2,6 @@
 
 #include "orq_utils/CLocale.h"
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -16,10 +15,10 @@ namespace {
 const char kStringVersion[] = "String\t1.1.0.0\tVersion 1 Release 1\t2006-08-22\tORQ-UTL-0101";
 
 // Code page 1252 differs from Latin-1 only in 0x80..0x9F; unassigned bytes keep their value.
-const wchar_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const uint16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // printf into a string sized from the formatter's own count, so nothing is ever cut short.
 // Each pass takes its own copy of the argument list.
@@ -42,10 +41,68 @@ std::string FormatArgs(const char *fmt, va_list args) {
 }
 
 int Upper(char c) {
-    return std::toupper(static_cast<unsigned char>(c));
+    return static_cast<unsigned char>(UpperCp1252(c));
 }
 
 } // namespace
+
+uint32_t Cp1252ToUnicode(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F)
+        return kCp1252High[byte - 0x80];
+    return byte;
+}
+
+bool UnicodeToCp1252(uint32_t cp, unsigned char &byte) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        byte = static_cast<unsigned char>(cp);
+        return true;
+    }
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] == cp) {
+            byte = static_cast<unsigned char>(0x80 + i);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The letters of the code page in pairs: the ASCII letters and 0xE0..0xFE (but the division
+// sign 0xF7) are their capitals plus 0x20; four small letters have their capitals elsewhere.
+char UpperCp1252(char c) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7))
+        return static_cast<char>(b - 0x20);
+    switch (b) {
+    case 0x9A: // š
+        return static_cast<char>(0x8A);
+    case 0x9C: // œ
+        return static_cast<char>(0x8C);
+    case 0x9E: // ž
+        return static_cast<char>(0x8E);
+    case 0xFF: // ÿ
+        return static_cast<char>(0x9F);
+    default:
+        return c;
+    }
+}
+
+char LowerCp1252(char c) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7))
+        return static_cast<char>(b + 0x20);
+    switch (b) {
+    case 0x8A: // Š
+        return static_cast<char>(0x9A);
+    case 0x8C: // Œ
+        return static_cast<char>(0x9C);
+    case 0x8E: // Ž
+        return static_cast<char>(0x9E);
+    case 0x9F: // Ÿ
+        return static_cast<char>(0xFF);
+    default:
+        return c;
+    }
+}
 
 CStr::CStr(const wchar_t *text) {
     if (!text)
@@ -80,10 +137,8 @@ CStr::operator const wchar_t *() const {
     if (!m_wide)
         m_wide = std::make_unique<std::wstring>();
     m_wide->clear();
-    for (char c : *this) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        m_wide->push_back(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : static_cast<wchar_t>(b));
-    }
+    for (char c : *this)
+        m_wide->push_back(static_cast<wchar_t>(Cp1252ToUnicode(static_cast<unsigned char>(c))));
     return m_wide->c_str();
 }
 
@@ -103,12 +158,12 @@ CStr CStr::Right(size_t n) const {
 
 void CStr::ToUpper() {
     for (char &c : *this)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        c = UpperCp1252(c);
 }
 
 void CStr::ToLower() {
     for (char &c : *this)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        c = LowerCp1252(c);
 }
 
 std::string CStr::TrimRight(const std::string &s, const char *set) {

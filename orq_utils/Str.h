@@ -52,6 +52,7 @@ public:
     CStr Left(size_t n) const;
     // The last n characters (all of them when n exceeds the length).
     CStr Right(size_t n) const;
+    // Letters of the code page change case; other bytes stay.
     void ToUpper();
     void ToLower();
 
@@ -60,8 +61,9 @@ public:
     static std::string TrimLeft(const std::string &s, const char *set);
     static std::string Trim(const std::string &s, const char *set);
 
-    // Case-blind comparison: 0 equal, -1 when this (a) is a prefix of the other, 1 the other way
-    // round, else the difference of the first differing upper-cased characters.
+    // Case-blind comparison (code page letters, see UpperCp1252): 0 equal, -1 when this (a) is a
+    // prefix of the other, 1 the other way round, else the difference of the first differing
+    // upper-cased characters.
     int CompareNoCase(const std::string &other) const;
     static int CompareNoCase(const std::string &a, const std::string &b);
 
@@ -119,6 +121,17 @@ ORQ_UTILS_API int IsNotWholeNumber(const char *text, bool allowMinus, bool trim,
 ORQ_UTILS_API uint32_t Str2UID(const char *text);
 ORQ_UTILS_API void UID2Str(uint32_t id, char *buffer);
 ORQ_UTILS_API std::string UID2Str(uint32_t id);
+
+// Code page 1252, the system's 8-bit code page. The Unicode character of a byte: the five
+// bytes the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) give the C1 control of the
+// same value, so every byte round-trips.
+ORQ_UTILS_API uint32_t Cp1252ToUnicode(unsigned char byte);
+// The byte of a Unicode character; false when the code page has none.
+ORQ_UTILS_API bool UnicodeToCp1252(uint32_t cp, unsigned char &byte);
+// The upper (lower) case of a code page letter: 'a'..'z', the accented letters, 'š', 'œ', 'ž'
+// and 'ÿ' with their capitals; every other byte ('ß', 'µ', digits, signs) stays as it is.
+ORQ_UTILS_API char UpperCp1252(char c);
+ORQ_UTILS_API char LowerCp1252(char c);
 
 // The string module's version record: name, version, release text, date, part number (tabs).
 ORQ_UTILS_API const char *StringGetVerStr();

@@ -1,6 +1,7 @@
 #include "KVD_Edit/GPSINFO/DlgGPSConfig.h"
 
-#include "KVD_Edit/app/CodeLogger.h"
+#include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/platform/WxText.h"
 #include "orq_utils/MessageSink.h"
 
 #include "Quillon/Quillon.h"
@@ -11,18 +12,9 @@
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
-#include <wx/strconv.h>
 #include <wx/textctrl.h>
 
 namespace {
-
-// Texts of the program are 8-bit code page 1252 (the degree sign is 0xB0); windows want UTF-8.
-wxString FromCodePage(const std::string &text) {
-    wxString converted(text.c_str(), wxCSConv(wxFONTENCODING_CP1252));
-    if (converted.empty() && !text.empty())
-        converted = wxString(text.c_str(), wxConvISO8859_1);
-    return converted;
-}
 
 const char *const kHemisphereStyles[] = {"Do not show", "Positive/Negative", "A Letter", "A Word"};
 
@@ -54,8 +46,8 @@ void DlgGPSConfig::CreateControls() {
     m_showLatLong->Create(this, IDC_GPS_SHOW_LATLONG, "&Latitude/Longitude");
     latLong->Add(m_showLatLong, 0, wxBOTTOM, 4);
     auto *modes = new wxBoxSizer(wxHORIZONTAL);
-    m_dms = new wxRadioButton(this, IDC_GPS_DMS, wxString::FromUTF8("D\xC2\xB0 M' S\""),
-                              wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+    m_dms = new wxRadioButton(this, IDC_GPS_DMS, ToWx("D\xB0 M' S\""), wxDefaultPosition,
+                              wxDefaultSize, wxRB_GROUP);
     m_decimal = new wxRadioButton(this, IDC_GPS_DECIMAL, "Decimal Degree");
     modes->Add(m_dms, 0, wxRIGHT, 12);
     modes->Add(m_decimal);
@@ -111,7 +103,7 @@ void DlgGPSConfig::OnInitDialog(wxInitDialogEvent &) {
     // The ellipsoid list holds entries 1 to 23 of the coordinate library's table, in order.
     m_ellipsoid->Clear();
     for (int i = QUILLON_FIRST_ELLIPSOID; i <= QUILLON_LAST_ELLIPSOID; ++i)
-        m_ellipsoid->Append(FromCodePage(Ellipsoids[i].name),
+        m_ellipsoid->Append(ToWx(Ellipsoids[i].name),
                             reinterpret_cast<void *>(static_cast<intptr_t>(Ellipsoids[i].id)));
     m_hemisphere->Clear();
     for (const char *style : kHemisphereStyles)
@@ -175,7 +167,7 @@ void DlgGPSConfig::ApplyEnableRules() {
 void DlgGPSConfig::RefreshSample() {
     KVD_LOG_CALL();
     ReadControls();
-    m_sample->ChangeValue(FromCodePage(m_form.SampleText()));
+    m_sample->ChangeValue(ToWx(m_form.SampleText()));
 }
 
 wxString DlgGPSConfig::GetSampleText() const {

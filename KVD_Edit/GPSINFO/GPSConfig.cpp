@@ -2,6 +2,7 @@
 
 #include "Quillon/Quillon.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -72,7 +73,16 @@ std::string WithoutQuotes(const std::string &text) {
 
 } // namespace
 
-SGPSConfig ParseGPSConfiguration(const std::string &configuration) {
+namespace {
+
+// Keeps the decimals within what the coordinate formatter shows: a stored configuration may say
+// anything, and decimal degrees take two more than the seconds.
+void ClampDecimals(SGPSConfig &config) {
+    config.LatLongDecimals = std::clamp(config.LatLongDecimals, 0, int(QUILLON_MAX_DECIMALS) - 2);
+    config.UTMDecimals = std::clamp(config.UTMDecimals, 0, int(QUILLON_MAX_DECIMALS));
+}
+
+SGPSConfig ReadConfiguration(const std::string &configuration) {
     SGPSConfig config;
     int *const ints[] = {&config.ShowLatLong,     &config.LatLongMode, &config.HemisphereStyle,
                          &config.LatLongDecimals, &config.ShowUTM,     &config.Ellipsoid,
@@ -98,6 +108,14 @@ SGPSConfig ParseGPSConfiguration(const std::string &configuration) {
         *text = configuration.substr(pos, close - pos);
         pos = close + 1;
     }
+    return config;
+}
+
+} // namespace
+
+SGPSConfig ParseGPSConfiguration(const std::string &configuration) {
+    SGPSConfig config = ReadConfiguration(configuration);
+    ClampDecimals(config);
     return config;
 }
 

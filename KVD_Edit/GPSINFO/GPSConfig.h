@@ -32,7 +32,8 @@ struct SGPSConfig {
 // Reads a configuration. Fields start from the defaults; reading stops at the first field that
 // is missing or malformed, so the fields after it keep their defaults. Integers read as C's
 // "%i" does (decimal, 0x hexadecimal, leading-0 octal); a text is everything up to its closing
-// double quote, and may be empty.
+// double quote, and may be empty. The decimals are kept within what the coordinate formatter
+// shows (0 to 13 for LatLongDecimals, 0 to 15 for UTMDecimals).
 SGPSConfig ParseGPSConfiguration(const std::string &configuration);
 
 // Writes a configuration in the stored form; double quotes cannot be stored in a text and are

@@ -73,10 +73,55 @@ int CGPSDataSample::AddLine(CGPSInfo *gps, int set, int /*orientation*/, int lin
                             int traces, const char *name) {
     if (!gps)
         return -1;
-    CGPSInfo::SLineRecord *record = gps->FindLine(set, line, traces);
+    // Only a line that gets positions stores its points: most lines of a project have none.
+    CGPSInfo::SLineRecord *record = gps->RegisterLine(set, line, traces);
     record->name = name ? name : "";
     return -1;
 }
+
+namespace {
+
+// The UTM position of a fix; false when it does not convert (latitude 9999, minutes of 60),
+// which is no position at all.
+bool FixToPosition(CGPSInfo *gps, const SGGAFix &fix, int ellipsoid, CGPSInfo::SPointSource &here) {
+    SLatLong ll;
+    ll.longitude = fix.longitude;
+    ll.latitude = fix.latitude;
+    SUTMCoord utm;
+    if (!GPS_ConvertArcToDecimal(ll) || !ValidLL(&ll) || !GPS_LLtoUTM(ll, utm, ellipsoid) ||
+        !gps->FixZone(ll, &utm))
+        return false;
+    here.easting = utm.easting;
+    here.northing = utm.northing;
+    here.gpsElevation = fix.altitude;
+    here.kind = CGPSInfo::KIND_FILLED;
+    here.zone = utm.zone;
+    here.letter = static_cast<char>(utm.letter);
+    return true;
+}
+
+// The trace layer of the traces after fromTrace and before toTrace, on a straight line between
+// the two fixes.
+void FillTraceLayerBetween(CGPSInfo *gps, int set, int line, const CGPSInfo::SPointSource &from,
+                           int fromTrace, const CGPSInfo::SPointSource &to, int toTrace) {
+    const double x0 = fromTrace, x1 = toTrace;
+    for (int k = fromTrace + 1; k < toTrace; ++k) {
+        CGPSInfo::SGPSPoint *point = gps->GetPoint(set, line, k);
+        if (!point)
+            continue;
+        const double x = k;
+        CGPSInfo::SPointSource &s = point->source[CGPSInfo::SOURCE_TRACE];
+        s.easting = LinearInterpolate(&x, &x0, &x1, &from.easting, &to.easting);
+        s.northing = LinearInterpolate(&x, &x0, &x1, &from.northing, &to.northing);
+        s.gpsElevation = LinearInterpolate(&x, &x0, &x1, &from.gpsElevation, &to.gpsElevation);
+        s.zone = to.zone;
+        s.letter = (from.letter == 'N' && s.northing > 0) ? 'N' : to.letter;
+        s.kind = CGPSInfo::KIND_FILLED;
+        point->trace = k;
+    }
+}
+
+} // namespace
 
 int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int line, int traces,
                                 ORQ::CStr &errors, bool traceLayerOnly) {
@@ -122,25 +167,12 @@ int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int li
         if (fix.latitude == 0 && fix.longitude == 0)
             continue;
 
-        SLatLong ll;
-        ll.longitude = fix.longitude;
-        ll.latitude = fix.latitude;
-        SUTMCoord utm;
-        // A fix that does not convert (latitude 9999, minutes of 60) is no position at all.
-        if (!GPS_ConvertArcToDecimal(ll) || !ValidLL(&ll) || !GPS_LLtoUTM(ll, utm, ellipsoid) ||
-            !gps->FixZone(ll, &utm)) {
+        CGPSInfo::SPointSource here;
+        if (!FixToPosition(gps, fix, ellipsoid, here)) {
             malformed();
             continue;
         }
         ++fixes;
-
-        CGPSInfo::SPointSource here;
-        here.easting = utm.easting;
-        here.northing = utm.northing;
-        here.gpsElevation = fix.altitude;
-        here.kind = CGPSInfo::KIND_FILLED;
-        here.zone = utm.zone;
-        here.letter = static_cast<char>(utm.letter);
 
         if (havePrevious && here.northing == previous.northing &&
             here.easting == previous.easting && here.zone == previous.zone &&
@@ -150,29 +182,14 @@ int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int li
         CGPSInfo::SLineRecord *record = gps->FindLine(set, line, -1);
         record->lastGpsTrace = current;
         if (CGPSInfo::SGPSPoint *point = gps->GetPoint(set, line, current)) {
-            point->sentence = row + "\n";
+            record->SetSentence(current, row + "\n");
             CopyPosition(point->source[target], here);
             CopyPosition(point->source[CGPSInfo::SOURCE_TRACE], here);
         }
         if (!havePrevious)
             previous = here; // traces before the first fix take its values
 
-        const double x0 = lastHandled, x1 = current;
-        for (int k = lastHandled + 1; k < current; ++k) {
-            CGPSInfo::SGPSPoint *point = gps->GetPoint(set, line, k);
-            if (!point)
-                continue;
-            const double x = k;
-            CGPSInfo::SPointSource &s = point->source[CGPSInfo::SOURCE_TRACE];
-            s.easting = LinearInterpolate(&x, &x0, &x1, &previous.easting, &here.easting);
-            s.northing = LinearInterpolate(&x, &x0, &x1, &previous.northing, &here.northing);
-            s.gpsElevation =
-                LinearInterpolate(&x, &x0, &x1, &previous.gpsElevation, &here.gpsElevation);
-            s.zone = here.zone;
-            s.letter = (previous.letter == 'N' && s.northing > 0) ? 'N' : here.letter;
-            s.kind = CGPSInfo::KIND_FILLED;
-            point->trace = k;
-        }
+        FillTraceLayerBetween(gps, set, line, previous, lastHandled, here, current);
         lastHandled = current;
         previous = here;
         havePrevious = true;
@@ -180,13 +197,12 @@ int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int li
             gps->SetHasGPSData(true);
     }
 
-    if (havePrevious) {
+    if (havePrevious) // traces after the last fix keep its values
         for (int k = lastHandled + 1; k <= traces; ++k)
             if (CGPSInfo::SGPSPoint *point = gps->GetPoint(set, line, k)) {
                 CopyPosition(point->source[CGPSInfo::SOURCE_TRACE], previous);
                 point->trace = k;
             }
-    }
     gps->SetUpdateState(true);
     if (fixes < 2)
         errors.AppendFormat("\nToo few defined GPS points were found in the file %s", path);
@@ -243,7 +259,8 @@ int CGPSDataSample::LoadLineGps(CGPSInfo *gps, const char *gpsPath, const ORQ::T
             *errors += found;
         return 0;
     }
-    CGPSInfo::SLineRecord *record = gps->FindLine(set, line, traces);
+    // Points never written hold no raw fix to copy: a line without GPS stays without points.
+    CGPSInfo::SLineRecord *record = gps->RegisterLine(set, line, traces);
     const size_t used = std::min(record->points.size(), size_t(std::max(record->pointCount, 0)));
     for (size_t i = 0; i < used; ++i) {
         CGPSInfo::SGPSPoint &p = record->points[i];
@@ -360,7 +377,8 @@ ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
         return error;
     }
     ORQ::CFileReplacement hd(hdTarget);
-    if (!hd.Open() || !hd.Finish() || header.Save(hd.TempPath(), ORQ::ST_FILE) != 0) {
+    const std::string hdText = header.GetText();
+    if (!hd.Open() || !hd.Write(hdText.data(), hdText.size()) || !hd.Finish()) {
         error.Format("Error saving to File %s.\n", hdPath.c_str());
         return error;
     }
@@ -374,6 +392,159 @@ ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
     }
     return error;
 }
+
+} // namespace
+
+namespace {
+
+// Writes positions, GPS elevations or topography into the trace headers of one line's block.
+class CTraceHeaderWriter {
+public:
+    CTraceHeaderWriter(CArray3D &block, int traces, ORQ::EUnitType unit, int ellipsoid,
+                       bool gpsMode, bool gpsElevation)
+        : m_block(block), m_traces(traces), m_unit(unit), m_ellipsoid(ellipsoid),
+          m_gpsMode(gpsMode), m_gpsElevation(gpsElevation) {}
+
+    // Removal touches only the fields of its own kind: positions and their GPS elevation, or
+    // the topography value that merging topography wrote. True when a header was written.
+    bool Clear() {
+        bool written = false;
+        for (int t = 0; t < m_traces; ++t) {
+            void *th = HeaderOf(t);
+            if (!th)
+                continue;
+            if (m_gpsMode) {
+                TH::Put<double>(th, TH::kLongitude, 0.0);
+                TH::Put<double>(th, TH::kLatitude, 0.0);
+                TH::Put<double>(th, TH::kElevation, 0.0);
+            } else {
+                TH::Put<float>(th, TH::kTopography, 0.0f);
+            }
+            written = true;
+        }
+        return written;
+    }
+
+    // Writes the line's used points into their traces; the traces between two used ones lie on
+    // a straight line between them, those before the first take its values and those after the
+    // last keep its values. True when a header was written.
+    bool Merge(CGPSInfo *gps, int set, int line) {
+        bool haveUsed = false;
+        int previousTrace = -1;
+        SWriteValues previous;
+        for (int t = 0; t < m_traces; ++t) {
+            void *th = HeaderOf(t);
+            if (!th)
+                continue;
+            SWriteValues v;
+            if (!UsedValues(gps->FindPointByTrace(set, line, t + 1, CGPSInfo::SOURCE_RAW), v) ||
+                !Store(th, v, false, true))
+                continue;
+            if (!m_gpsMode)
+                AddToRange(m_gpsElevation ? v.gpsElevation : v.topography);
+            FillBetween(haveUsed ? previous : v, haveUsed ? previousTrace : -1, v, t);
+            haveUsed = true;
+            previous = v;
+            previousTrace = t;
+        }
+        if (haveUsed)
+            for (int k = previousTrace + 1; k < m_traces; ++k)
+                if (void *kh = HeaderOf(k))
+                    Store(kh, previous, false, false);
+        return haveUsed;
+    }
+
+    double Minimum() const { return m_minimum; }
+    double Maximum() const { return m_maximum; }
+
+private:
+    void *HeaderOf(int t) { return m_block.Seek(-64, t, 0) ? m_block.Element() : nullptr; }
+
+    // The values of a point that this kind of merge uses, in the header's unit.
+    bool UsedValues(const CGPSInfo::SPointSource *p, SWriteValues &v) const {
+        if (!p)
+            return false;
+        const bool hasPosition = p->kind == CGPSInfo::KIND_FILLED;
+        const bool used = (m_gpsMode || m_gpsElevation) ? hasPosition : p->topography != DBL_MAX;
+        if (!used)
+            return false;
+        v.easting = p->easting;
+        v.northing = p->northing;
+        v.zone = p->zone;
+        v.letter = p->letter;
+        v.gpsElevationMetres = p->gpsElevation;
+        v.gpsElevation = ORQ::CMeasure::ConvertTo(p->gpsElevation, ORQ::UNIT_M, m_unit);
+        v.topography = p->topography == DBL_MAX
+                           ? 0
+                           : ORQ::CMeasure::ConvertTo(p->topography, ORQ::UNIT_M, m_unit);
+        return true;
+    }
+
+    // The traces after fromTrace and before toTrace, interpolated between the two values
+    // (fromTrace -1: from trace 0, all with the values of to).
+    void FillBetween(const SWriteValues &from, int fromTrace, const SWriteValues &to, int toTrace) {
+        const double x0 = fromTrace < 0 ? 0 : fromTrace, x1 = toTrace;
+        for (int k = fromTrace + 1; k < toTrace; ++k) {
+            void *kh = HeaderOf(k);
+            if (!kh)
+                continue;
+            const double x = k;
+            SWriteValues w;
+            w.easting = LinearInterpolate(&x, &x0, &x1, &from.easting, &to.easting);
+            w.northing = LinearInterpolate(&x, &x0, &x1, &from.northing, &to.northing);
+            w.zone = to.zone;
+            w.letter = to.letter;
+            w.gpsElevation = LinearInterpolate(&x, &x0, &x1, &from.gpsElevation, &to.gpsElevation);
+            w.topography = LinearInterpolate(&x, &x0, &x1, &from.topography, &to.topography);
+            w.gpsElevationMetres = ORQ::CMeasure::ConvertTo(w.gpsElevation, m_unit, ORQ::UNIT_M);
+            Store(kh, w, true, true);
+        }
+    }
+
+    // Stores one trace's values; false when its position has no latitude/longitude.
+    bool Store(void *th, const SWriteValues &v, bool interpolated, bool touchFlag) {
+        if (m_gpsMode) {
+            SUTMCoord utm;
+            utm.easting = v.easting;
+            utm.northing = v.northing;
+            utm.zone = v.zone;
+            utm.letter = static_cast<unsigned char>(v.letter);
+            SLatLong ll;
+            if (!GPS_UTMtoLLEQFix(utm, ll, m_ellipsoid, 1))
+                return false;
+            TH::Put<double>(th, TH::kLongitude, ll.longitude);
+            TH::Put<double>(th, TH::kLatitude, ll.latitude);
+            TH::Put<double>(th, TH::kElevation, v.gpsElevationMetres);
+        } else {
+            TH::Put<float>(th, TH::kTopography,
+                           ToFloat(m_gpsElevation ? v.gpsElevation : v.topography));
+        }
+        if (touchFlag) {
+            int32_t flags = TH::Get<int32_t>(th, TH::kFlags);
+            if (interpolated)
+                flags |= TH::kInterpolated;
+            else if (m_gpsMode)
+                flags &= ~TH::kInterpolated;
+            TH::Put<int32_t>(th, TH::kFlags, flags);
+        }
+        return true;
+    }
+
+    void AddToRange(double value) {
+        m_minimum = m_haveRange ? std::min(m_minimum, value) : value;
+        m_maximum = m_haveRange ? std::max(m_maximum, value) : value;
+        m_haveRange = true;
+    }
+
+    CArray3D &m_block;
+    const int m_traces;
+    const ORQ::EUnitType m_unit;
+    const int m_ellipsoid;
+    const bool m_gpsMode;
+    const bool m_gpsElevation;
+    bool m_haveRange = false;
+    double m_minimum = 0, m_maximum = 0;
+};
 
 } // namespace
 
@@ -398,127 +569,9 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
     }
 
     const ORQ::EUnitType unit = hd.m_stepSize.unit;
-    const int ellipsoid = gps->GetEllipsoid();
-    bool written = false;
-    bool haveRange = false;
-    double minimum = 0, maximum = 0;
-
-    auto headerOf = [&](int t) -> void * {
-        return block.Seek(-64, t, 0) ? block.Element() : nullptr;
-    };
-    // Stores one trace's values; false when its position has no latitude/longitude.
-    auto store = [&](void *th, const SWriteValues &v, bool interpolated, bool touchFlag) {
-        if (gpsMode) {
-            SUTMCoord utm;
-            utm.easting = v.easting;
-            utm.northing = v.northing;
-            utm.zone = v.zone;
-            utm.letter = static_cast<unsigned char>(v.letter);
-            SLatLong ll;
-            if (!GPS_UTMtoLLEQFix(utm, ll, ellipsoid, 1))
-                return false;
-            TH::Put<double>(th, TH::kLongitude, ll.longitude);
-            TH::Put<double>(th, TH::kLatitude, ll.latitude);
-            TH::Put<double>(th, TH::kElevation, v.gpsElevationMetres);
-        } else {
-            TH::Put<float>(th, TH::kTopography,
-                           ToFloat(gpsElevation ? v.gpsElevation : v.topography));
-        }
-        if (touchFlag) {
-            int32_t flags = TH::Get<int32_t>(th, TH::kFlags);
-            if (interpolated)
-                flags |= TH::kInterpolated;
-            else if (gpsMode)
-                flags &= ~TH::kInterpolated;
-            TH::Put<int32_t>(th, TH::kFlags, flags);
-        }
-        return true;
-    };
-
-    if (clear) {
-        // Removal touches only the fields of its own kind: positions and their GPS elevation,
-        // or the topography value that merging topography wrote.
-        for (int t = 0; t < hd.m_traces; ++t) {
-            void *th = headerOf(t);
-            if (!th)
-                continue;
-            if (gpsMode) {
-                TH::Put<double>(th, TH::kLongitude, 0.0);
-                TH::Put<double>(th, TH::kLatitude, 0.0);
-                TH::Put<double>(th, TH::kElevation, 0.0);
-            } else {
-                TH::Put<float>(th, TH::kTopography, 0.0f);
-            }
-            written = true;
-        }
-    } else {
-        bool haveUsed = false;
-        int previousTrace = -1;
-        SWriteValues previous;
-        for (int t = 0; t < hd.m_traces; ++t) {
-            void *th = headerOf(t);
-            if (!th)
-                continue;
-            const CGPSInfo::SPointSource *p =
-                gps->FindPointByTrace(set, line, t + 1, CGPSInfo::SOURCE_RAW);
-            if (!p)
-                continue;
-            const bool hasPosition = p->kind == CGPSInfo::KIND_FILLED;
-            const bool used = (gpsMode || gpsElevation) ? hasPosition : p->topography != DBL_MAX;
-            if (!used)
-                continue;
-            SWriteValues v;
-            v.easting = p->easting;
-            v.northing = p->northing;
-            v.zone = p->zone;
-            v.letter = p->letter;
-            v.gpsElevationMetres = p->gpsElevation;
-            v.gpsElevation = ORQ::CMeasure::ConvertTo(p->gpsElevation, ORQ::UNIT_M, unit);
-            v.topography = p->topography == DBL_MAX
-                               ? 0
-                               : ORQ::CMeasure::ConvertTo(p->topography, ORQ::UNIT_M, unit);
-            if (!store(th, v, false, true))
-                continue;
-            const double value = gpsElevation ? v.gpsElevation : v.topography;
-            if (!gpsMode) {
-                minimum = haveRange ? std::min(minimum, value) : value;
-                maximum = haveRange ? std::max(maximum, value) : value;
-                haveRange = true;
-            }
-
-            // Traces since the previous used one lie on a straight line between the two; those
-            // before the first used trace take its values.
-            const SWriteValues &from = haveUsed ? previous : v;
-            const double x0 = haveUsed ? previousTrace : 0, x1 = t;
-            for (int k = haveUsed ? previousTrace + 1 : 0; k < t; ++k) {
-                void *kh = headerOf(k);
-                if (!kh)
-                    continue;
-                const double x = k;
-                SWriteValues w;
-                w.easting = LinearInterpolate(&x, &x0, &x1, &from.easting, &v.easting);
-                w.northing = LinearInterpolate(&x, &x0, &x1, &from.northing, &v.northing);
-                w.zone = v.zone;
-                w.letter = v.letter;
-                w.gpsElevation =
-                    LinearInterpolate(&x, &x0, &x1, &from.gpsElevation, &v.gpsElevation);
-                w.topography = LinearInterpolate(&x, &x0, &x1, &from.topography, &v.topography);
-                w.gpsElevationMetres = ORQ::CMeasure::ConvertTo(w.gpsElevation, unit, ORQ::UNIT_M);
-                store(kh, w, true, true);
-            }
-            written = true;
-            haveUsed = true;
-            previous = v;
-            previousTrace = t;
-        }
-        if (haveUsed)
-            for (int k = previousTrace + 1; k < hd.m_traces; ++k)
-                if (void *kh = headerOf(k))
-                    store(kh, previous, false, false);
-    }
-
+    CTraceHeaderWriter writer(block, hd.m_traces, unit, gps->GetEllipsoid(), gpsMode, gpsElevation);
     // A merge that found nothing to write leaves both files exactly as they are.
-    if (!written)
+    if (!(clear ? writer.Clear() : writer.Merge(gps, set, line)))
         return error;
 
     if (gpsMode)
@@ -526,6 +579,6 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
     else if (clear)
         header.SetElevation(0, 0, ORQ::UNIT_M);
     else
-        header.SetElevation(minimum, maximum, unit);
+        header.SetElevation(writer.Minimum(), writer.Maximum(), unit);
     return ReplaceLineFiles(header, hdName, dt1File, block);
 }

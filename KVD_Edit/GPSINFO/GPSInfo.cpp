@@ -18,7 +18,7 @@ bool ValidZone(int zone) {
 
 } // namespace
 
-CGPSInfo::CGPSInfo(int64_t argument) : m_argument(argument) {}
+CGPSInfo::CGPSInfo(int64_t) {}
 
 CGPSInfo::~CGPSInfo() {
     Clear();
@@ -84,7 +84,13 @@ CGPSInfo::SSetRecord *CGPSInfo::FindSet(int set) {
     return IndexedSet(set).record;
 }
 
-CGPSInfo::SLineRecord *CGPSInfo::FindLine(int set, int line, int traces) {
+const std::string &CGPSInfo::SLineRecord::Sentence(int trace) const {
+    static const std::string none;
+    const auto found = sentences.find(trace);
+    return found == sentences.end() ? none : found->second;
+}
+
+CGPSInfo::SLineRecord *CGPSInfo::LineRecord(int set, int line) {
     SSetIndex &s = IndexedSet(set);
     SLineRecord *record = IndexedLine(s, line);
     if (!record) {
@@ -94,25 +100,42 @@ CGPSInfo::SLineRecord *CGPSInfo::FindLine(int set, int line, int traces) {
         s.lines.emplace(line, record);
         ++s.indexedLines;
     }
+    return record;
+}
+
+void CGPSInfo::StorePoints(SLineRecord &record, int traces) {
+    // Point i always holds trace i + 1: a line that shrank and grows again takes its old
+    // points back into use rather than appending second copies of their trace numbers.
+    if (traces <= 0 || record.points.size() >= size_t(traces))
+        return;
+    record.points.reserve(size_t(traces));
+    while (record.points.size() < size_t(traces)) {
+        record.points.emplace_back();
+        record.points.back().trace = int(record.points.size());
+    }
+}
+
+CGPSInfo::SLineRecord *CGPSInfo::FindLine(int set, int line, int traces) {
+    SLineRecord *record = LineRecord(set, line);
     if (traces >= 0) {
-        // Point i always holds trace i + 1: a line that shrank and grows again takes its old
-        // points back into use rather than appending second copies of their trace numbers.
-        if (record->points.size() < size_t(traces)) {
-            record->points.reserve(size_t(traces));
-            while (record->points.size() < size_t(traces)) {
-                record->points.emplace_back();
-                record->points.back().trace = int(record->points.size());
-            }
-        }
+        StorePoints(*record, traces);
         record->pointCount = traces;
     }
     return record;
 }
 
+CGPSInfo::SLineRecord *CGPSInfo::RegisterLine(int set, int line, int traces) {
+    SLineRecord *record = LineRecord(set, line);
+    if (traces >= 0)
+        record->pointCount = traces;
+    return record;
+}
+
 CGPSInfo::SGPSPoint *CGPSInfo::GetPoint(int set, int line, int trace) {
     SLineRecord *l = IndexedLine(IndexedSet(set), line);
-    if (!l || trace < 1 || trace > l->pointCount || size_t(trace) > l->points.size())
+    if (!l || trace < 1 || trace > l->pointCount)
         return nullptr;
+    StorePoints(*l, l->pointCount);
     return &l->points[size_t(trace) - 1];
 }
 
@@ -122,6 +145,13 @@ CGPSInfo::SPointSource *CGPSInfo::FindPointByTrace(int set, int line, int trace,
     SLineRecord *l = IndexedLine(IndexedSet(set), line);
     if (!l)
         return nullptr;
+    if (trace >= 1 && trace <= l->pointCount) {
+        StorePoints(*l, l->pointCount);
+        // Point i holds trace i + 1 unless the list was changed from outside.
+        SGPSPoint &direct = l->points[size_t(trace) - 1];
+        if (direct.trace == trace)
+            return &direct.source[source];
+    }
     const size_t used = std::min(l->points.size(), size_t(std::max(l->pointCount, 0)));
     for (size_t i = 0; i < used; ++i)
         if (l->points[i].trace == trace)
@@ -172,113 +202,123 @@ void CGPSInfo::ComputeExtents(SExtent *out, int source) {
     SExtent &local = m_extent[SOURCE_LOCAL];
     ext = SExtent();
     m_mean = SMeanPosition();
-    double sumX = 0, sumY = 0;
-    ORQ::EUnitType localUnit = ORQ::UNIT_M;
-    bool firstLine = true, firstPoint = true;
-
+    SPointSums sums;
+    bool firstLine = true;
     for (auto &s : m_sets) {
         for (auto &l : s.lines) {
-            const double ys[2] = {l.yRange.x, l.yRange.y};
-            const double xs[2] = {l.xRange.x, l.xRange.y};
-            if (firstLine) {
-                local.minNorthing = std::max(ys[0], ys[1]); // maximum Y
-                local.maxNorthing = std::min(ys[0], ys[1]); // minimum Y
-                local.minEasting = std::min(xs[0], xs[1]);  // minimum X
-                local.maxEasting = std::max(xs[0], xs[1]);  // maximum X
-                firstLine = false;
-            } else {
-                local.minNorthing = std::max({local.minNorthing, ys[0], ys[1]});
-                local.maxNorthing = std::min({local.maxNorthing, ys[0], ys[1]});
-                local.minEasting = std::min({local.minEasting, xs[0], xs[1]});
-                local.maxEasting = std::max({local.maxEasting, xs[0], xs[1]});
-            }
-
-            bool firstOfLine = true;
-            const double first = 1, last = l.pointCount;
-            const size_t used = std::min(l.points.size(), size_t(std::max(l.pointCount, 0)));
-            for (size_t i = 0; i < used; ++i) {
-                const SGPSPoint &p = l.points[i];
-                if (p.excluded)
-                    continue;
-                const SPointSource &src = p.source[source];
-                if (src.kind == KIND_EMPTY)
-                    continue;
-                // Local position from the trace number, along the line from trace 1 to the last.
-                const double t = p.trace;
-                const double x = LinearInterpolate(&t, &first, &last, &l.xRange.x, &l.xRange.y);
-                const double y = LinearInterpolate(&t, &first, &last, &l.yRange.x, &l.yRange.y);
-                m_mean.count += 1;
-                if (firstPoint) {
-                    ext.minNorthing = ext.maxNorthing = src.northing;
-                    ext.minEasting = ext.maxEasting = src.easting;
-                    firstPoint = false;
-                } else {
-                    ext.minNorthing = std::min(ext.minNorthing, src.northing);
-                    ext.maxNorthing = std::max(ext.maxNorthing, src.northing);
-                    ext.minEasting = std::min(ext.minEasting, src.easting);
-                    ext.maxEasting = std::max(ext.maxEasting, src.easting);
-                }
-                m_mean.easting += src.easting;
-                m_mean.northing += src.northing;
-                sumX += x;
-                sumY += y;
-                localUnit = l.xRange.unit;
-                if (firstOfLine) {
-                    l.minNorthing = l.maxNorthing = src.northing;
-                    l.minEasting = l.maxEasting = src.easting;
-                    firstOfLine = false;
-                } else {
-                    l.minNorthing = std::min(l.minNorthing, src.northing);
-                    l.maxNorthing = std::max(l.maxNorthing, src.northing);
-                    l.minEasting = std::min(l.minEasting, src.easting);
-                    l.maxEasting = std::max(l.maxEasting, src.easting);
-                }
-            }
+            AddLocalExtent(local, l, firstLine);
+            firstLine = false;
+            AddLinePoints(l, source, ext, sums);
         }
     }
+    FinishMean(sums);
+    CompleteResetDefinition(local);
+    if (out)
+        *out = m_hasGPSData ? ext : local;
+}
 
+void CGPSInfo::AddLocalExtent(SExtent &local, const SLineRecord &l, bool first) {
+    const double ys[2] = {l.yRange.x, l.yRange.y};
+    const double xs[2] = {l.xRange.x, l.xRange.y};
+    if (first) {
+        local.minNorthing = std::max(ys[0], ys[1]); // maximum Y
+        local.maxNorthing = std::min(ys[0], ys[1]); // minimum Y
+        local.minEasting = std::min(xs[0], xs[1]);  // minimum X
+        local.maxEasting = std::max(xs[0], xs[1]);  // maximum X
+    } else {
+        local.minNorthing = std::max({local.minNorthing, ys[0], ys[1]});
+        local.maxNorthing = std::min({local.maxNorthing, ys[0], ys[1]});
+        local.minEasting = std::min({local.minEasting, xs[0], xs[1]});
+        local.maxEasting = std::max({local.maxEasting, xs[0], xs[1]});
+    }
+}
+
+void CGPSInfo::AddLinePoints(SLineRecord &l, int source, SExtent &ext, SPointSums &sums) {
+    bool firstOfLine = true;
+    const double first = 1, last = l.pointCount;
+    const size_t used = std::min(l.points.size(), size_t(std::max(l.pointCount, 0)));
+    for (size_t i = 0; i < used; ++i) {
+        const SGPSPoint &p = l.points[i];
+        if (p.excluded)
+            continue;
+        const SPointSource &src = p.source[source];
+        if (src.kind == KIND_EMPTY)
+            continue;
+        // Local position from the trace number, along the line from trace 1 to the last.
+        const double t = p.trace;
+        const double x = LinearInterpolate(&t, &first, &last, &l.xRange.x, &l.xRange.y);
+        const double y = LinearInterpolate(&t, &first, &last, &l.yRange.x, &l.yRange.y);
+        m_mean.count += 1;
+        if (sums.firstPoint) {
+            ext.minNorthing = ext.maxNorthing = src.northing;
+            ext.minEasting = ext.maxEasting = src.easting;
+            sums.firstPoint = false;
+        } else {
+            ext.minNorthing = std::min(ext.minNorthing, src.northing);
+            ext.maxNorthing = std::max(ext.maxNorthing, src.northing);
+            ext.minEasting = std::min(ext.minEasting, src.easting);
+            ext.maxEasting = std::max(ext.maxEasting, src.easting);
+        }
+        m_mean.easting += src.easting;
+        m_mean.northing += src.northing;
+        sums.x += x;
+        sums.y += y;
+        sums.localUnit = l.xRange.unit;
+        if (firstOfLine) {
+            l.minNorthing = l.maxNorthing = src.northing;
+            l.minEasting = l.maxEasting = src.easting;
+            firstOfLine = false;
+        } else {
+            l.minNorthing = std::min(l.minNorthing, src.northing);
+            l.maxNorthing = std::max(l.maxNorthing, src.northing);
+            l.minEasting = std::min(l.minEasting, src.easting);
+            l.maxEasting = std::max(l.maxEasting, src.easting);
+        }
+    }
+}
+
+void CGPSInfo::FinishMean(const SPointSums &sums) {
     // A mean over no points is 0 with a count of 0.
     if (m_mean.count > 0) {
         m_mean.easting /= m_mean.count;
         m_mean.northing /= m_mean.count;
-        m_originMeasure.Set(sumX / m_mean.count, sumY / m_mean.count, localUnit);
+        m_originMeasure.Set(sums.x / m_mean.count, sums.y / m_mean.count, sums.localUnit);
     } else {
         m_mean = SMeanPosition();
         m_originMeasure.Set(0, 0, ORQ::UNIT_M);
     }
+}
 
+void CGPSInfo::CompleteResetDefinition(const SExtent &local) {
     // A reset definition (no reference point in either system) gets a second reference point
     // at the far corner of the lines, so that a two-point fit has something to work with. A
     // user's own one-point definition at the local origin is left alone.
-    if (m_lwc) {
-        SLocalWorldDef &d = *m_lwc;
-        bool reset = true;
-        for (const auto &r : d.RefPoint)
-            reset = reset && r.LocalX == 0 && r.LocalY == 0 && r.NorthingOrLatitude == 0 &&
-                    r.EastingOrLongitude == 0;
-        if (reset && local.minNorthing != local.maxNorthing) {
-            const auto unit = static_cast<ORQ::EUnitType>(d.Unit);
-            d.RefPoint[1].LocalX = ORQ::CMeasure::ConvertTo(local.maxEasting, ORQ::UNIT_M, unit);
-            d.RefPoint[1].LocalY = ORQ::CMeasure::ConvertTo(local.minNorthing, ORQ::UNIT_M, unit);
-            if (!m_hasGPSData) {
-                SLatLong ll;
-                ll.latitude = d.RefPoint[0].NorthingOrLatitude;
-                ll.longitude = d.RefPoint[0].EastingOrLongitude;
-                SUTMCoord utm;
-                if (GPS_LLtoUTM(ll, utm, GetEllipsoid()) && d.Zone == -1) {
-                    d.Zone = utm.zone;
-                    d.ZoneLetter = static_cast<char>(utm.letter);
-                    d.RefPoint[1].NorthingOrLatitude = 0;
-                    d.RefPoint[1].EastingOrLongitude = 0;
-                }
-                d.Rotation = 0;
-                d.TwoPointDefinition = true;
-            }
-        }
+    if (!m_lwc)
+        return;
+    SLocalWorldDef &d = *m_lwc;
+    bool reset = true;
+    for (const auto &r : d.RefPoint)
+        reset = reset && r.LocalX == 0 && r.LocalY == 0 && r.NorthingOrLatitude == 0 &&
+                r.EastingOrLongitude == 0;
+    if (!reset || local.minNorthing == local.maxNorthing)
+        return;
+    const auto unit = static_cast<ORQ::EUnitType>(d.Unit);
+    d.RefPoint[1].LocalX = ORQ::CMeasure::ConvertTo(local.maxEasting, ORQ::UNIT_M, unit);
+    d.RefPoint[1].LocalY = ORQ::CMeasure::ConvertTo(local.minNorthing, ORQ::UNIT_M, unit);
+    if (m_hasGPSData)
+        return;
+    SLatLong ll;
+    ll.latitude = d.RefPoint[0].NorthingOrLatitude;
+    ll.longitude = d.RefPoint[0].EastingOrLongitude;
+    SUTMCoord utm;
+    if (GPS_LLtoUTM(ll, utm, GetEllipsoid()) && d.Zone == -1) {
+        d.Zone = utm.zone;
+        d.ZoneLetter = static_cast<char>(utm.letter);
+        d.RefPoint[1].NorthingOrLatitude = 0;
+        d.RefPoint[1].EastingOrLongitude = 0;
     }
-
-    if (out)
-        *out = m_hasGPSData ? ext : local;
+    d.Rotation = 0;
+    d.TwoPointDefinition = true;
 }
 
 void CGPSInfo::ComputeAutoLWCFromGPS() {
@@ -482,9 +522,7 @@ bool CGPSInfo::ParseGGA(const char *sentence, SGGAFix *out) {
     size_t pos = 0;
     auto field = [&]() { return text.Token(",", pos); };
     auto number = [](const ORQ::CStr &f) { return ORQ::AtofC(f.c_str()); };
-    auto whole = [](const ORQ::CStr &f) {
-        return ORQ::AtoiC(f.c_str());
-    };
+    auto whole = [](const ORQ::CStr &f) { return ORQ::AtoiC(f.c_str()); };
 
     field(); // "$GPGGA"
     out->utcTime = number(field());

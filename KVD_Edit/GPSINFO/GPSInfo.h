@@ -48,31 +48,32 @@ public:
     // Kinds of a point source.
     enum : int16_t { KIND_EMPTY = 0, KIND_FILLED = 2, KIND_FIXED = 3 };
 
+    // The small members sit together so that a source takes 40 bytes: a project holds one
+    // point of three sources for every trace of every line.
     struct SPointSource {
         double easting = 0;
         double northing = 0;
         double gpsElevation = 0; // metres, from the GGA altitude or the trace header
-        int16_t kind = KIND_EMPTY;
         int zone = 0;
+        int16_t kind = KIND_EMPTY;
         char letter = 0;
         double topography = DBL_MAX; // metres; DBL_MAX: none
     };
 
-    // One trace.
+    // One trace. Its "$GPGGA" text, when it has one, is kept by its line (SLineRecord::
+    // Sentence), not here: most traces of most lines have none.
     struct SGPSPoint {
         SPointSource source[SOURCE_COUNT];
         // The plan renderer's cached point of each source.
         int cacheX[SOURCE_COUNT] = {0, 0, 0};
         int cacheY[SOURCE_COUNT] = {0, 0, 0};
-        std::string sentence; // the "$GPGGA" sentence of the position
-        std::string sentence2;
         int trace = 0;         // 1-based
         bool excluded = false; // left out of extents and means
     };
 
     struct SLineRecord {
         std::vector<SGPSPoint> points; // point i holds trace i + 1
-        int line = 0; // the record's key within its set: fixed once the record exists
+        int line = 0;        // the record's key within its set: fixed once the record exists
         int orientation = 0; // 0 X line, 1 Y line (set by the plan renderer)
         int reserved = 0;
         double step = 0;      // trace step (set by the plan renderer)
@@ -80,13 +81,19 @@ public:
         // Local X (Y) at the first trace in x and at the last trace in y, metres.
         ORQ::S2DMeasure xRange;
         ORQ::S2DMeasure yRange;
-        int pointCount = 0; // the points in use: the first pointCount of points
+        // The points in use: the first pointCount traces. Points of those beyond the end of
+        // points are empty (never written) and not stored.
+        int pointCount = 0;
         // Integer bounds the plan renderer keeps for the line.
         int plotMinX = 0, plotMaxX = 0, plotMinY = 0, plotMaxY = 0;
         // Extents of the counted points of the last ComputeExtents.
         double minNorthing = 0, maxNorthing = 0, minEasting = 0, maxEasting = 0;
         double spare[3] = {0, 0, 0};
         std::string name; // the GPS (data) file attached to the line
+        // The "$GPGGA" sentence that gave the position of a 1-based trace; empty for none.
+        const std::string &Sentence(int trace) const;
+        void SetSentence(int trace, std::string text) { sentences[trace] = std::move(text); }
+        std::unordered_map<int, std::string> sentences; // by 1-based trace
     };
 
     // Lines live in a deque: a record stays where it is while others are added.
@@ -113,6 +120,7 @@ public:
     // Positions along the project's lines; the plan view's line geometry offers it.
     using ILinePos = ::ILinePos;
 
+    // Callers hand over an argument that no part of the GPS data uses.
     explicit CGPSInfo(int64_t argument = 0);
     ~CGPSInfo();
     CGPSInfo(const CGPSInfo &) = delete;
@@ -128,10 +136,17 @@ public:
     // for traces 1 to traces and its point count becomes traces (points beyond it stay but are
     // out of use); -1 leaves points and count alone.
     SLineRecord *FindLine(int set, int line, int traces);
+    // As FindLine, but the line's points are not stored yet: its point count becomes traces
+    // while the points vector keeps what it holds (nothing for a new line). The points a line
+    // has in use beyond the stored ones are empty; they are stored on their first write
+    // (FindLine with a count, GetPoint, FindPointByTrace). Registering a project's lines
+    // without GPS so costs memory per line, not per trace.
+    SLineRecord *RegisterLine(int set, int line, int traces);
     // The point of 1-based trace number, or null when the line is missing or the trace is not
-    // in use. A missing set is created.
+    // in use. A missing set is created. The line's points in use are stored first.
     SGPSPoint *GetPoint(int set, int line, int trace);
     // Source [source] of the point of that trace number, or null (the line is not created).
+    // The line's points in use are stored first.
     SPointSource *FindPointByTrace(int set, int line, int trace, int source);
     const std::deque<SSetRecord> &Sets() const { return m_sets; }
     std::deque<SSetRecord> &Sets() { return m_sets; }
@@ -197,6 +212,19 @@ public:
     static bool ParseGGA(const char *sentence, SGGAFix *out);
 
 private:
+    // The steps of ComputeExtents: the lines' local extent, the counted points of one line
+    // (their extent, the line's own and the sums of the mean), the mean, and the second
+    // reference point of a reset definition.
+    struct SPointSums {
+        bool firstPoint = true;
+        double x = 0;
+        double y = 0;
+        ORQ::EUnitType localUnit = ORQ::UNIT_M;
+    };
+    static void AddLocalExtent(SExtent &local, const SLineRecord &l, bool first);
+    void AddLinePoints(SLineRecord &l, int source, SExtent &ext, SPointSums &sums);
+    void FinishMean(const SPointSums &sums);
+    void CompleteResetDefinition(const SExtent &local);
     int m_displayState = 0;
     ORQ::RECT m_plotRect;
     bool m_update = false;
@@ -216,6 +244,9 @@ private:
     SLineRecord *IndexedLine(SSetIndex &set, int line);
     void RebuildIndex();
     void RebuildLineIndex(SSetIndex &set);
+    SLineRecord *LineRecord(int set, int line);
+    // Stores points up to traces (each point i holding trace i + 1).
+    static void StorePoints(SLineRecord &record, int traces);
 
     std::deque<SSetRecord> m_sets;
     std::unordered_map<int, SSetIndex> m_index;
@@ -225,7 +256,6 @@ private:
     bool m_haveKept = false;
     SExtent m_extent[SOURCE_COUNT];
     SMeanPosition m_mean;
-    int64_t m_argument = 0;
     ORQ::S2DMeasure m_originMeasure{0, 0, ORQ::UNIT_M};
 };
 

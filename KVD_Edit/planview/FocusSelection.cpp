@@ -1,6 +1,6 @@
 #include "KVD_Edit/planview/FocusSelection.h"
 
-#include "KVD_Edit/app/FocusEntryList.h"
+#include "KVD_Edit/app/document/FocusEntryList.h"
 
 bool CFocusSelection::IsSelected(int set, int line) const {
     return m_list != nullptr && m_list->IsSelected(set, line);

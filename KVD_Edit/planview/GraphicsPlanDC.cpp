@@ -1,6 +1,7 @@
 #include "KVD_Edit/planview/GraphicsPlanDC.h"
 
 #include "KVD_Edit/planview/PrgFont.h"
+#include "KVD_Edit/platform/WxText.h"
 
 #include <wx/brush.h>
 #include <wx/pen.h>
@@ -86,8 +87,7 @@ void CGraphicsPlanDC::DevTextMetrics(const std::string &text, double &width, dou
         return;
     ApplyFont(m_fontValid ? m_fontColour : GetTextColor());
     double external = 0;
-    m_gc->GetTextExtent(wxString::From8BitData(text.c_str(), text.size()), &width, &height,
-                        &descent, &external);
+    m_gc->GetTextExtent(ToWx(text), &width, &height, &descent, &external);
 }
 
 void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint> &points, const SPlanPen &pen,
@@ -96,7 +96,7 @@ void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint> &points, const SPla
         return;
     // Pens are made once per change, and short strokes in one pen share a path: stroking is
     // paid per path, while one path of very many points strokes slower than several.
-    const size_t kBatchPoints = 48;
+    const size_t kBatchPoints = 256;
     if (!m_strokePenValid || pen.colour != m_strokePenFor.colour ||
         pen.style != m_strokePenFor.style || devWidth != m_strokePenWidth) {
         Flush();
@@ -124,7 +124,7 @@ void CGraphicsPlanDC::DevText(double x, double y, const std::string &text, COLOR
         return;
     Flush();
     ApplyFont(colour);
-    wxString s = wxString::From8BitData(text.c_str(), text.size());
+    wxString s = ToWx(text);
     if (opaque) {
         wxGraphicsBrush brush = m_gc->CreateBrush(wxBrush(ToWxColour(background)));
         m_gc->DrawText(s, x, y, brush);
@@ -133,11 +133,34 @@ void CGraphicsPlanDC::DevText(double x, double y, const std::string &text, COLOR
     }
 }
 
-void CGraphicsPlanDC::DevFillRect(const SDRect &rect, COLORREF colour) {
-    if (m_gc == nullptr)
-        return;
+void CGraphicsPlanDC::BeginFill(COLORREF colour) {
     Flush();
     m_gc->SetPen(*wxTRANSPARENT_PEN);
     m_gc->SetBrush(wxBrush(ToWxColour(colour)));
+}
+
+void CGraphicsPlanDC::DevFillRect(const SDRect &rect, COLORREF colour) {
+    if (m_gc == nullptr)
+        return;
+    BeginFill(colour);
     m_gc->DrawRectangle(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+void CGraphicsPlanDC::DevFillEllipse(const SDRect &box, COLORREF colour) {
+    if (m_gc == nullptr)
+        return;
+    BeginFill(colour);
+    m_gc->DrawEllipse(box.left, box.top, box.right - box.left, box.bottom - box.top);
+}
+
+void CGraphicsPlanDC::DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) {
+    if (m_gc == nullptr || points.size() < 3)
+        return;
+    wxGraphicsPath path = m_gc->CreatePath();
+    path.MoveToPoint(points[0].x, points[0].y);
+    for (size_t i = 1; i < points.size(); ++i)
+        path.AddLineToPoint(points[i].x, points[i].y);
+    path.CloseSubpath();
+    BeginFill(colour);
+    m_gc->FillPath(path);
 }

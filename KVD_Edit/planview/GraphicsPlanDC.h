@@ -29,9 +29,13 @@ protected:
     void DevText(double x, double y, const std::string &text, COLORREF colour, bool opaque,
                  COLORREF background) override;
     void DevFillRect(const SDRect &rect, COLORREF colour) override;
+    void DevFillEllipse(const SDRect &box, COLORREF colour) override;
+    void DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) override;
 
 private:
     void ApplyFont(COLORREF colour);
+    // Pending strokes first, then no outline and a solid brush of the colour.
+    void BeginFill(COLORREF colour);
 
     wxGraphicsContext *m_gc;
     int m_width;

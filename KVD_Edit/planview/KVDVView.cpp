@@ -1,12 +1,14 @@
 #include "KVD_Edit/planview/KVDVView.h"
 
-#include "KVD_Edit/app/ChildFrame.h"
-#include "KVD_Edit/app/CodeLogger.h"
-#include "KVD_Edit/app/CommandIds.h"
-#include "KVD_Edit/app/GridDocument.h"
-#include "KVD_Edit/app/KVDVApp.h"
-#include "KVD_Edit/app/KvdGprDataFiles.h"
-#include "KVD_Edit/app/MapperSettings.h"
+#include "KVD_Edit/app/document/KvdGprDataFiles.h"
+#include "KVD_Edit/app/document/MapperSettings.h"
+#include "KVD_Edit/app/grid/ChildFrame.h"
+#include "KVD_Edit/app/grid/GridDocument.h"
+#include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/Helpers.h"
+#include "KVD_Edit/app/shell/KVDVApp.h"
+#include "KVD_Edit/app/shell/MainFrame.h"
 #include "KVD_Edit/planview/PlanViewDocument.h"
 
 #include <wx/app.h>
@@ -43,7 +45,11 @@ private:
 
 wxIMPLEMENT_DYNAMIC_CLASS(CKVDVView, wxView);
 
-CKVDVView::CKVDVView() = default;
+CKVDVView::CKVDVView() {
+    for (int command :
+         {KVDCmd::ID_FILE_PRINT, KVDCmd::ID_FILE_PRINT_DIRECT, KVDCmd::ID_FILE_PRINT_PREVIEW})
+        Bind(wxEVT_MENU, &CKVDVView::OnPrintCommand, this, KVDCmd::ToWxId(command));
+}
 
 CKVDVView::~CKVDVView() {
     if (m_window != nullptr)
@@ -54,7 +60,7 @@ bool CKVDVView::OnCreate(wxDocument *doc, long flags) {
     KVD_LOG_CALL();
     if (!wxView::OnCreate(doc, flags))
         return false;
-    auto *parent = wxDynamicCast(wxTheApp ? wxTheApp->GetTopWindow() : nullptr, wxMDIParentFrame);
+    auto *parent = dynamic_cast<wxMDIParentFrame *>(wxTheApp ? wxTheApp->GetTopWindow() : nullptr);
     if (!parent)
         return false;
     auto *app = dynamic_cast<CKVDVApp *>(wxTheApp);
@@ -110,7 +116,7 @@ wxPrintout *CKVDVView::OnCreatePrintout() {
 }
 
 CChildFrame *CKVDVView::GetChildFrame() const {
-    return wxDynamicCast(GetFrame(), CChildFrame);
+    return dynamic_cast<CChildFrame *>(GetFrame());
 }
 
 IGridDocument *CKVDVView::Document() const {
@@ -165,6 +171,7 @@ bool CKVDVView::GetPlanDoc(SPlanViewDoc &doc) {
         return false;
     CKvdGprDataFiles *files = grid->GetDataFiles();
     doc.query = files != nullptr ? files->GetDataBlockInterface() : nullptr;
+    doc.queryGeneration = files != nullptr ? files->GetGeneration() : 0;
     doc.unit = grid->GetUnits();
     doc.selection = m_selection.get();
     CMapperSettings *settings = grid->GetMapperSettings();
@@ -173,6 +180,10 @@ bool CKVDVView::GetPlanDoc(SPlanViewDoc &doc) {
     doc.showFiducials = fiducials != nullptr && fiducials->GetShowFiducials();
     doc.showFiducialText = fiducials != nullptr && fiducials->GetShowFiducialText();
     doc.font = m_font.HasFont() ? &m_font : nullptr;
+    if (settings != nullptr) {
+        doc.gpsFormat = settings->GPSFormat;
+        doc.ellipsoid = settings->LocalWorld.Ellipsoid;
+    }
     return true;
 }
 
@@ -187,11 +198,72 @@ SLocalWorldDef *CKVDVView::GetLocalWorldDef() {
     return settings != nullptr ? &settings->LocalWorld : nullptr;
 }
 
-bool CKVDVView::OfferViewPoint(POINT) {
+bool CKVDVView::OfferViewPoint(POINT devicePoint, const SPlanPointInfo &point) {
     // While the local-to-world dialog waits for a point the click is its alone: it neither
-    // selects nor zooms. Handing the point to the dialog is the dialog's own part.
+    // selects nor zooms.
     IGridDocument *grid = Document();
-    return grid != nullptr && grid->IsSelectingInView();
+    if (grid == nullptr || !grid->IsSelectingInView())
+        return false;
+    if (m_viewPointListener && m_window != nullptr)
+        m_viewPointListener(m_window->Renderer(), devicePoint, point);
+    return true;
+}
+
+const CPlanRenderer *CKVDVView::GetRenderer() const {
+    return m_window != nullptr ? &m_window->Renderer() : nullptr;
+}
+
+void CKVDVView::RefreshCursor() {
+    if (m_window != nullptr)
+        m_window->RefreshCursor();
+}
+
+void CKVDVView::SetStatusText(int pane, const std::string &text) {
+    if (auto *frame = dynamic_cast<CMainFrame *>(GetMainFrame()))
+        frame->SetStatusText(pane, text.c_str());
+}
+
+void CKVDVView::OnPrintCommand(wxCommandEvent &event) {
+    KVD_LOG_CALL();
+    if (m_window == nullptr)
+        return;
+    EPrintMode mode = PRINT_DIALOG;
+    switch (KVDCmd::FromWxId(event.GetId())) {
+    case KVDCmd::ID_FILE_PRINT_DIRECT:
+        mode = PRINT_DIRECT;
+        break;
+    case KVDCmd::ID_FILE_PRINT_PREVIEW:
+        mode = PRINT_PREVIEW;
+        break;
+    default:
+        break;
+    }
+    wxPrintout *page = OnCreatePrintout();
+    wxPrintout *forPrinting = mode == PRINT_PREVIEW ? OnCreatePrintout() : nullptr;
+    if (m_printRunner)
+        m_printRunner(mode, page, forPrinting);
+    else
+        RunPrintout(mode, page, forPrinting);
+}
+
+void CKVDVView::RunPrintout(EPrintMode mode, wxPrintout *printout,
+                            wxPrintout *printoutForPrinting) {
+    wxWindow *parent = GetMainFrame();
+    if (mode != PRINT_PREVIEW) {
+        std::unique_ptr<wxPrintout> owned(printout);
+        wxPrinter printer;
+        printer.Print(parent, owned.get(), mode == PRINT_DIALOG);
+        return;
+    }
+    auto *preview = new wxPrintPreview(printout, printoutForPrinting);
+    if (!preview->IsOk()) {
+        delete preview;
+        return;
+    }
+    auto *frame =
+        new wxPreviewFrame(preview, parent, "Print Preview", wxDefaultPosition, wxSize(800, 700));
+    frame->Initialize();
+    frame->Show(true);
 }
 
 void CKVDVView::PostFrameCommand(int command) {

@@ -137,7 +137,8 @@ void CKvdGprLines::GetLinesData(SLinesData &data, const CLinesSource &source, OR
 }
 
 int CKvdGprLines::DrawLines(const CLinesSource *source, CPlanDC *dc, ORQ::SMeasure scale,
-                            SPolylines *deviceCopy, const ORQ::SMeasure *arrowSize, int lineKind) {
+                            SPolylines *deviceCopy, const ORQ::SMeasure *arrowSize, int lineKind,
+                            unsigned sourceVersion) {
     if (source == nullptr || dc == nullptr)
         return 0;
     int himetric = 200;
@@ -145,7 +146,16 @@ int CKvdGprLines::DrawLines(const CLinesSource *source, CPlanDC *dc, ORQ::SMeasu
         himetric = static_cast<int>(std::floor(
             100 * ORQ::CMeasure::ConvertTo(arrowSize->value, arrowSize->unit, ORQ::UNIT_MM) + 0.5));
     int size = std::abs(dc->HIMETRICtoLP(CSize(himetric, himetric)).cx);
-    GetLinesData(m_data, *source, scale, size, lineKind);
+    const bool same = sourceVersion != 0 && m_dataKey.version == sourceVersion &&
+                      m_dataKey.source == source && m_dataKey.scale.value == scale.value &&
+                      m_dataKey.scale.unit == scale.unit && m_dataKey.markSize == size &&
+                      m_dataKey.lineKind == lineKind;
+    if (!same) {
+        m_dataKey = SDataKey();
+        GetLinesData(m_data, *source, scale, size, lineKind);
+        if (sourceVersion != 0)
+            m_dataKey = SDataKey{source, sourceVersion, scale, size, lineKind};
+    }
     if (deviceCopy != nullptr)
         ToDevice(*deviceCopy, dc);
     DrawData(m_data, dc, arrowSize != nullptr ? size : 0);

@@ -29,6 +29,7 @@ struct SLineFileSource {
     bool found = true;    // the file's entry could be read
     bool isGPR = true;    // a radar trace file (.dt1)
     long long traces = 0; // number of traces of the file
+    double odoStep = 0;   // the file's odometer step between traces
     std::vector<SLinePosition> positions;
     std::vector<SLineFiducial> fiducials;
 };
@@ -104,9 +105,13 @@ public:
     void GetLinesData(SLinesData &data, const CLinesSource &source, ORQ::SMeasure scale,
                       int markSize, int lineKind) const;
     // Rebuilds the object's own geometry, fills deviceCopy when given and draws. Returns 0
-    // without a source.
+    // without a source. A caller that numbers the contents of its source (sourceVersion not 0,
+    // a new number whenever the source is read again) keeps the geometry of the last draw
+    // while source, version, scale, arrow size and line kind are the same: a paint after a
+    // scroll only draws.
     int DrawLines(const CLinesSource *source, CPlanDC *dc, ORQ::SMeasure scale,
-                  SPolylines *deviceCopy, const ORQ::SMeasure *arrowSize, int lineKind);
+                  SPolylines *deviceCopy, const ORQ::SMeasure *arrowSize, int lineKind,
+                  unsigned sourceVersion = 0);
     void DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize);
     static void DrawArrowHead(CPlanDC *dc, const POINT *tip, const POINT *before, int size);
     // The three corners of an arrow head (tip, base left, base right); false when the last
@@ -139,6 +144,14 @@ private:
     const ILineSelection *m_selection = nullptr;
     SPlanPen m_pen;
     SLinesData m_data;
+    // What m_data was built from, when its source was numbered (see DrawLines).
+    struct SDataKey {
+        const CLinesSource *source = nullptr;
+        unsigned version = 0;
+        ORQ::SMeasure scale;
+        int markSize = 0;
+        int lineKind = 0;
+    } m_dataKey;
     const CPrgFont *m_commentFont = nullptr;
     bool m_showMarks = false;
     bool m_showComments = false;

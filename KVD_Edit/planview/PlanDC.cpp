@@ -2,6 +2,7 @@
 
 #include "KVD_Edit/planview/Clip.h"
 
+#include <algorithm>
 #include <cmath>
 
 CPlanDC::CPlanDC(int pixelsPerInchX, int pixelsPerInchY)
@@ -179,4 +180,74 @@ int CPlanDC::DrawText(const std::string &text, const RECT &rect) {
         DevText(d.left, d.top, text, m_textColour, m_bkMode == OPAQUE, m_bkColour);
     CSize logical = m_mapping.DPtoLP(CSize(0, static_cast<int>(std::ceil(h))));
     return std::abs(logical.cy);
+}
+
+void CPlanDC::DeviceLine(POINT from, POINT to, const SPlanPen &pen) {
+    if (pen.style == PS_NULL)
+        return;
+    SDPoint a{static_cast<double>(from.x), static_cast<double>(from.y)};
+    SDPoint b{static_cast<double>(to.x), static_cast<double>(to.y)};
+    if (!ClipSegment(a, b, DeviceBounds()))
+        return;
+    std::vector<SDPoint> &run = m_run;
+    run.clear();
+    run.push_back(a);
+    run.push_back(b);
+    DevPolyline(run, pen, pen.width <= 1 ? 1.0 : static_cast<double>(pen.width));
+}
+
+namespace {
+
+// The box in doubles, or false when it has no area or lies wholly outside bounds.
+bool DeviceBox(int left, int top, int width, int height, const SDRect &bounds, SDRect &box) {
+    if (width <= 0 || height <= 0)
+        return false;
+    box.left = left;
+    box.top = top;
+    box.right = static_cast<double>(left) + width;
+    box.bottom = static_cast<double>(top) + height;
+    return box.right > bounds.left && box.left < bounds.right && box.bottom > bounds.top &&
+           box.top < bounds.bottom;
+}
+
+} // namespace
+
+void CPlanDC::FillDeviceRect(int left, int top, int width, int height, COLORREF colour) {
+    const SDRect bounds = DeviceBounds();
+    SDRect box;
+    if (!DeviceBox(left, top, width, height, bounds, box))
+        return;
+    box.left = std::max(box.left, bounds.left);
+    box.top = std::max(box.top, bounds.top);
+    box.right = std::min(box.right, bounds.right);
+    box.bottom = std::min(box.bottom, bounds.bottom);
+    DevFillRect(box, colour);
+}
+
+void CPlanDC::FillDeviceEllipse(int left, int top, int width, int height, COLORREF colour) {
+    SDRect box;
+    if (DeviceBox(left, top, width, height, DeviceBounds(), box))
+        DevFillEllipse(box, colour);
+}
+
+void CPlanDC::FillDevicePolygon(const POINT *points, int count, COLORREF colour) {
+    if (points == nullptr || count < 3)
+        return;
+    const SDRect bounds = DeviceBounds();
+    SDRect extent{1e300, 1e300, -1e300, -1e300};
+    std::vector<SDPoint> &polygon = m_polygon;
+    polygon.clear();
+    for (int i = 0; i < count; ++i) {
+        SDPoint p{static_cast<double>(points[i].x), static_cast<double>(points[i].y)};
+        extent.left = std::min(extent.left, p.x);
+        extent.top = std::min(extent.top, p.y);
+        extent.right = std::max(extent.right, p.x);
+        extent.bottom = std::max(extent.bottom, p.y);
+        polygon.push_back(p);
+    }
+    // Markers are small: one that does not touch the drawable area is left out whole.
+    if (extent.right < bounds.left || extent.left > bounds.right || extent.bottom < bounds.top ||
+        extent.top > bounds.bottom)
+        return;
+    DevFillPolygon(polygon, colour);
 }

@@ -72,6 +72,14 @@ public:
     // in logical units.
     int DrawText(const std::string &text, const RECT &rect);
 
+    // Drawing in device pixels, whatever the mapping: the GPS layers place their points and
+    // markers in pixels. The pen's width is in pixels too (0 and 1 draw one pixel); the fills
+    // cover a box of left, top, width and height. Everything is clipped to DeviceBounds.
+    void DeviceLine(POINT from, POINT to, const SPlanPen &pen);
+    void FillDeviceRect(int left, int top, int width, int height, COLORREF colour);
+    void FillDeviceEllipse(int left, int top, int width, int height, COLORREF colour);
+    void FillDevicePolygon(const POINT *points, int count, COLORREF colour);
+
     // Device area that drawing is clipped to (the target's size, with a margin for wide pens).
     virtual SDRect DeviceBounds() const = 0;
 
@@ -86,6 +94,10 @@ protected:
     virtual void DevText(double x, double y, const std::string &text, COLORREF colour, bool opaque,
                          COLORREF background) = 0;
     virtual void DevFillRect(const SDRect &rect, COLORREF colour) = 0;
+    // The ellipse inside the box, and a closed polygon, filled (already known to touch the
+    // drawable area).
+    virtual void DevFillEllipse(const SDRect &box, COLORREF colour) = 0;
+    virtual void DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) = 0;
 
 private:
     void StrokeLogical(const POINT *points, int count);
@@ -100,4 +112,5 @@ private:
     SPlanPen m_pen;
     POINT m_current{};
     std::vector<SDPoint> m_run;
+    std::vector<SDPoint> m_polygon;
 };

@@ -109,6 +109,16 @@ inline RECT Offset(const RECT &r, int dx, int dy) {
 inline bool PtIn(const RECT &r, const POINT &p) {
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
+// The point moved into the rectangle (normalised): left and top are inside, right and bottom
+// are not, so a coordinate at or beyond them becomes right - 1 or bottom - 1. An empty
+// rectangle leaves the point as it is.
+inline POINT Clamp(const RECT &r, POINT p) {
+    if (IsEmpty(r))
+        return p;
+    p.x = std::clamp(p.x, r.left, r.right - 1);
+    p.y = std::clamp(p.y, r.top, r.bottom - 1);
+    return p;
+}
 // Intersection of two normalised rectangles; empty (all zero) when they do not overlap.
 inline bool Intersect(RECT &out, const RECT &a, const RECT &b) {
     RECT r = Make(std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),

@@ -7,7 +7,7 @@
 namespace {
 
 // The walk the plan view numbers its lines by: any line type, the type-ordered lists.
-constexpr int kWalkMode = 1;
+constexpr int kWalkMode = ORQ::CKvdDataBlockInterface::WALK_BY_TYPE;
 // Fiducial comments are asked for with this mode (it walks the same lists).
 constexpr int kFidMode = 0;
 
@@ -47,12 +47,14 @@ bool BuildLinesSource(CLinesSource &out, const ORQ::CKvdDataBlockInterface_V110 
                 file.found = false;
                 file.isGPR = false;
                 file.traces = 0;
+                file.odoStep = 0;
                 continue;
             }
             file.found = true;
             line.lineType = static_cast<int>(fi.lineType);
             file.isGPR = ORQ::CKvdDataBlockInterface_V110::IsGPRData(fi.extension);
             file.traces = static_cast<long long>(fi.dim2);
+            file.odoStep = fi.odoStep;
             if (fi.positions != nullptr && fi.numPositions > 0) {
                 file.positions.resize(static_cast<size_t>(fi.numPositions));
                 for (int k = 0; k < fi.numPositions; ++k) {

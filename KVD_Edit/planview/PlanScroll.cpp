@@ -23,6 +23,59 @@ bool UsableExtent(const ORQ::SRectMeasure &r) {
            std::isfinite(r.bottom) && r.right >= r.left && r.top >= r.bottom;
 }
 
+// One bar's stretch of the shown rectangle: start is its edge at the bar's beginning (left, top),
+// end the other; down is +1 where moving down the bar grows the coordinate (x), -1 where it
+// shrinks it (y, whose bar counts down from the extent's top). False for a thumb message at the
+// current position.
+bool ScrollAlong(int code, SPlanScrollInfo &info, double &start, double &end, double dataStart,
+                 double dataEnd, double down, double step, double page) {
+    switch (code) {
+    case CPlanScroll::SB_LINEUP:
+        start -= down * step;
+        end -= down * step;
+        info.pos -= 1;
+        break;
+    case CPlanScroll::SB_LINEDOWN:
+        start += down * step;
+        end += down * step;
+        info.pos += 1;
+        break;
+    case CPlanScroll::SB_PAGEUP:
+        start -= down * page;
+        end -= down * page;
+        info.pos -= info.page;
+        break;
+    case CPlanScroll::SB_PAGEDOWN:
+        start += down * page;
+        end += down * page;
+        info.pos += info.page;
+        break;
+    case CPlanScroll::SB_TOP:
+        start = dataStart;
+        end = dataStart + down * page;
+        info.pos = info.min;
+        break;
+    case CPlanScroll::SB_BOTTOM:
+        end = dataEnd;
+        start = dataEnd - down * page;
+        info.pos = info.max;
+        break;
+    default: {
+        if (info.trackPos == info.pos)
+            return false;
+        // The thumb moves the edge of larger coordinate (right, top); the other follows a page
+        // below it.
+        double &high = down > 0 ? end : start;
+        double &low = down > 0 ? start : end;
+        high += down * ((info.trackPos - info.pos) / 1000.0);
+        low = high - page;
+        info.pos = info.trackPos;
+        break;
+    }
+    }
+    return true;
+}
+
 } // namespace
 
 SPlanScrollInfo CPlanScroll::Compute(int bar, const ORQ::SRectMeasure &data,
@@ -81,87 +134,8 @@ bool CPlanScroll::Scroll(int bar, int code, SPlanScrollInfo &info, const ORQ::SR
     double step = std::fabs(view.top - view.bottom) / 10;
     if (step < 0.01)
         step = 0.01;
-    double page = info.page / 1000.0;
-    if (bar == BAR_HORZ) {
-        switch (code) {
-        case SB_LINEUP:
-            view.left -= step;
-            view.right -= step;
-            info.pos -= 1;
-            break;
-        case SB_LINEDOWN:
-            view.left += step;
-            view.right += step;
-            info.pos += 1;
-            break;
-        case SB_PAGEUP:
-            view.left -= page;
-            view.right -= page;
-            info.pos -= info.page;
-            break;
-        case SB_PAGEDOWN:
-            view.left += page;
-            view.right += page;
-            info.pos += info.page;
-            break;
-        case SB_TOP:
-            view.left = data.left;
-            view.right = data.left + page;
-            info.pos = info.min;
-            break;
-        case SB_BOTTOM:
-            view.right = data.right;
-            view.left = data.right - page;
-            info.pos = info.max;
-            break;
-        default:
-            if (info.trackPos == info.pos)
-                return false;
-            view.right += (info.trackPos - info.pos) / 1000.0;
-            view.left = view.right - page;
-            info.pos = info.trackPos;
-            break;
-        }
-    } else {
-        switch (code) {
-        case SB_LINEUP:
-            view.top += step;
-            view.bottom += step;
-            info.pos -= 1;
-            break;
-        case SB_LINEDOWN:
-            view.top -= step;
-            view.bottom -= step;
-            info.pos += 1;
-            break;
-        case SB_PAGEUP:
-            view.top += page;
-            view.bottom += page;
-            info.pos -= info.page;
-            break;
-        case SB_PAGEDOWN:
-            view.top -= page;
-            view.bottom -= page;
-            info.pos += info.page;
-            break;
-        case SB_TOP:
-            view.top = data.top;
-            view.bottom = data.top - page;
-            info.pos = info.min;
-            break;
-        case SB_BOTTOM:
-            view.bottom = data.bottom;
-            view.top = data.bottom + page;
-            info.pos = info.max;
-            break;
-        default:
-            if (info.trackPos == info.pos)
-                return false;
-            view.top -= (info.trackPos - info.pos) / 1000.0;
-            view.bottom = view.top - page;
-            info.pos = info.trackPos;
-            break;
-        }
-    }
-    return true;
+    const double page = info.page / 1000.0;
+    if (bar == BAR_HORZ)
+        return ScrollAlong(code, info, view.left, view.right, data.left, data.right, 1, step, page);
+    return ScrollAlong(code, info, view.top, view.bottom, data.top, data.bottom, -1, step, page);
 }

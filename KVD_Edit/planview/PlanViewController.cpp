@@ -1,8 +1,10 @@
 #include "KVD_Edit/planview/PlanViewController.h"
 
+#include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/planview/PlanLinesSource.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -10,6 +12,10 @@ namespace {
 const ORQ::SMeasure kArrowSize(2.0, ORQ::UNIT_MM);
 
 // Back to device pixels, as a fresh drawing context starts.
+// Device pixels kept free on the right and bottom of the map: room for a line's width and its
+// arrow head.
+constexpr int kEdgeRoom = 8;
+
 void ResetMapping(CPlanDC *dc) {
     CMapping &m = dc->Mapping();
     m.SetMapMode(CMapping::MM_TEXT);
@@ -28,9 +34,25 @@ void CPlanViewController::CopyViewFrom(const CPlanViewController &other) {
 }
 
 bool CPlanViewController::DataBounds(ORQ::SRectMeasure &rect, const SPlanViewDoc &doc) {
-    if (!BuildLinesSource(m_source, doc.query, -1))
-        return false;
-    return CKvdGprLines::GetDataBounds(rect, m_source, CKvdGprLines::LIMIT_ALL);
+    // The lines of the same query interface are read once: a paint after a scroll, a zoom or a
+    // change of selection or unit only draws them.
+    const bool cached = doc.query != nullptr && doc.queryGeneration != 0 &&
+                        doc.query == m_sourceQuery && doc.queryGeneration == m_sourceGeneration;
+    if (!cached) {
+        m_sourceQuery = nullptr;
+        m_sourceGeneration = 0;
+        // Never 0: that number asks the lines to rebuild their geometry at every paint.
+        m_sourceVersion = m_sourceVersion == UINT_MAX ? 1 : m_sourceVersion + 1;
+        if (!BuildLinesSource(m_source, doc.query, -1))
+            return false;
+        m_sourceHasBounds =
+            CKvdGprLines::GetDataBounds(m_sourceBounds, m_source, CKvdGprLines::LIMIT_ALL);
+        m_sourceQuery = doc.query;
+        m_sourceGeneration = doc.queryGeneration;
+    }
+    if (m_sourceHasBounds)
+        rect = m_sourceBounds;
+    return m_sourceHasBounds;
 }
 
 void CPlanViewController::SetRequested(ORQ::SRectMeasure rect, const ORQ::EUnitType *unit) {
@@ -63,7 +85,13 @@ int CPlanViewController::Layout(CPlanDC *dc, const RECT &client, const SPlanView
     params.extent = requested;
     m_scales.SetParams(params, dc);
 
-    RECT plot = m_scales.GetFreeRect(dc, frame, requested);
+    // The map keeps a few pixels from the window's right and bottom edges, where no scale bar
+    // stands: lines on the extent's edge would otherwise fall on (or beyond) the last pixel and
+    // could be neither seen nor clicked.
+    RECT room = frame;
+    room.right -= kEdgeRoom;
+    room.bottom -= kEdgeRoom;
+    RECT plot = m_scales.GetFreeRect(dc, room, requested);
     plot = PlanRect::Inflated(plot, 1, 1);
     if (PlanRect::IsEmpty(PlanRect::Normalized(plot)))
         return LAYOUT_NONE;
@@ -123,6 +151,8 @@ int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewD
     frame.devicePlot = m_devicePlot;
     frame.scale = m_scale;
     frame.dataExtent = m_dataExtent;
+    frame.lines = &m_source;
+    frame.selection = doc.selection;
 
     const SLineDisplayTable defaults;
     const SLineDisplayTable &table = doc.lineDisplay != nullptr ? *doc.lineDisplay : defaults;
@@ -143,7 +173,7 @@ int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewD
     steps->PrepareLayers(dc, frame);
     steps->DrawCompass(dc, dc->LPtoDP(PlanRect::Pt(m_plot.right, m_plot.top)));
     if (linesShown)
-        m_lines.DrawLines(&m_source, dc, m_scale, &m_deviceLines, &kArrowSize, 2);
+        m_lines.DrawLines(&m_source, dc, m_scale, &m_deviceLines, &kArrowSize, 2, m_sourceVersion);
     for (int k = 0; k < LINE_KIND_COUNT; ++k)
         if (table.LayerShown[k])
             steps->DrawLayer(dc, k, table.Entry[2 * k], table.Entry[2 * k + 1], m_scale);
@@ -173,12 +203,7 @@ bool CPlanViewController::ZoomOut(const SPlanViewDoc &doc) {
 }
 
 POINT CPlanViewController::ClampToPlot(POINT point) const {
-    const RECT &d = m_devicePlot;
-    if (PlanRect::IsEmpty(d))
-        return point;
-    point.x = std::clamp(point.x, d.left, d.right);
-    point.y = std::clamp(point.y, d.top, d.bottom);
-    return point;
+    return PlanRect::Clamp(m_devicePlot, point);
 }
 
 void CPlanViewController::OnLButtonDown(POINT point) {
@@ -252,13 +277,13 @@ bool CPlanViewController::OnLButtonUp(POINT point, bool ctrl, const SPlanViewDoc
 int CPlanViewController::CommandForKey(int virtualKey, bool ctrl) {
     switch (virtualKey) {
     case VK_INSERT:
-        return CMD_IMPORT_LINES;
+        return KVDCmd::ID_IMPORT_LINES;
     case VK_DELETE:
-        return CMD_DELETE_LINES;
+        return KVDCmd::ID_DELETE_LINES;
     case 'A':
-        return ctrl ? CMD_SELECT_ALL : 0;
+        return ctrl ? KVDCmd::ID_SELECT_ALL_LINES : 0;
     case 'D':
-        return ctrl ? CMD_DESELECT_ALL : 0;
+        return ctrl ? KVDCmd::ID_DESELECT_ALL_LINES : 0;
     default:
         return 0;
     }

@@ -8,6 +8,7 @@
 #include "KVD_Edit/planview/ZoomAndPan.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace ORQ {
@@ -28,21 +29,30 @@ public:
 // What the plan view reads from its document for one layout or paint.
 struct SPlanViewDoc {
     const ORQ::CKvdDataBlockInterface_V110 *query = nullptr;
+    // Counts the query interfaces the document has built: while query and generation stay the
+    // same, the lines read from it last are still the project's and are not read again. 0: not
+    // known, the lines are read at every paint.
+    unsigned queryGeneration = 0;
     ORQ::EUnitType unit = ORQ::UNIT_M; // the document's display unit
     IPlanSelection *selection = nullptr;
     const SLineDisplayTable *lineDisplay = nullptr; // null: the default table
     bool showFiducials = false;
     bool showFiducialText = false;
     const CPrgFont *font = nullptr; // the program font
+    // The project's coordinate format string and ellipsoid id (the cursor's world text).
+    std::string gpsFormat;
+    int ellipsoid = 23;
 };
 
 // Where one paint has laid the map out, handed to the steps around the line drawing.
 struct SPlanPaintFrame {
-    ORQ::SRectMeasure dataExtent;    // extent of the lines, in their positions' unit
-    ORQ::SRectMeasure visibleExtent; // the plot area in display units
-    RECT plot{};                     // the plot area in logical units (y up)
-    RECT devicePlot{};               // the plot area in device pixels
-    ORQ::SMeasure scale;             // logical units per display unit
+    ORQ::SRectMeasure dataExtent;              // extent of the lines, in their positions' unit
+    ORQ::SRectMeasure visibleExtent;           // the plot area in display units
+    RECT plot{};                               // the plot area in logical units (y up)
+    RECT devicePlot{};                         // the plot area in device pixels
+    ORQ::SMeasure scale;                       // logical units per display unit
+    const CLinesSource *lines = nullptr;       // the project's lines as this paint read them
+    const IPlanSelection *selection = nullptr; // the document's selection
 };
 
 // The steps of a paint that other parts of the plan view perform, called at their place in the
@@ -75,13 +85,6 @@ public:
     enum { LAYOUT_NONE = 0, LAYOUT_DONE = 1, LAYOUT_AGAIN = 2 };
     // Platform key codes the plan view turns into commands.
     enum { VK_INSERT = 0x2D, VK_DELETE = 0x2E };
-    // Commands posted to the child frame.
-    enum {
-        CMD_IMPORT_LINES = 32785,
-        CMD_DELETE_LINES = 32786,
-        CMD_SELECT_ALL = 32805,
-        CMD_DESELECT_ALL = 32866,
-    };
 
     CPlanViewController();
     CPlanViewController(const CPlanViewController &) = delete;
@@ -119,7 +122,7 @@ public:
     // The point moved into the device plot of the last layout.
     POINT ClampToPlot(POINT point) const;
 
-    // The command a key posts to the child frame, 0 for none.
+    // The command (a KVDCmd id) a key posts to the child frame, 0 for none.
     static int CommandForKey(int virtualKey, bool ctrl);
 
     // A scroll request on a bar (CPlanScroll codes); info is the bar's state as shown. Returns
@@ -151,6 +154,13 @@ private:
     std::unique_ptr<POINT> m_bandAnchor;
     RECT m_band{};
     CLinesSource m_source;
+    // What m_source and m_sourceBounds were read from (see SPlanViewDoc::queryGeneration).
+    const ORQ::CKvdDataBlockInterface_V110 *m_sourceQuery = nullptr;
+    unsigned m_sourceGeneration = 0;
+    // Counts the readings of m_source, so that the lines' geometry is rebuilt only after one.
+    unsigned m_sourceVersion = 0;
+    bool m_sourceHasBounds = false;
+    ORQ::SRectMeasure m_sourceBounds;
     ORQ::SRectMeasure m_dataExtent; // of the last layout, in the positions' unit
     RECT m_devicePlot{};
     bool m_laidOut = false;

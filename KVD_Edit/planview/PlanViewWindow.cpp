@@ -2,10 +2,11 @@
 
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/GPSINFO/LocalWorldDef.h"
-#include "KVD_Edit/app/CodeLogger.h"
-#include "KVD_Edit/app/SplashDlg.h"
+#include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/app/shell/SplashDlg.h"
 #include "KVD_Edit/planview/CompassRotation.h"
 #include "KVD_Edit/planview/GraphicsPlanDC.h"
+#include "orq_utils/MessageSink.h"
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -75,6 +76,7 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
                wxHSCROLL | wxVSCROLL | wxALWAYS_SHOW_SB | wxWANTS_CHARS | wxFULL_REPAINT_ON_RESIZE),
       m_host(host) {
     KVD_LOG_CALL();
+    m_cursor.Init(this);
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     SetBackgroundColour(*wxWHITE);
     Bind(wxEVT_PAINT, &CPlanViewWindow::OnPaint, this);
@@ -82,6 +84,7 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
     Bind(wxEVT_LEFT_DOWN, &CPlanViewWindow::OnLeftDown, this);
     Bind(wxEVT_LEFT_UP, &CPlanViewWindow::OnLeftUp, this);
     Bind(wxEVT_MOTION, &CPlanViewWindow::OnMotion, this);
+    Bind(wxEVT_LEAVE_WINDOW, &CPlanViewWindow::OnLeave, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CPlanViewWindow::OnCaptureLost, this);
     Bind(wxEVT_KEY_UP, &CPlanViewWindow::OnKeyUp, this);
     Bind(wxEVT_KEY_DOWN, &CPlanViewWindow::OnUserInput, this);
@@ -124,6 +127,12 @@ bool CPlanViewWindow::LoadCompass(const std::string &path) {
     return true;
 }
 
+void CPlanViewWindow::RefreshCursor() {
+    InvalidateMap();
+    EnsureMap();
+    m_cursor.Refresh();
+}
+
 void CPlanViewWindow::InvalidateMap() {
     m_mapValid = false;
     Refresh(false);
@@ -136,14 +145,14 @@ bool CPlanViewWindow::Doc(SPlanViewDoc &doc) {
 void CPlanViewWindow::ZoomToFit() {
     KVD_LOG_CALL();
     SPlanViewDoc doc;
-    if (Doc(doc) && m_view.ZoomToFit(doc))
+    if (Doc(doc) && m_controller.ZoomToFit(doc))
         InvalidateMap();
 }
 
 int CPlanViewWindow::ToggleZoomArea() {
     KVD_LOG_CALL();
-    int result = m_view.ToggleZoomArea();
-    SetPlanCursor(m_view.ZoomAndPan().GetCursor());
+    int result = m_controller.ToggleZoomArea();
+    SetPlanCursor(m_controller.ZoomAndPan().GetCursor());
     Refresh(false);
     return result;
 }
@@ -151,32 +160,44 @@ int CPlanViewWindow::ToggleZoomArea() {
 void CPlanViewWindow::ZoomIn() {
     KVD_LOG_CALL();
     SPlanViewDoc doc;
-    if (Doc(doc) && m_view.ZoomIn(doc))
+    if (Doc(doc) && m_controller.ZoomIn(doc))
         InvalidateMap();
 }
 
 void CPlanViewWindow::ZoomOut() {
     KVD_LOG_CALL();
     SPlanViewDoc doc;
-    if (Doc(doc) && m_view.ZoomOut(doc))
+    if (Doc(doc) && m_controller.ZoomOut(doc))
         InvalidateMap();
 }
 
 void CPlanViewWindow::TogglePan() {
     KVD_LOG_CALL();
-    m_view.TogglePan();
-    SetPlanCursor(m_view.ZoomAndPan().GetCursor());
+    m_controller.TogglePan();
+    SetPlanCursor(m_controller.ZoomAndPan().GetCursor());
 }
 
 void CPlanViewWindow::PrepareLayers(CPlanDC *, const SPlanPaintFrame &frame) {
+    CPlanRenderer &renderer = *m_activeRenderer;
+    const bool window = &renderer == &m_renderer;
+    if (window)
+        m_cursor.SetPlotArea(frame.devicePlot, frame.visibleExtent);
     CGPSInfo *gps = m_host != nullptr ? m_host->GetGPSInfo() : nullptr;
+    renderer.SetGPSInfo(gps);
     if (gps == nullptr)
         return;
     if (SLocalWorldDef *def = m_host->GetLocalWorldDef())
         gps->SetLWCDefinition(def);
+    renderer.SetExtents(frame.dataExtent, frame.visibleExtent, &frame.plot, &frame.devicePlot);
+    renderer.SetSelection(frame.selection);
+    if (frame.lines != nullptr)
+        renderer.UpdateLineGeometry(*frame.lines, frame.scale);
     // The plot rectangle goes to the GPS data, which refits its automatic local-to-world
-    // relation to it.
-    gps->SetPlotRect(frame.plot);
+    // relation to the fixes. Without GPS data there is nothing to fit, and the project's
+    // definition is left as the user made it; a page leaves the GPS data as the window has them.
+    if (window && gps->HasGPSData())
+        gps->SetPlotRect(frame.plot);
+    renderer.UpdateTransform(!window);
 }
 
 void CPlanViewWindow::DrawCompass(CPlanDC *dc, POINT anchor) {
@@ -192,9 +213,8 @@ void CPlanViewWindow::DrawCompass(CPlanDC *dc, POINT anchor) {
         def = m_host->GetLocalWorldDef();
     if (def == nullptr || def->EnableGPS == 0 || m_gc == nullptr || !m_compass.IsOk())
         return;
-    // The grid's north heading comes from the layers' renderer; until one takes part the local
-    // grid's Y axis points north.
-    const double heading = 0.0;
+    // The grid's north heading, as the layers' renderer found it for this target.
+    const double heading = m_activeRenderer->GetNorthHeading();
     const int w = m_compass.GetWidth();
     const int h = m_compass.GetHeight();
     SRotatedLayout turned = RotatedLayout(w, h, -heading);
@@ -208,14 +228,58 @@ void CPlanViewWindow::DrawCompass(CPlanDC *dc, POINT anchor) {
     m_gc->PopState();
 }
 
+void CPlanViewWindow::DrawLayer(CPlanDC *dc, int kind, const SLineDisplayEntry &active,
+                                const SLineDisplayEntry &inactive, const ORQ::SMeasure &) {
+    m_activeRenderer->DrawLayer(dc, -1, -1, -1, kind, &active, &inactive);
+}
+
 void CPlanViewWindow::AfterLayers() {
+    // A page keeps what it met to itself: printing shows no hint and no message.
+    if (m_activeRenderer != &m_renderer) {
+        m_activeRenderer->TakeOutOfRange();
+        return;
+    }
+    m_renderer.TakeOutOfRange();
+    // Messages and windows are made after the paint, not inside it.
+    if (m_renderer.TakeInvalidTraceReport())
+        CallAfter(&CPlanViewWindow::ShowInvalidTraceMessage);
     // A point beyond the drawable range was met while drawing: the hint shows once, until the
-    // document resets the state. The window is made after the paint, not inside it.
+    // document resets the state.
     CGPSInfo *gps = m_host != nullptr ? m_host->GetGPSInfo() : nullptr;
     if (gps == nullptr || gps->GetDisplayState() != 1)
         return;
     gps->SetDisplayState(2);
     CallAfter(&CPlanViewWindow::ShowRangeHint);
+}
+
+void CPlanViewWindow::ShowInvalidTraceMessage() {
+    KVD_LOG_CALL();
+    ORQ::ShowMessage("Error, Invalid trace number", ORQ::MB_OK);
+}
+
+std::string CPlanViewWindow::GetCursorStatusText(POINT devicePoint) {
+    std::string text;
+    m_renderer.ViewPointToStatusText(devicePoint, &text, m_cursor.GetGPSFormat().c_str());
+    return text;
+}
+
+void CPlanViewWindow::SetStatusText(int pane, const std::string &text) {
+    if (m_host != nullptr)
+        m_host->SetStatusText(pane, text);
+}
+
+void CPlanViewWindow::RefreshCrosshairArea() {
+    for (bool vertical : {true, false}) {
+        const RECT r = m_cursor.GetCoveredRect(vertical);
+        if (!PlanRect::IsEmpty(r))
+            RefreshRect(wxRect(r.left, r.top, r.right - r.left, r.bottom - r.top), false);
+    }
+}
+
+void CPlanViewWindow::MoveCrosshair(POINT point) {
+    RefreshCrosshairArea();
+    m_cursor.MoveTo(point, GetClientSize().x);
+    RefreshCrosshairArea();
 }
 
 void CPlanViewWindow::ShowRangeHint() {
@@ -246,13 +310,15 @@ void CPlanViewWindow::RenderMap(const wxSize &size) {
     memory.Clear();
     SPlanViewDoc doc;
     if (Doc(doc)) {
+        m_cursor.SetGPSFormat(doc.gpsFormat, doc.ellipsoid);
         std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(memory));
         if (gc) {
             const wxSize ppi = memory.GetPPI();
             CGraphicsPlanDC planDC(gc.get(), size.x, size.y, ppi.x > 0 ? ppi.x : 96,
                                    ppi.y > 0 ? ppi.y : 96);
             m_gc = gc.get();
-            m_view.Paint(&planDC, ClientRect(size), doc, this);
+            m_activeRenderer = &m_renderer;
+            m_controller.Paint(&planDC, ClientRect(size), doc, this);
             m_gc = nullptr;
         }
     }
@@ -265,7 +331,7 @@ void CPlanViewWindow::RenderMap(const wxSize &size) {
 void CPlanViewWindow::ApplyScrollBars() {
     for (int bar : {CPlanScroll::BAR_HORZ, CPlanScroll::BAR_VERT}) {
         SPlanScrollInfo info;
-        if (!m_view.GetScrollInfo(bar, info))
+        if (!m_controller.GetScrollInfo(bar, info))
             continue;
         const int orient = bar == CPlanScroll::BAR_HORZ ? wxHORIZONTAL : wxVERTICAL;
         const int range = std::max(info.max - info.min, 0);
@@ -278,11 +344,17 @@ void CPlanViewWindow::ApplyScrollBars() {
 }
 
 void CPlanViewWindow::DrawOverlay(wxDC &dc) {
+    if (m_cursor.IsShown()) {
+        // Drawn in a colour of its own, not inverted: over the white map it stays visible.
+        dc.SetPen(wxPen(ToWxColour(CCursor::kColour), 1));
+        for (const RECT &l : {m_cursor.GetVerticalLine(), m_cursor.GetHorizontalLine()})
+            dc.DrawLine(l.left, l.top, l.right, l.bottom);
+    }
     RECT band{};
-    if (m_view.IsRubberBandActive())
-        band = m_view.GetRubberBand();
-    else if (m_view.ZoomAndPan().IsFocusShown())
-        band = m_view.ZoomAndPan().GetFocus();
+    if (m_controller.IsRubberBandActive())
+        band = m_controller.GetRubberBand();
+    else if (m_controller.ZoomAndPan().IsFocusShown())
+        band = m_controller.ZoomAndPan().GetFocus();
     else
         return;
     dc.SetPen(wxPen(*wxBLACK, 1, wxPENSTYLE_DOT));
@@ -351,11 +423,15 @@ void CPlanViewWindow::OnLeftDown(wxMouseEvent &event) {
         return;
     SetFocus();
     const POINT point = ToPoint(event.GetPosition());
-    if (m_host != nullptr && m_host->OfferViewPoint(m_view.ClampToPlot(point))) {
-        event.Skip();
-        return;
+    if (m_host != nullptr) {
+        const POINT clamped = m_controller.ClampToPlot(point);
+        const SPlanPointInfo info = m_renderer.ViewPointToStatusText(clamped, nullptr, nullptr);
+        if (m_host->OfferViewPoint(clamped, info)) {
+            event.Skip();
+            return;
+        }
     }
-    m_view.OnLButtonDown(point);
+    m_controller.OnLButtonDown(point);
     if (!HasCapture())
         CaptureMouse();
     Refresh(false);
@@ -364,12 +440,26 @@ void CPlanViewWindow::OnLeftDown(wxMouseEvent &event) {
 
 void CPlanViewWindow::OnMotion(wxMouseEvent &event) {
     KVD_LOG_CALL();
-    const bool overlay = m_view.IsRubberBandActive() || m_view.ZoomAndPan().IsFocusShown();
+    const bool overlay =
+        m_controller.IsRubberBandActive() || m_controller.ZoomAndPan().IsFocusShown();
     const bool buttons =
         event.ButtonIsDown(wxMOUSE_BTN_ANY) || event.ShiftDown() || event.ControlDown();
-    SetPlanCursor(m_view.OnMouseMove(ToPoint(event.GetPosition()), buttons));
-    if (overlay || m_view.IsRubberBandActive() || m_view.ZoomAndPan().IsFocusShown())
+    const POINT point = ToPoint(event.GetPosition());
+    SetPlanCursor(m_controller.OnMouseMove(point, buttons));
+    if (overlay || m_controller.IsRubberBandActive() || m_controller.ZoomAndPan().IsFocusShown())
         Refresh(false);
+    // The crosshair stays in the plot area; in zoom and pan modes it stands still while the
+    // panes follow the mouse. The map itself is never drawn again for it.
+    const POINT inPlot = m_cursor.ClampToPlot(point);
+    if (!m_controller.ZoomAndPan().IsActive())
+        MoveCrosshair(inPlot);
+    m_cursor.UpdatePosition(inPlot, true);
+    event.Skip();
+}
+
+void CPlanViewWindow::OnLeave(wxMouseEvent &event) {
+    RefreshCrosshairArea();
+    m_cursor.OnMouseLeave();
     event.Skip();
 }
 
@@ -377,12 +467,13 @@ void CPlanViewWindow::OnLeftUp(wxMouseEvent &event) {
     KVD_LOG_CALL();
     if (HasCapture())
         ReleaseMouse();
-    const bool band = m_view.IsRubberBandActive();
+    const bool band = m_controller.IsRubberBandActive();
     // Without a document the band still ends; it then selects nothing.
     SPlanViewDoc doc;
     Doc(doc);
-    const bool moved = m_view.OnLButtonUp(ToPoint(event.GetPosition()), event.ControlDown(), doc);
-    SetPlanCursor(m_view.ZoomAndPan().GetCursor());
+    const bool moved =
+        m_controller.OnLButtonUp(ToPoint(event.GetPosition()), event.ControlDown(), doc);
+    SetPlanCursor(m_controller.ZoomAndPan().GetCursor());
     // A band may have changed the selection; a zoom or pan moved the map.
     if (moved || band)
         InvalidateMap();
@@ -393,8 +484,8 @@ void CPlanViewWindow::OnLeftUp(wxMouseEvent &event) {
 
 void CPlanViewWindow::OnCaptureLost(wxMouseCaptureLostEvent &) {
     // The button went up somewhere else: the band ends without selecting.
-    if (m_view.IsRubberBandActive()) {
-        m_view.OnMouseMove(PlanRect::Pt(0, 0), false);
+    if (m_controller.IsRubberBandActive()) {
+        m_controller.OnMouseMove(PlanRect::Pt(0, 0), false);
         Refresh(false);
     }
 }
@@ -413,10 +504,10 @@ void CPlanViewWindow::OnScroll(wxScrollWinEvent &event) {
         event.GetOrientation() == wxHORIZONTAL ? CPlanScroll::BAR_HORZ : CPlanScroll::BAR_VERT;
     SPlanScrollInfo info;
     SPlanViewDoc doc;
-    if (!m_view.GetScrollInfo(bar, info) || !Doc(doc))
+    if (!m_controller.GetScrollInfo(bar, info) || !Doc(doc))
         return;
     info.trackPos = event.GetPosition() + info.min;
-    if (!m_view.OnScroll(bar, ScrollCode(event.GetEventType()), info, doc))
+    if (!m_controller.OnScroll(bar, ScrollCode(event.GetEventType()), info, doc))
         return;
     ApplyScrollBars();
     InvalidateMap();
@@ -439,9 +530,13 @@ bool CPlanViewWindow::DrawOnto(wxDC &dc) {
     // A view of its own: the page gets the same map rectangle laid out in the page's size,
     // while the window keeps its layout, hit-test lines and scroll bars.
     CPlanViewController page;
-    page.CopyViewFrom(m_view);
+    page.CopyViewFrom(m_controller);
+    // And a renderer of its own: the window's cached points, GPS state and hint stay as they are.
+    CPlanRenderer pageRenderer(CPlanRenderer::TARGET_PAGE);
     m_gc = gc.get();
+    m_activeRenderer = &pageRenderer;
     const int drawn = page.Paint(&planDC, ClientRect(size), doc, this);
+    m_activeRenderer = &m_renderer;
     m_gc = nullptr;
     return drawn == 1;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KVD_Edit/planview/Cursor.h"
+#include "KVD_Edit/planview/PlanRenderer.h"
 #include "KVD_Edit/planview/PlanViewController.h"
 
 #include <wx/bitmap.h>
@@ -25,17 +27,23 @@ public:
     // The document's GPS data and the project's local-to-world definition; null when missing.
     virtual CGPSInfo *GetGPSInfo() { return nullptr; }
     virtual SLocalWorldDef *GetLocalWorldDef() { return nullptr; }
-    // The local-to-world dialog takes a clicked point while it waits for one (true: taken).
-    virtual bool OfferViewPoint(POINT) { return false; }
+    // A left click in the plot area (device pixels, moved into the plot area) with the point
+    // the renderer makes of it; the local-to-world dialog takes it while it waits for a point
+    // (true: taken, the click does nothing else).
+    virtual bool OfferViewPoint(POINT, const SPlanPointInfo &) { return false; }
     // Posts a command to the child frame.
     virtual void PostFrameCommand(int command) = 0;
+    // Text of a pane of the main frame's status bar (0 message, 1 local, 2 world position).
+    virtual void SetStatusText(int, const std::string &) {}
 };
 
 // The plan view's window, the right-hand pane of a project's frame: draws the map of the lines
 // (kept in an off-screen image, so that rubber bands and zoom rectangles are drawn over it
 // without rebuilding the map), moves the map with its scroll bars, selects lines with the
-// mouse, zooms and pans, and turns Ins, Del, Ctrl+A and Ctrl+D into the frame's commands.
-class CPlanViewWindow : public wxWindow, private IPlanPaintSteps {
+// mouse, zooms and pans, and turns Ins, Del, Ctrl+A and Ctrl+D into the frame's commands. Its
+// renderer draws the GPS layers into the map; the crosshair cursor follows the mouse over the
+// map (never redrawing it) and writes the point's local and world position to the status bar.
+class CPlanViewWindow : public wxWindow, private IPlanPaintSteps, private ICursorHost {
 public:
     CPlanViewWindow(wxWindow *parent, IPlanViewHost *host);
     ~CPlanViewWindow() override;
@@ -54,8 +62,8 @@ public:
     void ZoomIn();
     void ZoomOut();
     void TogglePan();
-    bool IsZoomAreaMode() const { return m_view.ZoomAndPan().IsZoomAreaMode(); }
-    bool IsPanMode() const { return m_view.ZoomAndPan().IsPanMode(); }
+    bool IsZoomAreaMode() const { return m_controller.ZoomAndPan().IsZoomAreaMode(); }
+    bool IsPanMode() const { return m_controller.ZoomAndPan().IsPanMode(); }
 
     // Draws the whole map onto dc (a printer page or any other target) laid out in dc's own
     // size and resolution, compass included; the window's own view is left as it is.
@@ -65,7 +73,14 @@ public:
     // or zoom rectangle over it.
     wxBitmap Snapshot();
 
-    const CPlanViewController &Controller() const { return m_view; }
+    const CPlanViewController &Controller() const { return m_controller; }
+    // The window's renderer: north heading, transform and coordinate texts of the map shown.
+    const CPlanRenderer &Renderer() const { return m_renderer; }
+    const CCursor &Cursor() const { return m_cursor; }
+    // Writes the cursor's last point into the status panes again, after the local-to-world
+    // definition changed: the map is drawn first, so that the renderer's transform (and the
+    // compass) are those of the new definition, whether or not a paint came first.
+    void RefreshCursor();
     // How often the map itself has been drawn (not counting overlays).
     int MapDrawCount() const { return m_mapDraws; }
     // The hint about points beyond the drawable range, while it exists.
@@ -75,7 +90,17 @@ private:
     // Paint steps of the plan view.
     void PrepareLayers(CPlanDC *dc, const SPlanPaintFrame &frame) override;
     void DrawCompass(CPlanDC *dc, POINT anchor) override;
+    void DrawLayer(CPlanDC *dc, int kind, const SLineDisplayEntry &active,
+                   const SLineDisplayEntry &inactive, const ORQ::SMeasure &scale) override;
     void AfterLayers() override;
+    void ShowInvalidTraceMessage();
+    // ICursorHost
+    std::string GetCursorStatusText(POINT devicePoint) override;
+    void SetStatusText(int pane, const std::string &text) override;
+    // The crosshair to a point (device pixels, moved into the plot area), redrawing only the
+    // pixels of the old and the new lines.
+    void MoveCrosshair(POINT point);
+    void RefreshCrosshairArea();
     void ShowRangeHint();
     // A key or button press closes an open hint first; true when it did (the press ends there).
     bool HintTakes(const wxEvent &event);
@@ -94,12 +119,17 @@ private:
     void OnLeftDown(wxMouseEvent &event);
     void OnLeftUp(wxMouseEvent &event);
     void OnMotion(wxMouseEvent &event);
+    void OnLeave(wxMouseEvent &event);
     void OnCaptureLost(wxMouseCaptureLostEvent &event);
     void OnKeyUp(wxKeyEvent &event);
     void OnScroll(wxScrollWinEvent &event);
 
     IPlanViewHost *m_host;
-    CPlanViewController m_view;
+    CPlanViewController m_controller;
+    CPlanRenderer m_renderer{CPlanRenderer::TARGET_WINDOW};
+    // The renderer of the target being drawn: the window's, or a page's while printing.
+    CPlanRenderer *m_activeRenderer = &m_renderer;
+    CCursor m_cursor;
     wxImage m_compass;
     wxBitmap m_map;
     bool m_mapValid = false;

@@ -14,6 +14,15 @@ std::string FormatValue(double v, int decimals) {
     return s;
 }
 
+// A label: a value that rounds to zero (a tick reached by adding steps may lie a hair below
+// it) reads "0", not "-0".
+std::string LabelText(double v, int decimals) {
+    std::string s = FormatValue(v, decimals);
+    if (s[0] == '-' && s.find_first_not_of("0.", 1) == std::string::npos)
+        s.erase(0, 1);
+    return s;
+}
+
 // Decimals of labels at a step: none for steps of 1 and more.
 int DecimalsForStep(double step) {
     int d = static_cast<int>(-std::floor(std::log10(step)));
@@ -226,97 +235,108 @@ int CScale::Draw(CPlanDC *dc, std::vector<POINT> *segments, const SDrawParam *pa
     const CPrgFont *previousFont = dc->SelectFont(m_font);
     UINT previousAlign = dc->SetTextAlign(OuterAlignment(m_def.position));
 
-    CSize tick = GetTickSize(dc);
-    CSize major = GetTickVector(tick.cy, dc);
-    CSize minor = GetTickVector(tick.cx, dc);
-    CSize m = MarginSize(dc);
-    RECT marginRect = PlanRect::Make(m.cx, m.cy, m.cx, m.cy);
-
     double low = 0, high = 0;
     GetValueRange(low, high, p);
-    double step = p.step;
     int result = -1;
-    bool line = mode != 0;
-    int majors = 0;
-    POINT previousTip{};
-    POINT currentTip{};
-
+    const double step = p.step;
     if (step > 0.0001 && std::isfinite(step) && (high - low) / step < kMaxTicks) {
         high += step / 20;
-        double v = step * std::trunc(low / step);
-        if (low > v)
-            v += step;
-        bool haveLast = false;
-        RECT lastLabel{};
-        RECT lastMargin{};
-        UINT align = dc->GetTextAlign();
-        for (; high > v; v += step) {
-            previousTip = currentTip;
-            currentTip = DrawTick(v, dc, p, major, segments, line);
-            ++majors;
-            std::string label = FormatValue(v, p.decimals);
-            if (mode == 1) {
-                dc->TextOut(currentTip.x, currentTip.y, label);
-                continue;
-            }
-            RECT labelRect = GetTextPosEstimate(dc, currentTip, label.c_str(), nullptr, &align);
-            RECT labelMargin =
-                GetTextPosEstimate(dc, currentTip, label.c_str(), &marginRect, &align);
-            bool hidden = false;
-            if (!haveLast) {
-                result = 1;
-            } else {
-                result = PlanRect::Intersects(PlanRect::Normalized(labelMargin),
-                                              PlanRect::Normalized(lastMargin))
-                             ? 0
-                             : 1;
-                hidden = PlanRect::Intersects(PlanRect::Normalized(labelRect),
-                                              PlanRect::Normalized(lastLabel));
-            }
-            // Mode 0 draws nothing but follows the labels as if they were drawn.
-            if (!hidden) {
-                if (mode != 0)
-                    dc->TextOut(currentTip.x, currentTip.y, label);
-                lastLabel = labelRect;
-                lastMargin = labelMargin;
-                haveLast = true;
-            }
-        }
-
+        STickRun run;
+        result = DrawMajorTicks(dc, segments, p, mode, low, high, run);
         // Minor ticks need the spacing of two major ticks to size themselves.
-        if (majors >= 2 && mode != 0) {
-            int dx = currentTip.x - previousTip.x;
-            int dy = currentTip.y - previousTip.y;
-            double distance = std::abs(dx) > std::abs(dy) ? std::abs(dx) : std::abs(dy);
-            if (distance > 0 && tick.cx > 0) {
-                double minorStep = step * tick.cx / distance;
-                minorStep = step / NiceCeil(step / minorStep);
-                if (step / minorStep > 10)
-                    minorStep = step / 10;
-                if (minorStep > 0.0001 && (high - low) / minorStep < kMaxTicks) {
-                    double mv = minorStep * std::trunc(low / minorStep);
-                    if (low > mv)
-                        mv += minorStep;
-                    do {
-                        DrawTick(mv, dc, p, minor, nullptr, true);
-                        mv += minorStep;
-                    } while (high >= mv);
-                }
-            }
-        }
+        if (run.majors >= 2 && mode != 0)
+            DrawMinorTicks(dc, p, low, high, run);
     }
-
-    if (!m_def.title.empty()) {
-        dc->SetTextAlign(m_def.titleAlign);
-        const RECT *anchorRect = p.frame != nullptr ? p.frame : &p.rect;
-        POINT anchor =
-            CLegend::GetAnchorPoint(static_cast<EScreenPosition>(m_def.titleAlign), anchorRect);
-        dc->TextOut(anchor.x, anchor.y, " " + m_def.title + " ");
-    }
+    DrawTitle(dc, p);
 
     dc->SetTextAlign(previousAlign);
     dc->SelectFont(previousFont);
     return result != 0 ? 1 : 0;
+}
+
+int CScale::DrawMajorTicks(CPlanDC *dc, std::vector<POINT> *segments, const SDrawParam &p, int mode,
+                           double low, double high, STickRun &run) const {
+    const CSize major = GetTickVector(GetTickSize(dc).cy, dc);
+    const CSize m = MarginSize(dc);
+    const RECT marginRect = PlanRect::Make(m.cx, m.cy, m.cx, m.cy);
+    const double step = p.step;
+    const bool line = mode != 0;
+    int result = -1;
+    double v = step * std::trunc(low / step);
+    if (low > v)
+        v += step;
+    bool haveLast = false;
+    RECT lastLabel{};
+    RECT lastMargin{};
+    UINT align = dc->GetTextAlign();
+    for (; high > v; v += step) {
+        run.previousTip = run.currentTip;
+        run.currentTip = DrawTick(v, dc, p, major, segments, line);
+        ++run.majors;
+        std::string label = LabelText(v, p.decimals);
+        if (mode == 1) {
+            dc->TextOut(run.currentTip.x, run.currentTip.y, label);
+            continue;
+        }
+        RECT labelRect = GetTextPosEstimate(dc, run.currentTip, label.c_str(), nullptr, &align);
+        RECT labelMargin =
+            GetTextPosEstimate(dc, run.currentTip, label.c_str(), &marginRect, &align);
+        bool hidden = false;
+        if (!haveLast) {
+            result = 1;
+        } else {
+            result = PlanRect::Intersects(PlanRect::Normalized(labelMargin),
+                                          PlanRect::Normalized(lastMargin))
+                         ? 0
+                         : 1;
+            hidden = PlanRect::Intersects(PlanRect::Normalized(labelRect),
+                                          PlanRect::Normalized(lastLabel));
+        }
+        // Mode 0 draws nothing but follows the labels as if they were drawn.
+        if (!hidden) {
+            if (mode != 0)
+                dc->TextOut(run.currentTip.x, run.currentTip.y, label);
+            lastLabel = labelRect;
+            lastMargin = labelMargin;
+            haveLast = true;
+        }
+    }
+    return result;
+}
+
+void CScale::DrawMinorTicks(CPlanDC *dc, const SDrawParam &p, double low, double high,
+                            const STickRun &run) const {
+    const CSize tick = GetTickSize(dc);
+    const CSize minor = GetTickVector(tick.cx, dc);
+    const double step = p.step;
+    int dx = run.currentTip.x - run.previousTip.x;
+    int dy = run.currentTip.y - run.previousTip.y;
+    double distance = std::abs(dx) > std::abs(dy) ? std::abs(dx) : std::abs(dy);
+    if (distance <= 0 || tick.cx <= 0)
+        return;
+    double minorStep = step * tick.cx / distance;
+    minorStep = step / NiceCeil(step / minorStep);
+    if (step / minorStep > 10)
+        minorStep = step / 10;
+    if (minorStep > 0.0001 && (high - low) / minorStep < kMaxTicks) {
+        double mv = minorStep * std::trunc(low / minorStep);
+        if (low > mv)
+            mv += minorStep;
+        do {
+            DrawTick(mv, dc, p, minor, nullptr, true);
+            mv += minorStep;
+        } while (high >= mv);
+    }
+}
+
+void CScale::DrawTitle(CPlanDC *dc, const SDrawParam &p) const {
+    if (m_def.title.empty())
+        return;
+    dc->SetTextAlign(m_def.titleAlign);
+    const RECT *anchorRect = p.frame != nullptr ? p.frame : &p.rect;
+    POINT anchor =
+        CLegend::GetAnchorPoint(static_cast<EScreenPosition>(m_def.titleAlign), anchorRect);
+    dc->TextOut(anchor.x, anchor.y, " " + m_def.title + " ");
 }
 
 int CScale::Draw(CPlanDC *dc) {

@@ -68,6 +68,22 @@ public:
 private:
     CSize MarginSize(CPlanDC *dc) const;
 
+    // The major ticks drawn so far: how many, and the tips of the last two.
+    struct STickRun {
+        int majors = 0;
+        POINT previousTip{};
+        POINT currentTip{};
+    };
+    // The major ticks from low up to high, with their labels as mode says (see Draw); Draw's
+    // result for the labels, -1 when there was no tick.
+    int DrawMajorTicks(CPlanDC *dc, std::vector<POINT> *segments, const SDrawParam &p, int mode,
+                       double low, double high, STickRun &run) const;
+    // Minor ticks at a nice division of the step, sized by the spacing of the last two major
+    // ticks.
+    void DrawMinorTicks(CPlanDC *dc, const SDrawParam &p, double low, double high,
+                        const STickRun &run) const;
+    void DrawTitle(CPlanDC *dc, const SDrawParam &p) const;
+
     const CPrgFont *m_font = nullptr;
     SScaleDef m_def;
     SDrawParam m_param;

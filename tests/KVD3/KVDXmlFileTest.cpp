@@ -62,6 +62,21 @@ TEST(KVDXmlFileLoad, FailureShowsTheMessageAndKeepsTheOldDocumentAndPath) {
     EXPECT_EQ(0, f.file.Save(""));
     EXPECT_NE(std::string::npos, kvdtest::ReadFile(f.path).find("<Line name=\"L2\"/>"));
 
+    // A file refused for its nesting is not called "not XML".
+    std::string deep;
+    for (int i = 0; i < 400; ++i)
+        deep += "<a>";
+    for (int i = 0; i < 400; ++i)
+        deep += "</a>";
+    kvdtest::WriteFile(f.dir.File("deep.kvd"), deep);
+    sink.Clear();
+    EXPECT_EQ(0, f.file.Initialize(f.dir.File("deep.kvd")));
+    ASSERT_EQ(1u, sink.Messages().size());
+    EXPECT_EQ("Failed to load file:\n" + f.dir.File("deep.kvd") +
+                  "\nIts elements are nested deeper than a project file can be.\nOperation "
+                  "aborted.",
+              sink.Messages()[0].text);
+
     // A successful load empties the position stack.
     EXPECT_EQ(1, f.file.Initialize(f.path));
     EXPECT_EQ(0u, f.file.GetPositionCount());
@@ -208,14 +223,14 @@ TEST(KVDXmlFileLoad, ProjectWrittenOnWindowsKeepsItsCodePage) {
     CStr text = "SiteName";
     file.GotoChildNode("SiteDefinition", 0);
     ASSERT_EQ(1, file.GetSubNodeText(text, 0));
-    EXPECT_EQ("Stra\xC3\x9F"
-              "e \xE2\x80\x9CNord\xE2\x80\x9D \xE2\x82\xAC 5",
+    EXPECT_EQ("Stra\xDF"
+              "e \x93Nord\x94 \x80 5",
               text);
     file.GotoRootNode();
     file.GotoChildNode("Data", 0);
     ORQ::SCreatedBy records[2];
     ASSERT_EQ(1, file.GetCreatedByBlock(records, 2));
-    EXPECT_EQ("\xC2\xA9 DIP", records[0].DIP);
+    EXPECT_EQ("\xA9 DIP", records[0].DIP);
     EXPECT_EQ(ORQ::CDateTime(2023, 11, 2, 16, 45, 3), records[0].when);
 
     ASSERT_EQ(0, file.Save(""));

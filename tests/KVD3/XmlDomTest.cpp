@@ -1,5 +1,6 @@
 #include "KVD3/XmlDom.h"
 
+#include "tests/support/OutsideXml.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -33,6 +35,16 @@ std::string Saved(CXmlDom *d) {
     std::string s;
     EXPECT_TRUE(d->Serialize(s));
     return s;
+}
+
+// Text in UTF-16, little end first, without a byte order mark.
+std::string Utf16Le(const std::u16string &text) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
 }
 
 const char kProject[] =
@@ -113,6 +125,28 @@ TEST(XmlDomLoad, FailureLeavesCursorAndPrintsNothing) {
     EXPECT_EQ(0, XmlDom_LoadFile(d.get(), dir.Path().c_str()));
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
     EXPECT_EQ("Data", Name(d.get()));
+}
+
+TEST(XmlDomLoad, FailureSaysWhy) {
+    kvdtest::TempDir dir;
+    CXmlDom dom;
+    kvdtest::WriteFile(dir.File("bad.kvd"), "this is not <xml");
+    EXPECT_EQ(0, dom.LoadFile(dir.File("bad.kvd").c_str()));
+    EXPECT_EQ("File does not appear to be in XML format.", dom.GetLoadFailure());
+    EXPECT_EQ(0, dom.LoadFile(dir.File("missing.kvd").c_str()));
+    EXPECT_EQ("The file could not be opened: No such file or directory.", dom.GetLoadFailure());
+    // Well-formed, but nested deeper than the parser follows.
+    std::string deep;
+    for (int i = 0; i < 400; ++i)
+        deep += "<a>";
+    for (int i = 0; i < 400; ++i)
+        deep += "</a>";
+    kvdtest::WriteFile(dir.File("deep.kvd"), deep);
+    EXPECT_EQ(0, dom.LoadFile(dir.File("deep.kvd").c_str()));
+    EXPECT_EQ("Its elements are nested deeper than a project file can be.", dom.GetLoadFailure());
+    kvdtest::WriteFile(dir.File("good.kvd"), "<ORQ_KVD/>");
+    EXPECT_EQ(1, dom.LoadFile(dir.File("good.kvd").c_str()));
+    EXPECT_EQ("", dom.GetLoadFailure());
 }
 
 TEST(XmlDomLoad, EntitiesAreNotExpanded) {
@@ -245,33 +279,156 @@ TEST(XmlDomSave, ResultCodes) {
 
 TEST(XmlDomSave, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     kvdtest::TempDir dir;
-    // A character that the file's declared encoding cannot hold makes the write fail.
-    const std::string old = "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><r>old</r>";
+    const std::string old = "<r>old</r>";
     DomPtr d = Load(dir, old);
-    ASSERT_EQ(1, d->SetNodeText("caf\xC3\xA9"));
-    EXPECT_EQ(-200, XmlDom_SaveFile(d.get(), nullptr));
+    ASSERT_EQ(1, d->SetNodeText(std::string(64 * 1024, 'x').c_str()));
+    {
+        // Writing beyond the file size limit fails.
+        kvdtest::ScopedFileSizeLimit limit(16 * 1024);
+        EXPECT_EQ(-200, XmlDom_SaveFile(d.get(), nullptr));
+    }
     EXPECT_EQ(old, kvdtest::ReadFile(dir.File("p.kvd")));
     int files = 0;
     for (auto &e : std::filesystem::directory_iterator(dir.Path()))
         files += e.is_regular_file() ? 1 : 0;
-    EXPECT_EQ(1, files);
+    EXPECT_EQ(1, files) << "no temporary file is left";
+}
+
+// The interface speaks the system's code page both ways, whatever the file's encoding.
+TEST(XmlDomEncoding, InterfaceTextIsTheCodePageInAndOut) {
+    kvdtest::TempDir dir;
+    DomPtr d = Load(dir, "<r n=\"Gr\xC3\xBCn \xE2\x82\xAC\"><L\xC3\xA4nge \xC3\xB8=\"1\">"
+                         "\xE2\x80\x9C"
+                         "S\xC3\xBC"
+                         "d\xE2\x80\x9D</L\xC3\xA4nge></r>");
+    std::string text;
+    ASSERT_TRUE(d->GetNodeAttributeText("n", text));
+    EXPECT_EQ("Gr\xFCn \x80", text);
+    ASSERT_EQ(1, d->MoveToFirstChildNode("L\xE4nge")) << "element names are code page text too";
+    EXPECT_EQ("L\xE4nge", Name(d.get()));
+    ASSERT_TRUE(d->GetNodeAttributeText("\xF8", text));
+    EXPECT_EQ("1", text);
+    ASSERT_TRUE(d->GetNodeText(text));
+    EXPECT_EQ("\x93S\xFC"
+              "d\x94",
+              text);
+    char buffer[16] = "\xF8";
+    int size = sizeof buffer;
+    EXPECT_EQ(1, XmlDom_GetNodeAttributeText(d.get(), buffer, &size));
+    EXPECT_STREQ("1", buffer);
+
+    // Text handed in is code page text even where its bytes would make UTF-8.
+    ASSERT_EQ(1, d->SetNodeText("\xC3\xA9 \x80"));
+    ASSERT_EQ(1, d->SetNodeAttributeText("\xF8", "\xE9"));
+    d->MoveToRootNode();
+    ASSERT_EQ(1, d->AppendChildNode("Stra\xDF"
+                                    "e"));
+    ASSERT_EQ(1, d->AppendTextChildNode("\x9C"));
+    ASSERT_EQ(1, d->AppendComment("\xA9"));
+    EXPECT_EQ("<r n=\"Gr\xC3\xBCn \xE2\x82\xAC\"><L\xC3\xA4nge \xC3\xB8=\"\xC3\xA9\">"
+              "\xC3\x83\xC2\xA9 \xE2\x82\xAC</L\xC3\xA4nge><Stra\xC3\x9F"
+              "e>\xC5\x93<!--\xC2\xA9-->"
+              "</Stra\xC3\x9F"
+              "e></r>\n",
+              Saved(d.get()));
+    d->MoveToRootNode();
+    EXPECT_EQ(1, d->MoveToFirstChildNode("Stra\xDF"
+                                         "e"));
+    EXPECT_EQ(1, d->MoveToParentNode("r"));
+
+    DomPtr fresh(XmlDom_GetHandle());
+    EXPECT_EQ(1, XmlDom_InitializeNewXmlFile(fresh.get(), "\xA9 Brenwick", "Gr\xFCn"));
+    EXPECT_EQ("<?xml version='1.0'?>\n<Gr\xC3\xBCn><!--\xC2\xA9 Brenwick--></Gr\xC3\xBCn>\n",
+              Saved(fresh.get()));
+}
+
+// A character the code page lacks reads as '?'; a caller that writes back what it read keeps
+// it, one that writes something else replaces it.
+TEST(XmlDomEncoding, CharactersTheCodePageLacksSurviveBeingWrittenBack) {
+    kvdtest::TempDir dir;
+    DomPtr d = Load(dir, "<r n=\"\xCE\xA9-1\" m=\"a\">\xE2\x88\x9A 2</r>");
+    std::string text;
+    ASSERT_TRUE(d->GetNodeAttributeText("n", text));
+    EXPECT_EQ("?-1", text);
+    ASSERT_TRUE(d->GetNodeText(text));
+    EXPECT_EQ("? 2", text);
+    EXPECT_EQ(1, d->SetNodeAttributeText("n", "?-1"));
+    EXPECT_EQ(1, d->SetNodeText("? 2"));
+    EXPECT_EQ(1, d->SetNodeAttributeText("m", "a"));
+    EXPECT_EQ("<r n=\"\xCE\xA9-1\" m=\"a\">\xE2\x88\x9A 2</r>\n", Saved(d.get()));
+    EXPECT_EQ(1, d->SetNodeAttributeText("n", "?-2"));
+    EXPECT_EQ(1, d->SetNodeText("? 3"));
+    EXPECT_EQ("<r n=\"?-2\" m=\"a\">? 3</r>\n", Saved(d.get()));
 }
 
 TEST(XmlDomEncoding, Cp1252FilesRoundTripByteForByte) {
     kvdtest::TempDir dir;
     const std::string bytes = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
-                              "<r n=\"Caf\xE9\">\x80 5 \x93q\x94</r>\n";
+                              "<r n=\"Caf\xE9\">\x80 5 \x93q\x94 &#937;</r>\n";
     DomPtr d = Load(dir, bytes);
     std::string text, attr;
     ASSERT_TRUE(d->GetNodeText(text));
-    EXPECT_EQ("\xE2\x82\xAC 5 \xE2\x80\x9Cq\xE2\x80\x9D", text);
+    EXPECT_EQ("\x80 5 \x93q\x94 ?", text);
     ASSERT_TRUE(d->GetNodeAttributeText("n", attr));
-    EXPECT_EQ("Caf\xC3\xA9", attr);
+    EXPECT_EQ("Caf\xE9", attr);
     ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
-    EXPECT_EQ(bytes, kvdtest::ReadFile(dir.File("p.kvd")));
-    // A character the code page lacks is kept as a character reference.
-    ASSERT_EQ(1, d->SetNodeText("\xCE\xA9"));
-    EXPECT_NE(std::string::npos, Saved(d.get()).find("<r n=\"Caf\xE9\">&#937;</r>"));
+    EXPECT_EQ(bytes, kvdtest::ReadFile(dir.File("p.kvd")))
+        << "a character the code page lacks stays a character reference";
+    // The five bytes the code page leaves undefined are no characters to outside readers: they
+    // are written as references.
+    ASSERT_EQ(1, d->SetNodeText("\x81\x8D\x8F\x90\x9D \x9F"));
+    EXPECT_NE(std::string::npos,
+              Saved(d.get()).find("<r n=\"Caf\xE9\">&#129;&#141;&#143;&#144;&#157; \x9F</r>"));
+}
+
+// ISO-8859-1 lacks the code page's characters 0x80 to 0x9F: a file that declares it is written
+// in it, with references for the rest. Bytes 0x80 to 0x9F in such a file are read as the code
+// page's characters, as files written on Windows mean them.
+TEST(XmlDomEncoding, Iso88591FilesAreWrittenInIso88591) {
+    kvdtest::TempDir dir;
+    const std::string bytes = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+                              "<r n=\"&#8364; 5\">Caf\xE9 &#339;</r>\n";
+    DomPtr d = Load(dir, bytes);
+    std::string text;
+    ASSERT_TRUE(d->GetNodeAttributeText("n", text));
+    EXPECT_EQ("\x80 5", text);
+    ASSERT_TRUE(d->GetNodeText(text));
+    EXPECT_EQ("Caf\xE9 \x9C", text);
+    ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
+    EXPECT_EQ(bytes, kvdtest::ReadFile(dir.File("p.kvd")))
+        << "a load and save keeps the euro sign a reference";
+
+    ASSERT_EQ(1, d->SetNodeText("\x80\x9C\x84\x96\x81 \xFF"));
+    ASSERT_EQ(1, d->SetNodeAttributeText("n", "\x85"));
+    EXPECT_NE(std::string::npos,
+              Saved(d.get()).find("<r n=\"&#8230;\">&#8364;&#339;&#8222;&#8211;&#129; \xFF</r>"));
+
+    d = Load(dir, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><r>\x80</r>", "w.kvd");
+    ASSERT_TRUE(d->GetNodeText(text));
+    EXPECT_EQ("\x80", text);
+    ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
+    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<r>&#8364;</r>\n",
+              kvdtest::ReadFile(dir.File("w.kvd")));
+
+    d = Load(dir, "<?xml version=\"1.0\" encoding=\"US-ASCII\"?><r>\xE9</r>", "a.kvd");
+    ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
+    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<r>&#233;</r>\n",
+              kvdtest::ReadFile(dir.File("a.kvd")));
+}
+
+// Encodings the library does not know itself are written through iconv, with references for
+// what they lack, instead of failing the save.
+TEST(XmlDomEncoding, OtherEncodingsTakeReferencesForWhatTheyLack) {
+    kvdtest::TempDir dir;
+    DomPtr d = Load(dir, "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><r>\xF4\xC5</r>");
+    std::string text;
+    ASSERT_TRUE(d->GetNodeText(text));
+    EXPECT_EQ("??", text) << "Cyrillic letters are not in the code page";
+    ASSERT_EQ(1, d->SetNodeAttributeText("n", "caf\xE9 \x80"));
+    ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
+    EXPECT_EQ(
+        "<?xml version=\"1.0\" encoding=\"KOI8-R\"?>\n<r n=\"caf&#233; &#8364;\">\xF4\xC5</r>\n",
+        kvdtest::ReadFile(dir.File("p.kvd")));
 }
 
 TEST(XmlDomEncoding, StrayCp1252BytesInUtf8FilesAreRead) {
@@ -279,14 +436,14 @@ TEST(XmlDomEncoding, StrayCp1252BytesInUtf8FilesAreRead) {
     DomPtr d = Load(dir, "<r>Caf\xE9 \xC3\xA9</r>");
     std::string text;
     ASSERT_TRUE(d->GetNodeText(text));
-    EXPECT_EQ("Caf\xC3\xA9 \xC3\xA9", text);
+    EXPECT_EQ("Caf\xE9 \xE9", text);
     // Written back as UTF-8 characters, never as references.
     EXPECT_EQ("<r>Caf\xC3\xA9 \xC3\xA9</r>\n", Saved(d.get()));
-    // 8-bit text handed in is read the same way; control characters cannot be kept in XML.
+    // Control characters cannot be kept in XML.
     ASSERT_EQ(1, d->SetNodeText("\xB0"
                                 "C\x01"));
     ASSERT_TRUE(d->GetNodeText(text));
-    EXPECT_EQ("\xC2\xB0"
+    EXPECT_EQ("\xB0"
               "C?",
               text);
 }
@@ -317,39 +474,120 @@ TEST(XmlDomEncoding, LargeFilesReadAsAWhole) {
     EXPECT_EQ(expected, Saved(d.get()));
 
     // Code page 1252 with the encoding named far into a long declaration: every byte is read
-    // as the code page's character and written back as the same byte.
-    std::string all;
-    for (int c = 0x20; c < 0x100; ++c)
-        if (c != '<' && c != '&' && c != '>')
-            all += static_cast<char>(c);
-    std::string cp1252 =
+    // as the code page's character and written back as the same byte (the five undefined
+    // bytes as references).
+    std::string all, allWritten;
+    for (int c = 0x20; c < 0x100; ++c) {
+        if (c == '<' || c == '&' || c == '>')
+            continue;
+        all += static_cast<char>(c);
+        if (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D)
+            allWritten += "&#" + std::to_string(c) + ";";
+        else
+            allWritten += static_cast<char>(c);
+    }
+    const std::string head =
         "<?xml version=\"1.0\"" + std::string(70000, ' ') + "encoding=\"windows-1252\"?>\n<r>";
-    for (int i = 0; i < 1000; ++i)
+    std::string cp1252 = head, cp1252Written = head;
+    for (int i = 0; i < 1000; ++i) {
         cp1252 += "<t>" + all.substr(i % 7) + "\xC3\xA9</t>";
+        cp1252Written += "<t>" + allWritten.substr(i % 7) + "\xC3\xA9</t>";
+    }
     cp1252 += "</r>\n";
+    cp1252Written += "</r>\n";
     d = Load(dir, cp1252, "w.kvd");
     ASSERT_EQ(1, d->MoveToFirstChildNode("t"));
     std::string text;
     ASSERT_TRUE(d->GetNodeText(text));
-    // The bytes C3 A9 are two letters here, not one UTF-8 sequence.
-    EXPECT_EQ("\xC3\x83\xC2\xA9", text.substr(text.size() - 4));
+    EXPECT_EQ(all + "\xC3\xA9", text) << "the bytes C3 A9 are two letters here, not one sequence";
     ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
-    EXPECT_TRUE(kvdtest::ReadFile(dir.File("w.kvd")) == cp1252);
+    EXPECT_TRUE(kvdtest::ReadFile(dir.File("w.kvd")) == cp1252Written);
 }
 
 // UTF-16 is recognised from the first bytes without a byte order mark too, whatever characters
 // follow.
 TEST(XmlDomEncoding, Utf16WithoutByteOrderMark) {
     kvdtest::TempDir dir;
-    std::string bytes;
-    for (char16_t unit : std::u16string(u"<?xml version=\"1.0\"?><r>Caf\u00E9 \u20AC</r>")) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    DomPtr d = Load(dir, bytes);
+    DomPtr d = Load(dir, Utf16Le(u"<?xml version=\"1.0\"?><r>Caf\u00E9 \u20AC</r>"));
     std::string text;
     ASSERT_TRUE(d->GetNodeText(text));
-    EXPECT_EQ("Caf\xC3\xA9 \xE2\x82\xAC", text);
+    EXPECT_EQ("Caf\xE9 \x80", text);
+}
+
+// Every file the library saves is read by outside parsers with the names the library reads.
+TEST(XmlDomEncoding, OutsideParsersReadWhatTheLibraryWrites) {
+    struct Row {
+        const char *name;
+        std::string head; // the file's first bytes before the root element
+        bool utf16;
+    };
+    const Row rows[] = {
+        {"windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>", false},
+        {"ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", false},
+        {"UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>", false},
+        {"UTF-8 with byte order mark", "\xEF\xBB\xBF<?xml version=\"1.0\"?>", false},
+        {"no declaration", "", false},
+        {"US-ASCII", "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>", false},
+        {"UTF-16", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>", true},
+    };
+    // Every character of the code page, in names of lines.
+    std::vector<std::string> names = {"GR\xDCN \x80",
+                                      "S\xFC"
+                                      "d",
+                                      "L\xE4",
+                                      "\x84"
+                                      "a\x93\x96",
+                                      "&<>\"'"};
+    std::string every;
+    for (int c = 0x20; c < 0x100; ++c)
+        every += static_cast<char>(c);
+    names.push_back(every);
+    kvdtest::TempDir dir;
+    std::vector<std::string> paths;
+    std::vector<std::vector<std::string>> ownNames;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = "p" + std::to_string(paths.size()) + ".kvd";
+        const std::u16string head(row.head.begin(), row.head.end());
+        DomPtr d = Load(dir,
+                        row.utf16 ? "\xFF\xFE" + Utf16Le(head + u"<ORQ_KVD><Data/></ORQ_KVD>")
+                                  : row.head + "<ORQ_KVD><Data/></ORQ_KVD>",
+                        file.c_str());
+        ASSERT_EQ(1, d->MoveToFirstChildNode("Data"));
+        for (const std::string &name : names) {
+            ASSERT_EQ(1, d->AppendChildNode("Line"));
+            ASSERT_EQ(1, d->SetNodeAttributeText("name", name.c_str()));
+            ASSERT_EQ(1, d->MoveToParentNode(nullptr));
+        }
+        ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
+        paths.push_back(dir.File(file));
+
+        DomPtr again(XmlDom_GetHandle());
+        ASSERT_EQ(1, XmlDom_LoadFile(again.get(), paths.back().c_str()));
+        ownNames.emplace_back();
+        ASSERT_EQ(1, again->MoveToFirstChildNode("Data"));
+        for (int ok = again->MoveToFirstChildNode("Line"); ok;
+             ok = again->MoveToNextSiblingNode("Line")) {
+            std::string value;
+            ASSERT_TRUE(again->GetNodeAttributeText("name", value));
+            ownNames.back().push_back(value);
+        }
+    }
+    std::string messages;
+    EXPECT_TRUE(kvdtest::XmllintAccepts(paths, messages)) << messages;
+    std::vector<std::vector<std::string>> outside;
+    ASSERT_TRUE(kvdtest::ElementTreeValues(paths, "Line", "name", outside, messages)) << messages;
+    for (size_t r = 0; r < paths.size(); ++r) {
+        SCOPED_TRACE(rows[r].name);
+        ASSERT_EQ(names.size(), ownNames[r].size());
+        ASSERT_EQ(names.size(), outside[r].size());
+        for (size_t i = 0; i < names.size(); ++i) {
+            // The undefined code page bytes and characters beyond ASCII and Latin-1 are
+            // written as references, so each reader sees the very character handed in.
+            EXPECT_EQ(names[i], ownNames[r][i]) << i;
+            EXPECT_EQ(kvdtest::Cp1252AsUtf8(names[i]), outside[r][i]) << i;
+        }
+    }
 }
 
 TEST(XmlDomVersion, RecordIsAlwaysTerminated) {

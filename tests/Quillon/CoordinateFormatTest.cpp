@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
 #include <string>
 
 namespace {
@@ -101,4 +105,24 @@ TEST(QuillonUpdateGPS, FailuresGiveEmptyText) {
     char buffer[16] = "old";
     EXPECT_FALSE(UpdateGPS("%latd.1%", QUILLON_WGS84, 3, nullptr, nullptr, buffer, 16));
     EXPECT_STREQ(buffer, "");
+}
+
+// Coordinates the fuzzer found beyond what degrees, minutes and seconds can be split into (one
+// line each: format|latitude|longitude): their tokens show "?" instead of a wrapped number.
+TEST(QuillonFormat, ValuesThatCannotBeSplitShowAQuestionMark) {
+    std::ifstream in(KVD_TEST_DATA_DIR "/fuzz/coordinate-beyond-split-range.txt");
+    std::vector<std::string> out;
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t a = line.find('|');
+        const size_t b = line.find('|', a + 1);
+        ASSERT_NE(b, std::string::npos) << line;
+        const SLatLong ll{std::strtod(line.c_str() + b + 1, nullptr),
+                          std::strtod(line.c_str() + a + 1, nullptr)};
+        out.push_back(Format(line.substr(0, a), ll, SUTMCoord{}));
+    }
+    const std::vector<std::string> expected = {"? ?", "?\xB0 ?", "? ? ?", "? ? ?"};
+    EXPECT_EQ(out, expected);
+    // Just inside the range the split still works.
+    EXPECT_EQ(Format("%latd% %latm%", SLatLong{0, 1e12 + 0.5}, SUTMCoord{}), "1000000000000 30");
 }

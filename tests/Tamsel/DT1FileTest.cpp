@@ -93,6 +93,13 @@ TEST(TraceFileSize, BadCountsAndUnreadableFilesGiveMinusTwoAndAMessage) {
     EXPECT_EQ(sink.Messages().size(), 8u) << sink.AllTexts();
     for (const auto &m : sink.Messages())
         EXPECT_FALSE(m.text.empty());
+    // The count refusals name the trace file as the trace file, not as its header.
+    for (int i : {0, 1, 2, 3}) {
+        const std::string &text = sink.Messages()[size_t(i)].text;
+        EXPECT_EQ(text.find("The trace file " + dir.File("a.dt1") + " was not loaded: its header "),
+                  0u)
+            << text;
+    }
     EXPECT_EQ(f.Save(dir.File("x.dt1").c_str(), true), -1);
     EXPECT_FALSE(kvdtest::FileExists(dir.File("x.dt1")));
 }

@@ -14,7 +14,7 @@ TEST(MessageSink, CaptureRecordsAndAnswersFromScript) {
 }
 
 TEST(MessageSink, RemovedCaptureRestoresPreviousSink) {
-    ORQ::IMessageSink* before = ORQ::GetMessageSink();
+    ORQ::IMessageSink *before = ORQ::GetMessageSink();
     {
         kvdtest::CaptureSink sink;
         EXPECT_EQ(ORQ::GetMessageSink(), &sink);

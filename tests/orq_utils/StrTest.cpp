@@ -61,6 +61,46 @@ TEST(StrCase, UpperLowerAndCompareNoCase) {
     EXPECT_EQ(CStr("Line01").CompareNoCase("LINE01"), 0);
 }
 
+// Names typed by crews in Germany, France or Scandinavia: the code page's letters change case
+// in pairs, and characters without a single-byte partner stay.
+TEST(StrCase, CodePageLettersChangeCaseInPairs) {
+    CStr s("gr\xFCn \x9C\x9A\x9E\xFF \xE6\xF8\xE5 \xDF\xB5\xF7 \x80");
+    s.ToUpper();
+    EXPECT_EQ(s, "GR\xDCN \x8C\x8A\x8E\x9F \xC6\xD8\xC5 \xDF\xB5\xF7 \x80");
+    s.ToLower();
+    EXPECT_EQ(s, "gr\xFCn \x9C\x9A\x9E\xFF \xE6\xF8\xE5 \xDF\xB5\xF7 \x80")
+        << "the multiplication sign 0xD7 and the division sign 0xF7 are no letters";
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        const char up = ORQ::UpperCp1252(c);
+        SCOPED_TRACE(b);
+        if (up != c) {
+            EXPECT_EQ(ORQ::LowerCp1252(up), c) << "every capital leads back to its letter";
+        }
+    }
+    EXPECT_EQ(CStr::CompareNoCase("Gr\xFCn \x80", "GR\xDCN \x80"), 0);
+    EXPECT_EQ(CStr::CompareNoCase("\xC6r\xF8", "\xE6R\xD8"), 0);
+    EXPECT_NE(CStr::CompareNoCase("gr\xFCn", "grun"), 0);
+    // Bytes compare as unsigned: an accented letter sorts after 'Z'.
+    EXPECT_GT(CStr::CompareNoCase("\xE9", "z"), 0);
+}
+
+TEST(StrConversions, Cp1252BytesAndCharacters) {
+    for (int b = 0; b < 256; ++b) {
+        SCOPED_TRACE(b);
+        unsigned char back = 0;
+        ASSERT_TRUE(
+            ORQ::UnicodeToCp1252(ORQ::Cp1252ToUnicode(static_cast<unsigned char>(b)), back));
+        EXPECT_EQ(back, b);
+    }
+    EXPECT_EQ(ORQ::Cp1252ToUnicode(0x80), 0x20ACu);
+    EXPECT_EQ(ORQ::Cp1252ToUnicode(0x9F), 0x178u);
+    EXPECT_EQ(ORQ::Cp1252ToUnicode(0x81), 0x81u) << "undefined bytes keep their value";
+    unsigned char b = 0;
+    EXPECT_FALSE(ORQ::UnicodeToCp1252(0x80, b)) << "U+0080 has no byte: 0x80 is the euro sign";
+    EXPECT_FALSE(ORQ::UnicodeToCp1252(0x3A9, b));
+}
+
 TEST(StrTrim, RemovesOnlyCharactersOfTheSet) {
     EXPECT_EQ(CStr::TrimLeft("  x ", " "), "x ");
     EXPECT_EQ(CStr::TrimRight("  x ", " "), "  x");

@@ -9,14 +9,25 @@
 
 namespace kvdtest {
 
-std::string GpsFileText(int fixes) {
+std::string GpsFileText(int fixes, int spacing) {
     std::string text;
     char buf[160];
     for (int i = 0; i < fixes; ++i) {
+        const int trace = 1 + i * spacing;
         std::snprintf(buf, sizeof buf,
                       "Trace #%d at position %.3f\r\n$GPGGA,1200%02d.00,4339.%04d,N,07923.0000,W,"
                       "1,08,0.9,76.0,M,-34.0,M,,*47\r\n",
-                      i + 1, i * 0.5, i % 60, 1000 + i);
+                      trace, (trace - 1) * 0.5, i % 60, 1000 + i);
+        text += buf;
+    }
+    return text;
+}
+
+std::string TopoFileText(int traces) {
+    std::string text;
+    char buf[64];
+    for (int t = 1; t <= traces; ++t) {
+        std::snprintf(buf, sizeof buf, "%d,%.2f\r\n", t, 100 + t / 10.0);
         text += buf;
     }
     return text;
@@ -54,6 +65,11 @@ std::string WriteGridProject(const std::string &folder, const GridProjectLayout 
                 .Attr("ododist", 1.0)
                 .Attr("fileflag", "Y")
                 .Text(l.fidComment);
+        if (l.ctpEntry) {
+            XmlNode &topo = line.Add("DataFile");
+            topo.Attr("name", file).Attr("ext", "CTP").Attr("seq", "1");
+            topo.Add("FileType").Attr("UID", "TOPO@@");
+        }
         if (l.gpsEntry) {
             XmlNode &gps = line.Add("DataFile");
             gps.Attr("name", file).Attr("ext", "GPS").Attr("seq", "1");
@@ -94,7 +110,9 @@ std::string WriteGridProject(const std::string &folder, const GridProjectLayout 
             WriteFile(base + ".hd", text);
         }
         if (l.gpsBeside || l.gpsEntry)
-            WriteFile(base + ".GPS", GpsFileText(l.gpsFixes));
+            WriteFile(base + ".GPS", GpsFileText(l.gpsFixes, l.gpsSpacing));
+        if (l.ctpBeside || l.ctpEntry)
+            WriteFile(base + ".CTP", TopoFileText(radar.traces));
     }
     const std::string path = folder + "/project.kvd";
     WriteFile(path, ProjectText(data));

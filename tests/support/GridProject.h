@@ -28,6 +28,9 @@ struct GridLineLayout {
     bool gpsBeside = false;     // a .GPS file lies beside the trace file
     bool gpsEntry = false;      // the line also lists its .GPS file as a data file entry
     int gpsFixes = 3;           // "$GPGGA" fixes written into a .GPS file
+    int gpsSpacing = 1;         // traces from one fix of the .GPS file to the next
+    bool ctpBeside = false;     // a .CTP (trace,elevation) file lies beside the trace file
+    bool ctpEntry = false;      // the line also lists its .CTP file as a data file entry
     std::string fidComment;     // a fiducial comment of the data file
     std::string fileNameOnDisk; // the radar files' base name on disk (default: file)
 };
@@ -41,8 +44,11 @@ struct GridProjectLayout {
 // Writes folder/project.kvd and the lines' files; returns the project's path.
 std::string WriteGridProject(const std::string &folder, const GridProjectLayout &layout);
 
-// The text of a GPS file with fixes "$GPGGA" sentences, one per trace.
-std::string GpsFileText(int fixes);
+// The text of a GPS file with fixes "$GPGGA" sentences at traces 1, 1 + spacing, ...
+std::string GpsFileText(int fixes, int spacing = 1);
+// The text of a topography file: "trace,elevation" for traces 1 to traces, elevation
+// 100 + trace / 10 (metres).
+std::string TopoFileText(int traces);
 
 // A project of count lines (X and Y lines in turn) in one set, each with its .hd and .dt1.
 GridProjectLayout ManyLines(int count);

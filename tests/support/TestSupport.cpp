@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,25 +21,42 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string ReadFile(const std::string& path) {
+std::string ReadFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
+void WriteFile(const std::string &path, const std::string &bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string &path) {
+    return std::filesystem::exists(path);
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = m_old;
+    lower.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lower);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_handler);
+}
 
 CaptureSink::CaptureSink() : m_previous(ORQ::SetMessageSink(this)) {}
 
-CaptureSink::~CaptureSink() { ORQ::SetMessageSink(m_previous); }
+CaptureSink::~CaptureSink() {
+    ORQ::SetMessageSink(m_previous);
+}
 
-int CaptureSink::Show(const std::string& text, const std::string& caption, unsigned style) {
+int CaptureSink::Show(const std::string &text, const std::string &caption, unsigned style) {
     m_messages.push_back({text, caption, style});
     if (!m_answers.empty()) {
         int reply = m_answers.front();
@@ -50,7 +68,7 @@ int CaptureSink::Show(const std::string& text, const std::string& caption, unsig
 
 std::string CaptureSink::AllTexts() const {
     std::string all;
-    for (const auto& m : m_messages) {
+    for (const auto &m : m_messages) {
         if (!all.empty())
             all += "\n---\n";
         all += m.text;

@@ -1,6 +1,6 @@
 #include "KVD_Edit/GPSINFO/DlgGPSConfig.h"
 #include "KVD_Edit/GPSINFO/GPSConfig.h"
-#include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/DialogTest.h"
 
 #include "orq_utils/MessageSink.h"
 
@@ -15,73 +15,22 @@
 
 #include <functional>
 
+using namespace kvdtest::gui;
+
 namespace {
-
-template <class T> T *Control(wxWindow &dialog, int id) {
-    T *control = dynamic_cast<T *>(dialog.FindWindow(id));
-    EXPECT_NE(control, nullptr) << "control " << id;
-    return control;
-}
-
-// What a user's click or choice sends.
-void Choose(wxChoice *choice, int index) {
-    choice->SetSelection(index);
-    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-    event.SetInt(index);
-    event.SetEventObject(choice);
-    choice->GetEventHandler()->ProcessEvent(event);
-}
-
-void Toggle(wxCheckBox *box) {
-    box->SetValue(!box->GetValue());
-    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
-    event.SetInt(box->GetValue() ? 1 : 0);
-    event.SetEventObject(box);
-    box->GetEventHandler()->ProcessEvent(event);
-}
-
-void Select(wxRadioButton *button) {
-    button->SetValue(true);
-    wxCommandEvent event(wxEVT_RADIOBUTTON, button->GetId());
-    event.SetInt(1);
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
-}
-
-void Press(wxDialog &dialog, int id) {
-    wxWindow *button = dialog.FindWindow(id);
-    ASSERT_NE(button, nullptr);
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
-}
-
-// Runs the dialog; act runs inside its modal loop and must end it.
-int RunModal(DlgGPSConfig &dialog, std::function<void()> act) {
-    dialog.CallAfter([&dialog, act] {
-        act();
-        if (dialog.IsModal())
-            dialog.EndModal(wxID_CANCEL); // a failed step must not hang the test
-    });
-    return dialog.DoModal();
-}
 
 std::string Sample(DlgGPSConfig &dialog) {
     return dialog.GetSampleText().utf8_string();
 }
 
-// Windows need the application started before they are made.
-class DlgGPSConfigGui : public testing::Test {
-protected:
-    void SetUp() override { kvdtest::gui::App(); }
-};
+class DlgGPSConfigGui : public CDialogTest {};
 
 } // namespace
 
 TEST_F(DlgGPSConfigGui, ChosenEllipsoidReachesTheConfigurationOnOk) {
     const std::string given = DEFAULT_GPS_CONFIGURATION;
     DlgGPSConfig dialog(nullptr, &given);
-    const int result = RunModal(dialog, [&] {
+    const int result = RunDoModal(dialog, [&] {
         EXPECT_EQ(dialog.GetTitle(), "Configure GPS Format...");
         wxChoice *ellipsoids = Control<wxChoice>(dialog, IDC_GPS_ELLIPSOID);
         ASSERT_EQ(ellipsoids->GetCount(), 23u);
@@ -100,7 +49,7 @@ TEST_F(DlgGPSConfigGui, ChosenEllipsoidReachesTheConfigurationOnOk) {
         EXPECT_EQ(ellipsoids->GetStringSelection(), "Clarke 1866");
         kvdtest::gui::PumpEvents();
         EXPECT_FALSE(kvdtest::gui::SaveScreenshot(&dialog, "DlgGPSConfig_clarke1866").empty());
-        Press(dialog, wxID_OK);
+        PressButton(dialog, wxID_OK);
     });
     EXPECT_EQ(result, ORQ::IDOK);
     EXPECT_EQ(dialog.GetConfiguration(),
@@ -113,7 +62,7 @@ TEST_F(DlgGPSConfigGui, ChosenEllipsoidReachesTheConfigurationOnOk) {
 TEST_F(DlgGPSConfigGui, ChecksEnableTheirGroupsAndCancelKeepsTheConfiguration) {
     const std::string given = DEFAULT_GPS_CONFIGURATION;
     DlgGPSConfig dialog(nullptr, &given);
-    const int result = RunModal(dialog, [&] {
+    const int result = RunDoModal(dialog, [&] {
         Toggle(Control<wxCheckBox>(dialog, IDC_GPS_SHOW_LATLONG));
         for (int id : {IDC_GPS_DMS, IDC_GPS_DECIMAL, IDC_GPS_HEMISPHERE_LABEL, IDC_GPS_HEMISPHERE})
             EXPECT_FALSE(dialog.FindWindow(id)->IsEnabled()) << id;
@@ -125,7 +74,7 @@ TEST_F(DlgGPSConfigGui, ChecksEnableTheirGroupsAndCancelKeepsTheConfiguration) {
              {IDC_GPS_ELLIPSOID, IDC_GPS_UTM_LETTER, IDC_GPS_UTM_ZONE, IDC_GPS_ELLIPSOID_LABEL})
             EXPECT_FALSE(dialog.FindWindow(id)->IsEnabled()) << id;
         EXPECT_EQ(Sample(dialog), "");
-        Press(dialog, wxID_CANCEL);
+        PressButton(dialog, wxID_CANCEL);
     });
     EXPECT_EQ(result, ORQ::IDCANCEL);
     EXPECT_EQ(dialog.GetConfiguration(), given);
@@ -134,7 +83,7 @@ TEST_F(DlgGPSConfigGui, ChecksEnableTheirGroupsAndCancelKeepsTheConfiguration) {
 TEST_F(DlgGPSConfigGui, SetConfigurationShowsDegreesMinutesSeconds) {
     DlgGPSConfig dialog(nullptr, nullptr);
     dialog.SetConfiguration(R"(1,0,1,2,0,23,1,1,2,", ","Lat: ","Long: ","E: ","N: ","Z: ")");
-    const int result = RunModal(dialog, [&] {
+    const int result = RunDoModal(dialog, [&] {
         EXPECT_TRUE(Control<wxRadioButton>(dialog, IDC_GPS_DMS)->GetValue());
         EXPECT_EQ(Control<wxChoice>(dialog, IDC_GPS_HEMISPHERE)->GetStringSelection(),
                   "Positive/Negative");
@@ -143,7 +92,7 @@ TEST_F(DlgGPSConfigGui, SetConfigurationShowsDegreesMinutesSeconds) {
         EXPECT_EQ(Sample(dialog), "Lat: 43\xC2\xB0 30' 0.00\", Long: -80\xC2\xB0 15' 0.00\"");
         Select(Control<wxRadioButton>(dialog, IDC_GPS_DECIMAL));
         EXPECT_EQ(Sample(dialog), "Lat: 43.5000, Long: -80.2500");
-        Press(dialog, wxID_OK);
+        PressButton(dialog, wxID_OK);
     });
     EXPECT_EQ(result, ORQ::IDOK);
     EXPECT_EQ(dialog.GetConfiguration(),

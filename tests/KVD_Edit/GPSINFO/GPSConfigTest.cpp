@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+#include <vector>
+
 namespace {
 
 const std::string kDefaultFormat =
@@ -158,4 +162,24 @@ TEST(GPSConfigForm, SampleFollowsTheControls) {
     EXPECT_EQ(form.SampleText(), "Lat: 43\xB0 30' 0.00000\", Long: -80\xB0 15' 0.00000\"");
     form.m_showLatLong = false;
     EXPECT_EQ(form.SampleText(), "");
+}
+
+// Stored configurations the fuzzer found: decimals near the int range overflowed while the
+// format string was built. They are kept within what the coordinate formatter shows.
+TEST(GPSConfiguration, DecimalsAreKeptWithinWhatTheFormatterShows) {
+    std::ifstream in(KVD_TEST_DATA_DIR "/fuzz/gps-configuration-huge-decimals.txt");
+    std::string line;
+    std::vector<std::string> formats;
+    while (std::getline(in, line))
+        formats.push_back(BuildGPSFormatString(line));
+    ASSERT_EQ(formats.size(), 3u);
+    EXPECT_EQ(formats[0], "Lat: %latd.15% %latc%, Long: %lond.15% %lonc%, " + kUtmPart);
+    EXPECT_EQ(formats[1], "Lat: %latd.15% %latc%, Long: %lond.15% %lonc%, E: %utme.15%, N: "
+                          "%utmn.15%, Z: %utmz%%utml%");
+    EXPECT_EQ(formats[2], "Lat: %latd%\xB0 %latm%' %lats.0%\" %latc%, Long: %lond%\xB0 %lonm%' "
+                          "%lons.0%\" %lonc%, E: %utme.0%, N: %utmn.0%, Z: %utmz%%utml%");
+    const SGPSConfig c = ParseGPSConfiguration(Config("1,1,2,2147483646,1,23,1,1,99"));
+    EXPECT_EQ(c.LatLongDecimals, 13);
+    EXPECT_EQ(c.UTMDecimals, 15);
+    EXPECT_EQ(FormatGPSConfiguration(c).substr(0, 20), "1,1,2,13,1,23,1,1,15");
 }

@@ -9,9 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <csignal>
 #include <dirent.h>
-#include <sys/resource.h>
 
 namespace TH = TraceHeaderField;
 
@@ -87,7 +85,7 @@ TEST_F(GpsFixture, GpsFileFillsEveryTraceBetweenBeforeAndAfterTheFixes) {
         EXPECT_EQ(Src(t, 1).northing, t11.northing);
         EXPECT_EQ(Src(t, 1).gpsElevation, 252.0);
     }
-    EXPECT_EQ(gps.GetPoint(0, 0, 1)->sentence.rfind("$GPGGA,120000.00", 0), 0u);
+    EXPECT_EQ(gps.FindLine(0, 0, -1)->Sentence(1).rfind("$GPGGA,120000.00", 0), 0u);
 }
 
 TEST_F(GpsFixture, FirstFixLateDuplicatesAndTraceLayerOption) {
@@ -101,7 +99,8 @@ TEST_F(GpsFixture, FirstFixLateDuplicatesAndTraceLayerOption) {
     EXPECT_FALSE(gps.HasGPSData()); // trace layer only
     EXPECT_EQ(Src(10, CGPSInfo::SOURCE_RAW).kind, 0);
     EXPECT_EQ(Src(12, CGPSInfo::SOURCE_TRACE).kind, 2);
-    EXPECT_TRUE(gps.GetPoint(0, 0, 12)->sentence.empty());
+    EXPECT_NE(gps.GetPoint(0, 0, 12), nullptr);
+    EXPECT_TRUE(gps.FindLine(0, 0, -1)->Sentence(12).empty());
     for (int t = 1; t < 10; ++t)
         EXPECT_EQ(Src(t, 1).northing, Src(10, 1).northing) << t;
     EXPECT_NEAR(Src(12, 1).northing, (Src(10, 1).northing + Src(14, 1).northing) / 2, 1e-6);
@@ -215,6 +214,13 @@ TEST_F(GpsFixture, LineGpsFromTraceHeadersOrGpsFileIntoTheCallersErrors) {
     EXPECT_EQ(reader.LoadLineGps(&gps, gpsPath.c_str(), &hd, 0, 1, 8, &collected), 0);
     EXPECT_EQ(collected, "\nToo few defined GPS points were found in the file " + gpsPath);
     EXPECT_EQ(gps.GetPoint(0, 1, 1)->source[CGPSInfo::SOURCE_TRACE].kind, 2);
+
+    // A line with neither: registered with its trace count, no point stored.
+    reader.AddLine(&gps, 0, 2, 2, 0.05, 8, "PLAIN");
+    EXPECT_EQ(reader.LoadLineGps(&gps, nullptr, &hd, 0, 2, 8), 0);
+    EXPECT_EQ(gps.FindLine(0, 2, -1)->pointCount, 8);
+    EXPECT_TRUE(gps.FindLine(0, 2, -1)->points.empty());
+    EXPECT_EQ(gps.GetPoint(0, 2, 8)->source[CGPSInfo::SOURCE_TRACE].kind, 0);
 }
 
 // Write-back into generated lines.
@@ -379,24 +385,7 @@ TEST_F(WriteBackFixture, UnreadableFilesAreRefusedAndNothingIsWritten) {
     EXPECT_EQ(kvdtest::ReadFile(dt1Path), dt1.substr(0, dt1.size() - 2));
 }
 
-namespace {
-// Files may grow to limit bytes while it lives (a full disk, as far as the writer can tell).
-struct FileSizeLimit {
-    rlimit old{};
-    void (*oldHandler)(int);
-    explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &old);
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit now = old;
-        now.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &now);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-};
-} // namespace
+using kvdtest::ScopedFileSizeLimit;
 
 TEST_F(WriteBackFixture, FailedWriteOfEitherFileLeavesBothByteIdentical) {
     MakeLine(30);
@@ -405,7 +394,7 @@ TEST_F(WriteBackFixture, FailedWriteOfEitherFileLeavesBothByteIdentical) {
     const auto files = Listing();
     ASSERT_GT(dt1.size(), 4096u);
     {
-        FileSizeLimit limit(4096); // the trace file cannot be written
+        ScopedFileSizeLimit limit(4096); // the trace file cannot be written
         EXPECT_EQ(reader.WriteToLineFiles(&gps, hdPath.c_str(), dt1Path.c_str(), true, 0, 0, false,
                                           false),
                   "Error saving to File " + dt1Path + ".\n");
@@ -422,7 +411,7 @@ TEST_F(WriteBackFixture, FailedWriteOfEitherFileLeavesBothByteIdentical) {
     ASSERT_GT(hd2.size(), 4096u);
     ASSERT_LT(dt12.size(), 4096u);
     {
-        FileSizeLimit limit(4096);
+        ScopedFileSizeLimit limit(4096);
         EXPECT_EQ(reader.WriteToLineFiles(&gps, hdPath.c_str(), dt1Path.c_str(), true, 0, 0, false,
                                           false),
                   "Error saving to File " + hdPath + ".\n");

@@ -44,6 +44,50 @@ TEST(GPSInfo, LinesGrowAndShrinkWithOnePointPerTrace) {
     EXPECT_TRUE(gps.GetUpdateState());
 }
 
+TEST(GPSInfo, RegisteredLinesStoreTheirPointsOnTheFirstWrite) {
+    CGPSInfo gps;
+    CGPSInfo::SLineRecord *line = gps.RegisterLine(1, 3, 400);
+    EXPECT_EQ(line->pointCount, 400);
+    EXPECT_TRUE(line->points.empty()); // nothing stored for a line without positions
+    EXPECT_EQ(gps.RegisterLine(1, 3, 400), line);
+    EXPECT_EQ(gps.FindLine(1, 3, -1), line);
+
+    // Extents see no point of the line, as with empty points stored.
+    line->xRange = ORQ::S2DMeasure(0, 10, ORQ::UNIT_M);
+    CGPSInfo::SExtent extent;
+    gps.ComputeExtents(&extent, CGPSInfo::SOURCE_RAW);
+    EXPECT_EQ(gps.GetMeanPosition().count, 0);
+    EXPECT_TRUE(line->points.empty());
+
+    // A write through GetPoint stores the points in use, each an empty point of its trace.
+    CGPSInfo::SGPSPoint *p = gps.GetPoint(1, 3, 250);
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(line->points.size(), 400u);
+    EXPECT_EQ(p, &line->points[249]);
+    for (size_t i = 0; i < line->points.size(); ++i) {
+        EXPECT_EQ(line->points[i].trace, int(i) + 1);
+        EXPECT_EQ(line->points[i].source[CGPSInfo::SOURCE_RAW].kind, CGPSInfo::KIND_EMPTY);
+        EXPECT_EQ(line->points[i].source[CGPSInfo::SOURCE_TRACE].topography, DBL_MAX);
+    }
+    EXPECT_EQ(gps.GetPoint(1, 3, 401), nullptr);
+
+    // A line registered longer than it has points: the new ones are stored on a write, the
+    // old ones keep their values.
+    p->source[CGPSInfo::SOURCE_RAW].kind = CGPSInfo::KIND_FILLED;
+    gps.RegisterLine(1, 3, 600);
+    EXPECT_EQ(line->points.size(), 400u);
+    EXPECT_EQ(gps.FindPointByTrace(1, 3, 250, CGPSInfo::SOURCE_RAW)->kind, CGPSInfo::KIND_FILLED);
+    EXPECT_EQ(line->points.size(), 600u);
+    EXPECT_EQ(gps.FindPointByTrace(1, 3, 600, CGPSInfo::SOURCE_RAW),
+              &line->points[599].source[CGPSInfo::SOURCE_RAW]);
+    EXPECT_EQ(gps.FindPointByTrace(1, 3, 601, CGPSInfo::SOURCE_RAW), nullptr);
+
+    // A shorter registration keeps the stored points out of use.
+    gps.RegisterLine(1, 3, 10);
+    EXPECT_EQ(gps.GetPoint(1, 3, 11), nullptr);
+    EXPECT_EQ(line->points.size(), 600u);
+}
+
 TEST(GPSInfo, LookupsFindTheirOwnRecordAcrossManySetsClearAndOutsideChanges) {
     CGPSInfo gps;
     // Lines of several sets registered interleaved, as a project's load does.

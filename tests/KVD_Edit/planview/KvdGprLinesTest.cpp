@@ -220,6 +220,39 @@ TEST(LineGeometryDrawing, SelectedLinesUseTheFocusPenAndEmptyLinesAreSkipped) {
     EXPECT_EQ(lines.DrawLines(nullptr, &dc, ORQ::SMeasure(50), nullptr, nullptr, 2), 0);
 }
 
+// A numbered source keeps its geometry from paint to paint; a new number, another source or
+// another scale builds it again, and an unnumbered source is read at every paint.
+TEST(LineGeometryDrawing, GeometryIsReadAgainOnlyWhenTheSourceOrTheScaleChanged) {
+    CRecordingDC dc;
+    YUp(dc);
+    CKvdGprLines lines;
+    CLinesSource src = Grid();
+    const ORQ::SMeasure scale(50, ORQ::UNIT_M);
+    auto firstY = [&] { return lines.GetData().polylines.points.front().y; };
+    lines.DrawLines(&src, &dc, scale, nullptr, nullptr, 2, 7);
+    const int y = firstY();
+    src[0].files[0].positions.front().y += 1; // read again, this moves the first point
+    lines.DrawLines(&src, &dc, scale, nullptr, nullptr, 2, 7);
+    EXPECT_EQ(y, firstY()) << "same source, same number: the geometry is kept";
+    lines.DrawLines(&src, &dc, scale, nullptr, nullptr, 2, 8);
+    const int moved = firstY();
+    EXPECT_NE(y, moved);
+    src[0].files[0].positions.front().y += 1;
+    lines.DrawLines(&src, &dc, ORQ::SMeasure(10, ORQ::UNIT_M), nullptr, nullptr, 2, 8);
+    const int zoomed = firstY();
+    EXPECT_NE(moved, zoomed) << "another scale";
+    src[0].files[0].positions.front().y += 1;
+    lines.DrawLines(&src, &dc, ORQ::SMeasure(10, ORQ::UNIT_M), nullptr, nullptr, 2);
+    EXPECT_NE(zoomed, firstY()) << "an unnumbered source";
+    // The drawing itself is the same from kept and from rebuilt geometry.
+    dc.Clear();
+    lines.DrawLines(&src, &dc, scale, nullptr, nullptr, 2, 9);
+    const auto rebuilt = dc.strokes.size();
+    dc.Clear();
+    lines.DrawLines(&src, &dc, scale, nullptr, nullptr, 2, 9);
+    EXPECT_EQ(rebuilt, dc.strokes.size());
+}
+
 TEST(LineGeometryDrawing, FiducialCommentsStayInsideTheDrawing) {
     CRecordingDC dc;
     YUp(dc);

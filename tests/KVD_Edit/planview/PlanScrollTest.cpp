@@ -49,6 +49,14 @@ TEST(PlanScrollBars, RequestsMoveTheShownRectangle) {
     EXPECT_EQ(v.pos, v.max);
     ASSERT_TRUE(CPlanScroll::Scroll(CPlanScroll::BAR_VERT, CPlanScroll::SB_LINEUP, v, data, view));
     EXPECT_NEAR(view.top, 4.4, 1e-12); // a tenth of the view's height
+    EXPECT_NEAR(view.bottom, 0.4, 1e-12);
+    // The thumb further down the bar shows lower y, a page below the new top.
+    v.trackPos = v.pos + 1000;
+    ASSERT_TRUE(
+        CPlanScroll::Scroll(CPlanScroll::BAR_VERT, CPlanScroll::SB_THUMBTRACK, v, data, view));
+    EXPECT_NEAR(view.top, 3.4, 1e-12);
+    EXPECT_NEAR(view.bottom, -0.6, 1e-12);
+    EXPECT_EQ(v.pos, v.trackPos);
 
     SPlanScrollInfo h = CPlanScroll::Compute(CPlanScroll::BAR_HORZ, data, view);
     ASSERT_TRUE(

@@ -1,10 +1,11 @@
-#include "KVD_Edit/app/ChildFrame.h"
-#include "KVD_Edit/app/CommandIds.h"
-#include "KVD_Edit/app/KVDVApp.h"
-#include "KVD_Edit/app/KVDVDoc.h"
+#include "KVD_Edit/app/document/KVDVDoc.h"
+#include "KVD_Edit/app/grid/ChildFrame.h"
+#include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/KVDVApp.h"
 #include "KVD_Edit/planview/KVDVView.h"
 #include "tests/support/PlanProject.h"
 #include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/OpenProject.h"
 
 #include <gtest/gtest.h>
 
@@ -55,18 +56,15 @@ TEST(PlanViewAppGui, OpenedProjectZoomsThroughTheDocumentsCommands) {
     TempDir dir;
     const std::string path = WritePlanProject(dir.Path(), PlanGridLines());
     ASSERT_FALSE(path.empty());
-    auto *doc = wxDynamicCast(App().GetDocManager()->CreateDocument(path, wxDOC_SILENT), CKVDVDoc);
+    SOpenProject project = OpenProject(path);
+    CKVDVDoc *doc = project.doc;
     ASSERT_NE(nullptr, doc);
-    PumpEvents(200);
-    CKVDVView *view = nullptr;
-    for (wxView *v : doc->GetViewsVector())
-        if (auto *plan = wxDynamicCast(v, CKVDVView))
-            view = plan;
+    CKVDVView *view = project.view;
     ASSERT_NE(nullptr, view);
-    CPlanViewWindow *window = view->GetPlanWindow();
+    CPlanViewWindow *window = project.window;
     ASSERT_NE(nullptr, window);
     EXPECT_EQ(window, view->GetChildFrame()->GetPlanPane());
-    WaitFor([&] { return window->MapDrawCount() > 0; });
+    EXPECT_GT(window->MapDrawCount(), 0);
 
     auto command = [&](int id) {
         wxCommandEvent event(wxEVT_MENU, KVDCmd::ToWxId(id));
@@ -118,8 +116,5 @@ TEST(PlanViewAppGui, OpenedProjectZoomsThroughTheDocumentsCommands) {
     EXPECT_TRUE(view->IsZoomAreaMode());
     EXPECT_FALSE(view->IsPanMode());
 
-    doc->Modify(false);
-    doc->Close();
-    doc->DeleteAllViews();
-    PumpEvents(100);
+    CloseProject(project);
 }

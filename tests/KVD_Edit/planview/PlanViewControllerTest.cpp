@@ -1,6 +1,6 @@
 #include "KVD_Edit/planview/PlanViewController.h"
 #include "KVD3/KvdDataBlockInterface.h"
-#include "KVD_Edit/planview/PlanLinesSource.h"
+#include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/planview/PrgFont.h"
 #include "tests/KVD_Edit/planview/RecordingDC.h"
 #include "tests/support/PlanProject.h"
@@ -93,50 +93,11 @@ Strokes LinesIn(const CRecordingDC &dc, COLORREF colour) {
     return s;
 }
 
-// The device point of a local position, through the layout's plot rectangle and extent.
 POINT ToDevice(const CPlanViewController &c, double x, double y) {
-    ORQ::SRectMeasure e = MapRectToMeasure(c.GetPlot(), c.GetScale());
-    const RECT &d = c.GetDevicePlot();
-    return P(static_cast<int>(std::lround(PlanInterpolate(x, e.left, e.right, d.left, d.right))),
-             static_cast<int>(std::lround(PlanInterpolate(y, e.top, e.bottom, d.top, d.bottom))));
+    return plantest::LocalToDevice(c, x, y);
 }
 
 } // namespace
-
-TEST(PlanLinesSource, ReadsLinesInWalkOrderWithAddressesPositionsAndFiducials) {
-    std::vector<PlanLineSpec> lines = PlanGridLines();
-    lines[1].fids = {{3.0, "road"}, {7.5, "pipe"}};
-    lines[1].positions = 5;
-    Plan plan(lines);
-    ASSERT_TRUE(plan.iface);
-
-    CLinesSource source;
-    ASSERT_TRUE(BuildLinesSource(source, plan.iface.get()));
-    ASSERT_EQ(6u, source.size());
-    // X lines from bottom to top, then Y lines from left to right; each named by set and
-    // index within the set, as the grid and the selection list name it.
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(0, source[i].set);
-        EXPECT_EQ(i, source[i].line);
-        EXPECT_EQ(i < 3 ? 2 : 3, source[i].lineType);
-        ASSERT_EQ(1u, source[i].files.size());
-        EXPECT_TRUE(source[i].files[0].isGPR);
-        EXPECT_EQ(100, source[i].files[0].traces);
-    }
-    EXPECT_DOUBLE_EQ(0, source[0].files[0].positions[0].y);
-    EXPECT_DOUBLE_EQ(10, source[2].files[0].positions[0].y);
-    EXPECT_DOUBLE_EQ(18, source[5].files[0].positions[0].x);
-    const SLineFileSource &x05 = source[1].files[0];
-    ASSERT_EQ(5u, x05.positions.size());
-    EXPECT_DOUBLE_EQ(15, x05.positions[3].x);
-    EXPECT_DOUBLE_EQ(0.75, x05.positions[3].normalized_file_pos);
-    ASSERT_EQ(2u, x05.fiducials.size());
-    EXPECT_EQ("pipe", x05.fiducials[1].text);
-    EXPECT_DOUBLE_EQ(7.5, x05.fiducials[1].ododist);
-
-    EXPECT_FALSE(BuildLinesSource(source, nullptr));
-    EXPECT_TRUE(source.empty());
-}
 
 TEST(PlanViewController, DrawsTheLinesToScaleWithYUpAndScaleBars) {
     Plan plan(PlanGridLines());
@@ -414,12 +375,13 @@ TEST(PlanViewController, LinesOnOneYValueAreCentredWithThePlotHeight) {
 }
 
 TEST(PlanViewController, KeysBecomeTheFramesCommands) {
-    EXPECT_EQ(32785, CPlanViewController::CommandForKey(0x2D, false));
-    EXPECT_EQ(32785, CPlanViewController::CommandForKey(0x2D, true));
-    EXPECT_EQ(32786, CPlanViewController::CommandForKey(0x2E, false));
-    EXPECT_EQ(32786, CPlanViewController::CommandForKey(0x2E, true));
-    EXPECT_EQ(32805, CPlanViewController::CommandForKey('A', true));
-    EXPECT_EQ(32866, CPlanViewController::CommandForKey('D', true));
+    using C = CPlanViewController;
+    EXPECT_EQ(KVDCmd::ID_IMPORT_LINES, C::CommandForKey(C::VK_INSERT, false));
+    EXPECT_EQ(KVDCmd::ID_IMPORT_LINES, C::CommandForKey(C::VK_INSERT, true));
+    EXPECT_EQ(KVDCmd::ID_DELETE_LINES, C::CommandForKey(C::VK_DELETE, false));
+    EXPECT_EQ(KVDCmd::ID_DELETE_LINES, C::CommandForKey(C::VK_DELETE, true));
+    EXPECT_EQ(KVDCmd::ID_SELECT_ALL_LINES, C::CommandForKey('A', true));
+    EXPECT_EQ(KVDCmd::ID_DESELECT_ALL_LINES, C::CommandForKey('D', true));
     EXPECT_EQ(0, CPlanViewController::CommandForKey('A', false));
     EXPECT_EQ(0, CPlanViewController::CommandForKey('D', false));
     EXPECT_EQ(0, CPlanViewController::CommandForKey('B', true));

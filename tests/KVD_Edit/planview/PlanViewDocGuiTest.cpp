@@ -1,16 +1,17 @@
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
-#include "KVD_Edit/app/ChildFrame.h"
-#include "KVD_Edit/app/CommandIds.h"
-#include "KVD_Edit/app/FocusEntryList.h"
-#include "KVD_Edit/app/GridDocument.h"
-#include "KVD_Edit/app/KVDGridView.h"
-#include "KVD_Edit/app/KvdGprDataFiles.h"
-#include "KVD_Edit/app/MapperSettings.h"
-#include "KVD_Edit/app/SplashDlg.h"
+#include "KVD_Edit/app/document/FocusEntryList.h"
+#include "KVD_Edit/app/document/KvdGprDataFiles.h"
+#include "KVD_Edit/app/document/MapperSettings.h"
+#include "KVD_Edit/app/grid/ChildFrame.h"
+#include "KVD_Edit/app/grid/GridDocument.h"
+#include "KVD_Edit/app/grid/KVDGridView.h"
+#include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/SplashDlg.h"
 #include "KVD_Edit/planview/KVDVView.h"
 #include "KVD_Edit/planview/PlanViewDocument.h"
 #include "tests/support/PlanProject.h"
 #include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/StandInDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -25,56 +26,21 @@ using namespace kvdtest::gui;
 
 namespace {
 
-// A project document with what the grid and the plan view read of it.
-class CPlanTestDoc : public wxDocument,
-                     public IGridDocument,
-                     public IPlanViewDocument,
-                     public IFocusListOwner {
-public:
-    CPlanTestDoc() { m_focus.SetOwner(this, &m_files); }
-
-    ORQ::EUnitType GetUnits() const override { return m_unit; }
-    void SetUnits(ORQ::EUnitType unit) override { m_unit = unit; }
-    CKvdGprDataFiles *GetDataFiles() override { return &m_files; }
-    CFocusEntryList *GetFocusList() override { return &m_focus; }
-    CGPSInfo *GetGPSInfo() override { return &m_gps; }
-    CMapperSettings *GetMapperSettings() override { return &m_settings; }
-    bool IsSelectingInView() const override { return selectingInView; }
-    void SetModifiedFlag() override { Modify(true); }
-    void UpdateAllViewsWithHint(wxView *sender, int hint) override {
-        CViewHint h(hint);
-        UpdateAllViews(sender, &h);
-    }
-    void SetFiducialsPresent(bool) override {}
-    bool AttachDataFile(int, const char *, SGridInfo &) override { return false; }
-    void RecoverDataFile(int, SGridInfo &) override {}
-    void OnEditGpsAttach() override {}
-    void OnEditGpsDetach() override {}
-    void OnEditTopoAttach() override {}
-    void OnEditTopoDetach() override {}
-    bool GetShowFiducials() const override { return true; }
-    bool GetShowFiducialText() const override { return true; }
-
-    bool selectingInView = false;
-
-private:
-    ORQ::EUnitType m_unit = ORQ::UNIT_M;
-    CKvdGprDataFiles m_files;
-    CFocusEntryList m_focus;
-    CGPSInfo m_gps;
-    CMapperSettings m_settings;
-};
-
 // A project opened in a child frame made by the plan view itself; the frame's commands are
 // recorded on their way to the frame's own handlers.
+std::vector<PlanLineSpec> GridWithFiducial() {
+    std::vector<PlanLineSpec> lines = PlanGridLines();
+    lines[1].fids = {{4.0, "culvert"}};
+    return lines;
+}
+
 struct OpenPlan {
-    OpenPlan() {
+    OpenPlan() : OpenPlan(GridWithFiducial()) {}
+    explicit OpenPlan(const std::vector<PlanLineSpec> &lines) {
         App();
         Sink().Clear();
-        std::vector<PlanLineSpec> lines = PlanGridLines();
-        lines[1].fids = {{4.0, "culvert"}};
         path = WritePlanProject(dir.Path(), lines);
-        doc = new CPlanTestDoc();
+        doc = new CStandInDocument();
         EXPECT_EQ(1, doc->GetDataFiles()->LoadKvdXmlFile(path.c_str()));
         view = new CKVDVView();
         view->SetDocument(doc);
@@ -161,7 +127,7 @@ struct OpenPlan {
 
     TempDir dir;
     std::string path;
-    CPlanTestDoc *doc = nullptr;
+    CStandInDocument *doc = nullptr;
     CKVDVView *view = nullptr;
     CChildFrame *frame = nullptr;
     CPlanViewWindow *window = nullptr;
@@ -282,4 +248,32 @@ TEST(PlanViewDocGui, PointsBeyondTheDrawableRangeShowTheHintOnce) {
     EXPECT_FALSE(hint->IsOpen());
     EXPECT_TRUE(p.Selection().empty());
     CBDialog::SetBitmapResourceFolder("");
+}
+
+// A 10 x 10 m grid whose outer lines lie on the extent's edges: every line must show above the
+// plot's frame (selected, so that they are red and told apart from the grey frame).
+TEST(PlanViewDocGui, LinesOnTheExtentsEdgesAreDrawnAboveTheFrame) {
+    std::vector<PlanLineSpec> lines;
+    for (double at : {0.0, 5.0, 10.0}) {
+        lines.push_back({"X" + std::to_string(int(at)), 0, at, 10, at, 2, {}});
+        lines.push_back({"Y" + std::to_string(int(at)), at, 0, at, 10, 2, {}});
+    }
+    OpenPlan p(lines);
+    ASSERT_NE(nullptr, p.window);
+    p.Key('A', true);
+    WaitFor([&] { return p.Selection().size() == 6; });
+    const wxImage shot = p.Shot("plan_doc_edge_lines");
+    // The lines on the right and bottom edges stand inside the window, with room for their
+    // width, not on its last pixel.
+    const wxSize client = p.window->GetClientSize();
+    EXPECT_LE(p.ToDevice(10, 5).x, client.x - 4);
+    EXPECT_LE(p.ToDevice(5, 0).y, client.y - 4);
+    for (double along : {2.5, 7.5}) {
+        SCOPED_TRACE(along);
+        EXPECT_GT(p.RedNear(shot, p.ToDevice(along, 0)), 0) << "line Y = 0";
+        EXPECT_GT(p.RedNear(shot, p.ToDevice(along, 10)), 0) << "line Y = 10";
+        EXPECT_GT(p.RedNear(shot, p.ToDevice(0, along)), 0) << "line X = 0";
+        EXPECT_GT(p.RedNear(shot, p.ToDevice(10, along)), 0) << "line X = 10";
+        EXPECT_GT(p.RedNear(shot, p.ToDevice(5, along)), 0) << "line X = 5";
+    }
 }

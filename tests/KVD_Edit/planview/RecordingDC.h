@@ -1,6 +1,9 @@
 #pragma once
 
 #include "KVD_Edit/planview/PlanDC.h"
+#include "KVD_Edit/planview/PlanViewController.h"
+
+#include <cmath>
 
 #include <string>
 #include <vector>
@@ -24,6 +27,10 @@ public:
         SDRect rect;
         COLORREF colour;
     };
+    struct Polygon {
+        std::vector<SDPoint> points;
+        COLORREF colour;
+    };
 
     explicit CRecordingDC(int width = 1000, int height = 1000, int ppi = 96)
         : CPlanDC(ppi, ppi), m_width(width), m_height(height) {}
@@ -40,10 +47,14 @@ public:
     std::vector<Stroke> strokes;
     std::vector<Text> texts;
     std::vector<Fill> fills;
+    std::vector<Fill> ellipses; // the boxes of filled ellipses
+    std::vector<Polygon> polygons;
     void Clear() {
         strokes.clear();
         texts.clear();
         fills.clear();
+        ellipses.clear();
+        polygons.clear();
     }
 
 protected:
@@ -63,6 +74,12 @@ protected:
     void DevFillRect(const SDRect &rect, COLORREF colour) override {
         fills.push_back(Fill{rect, colour});
     }
+    void DevFillEllipse(const SDRect &box, COLORREF colour) override {
+        ellipses.push_back(Fill{box, colour});
+    }
+    void DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) override {
+        polygons.push_back(Polygon{points, colour});
+    }
 
 private:
     int m_width;
@@ -74,6 +91,14 @@ inline RECT R(int l, int t, int r, int b) {
 }
 inline POINT P(int x, int y) {
     return PlanRect::Pt(x, y);
+}
+
+// The device pixel of a local position, through a layout's plot rectangle and extent.
+inline POINT LocalToDevice(const CPlanViewController &c, double x, double y) {
+    ORQ::SRectMeasure e = MapRectToMeasure(c.GetPlot(), c.GetScale());
+    const RECT &d = c.GetDevicePlot();
+    return P(static_cast<int>(std::lround(PlanInterpolate(x, e.left, e.right, d.left, d.right))),
+             static_cast<int>(std::lround(PlanInterpolate(y, e.top, e.bottom, d.top, d.bottom))));
 }
 
 } // namespace plantest

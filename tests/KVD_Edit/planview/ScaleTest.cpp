@@ -120,6 +120,22 @@ TEST(ScaleDraw, OverlappingLabelsAreLeftOutUnlessAllAreAsked) {
     EXPECT_TRUE(dc.strokes.empty());
 }
 
+TEST(ScaleDraw, ATickThatRoundsToZeroReadsZeroWithoutASign) {
+    FontHolder f;
+    CRecordingDC dc;
+    CScale x = MakeScale(&f.font, 6);
+    // From -0.5 in steps of 0.1 the sum reaches -2.8e-17, not 0.
+    CScale::SDrawParam p = Param(R(0, 50, 1000, 300), -0.5, 0.5);
+    p.step = 0.1;
+    p.decimals = 1;
+    x.Draw(&dc, nullptr, &p, 1);
+    std::vector<std::string> labels;
+    for (const auto &t : dc.texts)
+        labels.push_back(t.text);
+    EXPECT_EQ(labels, (std::vector<std::string>{"-0.5", "-0.4", "-0.3", "-0.2", "-0.1", "0.0",
+                                                "0.1", "0.2", "0.3", "0.4", "0.5"}));
+}
+
 TEST(ScaleDraw, MinorTicksNeedTwoMajorTicksAndStayAtMostTenPerStep) {
     FontHolder f;
     CRecordingDC dc;

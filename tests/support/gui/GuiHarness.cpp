@@ -1,10 +1,11 @@
 #include "tests/support/gui/GuiHarness.h"
 
-#include "KVD_Edit/app/KVDVApp.h"
+#include "KVD_Edit/app/shell/KVDVApp.h"
 
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/dialog.h>
@@ -25,6 +26,8 @@
 #include <memory>
 #include <stdexcept>
 #include <unistd.h>
+
+#include <X11/Xlib.h>
 
 namespace kvdtest::gui {
 namespace {
@@ -52,7 +55,9 @@ private:
             m_answered = true;
             if (m_inspect)
                 m_inspect(dialog);
-            dialog->EndModal(m_retCode);
+            // The inspection may have ended the dialog itself, as a press of its OK does.
+            if (dialog->IsModal())
+                dialog->EndModal(m_retCode);
             return;
         }
     }
@@ -93,6 +98,18 @@ struct SHarness {
     std::string argv0;
 };
 
+// A virtual display can refuse a connection for a moment after its start on a loaded machine:
+// wait for it a while before the toolkit tries its one connection.
+void WaitForDisplay() {
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (Display *display = XOpenDisplay(nullptr)) {
+            XCloseDisplay(display);
+            return;
+        }
+        usleep(250 * 1000);
+    }
+}
+
 SHarness &Harness() {
     static SHarness harness;
     return harness;
@@ -123,6 +140,9 @@ void Create() {
     h.argv0 = n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string("kvd_gui_tests");
     static char *argv[2] = {h.argv0.data(), nullptr};
     int argc = 1;
+    WaitForDisplay();
+    // The toolkit says why its start-up failed through the log: to stderr, into the test output.
+    delete wxLog::SetActiveTarget(new wxLogStderr());
     wxApp::SetInstance(new CKVDVApp());
     if (!wxEntryStart(argc, argv))
         throw std::runtime_error("the toolkit could not be initialised (no display?)");
@@ -228,6 +248,23 @@ bool WaitFor(const std::function<bool()> &cond, int timeoutMs) {
     return true;
 }
 
+void PressButton(wxDialog &dialog, int id) {
+    wxWindow *button = dialog.FindWindow(id);
+    ASSERT_NE(button, nullptr) << "button " << id;
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(event);
+}
+
+int RunModal(wxDialog &dialog, const std::function<int()> &show, std::function<void()> act) {
+    dialog.CallAfter([&dialog, act] {
+        act();
+        if (dialog.IsModal())
+            dialog.EndModal(wxID_CANCEL);
+    });
+    return show();
+}
+
 void AnswerNextModal(std::function<void(wxDialog *)> inspect, int retCode) {
     Create();
     Harness().answerer->Arm(std::move(inspect), retCode);
@@ -256,10 +293,24 @@ std::string SaveScreenshot(wxWindow *window, const std::string &name) {
         return std::string();
     wxBitmap bitmap(rect.width, rect.height, 24);
     {
-        wxMemoryDC memory(bitmap);
-        wxScreenDC screen;
-        if (!memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y))
-            return std::string();
+        // Under GTK 3 the screen DC hands back the first picture it took, again and again: a
+        // window inside the client area of its top-level window is read from that client area.
+        bool copied = false;
+        wxWindow *top = wxGetTopLevelParent(window);
+        const wxRect client =
+            top ? wxRect(top->ClientToScreen(wxPoint(0, 0)), top->GetClientSize()) : wxRect();
+        if (top && client.Contains(rect)) {
+            wxClientDC source(top);
+            wxMemoryDC memory(bitmap);
+            copied = memory.Blit(0, 0, rect.width, rect.height, &source, rect.x - client.x,
+                                 rect.y - client.y);
+        }
+        if (!copied) {
+            wxMemoryDC memory(bitmap);
+            wxScreenDC screen;
+            if (!memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y))
+                return std::string();
+        }
     }
     std::string file = name;
     for (char &c : file) {

@@ -38,10 +38,19 @@ void PumpEvents(int ms = 50);
 bool WaitFor(const std::function<bool()> &cond, int timeoutMs = 3000);
 
 // Answers the next modal dialog: when one is shown, inspect(dialog) runs and the dialog ends
-// with retCode. Call before the code that shows the dialog; lasts for one dialog.
+// with retCode, unless inspect ended it (by pressing one of its buttons). Call before the code
+// that shows the dialog; lasts for one dialog.
 void AnswerNextModal(std::function<void(wxDialog *)> inspect, int retCode);
 // Whether the last AnswerNextModal was used up by a dialog.
 bool ModalAnswered();
+
+// Presses the button id of a dialog as a click does (the button's command event); fails the
+// test when the dialog has no such button.
+void PressButton(wxDialog &dialog, int id);
+// Runs a dialog modally through show() (ShowModal, or the dialog's DoModal) with act() running
+// inside its modal loop; a dialog still open after act ends with wxID_CANCEL, so that a failed
+// step never hangs the test. Returns show()'s result.
+int RunModal(wxDialog &dialog, const std::function<int()> &show, std::function<void()> act);
 
 // Saves a PNG of the window as it shows on screen under $KVD_ARTIFACTS (or the build's
 // artifacts folder) and returns the file's path; empty when nothing could be saved.

@@ -1,4 +1,0 @@
-// The program's entry point: the toolkit's main function over the application object.
-#include "KVD_Edit/app/KVDVApp.h"
-
-wxIMPLEMENT_APP(CKVDVApp);

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "KVD_Edit/app/grid/GridInfo.h"
+
+#include "Tamsel/Tamsel.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace ORQ {
+class CKvdDataBlockInterface_V110;
+class Tamsel;
+} // namespace ORQ
+
+// What building the grid rows asks of the document and its GPS data. The child frame answers
+// with the document's GPS data (CGPSDataSample on its CGPSInfo) and commands; tests record.
+class IGridLoadHooks {
+public:
+    virtual ~IGridLoadHooks() = default;
+    // Registers a line with the document's GPS data (CGPSDataSample::AddLine).
+    virtual void AddLine(int set, int lineType, int line, double odoStep, int traces,
+                         const std::string &path) = 0;
+    // Reads a GPS file into a line (CGPSDataSample::LoadGpsFile): the number of fixes, or a
+    // negative value when it failed; error text goes to errors.
+    virtual int LoadGpsFile(const std::string &path, int set, int line, int traces,
+                            std::string &errors) = 0;
+    // Reads a topography (position/elevation) file into a line (CGPSDataSample::LoadTopoFile):
+    // 0 when it loaded, else a negative value. Hooks without GPS data read none.
+    virtual int LoadTopoFile(const std::string & /*path*/, int /*set*/, int /*line*/,
+                             int /*traces*/) {
+        return -1;
+    }
+    // Loads the line's GPS from its GPS file or its trace headers (CGPSDataSample::LoadLineGps).
+    virtual void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header, int set,
+                             int line, double odoStep, int traces) = 0;
+    // The GPS question of the load (CChildFrame::AskImportGps): true to import.
+    virtual bool AskImportGps() = 0;
+    // Enters the GPS file beside the row's trace file into the project and loads it; true when
+    // it was attached.
+    virtual bool AttachGps(SGridInfo &row) = 0;
+    // Writes the row's GPS file from its trace headers (the row's GPS status becomes 2 when the
+    // file then exists).
+    virtual void RecoverGps(SGridInfo &row) = 0;
+    // The first row's header sets the document's display unit (loads with error report only).
+    virtual void SetDisplayUnit(ORQ::EUnitType unit) = 0;
+};
+
+// Finds the files a project names, as written on Windows (backslashes, any letter case), below
+// an existing folder. Each folder is listed once per finder, so that a load of many lines in
+// one folder does not list it again for every file.
+class CLineFileFinder {
+public:
+    // The path of the existing file folder/relative (relative may use "\" or "/"), or empty.
+    std::string Find(const std::string &folder, const std::string &relative);
+    // The same path for showing: folder/relative with "/" separators, resolved as far as found.
+    static std::string Join(const std::string &folder, const std::string &relative);
+
+private:
+    struct SListing {
+        bool listed = false;
+        // The first entry of each lower-case name, and every entry's type: 'f' a plain file,
+        // 'd' a folder, '?' not known without a stat.
+        std::unordered_map<std::string, std::string> byLowerName;
+        std::unordered_map<std::string, char> exact;
+    };
+    const SListing &Listing(const std::string &folder);
+    std::unordered_map<std::string, SListing> m_listings;
+};
+
+// Rebuilds the rows of the line grid from the project's query interface: one row per radar data
+// file of every line, with the line's set, name, orientation, extent, length, step, edit flag,
+// traces and GPS state, reading each line's .hd header again. Problems are collected as text.
+class CGridRowBuilder {
+public:
+    struct SInput {
+        ORQ::CKvdDataBlockInterface_V110 *dbi = nullptr;
+        std::string projectFolder; // folder of the project file (no trailing separator needed)
+        ORQ::EUnitType displayUnit = ORQ::UNIT_M;
+        ORQ::EUnitType frameUnit = ORQ::UNIT_M; // position unit of the last header read
+        double stepTolerance = 0.01;            // metres
+        bool reportErrors = false;
+    };
+    struct SResult {
+        std::vector<std::unique_ptr<SGridInfo>> rows;
+        std::string errors;
+        bool fiducialsPresent = false; // some data file has a fiducial comment
+        bool gpsAttached = false;      // a GPS file was attached during the load
+        ORQ::EUnitType frameUnit = ORQ::UNIT_M;
+        ORQ::EUnitType displayUnit = ORQ::UNIT_M;
+        // The header each row with a loaded header was built from, by the row's data file name:
+        // what comes right after the reload (the fiducial pass) need not read them again.
+        std::unordered_map<std::string, ORQ::STamsel> headers;
+    };
+
+    static constexpr size_t kErrorTextLimit = 300;
+    static constexpr const char *kErrorIntro =
+        "The following errors have occured while attempting to load the KVD\n(creating a new "
+        "KVD file and importing data lines manually may fix problem):\n";
+    static constexpr const char *kGpsQuestion =
+        "GPS Information is available for loaded data.\nImport available GPS information?";
+
+    // Builds the rows; without a query interface there are none.
+    static SResult Build(const SInput &input, IGridLoadHooks &hooks);
+
+    // The error text as shown: more than kErrorTextLimit characters are cut to that many,
+    // followed by "...".
+    static std::string CutErrors(const std::string &errors);
+
+    // The key a row is found by again after a reload: grid name, ",", data file name without
+    // its first " (+)" (when that is not at its start).
+    static std::string SelectionKey(const SGridInfo &row);
+    // True when path lies in folder or below it: its text begins with the folder's text (letter
+    // case counts) followed by a separator.
+    static bool IsInFolder(const std::string &path, const std::string &folder);
+    // The name a row records for a file below the project folder: "." and the part of path
+    // after the folder, with "\" separators (".\sub\line.GPS").
+    static std::string RelativeName(const std::string &path, const std::string &folder);
+
+    // Keys compare without regard to case.
+    static bool SameSelectionKey(const std::string &a, const std::string &b);
+};

@@ -1,0 +1,504 @@
+#include "KVD_Edit/app/grid/KVDGridView.h"
+
+#include "KVD_Edit/app/document/FocusEntryList.h"
+#include "KVD_Edit/app/grid/ChildFrame.h"
+#include "KVD_Edit/app/grid/ColumnWidth.h"
+#include "KVD_Edit/app/grid/GridDocument.h"
+#include "KVD_Edit/app/grid/GridRowFormatter.h"
+#include "KVD_Edit/app/grid/GridSort.h"
+#include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/Helpers.h"
+#include "KVD_Edit/platform/WxText.h"
+
+#include <wx/dcmemory.h>
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
+#include <wx/settings.h>
+
+#include <algorithm>
+
+wxIMPLEMENT_DYNAMIC_CLASS(KVDGridView, wxView);
+
+int CViewHint::Of(const wxObject *hint) {
+    const auto *h = dynamic_cast<const CViewHint *>(hint);
+    return h ? h->GetHint() : 0;
+}
+
+namespace {
+
+constexpr int kMarkWidth = 16;
+constexpr int kMarkHeight = 14;
+// Left and right margins of a cell's text in the list control.
+constexpr int kCellMargins = 12;
+
+// The marks of the GPS and TOPO cells, in the order of EStatusMark from SM_ATTACHED on.
+wxImageList *MakeStatusMarks() {
+    auto *images = new wxImageList(kMarkWidth, kMarkHeight, true, STATUS_MARK_COUNT - 1);
+    const wxColour red(255, 0, 0);
+    for (int mark = SM_ATTACHED; mark < STATUS_MARK_COUNT; ++mark) {
+        wxBitmap bitmap(kMarkWidth, kMarkHeight);
+        {
+            wxMemoryDC dc(bitmap);
+            dc.SetBackground(*wxWHITE_BRUSH);
+            dc.Clear();
+            const wxRect box(3, 1, 11, 11);
+            switch (mark) {
+            case SM_ATTACHED:
+                dc.SetPen(wxPen(*wxBLACK, 1));
+                dc.SetBrush(*wxTRANSPARENT_BRUSH);
+                dc.DrawRectangle(box);
+                dc.SetPen(wxPen(wxColour(0, 128, 0), 2));
+                dc.DrawLine(5, 6, 8, 9);
+                dc.DrawLine(8, 9, 13, 2);
+                break;
+            case SM_BESIDE:
+                dc.SetPen(wxPen(*wxBLACK, 1));
+                dc.SetBrush(*wxTRANSPARENT_BRUSH);
+                dc.DrawRectangle(box);
+                break;
+            default: {
+                const char *text = mark == SM_FAILED ? "X" : mark == SM_IN_TRACES ? "?" : "0";
+                wxFont font(wxFontInfo(9).Bold());
+                dc.SetFont(font);
+                dc.SetTextForeground(mark == SM_IN_TRACES ? *wxBLACK : red);
+                const wxSize size = dc.GetTextExtent(text);
+                dc.DrawText(text, (kMarkWidth - size.x) / 2, (kMarkHeight - size.y) / 2);
+                break;
+            }
+            }
+        }
+        wxMask *mask = new wxMask(bitmap, *wxWHITE);
+        bitmap.SetMask(mask);
+        images->Add(bitmap);
+    }
+    return images;
+}
+
+} // namespace
+
+// The list window of the grid: a virtual report list whose texts and marks come from the view's
+// row records.
+class KVDGridView::CListWindow : public wxListCtrl {
+public:
+    CListWindow(wxWindow *parent, KVDGridView *view)
+        : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                     wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES | wxLC_VRULES),
+          m_view(view) {
+        m_marks.reset(MakeStatusMarks());
+        SetImageList(m_marks.get(), wxIMAGE_LIST_SMALL);
+        for (int c = 0; c < CGridRowFormatter::COLUMN_COUNT; ++c)
+            AppendColumn(CGridRowFormatter::kColumns[c].title, wxLIST_FORMAT_CENTRE,
+                         CGridRowFormatter::kColumns[c].width);
+        Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent &e) {
+            if (m_view)
+                m_view->OnColumnClick(e.GetColumn());
+        });
+        // Mouse events reach the list's row area, a child window of the control. Its key events
+        // are passed up to the control itself, so keys are bound there only: bound on both, each
+        // key would run its command twice.
+        for (wxWindow *child : GetChildren()) {
+            if (child->GetClassInfo() &&
+                wxString(child->GetClassInfo()->GetClassName()) == "wxListHeaderWindow")
+                continue;
+            child->Bind(wxEVT_LEFT_UP, &CListWindow::OnLeftUp, this);
+            child->Bind(wxEVT_LEFT_DCLICK, &CListWindow::OnDoubleClick, this);
+            child->Bind(wxEVT_RIGHT_UP, &CListWindow::OnRightUp, this);
+        }
+        Bind(wxEVT_KEY_UP, &CListWindow::OnKey, this);
+    }
+    ~CListWindow() override {
+        if (m_view)
+            m_view->WindowGone();
+    }
+
+    void ViewGone() { m_view = nullptr; }
+
+    // The cell under a point of the row area: row and column, -1 when none.
+    void HitCell(const wxPoint &pos, int &row, int &column) const {
+        int flags = 0;
+        long hit = HitTest(pos, flags);
+        row = (hit >= 0 && (flags & wxLIST_HITTEST_ONITEM)) ? static_cast<int>(hit) : -1;
+        std::vector<int> widths;
+        for (int c = 0; c < GetColumnCount(); ++c)
+            widths.push_back(GetColumnWidth(c));
+        const wxPoint unscrolled = CalcUnscrolledPosition(pos);
+        column = row >= 0 ? CGridInput::ColumnAtX(unscrolled.x, widths) : -1;
+    }
+
+protected:
+    wxString OnGetItemText(long item, long column) const override {
+        if (!m_view || column == CGridRowFormatter::COL_GPS ||
+            column == CGridRowFormatter::COL_TOPO)
+            return wxString();
+        return ToWx(m_view->QueryItemText(static_cast<int>(item), static_cast<int>(column)));
+    }
+    int OnGetItemImage(long) const override { return -1; }
+    int OnGetItemColumnImage(long item, long column) const override {
+        if (!m_view ||
+            (column != CGridRowFormatter::COL_GPS && column != CGridRowFormatter::COL_TOPO))
+            return -1;
+        const SGridInfo *row = m_view->GetRowInfo(static_cast<int>(item));
+        if (!row)
+            return -1;
+        EStatusMark mark =
+            StatusMarkFor(column == CGridRowFormatter::COL_GPS ? row->gpsStatus : row->topoStatus);
+        return mark == SM_NONE ? -1 : mark - SM_ATTACHED;
+    }
+
+private:
+    void OnLeftUp(wxMouseEvent &event) {
+        event.Skip();
+        const wxPoint pos = event.GetPosition();
+        // The list applies the click to the selection first; the grid reads it afterwards.
+        CallAfter([this, pos]() {
+            if (!m_view)
+                return;
+            int row = -1, column = -1;
+            HitCell(pos, row, column);
+            m_view->OnNMClick(true, row, column);
+        });
+    }
+    void OnDoubleClick(wxMouseEvent &event) {
+        event.Skip();
+        if (!m_view)
+            return;
+        int row = -1, column = -1;
+        HitCell(event.GetPosition(), row, column);
+        m_view->OnCellCommand(CGridInput::CLICK_DOUBLE, row, column);
+    }
+    void OnRightUp(wxMouseEvent &event) {
+        event.Skip();
+        if (m_view)
+            m_view->PostCommand(KVDCmd::ID_EDIT_KVD);
+    }
+    void OnKey(wxKeyEvent &event) {
+        event.Skip();
+        if (!m_view)
+            return;
+        CGridInput::EKey key = CGridInput::KEY_OTHER;
+        switch (event.GetKeyCode()) {
+        case WXK_DELETE:
+        case WXK_NUMPAD_DELETE:
+            key = CGridInput::KEY_DELETE;
+            break;
+        case WXK_INSERT:
+        case WXK_NUMPAD_INSERT:
+            key = CGridInput::KEY_INSERT;
+            break;
+        case WXK_UP:
+        case WXK_NUMPAD_UP:
+            key = CGridInput::KEY_UP;
+            break;
+        case WXK_DOWN:
+        case WXK_NUMPAD_DOWN:
+            key = CGridInput::KEY_DOWN;
+            break;
+        case 'A':
+            key = CGridInput::KEY_A;
+            break;
+        case 'D':
+            key = CGridInput::KEY_D;
+            break;
+        default:
+            break;
+        }
+        m_view->OnKeyUp(key, event.ControlDown() || IsCtrlKeyDown());
+    }
+
+    KVDGridView *m_view;
+    std::unique_ptr<wxImageList> m_marks;
+};
+
+KVDGridView::KVDGridView() = default;
+
+KVDGridView::~KVDGridView() {
+    if (m_list)
+        m_list->ViewGone();
+    if (m_frame)
+        m_frame->GridViewGone(this);
+}
+
+bool KVDGridView::Create(wxDocument *doc, wxWindow *parent, CChildFrame *frame) {
+    KVD_LOG_CALL();
+    m_frame = frame;
+    m_list = new CListWindow(parent, this);
+    if (doc)
+        SetDocument(doc);
+    m_sortKey = CGridSort::kInitialKey;
+    return true;
+}
+
+wxListCtrl *KVDGridView::GetListCtrl() const {
+    return m_list;
+}
+
+void KVDGridView::OnDraw(wxDC *) {}
+
+bool KVDGridView::OnClose(bool) {
+    // The frame and its plan view close the document; the grid only goes with them.
+    return true;
+}
+
+IGridDocument *KVDGridView::GetGridDocument() const {
+    return dynamic_cast<IGridDocument *>(GetDocument());
+}
+
+ORQ::EUnitType KVDGridView::DisplayUnit() const {
+    IGridDocument *doc = GetGridDocument();
+    return doc ? doc->GetUnits() : ORQ::UNIT_M;
+}
+
+void KVDGridView::OnUpdate(wxView *sender, wxObject *hint) {
+    OnUpdateHint(sender, CViewHint::Of(hint));
+}
+
+void KVDGridView::OnUpdateHint(wxView *sender, int hint) {
+    KVD_LOG_CALL();
+    if (sender == this)
+        return;
+    switch (hint) {
+    case KVDCmd::HINT_SELECTION_CHANGED:
+        UpdateRowSelection();
+        PostCommand(KVDCmd::ID_REFRESH_EDIT_DLG);
+        break;
+    case KVDCmd::HINT_LINES_CHANGED:
+        PostCommand(KVDCmd::ID_RELOAD_NO_ERRORS);
+        break;
+    case KVDCmd::HINT_DISPLAY_CHANGED:
+        PostCommand(KVDCmd::ID_REFRESH_EDIT_DLG);
+        if (m_list)
+            m_list->Refresh(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void KVDGridView::PostCommand(int command) {
+    wxWindow *target = m_list ? m_list->GetParent() : nullptr;
+    if (!target)
+        return;
+    auto *event = new wxCommandEvent(wxEVT_MENU, KVDCmd::ToWxId(command));
+    event->SetEventObject(target);
+    wxQueueEvent(target, event);
+}
+
+int KVDGridView::AddRow(GridInfo *row) {
+    KVD_LOG_CALL();
+    const int index = GetNumRows();
+    AddItem(row, index);
+    return index;
+}
+
+int KVDGridView::AddItem(GridInfo *row, int index) {
+    std::unique_ptr<GridInfo> owned(row);
+    if (!owned)
+        return 0;
+    if (index < 0 || index > GetNumRows())
+        index = GetNumRows();
+    // Selection lives in the list by position: move it with the rows that follow (a row
+    // appended at the end moves none).
+    std::vector<bool> selected;
+    if (index < GetNumRows()) {
+        selected.resize(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            selected[i] = IsRowSelected(static_cast<int>(i));
+        selected.insert(selected.begin() + index, false);
+    }
+    m_rows.insert(m_rows.begin() + index, std::move(owned));
+    if (m_list) {
+        m_list->SetItemCount(static_cast<long>(m_rows.size()));
+        for (size_t i = index; i < selected.size(); ++i)
+            SelectRow(static_cast<int>(i), selected[i]);
+        m_list->RefreshItems(index, static_cast<long>(m_rows.size()) - 1);
+    }
+    return 1;
+}
+
+void KVDGridView::AddRows(std::vector<std::unique_ptr<GridInfo>> rows) {
+    const long first = static_cast<long>(m_rows.size());
+    for (auto &row : rows)
+        if (row)
+            m_rows.push_back(std::move(row));
+    if (m_list && static_cast<long>(m_rows.size()) > first) {
+        m_list->SetItemCount(static_cast<long>(m_rows.size()));
+        m_list->RefreshItems(first, static_cast<long>(m_rows.size()) - 1);
+    }
+}
+
+void KVDGridView::DeleteRow(int index) {
+    if (index < 0 || index >= GetNumRows())
+        return;
+    std::vector<bool> selected(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        selected[i] = IsRowSelected(static_cast<int>(i));
+    m_rows.erase(m_rows.begin() + index);
+    selected.erase(selected.begin() + index);
+    if (m_list) {
+        m_list->SetItemCount(static_cast<long>(m_rows.size()));
+        for (size_t i = index; i < selected.size(); ++i)
+            SelectRow(static_cast<int>(i), selected[i]);
+        m_list->Refresh();
+    }
+}
+
+void KVDGridView::DeleteAllItems() {
+    KVD_LOG_CALL();
+    if (m_rows.empty())
+        return;
+    if (m_list) {
+        for (int i = 0; i < GetNumRows(); ++i)
+            SelectRow(i, false);
+        m_list->SetItemCount(0);
+        m_list->Refresh();
+    }
+    m_rows.clear();
+}
+
+int KVDGridView::GetNumRows() const {
+    return static_cast<int>(m_rows.size());
+}
+
+KVDGridView::GridInfo *KVDGridView::GetRowInfo(int index) const {
+    if (index < 0 || index >= GetNumRows())
+        return nullptr;
+    return m_rows[index].get();
+}
+
+bool KVDGridView::IsRowSelected(int index) const {
+    return m_list && index >= 0 && index < GetNumRows() &&
+           (m_list->GetItemState(index, wxLIST_STATE_SELECTED) & wxLIST_STATE_SELECTED);
+}
+
+void KVDGridView::SelectRow(int index, bool select) {
+    if (!m_list || index < 0 || index >= GetNumRows())
+        return;
+    m_list->SetItemState(index, select ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+}
+
+int KVDGridView::GetSelectedCount() const {
+    return m_list ? m_list->GetSelectedItemCount() : 0;
+}
+
+std::string KVDGridView::QueryItemText(int index, int column) const {
+    const GridInfo *row = GetRowInfo(index);
+    return row ? CGridRowFormatter::FormatCell(*row, column, DisplayUnit()) : std::string();
+}
+
+void KVDGridView::UpdateRowSelection() {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
+    for (int i = 0; i < GetNumRows(); ++i) {
+        const GridInfo &row = *m_rows[i];
+        SelectRow(i, focus && focus->IsSelected(row.setIndex, row.lineIndex));
+    }
+}
+
+void KVDGridView::AutoSizeColumns() {
+    KVD_LOG_CALL();
+    if (!m_list)
+        return;
+    // One estimate of the characters' advances serves every column: all share the list's font.
+    CColumnWidth width(
+        [this](const std::string &text) { return m_list->GetTextExtent(ToWx(text)).x; });
+    std::vector<std::string> texts;
+    for (int c = 0; c < CGridRowFormatter::kAutoSizedColumns; ++c) {
+        if (c == CGridRowFormatter::COL_GPS || c == CGridRowFormatter::COL_TOPO)
+            continue;
+        texts.clear();
+        for (int i = 0; i < GetNumRows(); ++i)
+            texts.push_back(QueryItemText(i, c));
+        // The list draws its texts inside margins of its own: they count as well.
+        const int widest = texts.empty() ? 0 : width.Widest(texts) + 5 + kCellMargins;
+        if (widest > m_list->GetColumnWidth(c))
+            m_list->SetColumnWidth(c, widest);
+    }
+}
+
+void KVDGridView::Resort() {
+    std::vector<const GridInfo *> order;
+    std::vector<const GridInfo *> selected;
+    for (int i = 0; i < GetNumRows(); ++i) {
+        order.push_back(m_rows[i].get());
+        if (IsRowSelected(i))
+            selected.push_back(m_rows[i].get());
+    }
+    CGridSort::Sort(order, m_sortKey);
+    std::vector<std::unique_ptr<GridInfo>> sorted;
+    for (const GridInfo *row : order) {
+        for (auto &owned : m_rows)
+            if (owned.get() == row) {
+                sorted.push_back(std::move(owned));
+                break;
+            }
+    }
+    m_rows = std::move(sorted);
+    for (int i = 0; i < GetNumRows(); ++i)
+        SelectRow(i,
+                  std::find(selected.begin(), selected.end(), m_rows[i].get()) != selected.end());
+    if (m_list)
+        m_list->Refresh();
+}
+
+void KVDGridView::OnColumnClick(int column) {
+    KVD_LOG_CALL();
+    m_sortKey = CGridSort::NextKey(m_sortKey, column);
+    Resort();
+}
+
+void KVDGridView::OnNMClick(bool withCell, int row, int column) {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    if (CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr) {
+        focus->DeleteFocusArray();
+        for (int i = 0; i < GetNumRows(); ++i)
+            if (IsRowSelected(i))
+                focus->AddFocusEntry(m_rows[i]->setIndex, m_rows[i]->lineIndex, nullptr, false);
+    }
+    if (withCell)
+        OnCellCommand(CGridInput::CLICK_LEFT, row, column);
+    if (doc)
+        doc->UpdateAllViewsWithHint(this, KVDCmd::HINT_SELECTION_CHANGED);
+    PostCommand(KVDCmd::ID_REFRESH_EDIT_DLG);
+}
+
+void KVDGridView::OnCellCommand(CGridInput::EClick click, int row, int column) {
+    KVD_LOG_CALL();
+    if (row >= 0 && column >= 0)
+        m_lastHitColumn = column;
+    IGridDocument *doc = GetGridDocument();
+    switch (CGridInput::DecideCell(click, row, column, GetRowInfo(row))) {
+    case CGridInput::CELL_EDIT:
+        PostCommand(KVDCmd::ID_EDIT_KVD);
+        break;
+    case CGridInput::CELL_GPS_ATTACH:
+        if (doc)
+            doc->OnEditGpsAttach();
+        break;
+    case CGridInput::CELL_GPS_DETACH:
+        if (doc)
+            doc->OnEditGpsDetach();
+        break;
+    case CGridInput::CELL_TOPO_ATTACH:
+        if (doc)
+            doc->OnEditTopoAttach();
+        break;
+    case CGridInput::CELL_TOPO_DETACH:
+        if (doc)
+            doc->OnEditTopoDetach();
+        break;
+    case CGridInput::CELL_NONE:
+        break;
+    }
+}
+
+void KVDGridView::OnKeyUp(CGridInput::EKey key, bool ctrlDown) {
+    KVD_LOG_CALL();
+    const CGridInput::SKeyAction action = CGridInput::DecideKey(key, ctrlDown);
+    if (action.command)
+        PostCommand(action.command);
+    if (action.refreshSelection)
+        OnNMClick(false);
+}

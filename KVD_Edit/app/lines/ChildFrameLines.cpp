@@ -1,0 +1,188 @@
+#include "KVD_Edit/app/grid/ChildFrame.h"
+
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
+#include "KVD_Edit/app/document/FocusEntryList.h"
+#include "KVD_Edit/app/document/GpsCommands.h"
+#include "KVD_Edit/app/document/KvdGprDataFiles.h"
+#include "KVD_Edit/app/document/MapperSettings.h"
+#include "KVD_Edit/app/grid/GridDocument.h"
+#include "KVD_Edit/app/grid/KVDGridView.h"
+#include "KVD_Edit/app/lines/ImportDlg.h"
+#include "KVD_Edit/app/lines/LineDeleter.h"
+#include "KVD_Edit/app/lines/LineImporter.h"
+#include "KVD_Edit/app/lines/RowWriteBack.h"
+#include "KVD_Edit/app/lines/SCFileDialog.h"
+#include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/app/shell/CommandIds.h"
+
+#include "Tamsel/Tamsel.h"
+
+#include <wx/utils.h>
+
+#include <algorithm>
+
+// Line import, line deletion, fiducial re-import and the row write-back of the child frame:
+// the frame gathers what the windows and the document hold and hands it to the plain classes
+// that decide and write.
+
+namespace {
+
+// The windows and document services one import uses.
+class CFrameImportHost : public IImportHost {
+public:
+    CFrameImportHost(CChildFrame &frame, IGridDocument &doc) : m_frame(frame), m_doc(doc) {}
+
+    bool ChooseFiles(const std::string &folder, const std::string &filter,
+                     std::vector<std::string> &paths, int &filterIndex) override {
+        char index = 0;
+        SCFileDialog dialog(true, "dt1", "", wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST, filter.c_str(),
+                            &index, &m_frame, folder);
+        if (!dialog.DoModal())
+            return false;
+        paths = dialog.GetPathList();
+        filterIndex = index;
+        return true;
+    }
+    bool RunImportDialog(int setsSupported, ImportLineType &record, int preselect) override {
+        std::vector<std::string> gridNames;
+        if (KVDGridView *grid = m_frame.GetGridView())
+            for (int i = 0; i < grid->GetNumRows(); ++i)
+                gridNames.push_back(grid->GetRowInfo(i)->gridName);
+        ImportDlg dialog(setsSupported, &record, gridNames, static_cast<char>(preselect), &m_frame);
+        return dialog.DoModal() == 1;
+    }
+    void ClearGps() override {
+        if (CGPSInfo *gps = m_doc.GetGPSInfo())
+            gps->Clear();
+    }
+    void ClearAutoImport() override {
+        if (CMapperSettings *settings = m_doc.GetMapperSettings())
+            settings->AutoImport = false;
+    }
+    void BeginWait() override { wxBeginBusyCursor(); }
+    void EndWait() override { wxEndBusyCursor(); }
+
+    std::string AttachGps(const SImportedLine &line, const std::string &gpsPath) override {
+        return m_gpsSteps.AttachGps(m_frame.GetKvdFilePtr(), m_doc.GetGPSInfo(), line, gpsPath);
+    }
+    void WriteGpsFromTraces(const SImportedLine &line, double stepMetres) override {
+        CImportGpsSteps::WriteGpsFromTraces(line, stepMetres);
+    }
+
+private:
+    CChildFrame &m_frame;
+    IGridDocument &m_doc;
+    CImportGpsSteps m_gpsSteps;
+};
+
+} // namespace
+
+bool CChildFrame::Import() {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !file)
+        return false;
+    SImportMemory memory{m_lastOffsetX, m_lastOffsetY, m_lastLineSpacing};
+    CFrameImportHost host(*this, *doc);
+    CLineImporter importer(file, m_projectPath);
+    const bool written = importer.Import(host, memory);
+    m_lastOffsetX = memory.offsetX;
+    m_lastOffsetY = memory.offsetY;
+    m_lastLineSpacing = memory.spacing;
+    if (!written)
+        return false;
+    doc->SetModifiedFlag();
+    m_changeFlags |= 1;
+    if (CFocusEntryList *focus = doc->GetFocusList())
+        focus->DeleteFocusArray();
+    return true;
+}
+
+bool CChildFrame::DeleteKVDEntries() {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !file || !m_gridView)
+        return false;
+    std::vector<SDeleteRow> rows;
+    for (int i = 0; i < m_gridView->GetNumRows(); ++i)
+        if (m_gridView->IsRowSelected(i)) {
+            const SGridInfo &row = *m_gridView->GetRowInfo(i);
+            rows.push_back(SDeleteRow{row.gridName, row.lineName});
+        }
+    if (CLineDeleter::DeleteKVDEntries(file, rows).linesRemoved == 0)
+        return false;
+    doc->SetModifiedFlag();
+    m_changeFlags |= 2;
+    if (CFocusEntryList *focus = doc->GetFocusList())
+        focus->DeleteFocusArray();
+    return true;
+}
+
+void CChildFrame::AfterLinesChanged() {
+    IGridDocument *doc = GetGridDocument();
+    if (!doc)
+        return;
+    if (CKvdGprDataFiles *files = doc->GetDataFiles())
+        files->UpdateKvdDataBlockPtr();
+    doc->UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_LINES_CHANGED);
+    if (IPlanViewCommands *plan = GetPlanView())
+        plan->ZoomToFit();
+    const CMapperSettings *settings = doc->GetMapperSettings();
+    const CGPSInfo *gps = doc->GetGPSInfo();
+    if (settings && gps && settings->LocalWorld.EnableGPS != 2 && gps->HasGPSData())
+        m_hint.Show(this, CSplashDlg::kLocalXYHint, 3);
+}
+
+bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !file || !m_gridView || index < 0 || index >= m_gridView->GetNumRows())
+        return false;
+    const SGridInfo &stored = *m_gridView->GetRowInfo(index);
+    return CRowWriteBack(file, m_projectPath)
+        .ModifyRow(CRowWriteBack::ValuesOf(row, doc->GetUnits()), stored.gridName, stored.lineName,
+                   m_gridView->GetSelectedCount());
+}
+
+bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, ORQ::STamsel> *headers) {
+    KVD_LOG_CALL();
+    IGridDocument *doc = GetGridDocument();
+    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
+    if (!doc || !m_gridView || !file)
+        return false;
+    wxBusyCursor wait;
+    // Only the comments are renewed: a re-import must not move lines or change their settings.
+    // One index of the lines serves every row; the walk of the document is only for a line it
+    // does not know.
+    bool written = false, changed = false;
+    const CLineNodes lines(file);
+    CRowWriteBack writer(file, m_projectPath, &lines);
+    for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
+        SGridInfo row;
+        GetGridInfoRow(row, i);
+        bool rowChanged = false;
+        const ORQ::STamsel *header = nullptr;
+        if (headers) {
+            const auto found = headers->find(row.dataFileName);
+            header = found == headers->end() ? nullptr : &found->second;
+        }
+        written = writer.RewriteFiducials(CRowWriteBack::ValuesOf(row, doc->GetUnits()),
+                                          row.gridName, row.lineName, &rowChanged, header) ||
+                  written;
+        changed = changed || rowChanged;
+    }
+    if (!written)
+        return false;
+    // Comments that came out as they were need no reload and leave the project unmodified.
+    if (!changed)
+        return true;
+    doc->SetModifiedFlag();
+    if (CKvdGprDataFiles *files = doc->GetDataFiles())
+        files->UpdateKvdDataBlockPtr();
+    // A load may be what asked for the fiducials: the reload comes after it.
+    wxQueueEvent(this, new wxCommandEvent(wxEVT_MENU, KVDCmd::ToWxId(KVDCmd::ID_RELOAD_NO_ERRORS)));
+    return true;
+}

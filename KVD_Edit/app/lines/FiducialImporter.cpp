@@ -1,0 +1,166 @@
+#include "KVD_Edit/app/lines/FiducialImporter.h"
+
+#include "KVD3/KVDXmlFile.h"
+#include "Tamsel/LinePath.h"
+#include "Tamsel/Tamsel.h"
+#include "orq_utils/Str.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Byte offsets in the 128-byte trace header.
+constexpr size_t kTraceHeaderSize = 128;
+constexpr size_t kPositionOffset = 4;
+constexpr size_t kFlagOffset = 88;
+constexpr size_t kCommentFlagOffset = 96;
+constexpr size_t kCommentOffset = 100;
+constexpr size_t kCommentLength = 28;
+constexpr uint8_t kSkipBit = 4;
+// Traces up to this size are read many at a time.
+constexpr uint64_t kRunBytes = 256 * 1024;
+
+// Closes the file it holds.
+struct SFile {
+    int fd;
+    ~SFile() { ::close(fd); }
+};
+
+// Reads exactly bytes at offset; false on an error or the end of the file.
+bool ReadAt(int fd, char *to, size_t bytes, uint64_t offset) {
+    while (bytes > 0) {
+        const ssize_t n = ::pread(fd, to, bytes, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        to += n;
+        bytes -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+template <class T> T Field(const char *header, size_t offset) {
+    T value;
+    std::memcpy(&value, header + offset, sizeof value);
+    return value;
+}
+
+// The comment flag is a float that counts when its integer part is not 0.
+bool HasComment(float flag) {
+    return std::isfinite(flag) && std::fabs(flag) >= 1.0f;
+}
+
+std::string TraceFilePath(const std::string &headerPath) {
+    const size_t dot = headerPath.find_last_of('.');
+    const size_t sep = headerPath.find_last_of("/\\");
+    std::string base = headerPath;
+    if (dot != std::string::npos && (sep == std::string::npos || dot > sep))
+        base = headerPath.substr(0, dot);
+    return base + ".dt1";
+}
+
+} // namespace
+
+double CFiducialImporter::MapPosition(double position, double x0, double x1, double y0, double y1) {
+    if (x1 == x0 || !std::isfinite(position))
+        return y0;
+    const double mapped = y0 + (position - x0) * (y1 - y0) / (x1 - x0);
+    return std::isfinite(mapped) ? mapped : y0;
+}
+
+int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
+                                 const ORQ::STamsel *header) {
+    marks.clear();
+    ORQ::Tamsel loaded;
+    if (!header) {
+        if (loaded.Load(headerPath.c_str(), ORQ::ST_FILE) || !loaded.GetTamsel())
+            return kHeaderNotLoaded;
+        header = loaded.GetTamsel();
+    }
+    const int32_t traces = header->m_traces;
+    const int32_t points = header->m_points;
+    if (traces <= 0 || points <= 0)
+        return kEmptyLine;
+
+    const int fd =
+        ::open(ORQ::ResolveLinePath(TraceFilePath(headerPath)).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return kTraceFileUnreadable;
+    SFile file{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_size < 0)
+        return kTraceFileUnreadable;
+    // Both counts are positive 32-bit values, so the product fits in 64 bits.
+    const uint64_t record = kTraceHeaderSize + 2 * static_cast<uint64_t>(points);
+    const uint64_t needed = record * static_cast<uint64_t>(traces);
+    if (static_cast<uint64_t>(st.st_size) < needed)
+        return kTraceFileUnreadable;
+
+    // Short traces are read in runs of whole traces, long ones header by header: either way a
+    // line costs a few reads, not two system calls per trace.
+    const bool runs = record <= kRunBytes;
+    const int32_t perRead = runs ? std::min(traces, static_cast<int32_t>(kRunBytes / record)) : 1;
+    std::vector<char> buffer(runs ? static_cast<size_t>(perRead * record) : kTraceHeaderSize);
+    for (int32_t first = 0; first < traces; first += perRead) {
+        const int32_t count = std::min(perRead, traces - first);
+        const size_t bytes = runs ? static_cast<size_t>(count * record) : kTraceHeaderSize;
+        if (!ReadAt(fd, buffer.data(), bytes, record * static_cast<uint64_t>(first))) {
+            marks.clear();
+            return kTraceFileUnreadable;
+        }
+        for (int32_t k = 0; k < count; ++k) {
+            const char *head = buffer.data() + (runs ? k * record : 0);
+            if (!HasComment(Field<float>(head, kCommentFlagOffset)))
+                continue;
+            if (static_cast<uint8_t>(head[kFlagOffset]) & kSkipBit)
+                continue;
+            const char *text = head + kCommentOffset;
+            const std::string comment(text, strnlen(text, kCommentLength));
+            if (ORQ::CStr::CompareNoCase(comment, "SKIP") == 0)
+                continue;
+            SFiducialMark mark;
+            mark.trace = first + k;
+            mark.position = Field<float>(head, kPositionOffset);
+            mark.comment = comment;
+            marks.push_back(std::move(mark));
+        }
+    }
+    return traces;
+}
+
+int CFiducialImporter::UpdateFidDetails(ORQ::CKVDXmlFile *file, const std::string &headerPath,
+                                        ORQ::EUnitType unit, double step, double x0, double x1,
+                                        double y0, double y1, const ORQ::STamsel *header) {
+    std::vector<SFiducialMark> marks;
+    const int result = ReadMarks(headerPath, marks, header);
+    if (result <= 0 || !file)
+        return result;
+    const std::string units = ORQ::CMeasure::UnitToString(unit);
+    for (const SFiducialMark &mark : marks) {
+        double position = mark.position;
+        if (step != 0)
+            position = MapPosition(position, x0, x1, y0, y1);
+        else if (!std::isfinite(position))
+            position = 0;
+        if (!file->AppendChildNode("FIDComment"))
+            break;
+        ORQ::CStr dist;
+        dist.Format("%f", position);
+        file->SetNodeAttribute("ododist", dist);
+        file->SetNodeAttribute("units", units);
+        file->SetNodeAttribute("fileflag", step != 0 ? "C" : "D");
+        file->SetNodeText(mark.comment);
+        file->GotoParentNode();
+    }
+    return result;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "orq_utils/Measure.h"
+
+#include <string>
+#include <vector>
+
+namespace ORQ {
+class CKVDXmlFile;
+struct STamsel;
+} // namespace ORQ
+
+// One fiducial mark of a trace file: the trace's comment and its position along the line as the
+// trace header records it.
+struct SFiducialMark {
+    int trace = 0;
+    double position = 0; // the trace header's position, in the header's position unit
+    std::string comment; // up to 28 characters
+};
+
+// Reads the fiducial comments of a radar line's trace file and writes them as "FIDComment"
+// elements into the project file. Only the trace headers are read: the trace file is checked
+// against the size its header promises and then visited header by header.
+class CFiducialImporter {
+public:
+    // Results of ReadMarks and UpdateFidDetails besides the trace count.
+    enum : int { kHeaderNotLoaded = -1, kEmptyLine = 0, kTraceFileUnreadable = -3 };
+
+    // The marks of the line whose header lies at headerPath (its trace file is the same path with
+    // ".dt1" after the last "."). Returns the number of traces, kEmptyLine when the header gives
+    // no traces or no samples, kHeaderNotLoaded or kTraceFileUnreadable; marks is filled only
+    // with a positive result. Traces flagged as skip traces and comments that read "SKIP" in any
+    // case are no fiducials. header, when given, is that header already loaded by the caller: it
+    // is not read again.
+    static int ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
+                         const ORQ::STamsel *header = nullptr);
+
+    // Appends one "FIDComment" per mark under the file's current node (a "DataFile"): "ododist"
+    // the mark's position mapped linearly from x0..x1 onto y0..y1 when step is not 0 (unchanged
+    // otherwise), "units" the unit's symbol, "fileflag" "C" with a step and "D" without, the
+    // comment as text. The cursor stands on the same node afterwards. Returns as ReadMarks.
+    static int UpdateFidDetails(ORQ::CKVDXmlFile *file, const std::string &headerPath,
+                                ORQ::EUnitType unit, double step, double x0, double x1, double y0,
+                                double y1, const ORQ::STamsel *header = nullptr);
+
+    // The mapped position: y0 + (position - x0) (y1 - y0) / (x1 - x0). A line whose header gives
+    // the same start and final position has no length to map over: every mark lands on y0.
+    static double MapPosition(double position, double x0, double x1, double y0, double y1);
+};

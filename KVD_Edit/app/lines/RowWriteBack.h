@@ -1,0 +1,74 @@
+#pragma once
+
+#include "KVD_Edit/app/grid/GridInfo.h"
+
+#include "orq_utils/Measure.h"
+
+#include <string>
+
+class CLineNodes;
+namespace ORQ {
+class CKVDXmlFile;
+struct STamsel;
+} // namespace ORQ
+
+// The new values of one edited grid row. Lengths are in unit.
+struct SRowValues {
+    std::string dataFileName; // ".\" + path + ".dt1", possibly followed by " (+)"
+    std::string lineName;     // the new name
+    int orientation = 0;      // 2 X line, 3 Y line
+    double xMin = 0;
+    double xMax = 0;
+    double yMin = 0;
+    double yMax = 0;
+    double step = 0;
+    bool reversed = false;
+    ORQ::EUnitType unit = ORQ::UNIT_M;
+};
+
+// Writes an edited grid row back into the project file: renames the line (one row edited),
+// rewrites the two positions and the odometer of every data file of the line, and renews the
+// fiducial comments and the settings of the data file the row shows. Every check comes before
+// the first change, so a refused row leaves the file as it was.
+class CRowWriteBack {
+public:
+    // projectPath: the project file; data file names are relative to its folder. lines, when
+    // given, finds the line of a row without walking its set (a pass over many rows builds it
+    // once); a line it no longer knows is looked for by walking the document.
+    CRowWriteBack(ORQ::CKVDXmlFile *file, const std::string &projectPath,
+                  const CLineNodes *lines = nullptr);
+
+    // oldGridName and oldLineName name the line as the grid showed it before the edit;
+    // selectedCount is the number of selected grid rows (only one renames). True when written.
+    bool ModifyRow(const SRowValues &row, const std::string &oldGridName,
+                   const std::string &oldLineName, int selectedCount);
+    // Renews only the fiducial comments of the data file the row shows, from its trace file;
+    // names, positions, odometer and settings stay as they are. True when the row's line was
+    // found and its comments renewed; changed (when given) is set when the comments now differ
+    // from what the file held before. header, when given, is the row's header as just read:
+    // it is not read again.
+    bool RewriteFiducials(const SRowValues &row, const std::string &gridName,
+                          const std::string &lineName, bool *changed = nullptr,
+                          const ORQ::STamsel *header = nullptr);
+
+    // The values of a grid row whose lengths are in unit.
+    static SRowValues ValuesOf(const SGridInfo &row, ORQ::EUnitType unit);
+
+    // The header path of a row's data file name.
+    std::string HeaderPath(const std::string &dataFileName) const;
+
+private:
+    // The find step of both jobs: FindLine from the "Data" element, reporting a missing set or
+    // line or a new name already taken; true with the cursor on the line.
+    bool GotoLine(const std::string &setName, const std::string &lineName,
+                  const std::string &newName);
+    // Puts the cursor on the set named setName under the current node ("Data") and on its line
+    // named lineName; renaming also tells whether newName is taken by another line of the set.
+    enum class EFind { Found, NoSet, NoLine, NameUsed };
+    EFind FindLine(const std::string &setName, const std::string &lineName,
+                   const std::string &newName, bool renaming);
+
+    ORQ::CKVDXmlFile *m_file;
+    const CLineNodes *m_lines;
+    std::string m_projectFolder;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <wx/docmdi.h>
+
+#include <wx/accel.h>
+
+#include <string>
+#include <vector>
+
+class wxDocManager;
+class wxMenuBar;
+class wxToolBar;
+
+// The program's top-level window: the multi-document frame with the menu bar, one toolbar, the
+// status bar (message pane and two coordinate panes) and the client area of the project
+// windows. It stores its placement when it closes.
+class CMainFrame : public wxDocMDIParentFrame {
+public:
+    CMainFrame();
+    // Creates the window with its menus, toolbar and status bar; false when any of them fails.
+    bool Create(wxDocManager *manager);
+
+    // Sets the text of status pane 0, 1 or 2. Panes 1 and 2 take the width of their text (no
+    // border when empty); an empty text leaves pane 0 as it is.
+    void SetStatusText(int pane, const char *text);
+    using wxDocMDIParentFrame::SetStatusText;
+    // The last text given to a pane.
+    std::string GetPaneText(int pane) const;
+
+    // The menu bars: without a document, and the one of a project's frame. Both carry the
+    // recent files of the document manager.
+    static wxMenuBar *CreateFrameMenuBar(wxDocManager *manager);
+    static wxMenuBar *CreateDocumentMenuBar(wxDocManager *manager);
+    // "&About " + the program's short title on the About entry of a menu bar.
+    static void ApplyAboutLabel(wxMenuBar *menuBar);
+
+    // The frame's keys: F1 help, Shift+F1 context help, F5 the editing dialog, Ctrl+P print, F6
+    // and Shift+F6 the next and previous pane.
+    static std::vector<wxAcceleratorEntry> AcceleratorEntries();
+
+    // The maker's contact text of Help > Brenwick contact information.
+    static std::string GetContactText();
+
+    static constexpr const char *kContactCaption = "Brenwick Contact Information";
+
+private:
+    bool CreateToolBarWithButtons();
+    void OnClose(wxCloseEvent &event);
+    void OnMenuOpen(wxMenuEvent &event);
+    void OnHelpContactinfo(wxCommandEvent &event);
+    void OnDropFiles(wxDropFilesEvent &event);
+    void OnCommand(wxCommandEvent &event);
+    void OnUpdateCommand(wxUpdateUIEvent &event);
+    void OnRecentFile(wxCommandEvent &event);
+
+    std::string m_paneText[3];
+};

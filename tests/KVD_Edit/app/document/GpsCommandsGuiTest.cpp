@@ -1,0 +1,203 @@
+#include "KVD3/KVDXmlFile.h"
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
+#include "KVD_Edit/app/document/GpsCommands.h"
+#include "KVD_Edit/app/document/KVDVDoc.h"
+#include "KVD_Edit/app/document/MapperSettings.h"
+#include "KVD_Edit/app/grid/ChildFrame.h"
+#include "KVD_Edit/app/grid/GridRowBuilder.h"
+#include "KVD_Edit/app/grid/GridRowFormatter.h"
+#include "KVD_Edit/app/grid/KVDGridView.h"
+#include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/KVDVApp.h"
+#include "tests/KVD_Edit/app/document/DocumentFixtures.h"
+#include "tests/support/GridProject.h"
+#include "tests/support/gui/GuiHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/docview.h>
+#include <wx/menu.h>
+
+#include <memory>
+
+using namespace kvdtest;
+using namespace kvdtest::gui;
+using doctest::CountText;
+
+namespace {
+
+GridLineLayout Line(const std::string &name, double y, bool gpsBeside) {
+    GridLineLayout l;
+    l.name = name;
+    l.positions = {{0, y, 0, "m"}, {10, y, 1, "m"}};
+    l.gpsBeside = gpsBeside;
+    l.gpsFixes = 5;
+    l.gpsSpacing = 5;
+    return l;
+}
+
+// A generated project opened by the application, as a user opens one; the GPS question of the
+// first load is answered with `answer`.
+struct OpenedProject {
+    OpenedProject(std::vector<GridLineLayout> lines, int answer) {
+        App();
+        Sink().Clear();
+        GridProjectLayout layout;
+        layout.lines = std::move(lines);
+        path = WriteGridProject(dir.Path(), layout);
+        Sink().Answer(answer);
+        doc = dynamic_cast<CKVDVDoc *>(App().GetDocManager()->CreateDocument(path, wxDOC_SILENT));
+        EXPECT_NE(doc, nullptr) << Sink().AllTexts();
+        frame = doc ? dynamic_cast<CChildFrame *>(doc->GetFrame()) : nullptr;
+        EXPECT_NE(frame, nullptr);
+        grid = frame ? frame->GetGridView() : nullptr;
+        EXPECT_TRUE(
+            WaitFor([&] { return grid && grid->GetNumRows() == int(layout.lines.size()); }));
+        PumpEvents(200); // a reload posted by the load itself
+    }
+    ~OpenedProject() {
+        if (doc) {
+            doc->Modify(false);
+            doc->Close();
+            doc->DeleteAllViews();
+            PumpEvents(50);
+        }
+    }
+    int RowOf(const std::string &line) const {
+        for (int i = 0; i < grid->GetNumRows(); ++i)
+            if (grid->GetRowInfo(i)->lineName == line)
+                return i;
+        return -1;
+    }
+    std::string Cell(const std::string &line, int column) const {
+        return grid->QueryItemText(RowOf(line), column);
+    }
+    std::string Xml() const {
+        std::string out;
+        doc->GetDataFiles()->GetKvdXmlFile()->GetFileHnd()->Serialize(out);
+        return out;
+    }
+    // The menu item of the frame's menu bar after the menus were brought up to date, as they
+    // are when the user opens them.
+    wxMenuItem *MenuItem(int id) {
+        wxMenuBar *bar = frame->GetMenuBar();
+        bar->UpdateMenus();
+        PumpEvents(20);
+        return bar->FindItem(KVDCmd::ToWxId(id));
+    }
+    void Command(int id) {
+        wxCommandEvent event(wxEVT_MENU, KVDCmd::ToWxId(id));
+        frame->GetEventHandler()->ProcessEvent(event);
+        PumpEvents(100);
+    }
+
+    TempDir dir;
+    std::string path;
+    CKVDVDoc *doc = nullptr;
+    CChildFrame *frame = nullptr;
+    KVDGridView *grid = nullptr;
+};
+
+// A local-to-world dialog that waits for a point in the plan view.
+class CPickingDialog : public ILocalWorldDialog {
+public:
+    const SLocalWorldDef &GetWorkingDefinition() const override { return m_def; }
+    void SetUnit(int) override {}
+    void StorePreviewState() override {}
+    bool IsSelectingInView() const override { return true; }
+    void ShowRestored() override {}
+    void DestroyDialog() override {}
+
+private:
+    SLocalWorldDef m_def;
+};
+
+} // namespace
+
+TEST(GpsCommandsGui, YesToTheGpsQuestionAttachesTheGpsFiles) {
+    OpenedProject p({Line("L1", 0, true), Line("L2", 2, true)}, ORQ::IDYES);
+    ASSERT_NE(p.grid, nullptr);
+    ASSERT_GE(Sink().Messages().size(), 1u);
+    EXPECT_EQ(CGridRowBuilder::kGpsQuestion, Sink().Messages()[0].text);
+    // Both lines are attached, and the reload the load posted shows them so.
+    ASSERT_TRUE(WaitFor([&] { return p.grid->GetRowInfo(0)->gpsStatus == GFS_LOADED; }))
+        << Sink().AllTexts();
+    EXPECT_EQ(2, CountText(p.Xml(), "<FileType UID=\"GPS@@@\"/>"));
+    EXPECT_EQ(".\\L1.dt1 (+)", p.Cell("L1", CGridRowFormatter::COL_GPR_DATA));
+    EXPECT_EQ("1", p.Cell("L2", CGridRowFormatter::COL_GPS));
+    EXPECT_TRUE(p.doc->IsModified());
+    EXPECT_FALSE(p.doc->GetMapperSettings()->AutoImport);
+    // The fixes are the project's GPS data, the plan view draws them.
+    CGPSInfo *gps = p.doc->GetGPSInfo();
+    EXPECT_TRUE(gps->HasGPSData());
+    const CGPSInfo::SGPSPoint *fix =
+        gps->GetPoint(p.grid->GetRowInfo(0)->setIndex, p.grid->GetRowInfo(0)->lineIndex, 6);
+    ASSERT_NE(fix, nullptr);
+    EXPECT_EQ(CGPSInfo::KIND_FILLED, fix->source[CGPSInfo::SOURCE_RAW].kind);
+    p.frame->Raise();
+    SaveScreenshot(p.frame, "gps_attached_on_open");
+}
+
+TEST(GpsCommandsGui, AttachMenuItemFollowsTheSelectionAndNoAttachesOnlyTheSelectedLine) {
+    // No to the question: both GPS files stay beside their lines, not attached.
+    OpenedProject p({Line("L1", 0, true), Line("L2", 2, true), Line("L3", 4, false)}, ORQ::IDNO);
+    ASSERT_NE(p.grid, nullptr);
+    EXPECT_EQ(GFS_BESIDE, p.grid->GetRowInfo(p.RowOf("L1"))->gpsStatus);
+    EXPECT_EQ(0, CountText(p.Xml(), "GPS@@@"));
+
+    // Without a status-2 row selected the item is off; with one it is on.
+    wxMenuItem *attach = p.MenuItem(KVDCmd::ID_EDIT_GPS_ATTACH);
+    ASSERT_NE(attach, nullptr);
+    EXPECT_FALSE(attach->IsEnabled());
+    p.grid->SelectRow(p.RowOf("L3"), true);
+    EXPECT_FALSE(p.MenuItem(KVDCmd::ID_EDIT_GPS_ATTACH)->IsEnabled());
+    p.grid->SelectRow(p.RowOf("L3"), false);
+    p.grid->SelectRow(p.RowOf("L1"), true);
+    EXPECT_TRUE(p.MenuItem(KVDCmd::ID_EDIT_GPS_ATTACH)->IsEnabled());
+    EXPECT_FALSE(p.MenuItem(KVDCmd::ID_EDIT_GPS_DETACH)->IsEnabled());
+    EXPECT_FALSE(p.MenuItem(KVDCmd::ID_EDIT_GPS_MERGE)->IsEnabled());
+
+    // While the local-to-world dialog waits for a point, neither the menu nor the GPS cell
+    // attaches anything.
+    CKVDVDoc::SetLocalWorldDialogFactory(
+        [](CKVDVDoc &, wxWindow *, SLocalWorldDef &, bool) -> std::unique_ptr<ILocalWorldDialog> {
+            return std::make_unique<CPickingDialog>();
+        });
+    p.Command(KVDCmd::ID_LOCAL_WORLD_DEFINITION);
+    ASSERT_TRUE(p.doc->IsSelectingInView());
+    EXPECT_FALSE(p.MenuItem(KVDCmd::ID_EDIT_GPS_ATTACH)->IsEnabled());
+    Sink().Clear();
+    p.grid->OnCellCommand(CGridInput::CLICK_LEFT, p.RowOf("L1"), CGridRowFormatter::COL_GPS);
+    PumpEvents(50);
+    EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
+    EXPECT_EQ(0, CountText(p.Xml(), "GPS@@@"));
+    p.doc->ApplyLocalWorldDefinition(KVDCmd::LWC_CANCEL);
+    CKVDVDoc::SetLocalWorldDialogFactory(nullptr);
+    ASSERT_FALSE(p.doc->IsSelectingInView());
+
+    // The project's first GPS switches GPS on.
+    p.doc->GetMapperSettings()->LocalWorld.EnableGPS = 0;
+    Sink().Clear();
+    Sink().Answer(ORQ::IDNO); // "Do you wish to include all lines?"
+    p.Command(KVDCmd::ID_EDIT_GPS_ATTACH);
+    EXPECT_EQ(1, p.doc->GetMapperSettings()->LocalWorld.EnableGPS);
+    ASSERT_GE(Sink().Messages().size(), 1u);
+    EXPECT_EQ(CGpsCommands::kIncludeAllLines, Sink().Messages()[0].text);
+    ASSERT_TRUE(WaitFor([&] { return p.grid->GetNumRows() == 3 && p.RowOf("L1") >= 0; }));
+    EXPECT_EQ(GFS_LOADED, p.grid->GetRowInfo(p.RowOf("L1"))->gpsStatus) << Sink().AllTexts();
+    EXPECT_EQ(GFS_BESIDE, p.grid->GetRowInfo(p.RowOf("L2"))->gpsStatus);
+    EXPECT_EQ(1, CountText(p.Xml(), "GPS@@@"));
+    EXPECT_TRUE(p.doc->IsModified());
+    // The selection survived the reload: the attached line can now be merged and detached.
+    EXPECT_TRUE(p.grid->IsRowSelected(p.RowOf("L1")));
+    EXPECT_TRUE(p.MenuItem(KVDCmd::ID_EDIT_GPS_DETACH)->IsEnabled());
+    EXPECT_TRUE(p.MenuItem(KVDCmd::ID_EDIT_GPS_MERGE)->IsEnabled());
+    EXPECT_FALSE(p.MenuItem(KVDCmd::ID_EDIT_GPS_ATTACH)->IsEnabled());
+    SaveScreenshot(p.frame, "gps_attached_one_line");
+
+    // A click on the GPS cell of the attached line detaches it again.
+    p.grid->OnCellCommand(CGridInput::CLICK_LEFT, p.RowOf("L1"), CGridRowFormatter::COL_GPS);
+    PumpEvents(100);
+    EXPECT_EQ(0, CountText(p.Xml(), "GPS@@@"));
+    EXPECT_EQ(GFS_BESIDE, p.grid->GetRowInfo(p.RowOf("L1"))->gpsStatus);
+}

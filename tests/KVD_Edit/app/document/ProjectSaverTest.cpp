@@ -1,0 +1,196 @@
+#include "KVD_Edit/app/document/ProjectSaver.h"
+#include "KVD3/KVDXmlFile.h"
+#include "KVD_Edit/app/document/KvdGprDataFiles.h"
+#include "KVD_Edit/app/document/MapperSettings.h"
+#include "tests/KVD_Edit/app/document/DocumentFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+using doctest::CountElements;
+using kvdtest::FileExists;
+using kvdtest::ReadFile;
+
+namespace {
+
+// A project on disk, opened with its settings, and a saver that records its hand-back values.
+struct Opened {
+    Opened(const std::string &text, const std::string &name = "site.kvd",
+           const std::string &folder = "")
+        : path(dir.File(folder.empty() ? name : folder + "/" + name)) {
+        if (!folder.empty())
+            mkdir(dir.File(folder).c_str(), 0755);
+        kvdtest::WriteFile(path, text);
+        original = text;
+        EXPECT_EQ(holder.LoadKvdXmlFile(path.c_str()), 1) << sink.AllTexts();
+        settings.Load(&holder);
+        saver.SetHandBack([this](const std::string &name, const std::string &value) {
+            handBack.emplace_back(name, value);
+        });
+    }
+    std::string Memory() {
+        std::string out;
+        holder.GetKvdXmlFile()->GetFileHnd()->Serialize(out);
+        return out;
+    }
+    kvdtest::CaptureSink sink;
+    kvdtest::TempDir dir;
+    std::string path;
+    std::string original;
+    CKvdGprDataFiles holder;
+    CMapperSettings settings;
+    CProjectSaver saver{holder, settings};
+    std::vector<std::pair<std::string, std::string>> handBack;
+};
+
+} // namespace
+
+TEST(ProjectSaver, ForeignProjectKeepsItsOriginalOnce) {
+    Opened o(doctest::AuthoredProject("GPR Acquire"));
+    const std::string backup = o.dir.File("site_Original.kvd");
+    ASSERT_TRUE(o.saver.Save(0)) << o.sink.AllTexts();
+    EXPECT_EQ(ReadFile(backup), o.original);
+    const std::string saved = ReadFile(o.path);
+    // One record in "Data"; the new settings block has its created-by record only.
+    EXPECT_EQ(CountElements(saved, "ModifiedBy"), 1);
+    EXPECT_NE(saved.find("<ModifiedBy name=\"KVD_Edit\""), std::string::npos);
+    EXPECT_EQ(o.handBack, (decltype(o.handBack){{"LAST_SAVE", o.path}}));
+
+    // Now the file names this program: nothing more is copied.
+    kvdtest::WriteFile(backup, "older backup");
+    ASSERT_TRUE(o.saver.Save(0));
+    EXPECT_EQ(ReadFile(backup), "older backup");
+    EXPECT_EQ(o.sink.Messages().size(), 0u);
+}
+
+TEST(ProjectSaver, OwnerCheckRules) {
+    {
+        // An older backup is never replaced, and the save goes on.
+        Opened o(doctest::AuthoredProject("Other"));
+        kvdtest::WriteFile(o.dir.File("site_Original.kvd"), "older");
+        ASSERT_TRUE(o.saver.Save(0));
+        EXPECT_EQ(ReadFile(o.dir.File("site_Original.kvd")), "older");
+    }
+    {
+        // Own name in another case, or anywhere among the modifiers: no copy.
+        Opened a(doctest::AuthoredProject("kvd_edit"));
+        ASSERT_TRUE(a.saver.Save(0));
+        EXPECT_FALSE(FileExists(a.dir.File("site_Original.kvd")));
+        Opened b(doctest::AuthoredProject("Other", {"X", "KVD_EDIT", "Y"}));
+        ASSERT_TRUE(b.saver.Save(0));
+        EXPECT_FALSE(FileExists(b.dir.File("site_Original.kvd")));
+    }
+    {
+        // "original" anywhere in the path (lower case): saved in place.
+        Opened o(doctest::AuthoredProject("Other"), "site.kvd", "original data");
+        ASSERT_TRUE(o.saver.Save(0));
+        EXPECT_FALSE(FileExists(o.dir.File("original data/site_Original.kvd")));
+        Opened c(doctest::AuthoredProject("Other"), "site.kvd", "Original data");
+        ASSERT_TRUE(c.saver.Save(0));
+        EXPECT_TRUE(FileExists(c.dir.File("Original data/site_Original.kvd")));
+    }
+    {
+        // No created-by record: the save stops with its message.
+        kvdtest::XmlNode data = kvdtest::DataNode();
+        kvdtest::AddSettings(data);
+        Opened o(kvdtest::ProjectText(data));
+        EXPECT_FALSE(o.saver.Save(0));
+        ASSERT_EQ(o.sink.Messages().size(), 1u);
+        EXPECT_EQ(o.sink.Messages()[0].text,
+                  "Unable to access the CreatedBy block,\nOperation cancelled");
+        EXPECT_EQ(ReadFile(o.path), o.original);
+    }
+    EXPECT_EQ(CProjectSaver::BackupPathFor("/a/site.kvd"), "/a/site_Original.kvd");
+    EXPECT_EQ(CProjectSaver::BackupPathFor("/a/b.c/site"), "/a/b.c/site_Original.kvd");
+    EXPECT_EQ(CProjectSaver::BackupPathFor("D:\\a.b\\site"), "D:\\a.b\\site_Original.kvd");
+    EXPECT_EQ(CProjectSaver::BackupPathFor("x.tar.kvd"), "x.tar_Original.kvd");
+}
+
+TEST(ProjectSaver, CommentNamesTheFramesChanges) {
+    EXPECT_EQ(CProjectSaver::GetFileComment(0), "");
+    EXPECT_EQ(CProjectSaver::GetFileComment(1), "Imported lines");
+    EXPECT_EQ(CProjectSaver::GetFileComment(2), "Deleted lines");
+    EXPECT_EQ(CProjectSaver::GetFileComment(3), "Imported lines, Deleted lines");
+
+    Opened o(doctest::AuthoredProject("KVD_Edit"));
+    ASSERT_TRUE(o.saver.Save(3));
+    EXPECT_NE(ReadFile(o.path).find("comment=\"Imported lines, Deleted lines\""),
+              std::string::npos);
+}
+
+TEST(ProjectSaver, FailedWriteLeavesFileAndDocumentAsTheyWere) {
+    Opened o(doctest::AuthoredProject("Other"), "site.kvd", "f");
+    const std::string before = o.Memory();
+    // The project's folder goes away (a card pulled out): the write cannot happen.
+    ASSERT_EQ(rename(o.dir.File("f").c_str(), o.dir.File("g").c_str()), 0);
+    EXPECT_FALSE(o.saver.Save(0));
+    ASSERT_FALSE(o.sink.Messages().empty());
+    EXPECT_EQ(o.sink.Messages().back().text,
+              "An error occured while creating new KVD file.\nUnable to create KVD file:\n" +
+                  o.path + "\nOperation aborted.\n");
+    EXPECT_EQ(o.Memory(), before); // no ModifiedBy, no settings block left behind
+    EXPECT_TRUE(o.handBack.empty());
+    ASSERT_EQ(rename(o.dir.File("g").c_str(), o.dir.File("f").c_str()), 0);
+    EXPECT_EQ(ReadFile(o.path), o.original);
+
+    // The retry adds exactly one record, and the settings block once.
+    ASSERT_TRUE(o.saver.Save(0));
+    const std::string saved = ReadFile(o.path);
+    EXPECT_EQ(CountElements(saved, "ModifiedBy"), 1);
+    EXPECT_EQ(CountElements(saved, "CreatedBy"), 2);
+    EXPECT_EQ(CountElements(saved, "Lurra_Mapper_Settings"), 1);
+    EXPECT_EQ(ReadFile(o.dir.File("f/site_Original.kvd")), o.original);
+}
+
+TEST(ProjectSaver, SaveAsUpgradesAndMovesOnlyWhenWritten) {
+    Opened o(doctest::AuthoredProject("Other", {}, "1.1.0"));
+    const std::string target = o.dir.File("copy.kvd");
+
+    // A target that cannot be written: path and records stay.
+    const std::string bad = o.dir.File("no/such/copy.kvd");
+    EXPECT_FALSE(o.saver.SaveAs(bad, 1));
+    EXPECT_EQ(o.holder.GetFilePathName(), o.path);
+    EXPECT_EQ(o.sink.Messages().back().text,
+              "An error occured while creating new KVD file.\nUnable to create KVD file:\n" + bad +
+                  "\nOperation aborted.\n");
+    EXPECT_EQ(CountElements(o.Memory(), "ModifiedBy"), 0);
+
+    ASSERT_TRUE(o.saver.SaveAs(target, 1));
+    EXPECT_EQ(o.holder.GetFilePathName(), target);
+    EXPECT_EQ(ReadFile(o.path), o.original); // the old file is left alone, no owner check
+    EXPECT_FALSE(FileExists(o.dir.File("site_Original.kvd")));
+    const std::string saved = ReadFile(target);
+    EXPECT_NE(saved.find("<Data version=\"1.2.0\">"), std::string::npos);
+    EXPECT_NE(saved.find("comment=\"Imported lines\""), std::string::npos);
+    EXPECT_EQ(o.handBack.back(), std::make_pair(std::string("LAST_SAVE"), target));
+}
+
+TEST(ProjectSaver, ClosePrompt) {
+    kvdtest::CaptureSink sink;
+    int saves = 0, discards = 0;
+    auto save = [&](bool result) {
+        return [&saves, result] {
+            ++saves;
+            return result;
+        };
+    };
+    auto discard = [&] { ++discards; };
+    EXPECT_TRUE(CProjectSaver::SaveModified(false, "/p.kvd", save(true), discard));
+    EXPECT_TRUE(sink.Messages().empty());
+
+    sink.Answer(ORQ::IDYES);
+    EXPECT_TRUE(CProjectSaver::SaveModified(true, "/p.kvd", save(true), discard));
+    EXPECT_EQ(sink.Messages()[0].text, "Save /p.kvd ?");
+    EXPECT_EQ(sink.Messages()[0].style & ORQ::MB_BUTTONMASK, unsigned(ORQ::MB_YESNOCANCEL));
+    sink.Answer(ORQ::IDYES);
+    EXPECT_FALSE(CProjectSaver::SaveModified(true, "/p.kvd", save(false), discard));
+    EXPECT_EQ(saves, 2);
+    sink.Answer(ORQ::IDNO);
+    EXPECT_TRUE(CProjectSaver::SaveModified(true, "/p.kvd", save(true), discard));
+    EXPECT_EQ(discards, 1);
+    sink.Answer(ORQ::IDCANCEL);
+    EXPECT_FALSE(CProjectSaver::SaveModified(true, "/p.kvd", save(true), discard));
+    EXPECT_EQ(saves, 2);
+}

@@ -1,0 +1,417 @@
+#include "KVD_Edit/app/grid/GridRowBuilder.h"
+#include "KVD_Edit/app/grid/GridRowFormatter.h"
+
+#include "KVD3/KVDXmlFile.h"
+#include "KVD3/KvdDataBlockInterface.h"
+#include "Tamsel/Tamsel.h"
+#include "tests/support/GridProject.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+using namespace kvdtest;
+
+namespace {
+
+// Records what the load asks of the document and answers the GPS question from a script.
+struct RecordingHooks : IGridLoadHooks {
+    void AddLine(int set, int, int line, double, int traces, const std::string &path) override {
+        added.push_back(std::to_string(set) + "/" + std::to_string(line) + ":" + path + "#" +
+                        std::to_string(traces));
+    }
+    int LoadGpsFile(const std::string &path, int, int, int, std::string &errors) override {
+        gpsLoads.push_back(path);
+        if (gpsResult < 0)
+            errors = "Unable to open File " + path;
+        return gpsResult;
+    }
+    int LoadTopoFile(const std::string &path, int, int, int) override {
+        topoLoads.push_back(path);
+        return topoResult;
+    }
+    void LoadLineGps(const std::string &, const ORQ::Tamsel &, int, int line, double,
+                     int) override {
+        lineGps.push_back(line);
+    }
+    bool AskImportGps() override {
+        ++questions;
+        return answer;
+    }
+    bool AttachGps(SGridInfo &row) override {
+        attached.push_back(row.lineName);
+        row.gpsStatus = GFS_LOADED;
+        return attachWorks;
+    }
+    void RecoverGps(SGridInfo &row) override {
+        recovered.push_back(row.lineName);
+        row.gpsStatus = GFS_BESIDE;
+    }
+    void SetDisplayUnit(ORQ::EUnitType unit) override { displayUnits.push_back(unit); }
+
+    std::vector<std::string> added, gpsLoads, topoLoads, attached, recovered;
+    std::vector<int> lineGps;
+    std::vector<ORQ::EUnitType> displayUnits;
+    int gpsResult = 5;
+    int topoResult = 0;
+    int questions = 0;
+    bool answer = false;
+    bool attachWorks = true;
+};
+
+struct Loaded {
+    explicit Loaded(const GridProjectLayout &layout, bool report = true,
+                    ORQ::EUnitType display = ORQ::UNIT_M, bool answer = false, int gpsResult = 5) {
+        hooks.answer = answer;
+        hooks.gpsResult = gpsResult;
+        path = WriteGridProject(dir.Path(), layout);
+        EXPECT_EQ(1, file.Initialize(path));
+        ORQ::CStr errors;
+        dbi.reset(static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
+            ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, &errors)));
+        EXPECT_TRUE(dbi);
+        CGridRowBuilder::SInput in;
+        in.dbi = dbi.get();
+        in.projectFolder = dir.Path();
+        in.displayUnit = display;
+        in.reportErrors = report;
+        result = CGridRowBuilder::Build(in, hooks);
+    }
+    const SGridInfo *Row(const std::string &line) const {
+        for (const auto &r : result.rows)
+            if (r->lineName == line)
+                return r.get();
+        return nullptr;
+    }
+    std::string Cell(const std::string &line, int column, ORQ::EUnitType unit = ORQ::UNIT_M) const {
+        const SGridInfo *r = Row(line);
+        return r ? CGridRowFormatter::FormatCell(*r, column, unit) : "<no row>";
+    }
+
+    CaptureSink sink;
+    TempDir dir;
+    std::string path;
+    ORQ::CKVDXmlFile file;
+    std::unique_ptr<ORQ::CKvdDataBlockInterface_V110> dbi;
+    RecordingHooks hooks;
+    CGridRowBuilder::SResult result;
+};
+
+GridLineLayout Line(const std::string &name, std::vector<Position> positions, double start = 0,
+                    double final = 10) {
+    GridLineLayout l;
+    l.name = name;
+    l.positions = std::move(positions);
+    l.start = start;
+    l.final = final;
+    return l;
+}
+
+} // namespace
+
+TEST(GridRowBuilder, RowsCarryOrientationExtentsLengthAndStep) {
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("X1", {{1, 2, 0, "m"}, {11, 2, 1, "m"}}, 1, 11));
+    layout.lines.push_back(Line("Y1", {{5, 0, 0, "m"}, {5, 8, 1, "m"}}, 0, 8));
+    layout.lines.push_back(Line("D1", {{0, 0, 0, "m"}, {6, 4, 1, "m"}}, 0, 10));
+    layout.lines.back().set = "";
+    Loaded l(layout);
+    ASSERT_EQ(3u, l.result.rows.size()) << l.result.errors;
+    EXPECT_EQ("", l.result.errors);
+
+    EXPECT_EQ("GRID1", l.Cell("X1", 0));
+    EXPECT_EQ("X", l.Cell("X1", 2));
+    EXPECT_EQ("1.000", l.Cell("X1", 3));
+    EXPECT_EQ("11.000", l.Cell("X1", 4));
+    EXPECT_EQ("2.000", l.Cell("X1", 5));
+    EXPECT_EQ("2.000", l.Cell("X1", 6));
+    EXPECT_EQ("10.000", l.Cell("X1", 7));
+    EXPECT_EQ("0.500000", l.Cell("X1", 8));
+    EXPECT_EQ("No", l.Cell("X1", 9));
+    EXPECT_EQ(".\\X1.dt1", l.Cell("X1", 10));
+    EXPECT_EQ("21", l.Cell("X1", 15));
+
+    EXPECT_EQ("Y", l.Cell("Y1", 2));
+    EXPECT_EQ("8.000", l.Cell("Y1", 7));
+    // A line outside sets has no grid name and set index -2; a diagonal one is "NA" and its
+    // length is dX + dY.
+    EXPECT_EQ("", l.Cell("D1", 0));
+    EXPECT_EQ("-2", l.Cell("D1", 13));
+    EXPECT_EQ("NA", l.Cell("D1", 2));
+    EXPECT_EQ("10.000", l.Cell("D1", 7));
+
+    // Every line is registered with the GPS data once per data file.
+    EXPECT_EQ(3u, l.hooks.added.size());
+    EXPECT_EQ(3u, l.hooks.lineGps.size());
+    EXPECT_FALSE(l.result.fiducialsPresent);
+}
+
+TEST(GridRowBuilder, EditFlagsFollowHeaderAgainstRecordedPositions) {
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("SAME", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}, 0.0004, 10.0004));
+    layout.lines.push_back(Line("MOVED", {{0, 1, 0, "m"}, {10, 1, 1, "m"}}, 0.002, 10.002));
+    layout.lines.push_back(Line("BACK", {{0, 2, 0, "m"}, {10, 2, 1, "m"}}, 10, 0));
+    layout.lines.push_back(Line("BENT", {{0, 3, 0, "m"}, {5, 3, 0, "m"}, {10, 3, 0, "m"}}));
+    GridLineLayout wide = Line("STEP", {{0, 4, 0, "m"}, {10, 4, 1, "m"}});
+    wide.step = 0.25;
+    layout.lines.push_back(wide);
+    Loaded l(layout);
+    ASSERT_EQ(5u, l.result.rows.size()) << l.result.errors;
+    EXPECT_EQ("No", l.Cell("SAME", 9));
+    EXPECT_EQ("Yes", l.Cell("MOVED", 9));
+    EXPECT_EQ("RLD", l.Cell("BACK", 9));
+    EXPECT_EQ("Yes", l.Cell("BENT", 9));
+    // A header step other than the step in force.
+    EXPECT_EQ("Yes", l.Cell("STEP", 9));
+    // The row shows the step in force.
+    EXPECT_EQ("0.500000", l.Cell("STEP", 8));
+}
+
+TEST(GridRowBuilder, MissingTraceFileReportsAndShowsUnknownRow) {
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("OK", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
+    GridLineLayout gone = Line("GONE", {{0, 1, 0, "m"}, {10, 1, 1, "m"}});
+    gone.writeDt1 = false;
+    layout.lines.push_back(gone);
+    Loaded l(layout);
+    ASSERT_EQ(2u, l.result.rows.size());
+    EXPECT_EQ('?', l.Row("GONE")->editFlag);
+    EXPECT_EQ("No", l.Cell("GONE", 9));
+    EXPECT_EQ("0", l.Cell("GONE", 15));
+    EXPECT_EQ("10.000", l.Cell("GONE", 7));
+    EXPECT_EQ("Error Loading " + l.dir.Path() + "/GONE.dt1\n", l.result.errors);
+}
+
+TEST(GridRowBuilder, HeaderThatFailsToLoadDoesNotTakeThePreviousRowsValues) {
+    GridProjectLayout layout;
+    GridLineLayout first = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    first.step = 0.25; // 41 traces, and a step unlike the one in force
+    layout.lines.push_back(first);
+    GridLineLayout bad = Line("B", {{0, 1, 0, "m"}, {10, 1, 1, "m"}});
+    bad.badHd = true;
+    layout.lines.push_back(bad);
+    GridLineLayout none = Line("C", {{0, 2, 0, "m"}, {10, 2, 1, "m"}});
+    none.writeHd = false;
+    layout.lines.push_back(none);
+    Loaded l(layout);
+    ASSERT_EQ(3u, l.result.rows.size());
+    for (const char *name : {"B", "C"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ('?', l.Row(name)->editFlag);
+        EXPECT_EQ("0", l.Cell(name, 15));       // no trace count of another line
+        EXPECT_EQ("0.500000", l.Cell(name, 8)); // the step in force, not line A's
+        EXPECT_EQ("10.000", l.Cell(name, 7));   // lengths kept, not converted to 0
+        EXPECT_EQ(ORQ::UNIT_M, l.Row(name)->unit);
+    }
+    // The header that is there but unreadable says why.
+    EXPECT_NE(std::string::npos, l.result.errors.find("Error Loading " + l.dir.Path() +
+                                                      "/B.hd\nUnable to read the "
+                                                      "header " +
+                                                      l.dir.Path() + "/B.hd: it holds binary data"))
+        << l.result.errors;
+    EXPECT_NE(std::string::npos, l.result.errors.find("Error Loading " + l.dir.Path() + "/C.hd\n"));
+    // Neither row has a header to load GPS with.
+    EXPECT_EQ(1u, l.hooks.lineGps.size());
+}
+
+TEST(GridRowBuilder, HeaderProblemsAreReported) {
+    GridProjectLayout layout;
+    GridLineLayout zero = Line("Z", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    zero.step = 0;
+    layout.lines.push_back(zero);
+    Loaded l(layout);
+    ASSERT_EQ(1u, l.result.rows.size());
+    EXPECT_NE(std::string::npos, l.result.errors.find("Error Loading STEP SIZE from "));
+}
+
+TEST(GridRowBuilder, FeetHeadersSetTheDisplayUnitOnlyWhenReporting) {
+    GridProjectLayout layout;
+    GridLineLayout ft = Line("F", {{0, 0, 0, "ft"}, {10, 0, 1, "ft"}});
+    ft.unit = "ft";
+    layout.lines.push_back(ft);
+    layout.settingsUnit = "ft";
+    {
+        Loaded l(layout, true);
+        ASSERT_EQ(1u, l.result.rows.size());
+        EXPECT_EQ(ORQ::UNIT_FT, l.result.displayUnit);
+        ASSERT_EQ(1u, l.hooks.displayUnits.size());
+        EXPECT_EQ(ORQ::UNIT_FT, l.hooks.displayUnits[0]);
+        EXPECT_EQ(ORQ::UNIT_FT, l.result.frameUnit);
+        EXPECT_EQ("10.000", l.Cell("F", 7, ORQ::UNIT_FT));
+        EXPECT_EQ("3.048", l.Cell("F", 7, ORQ::UNIT_M));
+    }
+    {
+        Loaded l(layout, false);
+        EXPECT_EQ(ORQ::UNIT_M, l.result.displayUnit);
+        EXPECT_TRUE(l.hooks.displayUnits.empty());
+    }
+}
+
+TEST(GridRowBuilder, GpsEntryOfALineGivesOneRowWithItsLoadStatus) {
+    for (int fixes : {7, 1, -1}) {
+        SCOPED_TRACE(fixes);
+        GridProjectLayout layout;
+        GridLineLayout g = Line("G", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+        g.gpsEntry = true;
+        layout.lines.push_back(g);
+        Loaded l(layout, true, ORQ::UNIT_M, false, fixes);
+        ASSERT_EQ(1u, l.result.rows.size());
+        const SGridInfo &row = *l.result.rows[0];
+        EXPECT_EQ(".\\G.dt1 (+)", row.dataFileName);
+        EXPECT_EQ(".\\G.GPS", row.gpsFileName);
+        // A failed read leaves status 3 until the file beside is found again (status 2).
+        EXPECT_EQ(fixes >= 2 ? GFS_LOADED : fixes >= 0 ? GFS_FEW_FIXES : GFS_BESIDE, row.gpsStatus);
+        ASSERT_EQ(1u, l.hooks.gpsLoads.size());
+        EXPECT_EQ(l.dir.Path() + "/G.GPS", l.hooks.gpsLoads[0]);
+        if (fixes < 0) {
+            EXPECT_NE(std::string::npos, l.result.errors.find("Unable to open File "));
+        }
+    }
+}
+
+TEST(GridRowBuilder, GpsBesideTheTraceFileIsAttachedOnlyWhenTheAnswerIsYes) {
+    GridProjectLayout layout;
+    GridLineLayout a = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    a.gpsBeside = true;
+    GridLineLayout b = a;
+    b.name = "B";
+    b.positions = {{0, 1, 0, "m"}, {10, 1, 1, "m"}};
+    GridLineLayout t = Line("T", {{0, 2, 0, "m"}, {10, 2, 1, "m"}});
+    t.gpsType = 3;
+    layout.lines = {a, b, t};
+    {
+        Loaded l(layout);
+        EXPECT_EQ(3, l.hooks.questions);
+        EXPECT_TRUE(l.hooks.attached.empty());
+        EXPECT_FALSE(l.result.gpsAttached);
+        EXPECT_EQ(GFS_BESIDE, l.Row("A")->gpsStatus);
+        EXPECT_EQ(GFS_IN_TRACES, l.Row("T")->gpsStatus);
+    }
+    {
+        // Yes attaches the files beside and recovers the trace-header GPS, then attaches it.
+        Loaded l(layout, true, ORQ::UNIT_M, true);
+        EXPECT_TRUE(l.result.gpsAttached);
+        EXPECT_EQ((std::vector<std::string>{"A", "B", "T"}), l.hooks.attached);
+        EXPECT_EQ((std::vector<std::string>{"T"}), l.hooks.recovered);
+    }
+}
+
+TEST(GridRowBuilder, TopographyStatusFollowsItsEntryTheFileBesideAndTheHeader) {
+    GridProjectLayout layout;
+    GridLineLayout entry = Line("E", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    entry.ctpEntry = true;
+    GridLineLayout beside = Line("B", {{0, 1, 0, "m"}, {10, 1, 1, "m"}});
+    beside.ctpBeside = true;
+    GridLineLayout header = Line("H", {{0, 2, 0, "m"}, {10, 2, 1, "m"}});
+    GridLineLayout none = Line("N", {{0, 3, 0, "m"}, {10, 3, 1, "m"}});
+    layout.lines = {entry, beside, header, none};
+    struct Case {
+        const char *name;
+        int topoResult;
+        int8_t entryStatus;
+    } cases[] = {{"entry loads", 0, GFS_LOADED}, {"entry fails", -2, GFS_BESIDE}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        WriteGridProject(dir.Path(), layout);
+        // H's header records an elevation range: the topography lies in its trace headers.
+        {
+            ORQ::Tamsel hd;
+            ASSERT_FALSE(hd.Load((dir.Path() + "/H.hd").c_str(), ORQ::ST_FILE));
+            hd.SetElevation(10, 12, ORQ::UNIT_M);
+            ASSERT_EQ(0, hd.Save("", ORQ::ST_FILE));
+        }
+        ORQ::CKVDXmlFile file;
+        ASSERT_EQ(1, file.Initialize(dir.Path() + "/project.kvd"));
+        std::unique_ptr<ORQ::CKvdDataBlockInterface_V110> dbi(
+            static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
+                ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, nullptr)));
+        RecordingHooks hooks;
+        hooks.topoResult = c.topoResult;
+        CGridRowBuilder::SInput in;
+        in.dbi = dbi.get();
+        in.projectFolder = dir.Path();
+        const auto result = CGridRowBuilder::Build(in, hooks);
+        ASSERT_EQ(4u, result.rows.size()) << result.errors;
+        std::map<std::string, const SGridInfo *> rows;
+        for (const auto &r : result.rows)
+            rows[r->lineName] = r.get();
+        // A failed entry falls back to the file beside it, as the GPS status does.
+        EXPECT_EQ(c.entryStatus, rows["E"]->topoStatus);
+        EXPECT_EQ(".\\E.CTP", rows["E"]->topoFileName);
+        EXPECT_EQ((std::vector<std::string>{dir.Path() + "/E.CTP"}), hooks.topoLoads);
+        EXPECT_EQ(GFS_BESIDE, rows["B"]->topoStatus);
+        EXPECT_EQ("", rows["B"]->topoFileName);
+        EXPECT_EQ(GFS_IN_TRACES, rows["H"]->topoStatus);
+        EXPECT_EQ(GFS_NONE, rows["N"]->topoStatus);
+        // The topography entry is no row of its own.
+        EXPECT_EQ(".\\E.dt1 (+)", rows["E"]->dataFileName);
+    }
+}
+
+TEST(GridRowBuilder, FiducialCommentsAreNoticed) {
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
+    layout.lines.back().fidComment = "mark";
+    Loaded l(layout);
+    EXPECT_TRUE(l.result.fiducialsPresent);
+}
+
+TEST(GridRowBuilder, WindowsNamesOfAnyCaseAreFound) {
+    GridProjectLayout layout;
+    GridLineLayout l = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+    l.file = "LINE01";
+    l.fileNameOnDisk = "line01";
+    layout.lines.push_back(l);
+    Loaded loaded(layout);
+    ASSERT_EQ(1u, loaded.result.rows.size());
+    EXPECT_EQ("", loaded.result.errors);
+    EXPECT_EQ("No", loaded.Cell("A", 9));
+}
+
+TEST(GridRowBuilder, NoQueryInterfaceBuildsNothing) {
+    RecordingHooks hooks;
+    CGridRowBuilder::SInput in;
+    auto result = CGridRowBuilder::Build(in, hooks);
+    EXPECT_TRUE(result.rows.empty());
+    EXPECT_EQ("", result.errors);
+}
+
+TEST(GridRowBuilder, LongErrorTextsAreCutAt300Characters) {
+    std::string errors(400, 'e');
+    std::string cut = CGridRowBuilder::CutErrors(errors);
+    EXPECT_EQ(std::string(300, 'e') + "...", cut);
+    EXPECT_EQ(std::string(300, 'e'), CGridRowBuilder::CutErrors(std::string(300, 'e')));
+}
+
+TEST(GridRowBuilder, SelectionKeysIgnoreTheSeveralEntriesMarkAndCase) {
+    SGridInfo a;
+    a.gridName = "GRID1";
+    a.dataFileName = ".\\L1.dt1 (+)";
+    SGridInfo b = a;
+    b.dataFileName = ".\\l1.DT1";
+    EXPECT_EQ("GRID1,.\\L1.dt1", CGridRowBuilder::SelectionKey(a));
+    EXPECT_TRUE(CGridRowBuilder::SameSelectionKey(CGridRowBuilder::SelectionKey(a),
+                                                  CGridRowBuilder::SelectionKey(b)));
+    b.gridName = "GRID2";
+    EXPECT_FALSE(CGridRowBuilder::SameSelectionKey(CGridRowBuilder::SelectionKey(a),
+                                                   CGridRowBuilder::SelectionKey(b)));
+    // A name that begins with the mark keeps it.
+    SGridInfo c;
+    c.dataFileName = " (+)x";
+    EXPECT_EQ(", (+)x", CGridRowBuilder::SelectionKey(c));
+}
+
+TEST(GridRowBuilder, AttachedFilesMustLieBelowTheProjectFolder) {
+    EXPECT_TRUE(CGridRowBuilder::IsInFolder("/data/site/line1.GPS", "/data/site"));
+    EXPECT_TRUE(CGridRowBuilder::IsInFolder("/data/site/gps/line1.GPS", "/data/site/"));
+    // A folder beside the project folder whose name begins with the project folder's name.
+    EXPECT_FALSE(CGridRowBuilder::IsInFolder("/data/site2/line1.GPS", "/data/site"));
+    EXPECT_FALSE(CGridRowBuilder::IsInFolder("/data/Site/line1.GPS", "/data/site"));
+    EXPECT_FALSE(CGridRowBuilder::IsInFolder("/data/site", "/data/site"));
+    EXPECT_EQ(".\\gps\\line1.GPS",
+              CGridRowBuilder::RelativeName("/data/site/gps/line1.GPS", "/data/site"));
+    EXPECT_EQ(".\\line1.CTP", CGridRowBuilder::RelativeName("/data/site/line1.CTP", "/data/site/"));
+}

@@ -1,0 +1,149 @@
+#include "KVD_Edit/app/lines/FiducialImporter.h"
+
+#include "tests/KVD_Edit/app/lines/ImportTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using importtest::Count;
+using importtest::Project;
+
+namespace {
+
+// Runs UpdateFidDetails on a fresh "DataFile" element under "Data" and returns the element's
+// text as written, or the result code when negative.
+struct FidRun {
+    int result = 0;
+    std::string xml;
+};
+
+FidRun RunFid(Project &p, const std::string &hd, ORQ::EUnitType unit, double step, double x0,
+              double x1, double y0, double y1) {
+    ORQ::CKVDXmlFile *f = p.File();
+    f->GotoRootNode();
+    f->GotoChildNode("Data", 0);
+    f->AppendChildNode("DataFile");
+    FidRun run;
+    run.result = CFiducialImporter::UpdateFidDetails(f, hd, unit, step, x0, x1, y0, y1);
+    ORQ::CStr name;
+    f->GetNodeName(name);
+    EXPECT_EQ(name, "DataFile") << "the cursor stays on the data file";
+    run.xml = p.Text();
+    return run;
+}
+
+TEST(FiducialImport, MapsCommentsAndLeavesSkipsOut) {
+    Project p;
+    ASSERT_TRUE(p.Loaded());
+    kvdtest::SRadarLine line = importtest::SmallLine();
+    line.fiducials = {{10, "FID1"}, {20, "skip"}, {30, "SKIPPED"}, {60, "Sk"}};
+    line.skipTraces = {40, 50};
+    line.skipComment = "comment of a skip trace";
+    const std::string dt1 = p.AddLine("L1", line);
+    importtest::SetTracePosition(dt1, line.samples, 10, 2.5f);
+    importtest::SetTracePosition(dt1, line.samples, 30, 5.0f);
+
+    const FidRun run = RunFid(p, p.Folder() + "/L1.hd", ORQ::UNIT_M, 0.05, 0, 10, 10, 0);
+    EXPECT_EQ(run.result, 101);
+    EXPECT_NE(run.xml.find("<FIDComment ododist=\"7.500000\" units=\"m\" fileflag=\"C\">FID1"
+                           "</FIDComment>"),
+              std::string::npos)
+        << run.xml;
+    EXPECT_NE(run.xml.find("ododist=\"5.000000\" units=\"m\" fileflag=\"C\">SKIPPED<"),
+              std::string::npos);
+    EXPECT_EQ(Count(run.xml, "<FIDComment"), 3) << "skip, skip traces left out: " << run.xml;
+    EXPECT_EQ(run.xml.find(">skip<"), std::string::npos);
+    EXPECT_EQ(run.xml.find("comment of a skip"), std::string::npos);
+}
+
+TEST(FiducialImport, WithoutStepKeepsPositionsAndLongComments) {
+    Project p;
+    kvdtest::SRadarLine line = importtest::SmallLine();
+    const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01"; // 28 characters
+    line.fiducials = {{3, full}};
+    const std::string dt1 = p.AddLine("L1", line);
+    importtest::SetTracePosition(dt1, line.samples, 3, 1.25f);
+
+    const FidRun run = RunFid(p, p.Folder() + "/L1.hd", ORQ::UNIT_FT, 0, 0, 10, 10, 0);
+    EXPECT_NE(run.xml.find("ododist=\"1.250000\" units=\"ft\" fileflag=\"D\">" + full + "<"),
+              std::string::npos)
+        << run.xml;
+}
+
+TEST(FiducialImport, LineWithoutLengthMapsToItsStart) {
+    Project p;
+    kvdtest::SRadarLine line = importtest::SmallLine();
+    line.fiducials = {{3, "F"}};
+    const std::string dt1 = p.AddLine("L1", line);
+    importtest::SetTracePosition(dt1, line.samples, 3, 1.0f);
+
+    const FidRun run = RunFid(p, p.Folder() + "/L1.hd", ORQ::UNIT_M, 0.05, 4, 4, 3, 9);
+    EXPECT_NE(run.xml.find("ododist=\"3.000000\""), std::string::npos) << run.xml;
+    EXPECT_EQ(run.xml.find("nan"), std::string::npos);
+    EXPECT_EQ(run.xml.find("inf"), std::string::npos);
+    EXPECT_EQ(CFiducialImporter::MapPosition(2.5, 0, 10, 10, 0), 7.5);
+}
+
+TEST(FiducialImport, ReadsMarksOfManyTracesAndOfVeryLongTraces) {
+    Project p;
+    // Many short traces: the marks at both ends of each run of traces read together.
+    kvdtest::SRadarLine many = importtest::SmallLine();
+    many.traces = 3000;
+    many.samples = 1024;
+    many.fiducials = {{0, "first"}, {119, "a"}, {120, "b"}, {121, "c"}, {2999, "last"}};
+    p.AddLine("MANY", many);
+    std::vector<SFiducialMark> marks;
+    ASSERT_EQ(CFiducialImporter::ReadMarks(p.Folder() + "/MANY.hd", marks), 3000);
+    std::vector<std::pair<int, std::string>> got;
+    for (const SFiducialMark &m : marks)
+        got.emplace_back(m.trace, m.comment);
+    EXPECT_EQ(got, many.fiducials);
+
+    // Traces longer than a run: read header by header.
+    kvdtest::SRadarLine longTraces = importtest::SmallLine();
+    longTraces.traces = 4;
+    longTraces.samples = 200000;
+    longTraces.fiducials = {{1, "one"}, {3, "three"}};
+    const std::string dt1 = p.AddLine("LONG", longTraces);
+    ASSERT_EQ(CFiducialImporter::ReadMarks(p.Folder() + "/LONG.hd", marks), 4);
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[0].trace, 1);
+    EXPECT_EQ(marks[0].comment, "one");
+    EXPECT_EQ(marks[1].trace, 3);
+    EXPECT_EQ(marks[1].comment, "three");
+
+    // A file cut inside its last trace is unreadable and gives no marks.
+    std::string bytes = kvdtest::ReadFile(dt1);
+    kvdtest::WriteFile(dt1, bytes.substr(0, bytes.size() - 1));
+    EXPECT_EQ(CFiducialImporter::ReadMarks(p.Folder() + "/LONG.hd", marks),
+              CFiducialImporter::kTraceFileUnreadable);
+    EXPECT_TRUE(marks.empty());
+}
+
+TEST(FiducialImport, ReportsUnreadableFilesAndWritesNothing) {
+    Project p;
+    kvdtest::SRadarLine line = importtest::SmallLine();
+    line.fiducials = {{3, "F"}};
+    const std::string dt1 = p.AddLine("L1", line);
+    const std::string hd = p.Folder() + "/L1.hd";
+
+    // The trace file is shorter than its header promises: nothing is read from it.
+    std::string bytes = kvdtest::ReadFile(dt1);
+    kvdtest::WriteFile(dt1, bytes.substr(0, bytes.size() - 10));
+    FidRun run = RunFid(p, hd, ORQ::UNIT_M, 0.05, 0, 5, 0, 5);
+    EXPECT_EQ(run.result, CFiducialImporter::kTraceFileUnreadable);
+    EXPECT_EQ(Count(run.xml, "<FIDComment"), 0);
+
+    std::remove(dt1.c_str());
+    EXPECT_EQ(RunFid(p, hd, ORQ::UNIT_M, 0.05, 0, 5, 0, 5).result,
+              CFiducialImporter::kTraceFileUnreadable);
+    EXPECT_EQ(RunFid(p, p.Folder() + "/none.hd", ORQ::UNIT_M, 0.05, 0, 5, 0, 5).result,
+              CFiducialImporter::kHeaderNotLoaded);
+
+    line.traces = 0;
+    p.AddLine("L0", line);
+    run = RunFid(p, p.Folder() + "/L0.hd", ORQ::UNIT_M, 0.05, 0, 5, 0, 5);
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(Count(run.xml, "<FIDComment"), 0);
+}
+
+} // namespace

@@ -1,0 +1,312 @@
+#include "KVD3/KVDXmlFile.h"
+#include "KVD3/XmlDom.h"
+#include "KVD_Edit/app/document/KVDVDoc.h"
+#include "KVD_Edit/app/grid/ChildFrame.h"
+#include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/KVDVApp.h"
+#include "KVD_Edit/controls/NumSpinCtrl.h"
+#include "KVD_Edit/controls/PickerLineStyle.h"
+#include "KVD_Edit/controls/PickerLineWidth.h"
+#include "KVD_Edit/controls/PickerMarkerStyle.h"
+#include "KVD_Edit/planview/DlgLineSettings.h"
+#include "KVD_Edit/planview/KVDVView.h"
+#include "orq_utils/MessageSink.h"
+#include "tests/support/PlanProject.h"
+#include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/OpenProject.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/checkbox.h>
+#include <wx/frame.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+
+using namespace kvdtest;
+using namespace kvdtest::gui;
+
+namespace {
+
+constexpr uint32_t Rgb(int r, int g, int b) {
+    return static_cast<uint32_t>(r) | (static_cast<uint32_t>(g) << 8) |
+           (static_cast<uint32_t>(b) << 16);
+}
+
+// The toolkit's colour chooser is native and cannot be driven: while this lives, every colour
+// the dialog asks for is answered with the colour given here, as if the user had picked it.
+class CColourAnswer {
+public:
+    explicit CColourAnswer(uint32_t colour) {
+        DlgLineSettings::SetColourChooser([this, colour](wxWindow *, uint32_t &value) {
+            ++m_asked;
+            m_started = value;
+            value = colour;
+            return true;
+        });
+    }
+    ~CColourAnswer() { DlgLineSettings::SetColourChooser(nullptr); }
+    int Asked() const { return m_asked; }
+    uint32_t Started() const { return m_started; }
+
+private:
+    uint32_t m_started = 0;
+    int m_asked = 0;
+};
+
+// A click on a check box or radio button of the dialog: the control changes, then tells.
+void Click(wxDialog &dialog, int id) {
+    wxWindow *control = dialog.FindWindow(id);
+    ASSERT_NE(nullptr, control) << id;
+    wxEventType type = wxEVT_NULL;
+    int value = 1;
+    if (auto *check = dynamic_cast<wxCheckBox *>(control)) {
+        check->SetValue(!check->GetValue());
+        type = wxEVT_CHECKBOX;
+        value = check->GetValue();
+    } else if (auto *radio = dynamic_cast<wxRadioButton *>(control)) {
+        ASSERT_TRUE(radio->IsEnabled()) << id;
+        radio->SetValue(true);
+        type = wxEVT_RADIOBUTTON;
+    }
+    ASSERT_NE(wxEVT_NULL, type) << id;
+    wxCommandEvent event(type, id);
+    event.SetInt(value);
+    event.SetEventObject(control);
+    control->GetEventHandler()->ProcessEvent(event);
+}
+
+// A choice in a picker as the user makes it: open the popup, move over the cell, click it.
+void Pick(CGenericPicker *picker, uint32_t value) {
+    ASSERT_NE(nullptr, picker);
+    ASSERT_TRUE(picker->OpenPopup());
+    CGenericPickerPopup *popup = picker->GetPopup();
+    ASSERT_NE(nullptr, popup);
+    const wxPoint at = popup->GetLogic()
+                           .GetCellRect(PickerValue::Column(value), PickerValue::Row(value))
+                           .GetPosition() +
+                       wxPoint(3, 3);
+    for (wxEventType type : {wxEVT_MOTION, wxEVT_LEFT_UP}) {
+        wxMouseEvent event(type);
+        event.SetPosition(at);
+        event.SetEventObject(popup);
+        popup->GetEventHandler()->ProcessEvent(event);
+    }
+    PumpEvents(20);
+    ASSERT_FALSE(picker->IsPopupOpen());
+}
+
+std::string XmlText(CKVDVDoc *doc) {
+    std::string text;
+    ORQ::CKVDXmlFile *file = doc->GetDataFiles()->GetKvdXmlFile();
+    if (file && file->GetFileHnd())
+        file->GetFileHnd()->Serialize(text);
+    return text;
+}
+
+// Pixels of the plan window's picture within its plot that have the colour (give or take the
+// smoothing of anti-aliased edges).
+int PixelsOf(CPlanViewWindow *window, uint32_t colour) {
+    const wxImage image = window->Snapshot().ConvertToImage();
+    const RECT &plot = window->Controller().GetDevicePlot();
+    const int r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+    int count = 0;
+    for (int y = std::max(0, int(plot.top)); y < std::min(image.GetHeight(), int(plot.bottom)); ++y)
+        for (int x = std::max(0, int(plot.left)); x < std::min(image.GetWidth(), int(plot.right));
+             ++x)
+            count += std::abs(image.GetRed(x, y) - r) < 40 &&
+                     std::abs(image.GetGreen(x, y) - g) < 40 &&
+                     std::abs(image.GetBlue(x, y) - b) < 40;
+    return count;
+}
+
+// A project opened by the application, with its plan view drawn once.
+struct OpenedProject {
+    TempDir dir;
+    SOpenProject project;
+    CKVDVDoc *doc = nullptr;
+    CPlanViewWindow *window = nullptr;
+
+    OpenedProject() {
+        App();
+        Sink().Clear();
+        const std::string path = WritePlanProject(dir.Path(), PlanGridLines());
+        if (path.empty())
+            return;
+        project = OpenProject(path);
+        doc = project.doc;
+        window = project.window;
+        if (!doc)
+            return;
+        // The open's fiducial import counts as a change; the dialog's own are what is tested.
+        doc->Modify(false);
+    }
+    ~OpenedProject() { CloseProject(project); }
+};
+
+// "Line Settings" on the main frame's toolbar, as a click on it sends it.
+void PressLineSettingsTool() {
+    auto *frame = dynamic_cast<wxFrame *>(wxTheApp->GetTopWindow());
+    ASSERT_NE(nullptr, frame);
+    wxToolBar *tools = frame->GetToolBar();
+    ASSERT_NE(nullptr, tools);
+    const int id = KVDCmd::ToWxId(KVDCmd::ID_LINE_SETTINGS);
+    ASSERT_NE(nullptr, tools->FindById(id));
+    tools->OnLeftClick(id, false);
+}
+
+} // namespace
+
+// The dialog opens on the document's table: three layer check boxes (the trace GPS group is cut
+// off), the radar line rows shown but not chosen for editing, and the Raw GPS Active row
+// current with its styles in the pickers. The marker size and the half line width are taken
+// as the table can hold them.
+TEST(LineSettingsGui, ShowsTheTableAndTakesWhatTheTableHolds) {
+    App();
+    Sink().Clear();
+    DlgLineSettings dialog(wxTheApp->GetTopWindow(), SLineDisplayTable());
+    RunModal(
+        dialog, [&] { return dialog.DoModal(); },
+        [&] {
+            for (int id : {IDC_LS_SHOW_LOCAL_XY, IDC_LS_SHOW_RAW_GPS, IDC_LS_SHOW_WHISKERS}) {
+                auto *check = dynamic_cast<wxCheckBox *>(dialog.FindWindow(id));
+                ASSERT_NE(nullptr, check) << id;
+                EXPECT_TRUE(check->GetValue()) << id;
+                EXPECT_TRUE(check->IsEnabled()) << id;
+            }
+            EXPECT_EQ(nullptr, dialog.FindWindow(IDC_LS_SHOW_TRACE_GPS));
+            EXPECT_FALSE(dialog.FindWindow(IDC_LS_RADIO_FIRST)->IsEnabled());
+            EXPECT_FALSE(dialog.FindWindow(IDC_LS_RADIO_FIRST + 1)->IsEnabled());
+            EXPECT_TRUE(dynamic_cast<wxRadioButton *>(dialog.FindWindow(IDC_LS_RADIO_FIRST + 4))
+                            ->GetValue());
+            for (int mark = 0; mark < 6; ++mark)
+                EXPECT_EQ(mark == 2, dialog.FindWindow(IDC_LS_EDIT_MARK_FIRST + mark)->IsShown())
+                    << mark;
+            EXPECT_FALSE(dialog.FindWindow(IDC_LS_PREVIEW_BUTTON)->IsEnabled())
+                << "no document behind the parent: nothing to preview on";
+
+            auto *style = dynamic_cast<CPickerLineStyle *>(dialog.FindWindow(IDC_LS_LINE_STYLE));
+            auto *width = dynamic_cast<CPickerLineWidth *>(dialog.FindWindow(IDC_LS_LINE_WIDTH));
+            auto *marker =
+                dynamic_cast<CPickerMarkerStyle *>(dialog.FindWindow(IDC_LS_MARKER_STYLE));
+            auto *size = dynamic_cast<wxTextCtrl *>(dialog.FindWindow(IDC_LS_MARKER_SIZE));
+            ASSERT_TRUE(style && width && marker && size);
+            EXPECT_EQ(0, style->GetLineStyle());
+            EXPECT_EQ(2.0f, width->GetLineWidth());
+            EXPECT_EQ(MARKER_CIRCLE, marker->GetMarkerStyle());
+            EXPECT_EQ("6", size->GetValue());
+            SaveScreenshot(&dialog, "line_settings_dialog");
+
+            // A half width is stored whole, and the picker shows what is stored.
+            Pick(width, CLineWidthCells::FromLineWidth(3.5f));
+            EXPECT_EQ(3, dialog.GetTable().Entry[4].LineWidth);
+            EXPECT_EQ(3.0f, width->GetLineWidth());
+            Pick(marker, CMarkerStyleCells::FromMarkerStyle(MARKER_DIAMOND));
+            EXPECT_EQ(MARKER_DIAMOND, dialog.GetTable().Entry[4].MarkerStyle);
+
+            // "25" is corrected to 20 with the range message; an emptied field keeps 20.
+            Sink().Answer(ORQ::IDOK);
+            size->SetValue("25");
+            ASSERT_EQ(1u, Sink().Messages().size());
+            EXPECT_EQ("Valid values are 1 to 20", Sink().Messages()[0].text);
+            EXPECT_EQ("20", size->GetValue());
+            EXPECT_EQ(20, dialog.GetTable().Entry[4].MarkerSize);
+            size->SetValue("");
+            EXPECT_EQ(20, dialog.GetTable().Entry[4].MarkerSize);
+            size->SetValue("abc");
+            EXPECT_EQ("", size->GetValue());
+            EXPECT_EQ(20, dialog.GetTable().Entry[4].MarkerSize);
+            EXPECT_EQ(1u, Sink().Messages().size()) << Sink().AllTexts();
+
+            // Another row shows its own styles; Defaults brings the defaults back.
+            Click(dialog, IDC_LS_RADIO_FIRST + 6);
+            EXPECT_EQ(6, dialog.GetLogic().GetCurrentEntry());
+            EXPECT_EQ(2, style->GetLineStyle());
+            EXPECT_TRUE(dialog.FindWindow(IDC_LS_EDIT_MARK_FIRST + 4)->IsShown());
+            EXPECT_FALSE(dialog.FindWindow(IDC_LS_EDIT_MARK_FIRST + 2)->IsShown());
+            PressButton(dialog, IDC_LS_DEFAULTS);
+            EXPECT_EQ(SLineDisplayTable(), dialog.GetTable());
+            EXPECT_EQ("7", size->GetValue());
+        });
+}
+
+// From the toolbar on an opened project: OK without a change leaves the document and its XML
+// as they were; a new Raw GPS line colour chosen with the colour picker is stored, written into
+// the project's XML and marks the document modified.
+TEST(LineSettingsGui, ToolbarDialogStoresANewRawGpsColourOnOk) {
+    OpenedProject project;
+    ASSERT_NE(nullptr, project.doc);
+    ASSERT_NE(nullptr, project.window);
+    const std::string before = XmlText(project.doc);
+    ASSERT_FALSE(before.empty());
+    ASSERT_FALSE(project.doc->IsModified());
+
+    AnswerNextModal(nullptr, wxID_OK);
+    PressLineSettingsTool();
+    EXPECT_TRUE(ModalAnswered());
+    EXPECT_FALSE(project.doc->IsModified());
+    EXPECT_EQ(before, XmlText(project.doc));
+
+    const uint32_t magenta = Rgb(255, 0, 255);
+    CColourAnswer colour(magenta);
+    AnswerNextModal(
+        [&](wxDialog *dialog) {
+            ASSERT_NE(nullptr, dynamic_cast<DlgLineSettings *>(dialog));
+            EXPECT_EQ(4, static_cast<DlgLineSettings *>(dialog)->GetLogic().GetCurrentEntry());
+            PressButton(*dialog, IDC_LS_LINE_COLOUR_BUTTON);
+            EXPECT_EQ(magenta,
+                      static_cast<DlgLineSettings *>(dialog)->GetTable().Entry[4].LineColour);
+            EXPECT_TRUE(dialog->FindWindow(IDC_LS_PREVIEW_BUTTON)->IsEnabled());
+            EXPECT_EQ(wxColour(255, 0, 255),
+                      dialog->FindWindow(IDC_LS_LINE_COLOUR)->GetBackgroundColour());
+            SaveScreenshot(dialog, "line_settings_raw_gps_magenta");
+        },
+        wxID_OK);
+    PressLineSettingsTool();
+    EXPECT_TRUE(ModalAnswered());
+    EXPECT_EQ(1, colour.Asked());
+    EXPECT_EQ(Rgb(0, 128, 128), colour.Started()) << "the chooser starts at the line colour";
+    const SLineDisplayTable &table = project.doc->GetMapperSettings()->LineDisplay;
+    EXPECT_EQ(magenta, table.Entry[2 * LINE_KIND_RAW_GPS].LineColour);
+    EXPECT_EQ(Rgb(0, 128, 128), table.Entry[2 * LINE_KIND_RAW_GPS].MarkerColour);
+    EXPECT_TRUE(project.doc->IsModified());
+    const std::string after = XmlText(project.doc);
+    EXPECT_NE(std::string::npos,
+              after.find("<Raw_GPSActive><Selected>Y</Selected><Line_Style>0</Line_Style>"
+                         "<Line_Weight>2</Line_Weight><Line_Color>255,0,255</Line_Color>"))
+        << after;
+}
+
+// Preview draws the plan with the dialog's table at once (the map is drawn anew); Cancel puts
+// the document's table back and the plan shows the old lines again.
+TEST(LineSettingsGui, CancelAfterPreviewRestoresThePlan) {
+    OpenedProject project;
+    ASSERT_NE(nullptr, project.doc);
+    ASSERT_NE(nullptr, project.window);
+    const SLineDisplayTable kept = project.doc->GetMapperSettings()->LineDisplay;
+    const uint32_t black = Rgb(0, 0, 0);
+    const int linesBefore = PixelsOf(project.window, black);
+    ASSERT_GT(linesBefore, 100) << "the radar lines draw in black";
+
+    int linesInPreview = -1;
+    AnswerNextModal(
+        [&](wxDialog *dialog) {
+            Click(*dialog, IDC_LS_SHOW_LOCAL_XY);
+            const int draws = project.window->MapDrawCount();
+            PressButton(*dialog, IDC_LS_PREVIEW_BUTTON);
+            EXPECT_FALSE(project.doc->GetMapperSettings()->LineDisplay.LayerShown[0]);
+            linesInPreview = PixelsOf(project.window, black);
+            EXPECT_GT(project.window->MapDrawCount(), draws);
+            SaveScreenshot(project.window->GetParent(), "line_settings_preview_no_lines");
+        },
+        wxID_CANCEL);
+    PressLineSettingsTool();
+    EXPECT_TRUE(ModalAnswered());
+    EXPECT_LT(linesInPreview, linesBefore / 4) << "the preview hides the radar lines";
+    EXPECT_EQ(kept, project.doc->GetMapperSettings()->LineDisplay);
+    EXPECT_FALSE(project.doc->IsModified());
+    project.window->Update();
+    EXPECT_EQ(linesBefore, PixelsOf(project.window, black)) << "the old lines are back";
+    SaveScreenshot(project.window->GetParent(), "line_settings_after_cancel");
+}

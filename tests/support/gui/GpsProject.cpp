@@ -1,0 +1,47 @@
+#include "tests/support/gui/GpsProject.h"
+
+#include "KVD_Edit/demo/GpsFixText.h"
+#include "tests/support/TestSupport.h"
+
+namespace kvdtest {
+
+void GpsProjectLatLong(const SGpsProject &project, double x, double y, double &latitude,
+                       double &longitude) {
+    kvdgen::SGridPlacement placement;
+    placement.easting = project.easting;
+    placement.northing = project.northing;
+    placement.rotation = project.rotation;
+    kvdgen::PlacementLatLong(placement, x, y, latitude, longitude);
+}
+
+SGpsProject WriteGpsProject(const std::string &dir, double rotation) {
+    SGpsProject project;
+    project.rotation = rotation;
+    project.lines = PlanGridLines();
+    const std::string path = WritePlanProject(dir, project.lines);
+    if (path.empty())
+        return project;
+    for (const PlanLineSpec &line : project.lines) {
+        std::vector<int> traces;
+        for (int t = 1; t < project.traces; t += project.every)
+            traces.push_back(t);
+        traces.push_back(project.traces); // the last trace always carries a fix
+        std::vector<kvdgen::SGpsFix> fixes;
+        for (int t : traces) {
+            kvdgen::SGpsFix fix;
+            fix.trace = t;
+            fix.fraction = double(t - 1) / (project.traces - 1);
+            GpsProjectLatLong(project, line.x0 + fix.fraction * (line.x1 - line.x0),
+                              line.y0 + fix.fraction * (line.y1 - line.y0), fix.latitude,
+                              fix.longitude);
+            fixes.push_back(fix);
+        }
+        const std::string gps = dir + "/" + line.name + ".GPS";
+        WriteFile(gps, kvdgen::GpsFileText(fixes));
+        project.gpsFiles.push_back(gps);
+    }
+    project.path = path;
+    return project;
+}
+
+} // namespace kvdtest
