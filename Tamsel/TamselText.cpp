@@ -1,6 +1,7 @@
 #include "Tamsel/TamselText.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <stdlib.h>
 
@@ -43,7 +44,7 @@ double ScanDouble(const std::string &text, size_t pos, size_t &end) {
     if (stop == start)
         return 0;
     end = pos + static_cast<size_t>(stop - start);
-    return v;
+    return std::isnan(v) ? 0 : v; // "nan" reads as 0, as AtofC has it
 }
 
 namespace {

@@ -18,7 +18,7 @@ std::string UpperAscii(const std::string &text);
 // Blanks, tabs and line-end characters cut from both ends.
 std::string TrimBlanks(const std::string &text);
 // The number at text[pos] (blanks skipped); end receives where it stopped (pos after blanks
-// when there is no number, value 0).
+// when there is no number, value 0). "nan" is read past and gives 0.
 double ScanDouble(const std::string &text, size_t pos, size_t &end);
 // "%g": six significant digits, fixed or exponent form, trailing zeros dropped.
 std::string FormatG(double value);

@@ -1,6 +1,7 @@
 #include "orq_utils/CLocale.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 namespace ORQ {
@@ -19,7 +20,10 @@ CLocaleScope::~CLocaleScope() {
 double AtofC(const char *text) {
     if (!text)
         return 0.0;
-    return strtod_l(text, nullptr, CLocale());
+    // "nan" is no number a survey records; let through, it would pass every later check of a
+    // value (all comparisons with it are false) and compare unequal to itself after a save.
+    const double v = strtod_l(text, nullptr, CLocale());
+    return std::isnan(v) ? 0.0 : v;
 }
 
 int AtoiC(const char *text) {

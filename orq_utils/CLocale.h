@@ -24,7 +24,8 @@ private:
     locale_t m_previous;
 };
 
-// atof in the "C" locale: the leading number of text, 0 when there is none or text is null.
+// atof in the "C" locale: the leading number of text, 0 when there is none, when it is "nan"
+// or when text is null.
 ORQ_UTILS_API double AtofC(const char *text);
 // atoi without its overflow: the leading integer of text (blanks, a sign, digits), clamped to
 // the int range; 0 when there is none or text is null.

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <cwchar>
 #include <stdexcept>
@@ -279,6 +280,9 @@ TEST(CLocaleNumbers, ReadTheLeadingNumberWhateverTheLocale) {
     EXPECT_DOUBLE_EQ(ORQ::AtofC(" -1.5e1x"), -15.0);
     EXPECT_DOUBLE_EQ(ORQ::AtofC("2,5"), 2.0);
     EXPECT_DOUBLE_EQ(ORQ::AtofC(nullptr), 0.0);
+    for (const char *nan : {"nan", " -NaN", "NAN(12)"})
+        EXPECT_EQ(ORQ::AtofC(nan), 0.0) << nan;
+    EXPECT_EQ(ORQ::AtofC("inf"), HUGE_VAL);
     std::setlocale(LC_NUMERIC, saved.c_str());
 
     EXPECT_EQ(ORQ::AtoiC("  +42 m"), 42);
