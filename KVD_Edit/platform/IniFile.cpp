@@ -25,11 +25,24 @@ char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The file as lines without their line ends, remembering whether it used CRLF.
+// A line of the file without its line end, and whether that end was CRLF. Each line keeps its
+// own end, so that a write changes nothing but the line it writes: in a file of mixed ends, a
+// line ending in "\r\r\n" would otherwise lose a CR of its value on the next save.
+struct SIniLine {
+    std::string text;
+    bool crlf = false;
+};
+
+// The file as lines, remembering whether its first line ended in CRLF (new lines follow it).
 struct SIniText {
-    std::vector<std::string> lines;
+    std::vector<SIniLine> lines;
     bool crlf = false;
     bool exists = false;
+
+    void Append(const std::string &text) { lines.push_back({text, crlf}); }
+    void Insert(size_t at, const std::string &text) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), SIniLine{text, crlf});
+    }
 };
 
 SIniText Load(const std::string &path) {
@@ -53,7 +66,7 @@ SIniText Load(const std::string &path) {
         if (first && nl != std::string::npos)
             t.crlf = hadCr;
         first = false;
-        t.lines.push_back(line);
+        t.lines.push_back({line, hadCr});
         if (nl == std::string::npos)
             break;
         start = nl + 1;
@@ -62,11 +75,10 @@ SIniText Load(const std::string &path) {
 }
 
 bool Save(const std::string &path, const SIniText &t) {
-    const char *eol = t.crlf ? "\r\n" : "\n";
     std::string bytes;
     for (const auto &l : t.lines) {
-        bytes += l;
-        bytes += eol;
+        bytes += l.text;
+        bytes += l.crlf ? "\r\n" : "\n";
     }
     return ORQ::ReplaceFileContent(path, bytes);
 }
@@ -104,10 +116,10 @@ std::string Unquote(const std::string &raw) {
 bool FindSection(const SIniText &t, const std::string &section, size_t &begin, size_t &end) {
     std::string name;
     for (size_t i = 0; i < t.lines.size(); ++i) {
-        if (SectionOf(t.lines[i], name) && CIniFile::EqualsNoCase(name, section)) {
+        if (SectionOf(t.lines[i].text, name) && CIniFile::EqualsNoCase(name, section)) {
             begin = i;
             end = i + 1;
-            while (end < t.lines.size() && !SectionOf(t.lines[end], name))
+            while (end < t.lines.size() && !SectionOf(t.lines[end].text, name))
                 ++end;
             return true;
         }
@@ -119,7 +131,7 @@ bool FindSection(const SIniText &t, const std::string &section, size_t &begin, s
 size_t FindKey(const SIniText &t, size_t begin, size_t end, const std::string &key) {
     std::string k, v;
     for (size_t i = begin + 1; i < end; ++i)
-        if (KeyOf(t.lines[i], k, v) && CIniFile::EqualsNoCase(k, key))
+        if (KeyOf(t.lines[i].text, k, v) && CIniFile::EqualsNoCase(k, key))
             return i;
     return std::string::npos;
 }
@@ -134,7 +146,7 @@ bool Lookup(const std::string &path, const std::string &section, const std::stri
     if (i == std::string::npos)
         return false;
     std::string k, raw;
-    KeyOf(t.lines[i], k, raw);
+    KeyOf(t.lines[i].text, k, raw);
     value = Unquote(raw);
     return true;
 }
@@ -176,21 +188,21 @@ bool CIniFile::WriteString(const std::string &path, const std::string &section,
     const std::string line = key + "=" + value;
     size_t b, e;
     if (!FindSection(t, section, b, e)) {
-        t.lines.push_back("[" + section + "]");
-        t.lines.push_back(line);
+        t.Append("[" + section + "]");
+        t.Append(line);
         return Save(path, t);
     }
     size_t i = FindKey(t, b, e, key);
     if (i != std::string::npos) {
-        if (t.lines[i] == line)
+        if (t.lines[i].text == line)
             return true; // already stored: a read's write-back leaves the file alone
-        t.lines[i] = line;
+        t.lines[i].text = line;
     } else {
         // After the section's last non-blank line, so blank separators stay between sections.
         size_t at = e;
-        while (at > b + 1 && Trim(t.lines[at - 1]).empty())
+        while (at > b + 1 && Trim(t.lines[at - 1].text).empty())
             --at;
-        t.lines.insert(t.lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+        t.Insert(at, line);
     }
     return Save(path, t);
 }
@@ -221,7 +233,7 @@ bool CIniFile::EnsureSection(const std::string &path, const std::string &section
     size_t b, e;
     if (FindSection(t, section, b, e))
         return true;
-    t.lines.push_back("[" + section + "]");
+    t.Append("[" + section + "]");
     return Save(path, t);
 }
 

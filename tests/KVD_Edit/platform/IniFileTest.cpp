@@ -51,6 +51,20 @@ TEST(IniFile, WritesThroughKeepingOtherLinesAndLineEnds) {
     EXPECT_FALSE(CIniFile::DeleteKey(ini, "one", "added"));
 }
 
+// A file of mixed line ends (edited on both systems): each line keeps its own end, so a value
+// that ends in a CR of its own ("\r\r\n") reads the same after another key was written.
+TEST(IniFile, WritingOneKeyKeepsEveryOtherLineEndAsItWas) {
+    kvdtest::TempDir dir;
+    const std::string ini = dir.File("a.ini");
+    kvdtest::WriteFile(ini, "[general]\nloglevel=2\r\nodd = 3\r; note\r\r\n[Other]\nx=1");
+    const std::string odd = CIniFile::ReadString(ini, "general", "odd", "");
+    EXPECT_EQ(odd, "3\r; note\r");
+    ASSERT_TRUE(CIniFile::WriteString(ini, "general", "Added", "v"));
+    EXPECT_EQ(CIniFile::ReadString(ini, "general", "odd", ""), odd);
+    EXPECT_EQ(kvdtest::ReadFile(ini),
+              "[general]\nloglevel=2\r\nodd = 3\r; note\r\r\nAdded=v\n[Other]\nx=1\n");
+}
+
 TEST(IniFile, KeepsLongAndEightBitValuesWhole) {
     kvdtest::TempDir dir;
     const std::string ini = dir.File("a.ini");
