@@ -95,6 +95,8 @@ public:
     // True while the local-to-world dialog waits for a click in the plan view.
     bool IsSelectingInView() const override;
     void SetModifiedFlag() override { Modify(true); }
+    bool GetModifiedFlag() const override { return IsModified(); }
+    void ClearModifiedFlag() override { Modify(false); }
 
     void OnDisplayunitsMeters();
     void OnDisplayunitsFeet();

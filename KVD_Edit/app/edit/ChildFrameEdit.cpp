@@ -96,6 +96,7 @@ void CChildFrame::OnEditKVD() {
     CEditSetup dialog(this, &m_editEngine.Data(), host, m_gridView->GetLastClickedColumn());
     if (!dialog.IsReady())
         return;
+    const bool modifiedBefore = doc->GetModifiedFlag();
     m_editDlg = &dialog;
     const int result = dialog.ShowModal();
     m_editDlg = nullptr;
@@ -112,6 +113,9 @@ void CChildFrame::OnEditKVD() {
         doc->SetUnits(unit == ORQ::UNIT_FT ? ORQ::UNIT_FT : ORQ::UNIT_M);
         doc->UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_DISPLAY_CHANGED);
     }
+    // The previews' applies set the flag; the project is back as the dialog found it.
+    if (!modifiedBefore && dialog.CancelRestoredTheProject())
+        doc->ClearModifiedFlag();
 }
 
 void CChildFrame::UpdateViewAndGridFromEditDlg() {

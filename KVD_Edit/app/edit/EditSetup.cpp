@@ -300,7 +300,7 @@ void CEditSetup::CloseCancel() {
     if (m_closing)
         return;
     m_closing = true;
-    m_logic.Cancel();
+    m_cancelRestored = m_logic.Cancel();
     StorePlacement();
     EndModal(wxID_CANCEL);
 }

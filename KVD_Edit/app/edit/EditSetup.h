@@ -42,6 +42,9 @@ public:
     // Ends the dialog as OK and Cancel do.
     void CloseOK();
     void CloseCancel();
+    // After a Cancel: whether the project is back as the dialog found it (nothing applied, or
+    // the base snapshot restored).
+    bool CancelRestoredTheProject() const { return m_cancelRestored; }
 
     CEditSetupLogic &GetLogic() { return m_logic; }
     wxNotebook *GetNotebook() const { return m_notebook; }
@@ -81,6 +84,7 @@ private:
     CEditSetupLogic m_logic;
     bool m_ready = false;
     bool m_closing = false;
+    bool m_cancelRestored = false;
     bool m_updating = true;
     int m_column = 0;
     wxNotebook *m_notebook = nullptr;

@@ -31,6 +31,10 @@ public:
     // True while the local-to-world dialog waits for a point to be picked in the plan view.
     virtual bool IsSelectingInView() const = 0;
     virtual void SetModifiedFlag() = 0;
+    // Whether the project holds changes not saved, and clearing that: a cancelled edit that
+    // put the project back as it was leaves it as unmodified as it found it.
+    virtual bool GetModifiedFlag() const = 0;
+    virtual void ClearModifiedFlag() = 0;
     // UpdateAllViews with one of the hints of CommandIds.h (sender null: every view).
     virtual void UpdateAllViewsWithHint(wxView *sender, int hint) = 0;
     // Whether the last full reload found a fiducial comment.

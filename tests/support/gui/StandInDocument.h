@@ -31,6 +31,8 @@ public:
     CMapperSettings *GetMapperSettings() override { return &m_settings; }
     bool IsSelectingInView() const override { return selectingInView; }
     void SetModifiedFlag() override { Modify(true); }
+    bool GetModifiedFlag() const override { return IsModified(); }
+    void ClearModifiedFlag() override { Modify(false); }
     void UpdateAllViewsWithHint(wxView *sender, int hint) override {
         hints.push_back(hint);
         CViewHint h(hint);

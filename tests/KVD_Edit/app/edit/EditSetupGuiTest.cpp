@@ -287,6 +287,7 @@ TEST(EditSetupGui, EscapeAfterAnApplyLeavesTheProjectAsItWas) {
     OpenedProject o;
     ASSERT_NE(o.grid, nullptr) << Sink().AllTexts();
     const std::string before = o.Xml();
+    o.doc->Modify(false); // as just saved
     for (int i = 0; i < o.grid->GetNumRows(); ++i)
         o.grid->SelectRow(i, true);
     o.grid->OnNMClick(false);
@@ -300,6 +301,7 @@ TEST(EditSetupGui, EscapeAfterAnApplyLeavesTheProjectAsItWas) {
             TypeAndEnter(dialog.GetField(TAB_LENGTH), "8");
             EXPECT_EQ(o.Cell("X2", 4), "8.000") << "the apply reached the grid";
             EXPECT_NE(o.Xml(), before);
+            EXPECT_TRUE(o.doc->IsModified());
             dialog.GetNotebook()->SetSelection(TAB_ORIENTATION);
         },
         [&](CEditSetup &dialog) {
@@ -328,6 +330,7 @@ TEST(EditSetupGui, EscapeAfterAnApplyLeavesTheProjectAsItWas) {
     ASSERT_TRUE(WaitFor([&] { return driver.Ran(); }, 30000)) << Sink().AllTexts();
     PumpEvents(150);
     EXPECT_EQ(o.Xml(), before) << "Escape reverts every applied edit";
+    EXPECT_FALSE(o.doc->IsModified()) << "the project is as it was saved";
     EXPECT_EQ(o.Cell("X2", 4), "10.000");
     EXPECT_EQ(o.Cell("X0", 5), "0.000");
     struct stat st;
