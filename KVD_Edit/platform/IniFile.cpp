@@ -216,7 +216,13 @@ bool CIniFile::DeleteKey(const std::string &path, const std::string &section,
     size_t i = FindKey(t, b, e, key);
     if (i == std::string::npos)
         return false;
-    t.lines.erase(t.lines.begin() + static_cast<std::ptrdiff_t>(i));
+    // Every line of the key: a second one, written by hand, would otherwise be read in its
+    // place and bring back a value the user deleted.
+    while (i != std::string::npos) {
+        t.lines.erase(t.lines.begin() + static_cast<std::ptrdiff_t>(i));
+        --e;
+        i = FindKey(t, i - 1, e, key); // the search starts after its first argument
+    }
     return Save(path, t);
 }
 

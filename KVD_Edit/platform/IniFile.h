@@ -27,7 +27,8 @@ public:
     // holds a line break.
     static bool WriteString(const std::string &path, const std::string &section,
                             const std::string &key, const std::string &value);
-    // Removes section/key; false when it was not there or the file cannot be written.
+    // Removes section/key (every line of it in the section); false when it was not there or
+    // the file cannot be written.
     static bool DeleteKey(const std::string &path, const std::string &section,
                           const std::string &key);
     // True when the file holds the section (with or without keys).

@@ -51,6 +51,18 @@ TEST(IniFile, WritesThroughKeepingOtherLinesAndLineEnds) {
     EXPECT_FALSE(CIniFile::DeleteKey(ini, "one", "added"));
 }
 
+// A key written twice by hand: reads take the first; a delete removes both, or the second would
+// bring back a value the user deleted. Other sections keep theirs.
+TEST(IniFile, DeletingAKeyWrittenTwiceRemovesEveryLineOfIt) {
+    kvdtest::TempDir dir;
+    const std::string ini = dir.File("a.ini");
+    kvdtest::WriteFile(ini, "[S]\nk=1\nother=2\nK = 3\n[T]\nk=4\n");
+    EXPECT_EQ(CIniFile::ReadString(ini, "s", "k", ""), "1");
+    ASSERT_TRUE(CIniFile::DeleteKey(ini, "S", "k"));
+    EXPECT_FALSE(CIniFile::HasKey(ini, "S", "k"));
+    EXPECT_EQ(kvdtest::ReadFile(ini), "[S]\nother=2\n[T]\nk=4\n");
+}
+
 // A file of mixed line ends (edited on both systems): each line keeps its own end, so a value
 // that ends in a CR of its own ("\r\r\n") reads the same after another key was written.
 TEST(IniFile, WritingOneKeyKeepsEveryOtherLineEndAsItWas) {
