@@ -221,39 +221,57 @@ int CKvdDataBlock_V110::CDataFile::operator==(const CDataFile &other) const {
 // ---------------------------------------------------------------------------------------------
 // CExtension
 
+namespace {
+
+using SPlacedFile = CKvdDataBlock_V110::CExtension::SPlacedFile;
+
+// The first stored file at or after place.
+std::vector<SPlacedFile>::const_iterator FirstFrom(const std::vector<SPlacedFile> &files,
+                                                   size_t place) {
+    return std::lower_bound(files.begin(), files.end(), place,
+                            [](const SPlacedFile &f, size_t p) { return f.place < p; });
+}
+
+} // namespace
+
 int CKvdDataBlock_V110::CExtension::AddFile(std::unique_ptr<CDataFile> &file) {
     if (!file || file->m_Seq < 1)
         return -1;
     const size_t place = static_cast<size_t>(file->m_Seq) - 1;
-    if (place < m_Files.size() && m_Files[place])
+    const auto at = FirstFrom(m_Files, place);
+    if (at != m_Files.end() && at->place == place)
         return -1;
-    if (place >= m_Files.size())
-        m_Files.resize(place + 1);
-    m_Files[place] = std::move(file);
+    m_Files.insert(at, SPlacedFile{place, std::move(file)});
     return static_cast<int>(place);
 }
 
 int CKvdDataBlock_V110::CExtension::RemoveFile(int place) {
-    if (place >= 0 && place < static_cast<int>(m_Files.size()))
-        m_Files.erase(m_Files.begin() + place);
-    while (!m_Files.empty() && !m_Files.back())
-        m_Files.pop_back();
-    return static_cast<int>(m_Files.size()) - 1;
+    if (place >= 0 && static_cast<size_t>(place) < PlaceCount()) {
+        // The place goes, with its file if it holds one; every later place moves down one.
+        auto at =
+            m_Files.begin() + (FirstFrom(m_Files, static_cast<size_t>(place)) - m_Files.cbegin());
+        if (at->place == static_cast<size_t>(place))
+            at = m_Files.erase(at);
+        for (; at != m_Files.end(); ++at)
+            --at->place;
+    }
+    return static_cast<int>(PlaceCount()) - 1;
 }
 
 int CKvdDataBlock_V110::CExtension::FileCount() const {
-    return static_cast<int>(std::count_if(m_Files.begin(), m_Files.end(),
-                                          [](const std::unique_ptr<CDataFile> &f) { return !!f; }));
+    return static_cast<int>(m_Files.size());
 }
 
 const CKvdDataBlock_V110::CDataFile *CKvdDataBlock_V110::CExtension::GetFile(int n) const {
-    if (n < 0)
+    if (n < 0 || static_cast<size_t>(n) >= m_Files.size())
         return nullptr;
-    for (const auto &f : m_Files) {
-        if (f && n-- == 0)
-            return f.get();
-    }
-    return nullptr;
+    return m_Files[static_cast<size_t>(n)].file.get();
+}
+
+const CKvdDataBlock_V110::CDataFile *
+CKvdDataBlock_V110::CExtension::FileAtPlace(size_t place) const {
+    const auto at = FirstFrom(m_Files, place);
+    return at != m_Files.end() && at->place == place ? at->file.get() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -326,10 +344,9 @@ int CKvdDataBlock_V110::CLine::AddFile(std::unique_ptr<CDataFile> &file) {
     if (partner) {
         partnerList = GetExtension(partner);
         if (partnerList >= 0) {
-            const auto &files = m_Extensions[partnerList]->m_Files;
-            for (size_t i = 0; i < files.size(); ++i) {
-                if (files[i] && *files[i] == *file) {
-                    partnerPlace = static_cast<int>(i);
+            for (const auto &placed : m_Extensions[partnerList]->m_Files) {
+                if (*placed.file == *file) {
+                    partnerPlace = static_cast<int>(placed.place);
                     ext = "HD+DT1";
                     break;
                 }
@@ -340,9 +357,8 @@ int CKvdDataBlock_V110::CLine::AddFile(std::unique_ptr<CDataFile> &file) {
     int list = GetExtension(ext);
     if (list >= 0) {
         // Refuse before anything changes, so that a refused file loses nothing else.
-        const auto &files = m_Extensions[list]->m_Files;
         const size_t place = static_cast<size_t>(file->m_Seq) - 1;
-        if (place < files.size() && files[place])
+        if (m_Extensions[list]->FileAtPlace(place))
             return -1;
     }
     if (partnerPlace >= 0) {
@@ -374,9 +390,9 @@ const CKvdDataBlock_V110::CDataFile *CKvdDataBlock_V110::CLine::GetFile(int n) c
     if (n < 0)
         return nullptr;
     for (const auto &e : m_Extensions) {
-        for (const auto &f : e->m_Files) {
-            if (f && n-- == 0)
-                return f.get();
+        for (const auto &placed : e->m_Files) {
+            if (n-- == 0)
+                return placed.file.get();
         }
     }
     return nullptr;
@@ -508,10 +524,8 @@ void CKvdDataBlock_V110::PopulateLine(CLine &line) const {
     // Files in visiting order: extension list by list, place by place; empty places skipped.
     std::vector<const CDataFile *> files;
     for (const auto &ext : line.m_Extensions) {
-        for (const auto &f : ext->m_Files) {
-            if (f)
-                files.push_back(f.get());
-        }
+        for (const auto &placed : ext->m_Files)
+            files.push_back(placed.file.get());
     }
     const CDataFile::SPosition *first = nullptr;
     for (const CDataFile *f : files) {

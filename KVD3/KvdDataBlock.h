@@ -79,7 +79,8 @@ public:
     };
 
     // The files of one line that share an extension-list name, at place "seq" - 1. Places that
-    // no file took are empty (null).
+    // no file took are empty. Only the places that hold a file are stored, so that a "seq" of
+    // two thousand million costs one entry, not a list of that length.
     class KVD3_API CExtension {
     public:
         explicit CExtension(const CStr &name) : m_Name(name) {}
@@ -95,9 +96,17 @@ public:
         int FileCount() const;
         // The n-th file counting only places that hold one; null when there is none.
         const CDataFile *GetFile(int n) const;
+        // Number of places: the last place that holds a file, plus one.
+        size_t PlaceCount() const { return m_Files.empty() ? 0 : m_Files.back().place + 1; }
+        // The file at a place; null for an empty place or one beyond the list.
+        const CDataFile *FileAtPlace(size_t place) const;
 
+        struct SPlacedFile {
+            size_t place;
+            std::unique_ptr<CDataFile> file; // never null
+        };
         CStr m_Name;
-        std::vector<std::unique_ptr<CDataFile>> m_Files;
+        std::vector<SPlacedFile> m_Files; // ascending by place
     };
 
     class KVD3_API CLine {

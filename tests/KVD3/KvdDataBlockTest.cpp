@@ -147,8 +147,9 @@ TEST(KvdDataBlock, MergesHdAndDt1AndSortsFiducialsInMetres) {
 
     // A gap in "seq" leaves an empty place that no count sees.
     const CLine *free1 = b.Line("FREE1");
-    ASSERT_EQ(3u, free1->m_Extensions[0]->m_Files.size());
-    EXPECT_FALSE(free1->m_Extensions[0]->m_Files[1]);
+    ASSERT_EQ(3u, free1->m_Extensions[0]->PlaceCount());
+    EXPECT_FALSE(free1->m_Extensions[0]->FileAtPlace(1));
+    EXPECT_TRUE(free1->m_Extensions[0]->FileAtPlace(2));
     EXPECT_EQ(2, free1->FileCount());
     EXPECT_EQ("FREE1B", free1->GetFile(0)->m_Name);
     EXPECT_EQ("FREE1", free1->GetFile(1)->m_Name);
@@ -448,4 +449,29 @@ TEST(KvdDataBlock, MergesEveryPartOfAMultiFileLineInEitherOrder) {
     EXPECT_EQ("L_3", l->GetFile(2)->m_Name);
     EXPECT_EQ(LT_XLINE, l->m_LineType);
     EXPECT_DOUBLE_EQ(30, l->m_XMax);
+}
+
+// A "seq" near the top of the int range (a damaged file) costs one entry, not a list of two
+// thousand million places; the file keeps its place and merges with its partner there.
+TEST(KvdDataBlock, AHugeSequenceNumberKeepsItsPlaceWithoutAListOfThatLength) {
+    XmlNode data = DataNode();
+    AddSettings(data);
+    XmlNode &line = data.Add("Line").Attr("name", "L");
+    AddDataFile(line, "BIG", ".dt1", 2147483647, {{0, 0, 0}, {10, 0, 1}});
+    AddDataFile(line, "SMALL", ".dt1", 1, {{10, 0, 0}, {20, 0, 1}});
+    AddDataFile(line, "BIG", ".hd", 2147483647, {{0, 0, 0}, {10, 0, 1}});
+    Block b(ProjectText(data));
+    EXPECT_EQ("", b.errors);
+    const CLine *l = b.Line("L");
+    ASSERT_NE(l, nullptr);
+    ASSERT_EQ(2u, l->m_Extensions.size());
+    EXPECT_EQ(".dt1", l->m_Extensions[0]->m_Name);
+    EXPECT_EQ(1u, l->m_Extensions[0]->PlaceCount());
+    EXPECT_EQ("SMALL", l->m_Extensions[0]->GetFile(0)->m_Name);
+    EXPECT_EQ("HD+DT1", l->m_Extensions[1]->m_Name);
+    EXPECT_EQ(2147483647u, l->m_Extensions[1]->PlaceCount());
+    EXPECT_EQ(1, l->m_Extensions[1]->FileCount());
+    EXPECT_EQ("BIG", l->m_Extensions[1]->FileAtPlace(2147483646)->m_Name);
+    EXPECT_EQ(2, l->FileCount());
+    EXPECT_DOUBLE_EQ(20, l->m_XMax);
 }
