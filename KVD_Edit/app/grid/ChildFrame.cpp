@@ -411,32 +411,28 @@ void CChildFrame::GetGridInfoRow(SGridInfo &out, int row) const {
 
 void CChildFrame::SelectAllLines() {
     KVD_LOG_CALL();
+    SetAllLinesSelected(true);
+}
+
+void CChildFrame::DeselectAllLines() {
+    KVD_LOG_CALL();
+    SetAllLinesSelected(false);
+}
+
+// Every row selected or none; the focus list follows (empty, or one entry per row) and the
+// views hear of the change once.
+void CChildFrame::SetAllLinesSelected(bool selected) {
     IGridDocument *doc = GetGridDocument();
     CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
     if (focus)
         focus->DeleteFocusArray();
     if (m_gridView) {
         for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
-            m_gridView->SelectRow(i, true);
+            m_gridView->SelectRow(i, selected);
             const SGridInfo &row = *m_gridView->GetRowInfo(i);
-            if (focus)
+            if (selected && focus)
                 focus->AddFocusEntry(row.setIndex, row.lineIndex, nullptr, false);
         }
-        m_gridView->UpdateRowSelection();
-    }
-    if (doc)
-        doc->UpdateAllViewsWithHint(nullptr, HINT_SELECTION_CHANGED);
-}
-
-void CChildFrame::DeselectAllLines() {
-    KVD_LOG_CALL();
-    IGridDocument *doc = GetGridDocument();
-    CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
-    if (focus)
-        focus->DeleteFocusArray();
-    if (m_gridView) {
-        for (int i = 0; i < m_gridView->GetNumRows(); ++i)
-            m_gridView->SelectRow(i, false);
         m_gridView->UpdateRowSelection();
     }
     if (doc)

@@ -116,6 +116,7 @@ public:
     static constexpr int kGpsKind = 11;
 
 private:
+    void SetAllLinesSelected(bool selected);
     class CPlanCommands;
 
     void CreateClient();
