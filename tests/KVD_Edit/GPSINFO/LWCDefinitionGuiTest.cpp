@@ -244,8 +244,7 @@ struct GpsEditor {
         ASSERT_NE(nullptr, doc);
         ASSERT_NE(nullptr, window);
         ASSERT_TRUE(doc->GetGPSInfo()->HasGPSData()) << Sink().AllTexts();
-        const std::string file = __FILE__;
-        window->LoadCompass(file.substr(0, file.rfind("/tests/")) + "/resources/Compass.bmp");
+        window->LoadCompass(KVD_SOURCE_DIR "/resources/Compass.bmp");
         SLineDisplayTable &table = doc->GetMapperSettings()->LineDisplay;
         for (int k = 0; k < LINE_KIND_COUNT; ++k)
             table.LayerShown[k] = k == LINE_KIND_LOCAL_XY;

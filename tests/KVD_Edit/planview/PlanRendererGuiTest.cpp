@@ -62,8 +62,7 @@ struct GpsPlan {
         window = opened.window;
         ASSERT_NE(nullptr, window);
         // The program's compass image (the test binary's folder holds none).
-        const std::string file = __FILE__;
-        window->LoadCompass(file.substr(0, file.rfind("/tests/")) + "/resources/Compass.bmp");
+        window->LoadCompass(KVD_SOURCE_DIR "/resources/Compass.bmp");
 
         CGPSInfo *gps = doc->GetGPSInfo();
         // Paints before the fixes are read may have given the definition an automatic second

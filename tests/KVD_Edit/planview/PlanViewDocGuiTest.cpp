@@ -221,9 +221,7 @@ TEST(PlanViewDocGui, PrintingDrawsThePageInItsOwnSize) {
 }
 
 TEST(PlanViewDocGui, PointsBeyondTheDrawableRangeShowTheHintOnce) {
-    std::string root = __FILE__;
-    root = root.substr(0, root.rfind("/tests/KVD_Edit/planview/"));
-    CBDialog::SetBitmapResourceFolder(root + "/resources");
+    CBDialog::SetBitmapResourceFolder(KVD_SOURCE_DIR "/resources");
     OpenPlan p;
     ASSERT_NE(nullptr, p.window);
     CGPSInfo *gps = p.doc->GetGPSInfo();

@@ -26,8 +26,7 @@ namespace {
 
 // The source folder, for the program's own compass image.
 std::string SourceRoot() {
-    std::string file = __FILE__;
-    return file.substr(0, file.rfind("/tests/KVD_Edit/planview/"));
+    return KVD_SOURCE_DIR;
 }
 
 std::string Artifacts() {

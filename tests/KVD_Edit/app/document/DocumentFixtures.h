@@ -13,8 +13,7 @@ namespace doctest {
 
 // The program's shipped template, from the source tree.
 inline std::string TemplatePath() {
-    const std::string here = __FILE__; // <root>/tests/KVD_Edit/app/document/DocumentFixtures.h
-    return here.substr(0, here.rfind("/tests/")) + "/resources/BlankTemplate.kvd";
+    return KVD_SOURCE_DIR "/resources/BlankTemplate.kvd";
 }
 
 // A project made by creator, modified by each of modifiers in turn, with one line.

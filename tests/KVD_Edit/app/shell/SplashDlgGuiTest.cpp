@@ -12,8 +12,7 @@ namespace {
 
 // The sources' resources folder, beside the tests folder.
 std::string ResourcesFolder() {
-    std::string path = __FILE__;
-    return path.substr(0, path.rfind("/tests/")) + "/resources";
+    return KVD_SOURCE_DIR "/resources";
 }
 
 class SplashDlgGui : public testing::Test {
