@@ -4,8 +4,10 @@
 #include <wx/graphics.h>
 #include <wx/pen.h>
 
-#include <algorithm>
 #include <wx/settings.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace ControlDrawing {
 
@@ -51,6 +53,23 @@ void DrawFocusRect(wxGraphicsContext &gc, const wxRect &rect, const wxColour &co
     gc.SetBrush(*wxTRANSPARENT_BRUSH);
     gc.SetPen(gc.CreatePen(wxGraphicsPenInfo(colour, 1.0).Style(wxPENSTYLE_DOT)));
     gc.DrawRectangle(rect.x + 0.5, rect.y + 0.5, rect.width - 1, rect.height - 1);
+}
+
+wxColour FieldBackground(bool disabled) {
+    return Sys(disabled ? wxSYS_COLOUR_BTNFACE : wxSYS_COLOUR_WINDOW);
+}
+
+wxColour Mix(const wxColour &a, const wxColour &b, double share) {
+    share = std::clamp(share, 0.0, 1.0);
+    const auto channel = [share](unsigned char x, unsigned char y) {
+        return static_cast<unsigned char>(std::lround(share * x + (1.0 - share) * y));
+    };
+    return wxColour(channel(a.Red(), b.Red()), channel(a.Green(), b.Green()),
+                    channel(a.Blue(), b.Blue()));
+}
+
+wxColour HotCellFill() {
+    return Mix(Sys(wxSYS_COLOUR_HIGHLIGHT), Sys(wxSYS_COLOUR_BTNHIGHLIGHT), 0.35);
 }
 
 void DrawDropArrow(wxGraphicsContext &gc, const wxRect &rect, bool pressed, bool disabled) {

@@ -17,6 +17,13 @@ void Draw3dRect(wxGraphicsContext &gc, const wxRect &rect, const wxColour &topLe
 void DrawEdge(wxGraphicsContext &gc, const wxRect &rect, bool raised);
 // A dotted focus rectangle just inside rect.
 void DrawFocusRect(wxGraphicsContext &gc, const wxRect &rect, const wxColour &colour);
+// The background of an editable field: the window colour, or the face colour when disabled.
+wxColour FieldBackground(bool disabled);
+// The fill of a hovered cell of a popup grid: the selection colour, lightened toward the
+// popup's background so that samples drawn in the text colour stay readable on it.
+wxColour HotCellFill();
+// a mixed with b: share (0 to 1) of a, the rest of b.
+wxColour Mix(const wxColour &a, const wxColour &b, double share);
 // A downward arrow box (drop-down button), pressed or not, greyed when disabled.
 void DrawDropArrow(wxGraphicsContext &gc, const wxRect &rect, bool pressed, bool disabled);
 

@@ -149,14 +149,17 @@ void CGenericPicker::DrawFace(wxDC &dc) const {
     if (!gc)
         return;
     const SPickerMetrics metrics = SystemPickerMetrics();
+    // A disabled picker takes the toolkit's colours of a disabled field: the face colour behind,
+    // its sample and arrow in the grey-text colour.
+    const bool disabled = !IsEnabled();
     wxRect rect(GetClientSize());
     gc->SetPen(*wxTRANSPARENT_PEN);
-    gc->SetBrush(gc->CreateBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW))));
+    gc->SetBrush(gc->CreateBrush(wxBrush(ControlDrawing::FieldBackground(disabled))));
     gc->DrawRectangle(rect.x, rect.y, rect.width, rect.height);
 
     // While the popup is open the button counts as pressed.
     const wxRect arrow = metrics.ArrowRect(rect.GetSize());
-    ControlDrawing::DrawDropArrow(*gc, arrow, m_logic.IsPopupOpen(), !IsEnabled());
+    ControlDrawing::DrawDropArrow(*gc, arrow, m_logic.IsPopupOpen(), disabled);
     ControlDrawing::DrawEdge(*gc, rect, false);
 
     rect.Deflate(metrics.ex, metrics.ey);
@@ -167,6 +170,7 @@ void CGenericPicker::DrawFace(wxDC &dc) const {
     cell.row = PickerValue::Row(GetValue());
     cell.column = PickerValue::Column(GetValue());
     cell.highlighted = 1;
+    cell.disabled = disabled ? 1 : 0;
     gc->Clip(rect.x, rect.y, rect.width, rect.height);
     m_grid->DrawCell(cell);
     gc->ResetClip();
@@ -306,7 +310,12 @@ void CGenericPickerPopup::OnPaint(wxPaintEvent &) {
     wxPaintDC paint(this);
     const wxRect client(GetClientSize());
     CMemDC dc(&paint, &client);
-    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+    DrawGrid(dc);
+}
+
+void CGenericPickerPopup::DrawGrid(wxDC &dc) const {
+    const wxRect client(GetClientSize());
+    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
     if (!gc || !m_owner)
         return;
     const CPickerGrid &grid = m_owner->GetGrid();
@@ -330,9 +339,10 @@ void CGenericPickerPopup::OnPaint(wxPaintEvent &) {
                 continue;
             const bool hot = PickerValue::Make(column, row) == value;
             if (hot) {
+                // The hovered cell stands out by its fill as well as by its raised edge.
                 const wxRect rect = m_logic.GetCellRect(column, row);
                 gc->SetPen(*wxTRANSPARENT_PEN);
-                gc->SetBrush(gc->CreateBrush(wxBrush(highlight)));
+                gc->SetBrush(gc->CreateBrush(wxBrush(ControlDrawing::HotCellFill())));
                 gc->DrawRectangle(rect.x, rect.y, rect.width, rect.height);
                 ControlDrawing::DrawEdge(*gc, rect, true);
             }
@@ -340,7 +350,10 @@ void CGenericPickerPopup::OnPaint(wxPaintEvent &) {
             cell.row = row;
             cell.column = column;
             cell.highlighted = hot ? 1 : 0;
+            // Each sample stays inside its own cell (a thick line's ends would run into the next).
+            gc->Clip(cell.rect.x, cell.rect.y, cell.rect.width, cell.rect.height);
             grid.DrawCell(cell);
+            gc->ResetClip();
         }
     }
     ControlDrawing::DrawEdge(*gc, client, true);

@@ -80,6 +80,9 @@ public:
     void End(int message);
     // A key for the grid; true when it was used.
     bool Key(const wxKeyEvent &event);
+    // Draws the grid into dc (as the window paints it): every cell's sample clipped to the
+    // cell, the hovered cell filled and raised.
+    void DrawGrid(wxDC &dc) const;
 
 protected:
     void OnDismiss() override;

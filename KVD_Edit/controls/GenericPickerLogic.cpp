@@ -49,7 +49,9 @@ std::vector<SPickerNotice> CGenericPickerLogic::ClosedInside(uint32_t value) {
     if (!m_popupOpen)
         return {};
     m_popupOpen = false;
-    const uint32_t old = m_valueAtOpening;
+    // Hovering has already set (and reported) the cells it passed: only a pick that differs
+    // from what the picker holds now is news to the parent.
+    const uint32_t old = m_value;
     m_value = value;
     std::vector<SPickerNotice> notices{{PickerNotify::Closed, m_value},
                                        {PickerNotify::ClosedInside, m_value}};

@@ -55,6 +55,7 @@ struct SPickerCell {
     int row = 0;
     int column = 0;
     int highlighted = 0; // 1: drawn in the button-text colour, 0: in the button-shadow colour
+    int disabled = 0;    // 1: the picker is disabled, drawn in the grey-text colour
 };
 
 // What a kind of picker supplies: the cell size, the grid's shape, which cells exist and how a
@@ -109,7 +110,9 @@ public:
     void OpenFailed();
     // The popup's hot cell changed to value.
     std::vector<SPickerNotice> HotCellChanged(uint32_t value);
-    // The popup closed with a pick (a click inside it, or Enter) of value.
+    // The popup closed with a pick (a click inside it, or Enter) of value: "closed", "closed
+    // inside", and "value changed" only when value differs from the value held now (the last
+    // hovered cell's, which hovering has reported already).
     std::vector<SPickerNotice> ClosedInside(uint32_t value);
     // The popup closed without a pick: the value held at opening comes back.
     std::vector<SPickerNotice> ClosedOtherwise();

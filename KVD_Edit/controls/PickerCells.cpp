@@ -11,14 +11,37 @@
 namespace {
 
 wxColour CellColour(const SPickerCell &cell) {
+    if (cell.disabled)
+        return wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT);
     return wxSystemSettings::GetColour(cell.highlighted ? wxSYS_COLOUR_BTNTEXT
                                                         : wxSYS_COLOUR_BTNSHADOW);
 }
 
-void HorizontalLine(const SPickerCell &cell, const wxGraphicsPenInfo &pen) {
+// The row on which a cell's sample sits: its vertical centre.
+double CentreY(const wxRect &rect) {
+    return rect.y + rect.height / 2;
+}
+
+// A sample line across the cell at its vertical centre. Flat ends: a round or square cap would
+// reach past the cell's sides into its neighbour.
+void HorizontalLine(const SPickerCell &cell, wxGraphicsPenInfo pen) {
+    pen.Cap(wxCAP_BUTT);
     cell.gc->SetPen(cell.gc->CreatePen(pen));
-    const double y = cell.rect.y + 6 + 0.5;
+    // An odd pen width covers whole pixels when its middle lies on a pixel's centre.
+    const double y = CentreY(cell.rect) + 0.5;
     cell.gc->StrokeLine(cell.rect.x, y, cell.rect.x + cell.rect.width, y);
+}
+
+// The entries for no line and no marker show the word, so that no cell and no face is blank.
+void DrawNone(const SPickerCell &cell) {
+    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    const int height = std::max(cell.rect.height - 2, 6);
+    if (font.GetPixelSize().y > height)
+        font.SetPixelSize(wxSize(0, height));
+    cell.gc->SetFont(font, CellColour(cell));
+    double w = 0, h = 0;
+    cell.gc->GetTextExtent(kNoneText, &w, &h);
+    cell.gc->DrawText(kNoneText, cell.rect.x + 4, CentreY(cell.rect) - h / 2);
 }
 
 } // namespace
@@ -28,8 +51,12 @@ uint32_t CLineStyleCells::FromLineStyle(int style) {
 }
 
 void CLineStyleCells::DrawCell(const SPickerCell &cell) const {
-    if (!cell.gc || cell.row == MaxStyle)
-        return; // the entry for no line
+    if (!cell.gc)
+        return;
+    if (cell.row == MaxStyle) {
+        DrawNone(cell); // the entry for no line
+        return;
+    }
     wxGraphicsPenInfo pen(CellColour(cell), 1.0);
     // Rows 0 to 4 are the pen's dash styles; any other row (an empty picker) stays solid.
     static const wxDash dashDotDot[] = {6, 2, 1, 2, 1, 2};
@@ -85,26 +112,30 @@ uint32_t CMarkerStyleCells::FromMarkerStyle(int style) {
 void CMarkerStyleCells::DrawCell(const SPickerCell &cell) const {
     if (!cell.gc)
         return;
+    // The shape the value stands for (a row beyond the list reads as its nearest entry), an
+    // 8-pixel box centred on the cell's middle row; the diamond is twice as high as wide.
     const double x0 = cell.rect.x + 10;
-    const double y0 = cell.rect.y + 2;
-    const double m = y0 + cell.rect.height / 2;
+    const double c = CentreY(cell.rect);
     cell.gc->SetPen(*wxTRANSPARENT_PEN);
     cell.gc->SetBrush(cell.gc->CreateBrush(wxBrush(CellColour(cell))));
-    switch (cell.row) {
+    switch (std::clamp(cell.row, 0, MaxStyle)) {
     case 0:
-        cell.gc->DrawRectangle(x0, m - 4, 8, 8);
+        cell.gc->DrawRectangle(x0, c - 4, 8, 8);
         break;
     case 1:
-        cell.gc->DrawEllipse(x0, m - 4, 8, 8);
+        cell.gc->DrawEllipse(x0, c - 4, 8, 8);
         break;
     case 2: {
+        const double top = std::max(c - 8, double(cell.rect.y));
+        const double bottom = std::min(c + 8, double(cell.rect.y + cell.rect.height));
         const wxPoint2DDouble diamond[] = {
-            {x0, y0 + 8}, {x0 + 4, y0}, {x0 + 8, y0 + 8}, {x0 + 4, y0 + 16}, {x0, y0 + 8}};
+            {x0, c}, {x0 + 4, top}, {x0 + 8, c}, {x0 + 4, bottom}, {x0, c}};
         cell.gc->DrawLines(5, diamond, wxODDEVEN_RULE);
         break;
     }
     default:
-        break; // the entry for no marker
+        DrawNone(cell); // the entry for no marker
+        break;
     }
 }
 

@@ -7,7 +7,11 @@
 
 #include "KVD_Edit/controls/GenericPickerLogic.h"
 
-// Rows 0 to 5: solid, dash, dot, dash-dot, dash-dot-dot, no line (the pen styles).
+// The text of the entries for no line and no marker.
+inline constexpr const char *kNoneText = "None";
+
+// Rows 0 to 5: solid, dash, dot, dash-dot, dash-dot-dot, no line (the pen styles). Every sample
+// sits on the cell's vertical centre, in the picker's face as in the popup.
 class CLineStyleCells : public CPickerGrid {
 public:
     static constexpr int MaxStyle = 5;
@@ -31,7 +35,8 @@ public:
     static uint32_t FromLineWidth(float width);
 };
 
-// Rows 0 to 3: square, circle, diamond, no marker.
+// Rows 0 to 3: square, circle, diamond, no marker; a value beyond them draws its nearest row,
+// as GetMarkerStyle reads it, so that the face always shows the style the picker stands for.
 class CMarkerStyleCells : public CPickerGrid {
 public:
     static constexpr int MaxStyle = 3;

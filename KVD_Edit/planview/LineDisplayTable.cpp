@@ -62,8 +62,14 @@ void HideTraceGpsStyles(SLineDisplayTable &table) {
     }
 }
 
-void ApplyFixedLineDisplayStyles(SLineDisplayTable &table) {
-    table.Entry[0] = kDefaultEntries[0];
-    table.Entry[1] = kDefaultEntries[1];
-    HideTraceGpsStyles(table);
+const SLineDisplayEntry &DefaultLineDisplayEntry(int entry) {
+    return kDefaultEntries[(entry >= 0 && entry < SLineDisplayTable::kEntryCount) ? entry : 0];
+}
+
+bool IsLineDisplayEntryInRange(const SLineDisplayEntry &e) {
+    return e.LineStyle >= LINE_STYLE_SOLID && e.LineStyle <= LINE_STYLE_NONE &&
+           e.LineWidth >= 0 && e.LineWidth <= MAX_LINE_WIDTH && e.MarkerStyle >= MARKER_SQUARE &&
+           e.MarkerStyle <= MARKER_NONE && e.MarkerSize >= MIN_MARKER_SIZE &&
+           e.MarkerSize <= MAX_MARKER_SIZE && e.LineColour <= 0xFFFFFFu &&
+           e.MarkerColour <= 0xFFFFFFu;
 }

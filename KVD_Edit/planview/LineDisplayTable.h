@@ -50,8 +50,14 @@ void SetDefaultLineDisplaySettings(SLineDisplayTable &table);
 // "Whiskers"; null outside 0 to 3.
 const char *LineDisplayKindName(int kind);
 
-// The styles no stored project can change: the two LocalXY entries take their defaults and the
-// two GPS_Trace entries draw neither line nor marker (their colours and marker size stay).
-void ApplyFixedLineDisplayStyles(SLineDisplayTable &table);
-// The GPS_Trace entries draw neither line nor marker (width 0); colours and size stay.
+// The default style of entry (0 to 7); entry 0 for any other number.
+const SLineDisplayEntry &DefaultLineDisplayEntry(int entry);
+
+// The ranges a stored style must keep to, those the dialog offers: line style 0 to 5, whole
+// widths 0 to 9, marker style 0 to 3, marker size 1 to 20, colours of 24 bits.
+enum : int32_t { MAX_LINE_WIDTH = 9, MIN_MARKER_SIZE = 1, MAX_MARKER_SIZE = 20 };
+bool IsLineDisplayEntryInRange(const SLineDisplayEntry &entry);
+
+// The GPS_Trace entries draw neither line nor marker (width 0); colours and size stay. The
+// dialog cuts that layer off, so nothing else could be chosen for it.
 void HideTraceGpsStyles(SLineDisplayTable &table);

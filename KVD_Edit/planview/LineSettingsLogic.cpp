@@ -3,12 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
-
-constexpr int kFirstEditableEntry = 2 * LINE_KIND_RAW_GPS;
-
-} // namespace
-
 const char *LineSettingsKindLabel(int kind) {
     static const char *const labels[LINE_KIND_COUNT] = {
         "GPR Line (Local XY coordinates):", "Trace GPS Position:", "Raw GPS:", "GPS Whiskers:"};
@@ -22,13 +16,13 @@ int LayerCheckId(int kind) {
 }
 
 LineSettingsLogic::LineSettingsLogic(const SLineDisplayTable &start)
-    : m_table(start), m_current(kFirstEditableEntry) {
+    : m_table(start), m_current(2 * LINE_KIND_LOCAL_XY) {
     m_table.LayerShown[LINE_KIND_GPS_TRACE] = false;
     HideTraceGpsStyles(m_table);
 }
 
 bool LineSettingsLogic::IsEntryEditable(int entry) {
-    return entry >= kFirstEditableEntry && entry < SLineDisplayTable::kEntryCount;
+    return IsEntryShown(entry);
 }
 
 bool LineSettingsLogic::IsEntryShown(int entry) {
@@ -39,7 +33,7 @@ int LineSettingsLogic::EditMarkIndex(int entry) {
     // The trace rows have no marks of their own: they borrow those of the LocalXY rows.
     if (entry < 0 || entry >= SLineDisplayTable::kEntryCount)
         return 0;
-    if (entry < kFirstEditableEntry)
+    if (entry / 2 <= LINE_KIND_GPS_TRACE)
         return entry % 2;
     return entry - 2;
 }
@@ -63,7 +57,7 @@ void LineSettingsLogic::SetLineStyle(int style) {
 }
 
 int LineSettingsLogic::SetLineWidth(float width) {
-    if (Editable() && width >= 0.0f && width < 1000.0f)
+    if (Editable() && width >= 0.0f && width < MAX_LINE_WIDTH + 1.0f)
         m_table.Entry[m_current].LineWidth = static_cast<int32_t>(width);
     return m_table.Entry[m_current].LineWidth;
 }

@@ -39,8 +39,8 @@ enum : int {
 constexpr int LINE_SETTINGS_HINT = 0;
 
 // The marker edge the dialog allows, in pixels.
-constexpr int kMinMarkerSize = 1;
-constexpr int kMaxMarkerSize = 20;
+constexpr int kMinMarkerSize = MIN_MARKER_SIZE;
+constexpr int kMaxMarkerSize = MAX_MARKER_SIZE;
 
 // The labels of the four layer check boxes, in kind order.
 const char *LineSettingsKindLabel(int kind);
@@ -56,16 +56,17 @@ struct SMarkerSizeEdit {
 class LineSettingsLogic {
 public:
     // Copies the table and applies what the dialog fixes on opening: the "GPS_Trace" layer is
-    // hidden and its entries draw neither line nor marker. The first editable entry is current.
+    // hidden and its entries draw neither line nor marker. The radar lines' Active style (entry
+    // 0) is current.
     explicit LineSettingsLogic(const SLineDisplayTable &start);
 
     const SLineDisplayTable &GetTable() const { return m_table; }
     int GetCurrentEntry() const { return m_current; }
     const SLineDisplayEntry &Current() const { return m_table.Entry[m_current]; }
 
-    // The "LocalXY" entries are replaced by their fixed styles whenever a project loads and the
-    // "GPS_Trace" entries by no line and no marker whenever the dialog opens: neither pair may be
-    // edited, so that no choice of the user silently vanishes.
+    // Every row the dialog shows may be edited. The "GPS_Trace" entries are set to no line and
+    // no marker whenever the dialog opens, so their rows are cut off the dialog: no choice of the
+    // user could last there.
     static bool IsEntryEditable(int entry);
     // The "Trace GPS Position:" rows are cut off the dialog; the other six rows show.
     static bool IsEntryShown(int entry);
@@ -77,8 +78,8 @@ public:
     void ToggleLayer(int kind);
 
     // The current entry's styles (ignored while the current entry is not editable). The width
-    // is stored as the table holds it, the fraction dropped; the stored width is returned, for
-    // the picker to show.
+    // is stored as the table holds it, the fraction dropped (0 to 9; others are refused); the
+    // stored width is returned, for the picker to show.
     void SetLineStyle(int style);
     int SetLineWidth(float width);
     void SetMarkerStyle(int style);

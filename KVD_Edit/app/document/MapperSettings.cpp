@@ -8,6 +8,9 @@
 #include "orq_utils/Measure.h"
 
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace {
 
@@ -36,6 +39,40 @@ std::string EntryElementName(int entry) {
 
 bool ContainsLowerM(const std::string &text) {
     return text.find('m') != std::string::npos;
+}
+
+// A whole number as "%d" writes it, blanks around it allowed; false for any other text.
+bool ParseStoredInt(const std::string &text, int &out) {
+    const char *begin = text.c_str();
+    char *end = nullptr;
+    errno = 0;
+    const long value = std::strtol(begin, &end, 10);
+    if (end == begin || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+        return false;
+    while (std::isspace(static_cast<unsigned char>(*end)))
+        ++end;
+    if (*end != '\0')
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+// "%d,%d,%d" of red, green and blue, each 0 to 255; false (out untouched) for any other text.
+bool ParseStoredColour(const std::string &text, uint32_t &out) {
+    int rgb[3] = {0, 0, 0};
+    size_t from = 0;
+    for (int k = 0; k < 3; ++k) {
+        const size_t comma = text.find(',', from);
+        if ((k < 2) != (comma != std::string::npos))
+            return false;
+        const std::string piece =
+            text.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+        if (!ParseStoredInt(piece, rgb[k]) || rgb[k] < 0 || rgb[k] > 255)
+            return false;
+        from = comma + 1;
+    }
+    out = MakeColourRef(rgb[0], rgb[1], rgb[2]);
+    return true;
 }
 
 } // namespace
@@ -181,7 +218,7 @@ void CMapperSettings::LoadFrom(ORQ::CKVDXmlFile *file) {
         file->GotoTopPosition();
         file->PopPosition();
     }
-    ApplyFixedLineDisplayStyles(LineDisplay);
+    HideTraceGpsStyles(LineDisplay);
 }
 
 void CMapperSettings::LoadLocalWorld(ORQ::CKVDXmlFile *file) {
@@ -221,28 +258,65 @@ void CMapperSettings::LoadLocalWorld(ORQ::CKVDXmlFile *file) {
 }
 
 void CMapperSettings::LoadLineDisplay(ORQ::CKVDXmlFile *file) {
-    std::string text;
     for (int i = 0; i < SLineDisplayTable::kEntryCount; ++i) {
         if (!GotoOrAppend(file, EntryElementName(i).c_str()))
             continue;
-        SLineDisplayEntry &e = LineDisplay.Entry[i];
         if (i % 2 == 0)
             ReadFlag(file, "Selected", LineDisplay.LayerShown[i / 2]);
-        int value = 0;
-        if (ReadInt(file, "Line_Style", value))
-            e.LineStyle = value;
-        if (ReadText(file, "Line_Color", text))
-            e.LineColour = ParseColour(text);
-        if (ReadInt(file, "Line_Weight", value))
-            e.LineWidth = value;
-        if (ReadInt(file, "MarkerStyle", value))
-            e.MarkerStyle = value;
-        if (ReadInt(file, "MarkerSize", value))
-            e.MarkerSize = value;
-        if (ReadText(file, "MarkerColor", text))
-            e.MarkerColour = ParseColour(text);
+        if (i / 2 == LINE_KIND_LOCAL_XY)
+            LoadCheckedEntry(file, LineDisplay.Entry[i], DefaultLineDisplayEntry(i));
+        else
+            LoadEntry(file, LineDisplay.Entry[i]);
         file->GotoParentNode();
     }
+}
+
+void CMapperSettings::LoadEntry(ORQ::CKVDXmlFile *file, SLineDisplayEntry &e) {
+    std::string text;
+    int value = 0;
+    if (ReadInt(file, "Line_Style", value))
+        e.LineStyle = value;
+    if (ReadText(file, "Line_Color", text))
+        e.LineColour = ParseColour(text);
+    if (ReadInt(file, "Line_Weight", value))
+        e.LineWidth = value;
+    if (ReadInt(file, "MarkerStyle", value))
+        e.MarkerStyle = value;
+    if (ReadInt(file, "MarkerSize", value))
+        e.MarkerSize = value;
+    if (ReadText(file, "MarkerColor", text))
+        e.MarkerColour = ParseColour(text);
+}
+
+void CMapperSettings::LoadCheckedEntry(ORQ::CKVDXmlFile *file, SLineDisplayEntry &e,
+                                       const SLineDisplayEntry &fallback) {
+    // The radar lines' own styles are read as they were written; a value that is no number as
+    // "%d" writes it, or lies outside what the dialog offers, takes the whole entry back to its
+    // defaults, so that the lines never vanish or draw with a style nobody chose.
+    e = fallback;
+    bool sound = true;
+    std::string text;
+    const auto number = [&](const char *name, int32_t &out) {
+        int value = 0;
+        if (ReadText(file, name, text)) {
+            if (ParseStoredInt(text, value))
+                out = value;
+            else
+                sound = false;
+        }
+    };
+    const auto colour = [&](const char *name, uint32_t &out) {
+        if (ReadText(file, name, text) && !ParseStoredColour(text, out))
+            sound = false;
+    };
+    number("Line_Style", e.LineStyle);
+    colour("Line_Color", e.LineColour);
+    number("Line_Weight", e.LineWidth);
+    number("MarkerStyle", e.MarkerStyle);
+    number("MarkerSize", e.MarkerSize);
+    colour("MarkerColor", e.MarkerColour);
+    if (!sound || !IsLineDisplayEntryInRange(e))
+        e = fallback;
 }
 
 // ---- Save -----------------------------------------------------------------------------------

@@ -15,7 +15,9 @@ class CKVDXmlFile;
 // element under the root: the GPS display configuration and the format string built from it,
 // the cursor colour, the local-to-world definition, the plan view's line display table and two
 // import flags. Load reads the element (defaults for whatever is missing); Save writes it into
-// the XML document in memory (writing the file is the document's job).
+// the XML document in memory (writing the file is the document's job). The radar lines' styles
+// (the "LocalXY" entries) load as they were saved; an entry that is missing or damaged takes
+// its defaults. The trace GPS entries always draw neither line nor marker.
 class CMapperSettings {
 public:
     // Holds the same defaults that Load starts from.
@@ -66,6 +68,11 @@ private:
     // The children of the local-world and the line display elements (the file stands in it).
     void LoadLocalWorld(ORQ::CKVDXmlFile *file);
     void LoadLineDisplay(ORQ::CKVDXmlFile *file);
+    // One style element: each value read as atoi reads it, or checked (a damaged value brings
+    // the fallback back for the whole entry).
+    static void LoadEntry(ORQ::CKVDXmlFile *file, SLineDisplayEntry &entry);
+    static void LoadCheckedEntry(ORQ::CKVDXmlFile *file, SLineDisplayEntry &entry,
+                                 const SLineDisplayEntry &fallback);
     void SaveInto(ORQ::CKVDXmlFile *file);
 };
 

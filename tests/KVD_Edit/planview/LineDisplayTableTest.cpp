@@ -57,23 +57,49 @@ TEST(LineDisplayTable, ComparesMembersNotBytes) {
     EXPECT_NE(a, b);
 }
 
-TEST(LineDisplayTable, FixedStylesReplaceStoredOnes) {
+TEST(LineDisplayTable, TraceStylesHiddenOthersKeptAndRangesChecked) {
     SLineDisplayTable t;
     t.Entry[0].LineColour = Rgb(0, 0, 255);
     t.Entry[0].LineWidth = 4;
-    t.Entry[1].MarkerStyle = 0;
     t.Entry[2] = {1, Rgb(1, 2, 3), 6, 2, Rgb(4, 5, 6), 11};
     t.Entry[4].LineWidth = 9;
-    ApplyFixedLineDisplayStyles(t);
-    SLineDisplayTable d;
-    EXPECT_EQ(t.Entry[0], d.Entry[0]);
-    EXPECT_EQ(t.Entry[1], d.Entry[1]);
+    HideTraceGpsStyles(t);
     // Trace GPS: no line, no marker, but its colours and size stay as stored.
     EXPECT_EQ(t.Entry[2].LineStyle, 5);
     EXPECT_EQ(t.Entry[2].LineWidth, 0);
     EXPECT_EQ(t.Entry[2].MarkerStyle, 3);
     EXPECT_EQ(t.Entry[2].LineColour, Rgb(1, 2, 3));
     EXPECT_EQ(t.Entry[2].MarkerSize, 11);
-    // Other kinds are the user's.
+    // Other kinds, the radar lines among them, are the user's.
+    EXPECT_EQ(t.Entry[0].LineColour, Rgb(0, 0, 255));
+    EXPECT_EQ(t.Entry[0].LineWidth, 4);
     EXPECT_EQ(t.Entry[4].LineWidth, 9);
+
+    SLineDisplayTable d;
+    for (int i = 0; i < SLineDisplayTable::kEntryCount; ++i) {
+        EXPECT_EQ(DefaultLineDisplayEntry(i), d.Entry[i]) << i;
+        EXPECT_TRUE(IsLineDisplayEntryInRange(d.Entry[i])) << i;
+    }
+    EXPECT_EQ(DefaultLineDisplayEntry(-1), d.Entry[0]);
+    EXPECT_EQ(DefaultLineDisplayEntry(8), d.Entry[0]);
+    struct Row {
+        const char *name;
+        SLineDisplayEntry entry;
+        bool inRange;
+    };
+    const Row rows[] = {
+        {"widest and largest", {5, 0xFFFFFF, 9, 3, 0xFFFFFF, 20}, true},
+        {"thinnest and smallest", {0, 0, 0, 0, 0, 1}, true},
+        {"line style -1", {-1, 0, 0, 0, 0, 5}, false},
+        {"line style 6", {6, 0, 0, 0, 0, 5}, false},
+        {"width 10", {0, 0, 10, 0, 0, 5}, false},
+        {"width -1", {0, 0, -1, 0, 0, 5}, false},
+        {"marker style 4", {0, 0, 0, 4, 0, 5}, false},
+        {"marker size 0", {0, 0, 0, 0, 0, 0}, false},
+        {"marker size 21", {0, 0, 0, 0, 0, 21}, false},
+        {"colour of 25 bits", {0, 0x1000000, 0, 0, 0, 5}, false},
+        {"marker colour of 25 bits", {0, 0, 0, 0, 0x1000000, 5}, false},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(row.inRange, IsLineDisplayEntryInRange(row.entry)) << row.name;
 }

@@ -159,9 +159,8 @@ void PressLineSettingsTool() {
 } // namespace
 
 // The dialog opens on the document's table: three layer check boxes (the trace GPS group is cut
-// off), the radar line rows shown but not chosen for editing, and the Raw GPS Active row
-// current with its styles in the pickers. The marker size and the half line width are taken
-// as the table can hold them.
+// off), every shown row enabled, and the radar lines' Active row current with its styles in the
+// pickers. The marker size and the half line width are taken as the table can hold them.
 TEST(LineSettingsGui, ShowsTheTableAndTakesWhatTheTableHolds) {
     App();
     Sink().Clear();
@@ -176,12 +175,18 @@ TEST(LineSettingsGui, ShowsTheTableAndTakesWhatTheTableHolds) {
                 EXPECT_TRUE(check->IsEnabled()) << id;
             }
             EXPECT_EQ(nullptr, dialog.FindWindow(IDC_LS_SHOW_TRACE_GPS));
-            EXPECT_FALSE(dialog.FindWindow(IDC_LS_RADIO_FIRST)->IsEnabled());
-            EXPECT_FALSE(dialog.FindWindow(IDC_LS_RADIO_FIRST + 1)->IsEnabled());
-            EXPECT_TRUE(dynamic_cast<wxRadioButton *>(dialog.FindWindow(IDC_LS_RADIO_FIRST + 4))
-                            ->GetValue());
+            for (int entry : {0, 1, 4, 5, 6, 7}) {
+                auto *radio =
+                    dynamic_cast<wxRadioButton *>(dialog.FindWindow(IDC_LS_RADIO_FIRST + entry));
+                ASSERT_NE(nullptr, radio) << entry;
+                EXPECT_TRUE(radio->IsEnabled()) << entry;
+                EXPECT_EQ(entry == 0, radio->GetValue()) << entry;
+            }
+            for (int entry : {2, 3})
+                EXPECT_EQ(nullptr, dialog.FindWindow(IDC_LS_RADIO_FIRST + entry)) << entry;
+            EXPECT_EQ(0, dialog.GetLogic().GetCurrentEntry());
             for (int mark = 0; mark < 6; ++mark)
-                EXPECT_EQ(mark == 2, dialog.FindWindow(IDC_LS_EDIT_MARK_FIRST + mark)->IsShown())
+                EXPECT_EQ(mark == 0, dialog.FindWindow(IDC_LS_EDIT_MARK_FIRST + mark)->IsShown())
                     << mark;
             EXPECT_FALSE(dialog.FindWindow(IDC_LS_PREVIEW_BUTTON)->IsEnabled())
                 << "no document behind the parent: nothing to preview on";
@@ -194,6 +199,16 @@ TEST(LineSettingsGui, ShowsTheTableAndTakesWhatTheTableHolds) {
             ASSERT_TRUE(style && width && marker && size);
             EXPECT_EQ(0, style->GetLineStyle());
             EXPECT_EQ(2.0f, width->GetLineWidth());
+            EXPECT_EQ(MARKER_NONE, marker->GetMarkerStyle());
+            EXPECT_EQ("5", size->GetValue());
+            EXPECT_EQ(wxColour(255, 0, 0),
+                      dialog.FindWindow(IDC_LS_LINE_COLOUR)->GetBackgroundColour());
+
+            // The Raw GPS Active row shows its own styles.
+            Click(dialog, IDC_LS_RADIO_FIRST + 4);
+            EXPECT_EQ(4, dialog.GetLogic().GetCurrentEntry());
+            EXPECT_TRUE(dialog.FindWindow(IDC_LS_EDIT_MARK_FIRST + 2)->IsShown());
+            EXPECT_FALSE(dialog.FindWindow(IDC_LS_EDIT_MARK_FIRST)->IsShown());
             EXPECT_EQ(MARKER_CIRCLE, marker->GetMarkerStyle());
             EXPECT_EQ("6", size->GetValue());
             SaveScreenshot(&dialog, "line_settings_dialog");
@@ -253,6 +268,7 @@ TEST(LineSettingsGui, ToolbarDialogStoresANewRawGpsColourOnOk) {
     AnswerNextModal(
         [&](wxDialog *dialog) {
             ASSERT_NE(nullptr, dynamic_cast<DlgLineSettings *>(dialog));
+            Click(*dialog, IDC_LS_RADIO_FIRST + 4);
             EXPECT_EQ(4, static_cast<DlgLineSettings *>(dialog)->GetLogic().GetCurrentEntry());
             PressButton(*dialog, IDC_LS_LINE_COLOUR_BUTTON);
             EXPECT_EQ(magenta,

@@ -12,7 +12,7 @@ constexpr uint32_t Rgb(int r, int g, int b) {
 } // namespace
 
 // A dialog opened on the default table shows each of the eight entries with its defaults, the
-// trace GPS layer hidden, and the Raw GPS Active entry as the first one to edit.
+// trace GPS layer hidden, and the radar lines' Active entry as the one to edit.
 TEST(LineSettingsLogic, OpensOnTheDefaultsOfEveryEntry) {
     struct Row {
         const char *name;
@@ -21,8 +21,8 @@ TEST(LineSettingsLogic, OpensOnTheDefaultsOfEveryEntry) {
         bool editable;
     };
     const Row rows[] = {
-        {"LocalXY Active", 0, {0, Rgb(255, 0, 0), 2, 3, Rgb(255, 0, 0), 5}, false},
-        {"LocalXY InActive", 1, {0, Rgb(0, 0, 0), 0, 3, Rgb(0, 0, 0), 5}, false},
+        {"LocalXY Active", 0, {0, Rgb(255, 0, 0), 2, 3, Rgb(255, 0, 0), 5}, true},
+        {"LocalXY InActive", 1, {0, Rgb(0, 0, 0), 0, 3, Rgb(0, 0, 0), 5}, true},
         {"GPS_Trace Active", 2, {5, Rgb(64, 0, 128), 0, 3, Rgb(64, 0, 128), 7}, false},
         {"GPS_Trace InActive", 3, {5, Rgb(64, 0, 128), 0, 3, Rgb(64, 0, 128), 7}, false},
         {"Raw_GPS Active", 4, {0, Rgb(0, 128, 128), 2, 1, Rgb(0, 128, 128), 6}, true},
@@ -41,15 +41,15 @@ TEST(LineSettingsLogic, OpensOnTheDefaultsOfEveryEntry) {
     EXPECT_FALSE(logic.GetTable().LayerShown[LINE_KIND_GPS_TRACE]);
     EXPECT_TRUE(logic.GetTable().LayerShown[LINE_KIND_RAW_GPS]);
     EXPECT_TRUE(logic.GetTable().LayerShown[LINE_KIND_WHISKERS]);
-    EXPECT_EQ(2 * LINE_KIND_RAW_GPS, logic.GetCurrentEntry());
+    EXPECT_EQ(2 * LINE_KIND_LOCAL_XY, logic.GetCurrentEntry());
     EXPECT_STREQ("GPR Line (Local XY coordinates):", LineSettingsKindLabel(LINE_KIND_LOCAL_XY));
     EXPECT_STREQ("Raw GPS:", LineSettingsKindLabel(LINE_KIND_RAW_GPS));
     EXPECT_EQ(IDC_LS_SHOW_WHISKERS, LayerCheckId(LINE_KIND_WHISKERS));
 }
 
-// Opening hides the trace GPS layer and its styles whatever the document held, and the entries
-// that every load replaces cannot be chosen for editing.
-TEST(LineSettingsLogic, FixesTheTraceLayerAndRefusesTheFixedEntries) {
+// Opening hides the trace GPS layer and its styles whatever the document held; its rows, which
+// the dialog cuts off, cannot be chosen for editing, every other row can.
+TEST(LineSettingsLogic, FixesTheTraceLayerAndRefusesItsRows) {
     SLineDisplayTable start;
     start.LayerShown[LINE_KIND_GPS_TRACE] = true;
     start.Entry[2] = {0, Rgb(1, 2, 3), 4, 1, Rgb(4, 5, 6), 9};
@@ -62,12 +62,14 @@ TEST(LineSettingsLogic, FixesTheTraceLayerAndRefusesTheFixedEntries) {
     // The dialog always hides the layer: OK counts that as a change when the document showed it.
     EXPECT_TRUE(ResolveLineSettings(true, start, logic.GetTable()).modified);
 
-    for (int entry : {0, 1, 2, 3, -1, 8}) {
+    for (int entry : {2, 3, -1, 8}) {
         EXPECT_FALSE(logic.SelectEntry(entry)) << entry;
-        EXPECT_EQ(4, logic.GetCurrentEntry()) << entry;
+        EXPECT_EQ(0, logic.GetCurrentEntry()) << entry;
     }
-    EXPECT_TRUE(logic.SelectEntry(7));
-    EXPECT_EQ(7, logic.GetCurrentEntry());
+    for (int entry : {7, 1, 4, 0}) {
+        EXPECT_TRUE(logic.SelectEntry(entry)) << entry;
+        EXPECT_EQ(entry, logic.GetCurrentEntry());
+    }
     // The shown check box of the radar lines stays free.
     logic.ToggleLayer(LINE_KIND_LOCAL_XY);
     EXPECT_FALSE(logic.GetTable().LayerShown[LINE_KIND_LOCAL_XY]);
@@ -102,9 +104,22 @@ TEST(LineSettingsLogic, EditsTheCurrentEntry) {
     logic.SetMarkerStyle(-4);
     EXPECT_EQ(MARKER_SQUARE, logic.GetTable().Entry[5].MarkerStyle);
 
+    EXPECT_EQ(9, logic.SetLineWidth(10.0f)) << "no width beyond what the picker offers";
+
+    // The radar lines' own styles are edited as any other.
+    ASSERT_TRUE(logic.SelectEntry(0));
+    logic.SetLineColour(Rgb(0, 160, 0));
+    EXPECT_EQ(5, logic.SetLineWidth(5.0f));
+    logic.SetLineStyle(1);
+    EXPECT_EQ((SLineDisplayEntry{1, Rgb(0, 160, 0), 5, 3, Rgb(255, 0, 0), 5}),
+              logic.GetTable().Entry[0]);
+    ASSERT_TRUE(logic.SelectEntry(1));
+    logic.SetMarkerStyle(MARKER_DIAMOND);
+    EXPECT_EQ(MARKER_DIAMOND, logic.GetTable().Entry[1].MarkerStyle);
+
     logic.Defaults();
     EXPECT_EQ(SLineDisplayTable(), logic.GetTable());
-    EXPECT_EQ(5, logic.GetCurrentEntry()) << "Defaults keeps the entry being edited";
+    EXPECT_EQ(1, logic.GetCurrentEntry()) << "Defaults keeps the entry being edited";
 }
 
 // The marker-size field: sizes outside 1 to 20 are corrected with the range message; an empty
@@ -129,7 +144,8 @@ TEST(LineSettingsLogic, ChecksTheMarkerSize) {
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        LineSettingsLogic logic{SLineDisplayTable()}; // Raw GPS Active, size 6
+        LineSettingsLogic logic{SLineDisplayTable()};
+        ASSERT_TRUE(logic.SelectEntry(4)); // Raw GPS Active, size 6
         const SMarkerSizeEdit edit = logic.SetMarkerSizeText(row.text);
         EXPECT_EQ(row.size, edit.size);
         EXPECT_EQ(row.size, logic.GetTable().Entry[4].MarkerSize);

@@ -130,8 +130,13 @@ TEST(MapperSettings, ReadsTextsAsTheFileWroteThem) {
     EXPECT_DOUBLE_EQ(lw.Rotation, 0.5);
     EXPECT_DOUBLE_EQ(lw.RefPoint[0].NorthingOrLatitude, 10.25);
     EXPECT_DOUBLE_EQ(lw.RefPoint[0].EastingOrLongitude, -20.5);
-    // LocalXY is fixed; trace GPS keeps its flag and size but draws nothing.
-    EXPECT_EQ(s.LineDisplay.Entry[0], SLineDisplayTable().Entry[0]);
+    // The radar lines' Active style is the stored one, its missing values the defaults; trace
+    // GPS keeps its flag and size but draws nothing.
+    SLineDisplayEntry localActive = SLineDisplayTable().Entry[0];
+    localActive.LineColour = 0xFF0000; // blue
+    localActive.LineWidth = 4;
+    EXPECT_EQ(s.LineDisplay.Entry[0], localActive);
+    EXPECT_EQ(s.LineDisplay.Entry[1], SLineDisplayTable().Entry[1]) << "no element: defaults";
     EXPECT_TRUE(s.LineDisplay.LayerShown[1]);
     EXPECT_EQ(s.LineDisplay.Entry[2].LineStyle, 5);
     EXPECT_EQ(s.LineDisplay.Entry[2].MarkerSize, 9);
@@ -170,6 +175,9 @@ TEST(MapperSettings, RoundTripsEveryStoredValue) {
     lw.RefPoint[1] = {1.5, -2.25, 5000000.125, 400000.5, 33, 'U'};
     lw.RefPoint[0].ZoneLetter = '\0'; // as a reset leaves it: no NUL is written
     s.LineDisplay.LayerShown[3] = false;
+    s.LineDisplay.LayerShown[0] = false;
+    s.LineDisplay.Entry[0] = {1, 0x00A000, 6, 0, 0x0000FF, 20};
+    s.LineDisplay.Entry[1] = {4, 0x808080, 9, 2, 0x123456, 1};
     s.LineDisplay.Entry[6] = {3, 0xABCDEF, 4, 2, 0x010203, 12};
     ASSERT_EQ(s.Save(&p.holder), 0);
     EXPECT_EQ(s.LocalWorld.Ellipsoid, 4); // refreshed from the configuration
@@ -189,4 +197,59 @@ TEST(MapperSettings, RoundTripsEveryStoredValue) {
     EXPECT_FALSE(r.AutoImport);
     EXPECT_EQ(r.GPSConfiguration, s.GPSConfiguration);
     EXPECT_EQ(r.LineDisplay, s.LineDisplay);
+}
+
+// The radar lines' styles load as they were saved. An entry whose values are missing takes the
+// defaults for them; an entry holding a value that is no number as the file writes it, or one
+// outside what the dialog offers, takes its defaults as a whole, and so does the inactive one.
+TEST(MapperSettings, LoadsTheStoredRadarLineStylesUnlessDamaged) {
+    const SLineDisplayEntry active = SLineDisplayTable().Entry[0];
+    const auto element = [](const std::string &values) {
+        return "<LocalXYActive><Selected>N</Selected>" + values +
+               "</LocalXYActive><LocalXYInActive>" + values + "</LocalXYInActive>";
+    };
+    const std::string all = "<Line_Style>2</Line_Style><Line_Weight>5</Line_Weight>"
+                            "<Line_Color>0,160,0</Line_Color><MarkerStyle>1</MarkerStyle>"
+                            "<MarkerSize>12</MarkerSize><MarkerColor>1,2,3</MarkerColor>";
+    const SLineDisplayEntry stored{2, 0x00A000, 5, 1, 0x030201, 12};
+    struct Row {
+        const char *name;
+        std::string values;
+        SLineDisplayEntry expected; // of the Active entry; the InActive one follows suit
+        bool fromDefaults;
+    };
+    const Row rows[] = {
+        {"every value stored", all, stored, false},
+        {"blanks around numbers", "<Line_Weight> 7 </Line_Weight><Line_Color>9, 8 ,7</Line_Color>",
+         {0, 0x070809, 7, 3, 0x0000FF, 5}, false},
+        {"extremes offered", "<Line_Style>5</Line_Style><Line_Weight>9</Line_Weight>"
+                             "<MarkerSize>1</MarkerSize><MarkerColor>255,255,255</MarkerColor>",
+         {5, 0x0000FF, 9, 3, 0xFFFFFF, 1}, false},
+        {"no values", "", active, true},
+        {"style is no number", "<Line_Style>abc</Line_Style>" + all, active, true},
+        {"style beyond no line", "<Line_Style>6</Line_Style>", active, true},
+        {"negative width", "<Line_Weight>-1</Line_Weight>", active, true},
+        {"width beyond the picker", "<Line_Weight>10</Line_Weight>", active, true},
+        {"width with a fraction", "<Line_Weight>2.5</Line_Weight>", active, true},
+        {"marker style 4", "<MarkerStyle>4</MarkerStyle>", active, true},
+        {"marker size 0", "<MarkerSize>0</MarkerSize>", active, true},
+        {"marker size with text", "<MarkerSize>5x</MarkerSize>", active, true},
+        {"huge number", "<MarkerSize>99999999999999999999</MarkerSize>", active, true},
+        {"two colour parts", "<Line_Color>0,0</Line_Color>", active, true},
+        {"four colour parts", "<Line_Color>1,2,3,4</Line_Color>", active, true},
+        {"colour part beyond 255", "<MarkerColor>0,0,256</MarkerColor>", active, true},
+        {"empty colour part", "<Line_Color>1,,3</Line_Color>", active, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Project p(Block("", element(row.values)));
+        CMapperSettings s;
+        ASSERT_EQ(s.Load(&p.holder), 0);
+        EXPECT_FALSE(s.LineDisplay.LayerShown[LINE_KIND_LOCAL_XY]) << "the flag is the file's";
+        EXPECT_EQ(s.LineDisplay.Entry[0], row.expected);
+        if (row.fromDefaults)
+            EXPECT_EQ(s.LineDisplay.Entry[1], SLineDisplayTable().Entry[1]);
+        else
+            EXPECT_NE(s.LineDisplay.Entry[1], SLineDisplayTable().Entry[1]);
+    }
 }
