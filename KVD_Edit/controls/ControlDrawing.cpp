@@ -17,6 +17,13 @@ wxColour Sys(wxSystemColour colour) {
 }
 } // namespace
 
+std::unique_ptr<wxGraphicsContext> CreateContext(wxDC &dc) {
+    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
+    if (gc)
+        gc->DisableOffset();
+    return gc;
+}
+
 void Draw3dRect(wxGraphicsContext &gc, const wxRect &rect, const wxColour &topLeft,
                 const wxColour &bottomRight) {
     if (rect.width <= 0 || rect.height <= 0)

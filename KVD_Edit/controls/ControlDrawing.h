@@ -5,9 +5,17 @@
 #include <wx/colour.h>
 #include <wx/gdicmn.h>
 
+#include <memory>
+
+class wxDC;
 class wxGraphicsContext;
 
 namespace ControlDrawing {
+
+// A graphics context on dc that draws at exactly the coordinates given: a one-pixel line at
+// x + 0.5 covers pixel column x (the toolkit's own half-pixel shift, which would smear it over
+// two columns, is off). Null when none can be made.
+std::unique_ptr<wxGraphicsContext> CreateContext(wxDC &dc);
 
 // A one-pixel frame just inside rect: topLeft on the left and top sides, bottomRight on the
 // right and bottom (a 3-D rectangle).

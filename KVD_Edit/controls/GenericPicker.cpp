@@ -145,7 +145,7 @@ void CGenericPicker::OnPaint(wxPaintEvent &) {
 }
 
 void CGenericPicker::DrawFace(wxDC &dc) const {
-    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
+    std::unique_ptr<wxGraphicsContext> gc = ControlDrawing::CreateContext(dc);
     if (!gc)
         return;
     const SPickerMetrics metrics = SystemPickerMetrics();
@@ -315,7 +315,7 @@ void CGenericPickerPopup::OnPaint(wxPaintEvent &) {
 
 void CGenericPickerPopup::DrawGrid(wxDC &dc) const {
     const wxRect client(GetClientSize());
-    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
+    std::unique_ptr<wxGraphicsContext> gc = ControlDrawing::CreateContext(dc);
     if (!gc || !m_owner)
         return;
     const CPickerGrid &grid = m_owner->GetGrid();

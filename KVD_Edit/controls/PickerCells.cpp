@@ -27,8 +27,10 @@ double CentreY(const wxRect &rect) {
 void HorizontalLine(const SPickerCell &cell, wxGraphicsPenInfo pen) {
     pen.Cap(wxCAP_BUTT);
     cell.gc->SetPen(cell.gc->CreatePen(pen));
-    // An odd pen width covers whole pixels when its middle lies on a pixel's centre.
-    const double y = CentreY(cell.rect) + 0.5;
+    // A line covers whole pixel rows when an odd width has its middle on a pixel's centre and
+    // an even one on the border between two pixels.
+    const bool odd = std::lround(std::max(pen.GetWidth(), 1.0)) % 2 == 1;
+    const double y = CentreY(cell.rect) + (odd ? 0.5 : 0.0);
     cell.gc->StrokeLine(cell.rect.x, y, cell.rect.x + cell.rect.width, y);
 }
 

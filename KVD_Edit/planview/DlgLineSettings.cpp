@@ -4,6 +4,7 @@
 #include "KVD_Edit/app/grid/GridDocument.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/Helpers.h"
+#include "KVD_Edit/controls/ControlDrawing.h"
 #include "KVD_Edit/controls/NumSpinCtrl.h"
 #include "KVD_Edit/controls/PickerLineStyle.h"
 #include "KVD_Edit/controls/PickerLineWidth.h"
@@ -86,7 +87,7 @@ private:
         const wxSize size = GetClientSize();
         dc.SetBackground(*wxWHITE_BRUSH);
         dc.Clear();
-        std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+        std::unique_ptr<wxGraphicsContext> gc = ControlDrawing::CreateContext(dc);
         if (!gc)
             return;
         const SLineDisplayEntry &entry = m_logic.GetTable().Entry[m_entry];

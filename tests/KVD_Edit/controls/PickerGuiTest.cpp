@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/settings.h>
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -154,26 +156,110 @@ TEST_F(PickerGui, ClosingOutsideKeepsTheOldValue) {
     EXPECT_EQ(m_marker->GetPopup(), nullptr);
 }
 
-TEST_F(PickerGui, FaceShowsTheChosenLine) {
-    const wxRect arrow = m_style->GetArrowRect();
-    const int y = SystemPickerMetrics().ey + 6;
-    auto face = [this] {
-        return Render(m_style->GetSize(), [this](wxDC &dc) { m_style->DrawFace(dc); });
+// Every face shows the picker's value, its sample on the face's middle row: a line, a width, a
+// marker, and the word for no line and no marker; a new marker picker shows the style it reads
+// as. A disabled picker draws its sample in the toolkit's grey-text colour.
+TEST_F(PickerGui, FacesShowTheirValueCentred) {
+    const SPickerMetrics metrics = SystemPickerMetrics();
+    auto face = [](CGenericPicker *picker) {
+        return Render(picker->GetSize(), [picker](wxDC &dc) { picker->DrawFace(dc); });
     };
+    // The sample area: the face inside its edge, left of the arrow.
+    auto sampleArea = [&](CGenericPicker *picker) {
+        wxRect area(picker->GetSize());
+        area.Deflate(metrics.ex, metrics.ey);
+        area.width -= picker->GetArrowRect().width;
+        return area;
+    };
+    struct Case {
+        const char *name;
+        CGenericPicker *picker;
+        std::function<void()> set;
+        int rows; // rows the sample covers on its middle column; 0 where a word or shape shows
+    } cases[] = {
+        {"solid line", m_style, [this] { m_style->SetLineStyle(0); }, 1},
+        {"no line", m_style, [this] { m_style->SetLineStyle(5); }, 0},
+        {"width 4", m_width, [this] { m_width->SetLineWidth(4.0f); }, 4},
+        {"width 9.5", m_width, [this] { m_width->SetLineWidth(9.5f); }, 9},
+        {"square", m_marker, [this] { m_marker->SetMarkerStyle(0); }, 0},
+        {"circle", m_marker, [this] { m_marker->SetMarkerStyle(1); }, 0},
+        {"diamond", m_marker, [this] { m_marker->SetMarkerStyle(2); }, 0},
+        {"no marker", m_marker, [this] { m_marker->SetMarkerStyle(3); }, 0},
+        {"new marker picker", m_marker, [this] { m_marker->SetValue(PickerValue::None); }, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.set();
+        const wxImage image = face(c.picker);
+        const wxRect area = sampleArea(c.picker);
+        int top = -1, bottom = -1, dark = 0;
+        for (int y = area.y; y < area.GetBottom() + 1; ++y)
+            for (int x = area.x; x < area.GetRight() + 1; ++x)
+                if (image.GetRed(x, y) < 128 && image.GetGreen(x, y) < 128) {
+                    ++dark;
+                    top = top < 0 ? y : top;
+                    bottom = y;
+                }
+        ASSERT_GT(dark, 8) << "the face shows the value";
+        const double middle = area.y + (area.height - 1) / 2.0;
+        EXPECT_NEAR((top + bottom) / 2.0, middle, 1.5) << "the sample sits on the middle row";
+        if (c.rows > 0)
+            EXPECT_NEAR(bottom - top + 1, c.rows, 1) << "the line is as thick as its width";
+    }
+
     m_style->SetLineStyle(0);
-    const wxImage solid = face();
-    m_style->SetLineStyle(5); // no line
-    const wxImage none = face();
-    const int x = arrow.x / 2;
-    EXPECT_NE(wxColour(solid.GetRed(x, y), solid.GetGreen(x, y), solid.GetBlue(x, y)),
-              wxColour(none.GetRed(x, y), none.GetGreen(x, y), none.GetBlue(x, y)))
-        << "a solid line shows on the face, the no-line entry shows none";
-    m_marker->SetMarkerStyle(0);
-    const wxImage square =
-        Render(m_marker->GetSize(), [this](wxDC &dc) { m_marker->DrawFace(dc); });
-    const int sx = SystemPickerMetrics().ex + 14, sy = m_marker->GetSize().y / 2;
-    EXPECT_LT(square.GetRed(sx, sy), 128) << "the square marker is drawn in the text colour";
+    const wxRect area = sampleArea(m_style);
+    const wxPoint at(area.x + area.width / 2, area.y + area.height / 2);
+    auto colourAt = [&at](const wxImage &image) {
+        return wxColour(image.GetRed(at.x, at.y), image.GetGreen(at.x, at.y),
+                        image.GetBlue(at.x, at.y));
+    };
+    const wxColour enabled = colourAt(face(m_style));
+    m_style->Disable();
+    const wxColour disabled = colourAt(face(m_style));
+    m_style->Enable();
+    EXPECT_EQ(enabled, wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT));
+    EXPECT_EQ(disabled, wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
+    EXPECT_NE(enabled, disabled);
+    m_width->Disable();
     SaveScreenPicture(m_frame->Get(), "picker faces");
+    m_width->Enable();
+}
+
+// The width popup: a thick sample ends at its cell's side (no cap runs into the next cell), and
+// the hovered cell stands out by its fill, not by its edge alone.
+TEST_F(PickerGui, WidthPopupClipsSamplesAndFillsTheHoveredCell) {
+    ASSERT_TRUE(m_width->OpenPopup());
+    CGenericPickerPopup *popup = m_width->GetPopup();
+    ASSERT_NE(nullptr, popup);
+    Mouse(popup, wxEVT_MOTION, CellCentre(m_width, 0, 0));
+    PumpEvents(50);
+    const CPickerPopupLogic &logic = popup->GetLogic();
+    const wxImage image =
+        Render(logic.GetPopupSize(), [popup](wxDC &dc) { popup->DrawGrid(dc); });
+    auto colourAt = [&image](int x, int y) {
+        return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+    };
+    const wxColour background = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNHIGHLIGHT);
+
+    // Between the samples of column 0 and column 1 on the thickest rows only background shows.
+    for (int row : {7, 8}) {
+        const wxRect left = logic.GetDrawRect(0, row);
+        const wxRect right = logic.GetDrawRect(1, row);
+        const int y = left.y + left.height / 2;
+        for (int x = left.GetRight() + 1; x < right.x; ++x)
+            EXPECT_EQ(background, colourAt(x, y)) << "row " << row << ", x " << x;
+    }
+    // A corner of the hovered cell (above its one-pixel sample) against the same corner of
+    // another cell of one-pixel width.
+    const wxRect hot = logic.GetDrawRect(0, 0);
+    const wxRect other = logic.GetDrawRect(0, 1);
+    EXPECT_EQ(background, colourAt(other.x + 2, other.y + 1));
+    EXPECT_NE(background, colourAt(hot.x + 2, hot.y + 1)) << "the hovered cell is filled";
+    SaveScreenPicture(popup, "picker width popup");
+    popup->End(PickerMsg::ClosedOtherwise);
+    PumpEvents(50);
+    EXPECT_FALSE(m_width->IsPopupOpen());
 }
 
 } // namespace

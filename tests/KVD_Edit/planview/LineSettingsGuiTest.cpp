@@ -4,6 +4,7 @@
 #include "KVD_Edit/app/grid/ChildFrame.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
+#include "KVD_Edit/app/shell/ProgramIdentity.h"
 #include "KVD_Edit/controls/NumSpinCtrl.h"
 #include "KVD_Edit/controls/PickerLineStyle.h"
 #include "KVD_Edit/controls/PickerLineWidth.h"
@@ -13,7 +14,9 @@
 #include "orq_utils/MessageSink.h"
 #include "tests/support/PlanProject.h"
 #include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/InputEvents.h"
 #include "tests/support/gui/OpenProject.h"
+#include "tests/support/gui/RealInput.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +26,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
+
+#include <map>
 
 using namespace kvdtest;
 using namespace kvdtest::gui;
@@ -124,14 +129,35 @@ int PixelsOf(CPlanViewWindow *window, uint32_t colour) {
 // A project opened by the application, with its plan view drawn once.
 struct OpenedProject {
     TempDir dir;
+    std::string path;
     SOpenProject project;
     CKVDVDoc *doc = nullptr;
     CPlanViewWindow *window = nullptr;
 
-    OpenedProject() {
+    // authored: the project carries a created-by record of this program, as one the editor
+    // made does, so that it can be saved in place.
+    explicit OpenedProject(bool authored = false) {
         App();
         Sink().Clear();
-        const std::string path = WritePlanProject(dir.Path(), PlanGridLines());
+        path = WritePlanProject(dir.Path(), PlanGridLines());
+        if (authored && !path.empty()) {
+            std::string text = ReadFile(path);
+            const size_t data = text.find("<Data");
+            const size_t end = data == std::string::npos ? data : text.find('>', data);
+            if (end == std::string::npos) {
+                path.clear();
+                return;
+            }
+            text.insert(end + 1, "<CreatedBy name=\"" + GetProgramIdentity().name +
+                                     "\" version=\"1.0\" DIP=\"X\" date=\"2026-01-02\" "
+                                     "time=\"10:11:12\"/>");
+            WriteFile(path, text);
+        }
+        Open();
+    }
+    ~OpenedProject() { CloseProject(project); }
+
+    void Open() {
         if (path.empty())
             return;
         project = OpenProject(path);
@@ -142,7 +168,43 @@ struct OpenedProject {
         // The open's fiducial import counts as a change; the dialog's own are what is tested.
         doc->Modify(false);
     }
-    ~OpenedProject() { CloseProject(project); }
+    void Close() {
+        CloseProject(project);
+        doc = nullptr;
+        window = nullptr;
+    }
+    // Every line selected: the plan draws them all in the radar lines' Active style.
+    void SelectAllLines() {
+        auto *frame = dynamic_cast<CChildFrame *>(doc ? doc->GetFrame() : nullptr);
+        ASSERT_NE(nullptr, frame);
+        frame->SelectAllLines();
+        PumpEvents(50);
+        window->Update();
+    }
+};
+
+// The centre of a control of the dialog, in the control's client coordinates.
+wxPoint Middle(wxWindow *control) {
+    const wxSize size = control->GetClientSize();
+    return wxPoint(size.x / 2, size.y / 2);
+}
+
+// Records the picker notices the dialog receives and passes each on.
+class CNoticeRecorder : public wxEvtHandler {
+public:
+    CNoticeRecorder() {
+        Bind(EVT_PICKER_NOTIFY, [this](wxCommandEvent &event) {
+            ++m_counts[{event.GetId(), event.GetInt()}];
+            event.Skip();
+        });
+    }
+    int Count(int id, int code) const {
+        const auto it = m_counts.find({id, code});
+        return it == m_counts.end() ? 0 : it->second;
+    }
+
+private:
+    std::map<std::pair<int, int>, int> m_counts;
 };
 
 // "Line Settings" on the main frame's toolbar, as a click on it sends it.
@@ -325,4 +387,118 @@ TEST(LineSettingsGui, CancelAfterPreviewRestoresThePlan) {
     project.window->Update();
     EXPECT_EQ(linesBefore, PixelsOf(project.window, black)) << "the old lines are back";
     SaveScreenshot(project.window->GetParent(), "line_settings_after_cancel");
+}
+
+// With the mouse, as a user does it: the dialog opens on the radar lines' Active row; another row
+// and then that one are clicked, its colour is chosen with "...", its width in the width popup
+// (hover, then click: one change, one close, one pick), and OK. The plan draws the selected lines
+// in the new colour and width; after a save, a close and a reopen the project still holds them
+// and the dialog shows them. The project had no stored styles: it opened with the defaults.
+TEST(LineSettingsGui, RadarLineStyleChosenWithTheMouseLastsThroughSaveAndReopen) {
+    ASSERT_TRUE(RealInputAvailable()) << "the display offers no XTest extension";
+    OpenedProject project(/*authored*/ true);
+    ASSERT_NE(nullptr, project.doc);
+    ASSERT_NE(nullptr, project.window);
+    EXPECT_EQ(SLineDisplayTable(), project.doc->GetMapperSettings()->LineDisplay)
+        << "a project without stored styles opens with the defaults";
+    ASSERT_NO_FATAL_FAILURE(project.SelectAllLines());
+    const uint32_t red = Rgb(255, 0, 0), green = Rgb(0, 160, 0);
+    const int redBefore = PixelsOf(project.window, red);
+    ASSERT_GT(redBefore, 100) << "the selected lines draw in the default red";
+    ASSERT_LT(PixelsOf(project.window, green), 10);
+
+    CColourAnswer colour(green);
+    CNoticeRecorder notices;
+    AnswerNextModal(
+        [&](wxDialog *dialog) {
+            auto *lineSettings = dynamic_cast<DlgLineSettings *>(dialog);
+            ASSERT_NE(nullptr, lineSettings);
+            ASSERT_TRUE(FocusWindow(dialog)) << "the dialog never became active";
+            EXPECT_EQ(0, lineSettings->GetLogic().GetCurrentEntry()) << "opens on radio 1107";
+            wxWindow *localActive = dialog->FindWindow(IDC_LS_RADIO_FIRST);
+            wxWindow *rawActive = dialog->FindWindow(IDC_LS_RADIO_FIRST + 4);
+            ASSERT_TRUE(localActive && rawActive);
+            RealClick(rawActive, Middle(rawActive));
+            EXPECT_EQ(4, lineSettings->GetLogic().GetCurrentEntry()) << "a click picks a row";
+            RealClick(localActive, Middle(localActive));
+            ASSERT_EQ(0, lineSettings->GetLogic().GetCurrentEntry())
+                << "the radar lines' Active row is chosen by a click";
+            EXPECT_TRUE(dialog->FindWindow(IDC_LS_EDIT_MARK_FIRST)->IsShown());
+
+            wxWindow *colourButton = dialog->FindWindow(IDC_LS_LINE_COLOUR_BUTTON);
+            RealClick(colourButton, Middle(colourButton));
+            EXPECT_EQ(1, colour.Asked());
+            EXPECT_EQ(red, colour.Started()) << "the chooser starts at the line colour";
+            EXPECT_EQ(wxColour(0, 160, 0),
+                      dialog->FindWindow(IDC_LS_LINE_COLOUR)->GetBackgroundColour());
+
+            auto *width = dynamic_cast<CPickerLineWidth *>(dialog->FindWindow(IDC_LS_LINE_WIDTH));
+            ASSERT_NE(nullptr, width);
+            dialog->PushEventHandler(&notices);
+            RealClick(width, wxPoint(10, width->GetClientSize().y / 2));
+            ASSERT_TRUE(WaitFor([width] { return width->IsPopupOpen(); }))
+                << "a click opens the width popup";
+            CGenericPickerPopup *popup = width->GetPopup();
+            ASSERT_NE(nullptr, popup);
+            const uint32_t four = CLineWidthCells::FromLineWidth(4.0f);
+            const wxRect cell = popup->GetLogic().GetCellRect(PickerValue::Column(four),
+                                                              PickerValue::Row(four));
+            const wxPoint at(cell.x + cell.width / 2, cell.y + cell.height / 2);
+            RealMove(popup, at, 150);
+            EXPECT_EQ(4.0f, width->GetLineWidth()) << "the face follows the hovered cell";
+            SaveScreenPicture(popup, "line_settings_width_popup");
+            RealClick(popup, at);
+            EXPECT_TRUE(WaitFor([width] { return !width->IsPopupOpen(); }));
+            dialog->PopEventHandler();
+            EXPECT_EQ(1, notices.Count(IDC_LS_LINE_WIDTH, PickerNotify::ValueChanged));
+            EXPECT_EQ(1, notices.Count(IDC_LS_LINE_WIDTH, PickerNotify::Closed));
+            EXPECT_EQ(1, notices.Count(IDC_LS_LINE_WIDTH, PickerNotify::ClosedInside));
+            EXPECT_EQ(0, notices.Count(IDC_LS_LINE_WIDTH, PickerNotify::ClosedOutside));
+            EXPECT_EQ(4, lineSettings->GetTable().Entry[0].LineWidth);
+            SaveScreenPicture(dialog, "line_settings_local_xy_row");
+
+            wxWindow *ok = dialog->FindWindow(wxID_OK);
+            RealClick(ok, Middle(ok));
+        },
+        wxID_CANCEL);
+    PressLineSettingsTool();
+    ASSERT_TRUE(ModalAnswered());
+    const SLineDisplayEntry chosen{0, green, 4, MARKER_NONE, red, 5};
+    EXPECT_EQ(chosen, project.doc->GetMapperSettings()->LineDisplay.Entry[0])
+        << "OK took the dialog's table";
+    EXPECT_TRUE(project.doc->IsModified());
+    project.window->Update();
+    const int greenAfter = PixelsOf(project.window, green);
+    EXPECT_GT(greenAfter, redBefore * 3 / 2) << "the lines draw in the new colour, wider";
+    EXPECT_LT(PixelsOf(project.window, red), redBefore / 4) << "no line keeps the old colour";
+    SaveScreenshot(project.window->GetParent(), "line_settings_green_lines");
+
+    ASSERT_TRUE(project.doc->Save()) << Sink().AllTexts();
+    EXPECT_NE(std::string::npos,
+              ReadFile(project.path)
+                  .find("<LocalXYActive><Selected>Y</Selected><Line_Style>0</Line_Style>"
+                        "<Line_Weight>4</Line_Weight><Line_Color>0,160,0</Line_Color>"));
+    project.Close();
+    project.Open();
+    ASSERT_NE(nullptr, project.doc);
+    EXPECT_EQ(chosen, project.doc->GetMapperSettings()->LineDisplay.Entry[0])
+        << "the reopened project holds the chosen style";
+    ASSERT_NO_FATAL_FAILURE(project.SelectAllLines());
+    EXPECT_NEAR(PixelsOf(project.window, green), greenAfter, greenAfter / 10);
+
+    AnswerNextModal(
+        [&](wxDialog *dialog) {
+            auto *width = dynamic_cast<CPickerLineWidth *>(dialog->FindWindow(IDC_LS_LINE_WIDTH));
+            ASSERT_NE(nullptr, width);
+            EXPECT_EQ(0, static_cast<DlgLineSettings *>(dialog)->GetLogic().GetCurrentEntry());
+            EXPECT_EQ(4.0f, width->GetLineWidth());
+            EXPECT_EQ(wxColour(0, 160, 0),
+                      dialog->FindWindow(IDC_LS_LINE_COLOUR)->GetBackgroundColour());
+            SaveScreenshot(dialog, "line_settings_reopened");
+        },
+        wxID_CANCEL);
+    PressLineSettingsTool();
+    EXPECT_TRUE(ModalAnswered());
+    EXPECT_FALSE(project.doc->IsModified());
+    EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
 }
