@@ -1,5 +1,5 @@
 // Project file (.kvd): open as the editor opens it (file, settings block, data block), ask
-// every query of the data block, save, reload. What opens saves; the saved file opens again
+// every query of the data block, save, reload. The radar lines' stored styles load checked. What opens saves; the saved file opens again
 // with the same lines and saving that gives the same bytes.
 
 #include "KVD3/KVDXmlFile.h"
@@ -86,6 +86,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     CMapperSettings settings;
     if (!CProjectLoader::Open(holder, settings, input, false))
         return 0;
+    // Whatever the settings block holds, the radar lines get styles the dialog can show.
+    for (int entry = 0; entry < 2; ++entry)
+        kvdfuzz::Check(IsLineDisplayEntryInRange(settings.LineDisplay.Entry[entry]),
+                       "the radar lines' styles load within their ranges");
     const CKvdDataBlockInterface_V110 *block = holder.GetDataBlockInterface();
     kvdfuzz::Check(block != nullptr, "an open project has its data block");
     const int lines = AskEveryQuery(*block);
