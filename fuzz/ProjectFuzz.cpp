@@ -1,6 +1,6 @@
 // Project file (.kvd): open as the editor opens it (file, settings block, data block), ask
-// every query of the data block, save, reload. The radar lines' stored styles load checked. What opens saves; the saved file opens again
-// with the same lines and saving that gives the same bytes.
+// every query of the data block, save, reload. The radar lines' stored styles load checked. What
+// opens saves; the saved file opens again with the same lines and saving that gives the same bytes.
 
 #include "KVD3/KVDXmlFile.h"
 #include "KVD3/KvdDataBlockInterface.h"

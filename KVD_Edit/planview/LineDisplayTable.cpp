@@ -67,8 +67,8 @@ const SLineDisplayEntry &DefaultLineDisplayEntry(int entry) {
 }
 
 bool IsLineDisplayEntryInRange(const SLineDisplayEntry &e) {
-    return e.LineStyle >= LINE_STYLE_SOLID && e.LineStyle <= LINE_STYLE_NONE &&
-           e.LineWidth >= 0 && e.LineWidth <= MAX_LINE_WIDTH && e.MarkerStyle >= MARKER_SQUARE &&
+    return e.LineStyle >= LINE_STYLE_SOLID && e.LineStyle <= LINE_STYLE_NONE && e.LineWidth >= 0 &&
+           e.LineWidth <= MAX_LINE_WIDTH && e.MarkerStyle >= MARKER_SQUARE &&
            e.MarkerStyle <= MARKER_NONE && e.MarkerSize >= MIN_MARKER_SIZE &&
            e.MarkerSize <= MAX_MARKER_SIZE && e.LineColour <= 0xFFFFFFu &&
            e.MarkerColour <= 0xFFFFFFu;

@@ -235,8 +235,7 @@ TEST_F(PickerGui, WidthPopupClipsSamplesAndFillsTheHoveredCell) {
     Mouse(popup, wxEVT_MOTION, CellCentre(m_width, 0, 0));
     PumpEvents(50);
     const CPickerPopupLogic &logic = popup->GetLogic();
-    const wxImage image =
-        Render(logic.GetPopupSize(), [popup](wxDC &dc) { popup->DrawGrid(dc); });
+    const wxImage image = Render(logic.GetPopupSize(), [popup](wxDC &dc) { popup->DrawGrid(dc); });
     auto colourAt = [&image](int x, int y) {
         return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
     };

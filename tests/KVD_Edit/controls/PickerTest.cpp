@@ -179,10 +179,10 @@ TEST(PickerNotices, HoverThenClickInside) {
             all.push_back(n);
     for (const SPickerNotice &n : picker.ClosedInside(PickerValue::Make(0, 1)))
         all.push_back(n);
-    EXPECT_EQ(Codes(all), (std::vector<int>{PickerNotify::ValueChanged, PickerNotify::ValueChanged,
-                                            PickerNotify::ValueChanged, PickerNotify::Closed,
-                                            PickerNotify::ClosedInside,
-                                            PickerNotify::ValueChanged}));
+    EXPECT_EQ(Codes(all),
+              (std::vector<int>{PickerNotify::ValueChanged, PickerNotify::ValueChanged,
+                                PickerNotify::ValueChanged, PickerNotify::Closed,
+                                PickerNotify::ClosedInside, PickerNotify::ValueChanged}));
     EXPECT_EQ(all.back().value, PickerValue::Make(0, 1));
 }
 

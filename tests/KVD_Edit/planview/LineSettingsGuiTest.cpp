@@ -441,8 +441,8 @@ TEST(LineSettingsGui, RadarLineStyleChosenWithTheMouseLastsThroughSaveAndReopen)
             CGenericPickerPopup *popup = width->GetPopup();
             ASSERT_NE(nullptr, popup);
             const uint32_t four = CLineWidthCells::FromLineWidth(4.0f);
-            const wxRect cell = popup->GetLogic().GetCellRect(PickerValue::Column(four),
-                                                              PickerValue::Row(four));
+            const wxRect cell =
+                popup->GetLogic().GetCellRect(PickerValue::Column(four), PickerValue::Row(four));
             const wxPoint at(cell.x + cell.width / 2, cell.y + cell.height / 2);
             RealMove(popup, at, 150);
             EXPECT_EQ(4.0f, width->GetLineWidth()) << "the face follows the hovered cell";

@@ -220,11 +220,15 @@ TEST(MapperSettings, LoadsTheStoredRadarLineStylesUnlessDamaged) {
     };
     const Row rows[] = {
         {"every value stored", all, stored, false},
-        {"blanks around numbers", "<Line_Weight> 7 </Line_Weight><Line_Color>9, 8 ,7</Line_Color>",
-         {0, 0x070809, 7, 3, 0x0000FF, 5}, false},
-        {"extremes offered", "<Line_Style>5</Line_Style><Line_Weight>9</Line_Weight>"
-                             "<MarkerSize>1</MarkerSize><MarkerColor>255,255,255</MarkerColor>",
-         {5, 0x0000FF, 9, 3, 0xFFFFFF, 1}, false},
+        {"blanks around numbers",
+         "<Line_Weight> 7 </Line_Weight><Line_Color>9, 8 ,7</Line_Color>",
+         {0, 0x070809, 7, 3, 0x0000FF, 5},
+         false},
+        {"extremes offered",
+         "<Line_Style>5</Line_Style><Line_Weight>9</Line_Weight>"
+         "<MarkerSize>1</MarkerSize><MarkerColor>255,255,255</MarkerColor>",
+         {5, 0x0000FF, 9, 3, 0xFFFFFF, 1},
+         false},
         {"no values", "", active, true},
         {"style is no number", "<Line_Style>abc</Line_Style>" + all, active, true},
         {"style beyond no line", "<Line_Style>6</Line_Style>", active, true},
