@@ -203,8 +203,9 @@ TEST_F(PickerGui, FacesShowTheirValueCentred) {
         ASSERT_GT(dark, 8) << "the face shows the value";
         const double middle = area.y + (area.height - 1) / 2.0;
         EXPECT_NEAR((top + bottom) / 2.0, middle, 1.5) << "the sample sits on the middle row";
-        if (c.rows > 0)
+        if (c.rows > 0) {
             EXPECT_NEAR(bottom - top + 1, c.rows, 1) << "the line is as thick as its width";
+        }
     }
 
     m_style->SetLineStyle(0);

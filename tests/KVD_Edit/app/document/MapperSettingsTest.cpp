@@ -251,9 +251,10 @@ TEST(MapperSettings, LoadsTheStoredRadarLineStylesUnlessDamaged) {
         ASSERT_EQ(s.Load(&p.holder), 0);
         EXPECT_FALSE(s.LineDisplay.LayerShown[LINE_KIND_LOCAL_XY]) << "the flag is the file's";
         EXPECT_EQ(s.LineDisplay.Entry[0], row.expected);
-        if (row.fromDefaults)
+        if (row.fromDefaults) {
             EXPECT_EQ(s.LineDisplay.Entry[1], SLineDisplayTable().Entry[1]);
-        else
+        } else {
             EXPECT_NE(s.LineDisplay.Entry[1], SLineDisplayTable().Entry[1]);
+        }
     }
 }
