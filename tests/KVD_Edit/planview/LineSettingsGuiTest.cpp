@@ -189,21 +189,24 @@ wxPoint Middle(wxWindow *control) {
     return wxPoint(size.x / 2, size.y / 2);
 }
 
-// Records the picker notices the dialog receives and passes each on.
+// Records the picker notices a window receives, while it lives, and passes each on.
 class CNoticeRecorder : public wxEvtHandler {
 public:
-    CNoticeRecorder() {
+    explicit CNoticeRecorder(wxWindow *window) : m_window(window) {
         Bind(EVT_PICKER_NOTIFY, [this](wxCommandEvent &event) {
             ++m_counts[{event.GetId(), event.GetInt()}];
             event.Skip();
         });
+        m_window->PushEventHandler(this);
     }
+    ~CNoticeRecorder() override { m_window->RemoveEventHandler(this); }
     int Count(int id, int code) const {
         const auto it = m_counts.find({id, code});
         return it == m_counts.end() ? 0 : it->second;
     }
 
 private:
+    wxWindow *m_window;
     std::map<std::pair<int, int>, int> m_counts;
 };
 
@@ -408,7 +411,6 @@ TEST(LineSettingsGui, RadarLineStyleChosenWithTheMouseLastsThroughSaveAndReopen)
     ASSERT_LT(PixelsOf(project.window, green), 10);
 
     CColourAnswer colour(green);
-    CNoticeRecorder notices;
     AnswerNextModal(
         [&](wxDialog *dialog) {
             auto *lineSettings = dynamic_cast<DlgLineSettings *>(dialog);
@@ -434,7 +436,7 @@ TEST(LineSettingsGui, RadarLineStyleChosenWithTheMouseLastsThroughSaveAndReopen)
 
             auto *width = dynamic_cast<CPickerLineWidth *>(dialog->FindWindow(IDC_LS_LINE_WIDTH));
             ASSERT_NE(nullptr, width);
-            dialog->PushEventHandler(&notices);
+            CNoticeRecorder notices(dialog);
             RealClick(width, wxPoint(10, width->GetClientSize().y / 2));
             ASSERT_TRUE(WaitFor([width] { return width->IsPopupOpen(); }))
                 << "a click opens the width popup";
@@ -449,7 +451,6 @@ TEST(LineSettingsGui, RadarLineStyleChosenWithTheMouseLastsThroughSaveAndReopen)
             SaveScreenPicture(popup, "line_settings_width_popup");
             RealClick(popup, at);
             EXPECT_TRUE(WaitFor([width] { return !width->IsPopupOpen(); }));
-            dialog->PopEventHandler();
             EXPECT_EQ(1, notices.Count(IDC_LS_LINE_WIDTH, PickerNotify::ValueChanged));
             EXPECT_EQ(1, notices.Count(IDC_LS_LINE_WIDTH, PickerNotify::Closed));
             EXPECT_EQ(1, notices.Count(IDC_LS_LINE_WIDTH, PickerNotify::ClosedInside));
