@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -186,21 +187,24 @@ EPendingReplacement FinishRecord(const std::string &path, std::string &why) {
     return PENDING_FINISHED;
 }
 
-// Reports a record left alone, once per record and reason: the same line is read again and
-// again (every reload of the grid), and one message says it.
+// Reports a record left alone, once for each record as it stands: the same line is read again
+// and again (every reload of the grid), and one message says it. Only the latest state of
+// each record is remembered.
 void ReportLeftAlone(const std::string &record, EPendingReplacement result,
                      const std::string &why) {
     static std::mutex mutex;
-    static std::set<std::string> reported;
+    static std::map<std::string, std::string> reported;
     struct stat st {};
     ::lstat(record.c_str(), &st);
-    const std::string key = record + "\n" + why + "\n" + std::to_string(st.st_ino) + "\n" +
-                            std::to_string(st.st_mtim.tv_sec) + "." +
-                            std::to_string(st.st_mtim.tv_nsec);
+    const std::string state = why + "\n" + std::to_string(st.st_ino) + "\n" +
+                              std::to_string(st.st_mtim.tv_sec) + "." +
+                              std::to_string(st.st_mtim.tv_nsec);
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (!reported.insert(key).second)
+        std::string &last = reported[record];
+        if (last == state)
             return;
+        last = state;
     }
     const std::string what = result == PENDING_UNREADABLE
                                  ? "cannot be read (" + why + ")"
