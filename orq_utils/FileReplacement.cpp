@@ -306,13 +306,7 @@ void CFileReplacement::Discard() {
     // Removed while still locked, so that no tidy takes it for a stale one in between.
     if (!m_committed && !m_temp.empty())
         ::unlink(m_temp.c_str());
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    m_temp.clear();
-    m_unnamed = false;
-    m_finished = false;
+    Abandon();
     errno = err;
 }
 

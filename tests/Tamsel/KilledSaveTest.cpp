@@ -104,9 +104,7 @@ TEST(KilledSave, HeaderSavesKilledAtRandomLeaveAWholeHeaderAndNoTemporaries) {
             return "the header is not whole: " + hd.GetLastMessage();
         if (!save(kill))
             return "the next save failed: " + hd.GetLastMessage();
-        const auto left = kvdtest::ReplacementLeftovers(dir.Path());
-        return left.empty() ? std::string()
-                            : "left after the next save: " + testing::PrintToString(left);
+        return kvdtest::DescribeLeftovers(dir.Path());
     };
     const kvdtest::SRandomKills run = kvdtest::KillAtRandomMoments(loop, check, 120, 8000, 55);
     EXPECT_TRUE(run.failures.empty()) << testing::PrintToString(run.failures);

@@ -149,4 +149,9 @@ std::vector<std::string> ReplacementLeftovers(const std::string &folder) {
     return names;
 }
 
+std::string DescribeLeftovers(const std::string &folder) {
+    const auto left = ReplacementLeftovers(folder);
+    return left.empty() ? std::string() : "left behind: " + ::testing::PrintToString(left);
+}
+
 } // namespace kvdtest

@@ -46,5 +46,7 @@ SRandomKills KillAtRandomMoments(const std::function<void()> &loop,
 
 // The temporary files and intent records of file replacements in a folder (its own entries).
 std::vector<std::string> ReplacementLeftovers(const std::string &folder);
+// Empty when the folder holds none of them, else a text that lists them.
+std::string DescribeLeftovers(const std::string &folder);
 
 } // namespace kvdtest

@@ -111,9 +111,8 @@ TEST_F(LinePair, MergeStoppedAfterEachStepReadsAsAWholePair) {
             << "the read finished the record";
         ASSERT_EQ(Write(false), "") << sink.AllTexts();
         EXPECT_EQ(ReadPair(), "old");
-        EXPECT_TRUE(kvdtest::ReplacementLeftovers(dir.Path()).empty())
-            << "the next write-back of the line leaves no temporary: "
-            << testing::PrintToString(kvdtest::ReplacementLeftovers(dir.Path()));
+        EXPECT_EQ(kvdtest::DescribeLeftovers(dir.Path()), "")
+            << "the next write-back of the line leaves no temporary";
     }
 }
 
@@ -134,9 +133,7 @@ TEST_F(LinePair, KilledMergeAndRemoveNeverTearThePair) {
         const std::string error = Write(kill % 2 == 0);
         if (!error.empty())
             return "the next write-back failed: " + error;
-        const auto left = kvdtest::ReplacementLeftovers(dir.Path());
-        return left.empty() ? std::string()
-                            : "left after the next write: " + testing::PrintToString(left);
+        return kvdtest::DescribeLeftovers(dir.Path());
     };
     const kvdtest::SRandomKills run = kvdtest::KillAtRandomMoments(loop, check, 120, 12000, 55);
     EXPECT_TRUE(run.failures.empty()) << testing::PrintToString(run.failures);

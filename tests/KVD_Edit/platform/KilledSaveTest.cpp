@@ -88,9 +88,7 @@ TEST(KilledSave, IniWritesKilledAtRandomLeaveAWholeFileAndNoTemporaries) {
             return "the file is not whole";
         if (!CIniFile::WriteString(ini, "SECTION0", "KEY0", "after kill " + std::to_string(kill)))
             return "the next write failed";
-        const auto left = kvdtest::ReplacementLeftovers(dir.Path());
-        return left.empty() ? std::string()
-                            : "left after the next write: " + testing::PrintToString(left);
+        return kvdtest::DescribeLeftovers(dir.Path());
     };
     const kvdtest::SRandomKills run = kvdtest::KillAtRandomMoments(loop, check, 120, 8000, 55);
     EXPECT_TRUE(run.failures.empty()) << testing::PrintToString(run.failures);

@@ -277,7 +277,6 @@ TEST(GpsCommandsGui, AWriteBackStoppedPartWayOpensAsAWholePair) {
         ASSERT_TRUE(block.Seek(-64, 0, 0));
         EXPECT_EQ(TraceHeaderField::Get<double>(block.Element(), TraceHeaderField::kLongitude) != 0,
                   row.merged);
-        EXPECT_TRUE(kvdtest::ReplacementLeftovers(p.dir.Path()).empty())
-            << testing::PrintToString(kvdtest::ReplacementLeftovers(p.dir.Path()));
+        EXPECT_EQ(kvdtest::DescribeLeftovers(p.dir.Path()), "");
     }
 }
