@@ -677,7 +677,8 @@ int Tamsel::Create(const char *path, StorageType storage) {
     if (storage != ST_FILE)
         return 0;
     // The new text goes to a temporary file beside the target when the stream closes; the old
-    // file stays whole until then.
+    // file stays whole until then. A replacement of the line's files left part-way goes first.
+    FinishPendingReplacementOf(m_path);
     auto file = std::make_unique<CFileReplacement>(m_path);
     if (!file->Open())
         return 1;
