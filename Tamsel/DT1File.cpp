@@ -1,12 +1,14 @@
 #include "Tamsel/DT1File.h"
 
 #include "Tamsel/LinePath.h"
+#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/MessageSink.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <strings.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,6 +52,8 @@ int CDT1File::Load(const char *path, long traces, long points) {
     }
     m_fileName.clear();
     const std::string resolved = ORQ::ResolveLinePath(DisplayPath(path));
+    // A replacement of the line's files that a killed write left part-way is finished first.
+    ORQ::FinishPendingReplacementOf(resolved);
     const int result = m_block.LoadTraceBlock(resolved.c_str(), static_cast<int>(traces),
                                               static_cast<int>(points));
     if (result == 2) {
@@ -88,6 +92,19 @@ int CDT1File::Load(const char *path, long traces, long points) {
 
 int CDT1File::Save(const char *, bool) {
     return -1;
+}
+
+long long CDT1File::TraceCapacity(const char *path, long points) {
+    if (!path || points > kMaxCount)
+        return -1;
+    // A header without samples still has 128 bytes of trace header per trace.
+    points = points < 0 ? 0 : points;
+    const std::string resolved = ORQ::ResolveLinePath(path);
+    ORQ::FinishPendingReplacementOf(resolved);
+    struct stat st {};
+    if (::stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return static_cast<long long>(st.st_size) / ((static_cast<long long>(points) + 64) * 2);
 }
 
 void CDT1File::ImportFiducials() {

@@ -77,6 +77,11 @@ public:
     // There is no trace-file writer: always -1.
     int Save(const char *path, bool flag) override;
 
+    // How many whole traces of points samples (each with its 128-byte header) the file at path
+    // holds: its size over the size of one trace (points below 0 count as 0). -1 when it cannot
+    // be measured. What a header may claim for its line is bounded by this.
+    static long long TraceCapacity(const char *path, long points);
+
     bool GetRawData(short &out, long trace, long sample);
     bool GetRawData(short &out, double trace, double sample);
     // Plain int indices would be ambiguous between the two forms above.

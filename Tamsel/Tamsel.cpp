@@ -2,6 +2,7 @@
 
 #include "Tamsel/LinePath.h"
 #include "Tamsel/TamselText.h"
+#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
 
 #include <cerrno>
@@ -384,6 +385,10 @@ bool Tamsel::Load(const char *path, StorageType storage) {
     };
 
     if (storage == ST_FILE) {
+        // A replacement of the line's files that a killed write left part-way is finished
+        // first, so that the header read belongs with the trace file beside it.
+        if (!m_path.empty())
+            FinishPendingReplacementOf(m_path);
         struct stat st {};
         if (m_path.empty() || ::stat(m_path.c_str(), &st) != 0)
             return fail(std::strerror(m_path.empty() ? ENOENT : errno));
@@ -405,9 +410,15 @@ bool Tamsel::Load(const char *path, StorageType storage) {
         m_file.seekg(0);
     }
 
+    m_knownKeys = 0;
     Read();
     if (m_file.bad())
         return fail("the file could not be read");
+    // Without a single known key (an empty file, a line of something else) there is no line to
+    // speak of: not a header of 0 traces.
+    if (storage == ST_FILE && m_knownKeys == 0)
+        return fail("it holds none of the keys of a radar line header, so it is not a radar line "
+                    "header");
     m_loaded = true;
     m_file.clear();
     if (m_file.is_open())
@@ -454,14 +465,19 @@ int Tamsel::Read() {
             // known keyed line. An empty or unknown line there is neither the date nor kept, or
             // the empty date line the writer puts there would be kept and grow with every save.
             TamselItem item;
-            if (item.Parse(candidate) != TT_OTHER)
+            if (item.Parse(candidate) != TT_OTHER) {
+                ++m_knownKeys;
                 ReadKeyed(item, positionUnit, explicitUnits);
+            }
         }
     }
 
     TamselItem item;
-    while (item.Read(*this) != TT_NONE)
+    while (item.Read(*this) != TT_NONE) {
+        if (item.GetType() != TT_OTHER)
+            ++m_knownKeys;
         ReadKeyed(item, positionUnit, explicitUnits);
+    }
     return 0;
 }
 
@@ -641,7 +657,10 @@ int Tamsel::Save(const std::string &path, StorageType storage) {
         return 1;
     }
 
-    // Write beside the target and rename over it: a failed save leaves the old header whole.
+    // Write beside the target and rename over it: a failed save leaves the old header whole. A
+    // replacement of the line's files left part-way goes first, or it would later put its
+    // older header over this one.
+    FinishPendingReplacementOf(m_path);
     if (!ReplaceFileContent(m_path, GetText())) {
         m_message = "Unable to save the header " + m_path + ": " + std::strerror(errno);
         return 1;
@@ -658,7 +677,8 @@ int Tamsel::Create(const char *path, StorageType storage) {
     if (storage != ST_FILE)
         return 0;
     // The new text goes to a temporary file beside the target when the stream closes; the old
-    // file stays whole until then.
+    // file stays whole until then. A replacement of the line's files left part-way goes first.
+    FinishPendingReplacementOf(m_path);
     auto file = std::make_unique<CFileReplacement>(m_path);
     if (!file->Open())
         return 1;

@@ -154,7 +154,8 @@ public:
     Tamsel &operator=(const Tamsel &) = delete;
 
     // false on success, true when the file cannot be opened or read, or is not a header at all
-    // (binary data, far too large). A failed load leaves a cleared, unloaded record.
+    // (binary data, far too large, not one known key). A failed load leaves a cleared, unloaded
+    // record. A replacement of the line's files that a killed write left is finished first.
     bool Load(const char *path, StorageType storage);
     // Writes the header to path (empty: the path last loaded or saved), replacing the file
     // atomically; 0 on success, 1 on failure (the old file is then unchanged).
@@ -216,6 +217,7 @@ private:
     StorageType m_storage = ST_FILE;
     std::vector<std::string> m_gainLines; // the gain lines as read, written back verbatim
     std::string m_message;
+    int m_knownKeys = 0; // keyed lines the last Read recognised
 };
 
 } // namespace ORQ

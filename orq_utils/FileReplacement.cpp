@@ -1,11 +1,15 @@
 #include "orq_utils/FileReplacement.h"
 
+#include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/ReplacementFolder.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,13 +19,6 @@ namespace {
 
 std::atomic<CFileReplacement::WriteHook> g_writeHook{nullptr};
 std::atomic<size_t> g_hookChunk{0};
-
-std::string FolderOf(const std::string &path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Unique names for temporary files beside path: ".<leaf>.tmp" and 8 random characters.
 class CTempNames {
@@ -65,13 +62,30 @@ bool CreateUnderFreeName(const std::string &path, std::string &name, F create) {
     return false;
 }
 
-// Creates a new, empty file beside path under a name no one else uses. The open descriptor,
-// or -1 with errno; name receives the file's path.
+// Whether the name path still leads to the file open as fd.
+bool NameLeadsTo(const std::string &path, int fd) {
+    struct stat byName {
+    }, byFd{};
+    return ::lstat(path.c_str(), &byName) == 0 && ::fstat(fd, &byFd) == 0 &&
+           byName.st_dev == byFd.st_dev && byName.st_ino == byFd.st_ino;
+}
+
+// Creates a new, empty file beside path under a name no one else uses, locked for this write.
+// The open descriptor, or -1 with errno; name receives the file's path.
 int CreateTempBeside(const std::string &path, unsigned mode, std::string &name) {
     int fd = -1;
     CreateUnderFreeName(path, name, [&](const std::string &candidate) {
         fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        return fd >= 0;
+        if (fd < 0)
+            return false;
+        // Between the creation and the lock, a tidy of another process may take the file for
+        // a stale one and remove it: then this name is no longer ours, and the next is tried.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && NameLeadsTo(candidate, fd))
+            return true;
+        ::close(fd);
+        fd = -1;
+        errno = EEXIST;
+        return false;
     });
     return fd;
 }
@@ -89,6 +103,13 @@ int CreateUnnamedBeside(const std::string &path, unsigned mode) {
     // Kernels and file systems without unnamed files answer with one of these.
     if (fd < 0 && (errno == EISDIR || errno == EINVAL || errno == ENOSYS))
         errno = EOPNOTSUPP;
+    // Locked before it has a name, so that it is never seen unlocked while it is written.
+    if (fd >= 0 && ::flock(fd, LOCK_EX) != 0) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
     return fd;
 #else
     (void)path;
@@ -158,6 +179,8 @@ bool CFileReplacement::Open(unsigned newMode) {
     // A file the user made read-only stays as it is, although its folder would allow a rename.
     if (exists && ::access(m_target.c_str(), W_OK) != 0)
         return Fail(errno);
+    // Temporaries that killed writes of this target left behind go first.
+    RemoveStaleTemporaries(m_target);
     m_fd = CreateUnnamedBeside(m_target, newMode);
     m_unnamed = m_fd >= 0;
     if (m_fd < 0 && errno == EOPNOTSUPP) {
@@ -204,10 +227,9 @@ bool CFileReplacement::Finish(bool durable) {
     m_durable = durable;
     if (durable && ::fsync(m_fd) != 0)
         return Fail(errno);
+    // The file stays open, and so locked, until it is in place or removed.
     m_finished = true;
-    // A named file is closed here; an unnamed one stays open until Commit names it (closing it
-    // would remove it).
-    return m_unnamed || CloseFile();
+    return true;
 }
 
 bool CFileReplacement::CloseFile() {
@@ -220,53 +242,60 @@ bool CFileReplacement::CloseFile() {
 
 void CFileReplacement::SyncFolder() const {
     // The rename itself reaches the disk with the folder's entry.
-    if (!m_durable)
-        return;
-    const int dir = ::open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    if (m_durable)
+        SyncFolderOf(m_target);
 }
 
-bool CFileReplacement::Commit() {
-    if (!m_finished || m_error || (m_unnamed ? m_fd < 0 : m_temp.empty()))
+bool CFileReplacement::Name() {
+    if (!m_finished || m_error || m_fd < 0)
         return Fail(m_error ? m_error : EBADF);
-    if (m_unnamed) {
-        std::string name;
-        const int fd = m_fd;
-        if (!CreateUnderFreeName(m_target, name,
-                                 [fd](const std::string &c) { return LinkUnnamed(fd, c); }))
-            return Fail(errno);
-        m_temp = name;
-        if (!CloseFile())
-            return false;
-    }
+    if (!m_unnamed)
+        return true;
+    std::string name;
+    const int fd = m_fd;
+    if (!CreateUnderFreeName(m_target, name,
+                             [fd](const std::string &c) { return LinkUnnamed(fd, c); }))
+        return Fail(errno);
+    m_temp = name;
+    m_unnamed = false;
+    return true;
+}
+
+bool CFileReplacement::Commit(bool syncFolder) {
+    if (!Name())
+        return false;
     if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
         return Fail(errno);
     m_committed = true;
     m_temp.clear();
-    SyncFolder();
+    // Unlocked only now: until the rename the named temporary belonged to a live write. The
+    // content was flushed by Finish (or need not be), so the file is in place either way.
+    ::close(m_fd);
+    m_fd = -1;
+    if (syncFolder)
+        SyncFolder();
     return true;
 }
 
 bool CFileReplacement::CommitNew() {
-    if (!m_finished || m_error || (m_unnamed ? m_fd < 0 : m_temp.empty()))
+    if (!m_finished || m_error || m_fd < 0)
         return Fail(m_error ? m_error : EBADF);
     if (m_unnamed) {
         if (!LinkUnnamed(m_fd, m_target))
             return Fail(errno);
+        m_committed = true;
         if (!CloseFile()) {
             // The name was free a moment ago and is ours: a file not known to be whole goes.
             ::unlink(m_target.c_str());
             return false;
         }
-        m_committed = true;
     } else {
         if (!RenameNoReplace(m_temp, m_target))
             return Fail(errno);
         m_committed = true;
         m_temp.clear();
+        ::close(m_fd);
+        m_fd = -1;
     }
     SyncFolder();
     return true;
@@ -274,16 +303,21 @@ bool CFileReplacement::CommitNew() {
 
 void CFileReplacement::Discard() {
     const int err = errno;
+    // Removed while still locked, so that no tidy takes it for a stale one in between.
+    if (!m_committed && !m_temp.empty())
+        ::unlink(m_temp.c_str());
+    Abandon();
+    errno = err;
+}
+
+void CFileReplacement::Abandon() {
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_committed && !m_temp.empty())
-        ::unlink(m_temp.c_str());
     m_temp.clear();
     m_unnamed = false;
     m_finished = false;
-    errno = err;
 }
 
 bool ReplaceFileContent(const std::string &path, const std::string &bytes, bool durable) {

@@ -17,6 +17,10 @@ namespace ORQ {
 // unnamed file in the target's folder): a process killed part-way leaves nothing in the folder
 // at all. Commit gives it a unique name, created exclusively, and renames that over the target.
 // Elsewhere the temporary file is named from the start (".<name>.tmp<random>").
+//
+// The temporary file holds an advisory lock (flock) from its creation until it is in place or
+// removed. A named temporary without the lock was left by a killed write: Open removes those
+// of its target first (RemoveStaleTemporaries), so they never pile up.
 class ORQ_UTILS_API CFileReplacement {
 public:
     // target may be a symbolic link: the file it points to is replaced, the link stays.
@@ -34,8 +38,12 @@ public:
     // Ends the writing; durable: flushed to the disk first, and the rename of Commit too. Files
     // that may be lost with the session (logs, scratch copies) skip the flushing.
     bool Finish(bool durable = true);
-    // Renames the finished temporary file over the target.
-    bool Commit();
+    // Gives the finished temporary file its name beside the target (a group replacement names
+    // its files before it records them); it stays locked. Commit does this itself.
+    bool Name();
+    // Renames the finished temporary file over the target; syncFolder: and flushes the folder
+    // (a group flushes once for all its members).
+    bool Commit(bool syncFolder = true);
     // Puts the finished temporary file in place only when no file of the target's name exists
     // (atomically: an existing file is never overwritten, and no partial one ever appears);
     // false with EEXIST when one does.
@@ -56,6 +64,10 @@ public:
     static void SetWriteHook(WriteHook hook, size_t chunk);
 
 private:
+    friend class CFileGroupReplacement;
+    // Leaves the temporary file as it is, unlocked, as a killed process would (tests of groups
+    // stopped part-way, and a group whose record now speaks for its files).
+    void Abandon();
     bool Fail(int error);
     bool CloseFile();
     void SyncFolder() const;

@@ -189,6 +189,14 @@ EZResult CUnzipper::FindItem(const char *name, bool ignoreCase, int *index, ZIPE
 }
 
 EZResult CUnzipper::OpenEntry(int index, zip_file_t **file) {
+    *file = nullptr;
+    // An entry encrypted by a method libzip cannot decrypt is refused here: libzip 1.7 would
+    // refuse it too, but lose the source layers it built for it (a leak on every such entry).
+    zip_stat_t st;
+    if (zip_stat_index(m_za, static_cast<zip_uint64_t>(index), 0, &st) == 0 &&
+        (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE &&
+        !zip_encryption_method_supported(st.encryption_method, 0))
+        return ZR_PASSWORD;
     *file = zip_fopen_index(m_za, static_cast<zip_uint64_t>(index), 0);
     return *file ? ZR_OK : FromLibzip(zip_get_error(m_za), ZR_CORRUPT);
 }

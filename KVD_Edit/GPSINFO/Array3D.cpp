@@ -1,5 +1,6 @@
 #include "KVD_Edit/GPSINFO/Array3D.h"
 
+#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
 
 #include <cerrno>
@@ -164,6 +165,9 @@ int CArray3D::ReadDt1(const char *path, int traces, int samples) {
         return -9999;
     // The file's own length is checked first: a header whose counts promise more than the
     // file holds must not make us allocate (perhaps gigabytes) for nothing.
+    // A replacement of the line's files that a killed write left part-way is finished first.
+    if (path)
+        ORQ::FinishPendingReplacementOf(path);
     struct stat st {};
     if (!path || ::stat(path, &st) != 0)
         return -300 - (path ? errno : EINVAL);

@@ -9,7 +9,7 @@
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/CLocale.h"
-#include "orq_utils/FileReplacement.h"
+#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/Measure.h"
 
 #include <algorithm>
@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -214,10 +213,21 @@ int CGPSDataSample::LoadLineGps(CGPSInfo *gps, const char *gpsPath, const ORQ::T
     if (!gps)
         return -1;
     const ORQ::STamsel *h = header ? header->GetTamsel() : nullptr;
+    std::string dt1;
+    if (h) {
+        dt1 = header->FilePathName();
+        dt1 = ORQ::ResolveLinePath(dt1.substr(0, dt1.size() >= 2 ? dt1.size() - 2 : 0) + "dt1");
+        // One point per trace: a damaged header's claim must not decide what is allocated.
+        const long long holds = CDT1File::TraceCapacity(dt1.c_str(), h->m_points);
+        const int claimed = std::max(traces, h->m_traces);
+        if (holds >= 0 && claimed > holds) {
+            if (errors)
+                errors->AppendFormat("\n%s claims %d traces, its trace file holds %lld",
+                                     header->FilePathName().c_str(), claimed, holds);
+            return -1;
+        }
+    }
     if (h && h->m_gpsType == GPS_LATLONG) {
-        std::string dt1 = header->FilePathName();
-        dt1 = dt1.substr(0, dt1.size() >= 2 ? dt1.size() - 2 : 0) + "dt1";
-        dt1 = ORQ::ResolveLinePath(dt1);
         CArray3D data;
         if (data.ReadDt1(dt1.c_str(), h->m_traces, h->m_points) != 0) {
             if (errors)
@@ -352,44 +362,27 @@ float ToFloat(double value) {
     return static_cast<float>(std::clamp(value, double(-FLT_MAX), double(FLT_MAX)));
 }
 
-// Writes both files of a line together: each goes to a temporary file beside it, and only when
-// both are complete are they renamed over the old ones. When the second rename fails the first
-// file gets its old content back, so a failure anywhere leaves the pair as it was.
+// Writes both files of a line as one group (ORQ::CFileGroupReplacement): each goes to a
+// temporary file beside it, and only when both are complete does an intent record make them
+// the line's files; whoever next reads the line finds either both old files or both new ones,
+// even after a kill or a power loss between the two renames.
 ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
                            const std::string &dt1Path, const CArray3D &block) {
     ORQ::CStr error;
-    const std::string hdTarget = header.FilePathName();
-    std::string hdOld;
-    {
-        std::ifstream in(hdTarget, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        if (!in.is_open() || in.bad()) {
-            error.Format("Error saving to File %s.\n", hdPath.c_str());
-            return error;
-        }
-        hdOld = bytes.str();
-    }
-
-    ORQ::CFileReplacement dt1(dt1Path);
+    ORQ::CFileGroupReplacement group;
+    ORQ::CFileReplacement &dt1 = group.Add(dt1Path);
+    ORQ::CFileReplacement &hd = group.Add(header.FilePathName());
     if (!dt1.Open() || !dt1.Write(block.Data(), size_t(block.SizeBytes())) || !dt1.Finish()) {
         error.Format("Error saving to File %s.\n", dt1Path.c_str());
         return error;
     }
-    ORQ::CFileReplacement hd(hdTarget);
     const std::string hdText = header.GetText();
     if (!hd.Open() || !hd.Write(hdText.data(), hdText.size()) || !hd.Finish()) {
         error.Format("Error saving to File %s.\n", hdPath.c_str());
         return error;
     }
-    if (!hd.Commit()) {
-        error.Format("Error saving to File %s.\n", hdPath.c_str());
-        return error;
-    }
-    if (!dt1.Commit()) {
-        ORQ::ReplaceFileContent(hdTarget, hdOld);
-        error.Format("Error saving to File %s.\n", dt1Path.c_str());
-    }
+    if (!group.Commit())
+        error.Format("Error saving to File %s.\n%s\n", hdPath.c_str(), group.Why().c_str());
     return error;
 }
 

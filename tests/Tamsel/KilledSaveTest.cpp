@@ -77,3 +77,36 @@ TEST(KilledSave, CreatedHeaderReplacesTheOldOneOnlyWhole) {
     ASSERT_NE(reread.GetComment(199), nullptr);
     EXPECT_STREQ(reread.GetComment(199), "comment line number 199");
 }
+
+// A child saves a header over and over and is killed at random moments: the header always loads
+// whole, as one of the two versions saved, and the next save leaves no temporary beside it.
+TEST(KilledSave, HeaderSavesKilledAtRandomLeaveAWholeHeaderAndNoTemporaries) {
+    TempDir dir;
+    const std::string path = dir.File("LINE03.hd");
+    WriteFile(path, kOldHeader);
+    auto save = [&](int version) {
+        ORQ::Tamsel hd;
+        if (hd.Load(path.c_str(), ORQ::ST_FILE))
+            return false;
+        hd.ClearComments();
+        FillHeader(hd);
+        hd.AddComment(("version " + std::to_string(version % 2)).c_str());
+        return hd.Save("", ORQ::ST_FILE) == 0;
+    };
+    ASSERT_TRUE(save(0));
+    auto loop = [&] {
+        for (int version = 1;; ++version)
+            save(version);
+    };
+    auto check = [&](int kill) -> std::string {
+        ORQ::Tamsel hd;
+        if (hd.Load(path.c_str(), ORQ::ST_FILE) || !hd.GetComment(200))
+            return "the header is not whole: " + hd.GetLastMessage();
+        if (!save(kill))
+            return "the next save failed: " + hd.GetLastMessage();
+        return kvdtest::DescribeLeftovers(dir.Path());
+    };
+    const kvdtest::SRandomKills run = kvdtest::KillAtRandomMoments(loop, check, 120, 8000, 55);
+    EXPECT_TRUE(run.failures.empty()) << testing::PrintToString(run.failures);
+    EXPECT_GE(run.kills, 100);
+}

@@ -137,12 +137,12 @@ TEST(RawGprLine, FailuresGiveTheirCodesAndAMessage) {
     // A header that loads but no folder in the base path.
     const std::string cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
-    kvdtest::WriteFile("rel.hd", "1\r\n1/2/3\r\n");
+    kvdtest::WriteFile("rel.hd", "1\r\n1/2/3\r\nNUMBER OF TRACES = 0\r\n");
     EXPECT_EQ(line.LoadData("rel"), -4);
     std::filesystem::current_path(cwd);
 
     // Header with no traces: the trace file refuses the counts.
-    kvdtest::WriteFile(dir.File("zero.hd"), "1\r\n1/2/3\r\n");
+    kvdtest::WriteFile(dir.File("zero.hd"), "1\r\n1/2/3\r\nNUMBER OF TRACES = 0\r\n");
     kvdtest::WriteFile(dir.File("zero.dt1"), "");
     EXPECT_EQ(line.LoadData(dir.File("zero")), -1);
 

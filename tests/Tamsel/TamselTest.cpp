@@ -253,7 +253,7 @@ TEST(TamselGps, UtmZoneSurvivesSaveAndLoad) {
 
 TEST(TamselGps, SetGpsTypeWritesOrRemovesThePositionsLine) {
     HeaderFile f;
-    f.Load(Crlf({"1", "1/2/3"}));
+    f.Load(Crlf({"1", "1/2/3", "NUMBER OF TRACES = 4"}));
     f.hd.SetGpsType(GPS_LATLONG);
     std::string out = f.SaveAndRead();
     EXPECT_NE(out.find("\r\nX Y Z POSITIONS ADDED - LatLong\r\n"), std::string::npos);
@@ -355,7 +355,7 @@ TEST(TamselLoad, ResetsEverythingBetweenFilesAndAfterAFailure) {
                  "POSITION UNITS = ft", "GAIN", "X Y Z POSITIONS ADDED - LatLong",
                  "TRACES TOPO SHIFTED. VELOCITY = 0.1 m/ns DATUM = 4 m", "ODD LINE"}));
     f.hd.SetElevation(1, 2, UNIT_FT);
-    const STamsel &r = f.Load(Crlf({"1", "1/2/3"}));
+    const STamsel &r = f.Load(Crlf({"1", "1/2/3", "NUMBER OF TRACES = 0"}));
     STamsel fresh;
     fresh.m_firstLine = "1";
     fresh.m_date = "1/2/3";
@@ -373,10 +373,29 @@ TEST(TamselLoad, ResetsEverythingBetweenFilesAndAfterAFailure) {
     EXPECT_EQ(f.hd.GetTamsel(), nullptr);
 }
 
-TEST(TamselLoad, EmptyFileLoadsAnEmptyRecord) {
+// A file without a single key of a header is no line of 0 traces: it is refused with a reason.
+TEST(TamselLoad, EmptyOrKeylessFileIsNotARadarLineHeader) {
+    const struct {
+        const char *name;
+        std::string text;
+    } rows[] = {
+        {"empty", ""},
+        {"junk without a line end", "\x89PNG junk and more junk"},
+        {"identifier, title and date only", Crlf({"1", "a title", "1/2/3"})},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        WriteFile(dir.File("x.hd"), row.text);
+        Tamsel hd;
+        EXPECT_TRUE(hd.Load(dir.File("x.hd").c_str(), ST_FILE));
+        EXPECT_EQ(hd.GetTamsel(), nullptr);
+        EXPECT_NE(hd.GetLastMessage().find("not a radar line header"), std::string::npos)
+            << hd.GetLastMessage();
+    }
     HeaderFile f;
-    const STamsel &r = f.Load("");
-    EXPECT_TRUE(r == STamsel());
+    const STamsel &r = f.Load(Crlf({"1", "1/2/3", "NUMBER OF TRACES = 0"}));
+    EXPECT_EQ(r.m_traces, 0) << "one known key is enough, even with nothing in it";
 }
 
 TEST(TamselLoad, RefusesBinaryAndOversizedFilesAndFolders) {
@@ -498,7 +517,7 @@ TEST(TamselSave, FailsWithoutTouchingAnythingWhenThePathCannotBeWritten) {
 TEST(TamselSave, KeepsThePermissionsOfTheReplacedFile) {
     TempDir dir;
     Tamsel hd;
-    WriteFile(dir.File("p.hd"), Crlf({"1", "1/2/3"}));
+    WriteFile(dir.File("p.hd"), Crlf({"1", "1/2/3", "NUMBER OF TRACES = 4"}));
     ::chmod(dir.File("p.hd").c_str(), 0640);
     ASSERT_FALSE(hd.Load(dir.File("p.hd").c_str(), ST_FILE));
     ASSERT_EQ(hd.Save("", ST_FILE), 0);

@@ -1,11 +1,15 @@
 #include "tests/support/KilledSave.h"
 
 #include "orq_utils/FileReplacement.h"
+#include "orq_utils/ReplacementRecord.h"
 #include "tests/support/TestSupport.h"
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <random>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kvdtest {
@@ -93,6 +97,61 @@ EChildEnd RunKilledPartWay(const std::function<bool()> &save, size_t afterBytes,
         if (!before.count(name))
             failure << "\n  left behind: " << name << " (" << bytes.size() << " bytes)";
     return failure;
+}
+
+SRandomKills KillAtRandomMoments(const std::function<void()> &loop,
+                                 const std::function<std::string(int kill)> &check, int kills,
+                                 int maxDelayUs, double budgetSeconds) {
+    SRandomKills result;
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> delay(0, maxDelayUs);
+    const auto start = std::chrono::steady_clock::now();
+    while (result.kills < kills && result.failures.empty() &&
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
+               budgetSeconds) {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child < 0) {
+            result.failures.push_back("fork failed");
+            break;
+        }
+        if (child == 0) {
+            loop();
+            ::_exit(0);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL) {
+            result.failures.push_back("the child ended by itself");
+            break;
+        }
+        ++result.kills;
+        const std::string problem = check(result.kills);
+        if (!problem.empty())
+            result.failures.push_back("after kill " + std::to_string(result.kills) + ": " +
+                                      problem);
+    }
+    return result;
+}
+
+std::vector<std::string> ReplacementLeftovers(const std::string &folder) {
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        const bool record = name.size() > 11 && name[0] == '.' &&
+                            name.compare(name.size() - 11, 11, ".kvd-intent") == 0;
+        if (record || ORQ::IsTemporaryName(name))
+            names.push_back(name);
+    }
+    return names;
+}
+
+std::string DescribeLeftovers(const std::string &folder) {
+    const auto left = ReplacementLeftovers(folder);
+    return left.empty() ? std::string() : "left behind: " + ::testing::PrintToString(left);
 }
 
 } // namespace kvdtest

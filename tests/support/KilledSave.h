@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace kvdtest {
 
@@ -29,5 +30,23 @@ EChildEnd RunKilledPartWay(const std::function<bool()> &save, size_t afterBytes,
 ::testing::AssertionResult
 KilledSaveLeavesFolderAsItWas(const std::string &folder, const std::function<bool()> &save,
                               size_t afterBytes, const std::string &targetEnd = std::string());
+
+// Kills a child process running loop (which never returns by itself) with SIGKILL at random
+// moments, again and again: each child is killed a random time of up to maxDelayUs microseconds
+// after it started, then check() runs in this process (it returns an empty text when all is
+// well, else what went wrong). Stops after kills kills, at the first failure, or when
+// budgetSeconds have passed. The result: the kills done and the failures met.
+struct SRandomKills {
+    int kills = 0;
+    std::vector<std::string> failures;
+};
+SRandomKills KillAtRandomMoments(const std::function<void()> &loop,
+                                 const std::function<std::string(int kill)> &check, int kills,
+                                 int maxDelayUs, double budgetSeconds);
+
+// The temporary files and intent records of file replacements in a folder (its own entries).
+std::vector<std::string> ReplacementLeftovers(const std::string &folder);
+// Empty when the folder holds none of them, else a text that lists them.
+std::string DescribeLeftovers(const std::string &folder);
 
 } // namespace kvdtest

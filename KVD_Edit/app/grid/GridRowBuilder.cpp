@@ -3,7 +3,9 @@
 #include "KVD_Edit/app/shell/Helpers.h"
 
 #include "KVD3/KvdDataBlockInterface.h"
+#include "Tamsel/DT1File.h"
 #include "Tamsel/Tamsel.h"
+#include "orq_utils/FileGroupReplacement.h"
 
 #include <dirent.h>
 #include <strings.h>
@@ -12,6 +14,7 @@
 #include <cctype>
 #include <cmath>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -124,6 +127,8 @@ public:
     void FindFilesBeside();
 
     bool IsRadarFile() const { return m_isRadar && !m_isGpsEntry; }
+    // The folder of the header found for the row (empty when none was).
+    const std::string &HeaderFolder() const { return m_headerFolder; }
     std::unique_ptr<SGridInfo> TakeRow() { return std::move(m_row); }
 
 private:
@@ -132,6 +137,10 @@ private:
     void MarkUnknown();
     // The header's step, trace count and unit; the first row's sets the display unit.
     void TakeHeader(const ORQ::STamsel &hd);
+    // A header claiming more traces than its trace file can hold is damaged: reported, and the
+    // line's trace count bounded by the file, its GPS and topography not loaded (one point per
+    // claimed trace could take all memory).
+    void BoundTraces(const ORQ::STamsel &hd, const std::string &dt1Path);
     // A line with just its two end points recorded is unchanged, reversed or edited by how they
     // stand against the header's start and final positions.
     void FlagFromPositions(const ORQ::STamsel &hd);
@@ -165,6 +174,8 @@ private:
 
     ORQ::Tamsel m_header;
     bool m_headerLoaded = false;
+    std::string m_headerFolder;
+    bool m_tracesBeyondFile = false;
     char m_flag = SGridInfo::kUnknown;
     double m_headerStep = 0;
 };
@@ -203,12 +214,15 @@ void CGridRowBuild::ReadHeader() {
     std::string &errors = m_result.errors;
     const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
     const std::string dt1Shown = CLineFileFinder::Join(m_folder, m_relative + ".dt1");
-    if (m_finder.Find(m_folder, m_relative + ".dt1").empty()) {
+    const std::string dt1Path = m_finder.Find(m_folder, m_relative + ".dt1");
+    if (dt1Path.empty()) {
         errors += FormatC("Error Loading %s\n", dt1Shown.c_str());
         MarkUnknown();
         return;
     }
     const std::string hdPath = m_finder.Find(m_folder, m_relative + ".hd");
+    if (!hdPath.empty())
+        m_headerFolder = hdPath.substr(0, hdPath.find_last_of('/'));
     m_headerLoaded = !hdPath.empty() && !m_header.Load(hdPath.c_str(), ORQ::ST_FILE);
     if (!m_headerLoaded) {
         errors += FormatC("Error Loading %s\n", hdShown.c_str());
@@ -220,7 +234,20 @@ void CGridRowBuild::ReadHeader() {
     }
     const ORQ::STamsel &hd = *m_header.GetTamsel();
     TakeHeader(hd);
+    BoundTraces(hd, dt1Path);
     FlagFromPositions(hd);
+}
+
+void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, const std::string &dt1Path) {
+    const long long holds = CDT1File::TraceCapacity(dt1Path.c_str(), hd.m_points);
+    if (holds < 0 || hd.m_traces <= holds)
+        return;
+    const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
+    m_result.errors += FormatC("%s claims %d traces, its trace file holds %lld; the line's GPS "
+                               "is not loaded.\n",
+                               hdShown.c_str(), hd.m_traces, holds);
+    m_row->numTraces = static_cast<int>(holds);
+    m_tracesBeyondFile = true;
 }
 
 void CGridRowBuild::TakeHeader(const ORQ::STamsel &hd) {
@@ -343,6 +370,11 @@ void CGridRowBuild::LoadAttachedFiles() {
 // An attached topography file: loaded, or failed.
 void CGridRowBuild::LoadTopoFile(const ORQ::CKvdDataBlockInterface::SFileInfo &entry) {
     const std::string topoPath = std::string(entry.path) + ".CTP";
+    if (m_tracesBeyondFile) {
+        m_row->topoStatus = GFS_FAILED;
+        m_row->topoFileName = ".\\" + topoPath;
+        return;
+    }
     const int loaded = m_hooks.LoadTopoFile(FoundOrJoined(topoPath), m_li.setIndex, m_li.lineIndex,
                                             m_row->numTraces);
     m_row->topoStatus = loaded == 0 ? GFS_LOADED : GFS_FAILED;
@@ -351,6 +383,11 @@ void CGridRowBuild::LoadTopoFile(const ORQ::CKvdDataBlockInterface::SFileInfo &e
 
 void CGridRowBuild::LoadGpsFile(const ORQ::CKvdDataBlockInterface::SFileInfo &entry) {
     const std::string entryPath = std::string(entry.path) + ".GPS";
+    if (m_tracesBeyondFile) {
+        m_row->gpsStatus = GFS_FAILED;
+        m_row->gpsFileName = ".\\" + entryPath;
+        return;
+    }
     std::string loadErrors;
     const int fixes = m_hooks.LoadGpsFile(FoundOrJoined(entryPath), m_li.setIndex, m_li.lineIndex,
                                           m_row->numTraces, loadErrors);
@@ -361,6 +398,8 @@ void CGridRowBuild::LoadGpsFile(const ORQ::CKvdDataBlockInterface::SFileInfo &en
 }
 
 void CGridRowBuild::FindFilesBeside() {
+    if (m_tracesBeyondFile)
+        return;
     SGridInfo &row = *m_row;
     const ORQ::STamsel *hd = m_headerLoaded ? m_header.GetTamsel() : nullptr;
     // The GPS file beside the trace file; the line's GPS is loaded from it only when it exists
@@ -512,6 +551,7 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
 
     dbi->SetStepSizeTolerance(input.stepTolerance);
     CLineFileFinder finder;
+    std::set<std::string> lineFolders;
     const int lineCount = dbi->GetNumLines(-1, LT_ANY);
     for (int i = 0; i < lineCount; ++i) {
         const int fileCount = dbi->GetFileCount(i, -1, LT_ANY, kByType);
@@ -520,6 +560,8 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
             if (!build.ReadEntry())
                 continue;
             build.ReadHeader();
+            if (!build.HeaderFolder().empty())
+                lineFolders.insert(build.HeaderFolder());
             build.CompareStepInForce();
             build.FillLine();
             build.RegisterLine();
@@ -532,5 +574,9 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
             result.rows.push_back(build.TakeRow());
         }
     }
+    // Temporary files that killed writes of line files left behind go, once per folder (each
+    // line's own pending replacement was finished when its header was read).
+    for (const std::string &folder : lineFolders)
+        ORQ::TidyReplacementFolder(folder, {"hd", "dt1"});
     return result;
 }

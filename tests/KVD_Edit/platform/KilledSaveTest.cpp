@@ -72,3 +72,25 @@ TEST(KilledSave, SettingsWritersLeaveTheirOldFiles) {
         EXPECT_NE(ReadFile(dir.File(row.file)), old);
     }
 }
+
+// A child writes INI values over and over and is killed at random moments: the file always
+// reads whole, and the next write leaves no temporary beside it.
+TEST(KilledSave, IniWritesKilledAtRandomLeaveAWholeFileAndNoTemporaries) {
+    kvdtest::TempDir dir;
+    const std::string ini = dir.File("KVDGridView.ini");
+    kvdtest::WriteFile(ini, LongIni());
+    auto loop = [&] {
+        for (int i = 0;; ++i)
+            CIniFile::WriteString(ini, "SECTION19", "KEY9", "value " + std::to_string(i));
+    };
+    auto check = [&](int kill) -> std::string {
+        if (CIniFile::ReadString(ini, "SECTION19", "KEY8", "") != "value 198")
+            return "the file is not whole";
+        if (!CIniFile::WriteString(ini, "SECTION0", "KEY0", "after kill " + std::to_string(kill)))
+            return "the next write failed";
+        return kvdtest::DescribeLeftovers(dir.Path());
+    };
+    const kvdtest::SRandomKills run = kvdtest::KillAtRandomMoments(loop, check, 120, 8000, 55);
+    EXPECT_TRUE(run.failures.empty()) << testing::PrintToString(run.failures);
+    EXPECT_GE(run.kills, 100);
+}

@@ -1,5 +1,8 @@
 #include "KVD3/KVDXmlFile.h"
+#include "KVD_Edit/GPSINFO/Array3D.h"
+#include "KVD_Edit/GPSINFO/GPSDataSample.h"
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
+#include "KVD_Edit/GPSINFO/TraceHeaderFields.h"
 #include "KVD_Edit/app/document/GpsCommands.h"
 #include "KVD_Edit/app/document/KVDVDoc.h"
 #include "KVD_Edit/app/document/MapperSettings.h"
@@ -9,8 +12,10 @@
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
+#include "orq_utils/FileGroupReplacement.h"
 #include "tests/KVD_Edit/app/document/DocumentFixtures.h"
 #include "tests/support/GridProject.h"
+#include "tests/support/KilledSave.h"
 #include "tests/support/gui/GuiHarness.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +23,8 @@
 #include <wx/docview.h>
 #include <wx/menu.h>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 
 using namespace kvdtest;
@@ -39,12 +46,16 @@ GridLineLayout Line(const std::string &name, double y, bool gpsBeside) {
 // A generated project opened by the application, as a user opens one; the GPS question of the
 // first load is answered with `answer`.
 struct OpenedProject {
-    OpenedProject(std::vector<GridLineLayout> lines, int answer) {
+    // prepare: changes the written project's folder before the project is opened.
+    OpenedProject(std::vector<GridLineLayout> lines, int answer,
+                  const std::function<void(const std::string &folder)> &prepare = nullptr) {
         App();
         Sink().Clear();
         GridProjectLayout layout;
         layout.lines = std::move(lines);
         path = WriteGridProject(dir.Path(), layout);
+        if (prepare)
+            prepare(dir.Path());
         Sink().Answer(answer);
         doc = dynamic_cast<CKVDVDoc *>(App().GetDocManager()->CreateDocument(path, wxDOC_SILENT));
         EXPECT_NE(doc, nullptr) << Sink().AllTexts();
@@ -200,4 +211,72 @@ TEST(GpsCommandsGui, AttachMenuItemFollowsTheSelectionAndNoAttachesOnlyTheSelect
     PumpEvents(100);
     EXPECT_EQ(0, CountText(p.Xml(), "GPS@@@"));
     EXPECT_EQ(GFS_BESIDE, p.grid->GetRowInfo(p.RowOf("L1"))->gpsStatus);
+}
+
+// A header claiming two thousand million traces beside a trace file of three, with a GPS file
+// attached: the project opens and says so, the line's trace count is what its file holds, and
+// its GPS (one point per claimed trace) is not loaded. The files are kept with the fuzz
+// reproducers.
+TEST(GpsCommandsGui, AHeaderClaimingMoreTracesThanItsFileHoldsOpensWithoutItsGps) {
+    GridLineLayout damaged = Line("L1", 0, false);
+    damaged.gpsEntry = true;
+    auto copyReproducer = [](const std::string &folder) {
+        for (const char *ext : {".hd", ".dt1", ".GPS"})
+            std::filesystem::copy_file(
+                std::string(KVD_TEST_DATA_DIR) + "/fuzz/header-claims-2000000000-traces" + ext,
+                folder + "/L1" + ext, std::filesystem::copy_options::overwrite_existing);
+    };
+    OpenedProject p({damaged, Line("L2", 2, false)}, ORQ::IDNO, copyReproducer);
+    ASSERT_NE(p.grid, nullptr) << Sink().AllTexts();
+    EXPECT_NE(Sink().AllTexts().find("L1.hd claims 2000000000 traces, its trace file holds 3"),
+              std::string::npos)
+        << Sink().AllTexts();
+    const SGridInfo *row = p.grid->GetRowInfo(p.RowOf("L1"));
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->numTraces, 3);
+    EXPECT_NE(row->gpsStatus, GFS_LOADED);
+    EXPECT_FALSE(p.doc->GetGPSInfo()->HasGPSData()) << "no fix of the GPS file was loaded";
+    EXPECT_NE(p.RowOf("L2"), -1) << "the other line opens as usual";
+}
+
+// A GPS write-back stopped after each step of its group replacement, as a kill would stop it:
+// opening the project finds the line's header and trace file together (the new pair once the
+// intent record exists, the old one before) and leaves no record or temporary file behind.
+TEST(GpsCommandsGui, AWriteBackStoppedPartWayOpensAsAWholePair) {
+    using Group = ORQ::CFileGroupReplacement;
+    const struct {
+        Group::EStep step;
+        bool merged;
+    } rows[] = {
+        {Group::STEP_TEMPORARIES, false}, {Group::STEP_RECORD, true}, {Group::STEP_RENAMES, true}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.step);
+        auto stoppedMerge = [&](const std::string &folder) {
+            SLocalWorldDef def;
+            CGPSInfo gps;
+            gps.SetLWCDefinition(&def);
+            CGPSDataSample sample;
+            kvdtest::WriteFile(folder + "/fixes.txt", GpsFileText(5, 5));
+            ORQ::CStr errors;
+            sample.LoadGpsFile(&gps, (folder + "/fixes.txt").c_str(), 0, 0, 21, errors, false);
+            Group::SetStopAfter(row.step);
+            const ORQ::CStr error =
+                sample.WriteToLineFiles(&gps, (folder + "/L1.hd").c_str(),
+                                        (folder + "/L1.dt1").c_str(), true, 0, 0, false, false);
+            Group::SetStopAfter(Group::STEP_NONE);
+            EXPECT_FALSE(error.empty());
+            EXPECT_FALSE(kvdtest::ReplacementLeftovers(folder).empty());
+        };
+        OpenedProject p({Line("L1", 0, false)}, ORQ::IDNO, stoppedMerge);
+        ASSERT_NE(p.grid, nullptr) << Sink().AllTexts();
+        const SGridInfo *info = p.grid->GetRowInfo(p.RowOf("L1"));
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->hdrGpsType, row.merged ? GPS_LATLONG : GPS_NONE);
+        CArray3D block;
+        ASSERT_EQ(block.ReadDt1(p.dir.File("L1.dt1").c_str(), 21, 16), 0);
+        ASSERT_TRUE(block.Seek(-64, 0, 0));
+        EXPECT_EQ(TraceHeaderField::Get<double>(block.Element(), TraceHeaderField::kLongitude) != 0,
+                  row.merged);
+        EXPECT_EQ(kvdtest::DescribeLeftovers(p.dir.Path()), "");
+    }
 }

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "orq_utils/FileReplacement.h"
+#include "orq_utils/OrqExport.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ORQ {
+
+// Replaces several files of one folder as a group (a radar line's .hd and .dt1): after a crash,
+// a kill or a power loss at any moment, the next reader finds either all old files or all new
+// ones, never a mix. The steps:
+//  1. every new file is written and flushed into its temporary file beside its target (through
+//     the CFileReplacement that Add returns), then all of them are given their names;
+//  2. an intent record naming each temporary and its target is written and flushed (the
+//     folder's ".<stem>.kvd-intent", stem = the first target's name before its last ".", in
+//     lower case, so that every file of a line finds it);
+//  3. each temporary is renamed over its target, and the folder flushed;
+//  4. the record is removed, and the folder flushed.
+// Whoever next reads or writes one of the files calls FinishPendingReplacementOf first: a
+// record it finds is carried out (step 3 for what still waits) and removed. Until the record
+// exists the old files stay; from then on the new ones count.
+//
+// Each temporary file is locked (an advisory lock) from its creation until it is renamed or
+// removed, so stale temporaries of killed writes are told from those a live write uses.
+class ORQ_UTILS_API CFileGroupReplacement {
+public:
+    CFileGroupReplacement() = default;
+    ~CFileGroupReplacement();
+    CFileGroupReplacement(const CFileGroupReplacement &) = delete;
+    CFileGroupReplacement &operator=(const CFileGroupReplacement &) = delete;
+
+    // A member's replacement: Open, Write and Finish it as any replacement, but do not Commit:
+    // the group's Commit does. All members must lie in one folder.
+    CFileReplacement &Add(const std::string &target);
+
+    // Steps 1 (naming) to 4, once every member is finished; false with errno, a text in Why()
+    // and every target unchanged when it fails before the record exists. A failure after it
+    // (a rename refused) leaves the record for the next reader to finish.
+    bool Commit();
+    // Why the last Commit failed, in words for a message.
+    const std::string &Why() const { return m_why; }
+
+    // For tests that stop the group as a kill would: after the step given, Commit leaves every
+    // file as it is (temporaries unlocked, record in place) and returns false with EINTR.
+    enum EStep { STEP_NONE = 0, STEP_TEMPORARIES = 1, STEP_RECORD = 2, STEP_RENAMES = 3 };
+    static void SetStopAfter(EStep step);
+
+private:
+    bool Fail(int error, const std::string &why);
+    bool Stopped(EStep step);
+
+    std::vector<std::unique_ptr<CFileReplacement>> m_members;
+    std::string m_why;
+};
+
+// The intent record a group replacement of the file at path writes (see above).
+ORQ_UTILS_API std::string ReplacementRecordPath(const std::string &path);
+
+// Results of finishing a pending record.
+enum EPendingReplacement {
+    PENDING_NONE = 0,       // no record
+    PENDING_FINISHED = 1,   // a record was carried out and removed
+    PENDING_BUSY = 2,       // a live replacement is under way; its writer finishes it
+    PENDING_UNREADABLE = 3, // the record cannot be read; left alone
+    PENDING_FAILED = 4,     // a rename the record asks for was refused; left for later
+};
+
+// Carries out the record a killed group replacement left beside path, if any. A record that
+// cannot be read, or whose renames fail, is left alone and reported through the message sink
+// (once per record and reason in a process, as reads repeat); why receives the reason.
+ORQ_UTILS_API EPendingReplacement FinishPendingReplacementOf(const std::string &path,
+                                                             std::string *why = nullptr);
+
+// Removes the temporary files of target that killed replacements left behind: only those no
+// live write holds locked and no pending record names. Returns how many went.
+ORQ_UTILS_API int RemoveStaleTemporaries(const std::string &target);
+
+// Once for a folder (opening a project): carries out every pending record in it, then removes
+// the stale temporaries of its files whose extension is one of extensions (without ".",
+// letter case ignored) and of records. Returns how many temporaries went.
+ORQ_UTILS_API int TidyReplacementFolder(const std::string &folder,
+                                        const std::vector<std::string> &extensions);
+
+} // namespace ORQ

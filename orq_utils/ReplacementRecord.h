@@ -1,0 +1,51 @@
+#pragma once
+
+#include "orq_utils/OrqExport.h"
+
+#include <string>
+#include <vector>
+
+namespace ORQ {
+
+// The intent record of a group replacement: which finished temporary file goes over which
+// target, all in the record's own folder. It is written only once every temporary it names is
+// complete, so whoever finds it may put them in place. Its text:
+//
+//   kvd group replacement 1
+//   rename<TAB>.LINE01.dt1.tmpab12cd34<TAB>LINE01.dt1
+//   rename<TAB>.LINE01.hd.tmp0z9y8x7w<TAB>LINE01.hd
+//   end
+//
+// Names are plain names in the record's folder. A temporary's name is always the one the file
+// replacement gives it beside its target (".<target>.tmp" and 8 letters or digits), so a record,
+// however it was made, can rename nothing but a temporary over the file it was written for.
+struct SReplacementRecord {
+    struct SRename {
+        std::string temporary;
+        std::string target;
+    };
+    std::vector<SRename> renames;
+};
+
+// The largest record the reader accepts; a real one names two or three files.
+constexpr size_t kMaxReplacementRecordBytes = 64 * 1024;
+constexpr size_t kMaxReplacementRecordRenames = 64;
+
+// The record's text; empty when a name cannot be written into one (see IsReplacementTarget).
+ORQ_UTILS_API std::string FormatReplacementRecord(const SReplacementRecord &record);
+
+// Reads a record's text. false, with why in plain words, for anything that is not exactly a
+// record as FormatReplacementRecord writes it: such a record is never acted on.
+ORQ_UTILS_API bool ParseReplacementRecord(const std::string &text, SReplacementRecord &record,
+                                          std::string &why);
+
+// A name a record can hold as a target: not empty, not "." or "..", at most 255 bytes, without
+// "/", NUL, tab, carriage return or line feed.
+ORQ_UTILS_API bool IsReplacementTarget(const std::string &name);
+
+// Whether name is a temporary file the file replacement made for target (".<target>.tmp" and 8
+// of [0-9a-z]); with an empty target, for any target (which target receives).
+ORQ_UTILS_API bool IsTemporaryName(const std::string &name, const std::string &target);
+ORQ_UTILS_API bool IsTemporaryName(const std::string &name, std::string *target = nullptr);
+
+} // namespace ORQ

@@ -1,0 +1,144 @@
+// The GPS write-back replaces a line's .hd and .dt1 as one group: stopped after any step of the
+// group, or killed at any moment of a merge/remove loop, the next reader of the line finds a
+// header and a trace file that belong together, and no temporary file stays after the next
+// write.
+#include "KVD_Edit/GPSINFO/Array3D.h"
+#include "KVD_Edit/GPSINFO/GPSDataSample.h"
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
+#include "KVD_Edit/GPSINFO/TraceHeaderFields.h"
+#include "Tamsel/Tamsel.h"
+#include "orq_utils/FileGroupReplacement.h"
+#include "tests/support/GridProject.h"
+#include "tests/support/KilledSave.h"
+#include "tests/support/RadarLineGenerator.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace TH = TraceHeaderField;
+
+namespace {
+
+struct LinePair : ::testing::Test {
+    kvdtest::TempDir dir;
+    kvdtest::CaptureSink sink;
+    kvdtest::SRadarLine line;
+    std::string base, hd, dt1;
+    SLocalWorldDef def;
+    CGPSInfo gps;
+
+    void SetUp() override {
+        line.traces = 60;
+        line.samples = 32;
+        line.step = 0.5;
+        line.synthetic = false;
+        base = dir.File("LINE01");
+        hd = base + ".hd";
+        dt1 = base + ".dt1";
+        ASSERT_TRUE(kvdtest::WriteRadarLine(base, line));
+        gps.SetLWCDefinition(&def);
+        CGPSDataSample reader;
+        reader.AddLine(&gps, 0, 0, 0, line.step, line.traces, "LINE01.dt1");
+        kvdtest::WriteFile(dir.File("fixes.gps"), kvdtest::GpsFileText(4, 15));
+        ORQ::CStr errors;
+        ASSERT_EQ(reader.LoadGpsFile(&gps, dir.File("fixes.gps").c_str(), 0, 0, line.traces, errors,
+                                     false),
+                  4)
+            << errors;
+    }
+
+    // Merges (positions in) or removes (positions out); the write-back's error text.
+    std::string Write(bool merge) {
+        return CGPSDataSample().WriteToLineFiles(&gps, hd.c_str(), dt1.c_str(), true, 0, 0, !merge,
+                                                 false);
+    }
+
+    // Reads the line as the program does (which finishes a pending replacement first): "new"
+    // for a header with positions over traces with positions, "old" for neither, anything
+    // else tells how the pair is torn.
+    std::string ReadPair() const {
+        ORQ::Tamsel header;
+        if (header.Load(hd.c_str(), ORQ::ST_FILE) || !header.GetTamsel())
+            return "the header does not load: " + header.GetLastMessage();
+        const ORQ::STamsel &h = *header.GetTamsel();
+        CArray3D block;
+        if (block.ReadDt1(dt1.c_str(), h.m_traces, h.m_points) != 0)
+            return "the trace file does not load";
+        int withPosition = 0;
+        for (int t = 0; t < h.m_traces; ++t) {
+            block.Seek(-64, t, 0);
+            withPosition += TH::Get<double>(block.Element(), TH::kLongitude) != 0 ? 1 : 0;
+        }
+        if (h.m_gpsType == GPS_LATLONG && withPosition == h.m_traces)
+            return "new";
+        if (h.m_gpsType == GPS_NONE && withPosition == 0)
+            return "old";
+        return "torn: header GPS type " + std::to_string(int(h.m_gpsType)) + " over " +
+               std::to_string(withPosition) + " of " + std::to_string(h.m_traces) +
+               " traces with positions";
+    }
+};
+
+struct StopAfter {
+    explicit StopAfter(ORQ::CFileGroupReplacement::EStep step) {
+        ORQ::CFileGroupReplacement::SetStopAfter(step);
+    }
+    ~StopAfter() {
+        ORQ::CFileGroupReplacement::SetStopAfter(ORQ::CFileGroupReplacement::STEP_NONE);
+    }
+};
+
+} // namespace
+
+TEST_F(LinePair, MergeStoppedAfterEachStepReadsAsAWholePair) {
+    using Group = ORQ::CFileGroupReplacement;
+    const struct {
+        Group::EStep step;
+        const char *expected;
+    } rows[] = {{Group::STEP_TEMPORARIES, "old"},
+                {Group::STEP_RECORD, "new"},
+                {Group::STEP_RENAMES, "new"}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.step);
+        ASSERT_EQ(Write(false), "");
+        ASSERT_EQ(ReadPair(), "old");
+        {
+            StopAfter stop(row.step);
+            EXPECT_NE(Write(true), "") << "a stopped write-back reports its failure";
+        }
+        EXPECT_EQ(ReadPair(), row.expected);
+        EXPECT_FALSE(kvdtest::FileExists(ORQ::ReplacementRecordPath(hd)))
+            << "the read finished the record";
+        ASSERT_EQ(Write(false), "") << sink.AllTexts();
+        EXPECT_EQ(ReadPair(), "old");
+        EXPECT_EQ(kvdtest::DescribeLeftovers(dir.Path()), "")
+            << "the next write-back of the line leaves no temporary";
+    }
+}
+
+// A child merges and removes GPS on one line without end and is killed at random moments:
+// after every kill the line reads as a whole pair, and the next write-back leaves nothing.
+TEST_F(LinePair, KilledMergeAndRemoveNeverTearThePair) {
+    ASSERT_EQ(Write(false), "");
+    auto loop = [&] {
+        for (bool merge = true;; merge = !merge)
+            Write(merge);
+    };
+    int merged = 0;
+    auto check = [&](int kill) -> std::string {
+        const std::string pair = ReadPair();
+        if (pair != "new" && pair != "old")
+            return pair;
+        merged += pair == "new" ? 1 : 0;
+        const std::string error = Write(kill % 2 == 0);
+        if (!error.empty())
+            return "the next write-back failed: " + error;
+        return kvdtest::DescribeLeftovers(dir.Path());
+    };
+    const kvdtest::SRandomKills run = kvdtest::KillAtRandomMoments(loop, check, 120, 12000, 55);
+    EXPECT_TRUE(run.failures.empty()) << testing::PrintToString(run.failures);
+    EXPECT_GE(run.kills, 100) << "too few kills within the time";
+    EXPECT_GT(merged, 0) << "some kill came after a merge";
+    EXPECT_LT(merged, run.kills) << "some kill came after a removal";
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
