@@ -22,10 +22,21 @@ TEST(FileSystemName, DiskNamesBecomeProgramText) {
         {"ascii stays", "LINE01.dt1", true, "LINE01.dt1"},
         {"accented UTF-8 decoded", "X_" + kLineaUtf8 + "1", true, "X_" + kLineaCp1252 + "1"},
         {"capital with umlaut", "GR\xC3\x9CN_Y2", true, "GR\xDCN_Y2"},
-        {"euro sign from the code page's upper half", "\xE2\x82\xAC" "5", true, "\x80" "5"},
+        {"euro sign from the code page's upper half",
+         "\xE2\x82\xAC"
+         "5",
+         true,
+         "\x80"
+         "5"},
         {"raw code page bytes kept", "L\xCDNEA1", true, "L\xCDNEA1"},
-        {"a path decodes part by part", "/d/Pr\xC3\xBC" "f/" + kLineaUtf8, true,
-         "/d/Pr\xFC" "f/" + kLineaCp1252},
+        {"a path decodes part by part",
+         "/d/Pr\xC3\xBC"
+         "f/" +
+             kLineaUtf8,
+         true,
+         "/d/Pr\xFC"
+         "f/" +
+             kLineaCp1252},
         {"Cyrillic cannot be held", "\xD0\x9B\xD0\xB8\xD0\xBD\xD0\xB8\xD1\x8F", false,
          "\xD0\x9B\xD0\xB8\xD0\xBD\xD0\xB8\xD1\x8F"},
         {"Greek beside Latin cannot be held", "L_\xCE\xB1", false, "L_\xCE\xB1"},
@@ -55,8 +66,12 @@ TEST(FileSystemName, ProgramTextRoundTripsThroughTheDiskSpelling) {
 
 TEST(FileSystemName, MixedPathsAreSpelledForTheDisk) {
     // A folder as the disk spells it joined with a line name from a project.
-    EXPECT_EQ(ORQ::PathToFileSystemSpelling("/d/Pr\xC3\xBC" "f/" + kLineaCp1252 + ".hd"),
-              "/d/Pr\xC3\xBC" "f/" + kLineaUtf8 + ".hd");
+    EXPECT_EQ(ORQ::PathToFileSystemSpelling("/d/Pr\xC3\xBC"
+                                            "f/" +
+                                            kLineaCp1252 + ".hd"),
+              "/d/Pr\xC3\xBC"
+              "f/" +
+                  kLineaUtf8 + ".hd");
     EXPECT_EQ(ORQ::PathToFileSystemSpelling("plain/ascii"), "plain/ascii");
     // A cut sequence at the end is a code page byte.
     EXPECT_EQ(ORQ::PathToFileSystemSpelling("a\xC3"), "a\xC3\x83");
