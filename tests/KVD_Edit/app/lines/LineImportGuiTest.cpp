@@ -163,3 +163,29 @@ TEST(LineImportGui, ImportDialogOverUtf8NamedFilesShowsTheAccentedNames) {
 }
 
 } // namespace
+
+namespace {
+
+// Paths go into windows (file choosers, the recent-file list, the document's name) and come
+// back as the bytes they are on disk: UTF-8 names and raw code page names alike.
+TEST(LineImportGui, PathsCrossTheWindowBoundaryUnchanged) {
+    App();
+    for (const std::string &path :
+         {std::string("/data/Pr\xC3\xBC"
+                      "fung/X_L\xC3\xADnea1.dt1"),
+          std::string("/data/GR\xDCN_Y2.dt1"), std::string("/plain/ascii.kvd")}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(PathFromWx(PathToWx(path)), path);
+    }
+    EXPECT_EQ(PathToWx("/data/Pr\xC3\xBC"
+                       "fung"),
+              wxString::FromUTF8("/data/Pr\xC3\xBC"
+                                 "fung"));
+    // A message quoting a path beside a line name in the code page shows both.
+    EXPECT_EQ(ToWxQuotingPaths("Error Loading /d/Pr\xC3\xBC"
+                               "fung/X.hd for line L\xEDnea"),
+              wxString::FromUTF8("Error Loading /d/Pr\xC3\xBC"
+                                 "fung/X.hd for line L\xC3\xADnea"));
+}
+
+} // namespace

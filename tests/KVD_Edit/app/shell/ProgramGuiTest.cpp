@@ -33,6 +33,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -352,4 +353,48 @@ TEST(ProgramGui, ProgramOpensTheProjectNamedOnItsCommandLine) {
     // The project was opened through the document manager: it heads the recent files.
     CAppProfile profile(CAppProfile::PathIn(folder));
     EXPECT_EQ(project, profile.GetProfileString("Recent File List", "File1", ""));
+}
+
+// Folders named in the user's language: the command line hands the program the bytes the file
+// system names them by, which the toolkit cannot convert in the C locale the tests run in.
+TEST(ProgramGui, ProgramOpensAProjectInAFolderWithAnAccentedName) {
+    ProgramProject p;
+    ASSERT_NE(nullptr, p.doc);
+    p.doc->GetMapperSettings()->LocalWorld.EnableGPS = 0;
+    p.doc->Modify(true);
+    p.Command(ID_FILE_SAVE);
+    ASSERT_FALSE(p.doc->IsModified()) << Sink().AllTexts();
+    const std::string saved = p.path.substr(0, p.path.find_last_of('/'));
+    const std::string name = p.path.substr(p.path.find_last_of('/') + 1);
+    struct Row {
+        const char *what;
+        std::string folder;
+    };
+    const std::vector<Row> rows = {{"UTF-8 folder name", "Pr\xC3\xBC"
+                                                         "fung \xC3\xB1"},
+                                   {"raw code page folder name", "GR\xDC"
+                                                                 "N"}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir home;
+        const std::string folder = home.File("config") + "/Brenwick/KVD_Edit";
+        ASSERT_TRUE(EnsureFolder(folder));
+        std::error_code ec;
+        std::filesystem::copy(saved, home.File(row.folder),
+                              std::filesystem::copy_options::recursive, ec);
+        ASSERT_FALSE(ec) << ec.message();
+        const std::string project = home.File(row.folder) + "/" + name;
+        CProgramProcess program(home.File("config"), {project});
+        ASSERT_TRUE(program.Started()) << ProgramPath();
+        program.WaitForStartUp(folder + "/KVDGridView.ini", 30000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        int status = -1;
+        ASSERT_TRUE(program.Terminate(20000, status))
+            << "the program did not end after the termination request";
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(0, WEXITSTATUS(status));
+        CAppProfile profile(CAppProfile::PathIn(folder));
+        EXPECT_EQ(project, profile.GetProfileString("Recent File List", "File1", ""))
+            << "the project was opened and is remembered by the bytes of its path";
+    }
 }
