@@ -41,7 +41,4 @@ ORQ_UTILS_API std::string PathToFileSystemSpelling(const std::string &path);
 // key.
 ORQ_UTILS_API std::string FileNameKey(const std::string &name);
 
-// True when text is valid UTF-8 (no overlong forms, surrogates or values beyond U+10FFFF).
-ORQ_UTILS_API bool IsValidUtf8(const std::string &text);
-
 } // namespace ORQ

@@ -1,4 +1,5 @@
 #include "orq_utils/FileSystemName.h"
+#include "orq_utils/Str.h"
 
 #include <gtest/gtest.h>
 

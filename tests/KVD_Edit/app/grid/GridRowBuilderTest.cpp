@@ -63,11 +63,16 @@ struct RecordingHooks : IGridLoadHooks {
 };
 
 struct Loaded {
+    // windowsCodePage: the project is written as on Windows, its names in code page 1252 and
+    // the file declaring that code page.
     explicit Loaded(const GridProjectLayout &layout, bool report = true,
-                    ORQ::EUnitType display = ORQ::UNIT_M, bool answer = false, int gpsResult = 5) {
+                    ORQ::EUnitType display = ORQ::UNIT_M, bool answer = false, int gpsResult = 5,
+                    bool windowsCodePage = false) {
         hooks.answer = answer;
         hooks.gpsResult = gpsResult;
         path = WriteGridProject(dir.Path(), layout);
+        if (windowsCodePage)
+            DeclareWindowsCodePage();
         EXPECT_EQ(1, file.Initialize(path));
         ORQ::CStr errors;
         dbi.reset(static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
@@ -79,6 +84,20 @@ struct Loaded {
         in.displayUnit = display;
         in.reportErrors = report;
         result = CGridRowBuilder::Build(in, hooks);
+    }
+    void DeclareWindowsCodePage() {
+        std::string text = ReadFile(path);
+        const std::string plain = "<?xml version='1.0'?>";
+        EXPECT_EQ(0u, text.find(plain));
+        text.replace(0, plain.size(), "<?xml version=\"1.0\" encoding=\"windows-1252\"?>");
+        WriteFile(path, text);
+    }
+    std::vector<std::string> SortedLineNames() const {
+        std::vector<std::string> names;
+        for (const auto &r : result.rows)
+            names.push_back(r->lineName);
+        std::sort(names.begin(), names.end());
+        return names;
     }
     const SGridInfo *Row(const std::string &line) const {
         for (const auto &r : result.rows)
@@ -419,43 +438,6 @@ TEST(GridRowBuilder, AttachedFilesMustLieBelowTheProjectFolder) {
 
 namespace {
 
-// A project written on Windows: names in code page 1252, the file declaring that code page.
-struct WindowsProject {
-    explicit WindowsProject(const GridProjectLayout &layout) {
-        path = WriteGridProject(dir.Path(), layout);
-        std::string text = ReadFile(path);
-        const std::string plain = "<?xml version='1.0'?>";
-        EXPECT_EQ(0u, text.find(plain));
-        text.replace(0, plain.size(), "<?xml version=\"1.0\" encoding=\"windows-1252\"?>");
-        WriteFile(path, text);
-        EXPECT_EQ(1, file.Initialize(path));
-        ORQ::CStr errors;
-        dbi.reset(static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
-            ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, &errors)));
-        EXPECT_TRUE(dbi);
-        CGridRowBuilder::SInput in;
-        in.dbi = dbi.get();
-        in.projectFolder = dir.Path();
-        in.reportErrors = true;
-        result = CGridRowBuilder::Build(in, hooks);
-    }
-    std::vector<std::string> LineNames() const {
-        std::vector<std::string> names;
-        for (const auto &r : result.rows)
-            names.push_back(r->lineName);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    CaptureSink sink;
-    TempDir dir;
-    std::string path;
-    ORQ::CKVDXmlFile file;
-    std::unique_ptr<ORQ::CKvdDataBlockInterface_V110> dbi;
-    RecordingHooks hooks;
-    CGridRowBuilder::SResult result;
-};
-
 // The three names of the lines, in the program's code page 1252 and as a Linux disk spells them.
 struct AccentedName {
     std::string text;
@@ -480,11 +462,12 @@ GridProjectLayout AccentedLayout(bool utf8OnDisk) {
 TEST(GridRowBuilder, WindowsNamesFindFilesNamedInUtf8OrInRawCodePage) {
     for (const bool utf8OnDisk : {true, false}) {
         SCOPED_TRACE(utf8OnDisk ? "UTF-8 names on disk" : "raw code page names on disk");
-        WindowsProject p(AccentedLayout(utf8OnDisk));
+        Loaded p(AccentedLayout(utf8OnDisk), true, ORQ::UNIT_M, false, 5, true);
         EXPECT_EQ("", p.result.errors);
         ASSERT_EQ(3u, p.result.rows.size());
-        EXPECT_EQ(p.LineNames(), (std::vector<std::string>{kAccented[1].text, kAccented[2].text,
-                                                           kAccented[0].text}))
+        EXPECT_EQ(
+            p.SortedLineNames(),
+            (std::vector<std::string>{kAccented[1].text, kAccented[2].text, kAccented[0].text}))
             << "the grid shows the project's names";
         for (const auto &row : p.result.rows) {
             EXPECT_EQ(21, row->numTraces) << row->lineName << ": its header was read";
@@ -496,7 +479,7 @@ TEST(GridRowBuilder, WindowsNamesFindFilesNamedInUtf8OrInRawCodePage) {
 TEST(GridRowBuilder, MissingAccentedFilesAreReportedAsTheDiskSpellsThem) {
     GridProjectLayout layout = AccentedLayout(true);
     layout.lines[0].fileNameOnDisk = "elsewhere";
-    WindowsProject p(layout);
+    Loaded p(layout, true, ORQ::UNIT_M, false, 5, true);
     // The message quotes the path in UTF-8, as every other path of it.
     EXPECT_NE(
         p.result.errors.find("Error Loading " + p.dir.Path() + "/" + kAccented[0].utf8 + ".dt1"),
@@ -508,7 +491,7 @@ TEST(GridRowBuilder, GpsFilesBesideAccentedLinesAreFoundAndRecordedInTheCodePage
     GridProjectLayout layout = AccentedLayout(true);
     layout.lines[1].gpsBeside = true;
     layout.lines[1].gpsEntry = true;
-    WindowsProject p(layout);
+    Loaded p(layout, true, ORQ::UNIT_M, false, 5, true);
     ASSERT_EQ(1u, p.hooks.gpsLoads.size()) << p.result.errors;
     EXPECT_EQ(p.dir.File(kAccented[1].utf8 + ".GPS"), p.hooks.gpsLoads[0]);
     // A file chosen on disk is recorded in the project's text.
