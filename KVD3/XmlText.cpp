@@ -1,101 +1,13 @@
 #include "KVD3/XmlText.h"
 
+#include "orq_utils/FileSystemName.h"
 #include "orq_utils/Str.h"
 
 namespace ORQ {
 namespace xmltext {
 
-bool DecodeUtf8(const std::string &text, size_t pos, uint32_t &cp, size_t &len) {
-    const size_t n = text.size();
-    if (pos >= n)
-        return false;
-    const unsigned char c0 = static_cast<unsigned char>(text[pos]);
-    if (c0 < 0x80) {
-        cp = c0;
-        len = 1;
-        return true;
-    }
-    size_t need;
-    uint32_t value;
-    uint32_t minimum;
-    if ((c0 & 0xE0) == 0xC0) {
-        need = 1;
-        value = c0 & 0x1F;
-        minimum = 0x80;
-    } else if ((c0 & 0xF0) == 0xE0) {
-        need = 2;
-        value = c0 & 0x0F;
-        minimum = 0x800;
-    } else if ((c0 & 0xF8) == 0xF0) {
-        need = 3;
-        value = c0 & 0x07;
-        minimum = 0x10000;
-    } else {
-        return false;
-    }
-    if (pos + need >= n)
-        return false;
-    for (size_t i = 1; i <= need; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[pos + i]);
-        if ((c & 0xC0) != 0x80)
-            return false;
-        value = (value << 6) | (c & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return false;
-    cp = value;
-    len = need + 1;
-    return true;
-}
-
-void AppendUtf8(std::string &out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-bool IsValidUtf8(const std::string &text) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        uint32_t cp;
-        size_t len;
-        if (!DecodeUtf8(text, pos, cp, len))
-            return false;
-        pos += len;
-    }
-    return true;
-}
-
 std::string RepairUtf8(const std::string &text) {
-    if (IsValidUtf8(text))
-        return text;
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    size_t pos = 0;
-    while (pos < text.size()) {
-        uint32_t cp;
-        size_t len;
-        if (DecodeUtf8(text, pos, cp, len)) {
-            out.append(text, pos, len);
-            pos += len;
-        } else {
-            AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(text[pos])));
-            ++pos;
-        }
-    }
-    return out;
+    return IsValidUtf8(text) ? text : PathToFileSystemSpelling(text);
 }
 
 bool IsXmlChar(uint32_t cp) {

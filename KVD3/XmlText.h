@@ -3,6 +3,8 @@
 // Text conversions between the bytes of a file, the library's 8-bit interface text and the
 // UTF-8 that the XML tree holds. Internal to the library.
 
+#include "orq_utils/Str.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,11 +12,10 @@
 namespace ORQ {
 namespace xmltext {
 
-// Decodes one UTF-8 sequence at text[pos]; on success sets cp and len and returns true. Rejects
-// overlong forms, surrogates and values beyond U+10FFFF.
-bool DecodeUtf8(const std::string &text, size_t pos, uint32_t &cp, size_t &len);
-void AppendUtf8(std::string &out, uint32_t cp);
-bool IsValidUtf8(const std::string &text);
+// UTF-8 sequences: the string module's (orq_utils/Str.h).
+using ORQ::AppendUtf8;
+using ORQ::DecodeUtf8;
+using ORQ::IsValidUtf8;
 
 // Valid UTF-8 sequences kept, each byte that is not part of one read as code page 1252: text
 // written on Windows in the 8-bit code page is accepted wherever UTF-8 is expected in a file.

@@ -1,7 +1,8 @@
 #include "Tamsel/LinePath.h"
 
+#include "orq_utils/FileSystemName.h"
+
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <memory>
@@ -14,28 +15,51 @@ bool Exists(const std::string &path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-// The entry of folder whose name equals name without regard to (ASCII) case; empty when none.
-std::string FindNoCase(const std::string &folder, const std::string &name) {
+// The entry of folder that is the same name as name without regard to letter case or to its
+// spelling on disk (FileNameKey); empty when none.
+std::string FindByKey(const std::string &folder, const std::string &name) {
     std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.empty() ? "." : folder.c_str()),
                                              &::closedir);
     if (!dir)
         return std::string();
+    const std::string key = FileNameKey(name);
     while (const dirent *entry = ::readdir(dir.get())) {
-        if (::strcasecmp(entry->d_name, name.c_str()) == 0)
+        if (FileNameKey(entry->d_name) == key)
             return entry->d_name;
     }
     return std::string();
 }
 
+// The entry of folder (ending in "/", or empty) that a part of a path names: its UTF-8
+// spelling, then its bytes as they are (files copied from Windows with raw code page 1252
+// names), then any entry of the same key. Empty when none.
+std::string FindPart(const std::string &folder, const std::string &part) {
+    const std::string spelled = PathToFileSystemSpelling(part);
+    if (Exists(folder + spelled))
+        return spelled;
+    const std::string widened = TextToFileName(part);
+    if (widened != spelled && Exists(folder + widened))
+        return widened;
+    if (part != spelled && Exists(folder + part))
+        return part;
+    return FindByKey(folder, part);
+}
+
 } // namespace
 
 std::string ResolveLinePath(const std::string &path) {
-    if (path.empty() || Exists(path))
+    if (path.empty())
         return path;
     std::string slashed = path;
     for (char &c : slashed)
         if (c == '\\')
             c = '/';
+    // The usual case first: every name already spelled as on disk.
+    const std::string spelled = PathToFileSystemSpelling(slashed);
+    if (Exists(spelled))
+        return spelled;
+    if (Exists(path))
+        return path;
     if (Exists(slashed))
         return slashed;
 
@@ -50,9 +74,10 @@ std::string ResolveLinePath(const std::string &path) {
         pos = next + 1;
         if (part.empty())
             continue;
-        std::string name = part;
-        if (!lost && part != "." && part != ".." && !Exists(resolved + part)) {
-            const std::string found = FindNoCase(resolved, part);
+        // A part that is not there is spelled as a new file is named on disk.
+        std::string name = PathToFileSystemSpelling(part);
+        if (!lost && part != "." && part != "..") {
+            const std::string found = FindPart(resolved, part);
             if (found.empty())
                 lost = true;
             else

@@ -66,6 +66,69 @@ bool UnicodeToCp1252(uint32_t cp, unsigned char &byte) {
     return false;
 }
 
+bool DecodeUtf8(const std::string &text, size_t pos, uint32_t &cp, size_t &len) {
+    if (pos >= text.size())
+        return false;
+    const unsigned char b0 = static_cast<unsigned char>(text[pos]);
+    if (b0 < 0x80) {
+        cp = b0;
+        len = 1;
+        return true;
+    }
+    uint32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+        cp = b0 & 0x1Fu;
+        min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        cp = b0 & 0x0Fu;
+        min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        cp = b0 & 0x07u;
+        min = 0x10000;
+    } else {
+        return false;
+    }
+    if (pos + len > text.size())
+        return false;
+    for (size_t i = 1; i < len; ++i) {
+        const unsigned char b = static_cast<unsigned char>(text[pos + i]);
+        if ((b & 0xC0u) != 0x80u)
+            return false;
+        cp = (cp << 6) | (b & 0x3Fu);
+    }
+    return cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+}
+
+void AppendUtf8(std::string &out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool IsValidUtf8(const std::string &text) {
+    uint32_t cp;
+    size_t len;
+    for (size_t pos = 0; pos < text.size(); pos += len)
+        if (!DecodeUtf8(text, pos, cp, len))
+            return false;
+    return true;
+}
+
 // The letters of the code page in pairs: the ASCII letters and 0xE0..0xFE (but the division
 // sign 0xF7) are their capitals plus 0x20; four small letters have their capitals elsewhere.
 char UpperCp1252(char c) {

@@ -133,6 +133,14 @@ ORQ_UTILS_API bool UnicodeToCp1252(uint32_t cp, unsigned char &byte);
 ORQ_UTILS_API char UpperCp1252(char c);
 ORQ_UTILS_API char LowerCp1252(char c);
 
+// UTF-8. DecodeUtf8 reads the sequence at text[pos]: its character and length; false for a byte
+// that starts no valid sequence (overlong forms, surrogates, values beyond U+10FFFF, a sequence
+// cut short) or pos past the end. AppendUtf8 writes a character. IsValidUtf8: every byte is part
+// of a valid sequence.
+ORQ_UTILS_API bool DecodeUtf8(const std::string &text, size_t pos, uint32_t &cp, size_t &len);
+ORQ_UTILS_API void AppendUtf8(std::string &out, uint32_t cp);
+ORQ_UTILS_API bool IsValidUtf8(const std::string &text);
+
 // The string module's version record: name, version, release text, date, part number (tabs).
 ORQ_UTILS_API const char *StringGetVerStr();
 

@@ -1,5 +1,6 @@
 #include "KVD_Edit/platform/WxText.h"
 
+#include "orq_utils/FileSystemName.h"
 #include "orq_utils/Str.h"
 
 wxString ToWx(const std::string &text) {
@@ -11,8 +12,21 @@ wxString ToWx(const std::string &text) {
 }
 
 wxString ToWxQuotingPaths(const std::string &text) {
-    const wxString utf8 = wxString::FromUTF8(text.c_str());
-    return utf8.empty() && !text.empty() ? ToWx(text) : utf8;
+    return wxString::FromUTF8(ORQ::PathToFileSystemSpelling(text));
+}
+
+std::string PathFromWx(const wxString &path) {
+    // The toolkit's file-name conversion keeps the bytes of names that are not valid UTF-8;
+    // where it cannot convert at all (a library use without the toolkit set up), UTF-8 does.
+    const wxCharBuffer bytes = path.fn_str();
+    if (bytes.data() && (bytes.length() > 0 || path.empty()))
+        return std::string(bytes.data(), bytes.length());
+    return path.utf8_string();
+}
+
+wxString PathToWx(const std::string &path) {
+    const wxString name(path.c_str(), *wxConvFileName);
+    return name.empty() && !path.empty() ? ToWxQuotingPaths(path) : name;
 }
 
 std::string FromWx(const wxString &text) {

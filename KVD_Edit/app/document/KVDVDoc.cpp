@@ -40,7 +40,7 @@ public:
         return true;
     }
     bool AskSaveAsPath(const std::string &folder, std::string &path) override {
-        wxFileDialog dialog(nullptr, wxFileSelectorPromptStr, wxString::FromUTF8(folder), "",
+        wxFileDialog dialog(nullptr, wxFileSelectorPromptStr, PathToWx(folder), "",
                             "KVD Files (*.kvd)|*.kvd", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
         if (dialog.ShowModal() != wxID_OK)
             return false;
@@ -60,7 +60,7 @@ private:
         wxFileName name(chosen);
         if (!name.HasExt())
             name.SetExt("kvd");
-        return name.GetFullPath().utf8_string();
+        return PathFromWx(name.GetFullPath());
     }
 };
 
@@ -311,7 +311,7 @@ bool CKVDVDoc::OnFileNew() {
     if (IProjectFrame *frame = GetProjectFrame())
         frame->LoadKVD(path, false, true);
     SetUnits(ORQ::UNIT_M);
-    SetFilename(wxString::FromUTF8(m_dataFiles.GetFilePathName()), true);
+    SetFilename(PathToWx(m_dataFiles.GetFilePathName()), true);
     SetDocumentSaved(true);
     Modify(false);
     if (GetDocumentManager())
@@ -332,7 +332,7 @@ bool CKVDVDoc::OnOpenDocument(const wxString &file) {
         if (app)
             app->GetBusyIndicator().End();
     };
-    const std::string path = file.utf8_string();
+    const std::string path = PathFromWx(file);
     if (!std::ifstream(path, std::ios::binary).is_open()) {
         end();
         ORQ::ShowMessage("Sorry, could not open this file.\n" + path,
@@ -405,7 +405,7 @@ bool CKVDVDoc::OnFileSaveAs() {
     if (!saver.SaveAs(path, frame ? frame->GetChangeFlags() : 0))
         return false;
     Modify(false);
-    SetFilename(wxString::FromUTF8(m_dataFiles.GetFilePathName()), true);
+    SetFilename(PathToWx(m_dataFiles.GetFilePathName()), true);
     SetDocumentSaved(true);
     SetTitle();
     if (GetDocumentManager())

@@ -17,6 +17,7 @@
 #include "KVD_Edit/app/shell/KVDVApp.h"
 #include "KVD_Edit/app/shell/MainFrame.h"
 #include "KVD_Edit/planview/KVDVView.h"
+#include "KVD_Edit/platform/WxText.h"
 
 #include "KVD3/KVDXmlFile.h"
 #include "orq_utils/MessageSink.h"
@@ -455,11 +456,11 @@ bool CChildFrame::AttachGPSOrTopoFile(const char *path, SGridInfo &row, int kind
         const wxString filter =
             wxString::Format(kind == kGpsKind ? "GPS Files|*.%s;*.%s" : "Topo Files|*.%s;*.%s", ext,
                              wxString(ext).Lower());
-        wxFileDialog dialog(this, wxEmptyString, wxString::FromUTF8(folder), wxEmptyString, filter,
+        wxFileDialog dialog(this, wxEmptyString, PathToWx(folder), wxEmptyString, filter,
                             wxFD_OPEN | wxFD_FILE_MUST_EXIST);
         if (dialog.ShowModal() != wxID_OK)
             return false;
-        chosen = dialog.GetPath().utf8_string();
+        chosen = PathFromWx(dialog.GetPath());
         if (!CGridRowBuilder::IsInFolder(chosen, folder)) {
             ORQ::ShowMessage("We can only import files from the current folder or sub folder.",
                              ORQ::MB_OK);

@@ -6,11 +6,13 @@
 #include "Tamsel/DT1File.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/FileSystemName.h"
 
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <memory>
@@ -20,12 +22,6 @@ namespace {
 
 // The grid lists the lines in the type-ordered walk.
 constexpr int kByType = ORQ::CKvdDataBlockInterface::WALK_BY_TYPE;
-
-std::string Lower(std::string text) {
-    for (char &c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string Upper(std::string text) {
     for (char &c : text)
@@ -56,6 +52,16 @@ std::string WithSlash(const std::string &folder) {
         return "./";
     char last = folder.back();
     return last == '/' || last == '\\' ? folder : folder + "/";
+}
+
+// The names a part of a project's path may have on disk, in the order they are tried: its
+// UTF-8 spelling, every byte widened from code page 1252, and its bytes as they are.
+std::vector<std::string> SpellingsOf(const std::string &part) {
+    std::vector<std::string> names{ORQ::PathToFileSystemSpelling(part)};
+    for (const std::string &other : {ORQ::TextToFileName(part), part})
+        if (std::find(names.begin(), names.end(), other) == names.end())
+            names.push_back(other);
+    return names;
 }
 
 bool IsRegularFile(const std::string &path) {
@@ -451,7 +457,7 @@ const CLineFileFinder::SListing &CLineFileFinder::Listing(const std::string &fol
         // Entries the listing does not type are typed by stat when they are used.
         const char type = entry->d_type == DT_REG ? 'f' : entry->d_type == DT_DIR ? 'd' : '?';
         listing.exact[name] = type;
-        listing.byLowerName.emplace(Lower(name), name);
+        listing.byKey.emplace(ORQ::FileNameKey(name), name);
     }
     return listing;
 }
@@ -471,16 +477,22 @@ std::string CLineFileFinder::Find(const std::string &folder, const std::string &
         type = '?';
         if (part != "." && part != "..") {
             const SListing &listing = Listing(dir);
-            auto exact = listing.exact.find(part);
-            if (exact == listing.exact.end()) {
-                auto it = listing.byLowerName.find(Lower(part));
-                if (it == listing.byLowerName.end())
-                    return std::string();
-                name = it->second;
-                exact = listing.exact.find(name);
+            auto exact = listing.exact.end();
+            // The UTF-8 spelling first, then the bytes as they are (raw code page 1252 names
+            // copied from Windows), then any entry of the same name in another case or spelling.
+            for (const std::string &candidate : SpellingsOf(part)) {
+                exact = listing.exact.find(candidate);
+                if (exact != listing.exact.end())
+                    break;
             }
-            if (exact != listing.exact.end())
-                type = exact->second;
+            if (exact == listing.exact.end()) {
+                auto it = listing.byKey.find(ORQ::FileNameKey(part));
+                if (it == listing.byKey.end())
+                    return std::string();
+                exact = listing.exact.find(it->second);
+            }
+            name = exact->first;
+            type = exact->second;
         }
         path += name;
         if (i + 1 < parts.size())
@@ -497,7 +509,7 @@ std::string CLineFileFinder::Join(const std::string &folder, const std::string &
     for (size_t i = 0; i < parts.size(); ++i) {
         if (i)
             path += '/';
-        path += parts[i];
+        path += ORQ::PathToFileSystemSpelling(parts[i]);
     }
     return path;
 }
@@ -530,7 +542,9 @@ std::string CGridRowBuilder::RelativeName(const std::string &path, const std::st
     std::string base = folder;
     while (base.size() > 1 && (base.back() == '/' || base.back() == '\\'))
         base.pop_back();
-    std::string rest = IsInFolder(path, base) ? path.substr(base.size()) : "/" + path;
+    // The name is stored in the project: the program's text of it.
+    std::string rest =
+        ORQ::FileNameToText(IsInFolder(path, base) ? path.substr(base.size()) : "/" + path);
     for (char &c : rest)
         if (c == '/')
             c = '\\';

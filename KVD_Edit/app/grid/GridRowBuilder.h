@@ -47,22 +47,25 @@ public:
     virtual void SetDisplayUnit(ORQ::EUnitType unit) = 0;
 };
 
-// Finds the files a project names, as written on Windows (backslashes, any letter case), below
-// an existing folder. Each folder is listed once per finder, so that a load of many lines in
-// one folder does not list it again for every file.
+// Finds the files a project names, as written on Windows (backslashes, any letter case, names in
+// code page 1252), below an existing folder whose files are named in UTF-8 or in raw code page
+// 1252 bytes. Each folder is listed once per finder, so that a load of many lines in one folder
+// does not list it again for every file.
 class CLineFileFinder {
 public:
     // The path of the existing file folder/relative (relative may use "\" or "/"), or empty.
     std::string Find(const std::string &folder, const std::string &relative);
-    // The same path for showing: folder/relative with "/" separators, resolved as far as found.
+    // The same path for showing: folder/relative with "/" separators, spelled as the file
+    // system spells names (UTF-8).
     static std::string Join(const std::string &folder, const std::string &relative);
 
 private:
     struct SListing {
         bool listed = false;
-        // The first entry of each lower-case name, and every entry's type: 'f' a plain file,
-        // 'd' a folder, '?' not known without a stat.
-        std::unordered_map<std::string, std::string> byLowerName;
+        // The first entry of each name key (ORQ::FileNameKey: the name decoded to the
+        // program's text, in lower case), and every entry's type: 'f' a plain file, 'd' a
+        // folder, '?' not known without a stat.
+        std::unordered_map<std::string, std::string> byKey;
         std::unordered_map<std::string, char> exact;
     };
     const SListing &Listing(const std::string &folder);
@@ -116,6 +119,7 @@ public:
     static bool IsInFolder(const std::string &path, const std::string &folder);
     // The name a row records for a file below the project folder: "." and the part of path
     // after the folder, with "\" separators (".\sub\line.GPS").
+    // The name is the program's text (code page 1252) of the file system's.
     static std::string RelativeName(const std::string &path, const std::string &folder);
 
     // Keys compare without regard to case.

@@ -13,6 +13,13 @@ constexpr const char *kAlphabetical =
 constexpr const char *kNoStepSize = "Unable to retrieve Step Size";
 constexpr const char *kSurveyModeFormat =
     "File %s\nsurvey mode is %s.\nDo you wish to add non reflection data to your KVD file?";
+// A chosen file whose name (or folder) holds a letter code page 1252 lacks: one line per file,
+// its path as the file system spells it, then kNothingImported.
+constexpr const char *kUnstorableNameFormat =
+    "%s contains characters that project files cannot store.\n";
+constexpr const char *kNothingImported =
+    "No lines were imported. Rename the files with letters of the Western European languages "
+    "and import them again.";
 constexpr const char *kNoDataBlock = "The KVD file holds no Data block to import lines into.";
 
 constexpr const char *kSetsNotSupported = "Deleting sets are not supported";

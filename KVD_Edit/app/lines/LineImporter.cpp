@@ -7,6 +7,7 @@
 #include "KVD_Edit/app/lines/NamedChild.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
+#include "orq_utils/FileSystemName.h"
 #include "orq_utils/MessageSink.h"
 #include "orq_utils/Str.h"
 
@@ -169,15 +170,32 @@ bool CLineImporter::SubFolderOf(const std::vector<std::string> &paths,
     for (auto p = project.begin(); p != project.end(); ++p, ++c)
         if (c == chosen.end() || *c != *p)
             return false;
-    subFolder.clear();
+    std::string onDisk;
     for (; c != chosen.end(); ++c) {
         if (c->empty())
             continue;
-        if (!subFolder.empty())
-            subFolder += "\\";
-        subFolder += c->string();
+        if (!onDisk.empty())
+            onDisk += "\\";
+        onDisk += c->string();
     }
+    subFolder = ORQ::FileNameToText(onDisk);
     return true;
+}
+
+std::vector<std::string>
+CLineImporter::UnstorableNames(const std::vector<std::string> &paths) const {
+    const fs::path project = Canonical(m_projectFolder);
+    std::vector<std::string> refused;
+    std::string text;
+    for (const std::string &path : paths) {
+        // The folders above the project folder are never stored; the rest of the path is.
+        const fs::path folder = Canonical(fs::path(path).parent_path().string());
+        const fs::path below = folder.lexically_relative(project);
+        const std::string stored = below.string() + "/" + LineNumbering::BaseName(path);
+        if (!ORQ::FileNameToText(stored, text))
+            refused.push_back(path);
+    }
+    return refused;
 }
 
 std::string CLineImporter::FilePath(const std::string &subFolder, const std::string &baseName,
@@ -203,6 +221,14 @@ bool CLineImporter::Import(IImportHost &host, SImportMemory &memory) {
         ORQ::ShowMessage(ImportText::kOutsideProject);
         return false;
     }
+    const std::vector<std::string> refused = UnstorableNames(paths);
+    if (!refused.empty()) {
+        CStr text;
+        for (const std::string &path : refused)
+            text.AppendFormat(ImportText::kUnstorableNameFormat, path.c_str());
+        ORQ::ShowMessage(text + ImportText::kNothingImported, ORQ::MB_OK | ORQ::MB_ICONWARNING);
+        return false;
+    }
 
     if (!m_file || !GotoData(m_file)) {
         ORQ::ShowMessage(ImportText::kNoDataBlock, ORQ::MB_OK | ORQ::MB_ICONERROR);
@@ -214,7 +240,7 @@ bool CLineImporter::Import(IImportHost &host, SImportMemory &memory) {
     ImportLineType record;
     std::vector<SFileListEntry> files;
     for (const std::string &path : paths)
-        files.push_back(SFileListEntry{LineNumbering::BaseName(path), -1});
+        files.push_back(SFileListEntry{ORQ::FileNameToText(LineNumbering::BaseName(path)), -1});
     record.lineType =
         LineNumbering::HintsXAndY(files) ? ImportLineType::kXAndYLines : ImportLineType::kNone;
     LineNumbering::Sort(files);

@@ -69,7 +69,9 @@ struct SImportMemory {
 // Adds radar lines to an open project: the trace files chosen in the project folder or below
 // are sorted and numbered by name, and each becomes a "Line" with one "DataFile" (file type,
 // folder, two positions, odometer, settings where they differ from those in force, fiducial
-// comments) in the line set named in the import dialog.
+// comments) in the line set named in the import dialog. The chosen paths are as the file
+// system spells them (UTF-8); the names written are their program text (code page 1252), and
+// a name that text cannot hold is refused before anything is written.
 class CLineImporter {
 public:
     static const char *const kFilter;
@@ -82,8 +84,11 @@ public:
 
     // The pieces of Import, for its callers and tests.
     // The folder of the chosen paths relative to the project folder ("\"-separated, "" for the
-    // project folder itself); false when it lies elsewhere.
+    // project folder itself) in the program's text; false when it lies elsewhere.
     bool SubFolderOf(const std::vector<std::string> &paths, std::string &subFolder) const;
+    // The chosen paths whose names cannot be stored in a project (a letter of the file's name,
+    // or of its folder below the project folder, that code page 1252 lacks), in their order.
+    std::vector<std::string> UnstorableNames(const std::vector<std::string> &paths) const;
     // The path on disk of a file of the chosen folder with the given extension (".hd").
     std::string FilePath(const std::string &subFolder, const std::string &baseName,
                          const std::string &extension) const;

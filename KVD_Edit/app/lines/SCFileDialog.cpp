@@ -1,6 +1,7 @@
 #include "KVD_Edit/app/lines/SCFileDialog.h"
 
 #include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/platform/WxText.h"
 
 #include <cctype>
 
@@ -30,7 +31,7 @@ std::string SCFileDialog::ToWildcard(const char *filter) {
 SCFileDialog::SCFileDialog(bool open, const char *defaultExtension, const char *fileName,
                            long flags, const char *filter, char *filterIndex, wxWindow *parent,
                            const std::string &initialFolder)
-    : wxFileDialog(parent, open ? "Open" : "Save As", wxString::FromUTF8(initialFolder.c_str()),
+    : wxFileDialog(parent, open ? "Open" : "Save As", PathToWx(initialFolder),
                    wxString::FromUTF8(fileName ? fileName : ""),
                    wxString::FromUTF8(ToWildcard(filter).c_str()),
                    flags | (open ? wxFD_OPEN : wxFD_SAVE)),
@@ -64,6 +65,6 @@ std::vector<std::string> SCFileDialog::GetPathList() const {
     std::vector<std::string> out;
     for (const wxString &p : paths)
         if (!p.empty())
-            out.push_back(std::string(p.fn_str()));
+            out.push_back(PathFromWx(p));
     return out;
 }

@@ -20,7 +20,8 @@ public:
     int DoModal();
     // Stores the filter in force into the caller's variable.
     void OnTypeChange();
-    // The chosen paths.
+    // The chosen paths, as the file system spells them (UTF-8 names, or the raw bytes of names
+    // that are not); the import turns the names it stores into the program's text.
     std::vector<std::string> GetPathList() const;
 
     // The toolkit's wildcard of a filter list: the closing "||" dropped and every letter of the

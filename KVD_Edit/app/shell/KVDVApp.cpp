@@ -200,11 +200,25 @@ bool CKVDVApp::ReadVersionStrings() {
     return true;
 }
 
+namespace {
+
+std::vector<std::string> &FileSystemArguments() {
+    static std::vector<std::string> args;
+    return args;
+}
+
+} // namespace
+
+void CKVDVApp::KeepFileSystemArguments(std::vector<std::string> args) {
+    FileSystemArguments() = std::move(args);
+}
+
 bool CKVDVApp::FollowCommandLine() {
     // The toolkit's own command-line parsing is not used: the arguments are a project path.
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(argv[i].ToStdString());
+    std::vector<std::string> args = FileSystemArguments();
+    if (args.empty())
+        for (int i = 1; i < argc; ++i)
+            args.push_back(PathFromWx(argv[i]));
     const SCommandLineRequest request = CutCommandLine(args);
     m_checkGPSImport = request.checkGPSImport;
     return request.kind == SCommandLineRequest::None || RunShellCommand(request);
@@ -285,7 +299,7 @@ void CKVDVApp::LoadRecentFiles() {
         const std::string path =
             m_profile->GetProfileString(kRecentSection, "File" + std::to_string(i), "");
         if (!path.empty())
-            history->AddFileToHistory(wxString::FromUTF8(path.c_str()));
+            history->AddFileToHistory(PathToWx(path));
     }
 }
 
@@ -295,7 +309,7 @@ void CKVDVApp::SaveRecentFiles() {
         return;
     for (size_t i = 0; i < 4; ++i) {
         const std::string value =
-            i < history->GetCount() ? history->GetHistoryFile(i).utf8_string() : std::string();
+            i < history->GetCount() ? PathFromWx(history->GetHistoryFile(i)) : std::string();
         m_profile->WriteProfileString(kRecentSection, "File" + std::to_string(i + 1), value);
     }
 }
@@ -304,8 +318,8 @@ void CKVDVApp::OnOpenRecentFile(size_t index) {
     wxFileHistory *history = m_docManager->GetFileHistory();
     if (!history || index >= history->GetCount())
         return;
-    const std::string path = history->GetHistoryFile(index).utf8_string();
-    if (!OpenDocumentFile(path) && !wxFileExists(wxString::FromUTF8(path.c_str())))
+    const std::string path = PathFromWx(history->GetHistoryFile(index));
+    if (!OpenDocumentFile(path) && !wxFileExists(PathToWx(path)))
         history->RemoveFileFromHistory(index);
 }
 
@@ -315,7 +329,7 @@ void CKVDVApp::OnOpenRecentFile(size_t index) {
 bool CKVDVApp::OpenDocumentFile(const std::string &path) {
     if (!m_docManager)
         return false;
-    wxDocument *doc = m_docManager->CreateDocument(wxString::FromUTF8(path.c_str()), wxDOC_SILENT);
+    wxDocument *doc = m_docManager->CreateDocument(PathToWx(path), wxDOC_SILENT);
     return doc != nullptr;
 }
 
@@ -325,18 +339,17 @@ void CKVDVApp::OnFileNew() {
 }
 
 std::string CKVDVApp::GetOpenFileInitialDir() {
-    const std::string documents = wxStandardPaths::Get().GetDocumentsDir().utf8_string();
+    const std::string documents = PathFromWx(wxStandardPaths::Get().GetDocumentsDir());
     return m_iniAccess.ReadIni("FILE", "MRUDirectory", documents);
 }
 
 void CKVDVApp::OnFileOpen() {
     KVD_LOG_CALL();
-    wxFileDialog dialog(m_mainFrame, wxFileSelectorPromptStr,
-                        wxString::FromUTF8(GetOpenFileInitialDir().c_str()), "",
+    wxFileDialog dialog(m_mainFrame, wxFileSelectorPromptStr, PathToWx(GetOpenFileInitialDir()), "",
                         "KVD file (*.KVD)|*.KVD;*.kvd", wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() != wxID_OK)
         return;
-    OpenChosenProject(dialog.GetPath().utf8_string());
+    OpenChosenProject(PathFromWx(dialog.GetPath()));
 }
 
 bool CKVDVApp::OpenChosenProject(const std::string &path) {

@@ -32,6 +32,11 @@ public:
     bool OnInit() override;
     int OnExit() override;
 
+    // The program's arguments as the system handed them over (paths spelled as on disk), kept
+    // by main before the toolkit converts them in the locale, which drops every argument it
+    // cannot convert (any name with an accent in the C locale).
+    static void KeepFileSystemArguments(std::vector<std::string> args);
+
     // Services the other parts of the program reach through the application.
     INIAccess &GetINIAccess() { return m_iniAccess; }
     CBusyIndicator &GetBusyIndicator() { return *m_busyIndicator; }

@@ -367,7 +367,7 @@ void CMainFrame::OnDropFiles(wxDropFilesEvent &event) {
     if (!app)
         return;
     for (int i = 0; i < event.GetNumberOfFiles(); ++i)
-        app->OpenDocumentFile(event.GetFiles()[i].utf8_string());
+        app->OpenDocumentFile(PathFromWx(event.GetFiles()[i]));
 }
 
 void CMainFrame::OnRecentFile(wxCommandEvent &event) {

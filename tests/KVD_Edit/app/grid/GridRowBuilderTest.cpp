@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -62,11 +63,16 @@ struct RecordingHooks : IGridLoadHooks {
 };
 
 struct Loaded {
+    // windowsCodePage: the project is written as on Windows, its names in code page 1252 and
+    // the file declaring that code page.
     explicit Loaded(const GridProjectLayout &layout, bool report = true,
-                    ORQ::EUnitType display = ORQ::UNIT_M, bool answer = false, int gpsResult = 5) {
+                    ORQ::EUnitType display = ORQ::UNIT_M, bool answer = false, int gpsResult = 5,
+                    bool windowsCodePage = false) {
         hooks.answer = answer;
         hooks.gpsResult = gpsResult;
         path = WriteGridProject(dir.Path(), layout);
+        if (windowsCodePage)
+            DeclareWindowsCodePage();
         EXPECT_EQ(1, file.Initialize(path));
         ORQ::CStr errors;
         dbi.reset(static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
@@ -78,6 +84,20 @@ struct Loaded {
         in.displayUnit = display;
         in.reportErrors = report;
         result = CGridRowBuilder::Build(in, hooks);
+    }
+    void DeclareWindowsCodePage() {
+        std::string text = ReadFile(path);
+        const std::string plain = "<?xml version='1.0'?>";
+        EXPECT_EQ(0u, text.find(plain));
+        text.replace(0, plain.size(), "<?xml version=\"1.0\" encoding=\"windows-1252\"?>");
+        WriteFile(path, text);
+    }
+    std::vector<std::string> SortedLineNames() const {
+        std::vector<std::string> names;
+        for (const auto &r : result.rows)
+            names.push_back(r->lineName);
+        std::sort(names.begin(), names.end());
+        return names;
     }
     const SGridInfo *Row(const std::string &line) const {
         for (const auto &r : result.rows)
@@ -414,4 +434,68 @@ TEST(GridRowBuilder, AttachedFilesMustLieBelowTheProjectFolder) {
     EXPECT_EQ(".\\gps\\line1.GPS",
               CGridRowBuilder::RelativeName("/data/site/gps/line1.GPS", "/data/site"));
     EXPECT_EQ(".\\line1.CTP", CGridRowBuilder::RelativeName("/data/site/line1.CTP", "/data/site/"));
+}
+
+namespace {
+
+// The three names of the lines, in the program's code page 1252 and as a Linux disk spells them.
+struct AccentedName {
+    std::string text;
+    std::string utf8;
+};
+const std::vector<AccentedName> kAccented = {{"X_L\xEDnea1", "X_L\xC3\xADnea1"},
+                                             {"GR\xDCN_Y2", "GR\xC3\x9CN_Y2"},
+                                             {"L\xEFne_3", "L\xC3\xAFne_3"}};
+
+GridProjectLayout AccentedLayout(bool utf8OnDisk) {
+    GridProjectLayout layout;
+    for (const AccentedName &n : kAccented) {
+        GridLineLayout l = Line(n.text, {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
+        l.fileNameOnDisk = utf8OnDisk ? n.utf8 : n.text;
+        layout.lines.push_back(l);
+    }
+    return layout;
+}
+
+} // namespace
+
+TEST(GridRowBuilder, WindowsNamesFindFilesNamedInUtf8OrInRawCodePage) {
+    for (const bool utf8OnDisk : {true, false}) {
+        SCOPED_TRACE(utf8OnDisk ? "UTF-8 names on disk" : "raw code page names on disk");
+        Loaded p(AccentedLayout(utf8OnDisk), true, ORQ::UNIT_M, false, 5, true);
+        EXPECT_EQ("", p.result.errors);
+        ASSERT_EQ(3u, p.result.rows.size());
+        EXPECT_EQ(
+            p.SortedLineNames(),
+            (std::vector<std::string>{kAccented[1].text, kAccented[2].text, kAccented[0].text}))
+            << "the grid shows the project's names";
+        for (const auto &row : p.result.rows) {
+            EXPECT_EQ(21, row->numTraces) << row->lineName << ": its header was read";
+            EXPECT_EQ("No", CGridRowFormatter::FormatCell(*row, 9, ORQ::UNIT_M));
+        }
+    }
+}
+
+TEST(GridRowBuilder, MissingAccentedFilesAreReportedAsTheDiskSpellsThem) {
+    GridProjectLayout layout = AccentedLayout(true);
+    layout.lines[0].fileNameOnDisk = "elsewhere";
+    Loaded p(layout, true, ORQ::UNIT_M, false, 5, true);
+    // The message quotes the path in UTF-8, as every other path of it.
+    EXPECT_NE(
+        p.result.errors.find("Error Loading " + p.dir.Path() + "/" + kAccented[0].utf8 + ".dt1"),
+        std::string::npos)
+        << p.result.errors;
+}
+
+TEST(GridRowBuilder, GpsFilesBesideAccentedLinesAreFoundAndRecordedInTheCodePage) {
+    GridProjectLayout layout = AccentedLayout(true);
+    layout.lines[1].gpsBeside = true;
+    layout.lines[1].gpsEntry = true;
+    Loaded p(layout, true, ORQ::UNIT_M, false, 5, true);
+    ASSERT_EQ(1u, p.hooks.gpsLoads.size()) << p.result.errors;
+    EXPECT_EQ(p.dir.File(kAccented[1].utf8 + ".GPS"), p.hooks.gpsLoads[0]);
+    // A file chosen on disk is recorded in the project's text.
+    EXPECT_EQ(".\\gps\\" + kAccented[0].text + ".GPS",
+              CGridRowBuilder::RelativeName("/data/site/gps/" + kAccented[0].utf8 + ".GPS",
+                                            "/data/site"));
 }

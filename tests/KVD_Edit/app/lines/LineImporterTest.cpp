@@ -2,6 +2,7 @@
 
 #include "KVD3/KvdDataBlockInterface.h"
 #include "KVD3/KvdSettingsBlock.h"
+#include "KVD_Edit/app/grid/GridRowBuilder.h"
 #include "KVD_Edit/app/lines/ImportDlgLogic.h"
 #include "KVD_Edit/app/lines/ImportText.h"
 #include "tests/KVD_Edit/app/lines/ImportTestSupport.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using importtest::Count;
@@ -504,6 +506,117 @@ TEST(LineImport, AFileWithoutHeaderIsSkippedAndReported) {
     EXPECT_EQ(sink.AllTexts(), "LoadHDFile err=1, skipping entry \n'L2.dt1'\nUnable to read the "
                                "header " +
                                    p.Folder() + "/L2.hd: No such file or directory\n");
+}
+
+} // namespace
+
+namespace {
+
+// Loads the grid rows without a document: what the load asks of it is answered with nothing.
+struct QuietHooks : IGridLoadHooks {
+    void AddLine(int, int, int, double, int, const std::string &) override {}
+    int LoadGpsFile(const std::string &, int, int, int, std::string &) override { return 5; }
+    void LoadLineGps(const std::string &, const ORQ::Tamsel &, int, int, double, int) override {}
+    bool AskImportGps() override { return false; }
+    bool AttachGps(SGridInfo &) override { return false; }
+    void RecoverGps(SGridInfo &) override {}
+    void SetDisplayUnit(ORQ::EUnitType) override {}
+};
+
+// Line names as a Linux disk spells them (UTF-8) and as the project stores them (code page
+// 1252), in the order the import sorts them.
+const std::vector<std::string> kUtf8Names = {"GR\xC3\x9CN_Y2", "L\xC3\xAFne_3", "X_L\xC3\xADnea1"};
+const std::vector<std::string> kTextNames = {"GR\xDCN_Y2", "L\xEFne_3", "X_L\xEDnea1"};
+const std::string kUtf8Folder = "Pr\xC3\xBC"
+                                "fung";
+const std::string kTextFolder = "Pr\xFC"
+                                "fung";
+
+TEST(LineImport, Utf8FileNamesAreStoredInTheCodePageAndFoundAgain) {
+    Project p;
+    FakeHost host = GridHost("g", "1");
+    for (const std::string &name : {kUtf8Names[2], kUtf8Names[0], kUtf8Names[1]})
+        host.paths.push_back(p.AddLine(name, importtest::SmallLine(), kUtf8Folder));
+    const std::string gpsOnDisk = p.Folder() + "/" + kUtf8Folder + "/" + kUtf8Names[0] + ".GPS";
+    kvdtest::WriteFile(gpsOnDisk, "$GPGGA\n");
+    kvdtest::CaptureSink sink;
+    SImportMemory memory;
+    CLineImporter importer(p.File(), p.Path());
+    ASSERT_TRUE(importer.Import(host, memory)) << sink.AllTexts();
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+    EXPECT_EQ(importer.WrittenLines(), kTextNames);
+    EXPECT_EQ(host.seen.lineType, ImportLineType::kXAndYLines) << "X and Y read from the names";
+    // The GPS file beside the line is handed on as the disk spells it.
+    EXPECT_EQ(host.attached, std::vector<std::string>{kTextNames[0] + "|" + gpsOnDisk});
+
+    ASSERT_EQ(0, p.File()->Save(""));
+    std::string messages;
+    for (const char *element : {"Line", "DataFile"}) {
+        SCOPED_TRACE(element);
+        std::vector<std::string> outside;
+        ASSERT_TRUE(kvdtest::ElementTreeValues(p.Path(), element, "name", outside, messages))
+            << messages;
+        EXPECT_EQ(outside, kUtf8Names) << "an outside reader sees the names the disk shows";
+    }
+    const std::string saved = kvdtest::ReadFile(p.Path());
+    EXPECT_EQ(saved.find("\xC3\x83"), std::string::npos) << "no name encoded twice:\n" << saved;
+
+    // Opened again, every line finds its files.
+    ORQ::CKVDXmlFile reloaded;
+    ASSERT_EQ(1, reloaded.Initialize(p.Path()));
+    std::unique_ptr<ORQ::CKvdDataBlockInterface> db(
+        ORQ::CKvdDataBlockInterface::CreateAndInit(&reloaded, 0, nullptr));
+    ASSERT_TRUE(db);
+    QuietHooks hooks;
+    CGridRowBuilder::SInput in;
+    in.dbi = dynamic_cast<ORQ::CKvdDataBlockInterface_V110 *>(db.get());
+    in.projectFolder = p.Folder();
+    in.reportErrors = true;
+    const CGridRowBuilder::SResult rows = CGridRowBuilder::Build(in, hooks);
+    EXPECT_EQ(rows.errors, "");
+    ASSERT_EQ(rows.rows.size(), 3u);
+    std::vector<std::string> shown;
+    for (const auto &row : rows.rows) {
+        EXPECT_EQ(row->numTraces, 101) << row->lineName;
+        EXPECT_EQ(row->dataFileName.find(".\\" + kTextFolder + "\\"), 0u) << row->dataFileName;
+        shown.push_back(row->lineName);
+    }
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, kTextNames);
+}
+
+TEST(LineImport, NamesTheCodePageCannotHoldAreRefusedAndNothingIsAdded) {
+    struct Row {
+        const char *name;
+        std::string file;
+        std::string folder;
+    };
+    const std::vector<Row> rows = {
+        {"Cyrillic file name", "\xD0\x9B\xD0\xB8\xD0\xBD\xD0\xB8\xD1\x8F_1", ""},
+        {"Greek sub-folder", "X_Line2", "\xCE\xA9mega"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Project p;
+        FakeHost host = GridHost("g", "1");
+        const std::string refused = p.AddLine(row.file, importtest::SmallLine(), row.folder);
+        host.paths = {p.AddLine(kUtf8Names[2], importtest::SmallLine(), row.folder), refused};
+        const std::string before = p.Text();
+        kvdtest::CaptureSink sink;
+        SImportMemory memory;
+        CLineImporter importer(p.File(), p.Path());
+        EXPECT_FALSE(importer.Import(host, memory));
+        ASSERT_EQ(sink.Messages().size(), 1u);
+        // Every file that cannot be stored is named: in a folder that cannot be, all of them.
+        std::string named;
+        for (const std::string &path : host.paths)
+            if (!row.folder.empty() || path == refused)
+                named += path + " contains characters that project files cannot store.\n";
+        EXPECT_EQ(sink.AllTexts(), named + ImportText::kNothingImported);
+        EXPECT_EQ(host.dialogRuns, 0);
+        EXPECT_TRUE(importer.WrittenLines().empty());
+        EXPECT_EQ(p.Text(), before) << "the project is as it was";
+    }
 }
 
 } // namespace

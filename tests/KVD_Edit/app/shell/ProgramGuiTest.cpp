@@ -33,6 +33,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -326,20 +327,22 @@ TEST(ProgramGui, ClosingTheFrameEndsTheDocumentAndItsViews) {
     EXPECT_EQ(before, App().GetDocManager()->GetDocumentsVector().size());
 }
 
-TEST(ProgramGui, ProgramOpensTheProjectNamedOnItsCommandLine) {
-    // The real program in a process of its own, with settings of its own.
-    TempDir home;
-    const std::string folder = home.File("config") + "/Brenwick/KVD_Edit";
-    ASSERT_TRUE(EnsureFolder(folder));
-    // A survey saved by the editor without GPS in use: opening it changes nothing, so the
-    // program closes without asking to save.
-    ProgramProject p;
+// Saves the survey without GPS in use: opening it again changes nothing, so the program closes
+// without asking to save.
+void SaveWithoutGps(ProgramProject &p) {
     ASSERT_NE(nullptr, p.doc);
     p.doc->GetMapperSettings()->LocalWorld.EnableGPS = 0;
     p.doc->Modify(true);
     p.Command(ID_FILE_SAVE);
     ASSERT_FALSE(p.doc->IsModified()) << Sink().AllTexts();
-    const std::string project = p.path;
+}
+
+// Runs the real program in a process of its own, with settings of its own, on the project named
+// on its command line, ends it as a desktop does, and reads the first of its recent files.
+void RunProgramOn(const std::string &project, std::string &recentFirst) {
+    TempDir home;
+    const std::string folder = home.File("config") + "/Brenwick/KVD_Edit";
+    ASSERT_TRUE(EnsureFolder(folder));
     CProgramProcess program(home.File("config"), {project});
     ASSERT_TRUE(program.Started()) << ProgramPath();
     program.WaitForStartUp(folder + "/KVDGridView.ini", 30000);
@@ -349,7 +352,45 @@ TEST(ProgramGui, ProgramOpensTheProjectNamedOnItsCommandLine) {
         << "the program did not end after the termination request";
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(0, WEXITSTATUS(status));
-    // The project was opened through the document manager: it heads the recent files.
     CAppProfile profile(CAppProfile::PathIn(folder));
-    EXPECT_EQ(project, profile.GetProfileString("Recent File List", "File1", ""));
+    recentFirst = profile.GetProfileString("Recent File List", "File1", "");
+}
+
+TEST(ProgramGui, ProgramOpensTheProjectNamedOnItsCommandLine) {
+    ProgramProject p;
+    ASSERT_NO_FATAL_FAILURE(SaveWithoutGps(p));
+    std::string recent;
+    ASSERT_NO_FATAL_FAILURE(RunProgramOn(p.path, recent));
+    // The project was opened through the document manager: it heads the recent files.
+    EXPECT_EQ(p.path, recent);
+}
+
+// Folders named in the user's language: the command line hands the program the bytes the file
+// system names them by, which the toolkit cannot convert in the locale the tests run in.
+TEST(ProgramGui, ProgramOpensAProjectInAFolderWithAnAccentedName) {
+    ProgramProject p;
+    ASSERT_NO_FATAL_FAILURE(SaveWithoutGps(p));
+    const std::string saved = p.path.substr(0, p.path.find_last_of('/'));
+    const std::string name = p.path.substr(p.path.find_last_of('/') + 1);
+    struct Row {
+        const char *what;
+        std::string folder;
+    };
+    const std::vector<Row> rows = {{"UTF-8 folder name", "Pr\xC3\xBC"
+                                                         "fung \xC3\xB1"},
+                                   {"raw code page folder name", "GR\xDC"
+                                                                 "N"}};
+    TempDir copies;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        std::error_code ec;
+        std::filesystem::copy(saved, copies.File(row.folder),
+                              std::filesystem::copy_options::recursive, ec);
+        ASSERT_FALSE(ec) << ec.message();
+        const std::string project = copies.File(row.folder) + "/" + name;
+        std::string recent;
+        ASSERT_NO_FATAL_FAILURE(RunProgramOn(project, recent));
+        EXPECT_EQ(project, recent)
+            << "the project was opened and is remembered by the bytes of its path";
+    }
 }
