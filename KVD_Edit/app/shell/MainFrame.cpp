@@ -109,6 +109,7 @@ bool CMainFrame::Create(wxDocManager *manager) {
     if (!wxDocMDIParentFrame::Create(manager, nullptr, wxID_ANY, kProgramTitle, wxDefaultPosition,
                                      wxSize(1000, 700)))
         return false;
+    ShowAtOnce();
     SetMenuBar(CreateFrameMenuBar(manager));
     const wxString icon = wxString::FromUTF8((GetProgramFolder() + "KVD_Edit.svg").c_str());
     if (wxFileExists(icon)) {
@@ -146,6 +147,18 @@ bool CMainFrame::Create(wxDocManager *manager) {
                                              W(ID_VIEW_STATUS_BAR), W(ID_FILE_CLOSE)})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateCommand, this, id);
     return true;
+}
+
+void CMainFrame::ShowAtOnce() {
+#ifdef __WXGTK__
+    // Under a window manager the toolkit holds back a new window's first showing until the
+    // manager reports its decoration sizes, and meanwhile lays the window out at its
+    // placeholder size of 2 x 1 pixels: every notebook, toolbar and menu bar in it is then
+    // allocated less than its minimum, and GTK prints a critical or a warning for each. Shown
+    // at once, the window is laid out at its own size from the start; the decoration sizes
+    // still arrive and only correct the outer size the toolkit reports.
+    m_deferShow = false;
+#endif
 }
 
 std::vector<wxAcceleratorEntry> CMainFrame::AcceleratorEntries() {

@@ -44,6 +44,8 @@ public:
     static constexpr const char *kContactCaption = "Brenwick Contact Information";
 
 private:
+    // The window is shown at its own size at once, without the toolkit's deferred first show.
+    void ShowAtOnce();
     bool CreateToolBarWithButtons();
     void OnClose(wxCloseEvent &event);
     void OnMenuOpen(wxMenuEvent &event);

@@ -14,6 +14,7 @@
 class CKVDVApp;
 class wxWindow;
 class wxDialog;
+class wxImage;
 
 namespace kvdtest::gui {
 
@@ -51,6 +52,13 @@ void PressButton(wxDialog &dialog, int id);
 // inside its modal loop; a dialog still open after act ends with wxID_CANCEL, so that a failed
 // step never hangs the test. Returns show()'s result.
 int RunModal(wxDialog &dialog, const std::function<int()> &show, std::function<void()> act);
+
+// The folder of the tests' pictures: $KVD_ARTIFACTS, or the build's artifacts folder; made when
+// missing.
+std::string ArtifactsFolder();
+// Saves image as <name>.png in that folder (characters other than letters, digits, '-' and '_'
+// become '_') and returns the file's path; empty when nothing could be saved.
+std::string SaveArtifact(const wxImage &image, const std::string &name);
 
 // Saves a PNG of the window as it shows on screen under $KVD_ARTIFACTS (or the build's
 // artifacts folder) and returns the file's path; empty when nothing could be saved.
