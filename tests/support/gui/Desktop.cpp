@@ -207,17 +207,25 @@ wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quie
 }
 
 wxImage CDesktop::Grab() const {
-    ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
+    return Started() ? GrabScreen(m_display) : wxImage();
+}
+
+wxImage GrabScreen(const std::string &name, const wxRect &rect) {
+    ::Display *display = XOpenDisplay(name.empty() ? nullptr : name.c_str());
     if (!display)
         return wxImage();
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
     XGetWindowAttributes(display, root, &attributes);
+    wxRect area = rect.IsEmpty() ? wxRect(0, 0, attributes.width, attributes.height) : rect;
+    area.Intersect(wxRect(0, 0, attributes.width, attributes.height));
     wxImage image;
-    if (XImage *shot = XGetImage(display, root, 0, 0, attributes.width, attributes.height,
-                                 AllPlanes, ZPixmap)) {
-        image.Create(attributes.width, attributes.height);
-        // Each colour channel's mask, as a shift and a width.
+    XImage *shot = area.IsEmpty() ? nullptr
+                                  : XGetImage(display, root, area.x, area.y, area.width,
+                                              area.height, AllPlanes, ZPixmap);
+    if (shot) {
+        image.Create(area.width, area.height);
+        // A colour channel of a pixel, by the channel's mask.
         const auto channel = [](unsigned long mask, unsigned long pixel) {
             int shift = 0;
             while (mask && !(mask & 1)) {
@@ -226,8 +234,8 @@ wxImage CDesktop::Grab() const {
             }
             return static_cast<unsigned char>(((pixel >> shift) & mask) * 255 / (mask ? mask : 1));
         };
-        for (int y = 0; y < attributes.height; ++y)
-            for (int x = 0; x < attributes.width; ++x) {
+        for (int y = 0; y < area.height; ++y)
+            for (int x = 0; x < area.width; ++x) {
                 const unsigned long pixel = XGetPixel(shot, x, y);
                 image.SetRGB(x, y, channel(shot->red_mask, pixel), channel(shot->green_mask, pixel),
                              channel(shot->blue_mask, pixel));

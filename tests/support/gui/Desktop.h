@@ -16,6 +16,11 @@
 
 namespace kvdtest::gui {
 
+// What the screen of display (empty: the process's own) shows inside rect (the whole screen
+// when rect is empty), read from the X server itself: what a person sees, the toolkit's own
+// drawing of native controls included.
+wxImage GrabScreen(const std::string &display, const wxRect &rect = wxRect());
+
 class CDesktop {
 public:
     // Starts the display and its window manager, and waits until the manager runs.
