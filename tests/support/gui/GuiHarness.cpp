@@ -223,6 +223,10 @@ std::string RuntimeDir() {
     return Harness().home->File("runtime");
 }
 
+void RemovePrivateFolders() {
+    Harness().home.reset();
+}
+
 CaptureSink &Sink() {
     Create();
     return *Harness().sink;

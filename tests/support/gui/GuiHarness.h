@@ -29,6 +29,9 @@ void ShutDownApp();
 // The folders this process uses in place of the user's: $XDG_CONFIG_HOME and $XDG_RUNTIME_DIR.
 std::string ConfigHome();
 std::string RuntimeDir();
+// Removes those folders now, for a process that ends with _exit (no destructor removes them
+// then). Nothing may write settings afterwards.
+void RemovePrivateFolders();
 
 // The sink that receives every message of the program. Queue answers with Sink().Answer(...).
 CaptureSink &Sink();
