@@ -44,14 +44,7 @@ std::string WriteSurvey(const std::string &folder) {
         layout.lines.push_back(y);
     }
     const std::string path = WriteGridProject(folder, layout);
-    // As the acquisition program leaves it: with its created-by record, which a save needs.
-    std::string text = ReadFile(path);
-    const std::string data = "<Data version=\"1.2.0\">";
-    const size_t at = text.find(data);
-    if (at != std::string::npos)
-        text.insert(at + data.size(), "<CreatedBy name=\"GPR Acquire\" version=\"2.0\" DIP=\"X\" "
-                                      "date=\"2020-01-02\" time=\"10:11:12\"/>");
-    WriteFile(path, text);
+    AddCreatedByRecord(path);
     // Saved by the editor without GPS in use: opening it changes nothing, so that the program
     // closes without asking to save.
     SOpenProject open = OpenProject(path);
