@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the toolbar pictures of the editor's own commands into resources/: Tool<Name>.png at
-19 x 18 pixels and Tool<Name>@2x.png at 38 x 36, RGBA with transparent ground. The commands
-that the desktop theme has icons for (open, new, save, help, zoom in, zoom out, zoom fit) use
-those; the zoom pictures here stand in when the theme lacks them.
+19 x 18 pixels and Tool<Name>@2x.png at 38 x 36, RGBA with transparent ground. Every toolbar
+picture is ours: the desktop theme's icons for open, new, help and zoom are drawn pale at this
+size (enabled, they look disabled), and an enabled picture must read as enabled. Each has dark
+lines in full contrast; the toolkit greys them for the disabled state.
 
 Each picture is a list of shapes in 1x pixel units (x right, y down), drawn with 4 x 4 samples
 per pixel so that edges are smooth at both sizes.
@@ -29,6 +30,7 @@ YELLOW = (235, 195, 60)
 WOOD = (200, 150, 70)
 GLASS = (200, 225, 245)
 GREY = (150, 150, 150)
+DARK_GREEN = (20, 110, 30)
 
 
 # ---- shapes: each is (test(x, y) -> bool, colour); later shapes paint over earlier ones ----
@@ -133,6 +135,37 @@ def letters_ft(x, y):
 
 # ---- the pictures ----
 
+def picture_open():
+    back = [(1.5, 4), (1.5, 15.5), (15, 15.5), (15, 6), (8, 6), (6.5, 4)]
+    front = [(1.5, 15.5), (4.5, 8.5), (18, 8.5), (15, 15.5)]
+    return [polygon(back, WOOD)] + polyline(back + [back[0]], 1.1, INK) + \
+        [polygon(front, YELLOW)] + polyline(front + [front[0]], 1.1, INK)
+
+
+def picture_new():
+    outline = [(3, 1), (11, 1), (15, 5), (15, 17), (3, 17)]
+    return [polygon(outline, PAPER)] + polyline(outline + [outline[0]], 1.1, INK) + \
+        polyline([(11, 1), (11, 5), (15, 5)], 1.0, INK) + \
+        [segment((9.5, 12), (17.5, 12), 2.4, DARK_GREEN),
+         segment((13.5, 8), (13.5, 16), 2.4, DARK_GREEN)]
+
+
+def picture_save():
+    body = [(1.5, 1.5), (15, 1.5), (17.5, 4), (17.5, 16.5), (1.5, 16.5)]
+    return [polygon(body, NAVY), rect(4.5, 1.5, 13.5, 7, PAPER), rect(10.5, 2.5, 12.5, 6, NAVY),
+            rect(4, 10, 15, 16.5, GLASS)] + \
+        [segment((5.5, y), (13.5, y), 0.9, EDGE) for y in (12, 14)]
+
+
+def picture_help():
+    return [disc(9.5, 9, 8, BLUE),
+            (lambda x, y: abs(math.hypot(x - 9.5, y - 6.5) - 2.8) <= 0.9 and
+             (y <= 6.5 or x >= 9.5), PAPER),
+            segment((10.6, 9.2), (9.5, 10.5), 1.8, PAPER), segment((9.5, 10.5), (9.5, 11.5), 1.8,
+                                                                   PAPER),
+            disc(9.5, 14, 1.2, PAPER)]
+
+
 def picture_import():
     return sheet(2, 5, 13, 17) + arrow((14.5, 0.5), (9.5, 10), 2.2, 4.5, GREEN)
 
@@ -222,6 +255,10 @@ def picture_zoom_fit():
 
 
 PICTURES = {
+    "Open": picture_open,
+    "New": picture_new,
+    "Save": picture_save,
+    "Help": picture_help,
     "Import": picture_import,
     "Delete": picture_delete,
     "Edit": picture_edit,

@@ -127,12 +127,14 @@ public:
     bool Constrain() override;
     // Constrains with the limits given (not stored); true when the value changed.
     bool Constrain(double minimum, double maximum, double step);
-    // The value becomes the number at the start of text (0 when there is none, C locale),
-    // constrained when the constrain flag is set; a constrained field keeps its value when
-    // text reads as not-a-number.
+    // The value becomes the number at the start of text (C locale), constrained when the
+    // constrain flag is set. Text without a number gives 0, and so does "nan": no form field
+    // takes not-a-number from text.
     void Set(const std::string &text) override;
 
     double operator=(const std::string &text);
+    // Stores value, constrained when the constrain flag is set; a constrained field keeps its
+    // value when given not-a-number.
     double operator=(const double &value);
 
     double Value() const { return m_value; }

@@ -33,6 +33,16 @@ std::string TopoFileText(int traces) {
     return text;
 }
 
+void AddCreatedByRecord(const std::string &path) {
+    std::string text = ReadFile(path);
+    const std::string data = "<Data version=\"1.2.0\">";
+    const size_t at = text.find(data);
+    if (at != std::string::npos)
+        text.insert(at + data.size(), "<CreatedBy name=\"GPR Acquire\" version=\"2.0\" DIP=\"X\" "
+                                      "date=\"2020-01-02\" time=\"10:11:12\"/>");
+    WriteFile(path, text);
+}
+
 std::string WriteGridProject(const std::string &folder, const GridProjectLayout &layout) {
     XmlNode data = DataNode("1.2.0");
     SettingsSpec settings;

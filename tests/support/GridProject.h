@@ -43,6 +43,9 @@ struct GridProjectLayout {
 
 // Writes folder/project.kvd and the lines' files; returns the project's path.
 std::string WriteGridProject(const std::string &folder, const GridProjectLayout &layout);
+// Gives the project file at path the created-by record the acquisition program writes, which
+// every save of the editor needs.
+void AddCreatedByRecord(const std::string &path);
 
 // The text of a GPS file with fixes "$GPGGA" sentences at traces 1, 1 + spacing, ...
 std::string GpsFileText(int fixes, int spacing = 1);

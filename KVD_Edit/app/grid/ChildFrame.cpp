@@ -176,9 +176,31 @@ void CChildFrame::CreateClient() {
     auto *plan = new wxPanel(m_splitter, wxID_ANY);
     plan->SetBackgroundColour(*wxWHITE);
 
+    // The frame is not laid out yet: its width is a placeholder until the toolkit gives it
+    // its place in the main frame. The stored layout is fitted to the width the splitter gets
+    // each time it changes, until the person moves the sash.
+    m_storedLayout = layout;
+    m_fitLayout = true;
     layout.FitToFrame(GetClientSize().x);
     m_splitter->SplitVertically(m_gridView->GetListCtrl(), plan,
                                 std::max(layout.leftWidth, SSplitterLayout::kMinPane));
+    m_splitter->Bind(wxEVT_SIZE, &CChildFrame::OnSplitterSize, this);
+    // Only a drag of the sash sends this event.
+    m_splitter->Bind(wxEVT_SPLITTER_SASH_POS_CHANGING, [this](wxSplitterEvent &event) {
+        m_fitLayout = false;
+        event.Skip();
+    });
+}
+
+void CChildFrame::OnSplitterSize(wxSizeEvent &event) {
+    // The splitter lays its panes out after this, with the sash where it is put here.
+    event.Skip();
+    const int width = event.GetSize().x;
+    if (!m_fitLayout || width <= 0)
+        return;
+    SSplitterLayout layout = m_storedLayout;
+    layout.FitToFrame(width);
+    m_splitter->SetSashPosition(std::max(layout.leftWidth, SSplitterLayout::kMinPane), false);
 }
 
 CKVDVDoc *CChildFrame::GetKVDVDoc() const {

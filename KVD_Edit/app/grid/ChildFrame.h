@@ -3,6 +3,7 @@
 #include "KVD_Edit/app/edit/EditEngine.h"
 #include "KVD_Edit/app/grid/GridInfo.h"
 #include "KVD_Edit/app/grid/ProjectFrame.h"
+#include "KVD_Edit/app/grid/SplitterLayout.h"
 #include "KVD_Edit/app/shell/SplashDlg.h"
 
 #include "orq_utils/Measure.h"
@@ -21,6 +22,7 @@ class IGridDocument;
 class KVDGridView;
 class wxMenu;
 class wxSplitterWindow;
+class wxSizeEvent;
 class wxUpdateUIEvent;
 class wxCommandEvent;
 class wxCloseEvent;
@@ -120,6 +122,8 @@ private:
     class CPlanCommands;
 
     void CreateClient();
+    // Fits the stored layout to the splitter's new width, until the person moves the sash.
+    void OnSplitterSize(wxSizeEvent &event);
     void StoreLayout();
     void SaveSelection();
     void RestoreSelection();
@@ -157,6 +161,9 @@ private:
     ORQ::EUnitType m_unit = ORQ::UNIT_M;
     int m_gpsImportAnswer = 0;
     bool m_layoutStored = false;
+    // The layout read from the INI file, and whether the sash still follows it.
+    SSplitterLayout m_storedLayout;
+    bool m_fitLayout = false;
     std::unique_ptr<CPlanCommands> m_planCommands;
     CHintSlot m_hint;
     CEditEngine m_editEngine;

@@ -31,6 +31,10 @@ constexpr int kMarkWidth = 16;
 constexpr int kMarkHeight = 14;
 // Left and right margins of a cell's text in the list control.
 constexpr int kCellMargins = 12;
+// Room around a column title in its header button: the toolkit keeps 5 pixels on either side
+// and shortens a title that does not fit into the rest; a little more keeps it clear of the
+// button's edges.
+constexpr int kHeaderMargins = 16;
 
 // The marks of the GPS and TOPO cells, in the order of EStatusMark from SM_ATTACHED on.
 wxImageList *MakeStatusMarks() {
@@ -87,9 +91,13 @@ public:
           m_view(view) {
         m_marks.reset(MakeStatusMarks());
         SetImageList(m_marks.get(), wxIMAGE_LIST_SMALL);
-        for (int c = 0; c < CGridRowFormatter::COLUMN_COUNT; ++c)
-            AppendColumn(CGridRowFormatter::kColumns[c].title, wxLIST_FORMAT_CENTRE,
-                         CGridRowFormatter::kColumns[c].width);
+        for (int c = 0; c < CGridRowFormatter::COLUMN_COUNT; ++c) {
+            const CGridRowFormatter::SColumn &column = CGridRowFormatter::kColumns[c];
+            // A shown column is wide enough for its title ("Grid Name", "Orientation").
+            const int width =
+                column.width > 0 ? std::max(column.width, TitleWidth(column.title)) : column.width;
+            AppendColumn(column.title, wxLIST_FORMAT_CENTRE, width);
+        }
         Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent &e) {
             if (m_view)
                 m_view->OnColumnClick(e.GetColumn());
@@ -98,8 +106,7 @@ public:
         // are passed up to the control itself, so keys are bound there only: bound on both, each
         // key would run its command twice.
         for (wxWindow *child : GetChildren()) {
-            if (child->GetClassInfo() &&
-                wxString(child->GetClassInfo()->GetClassName()) == "wxListHeaderWindow")
+            if (IsHeader(child))
                 continue;
             child->Bind(wxEVT_LEFT_UP, &CListWindow::OnLeftUp, this);
             child->Bind(wxEVT_LEFT_DCLICK, &CListWindow::OnDoubleClick, this);
@@ -113,6 +120,21 @@ public:
     }
 
     void ViewGone() { m_view = nullptr; }
+
+    // The width a column needs to show title whole in its header.
+    int TitleWidth(const char *title) const {
+        const wxWindow *header = this;
+        for (const wxWindow *child : GetChildren())
+            if (IsHeader(child))
+                header = child;
+        return header->GetTextExtent(ToWx(title)).x + kHeaderMargins;
+    }
+
+    // Whether child is the list's header (column titles). It is a window of the toolkit's own
+    // type, without a class name of its own: it is known by its address.
+    bool IsHeader(const wxWindow *child) const {
+        return static_cast<const void *>(child) == static_cast<const void *>(m_headerWin);
+    }
 
     // The cell under a point of the row area: row and column, -1 when none.
     void HitCell(const wxPoint &pos, int &row, int &column) const {

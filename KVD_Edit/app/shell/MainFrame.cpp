@@ -10,7 +10,6 @@
 #include "orq_utils/MessageSink.h"
 
 #include <wx/accel.h>
-#include <wx/artprov.h>
 #include <wx/bmpbndl.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -66,14 +65,6 @@ wxBitmapBundle OwnPicture(const char *name, const char *fallback) {
                          : wxBitmapBundle::FromBitmaps(sizes);
 }
 
-// The desktop theme's icon for a command, or our own picture (or the label) when it has none.
-wxBitmapBundle ThemePicture(const wxArtID &id, const char *own, const char *fallback) {
-    const wxBitmapBundle bundle = wxArtProvider::GetBitmapBundle(id, wxART_TOOLBAR, wxSize(16, 16));
-    if (bundle.IsOk())
-        return bundle;
-    return own ? OwnPicture(own, fallback) : wxBitmapBundle(LabelBitmap(fallback));
-}
-
 wxMenu *CreateHelpMenu() {
     auto *help = new wxMenu();
     help->Append(W(ID_HELP_FINDER), "&Help Topics");
@@ -109,6 +100,7 @@ bool CMainFrame::Create(wxDocManager *manager) {
     if (!wxDocMDIParentFrame::Create(manager, nullptr, wxID_ANY, kProgramTitle, wxDefaultPosition,
                                      wxSize(1000, 700)))
         return false;
+    ShowAtOnce();
     SetMenuBar(CreateFrameMenuBar(manager));
     const wxString icon = wxString::FromUTF8((GetProgramFolder() + "KVD_Edit.svg").c_str());
     if (wxFileExists(icon)) {
@@ -148,6 +140,18 @@ bool CMainFrame::Create(wxDocManager *manager) {
     return true;
 }
 
+void CMainFrame::ShowAtOnce() {
+#ifdef __WXGTK__
+    // Under a window manager the toolkit holds back a new window's first showing until the
+    // manager reports its decoration sizes, and meanwhile lays the window out at its
+    // placeholder size of 2 x 1 pixels: every notebook, toolbar and menu bar in it is then
+    // allocated less than its minimum, and GTK prints a critical or a warning for each. Shown
+    // at once, the window is laid out at its own size from the start; the decoration sizes
+    // still arrive and only correct the outer size the toolkit reports.
+    m_deferShow = false;
+#endif
+}
+
 std::vector<wxAcceleratorEntry> CMainFrame::AcceleratorEntries() {
     return {
         {wxACCEL_NORMAL, WXK_F1, W(ID_HELP)},
@@ -165,10 +169,17 @@ bool CMainFrame::CreateToolBarWithButtons() {
     wxToolBar *bar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
     if (!bar)
         return false;
+    AddToolButtons(bar);
+    return bar->Realize();
+}
+
+void CMainFrame::AddToolButtons(wxToolBar *bar) {
+    // Every picture is our own: the desktop theme draws its open, new, help and zoom icons pale
+    // at this size, so that enabled they would look disabled.
     bar->SetToolBitmapSize(wxSize(19, 18));
-    bar->AddTool(W(ID_FILE_OPEN), "Open", ThemePicture(wxART_FILE_OPEN, nullptr, "Op"), "Open");
-    bar->AddTool(W(ID_FILE_NEW), "New", ThemePicture(wxART_NEW, nullptr, "New"), "New");
-    bar->AddTool(W(ID_FILE_SAVE), "Save", ThemePicture(wxART_FILE_SAVE, nullptr, "Sv"), "Save");
+    bar->AddTool(W(ID_FILE_OPEN), "Open", OwnPicture("Open", "Op"), "Open");
+    bar->AddTool(W(ID_FILE_NEW), "New", OwnPicture("New", "New"), "New");
+    bar->AddTool(W(ID_FILE_SAVE), "Save", OwnPicture("Save", "Sv"), "Save");
     bar->AddSeparator();
     bar->AddTool(W(ID_IMPORT_LINES), "Import lines", OwnPicture("Import", "+"),
                  "Import Lines into KVD");
@@ -189,16 +200,14 @@ bool CMainFrame::CreateToolBarWithButtons() {
     bar->AddTool(W(ID_VIEW_DISPLAY_FIDUCIALS), "Display fiducials", OwnPicture("Fiducials", "F"),
                  "Display Fiducials");
     bar->AddSeparator();
-    bar->AddTool(W(ID_ZOOM_OUT), "Zoom out", ThemePicture("zoom-out", "ZoomOut", "-"), "Zoom Out");
-    bar->AddTool(W(ID_ZOOM_IN), "Zoom in", ThemePicture("zoom-in", "ZoomIn", "+"), "Zoom In");
+    bar->AddTool(W(ID_ZOOM_OUT), "Zoom out", OwnPicture("ZoomOut", "-"), "Zoom Out");
+    bar->AddTool(W(ID_ZOOM_IN), "Zoom in", OwnPicture("ZoomIn", "+"), "Zoom In");
     bar->AddTool(W(ID_ZOOM_AREA), "Zoom area", OwnPicture("ZoomArea", "[ ]"), "Zoom: Select Area");
-    bar->AddTool(W(ID_ZOOM_FIT), "Fit to window", ThemePicture("zoom-fit-best", "ZoomFit", "Fit"),
+    bar->AddTool(W(ID_ZOOM_FIT), "Fit to window", OwnPicture("ZoomFit", "Fit"),
                  "Zoom: Fit to Window");
     bar->AddTool(W(ID_PAN), "Pan", OwnPicture("Pan", "Pan"), "Pan");
     bar->AddSeparator();
-    bar->AddTool(W(ID_HELP_FINDER), "Help Topics", ThemePicture(wxART_HELP, nullptr, "?"),
-                 "Help Topics");
-    return bar->Realize();
+    bar->AddTool(W(ID_HELP_FINDER), "Help Topics", OwnPicture("Help", "?"), "Help Topics");
 }
 
 wxMenuBar *CMainFrame::CreateFrameMenuBar(wxDocManager *manager) {

@@ -34,6 +34,10 @@ public:
     // "&About " + the program's short title on the About entry of a menu bar.
     static void ApplyAboutLabel(wxMenuBar *menuBar);
 
+    // Puts the toolbar's buttons on bar, each with its picture (the caller realizes the bar).
+    // Without their own pictures, disabled buttons show the toolkit's greyed form of them.
+    static void AddToolButtons(wxToolBar *bar);
+
     // The frame's keys: F1 help, Shift+F1 context help, F5 the editing dialog, Ctrl+P print, F6
     // and Shift+F6 the next and previous pane.
     static std::vector<wxAcceleratorEntry> AcceleratorEntries();
@@ -44,6 +48,8 @@ public:
     static constexpr const char *kContactCaption = "Brenwick Contact Information";
 
 private:
+    // The window is shown at its own size at once, without the toolkit's deferred first show.
+    void ShowAtOnce();
     bool CreateToolBarWithButtons();
     void OnClose(wxCloseEvent &event);
     void OnMenuOpen(wxMenuEvent &event);

@@ -100,8 +100,13 @@ TEST(FieldNumber, ConstrainsToLimitsAndDownToTheStep) {
     EXPECT_EQ(f.Value(), 10.0);
     f.Set("1e999");
     EXPECT_EQ(f.Value(), 10.0) << "an infinite text goes to the maximum";
-    f.Set("nan");
+    f = std::nan("");
     EXPECT_EQ(f.Value(), 10.0) << "a constrained field keeps its value for not-a-number";
+    f.Set("nan");
+    EXPECT_EQ(f.Value(), 0.0) << "\"nan\" reads as 0, as text without a number does";
+    f.Set("7");
+    f.Set("abc");
+    EXPECT_EQ(f.Value(), 0.0) << "text without a number reads as 0";
 
     CNumber unconstrained = Number(5, 0, 10, 0.5, false);
     unconstrained = 7.3;
@@ -168,6 +173,8 @@ TEST(FieldNumber, ValidityAndDisplay) {
     EXPECT_EQ(free.DisplayValue(), "0.333333");
     free = std::nan("");
     EXPECT_FALSE(free.IsValid()) << "not-a-number is never valid, step or no step";
+    free.Set("nan");
+    EXPECT_EQ(free.Value(), 0.0) << "an unconstrained field takes no not-a-number from text";
     CNumber open = Number(0, -std::numeric_limits<double>::infinity(),
                           std::numeric_limits<double>::infinity(), 0, false);
     open = std::numeric_limits<double>::infinity();

@@ -223,6 +223,10 @@ std::string RuntimeDir() {
     return Harness().home->File("runtime");
 }
 
+void RemovePrivateFolders() {
+    Harness().home.reset();
+}
+
 CaptureSink &Sink() {
     Create();
     return *Harness().sink;
@@ -274,16 +278,31 @@ bool ModalAnswered() {
     return Harness().answerer && Harness().answerer->Answered();
 }
 
-std::string SaveScreenshot(wxWindow *window, const std::string &name) {
-    if (!window)
-        return std::string();
+std::string ArtifactsFolder() {
     wxString folder;
     if (const char *artifacts = std::getenv("KVD_ARTIFACTS"); artifacts && *artifacts)
         folder = artifacts;
     else
         folder = wxFileName(Harness().argv0).GetPath() + "/../artifacts";
     wxFileName::Mkdir(folder, 0755, wxPATH_MKDIR_FULL);
+    return folder.utf8_string();
+}
 
+std::string SaveArtifact(const wxImage &image, const std::string &name) {
+    std::string file = name;
+    for (char &c : file) {
+        if (!isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_')
+            c = '_';
+    }
+    const wxString path = wxString::FromUTF8(ArtifactsFolder() + "/" + file + ".png");
+    if (!image.IsOk() || !image.SaveFile(path, wxBITMAP_TYPE_PNG))
+        return std::string();
+    return wxFileName(path).GetAbsolutePath().utf8_string();
+}
+
+std::string SaveScreenshot(wxWindow *window, const std::string &name) {
+    if (!window)
+        return std::string();
     window->Raise();
     window->Refresh();
     window->Update();
@@ -312,15 +331,7 @@ std::string SaveScreenshot(wxWindow *window, const std::string &name) {
                 return std::string();
         }
     }
-    std::string file = name;
-    for (char &c : file) {
-        if (!isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_')
-            c = '_';
-    }
-    const wxString path = folder + "/" + file + ".png";
-    if (!bitmap.ConvertToImage().SaveFile(path, wxBITMAP_TYPE_PNG))
-        return std::string();
-    return wxFileName(path).GetAbsolutePath().ToStdString();
+    return SaveArtifact(bitmap.ConvertToImage(), name);
 }
 
 } // namespace kvdtest::gui

@@ -14,6 +14,7 @@
 class CKVDVApp;
 class wxWindow;
 class wxDialog;
+class wxImage;
 
 namespace kvdtest::gui {
 
@@ -28,6 +29,9 @@ void ShutDownApp();
 // The folders this process uses in place of the user's: $XDG_CONFIG_HOME and $XDG_RUNTIME_DIR.
 std::string ConfigHome();
 std::string RuntimeDir();
+// Removes those folders now, for a process that ends with _exit (no destructor removes them
+// then). Nothing may write settings afterwards.
+void RemovePrivateFolders();
 
 // The sink that receives every message of the program. Queue answers with Sink().Answer(...).
 CaptureSink &Sink();
@@ -51,6 +55,13 @@ void PressButton(wxDialog &dialog, int id);
 // inside its modal loop; a dialog still open after act ends with wxID_CANCEL, so that a failed
 // step never hangs the test. Returns show()'s result.
 int RunModal(wxDialog &dialog, const std::function<int()> &show, std::function<void()> act);
+
+// The folder of the tests' pictures: $KVD_ARTIFACTS, or the build's artifacts folder; made when
+// missing.
+std::string ArtifactsFolder();
+// Saves image as <name>.png in that folder (characters other than letters, digits, '-' and '_'
+// become '_') and returns the file's path; empty when nothing could be saved.
+std::string SaveArtifact(const wxImage &image, const std::string &name);
 
 // Saves a PNG of the window as it shows on screen under $KVD_ARTIFACTS (or the build's
 // artifacts folder) and returns the file's path; empty when nothing could be saved.

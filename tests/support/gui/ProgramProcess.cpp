@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -21,7 +22,7 @@ std::string ProgramPath() {
 }
 
 CProgramProcess::CProgramProcess(const std::string &configHome,
-                                 const std::vector<std::string> &args) {
+                                 const std::vector<std::string> &args, const SProgramPlace &place) {
     const std::string program = ProgramPath();
     if (program.empty() || !wxFileExists(program))
         return;
@@ -35,6 +36,15 @@ CProgramProcess::CProgramProcess(const std::string &configHome,
     m_pid = fork();
     if (m_pid == 0) {
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        if (!place.display.empty())
+            setenv("DISPLAY", place.display.c_str(), 1);
+        if (!place.errorFile.empty()) {
+            const int error = open(place.errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (error >= 0) {
+                dup2(error, 2);
+                close(error);
+            }
+        }
         execv(program.c_str(), argv.data());
         _exit(127);
     }

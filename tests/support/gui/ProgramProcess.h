@@ -11,11 +11,19 @@ namespace kvdtest::gui {
 // The editor program built beside the test programs (<build>/bin/KVD_Edit).
 std::string ProgramPath();
 
+// Where the program runs: its display (empty: the test's own) and the file that takes its
+// error output (empty: the test's own).
+struct SProgramPlace {
+    std::string display;
+    std::string errorFile;
+};
+
 // The program started with its settings under configHome ($XDG_CONFIG_HOME) and args on its
 // command line; a process still running when the object goes is killed.
 class CProgramProcess {
 public:
-    CProgramProcess(const std::string &configHome, const std::vector<std::string> &args);
+    CProgramProcess(const std::string &configHome, const std::vector<std::string> &args,
+                    const SProgramPlace &place = SProgramPlace());
     ~CProgramProcess();
     CProgramProcess(const CProgramProcess &) = delete;
     CProgramProcess &operator=(const CProgramProcess &) = delete;

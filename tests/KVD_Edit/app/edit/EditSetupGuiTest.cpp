@@ -168,10 +168,11 @@ struct OpenedProject {
         wxListCtrl *list = grid->GetListCtrl();
         wxRect rect;
         list->GetSubItemRect(RowOf(line), column, rect);
-        // The row area: the list's child that is not its header.
+        // The row area: the list's child that is not its header (a window of the toolkit's own
+        // type, known by its address).
         wxWindow *area = list;
         for (wxWindow *child : list->GetChildren())
-            if (wxString(child->GetClassInfo()->GetClassName()) != "wxListHeaderWindow")
+            if (static_cast<const void *>(child) != static_cast<const void *>(list->m_headerWin))
                 area = child;
         const wxPoint at = area->ScreenToClient(list->ClientToScreen(rect.GetPosition())) +
                            wxPoint(rect.width / 2, rect.height / 2);

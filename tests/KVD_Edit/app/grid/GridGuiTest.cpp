@@ -92,6 +92,14 @@ struct OpenProject {
     wxListCtrl *list = nullptr;
 };
 
+// The list's header window (the toolkit's list keeps it as a window of its own type).
+wxWindow *ListHeader(wxListCtrl *list) {
+    for (wxWindow *child : list->GetChildren())
+        if (static_cast<const void *>(child) == static_cast<const void *>(list->m_headerWin))
+            return child;
+    return nullptr;
+}
+
 GridProjectLayout XAndYLines() {
     GridProjectLayout layout;
     for (int i = 0; i < 3; ++i) {
@@ -179,11 +187,61 @@ TEST(GridGui, ColumnsAreWideEnoughForEveryText) {
         for (int i = 0; i < p.list->GetItemCount(); ++i)
             widest = std::max(widest, p.list->GetTextExtent(p.list->GetItemText(i, c)).x);
         EXPECT_GE(p.list->GetColumnWidth(c), widest + 12) << "column " << c;
-        // Never much wider than that, unless the column starts wider.
-        const double start = CGridRowFormatter::kColumns[c].width;
+        // Never much wider than that, unless the column starts wider (for its title too).
+        const double start = std::max(
+            CGridRowFormatter::kColumns[c].width,
+            ListHeader(p.list)->GetTextExtent(CGridRowFormatter::kColumns[c].title).x + 16);
         EXPECT_LE(p.list->GetColumnWidth(c), std::max(widest * 1.02 + 20, start)) << "column " << c;
     }
     SaveScreenshot(p.frame, "GridGui_ColumnWidths");
+}
+
+// Each shown column shows its whole title: the header keeps 5 pixels on either side of it and
+// shortens a title that does not fit ("Grid Nam", "Orientatio").
+TEST(GridGui, ColumnTitlesShowWhole) {
+    OpenProject p(XAndYLines());
+    ASSERT_NE(nullptr, p.list);
+    wxWindow *header = ListHeader(p.list);
+    ASSERT_NE(nullptr, header) << "the list shows no header";
+    for (int c = 0; c < CGridRowFormatter::COLUMN_COUNT; ++c) {
+        const CGridRowFormatter::SColumn &column = CGridRowFormatter::kColumns[c];
+        SCOPED_TRACE(column.title);
+        if (column.width == 0) {
+            EXPECT_EQ(0, p.list->GetColumnWidth(c)) << "a hidden column stays hidden";
+            continue;
+        }
+        EXPECT_GE(p.list->GetColumnWidth(c), header->GetTextExtent(column.title).x + 2 * 5);
+    }
+    SaveScreenshot(p.frame, "GridGui_ColumnTitles");
+}
+
+// A right click in the rows asks for the editing dialog; one on the column titles does not
+// (nor does a click there count as one on a row).
+TEST(GridGui, ClicksOnTheTitlesAreNoRowClicks) {
+    OpenProject p(XAndYLines());
+    ASSERT_NE(nullptr, p.list);
+    int edits = 0;
+    p.frame->Bind(wxEVT_MENU, [&edits](wxCommandEvent &e) {
+        edits += KVDCmd::FromWxId(e.GetId()) == KVDCmd::ID_EDIT_KVD ? 1 : 0;
+    });
+    wxWindow *header = ListHeader(p.list);
+    ASSERT_NE(nullptr, header);
+    wxWindow *rows = nullptr;
+    for (wxWindow *child : p.list->GetChildren())
+        if (child != header)
+            rows = child;
+    ASSERT_NE(nullptr, rows);
+    const auto rightClick = [](wxWindow *window) {
+        wxMouseEvent up(wxEVT_RIGHT_UP);
+        up.SetPosition(wxPoint(20, 8));
+        up.SetEventObject(window);
+        window->GetEventHandler()->ProcessEvent(up);
+        PumpEvents(100);
+    };
+    rightClick(header);
+    EXPECT_EQ(0, edits) << "a right click on the titles";
+    rightClick(rows);
+    EXPECT_EQ(1, edits) << "a right click on the first row";
 }
 
 TEST(GridGui, EachKeyRunsItsCommandOnce) {

@@ -68,13 +68,7 @@ GridProjectLayout Survey() {
 // record, which every save of the editor needs); returns the project's path.
 std::string WriteSurvey(const std::string &folder) {
     const std::string path = WriteGridProject(folder, Survey());
-    std::string text = ReadFile(path);
-    const std::string data = "<Data version=\"1.2.0\">";
-    const size_t at = text.find(data);
-    if (at != std::string::npos)
-        text.insert(at + data.size(), "<CreatedBy name=\"GPR Acquire\" version=\"2.0\" DIP=\"X\" "
-                                      "date=\"2020-01-02\" time=\"10:11:12\"/>");
-    WriteFile(path, text);
+    AddCreatedByRecord(path);
     return path;
 }
 

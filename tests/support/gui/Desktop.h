@@ -1,0 +1,58 @@
+#pragma once
+
+// A desktop of its own for the editor program in a process of its own: a virtual display with a
+// window manager (Xvfb and openbox), as a person's screen has one. The manager decorates,
+// places and sizes top-level windows, and the toolkit shows a window differently under one:
+// start-up faults that only a managed window shows (its first layout, its size) are seen here.
+
+#include "tests/support/TestSupport.h"
+
+#include <wx/gdicmn.h>
+#include <wx/image.h>
+
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+namespace kvdtest::gui {
+
+// What the screen of display (empty: the process's own) shows inside rect (the whole screen
+// when rect is empty), read from the X server itself: what a person sees, the toolkit's own
+// drawing of native controls included.
+wxImage GrabScreen(const std::string &display, const wxRect &rect = wxRect());
+
+class CDesktop {
+public:
+    // Starts the display and its window manager, and waits until the manager runs.
+    CDesktop();
+    // Ends the manager and the display.
+    ~CDesktop();
+    CDesktop(const CDesktop &) = delete;
+    CDesktop &operator=(const CDesktop &) = delete;
+
+    // True when the display and its manager run; Problem() says why not.
+    bool Started() const { return m_problem.empty(); }
+    const std::string &Problem() const { return m_problem; }
+    // The display's name for DISPLAY (":<number>").
+    const std::string &Display() const { return m_display; }
+
+    // Waits up to timeoutMs until the manager shows a window whose title contains title, and
+    // then for quietMs more (the window's first layout and drawing). The window's frame on the
+    // screen (with its decorations), empty when none came.
+    wxRect WaitForWindow(const std::string &title, int timeoutMs, int quietMs = 1000) const;
+
+    // What the screen shows, read from the X server.
+    wxImage Grab() const;
+
+private:
+    bool StartServer();
+    bool StartManager();
+
+    std::unique_ptr<TempDir> m_home; // the manager's settings and cache
+    pid_t m_server = -1;
+    pid_t m_manager = -1;
+    std::string m_display;
+    std::string m_problem;
+};
+
+} // namespace kvdtest::gui
