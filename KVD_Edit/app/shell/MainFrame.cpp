@@ -76,7 +76,7 @@ wxBitmapBundle ThemePicture(const wxArtID &id, const char *own, const char *fall
 
 wxMenu *CreateHelpMenu() {
     auto *help = new wxMenu();
-    help->Append(W(ID_HELP_FINDER), "&Help Topics");
+    help->Append(W(ID_HELP_FINDER), "&Help Topics\tF1");
     help->Append(W(ID_HELP_CONTACTINFO), "Brenwick &contact information...");
     help->AppendCheckItem(W(ID_HELP_TROUBLESHOOTINGMODE), "&Diagnostic Mode",
                           "Toggle troubleshooting mode. In troubleshooting mode program execution "
@@ -235,16 +235,18 @@ wxMenuBar *CMainFrame::CreateDocumentMenuBar(wxDocManager *manager) {
     file->Append(W(ID_APP_EXIT), "E&xit");
     AddRecentFiles(file, manager);
 
-    // Keys shown in brackets are handled by the grid and plan views, not by the menu.
+    // The keys after the tab are the frame's accelerators: they reach the command from every
+    // window of the project's frame (the grid and the plan view post the same commands for
+    // the keys they are given first).
     auto *edit = new wxMenu();
-    edit->Append(W(ID_IMPORT_LINES), "&Import Line(s)...     [Ins]", "Import Lines into KVD");
-    edit->Append(W(ID_DELETE_LINES), "Delete &Line(s)     [Del]",
+    edit->Append(W(ID_IMPORT_LINES), "&Import Line(s)...\tIns", "Import Lines into KVD");
+    edit->Append(W(ID_DELETE_LINES), "Delete &Line(s)\tDel",
                  "Delete currently selected line(s) from the KVD file.");
     edit->AppendSeparator();
     edit->Append(W(ID_EDIT_KVD), "&Edit KVD File\tF5", "Edit current line or selected lines");
-    edit->Append(W(ID_SELECT_ALL_LINES), "Select &All Lines     [Ctrl A]",
+    edit->Append(W(ID_SELECT_ALL_LINES), "Select &All Lines\tCtrl+A",
                  "Select or press Ctrl A to select all Lines");
-    edit->Append(W(ID_DESELECT_ALL_LINES), "&Deselect All Lines     [Ctrl D]",
+    edit->Append(W(ID_DESELECT_ALL_LINES), "&Deselect All Lines\tCtrl+D",
                  "Deselect or press Ctrl D to deselect all Lines");
     edit->Append(W(ID_IMPORT_FIDUCIALS), "Re-import &Fiducials",
                  "Update edited fiducial text into the KVD File");
