@@ -69,34 +69,6 @@ IDocumentDialogs *g_dialogs = &g_wxDialogs;
 // The program's dialog unless a test puts its own in place.
 CKVDVDoc::LocalWorldDialogFactory g_localWorldFactory = &CLWCDefinition::Create;
 
-const int kDocumentCommands[] = {
-    KVDCmd::ID_FILE_SAVE,
-    KVDCmd::ID_FILE_SAVE_AS,
-    KVDCmd::ID_DISPLAYUNITS_METERS,
-    KVDCmd::ID_DISPLAYUNITS_FEET,
-    KVDCmd::ID_VIEW_FIDUCIAL_TEXT,
-    KVDCmd::ID_VIEW_DISPLAY_FIDUCIALS,
-    KVDCmd::ID_ZOOM_FIT,
-    KVDCmd::ID_ZOOM_AREA,
-    KVDCmd::ID_ZOOM_IN,
-    KVDCmd::ID_ZOOM_OUT,
-    KVDCmd::ID_PAN,
-    KVDCmd::ID_LOCAL_WORLD_DEFINITION,
-    KVDCmd::ID_LINE_SETTINGS,
-    KVDCmd::ID_EDIT_GPS_FORMAT,
-    KVDCmd::ID_EDIT_GPS_ATTACH,
-    KVDCmd::ID_EDIT_GPS_DETACH,
-    KVDCmd::ID_EDIT_GPS_MERGE,
-    KVDCmd::ID_EDIT_GPS_REMOVE,
-    KVDCmd::ID_EDIT_GPS_RECOVER,
-    KVDCmd::ID_EDIT_TOPO_ATTACH,
-    KVDCmd::ID_EDIT_TOPO_DETACH,
-    KVDCmd::ID_EDIT_TOPO_MERGE,
-    KVDCmd::ID_EDIT_TOPO_REMOVE,
-    KVDCmd::ID_EDIT_TOPO_MERGE_GPS_ELEVATION,
-    KVDCmd::ID_EDIT_TOPO_RECOVER,
-};
-
 } // namespace
 
 wxIMPLEMENT_DYNAMIC_CLASS(CKVDVDoc, wxDocument);
@@ -104,7 +76,7 @@ wxIMPLEMENT_DYNAMIC_CLASS(CKVDVDoc, wxDocument);
 CKVDVDoc::CKVDVDoc() : m_settings(std::make_unique<CMapperSettings>()) {
     m_focusList.SetOwner(this, &m_dataFiles);
     m_gpsInfo.SetLWCDefinition(&m_settings->LocalWorld);
-    for (int id : kDocumentCommands) {
+    for (int id : KVDCmd::kDocumentCommands) {
         Bind(wxEVT_MENU, &CKVDVDoc::OnCommand, this, KVDCmd::ToWxId(id));
         Bind(wxEVT_UPDATE_UI, &CKVDVDoc::CommandUi, this, KVDCmd::ToWxId(id));
     }

@@ -313,9 +313,12 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     doc->SetFiducialsPresent(result.fiducialsPresent);
     doc->UpdateAllViewsWithHint(nullptr, result.fiducialsPresent ? 1 : 0);
 
-    if (!result.errors.empty() && reportErrors)
+    // The reload a load posts after attaching GPS files reports only what is new: the errors
+    // the load before it reported are not shown a second time.
+    if (!result.errors.empty() && reportErrors && result.errors != m_reportedErrors)
         ORQ::ShowMessage(CGridRowBuilder::kErrorIntro + CGridRowBuilder::CutErrors(result.errors),
                          ORQ::MB_OK | ORQ::MB_ICONWARNING);
+    m_reportedErrors = reportErrors ? result.errors : std::string();
     m_gpsImportAnswer = 0;
 
     CMapperSettings *settings = doc->GetMapperSettings();

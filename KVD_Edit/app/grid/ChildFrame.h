@@ -156,6 +156,8 @@ private:
     bool m_selectionSaved = false;
     ORQ::EUnitType m_unit = ORQ::UNIT_M;
     int m_gpsImportAnswer = 0;
+    std::string m_reportedErrors; // of the last load with error report, while the next one is
+                                  // the reload it posted
     bool m_layoutStored = false;
     std::unique_ptr<CPlanCommands> m_planCommands;
     CHintSlot m_hint;

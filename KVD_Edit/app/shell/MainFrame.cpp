@@ -145,6 +145,10 @@ bool CMainFrame::Create(wxDocManager *manager) {
     for (int id : std::initializer_list<int>{W(ID_HELP_TROUBLESHOOTINGMODE), W(ID_VIEW_TOOLBAR),
                                              W(ID_VIEW_STATUS_BAR), W(ID_FILE_CLOSE)})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateCommand, this, id);
+    for (int id : kDocumentCommands)
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateProjectCommand, this, W(id));
+    for (int id : kProjectFrameCommands)
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateProjectCommand, this, W(id));
     return true;
 }
 
@@ -429,6 +433,20 @@ void CMainFrame::OnCommand(wxCommandEvent &event) {
     default:
         break;
     }
+}
+
+// A project's commands reach the main frame when no project's frame took them: without an open
+// project every one of them is disabled (and none is ticked); with one they are left as its
+// own rules set them.
+void CMainFrame::OnUpdateProjectCommand(wxUpdateUIEvent &event) {
+    wxDocManager *manager = GetDocumentManager();
+    if (manager && manager->GetCurrentDocument()) {
+        event.Skip();
+        return;
+    }
+    event.Enable(false);
+    if (event.IsCheckable())
+        event.Check(false);
 }
 
 void CMainFrame::OnUpdateCommand(wxUpdateUIEvent &event) {
