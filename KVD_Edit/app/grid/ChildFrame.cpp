@@ -335,7 +335,10 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
                 settings->LocalWorld.EnableGPS = 2;
                 doc->SetModifiedFlag();
             }
-            if (settings->LocalWorld.FitGrid && settings->LocalWorld.EnableGPS != 0)
+            // The plan view fits the grid to the GPS fixes, which changes the definition; without
+            // GPS data nothing is fitted and the project stays as it was.
+            if (settings->LocalWorld.FitGrid && settings->LocalWorld.EnableGPS != 0 && gps &&
+                gps->HasGPSData())
                 doc->SetModifiedFlag();
         }
         Refresh();
@@ -488,7 +491,10 @@ int CChildFrame::AskImportGps() {
     if (m_gpsImportAnswer == 1 && !settings->LocalWorld.TwoPointDefinition)
         settings->LocalWorld.FitGrid = true;
     settings->AutoImport = false;
-    doc->SetModifiedFlag();
+    // Only a Yes changes the project (its GPS files get attached); a No is kept with the next
+    // save, but opening a project and saying No leaves nothing to save.
+    if (m_gpsImportAnswer == 1)
+        doc->SetModifiedFlag();
     return m_gpsImportAnswer;
 }
 

@@ -154,3 +154,24 @@ TEST(DemoProjectGui, OpensWithItsLinesDrawn) {
 
     CloseProject(project);
 }
+
+// The untouched demo opens as it was saved: nothing asked, nothing to save, and closing it
+// asks nothing.
+TEST(DemoProjectGui, OpensAndClosesUnmodified) {
+    App();
+    Sink().Clear();
+    TempDir dir;
+    const std::string path = RunTool(dir.File("demo"));
+    ASSERT_FALSE(path.empty());
+    SOpenProject project = OpenProject(path);
+    ASSERT_NE(nullptr, project.doc);
+    ASSERT_NE(nullptr, project.window);
+    PumpEvents(200);
+    EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
+    EXPECT_FALSE(project.doc->IsModified()) << "opening the demo changed it";
+    EXPECT_TRUE(project.doc->GetGPSInfo()->HasGPSData());
+    EXPECT_TRUE(project.doc->Close()) << "closing it needs no answer";
+    EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
+    project.doc->DeleteAllViews();
+    PumpEvents(100);
+}

@@ -284,10 +284,25 @@ TEST(GridGui, GpsQuestionIsAskedOncePerLoadWhileTheProjectAsksForIt) {
     EXPECT_EQ("GPS Information is available for loaded data.\nImport available GPS information?",
               p.sink.Messages()[0].text);
     EXPECT_FALSE(p.doc->GetMapperSettings()->AutoImport);
-    EXPECT_TRUE(p.doc->IsModified());
+    EXPECT_FALSE(p.doc->IsModified()) << "a No changes nothing to save";
     p.sink.Clear();
     p.frame->ReloadDOMReportNoErrors();
     EXPECT_TRUE(p.sink.Messages().empty()) << p.sink.AllTexts();
+}
+
+// A project whose line files are missing opens unmodified, unless the GPS question is answered
+// Yes: then the GPS files beside the lines found are attached, which is a change to save.
+TEST(GridGui, OpeningChangesTheProjectOnlyWhenTheGpsQuestionIsAnsweredYes) {
+    for (int answer : {ORQ::IDNO, ORQ::IDYES}) {
+        SCOPED_TRACE(answer == ORQ::IDYES ? "Yes" : "No");
+        Sink().Clear();
+        Sink().Answer(answer);
+        GridProjectLayout layout = XAndYLines();
+        layout.lines[4].writeDt1 = false; // one line's files are missing
+        OpenProject p(layout, true);
+        EXPECT_EQ(answer == ORQ::IDYES, p.doc->IsModified()) << p.sink.AllTexts();
+        PumpEvents(100);
+    }
 }
 
 TEST(GridGui, LoadErrorsAreShownOnceAndCut) {

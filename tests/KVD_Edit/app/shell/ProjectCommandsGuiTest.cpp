@@ -82,8 +82,9 @@ TEST(ProjectCommandsGui, WithoutAProjectItsCommandsAreDisabled) {
     SOpenProject project = OpenProject(WritePlanProject(dir.Path(), PlanGridLines()));
     ASSERT_NE(nullptr, project.window);
     UpdateRules(frame);
-    for (int id : std::initializer_list<int>{ID_FILE_SAVE, ID_IMPORT_LINES, ID_LINE_SETTINGS, ID_ZOOM_AREA, ID_PAN,
-                   ID_DISPLAYUNITS_FEET, ID_LOCAL_WORLD_DEFINITION})
+    for (int id :
+         std::initializer_list<int>{ID_FILE_SAVE, ID_IMPORT_LINES, ID_LINE_SETTINGS, ID_ZOOM_AREA,
+                                    ID_PAN, ID_DISPLAYUNITS_FEET, ID_LOCAL_WORLD_DEFINITION})
         EXPECT_TRUE(frame->GetToolBar()->GetToolEnabled(ToWxId(id))) << id;
     SaveScreenPicture(frame, "ProjectCommands_Project");
     CloseProject(project);
@@ -125,11 +126,11 @@ TEST(ProjectCommandsGui, EditMenuShowsItsKeysAsAccelerators) {
         const char *label;
         const char *accel;
     };
-    for (const Row &row : {Row{ID_IMPORT_LINES, "&Import Line(s)...", "Ins"},
-                           Row{ID_DELETE_LINES, "Delete &Line(s)", "Del"},
-                           Row{ID_EDIT_KVD, "&Edit KVD File", "F5"},
-                           Row{ID_SELECT_ALL_LINES, "Select &All Lines", "Ctrl+A"},
-                           Row{ID_DESELECT_ALL_LINES, "&Deselect All Lines", "Ctrl+D"}}) {
+    for (const Row &row :
+         {Row{ID_IMPORT_LINES, "&Import Line(s)...", "Ins"},
+          Row{ID_DELETE_LINES, "Delete &Line(s)", "Del"}, Row{ID_EDIT_KVD, "&Edit KVD File", "F5"},
+          Row{ID_SELECT_ALL_LINES, "Select &All Lines", "Ctrl+A"},
+          Row{ID_DESELECT_ALL_LINES, "&Deselect All Lines", "Ctrl+D"}}) {
         SCOPED_TRACE(row.label);
         wxMenuItem *item = menus->FindItem(ToWxId(row.id));
         ASSERT_NE(nullptr, item);
