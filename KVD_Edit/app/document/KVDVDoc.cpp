@@ -12,6 +12,7 @@
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/grid/ProjectFrame.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
 #include "KVD_Edit/app/shell/RegistryValues.h"
 #include "KVD_Edit/planview/DlgLineSettings.h"
@@ -32,16 +33,18 @@ namespace {
 class CWxDocumentDialogs : public IDocumentDialogs {
 public:
     bool AskNewProjectPath(std::string &path) override {
-        wxFileDialog dialog(nullptr, "Please select new KVD file name and location", "", "",
+        wxFileDialog dialog(DialogParent(), "Please select new KVD file name and location", "", "",
                             "KVD Files (*.kvd)|*.kvd", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
         if (dialog.ShowModal() != wxID_OK)
             return false;
         path = WithExtension(dialog.GetPath());
         return true;
     }
-    bool AskSaveAsPath(const std::string &folder, std::string &path) override {
-        wxFileDialog dialog(nullptr, wxFileSelectorPromptStr, wxString::FromUTF8(folder), "",
-                            "KVD Files (*.kvd)|*.kvd", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    bool AskSaveAsPath(const std::string &currentPath, std::string &path) override {
+        const wxFileName current(wxString::FromUTF8(currentPath));
+        wxFileDialog dialog(DialogParent(), wxFileSelectorPromptStr, current.GetPath(),
+                            current.GetFullName(), "KVD Files (*.kvd)|*.kvd",
+                            wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
         if (dialog.ShowModal() != wxID_OK)
             return false;
         path = WithExtension(dialog.GetPath());
@@ -368,9 +371,12 @@ bool CKVDVDoc::OnFileSave() {
 
 bool CKVDVDoc::OnFileSaveAs() {
     const std::string current = m_dataFiles.GetFilePathName();
-    const size_t slash = current.find_last_of("/\\");
     std::string path;
-    if (!g_dialogs->AskSaveAsPath(slash == std::string::npos ? "" : current.substr(0, slash), path))
+    if (!g_dialogs->AskSaveAsPath(current, path))
+        return false;
+    const std::string question = CProjectSaver::MovedFolderQuestion(current, path);
+    if (!question.empty() && ORQ::ShowMessage(question, ORQ::MB_YESNO | ORQ::MB_ICONQUESTION |
+                                                            ORQ::MB_DEFBUTTON2) != ORQ::IDYES)
         return false;
     IProjectFrame *frame = GetProjectFrame();
     CProjectSaver saver(m_dataFiles, *m_settings);

@@ -6,10 +6,12 @@
 #include "KVD_Edit/app/grid/ChildFrame.h"
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
 #include "KVD_Edit/app/shell/MainFrame.h"
 #include "KVD_Edit/planview/KVDVView.h"
 #include "KVD_Edit/planview/PlanViewWindow.h"
+#include "tests/KVD_Edit/app/document/DocumentDialogsScript.h"
 #include "tests/support/gui/GpsProject.h"
 #include "tests/support/gui/GuiHarness.h"
 #include "tests/support/gui/OpenProject.h"
@@ -20,6 +22,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+#include <wx/dialog.h>
+#include <wx/filedlg.h>
+#include <wx/modalhook.h>
 
 using namespace kvdtest;
 using namespace kvdtest::gui;
@@ -35,6 +41,17 @@ int LoadErrorBoxes() {
     return boxes;
 }
 
+// The project made by this program, as its own saves expect.
+void AddCreatedBy(const std::string &path) {
+    std::string xml = ReadFile(path);
+    const size_t data = xml.find("<Data");
+    const size_t end = data == std::string::npos ? data : xml.find('>', data);
+    ASSERT_NE(std::string::npos, end);
+    xml.insert(end + 1, "<CreatedBy name=\"KVD_Edit\" version=\"1.0\" DIP=\"X\" "
+                        "date=\"2026-01-02\" time=\"10:11:12\" comment=\"FILE CREATION\"/>");
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << xml;
+}
+
 // A GPS project opened as File > Open opens it, its GPS files imported on the open.
 struct GpsSession {
     TempDir dir;
@@ -48,6 +65,7 @@ struct GpsSession {
         Sink().Clear();
         gps = WriteGpsProject(dir.Path(), 30);
         ASSERT_FALSE(gps.path.empty());
+        AddCreatedBy(gps.path);
         if (spoil)
             std::ofstream(gps.gpsFiles[0], std::ios::app) << "Trace #3\n$GPGGA,garbage,,,\n";
         Sink().Answer(ORQ::IDYES); // import the GPS files beside the lines
@@ -115,15 +133,111 @@ TEST(ProjectSessionGui, LoadErrorsShowOnceForTheOpenOnly) {
     s.frame->DeselectAllLines();
     grid->SelectRow(good, true);
     grid->OnNMClick(false);
-    Sink().Answer(ORQ::IDYES);
     s.project.doc->OnEditGpsDetach();
     PumpEvents(200);
     EXPECT_EQ(0, LoadErrorBoxes()) << Sink().AllTexts();
     for (int i = 0; i < grid->GetNumRows(); ++i)
         grid->SelectRow(i, grid->GetRowInfo(i)->gpsStatus == GFS_BESIDE);
     grid->OnNMClick(false);
-    Sink().Answer(ORQ::IDYES);
+    Sink().Answer(ORQ::IDYES); // attach to every line
     s.project.doc->OnEditGpsAttach();
     PumpEvents(200);
     EXPECT_EQ(0, LoadErrorBoxes()) << Sink().AllTexts();
+    EXPECT_EQ(1u, Sink().Messages().size()) << "the one question of the attach, no answer left";
+}
+
+// Save As into another folder asks first, since the lines' stored paths stay relative to the
+// old folder: No saves nothing, Yes saves with the paths as they were.
+TEST(ProjectSessionGui, SaveAsIntoAnotherFolderAsksFirst) {
+    GpsSession s;
+    ASSERT_NO_FATAL_FAILURE(s.Open());
+    CKVDVDoc *doc = s.project.doc;
+    const std::string original = s.gps.path;
+    const std::string folder = original.substr(0, original.rfind('/'));
+    TempDir elsewhere;
+    const std::string copy = elsewhere.File("copy.kvd");
+    doctest::ScriptedDialogs dialogs;
+    dialogs.saveAsPath = copy;
+    doctest::ScopedDialogs scripted(dialogs);
+    const std::string question = "The line files stay in " + folder + "; the project saved in " +
+                                 elsewhere.Path() + " will not find them. Save anyway?";
+
+    Sink().Clear();
+    Sink().Answer(ORQ::IDNO);
+    EXPECT_FALSE(doc->SaveAs());
+    EXPECT_EQ(original, dialogs.saveAsStartedAt) << "the dialog starts at the project's own file";
+    ASSERT_EQ(1u, Sink().Messages().size()) << Sink().AllTexts();
+    EXPECT_EQ(question, Sink().Messages()[0].text);
+    EXPECT_FALSE(FileExists(copy)) << "No saves nothing";
+    EXPECT_EQ(original, doc->GetFilename().utf8_string());
+
+    Sink().Clear();
+    Sink().Answer(ORQ::IDYES);
+    EXPECT_TRUE(doc->SaveAs());
+    ASSERT_EQ(1u, Sink().Messages().size()) << Sink().AllTexts();
+    EXPECT_EQ(question, Sink().Messages()[0].text);
+    ASSERT_TRUE(FileExists(copy));
+    EXPECT_EQ(copy, doc->GetFilename().utf8_string());
+    const std::string before = ReadFile(original), saved = ReadFile(copy);
+    for (const PlanLineSpec &line : s.gps.lines) {
+        const std::string entry = "name=\"" + line.name + "\" ext=\".dt1\"";
+        EXPECT_NE(std::string::npos, before.find(entry)) << line.name;
+        EXPECT_NE(std::string::npos, saved.find(entry))
+            << line.name << ": the stored file name is kept as it was";
+    }
+
+    // Into the project's own folder (now the new one) nothing is asked.
+    Sink().Clear();
+    dialogs.saveAsPath = elsewhere.File("again.kvd");
+    EXPECT_TRUE(doc->SaveAs());
+    EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
+}
+
+// The toolkit's Save As dialog opens over the project's window, in the project's folder with its
+// file name filled in (so that Enter saves it there).
+TEST(ProjectSessionGui, SaveAsDialogStartsAtTheProjectsFile) {
+    GpsSession s;
+    ASSERT_NO_FATAL_FAILURE(s.Open());
+    struct CRecorder : wxModalDialogHook {
+        wxString folder, name;
+        wxWindow *parent = nullptr;
+        bool seen = false;
+        int Enter(wxDialog *dialog) override {
+            if (auto *files = dynamic_cast<wxFileDialog *>(dialog)) {
+                seen = true;
+                folder = files->GetDirectory();
+                name = files->GetFilename();
+                parent = files->GetParent();
+            }
+            return wxID_CANCEL;
+        }
+        void Exit(wxDialog *) override {}
+    } recorder;
+    recorder.Register();
+    ASSERT_TRUE(FocusWindow(App().GetMainFrame()));
+    const bool saved = s.project.doc->SaveAs();
+    recorder.Unregister();
+    EXPECT_FALSE(saved);
+    ASSERT_TRUE(recorder.seen);
+    const std::string path = s.gps.path;
+    EXPECT_EQ(path.substr(0, path.rfind('/')), recorder.folder.utf8_string());
+    EXPECT_EQ(path.substr(path.rfind('/') + 1), recorder.name.utf8_string());
+    EXPECT_EQ(App().GetMainFrame(), recorder.parent);
+}
+
+// Message boxes and dialogs stand over the window the person works in: a modal dialog while
+// one is open, else the main frame.
+TEST(ProjectSessionGui, MessagesOpenOverTheActiveWindow) {
+    App();
+    ASSERT_TRUE(FocusWindow(App().GetMainFrame()));
+    EXPECT_EQ(App().GetMainFrame(), DialogParent());
+    wxDialog dialog(App().GetMainFrame(), wxID_ANY, "modal", wxDefaultPosition, wxSize(200, 100));
+    wxWindow *inside = nullptr;
+    RunModal(
+        dialog, [&] { return dialog.ShowModal(); },
+        [&] {
+            PumpEvents(100);
+            inside = DialogParent();
+        });
+    EXPECT_EQ(&dialog, inside);
 }
