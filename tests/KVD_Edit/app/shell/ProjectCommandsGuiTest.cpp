@@ -52,8 +52,9 @@ void ExpectProjectCommandsDisabled(CMainFrame *frame) {
             ++tools;
             EXPECT_FALSE(bar->GetToolEnabled(ToWxId(id))) << "toolbar button enabled";
         }
-        if (wxMenuItem *item = frame->GetMenuBar()->FindItem(ToWxId(id)))
+        if (wxMenuItem *item = frame->GetMenuBar()->FindItem(ToWxId(id))) {
             EXPECT_FALSE(item->IsEnabled()) << "menu item enabled";
+        }
     }
     EXPECT_EQ(14, tools) << "the toolbar's project buttons: Save to Pan";
     // What needs no project stays enabled.
