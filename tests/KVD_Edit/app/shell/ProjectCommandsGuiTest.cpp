@@ -84,8 +84,8 @@ TEST(ProjectCommandsGui, WithoutAProjectItsCommandsAreDisabled) {
     ASSERT_NE(nullptr, project.window);
     UpdateRules(frame);
     for (int id :
-         std::initializer_list<int>{ID_IMPORT_LINES, ID_LINE_SETTINGS, ID_ZOOM_AREA,
-                                    ID_PAN, ID_DISPLAYUNITS_FEET, ID_LOCAL_WORLD_DEFINITION})
+         std::initializer_list<int>{ID_IMPORT_LINES, ID_LINE_SETTINGS, ID_ZOOM_AREA, ID_PAN,
+                                    ID_DISPLAYUNITS_FEET, ID_LOCAL_WORLD_DEFINITION})
         EXPECT_TRUE(frame->GetToolBar()->GetToolEnabled(ToWxId(id))) << id;
     SaveScreenPicture(frame, "ProjectCommands_Project");
     CloseProject(project);
