@@ -41,17 +41,6 @@ int LoadErrorBoxes() {
     return boxes;
 }
 
-// The project made by this program, as its own saves expect.
-void AddCreatedBy(const std::string &path) {
-    std::string xml = ReadFile(path);
-    const size_t data = xml.find("<Data");
-    const size_t end = data == std::string::npos ? data : xml.find('>', data);
-    ASSERT_NE(std::string::npos, end);
-    xml.insert(end + 1, "<CreatedBy name=\"KVD_Edit\" version=\"1.0\" DIP=\"X\" "
-                        "date=\"2026-01-02\" time=\"10:11:12\" comment=\"FILE CREATION\"/>");
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << xml;
-}
-
 // A GPS project opened as File > Open opens it, its GPS files imported on the open.
 struct GpsSession {
     TempDir dir;
@@ -65,7 +54,7 @@ struct GpsSession {
         Sink().Clear();
         gps = WriteGpsProject(dir.Path(), 30);
         ASSERT_FALSE(gps.path.empty());
-        AddCreatedBy(gps.path);
+        ASSERT_TRUE(AddCreatedBy(gps.path));
         if (spoil)
             std::ofstream(gps.gpsFiles[0], std::ios::app) << "Trace #3\n$GPGGA,garbage,,,\n";
         Sink().Answer(ORQ::IDYES); // import the GPS files beside the lines
