@@ -26,6 +26,7 @@ DlgGPSConfig::DlgGPSConfig(wxWindow *parent, const std::string *configuration)
       m_configuration(configuration ? *configuration : std::string()) {
     KVD_LOG_CALL();
     CreateControls();
+    CentreOnParent();
 }
 
 DlgGPSConfig::~DlgGPSConfig() {

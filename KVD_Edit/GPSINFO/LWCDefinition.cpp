@@ -155,6 +155,7 @@ CLWCDefinition::CWindow::CWindow(CLWCDefinition *owner, wxWindow *parent)
       m_owner(owner) {
     CreateControls();
     BindEvents();
+    CentreOnParent();
 }
 
 void CLWCDefinition::CWindow::CreateControls() {

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -153,6 +154,34 @@ bool WriteLineFiles(const std::string &folder, std::vector<SImportPass> &passes,
     return true;
 }
 
+// The local-to-world definition of the grid's placement: the grid's origin and the end of its
+// first X line, in UTM, with their local coordinates in metres.
+void PlaceGridInTheWorld(SLocalWorldDef &lw) {
+    const kvdgen::SGridPlacement place;
+    const double a = place.rotation * 3.14159265358979323846 / 180;
+    const double along = CDemoProject::kGridSize;
+    lw.EnableGPS = 2;
+    lw.TwoPointDefinition = true;
+    lw.FitGrid = false;
+    lw.RatioCheckBox = false;
+    lw.GlobalKind = 1;
+    lw.Zone = 17;
+    lw.ZoneLetter = 'T';
+    lw.Unit = ORQ::UNIT_M;
+    lw.RefPoint[0].LocalX = 0;
+    lw.RefPoint[0].LocalY = 0;
+    lw.RefPoint[0].EastingOrLongitude = place.easting;
+    lw.RefPoint[0].NorthingOrLatitude = place.northing;
+    lw.RefPoint[1].LocalX = along;
+    lw.RefPoint[1].LocalY = 0;
+    lw.RefPoint[1].EastingOrLongitude = place.easting + along * std::cos(a);
+    lw.RefPoint[1].NorthingOrLatitude = place.northing + along * std::sin(a);
+    for (SLocalWorldDef::SRefPoint &p : lw.RefPoint) {
+        p.Zone = 17;
+        p.ZoneLetter = 'T';
+    }
+}
+
 // The steps of Write inside the staging folder.
 bool WriteInto(const std::string &folder, const std::string &templatePath, std::string &error) {
     CCollectingSink sink;
@@ -189,6 +218,13 @@ bool WriteInto(const std::string &folder, const std::string &templatePath, std::
         if (holder.UpdateKvdDataBlockPtr() != 1)
             return failed("the project does not read back after the import");
     }
+
+    // Saved as the editor leaves a project a surveyor has set up: the GPS files attached and
+    // the fiducials taken by the import, the grid's place in the world given by two reference
+    // points where the GPS files put it. The project then opens as it was saved.
+    settings.AutoImport = false;
+    settings.FiducialsNotImported = false;
+    PlaceGridInTheWorld(settings.LocalWorld);
 
     CProjectSaver saver(holder, settings);
     saver.SetHandBack([](const std::string &, const std::string &) {}); // no other program waits

@@ -98,6 +98,9 @@ bool CKVDVView::OnClose(bool deleteWindow) {
     if (!wxView::OnClose(deleteWindow))
         return false;
     Activate(false);
+    // The cursor's coordinates in the status bar belong to this view's project.
+    SetStatusText(1, std::string());
+    SetStatusText(2, std::string());
     // The window goes with the frame, later than this view: it must not call back.
     if (m_window != nullptr) {
         m_window->SetHost(nullptr);

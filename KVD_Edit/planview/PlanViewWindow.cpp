@@ -86,8 +86,7 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
     Bind(wxEVT_MOTION, &CPlanViewWindow::OnMotion, this);
     Bind(wxEVT_LEAVE_WINDOW, &CPlanViewWindow::OnLeave, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CPlanViewWindow::OnCaptureLost, this);
-    Bind(wxEVT_KEY_UP, &CPlanViewWindow::OnKeyUp, this);
-    Bind(wxEVT_KEY_DOWN, &CPlanViewWindow::OnUserInput, this);
+    Bind(wxEVT_KEY_DOWN, &CPlanViewWindow::OnKeyDown, this);
     Bind(wxEVT_RIGHT_DOWN, &CPlanViewWindow::OnUserInput, this);
     Bind(wxEVT_MIDDLE_DOWN, &CPlanViewWindow::OnUserInput, this);
     Bind(wxEVT_SCROLLWIN_TOP, &CPlanViewWindow::OnScroll, this);
@@ -490,11 +489,18 @@ void CPlanViewWindow::OnCaptureLost(wxMouseCaptureLostEvent &) {
     }
 }
 
-void CPlanViewWindow::OnKeyUp(wxKeyEvent &event) {
+// A key pressed: it closes an open hint first; Ins, Del, Ctrl+A and Ctrl+D go to the frame's
+// commands once and are used up here, so that the same keys as the frame's menu accelerators
+// do not run their command a second time.
+void CPlanViewWindow::OnKeyDown(wxKeyEvent &event) {
     KVD_LOG_CALL();
+    if (HintTakes(event))
+        return;
     const int command = CPlanViewController::CommandForKey(VirtualKey(event), event.ControlDown());
-    if (command != 0 && m_host != nullptr)
+    if (command != 0 && m_host != nullptr) {
         m_host->PostFrameCommand(command);
+        return;
+    }
     event.Skip();
 }
 

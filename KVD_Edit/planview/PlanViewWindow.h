@@ -121,7 +121,7 @@ private:
     void OnMotion(wxMouseEvent &event);
     void OnLeave(wxMouseEvent &event);
     void OnCaptureLost(wxMouseCaptureLostEvent &event);
-    void OnKeyUp(wxKeyEvent &event);
+    void OnKeyDown(wxKeyEvent &event);
     void OnScroll(wxScrollWinEvent &event);
 
     IPlanViewHost *m_host;

@@ -359,8 +359,10 @@ bool CGpsCommands::AttachDataFile(int kind, bool reload, SGridInfo *row) {
     if (attached)
         m_host.SetModifiedFlag();
     if (reload) {
+        // The load errors were reported when the project opened; what the attach itself met
+        // it said above.
         m_host.UpdateKvdDataBlockPtr();
-        m_host.ReloadReportErrors();
+        m_host.ReloadNoErrors();
     }
     return attached;
 }

@@ -12,6 +12,7 @@
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/grid/ProjectFrame.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
 #include "KVD_Edit/app/shell/RegistryValues.h"
 #include "KVD_Edit/planview/DlgLineSettings.h"
@@ -32,16 +33,18 @@ namespace {
 class CWxDocumentDialogs : public IDocumentDialogs {
 public:
     bool AskNewProjectPath(std::string &path) override {
-        wxFileDialog dialog(nullptr, "Please select new KVD file name and location", "", "",
+        wxFileDialog dialog(DialogParent(), "Please select new KVD file name and location", "", "",
                             "KVD Files (*.kvd)|*.kvd", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
         if (dialog.ShowModal() != wxID_OK)
             return false;
         path = WithExtension(dialog.GetPath());
         return true;
     }
-    bool AskSaveAsPath(const std::string &folder, std::string &path) override {
-        wxFileDialog dialog(nullptr, wxFileSelectorPromptStr, PathToWx(folder), "",
-                            "KVD Files (*.kvd)|*.kvd", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    bool AskSaveAsPath(const std::string &currentPath, std::string &path) override {
+        const wxFileName current(PathToWx(currentPath));
+        wxFileDialog dialog(DialogParent(), wxFileSelectorPromptStr, current.GetPath(),
+                            current.GetFullName(), "KVD Files (*.kvd)|*.kvd",
+                            wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
         if (dialog.ShowModal() != wxID_OK)
             return false;
         path = WithExtension(dialog.GetPath());
@@ -69,34 +72,6 @@ IDocumentDialogs *g_dialogs = &g_wxDialogs;
 // The program's dialog unless a test puts its own in place.
 CKVDVDoc::LocalWorldDialogFactory g_localWorldFactory = &CLWCDefinition::Create;
 
-const int kDocumentCommands[] = {
-    KVDCmd::ID_FILE_SAVE,
-    KVDCmd::ID_FILE_SAVE_AS,
-    KVDCmd::ID_DISPLAYUNITS_METERS,
-    KVDCmd::ID_DISPLAYUNITS_FEET,
-    KVDCmd::ID_VIEW_FIDUCIAL_TEXT,
-    KVDCmd::ID_VIEW_DISPLAY_FIDUCIALS,
-    KVDCmd::ID_ZOOM_FIT,
-    KVDCmd::ID_ZOOM_AREA,
-    KVDCmd::ID_ZOOM_IN,
-    KVDCmd::ID_ZOOM_OUT,
-    KVDCmd::ID_PAN,
-    KVDCmd::ID_LOCAL_WORLD_DEFINITION,
-    KVDCmd::ID_LINE_SETTINGS,
-    KVDCmd::ID_EDIT_GPS_FORMAT,
-    KVDCmd::ID_EDIT_GPS_ATTACH,
-    KVDCmd::ID_EDIT_GPS_DETACH,
-    KVDCmd::ID_EDIT_GPS_MERGE,
-    KVDCmd::ID_EDIT_GPS_REMOVE,
-    KVDCmd::ID_EDIT_GPS_RECOVER,
-    KVDCmd::ID_EDIT_TOPO_ATTACH,
-    KVDCmd::ID_EDIT_TOPO_DETACH,
-    KVDCmd::ID_EDIT_TOPO_MERGE,
-    KVDCmd::ID_EDIT_TOPO_REMOVE,
-    KVDCmd::ID_EDIT_TOPO_MERGE_GPS_ELEVATION,
-    KVDCmd::ID_EDIT_TOPO_RECOVER,
-};
-
 } // namespace
 
 wxIMPLEMENT_DYNAMIC_CLASS(CKVDVDoc, wxDocument);
@@ -104,7 +79,7 @@ wxIMPLEMENT_DYNAMIC_CLASS(CKVDVDoc, wxDocument);
 CKVDVDoc::CKVDVDoc() : m_settings(std::make_unique<CMapperSettings>()) {
     m_focusList.SetOwner(this, &m_dataFiles);
     m_gpsInfo.SetLWCDefinition(&m_settings->LocalWorld);
-    for (int id : kDocumentCommands) {
+    for (int id : KVDCmd::kDocumentCommands) {
         Bind(wxEVT_MENU, &CKVDVDoc::OnCommand, this, KVDCmd::ToWxId(id));
         Bind(wxEVT_UPDATE_UI, &CKVDVDoc::CommandUi, this, KVDCmd::ToWxId(id));
     }
@@ -396,9 +371,12 @@ bool CKVDVDoc::OnFileSave() {
 
 bool CKVDVDoc::OnFileSaveAs() {
     const std::string current = m_dataFiles.GetFilePathName();
-    const size_t slash = current.find_last_of("/\\");
     std::string path;
-    if (!g_dialogs->AskSaveAsPath(slash == std::string::npos ? "" : current.substr(0, slash), path))
+    if (!g_dialogs->AskSaveAsPath(current, path))
+        return false;
+    const std::string question = CProjectSaver::MovedFolderQuestion(current, path);
+    if (!question.empty() && ORQ::ShowMessage(question, ORQ::MB_YESNO | ORQ::MB_ICONQUESTION |
+                                                            ORQ::MB_DEFBUTTON2) != ORQ::IDYES)
         return false;
     IProjectFrame *frame = GetProjectFrame();
     CProjectSaver saver(m_dataFiles, *m_settings);

@@ -40,8 +40,9 @@ public:
     virtual ~IDocumentDialogs() = default;
     // "Please select new KVD file name and location"; false when cancelled.
     virtual bool AskNewProjectPath(std::string &path) = 0;
-    // The save dialog starting in folder; false when cancelled.
-    virtual bool AskSaveAsPath(const std::string &folder, std::string &path) = 0;
+    // The save dialog starting in the folder of the project at currentPath, with its file name
+    // filled in; false when cancelled.
+    virtual bool AskSaveAsPath(const std::string &currentPath, std::string &path) = 0;
     // Runs the line display settings dialog on table; true for OK.
     virtual bool RunLineSettings(wxWindow *parent, SLineDisplayTable &table) = 0;
 };

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -243,6 +245,26 @@ bool CProjectSaver::SaveAs(const std::string &path, int changeFlags) {
             file->SetNodeAttribute("version", "1.2.0");
     }
     return WriteProject(path.c_str(), path, changeFlags);
+}
+
+std::string CProjectSaver::MovedFolderQuestion(const std::string &oldPath,
+                                               const std::string &newPath) {
+    namespace fs = std::filesystem;
+    const auto folderOf = [](const std::string &path) {
+        const size_t cut = path.find_last_of("/\\");
+        return cut == std::string::npos ? std::string(".") : path.substr(0, cut);
+    };
+    const std::string oldFolder = folderOf(oldPath);
+    const std::string newFolder = folderOf(newPath);
+    if (oldPath.empty() || oldFolder == newFolder)
+        return std::string();
+    std::error_code a, b;
+    const fs::path oldReal = fs::weakly_canonical(fs::path(oldFolder), a);
+    const fs::path newReal = fs::weakly_canonical(fs::path(newFolder), b);
+    if (!a && !b && oldReal == newReal)
+        return std::string();
+    return "The line files stay in " + oldFolder + "; the project saved in " + newFolder +
+           " will not find them. Save anyway?";
 }
 
 bool CProjectSaver::SaveModified(bool modified, const std::string &path,

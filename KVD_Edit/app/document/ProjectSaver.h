@@ -50,6 +50,11 @@ public:
     // Save As to path: "Data" version "1.2.0", modified-by, settings block, write. No owner
     // check. True when written; the project then works on path.
     bool SaveAs(const std::string &path, int changeFlags);
+    // The lines' paths are stored relative to the project's folder and are kept as they are
+    // (other programs read them so): a project saved into another folder finds none of its
+    // lines there. The question asked before such a save, or empty when newPath lies in the
+    // folder of oldPath (the same folder by another spelling included).
+    static std::string MovedFolderQuestion(const std::string &oldPath, const std::string &newPath);
 
     // The close prompt "Save %s ?" with Yes, No, Cancel. Yes saves through save, No through
     // discard. True when the close may go on: Cancel and a failed save keep the document open.

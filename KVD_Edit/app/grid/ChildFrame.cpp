@@ -336,9 +336,12 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     doc->SetFiducialsPresent(result.fiducialsPresent);
     doc->UpdateAllViewsWithHint(nullptr, result.fiducialsPresent ? 1 : 0);
 
-    if (!result.errors.empty() && reportErrors)
+    // The reload a load posts after attaching GPS files reports only what is new: the errors
+    // the load before it reported are not shown a second time.
+    if (!result.errors.empty() && reportErrors && result.errors != m_reportedErrors)
         ORQ::ShowMessage(CGridRowBuilder::kErrorIntro + CGridRowBuilder::CutErrors(result.errors),
                          ORQ::MB_OK | ORQ::MB_ICONWARNING);
+    m_reportedErrors = reportErrors ? result.errors : std::string();
     m_gpsImportAnswer = 0;
 
     CMapperSettings *settings = doc->GetMapperSettings();
@@ -355,7 +358,10 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
                 settings->LocalWorld.EnableGPS = 2;
                 doc->SetModifiedFlag();
             }
-            if (settings->LocalWorld.FitGrid && settings->LocalWorld.EnableGPS != 0)
+            // The plan view fits the grid to the GPS fixes, which changes the definition; without
+            // GPS data nothing is fitted and the project stays as it was.
+            if (settings->LocalWorld.FitGrid && settings->LocalWorld.EnableGPS != 0 && gps &&
+                gps->HasGPSData())
                 doc->SetModifiedFlag();
         }
         Refresh();
@@ -508,7 +514,10 @@ int CChildFrame::AskImportGps() {
     if (m_gpsImportAnswer == 1 && !settings->LocalWorld.TwoPointDefinition)
         settings->LocalWorld.FitGrid = true;
     settings->AutoImport = false;
-    doc->SetModifiedFlag();
+    // Only a Yes changes the project (its GPS files get attached); a No is kept with the next
+    // save, but opening a project and saying No leaves nothing to save.
+    if (m_gpsImportAnswer == 1)
+        doc->SetModifiedFlag();
     return m_gpsImportAnswer;
 }
 

@@ -160,6 +160,8 @@ private:
     bool m_selectionSaved = false;
     ORQ::EUnitType m_unit = ORQ::UNIT_M;
     int m_gpsImportAnswer = 0;
+    std::string m_reportedErrors; // of the last load with error report, while the next one is
+                                  // the reload it posted
     bool m_layoutStored = false;
     // The layout read from the INI file, and whether the sash still follows it.
     SSplitterLayout m_storedLayout;

@@ -112,6 +112,7 @@ public:
             child->Bind(wxEVT_LEFT_DCLICK, &CListWindow::OnDoubleClick, this);
             child->Bind(wxEVT_RIGHT_UP, &CListWindow::OnRightUp, this);
         }
+        Bind(wxEVT_KEY_DOWN, &CListWindow::OnKeyDown, this);
         Bind(wxEVT_KEY_UP, &CListWindow::OnKey, this);
     }
     ~CListWindow() override {
@@ -194,38 +195,42 @@ private:
         if (m_view)
             m_view->PostCommand(KVDCmd::ID_EDIT_KVD);
     }
-    void OnKey(wxKeyEvent &event) {
-        event.Skip();
-        if (!m_view)
-            return;
-        CGridInput::EKey key = CGridInput::KEY_OTHER;
+    static CGridInput::EKey GridKey(const wxKeyEvent &event) {
         switch (event.GetKeyCode()) {
         case WXK_DELETE:
         case WXK_NUMPAD_DELETE:
-            key = CGridInput::KEY_DELETE;
-            break;
+            return CGridInput::KEY_DELETE;
         case WXK_INSERT:
         case WXK_NUMPAD_INSERT:
-            key = CGridInput::KEY_INSERT;
-            break;
+            return CGridInput::KEY_INSERT;
         case WXK_UP:
         case WXK_NUMPAD_UP:
-            key = CGridInput::KEY_UP;
-            break;
+            return CGridInput::KEY_UP;
         case WXK_DOWN:
         case WXK_NUMPAD_DOWN:
-            key = CGridInput::KEY_DOWN;
-            break;
+            return CGridInput::KEY_DOWN;
         case 'A':
-            key = CGridInput::KEY_A;
-            break;
+        case 'a':
+            return CGridInput::KEY_A;
         case 'D':
-            key = CGridInput::KEY_D;
-            break;
+        case 'd':
+            return CGridInput::KEY_D;
         default:
-            break;
+            return CGridInput::KEY_OTHER;
         }
-        m_view->OnKeyUp(key, event.ControlDown() || IsCtrlKeyDown());
+    }
+    // A pressed key that names a frame command posts it once and is used up here: the frame's
+    // menu accelerators for the same keys then do not run it a second time.
+    void OnKeyDown(wxKeyEvent &event) {
+        if (m_view && m_view->OnKeyDown(GridKey(event), event.ControlDown()))
+            return;
+        event.Skip();
+    }
+    // A released arrow: the list has moved its selection, which the document takes over.
+    void OnKey(wxKeyEvent &event) {
+        event.Skip();
+        if (m_view)
+            m_view->OnKeyUp(GridKey(event), event.ControlDown() || IsCtrlKeyDown());
     }
 
     KVDGridView *m_view;
@@ -516,11 +521,16 @@ void KVDGridView::OnCellCommand(CGridInput::EClick click, int row, int column) {
     }
 }
 
-void KVDGridView::OnKeyUp(CGridInput::EKey key, bool ctrlDown) {
+bool KVDGridView::OnKeyDown(CGridInput::EKey key, bool ctrlDown) {
     KVD_LOG_CALL();
     const CGridInput::SKeyAction action = CGridInput::DecideKey(key, ctrlDown);
     if (action.command)
         PostCommand(action.command);
-    if (action.refreshSelection)
+    return action.command != 0;
+}
+
+void KVDGridView::OnKeyUp(CGridInput::EKey key, bool ctrlDown) {
+    KVD_LOG_CALL();
+    if (CGridInput::DecideKey(key, ctrlDown).refreshSelection)
         OnNMClick(false);
 }

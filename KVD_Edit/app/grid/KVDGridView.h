@@ -72,6 +72,9 @@ public:
     // cell's command runs as well.
     void OnNMClick(bool withCell, int row = -1, int column = -1);
     void OnCellCommand(CGridInput::EClick click, int row, int column);
+    // A pressed key: Ins, Del, Ctrl+A and Ctrl+D post their frame command (true when one was
+    // posted). A released arrow takes the list's new selection into the document.
+    bool OnKeyDown(CGridInput::EKey key, bool ctrlDown);
     void OnKeyUp(CGridInput::EKey key, bool ctrlDown);
 
     // Posts a command (CommandIds.h) to the frame through the list's parent.

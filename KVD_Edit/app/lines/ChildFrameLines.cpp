@@ -51,15 +51,20 @@ public:
         ImportDlg dialog(setsSupported, &record, gridNames, static_cast<char>(preselect), &m_frame);
         return dialog.DoModal() == 1;
     }
-    void ClearGps() override {
-        if (CGPSInfo *gps = m_doc.GetGPSInfo())
-            gps->Clear();
-    }
+    // The import starts over from no GPS data, but only once the lines are about to be
+    // written: an import cancelled or refused before that leaves the GPS data, and with it the
+    // cursor's world coordinates, as they were.
+    void ClearGps() override { m_clearGps = true; }
     void ClearAutoImport() override {
         if (CMapperSettings *settings = m_doc.GetMapperSettings())
             settings->AutoImport = false;
     }
-    void BeginWait() override { wxBeginBusyCursor(); }
+    void BeginWait() override {
+        if (CGPSInfo *gps = m_clearGps ? m_doc.GetGPSInfo() : nullptr)
+            gps->Clear();
+        m_clearGps = false;
+        wxBeginBusyCursor();
+    }
     void EndWait() override { wxEndBusyCursor(); }
 
     std::string AttachGps(const SImportedLine &line, const std::string &gpsPath) override {
@@ -73,6 +78,7 @@ private:
     CChildFrame &m_frame;
     IGridDocument &m_doc;
     CImportGpsSteps m_gpsSteps;
+    bool m_clearGps = false;
 };
 
 } // namespace

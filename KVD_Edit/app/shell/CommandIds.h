@@ -90,6 +90,43 @@ enum : int {
     ID_SPLASH_CLOSED = 1032,       // posted by the timed hint when it closes
 };
 
+// The commands the project document handles itself (menu items and toolbar buttons).
+inline constexpr int kDocumentCommands[] = {
+    ID_FILE_SAVE,
+    ID_FILE_SAVE_AS,
+    ID_DISPLAYUNITS_METERS,
+    ID_DISPLAYUNITS_FEET,
+    ID_VIEW_FIDUCIAL_TEXT,
+    ID_VIEW_DISPLAY_FIDUCIALS,
+    ID_ZOOM_FIT,
+    ID_ZOOM_AREA,
+    ID_ZOOM_IN,
+    ID_ZOOM_OUT,
+    ID_PAN,
+    ID_LOCAL_WORLD_DEFINITION,
+    ID_LINE_SETTINGS,
+    ID_EDIT_GPS_FORMAT,
+    ID_EDIT_GPS_ATTACH,
+    ID_EDIT_GPS_DETACH,
+    ID_EDIT_GPS_MERGE,
+    ID_EDIT_GPS_REMOVE,
+    ID_EDIT_GPS_RECOVER,
+    ID_EDIT_TOPO_ATTACH,
+    ID_EDIT_TOPO_DETACH,
+    ID_EDIT_TOPO_MERGE,
+    ID_EDIT_TOPO_REMOVE,
+    ID_EDIT_TOPO_MERGE_GPS_ELEVATION,
+    ID_EDIT_TOPO_RECOVER,
+};
+
+// The commands of a project's frame and plan view. With the document's commands these need an
+// open project: without one the main frame disables them.
+inline constexpr int kProjectFrameCommands[] = {
+    ID_IMPORT_LINES,       ID_DELETE_LINES,     ID_EDIT_KVD,   ID_SELECT_ALL_LINES,
+    ID_DESELECT_ALL_LINES, ID_IMPORT_FIDUCIALS, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT,
+    ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP,
+};
+
 // Status-bar panes of the main frame: pane 0 is the message pane.
 enum : int {
     ID_INDICATOR_LOCAL = 101, // pane 1: the cursor's local coordinates

@@ -13,6 +13,7 @@
 #include <wx/clipbrd.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/dialog.h>
 #include <wx/docmdi.h>
 #include <wx/image.h>
 #include <wx/log.h>
@@ -256,6 +257,27 @@ wxDocMDIParentFrame *GetMainFrame() {
     if (!wxTheApp)
         return nullptr;
     return dynamic_cast<wxDocMDIParentFrame *>(wxTheApp->GetTopWindow());
+}
+
+wxWindow *DialogParent() {
+    // A modal dialog takes all input while it runs: the newest one shown is in front.
+    wxWindow *modal = nullptr;
+    for (wxWindow *window : wxTopLevelWindows)
+        if (auto *dialog = dynamic_cast<wxDialog *>(window))
+            if (dialog->IsModal() && dialog->IsShown() && !dialog->IsBeingDeleted())
+                modal = dialog;
+    if (modal)
+        return modal;
+    // The active window is the one with the keyboard focus; a hidden or closing window would
+    // give the box no place to stand.
+    wxWindow *active = wxGetTopLevelParent(wxGetActiveWindow());
+    if (active && active->IsShown() && !active->IsBeingDeleted())
+        return active;
+    wxWindow *top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
+    if (top && top->IsShown() && !top->IsBeingDeleted())
+        return top;
+    wxWindow *frame = GetMainFrame();
+    return frame && frame->IsShown() ? frame : nullptr;
 }
 
 wxDocument *GetActiveDoc() {

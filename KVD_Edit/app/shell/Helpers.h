@@ -121,6 +121,10 @@ bool IsShiftKeyDown();
 // child frame (null when there is no main frame or no active child).
 wxDocMDIParentFrame *GetMainFrame();
 wxDocument *GetActiveDoc();
+// The parent of a message box or dialog about to open, which the toolkit centres it on: the
+// newest modal dialog while one runs, else the active top-level window (a modeless dialog or the
+// main frame), else the main frame while it shows; null when no window shows.
+wxWindow *DialogParent();
 // True when the file loads as an image.
 bool IsImageFile(const std::string &path);
 // Copies the window's client area, less the margins at its right and bottom, to the clipboard

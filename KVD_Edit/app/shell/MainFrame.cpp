@@ -67,7 +67,7 @@ wxBitmapBundle OwnPicture(const char *name, const char *fallback) {
 
 wxMenu *CreateHelpMenu() {
     auto *help = new wxMenu();
-    help->Append(W(ID_HELP_FINDER), "&Help Topics");
+    help->Append(W(ID_HELP_FINDER), "&Help Topics\tF1");
     help->Append(W(ID_HELP_CONTACTINFO), "Brenwick &contact information...");
     help->AppendCheckItem(W(ID_HELP_TROUBLESHOOTINGMODE), "&Diagnostic Mode",
                           "Toggle troubleshooting mode. In troubleshooting mode program execution "
@@ -137,6 +137,10 @@ bool CMainFrame::Create(wxDocManager *manager) {
     for (int id : std::initializer_list<int>{W(ID_HELP_TROUBLESHOOTINGMODE), W(ID_VIEW_TOOLBAR),
                                              W(ID_VIEW_STATUS_BAR), W(ID_FILE_CLOSE)})
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateCommand, this, id);
+    for (int id : kDocumentCommands)
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateProjectCommand, this, W(id));
+    for (int id : kProjectFrameCommands)
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateProjectCommand, this, W(id));
     return true;
 }
 
@@ -244,16 +248,18 @@ wxMenuBar *CMainFrame::CreateDocumentMenuBar(wxDocManager *manager) {
     file->Append(W(ID_APP_EXIT), "E&xit");
     AddRecentFiles(file, manager);
 
-    // Keys shown in brackets are handled by the grid and plan views, not by the menu.
+    // The keys after the tab are the frame's accelerators: they reach the command from every
+    // window of the project's frame (the grid and the plan view post the same commands for
+    // the keys they are given first).
     auto *edit = new wxMenu();
-    edit->Append(W(ID_IMPORT_LINES), "&Import Line(s)...     [Ins]", "Import Lines into KVD");
-    edit->Append(W(ID_DELETE_LINES), "Delete &Line(s)     [Del]",
+    edit->Append(W(ID_IMPORT_LINES), "&Import Line(s)...\tIns", "Import Lines into KVD");
+    edit->Append(W(ID_DELETE_LINES), "Delete &Line(s)\tDel",
                  "Delete currently selected line(s) from the KVD file.");
     edit->AppendSeparator();
     edit->Append(W(ID_EDIT_KVD), "&Edit KVD File\tF5", "Edit current line or selected lines");
-    edit->Append(W(ID_SELECT_ALL_LINES), "Select &All Lines     [Ctrl A]",
+    edit->Append(W(ID_SELECT_ALL_LINES), "Select &All Lines\tCtrl+A",
                  "Select or press Ctrl A to select all Lines");
-    edit->Append(W(ID_DESELECT_ALL_LINES), "&Deselect All Lines     [Ctrl D]",
+    edit->Append(W(ID_DESELECT_ALL_LINES), "&Deselect All Lines\tCtrl+D",
                  "Deselect or press Ctrl D to deselect all Lines");
     edit->Append(W(ID_IMPORT_FIDUCIALS), "Re-import &Fiducials",
                  "Update edited fiducial text into the KVD File");
@@ -436,6 +442,20 @@ void CMainFrame::OnCommand(wxCommandEvent &event) {
     default:
         break;
     }
+}
+
+// A project's commands reach the main frame when no project's frame took them: without an open
+// project every one of them is disabled (and none is ticked); with one they are left as its
+// own rules set them.
+void CMainFrame::OnUpdateProjectCommand(wxUpdateUIEvent &event) {
+    wxDocManager *manager = GetDocumentManager();
+    if (manager && manager->GetCurrentDocument()) {
+        event.Skip();
+        return;
+    }
+    event.Enable(false);
+    if (event.IsCheckable())
+        event.Check(false);
 }
 
 void CMainFrame::OnUpdateCommand(wxUpdateUIEvent &event) {

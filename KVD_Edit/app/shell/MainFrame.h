@@ -57,6 +57,7 @@ private:
     void OnDropFiles(wxDropFilesEvent &event);
     void OnCommand(wxCommandEvent &event);
     void OnUpdateCommand(wxUpdateUIEvent &event);
+    void OnUpdateProjectCommand(wxUpdateUIEvent &event);
     void OnRecentFile(wxCommandEvent &event);
 
     std::string m_paneText[3];

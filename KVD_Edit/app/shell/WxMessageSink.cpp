@@ -1,5 +1,6 @@
 #include "KVD_Edit/app/shell/WxMessageSink.h"
 
+#include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/KVDVAppLogic.h"
 #include "KVD_Edit/platform/WxText.h"
 
@@ -41,10 +42,11 @@ int CWxMessageSink::Show(const std::string &text, const std::string &caption, un
     }
     if (style & ORQ::MB_DEFBUTTON2)
         flags |= (flags & wxYES_NO) ? wxNO_DEFAULT : wxCANCEL_DEFAULT;
-    wxWindow *parent = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
+    // Over the window the person works in, centred on it.
+    wxWindow *parent = DialogParent();
     // Messages are the system's 8-bit text, but may quote a path as the file system spells it.
     const wxString title = caption.empty() ? wxString(kProgramTitle) : ToWxQuotingPaths(caption);
-    switch (wxMessageBox(ToWxQuotingPaths(text), title, flags, parent)) {
+    switch (wxMessageBox(ToWxQuotingPaths(text), title, flags | wxCENTRE, parent)) {
     case wxOK:
         return ORQ::IDOK;
     case wxYES:

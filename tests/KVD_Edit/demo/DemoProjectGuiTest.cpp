@@ -45,6 +45,15 @@ std::string RunTool(const std::string &folder) {
     return out;
 }
 
+// The demo written by the tool into dir and opened as File Open opens it, nothing said yet.
+SOpenProject OpenDemo(const TempDir &dir) {
+    App();
+    Sink().Clear();
+    const std::string path = RunTool(dir.File("demo"));
+    EXPECT_FALSE(path.empty());
+    return path.empty() ? SOpenProject() : OpenProject(path);
+}
+
 std::string Artifacts() {
     const char *folder = std::getenv("KVD_ARTIFACTS");
     return folder != nullptr && *folder != 0 ? folder : ".";
@@ -81,12 +90,8 @@ std::vector<double> InkRuns(const wxImage &img, bool vertical, int at, int from,
 // ten GPS files beside them are attached and read, and the plan draws the ten X lines and the
 // ten Y lines where the grid puts them.
 TEST(DemoProjectGui, OpensWithItsLinesDrawn) {
-    App();
-    Sink().Clear();
     TempDir dir;
-    const std::string path = RunTool(dir.File("demo"));
-    ASSERT_FALSE(path.empty());
-    SOpenProject project = OpenProject(path);
+    SOpenProject project = OpenDemo(dir);
     CKVDVDoc *doc = project.doc;
     ASSERT_NE(nullptr, doc);
     ASSERT_NE(nullptr, project.window);
@@ -153,4 +158,21 @@ TEST(DemoProjectGui, OpensWithItsLinesDrawn) {
     }
 
     CloseProject(project);
+}
+
+// The untouched demo opens as it was saved: nothing asked, nothing to save, and closing it
+// asks nothing.
+TEST(DemoProjectGui, OpensAndClosesUnmodified) {
+    TempDir dir;
+    SOpenProject project = OpenDemo(dir);
+    ASSERT_NE(nullptr, project.doc);
+    ASSERT_NE(nullptr, project.window);
+    PumpEvents(200);
+    EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
+    EXPECT_FALSE(project.doc->IsModified()) << "opening the demo changed it";
+    EXPECT_TRUE(project.doc->GetGPSInfo()->HasGPSData());
+    EXPECT_TRUE(project.doc->Close()) << "closing it needs no answer";
+    EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
+    project.doc->DeleteAllViews();
+    PumpEvents(100);
 }

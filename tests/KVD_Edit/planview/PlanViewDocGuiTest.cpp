@@ -6,11 +6,14 @@
 #include "KVD_Edit/app/grid/GridDocument.h"
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
+#include "KVD_Edit/app/shell/KVDVApp.h"
+#include "KVD_Edit/app/shell/MainFrame.h"
 #include "KVD_Edit/app/shell/SplashDlg.h"
 #include "KVD_Edit/planview/KVDVView.h"
 #include "KVD_Edit/planview/PlanViewDocument.h"
 #include "tests/support/PlanProject.h"
 #include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/RealInput.h"
 #include "tests/support/gui/StandInDocument.h"
 
 #include <gtest/gtest.h>
@@ -87,13 +90,13 @@ struct OpenPlan {
             static_cast<int>(std::lround(PlanInterpolate(p.x, e.left, e.right, d.left, d.right))),
             static_cast<int>(std::lround(PlanInterpolate(p.y, e.top, e.bottom, d.top, d.bottom))));
     }
-    void Key(int code, bool ctrl) {
-        wxKeyEvent key(wxEVT_KEY_UP);
-        key.m_keyCode = code;
-        key.m_controlDown = ctrl;
-        key.SetEventObject(window);
-        window->GetEventHandler()->ProcessEvent(key);
-        PumpEvents(50);
+    // A key typed on the display's keyboard (xdotool's names) while the plan view has the focus.
+    void Key(const std::string &keys) {
+        EXPECT_TRUE(FocusWindow(App().GetMainFrame()));
+        window->SetFocus();
+        EXPECT_TRUE(WaitFor([this] { return wxWindow::FindFocus() == window; }, 2000));
+        EXPECT_TRUE(RealKey(keys));
+        PumpEvents(100);
     }
     void Click(wxPoint p, bool ctrl) {
         for (wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
@@ -161,17 +164,17 @@ TEST(PlanViewDocGui, TheViewDrawsItsDocumentInTheFramesRightPane) {
 TEST(PlanViewDocGui, KeysOnThePlanViewReachTheFrame) {
     OpenPlan p;
     ASSERT_NE(nullptr, p.window);
-    p.Key(WXK_INSERT, false);
-    p.Key(WXK_DELETE, false);
-    p.Key('A', false);
-    p.Key('A', true);
+    p.Key("Insert");
+    p.Key("Delete");
+    p.Key("a");
+    p.Key("ctrl+a");
     WaitFor([&] { return p.commands.size() >= 3; });
     // Select All reached the frame, which selected every row; the plan shows them selected.
     EXPECT_EQ(6u, p.Selection().size());
     wxImage all = p.Shot("plan_doc_select_all");
     EXPECT_GT(p.RedNear(all, p.ToDevice(2, 7.37)), 0);
     EXPECT_GT(p.RedNear(all, p.ToDevice(6.37, 10)), 0);
-    p.Key('D', true);
+    p.Key("ctrl+d");
     WaitFor([&] { return p.commands.size() >= 4; });
     EXPECT_EQ((std::vector<int>{KVDCmd::ID_IMPORT_LINES, KVDCmd::ID_DELETE_LINES,
                                 KVDCmd::ID_SELECT_ALL_LINES, KVDCmd::ID_DESELECT_ALL_LINES}),
@@ -258,7 +261,7 @@ TEST(PlanViewDocGui, LinesOnTheExtentsEdgesAreDrawnAboveTheFrame) {
     }
     OpenPlan p(lines);
     ASSERT_NE(nullptr, p.window);
-    p.Key('A', true);
+    p.Key("ctrl+a");
     WaitFor([&] { return p.Selection().size() == 6; });
     const wxImage shot = p.Shot("plan_doc_edge_lines");
     // The lines on the right and bottom edges stand inside the window, with room for their

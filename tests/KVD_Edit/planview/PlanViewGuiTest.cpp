@@ -7,6 +7,7 @@
 #include "KVD_Edit/planview/PrgFont.h"
 #include "tests/support/PlanProject.h"
 #include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/RealInput.h"
 
 #include <gtest/gtest.h>
 
@@ -284,19 +285,12 @@ TEST(PlanViewGui, ZoomInWidensTheSpacingAndFitRestoresIt) {
 TEST(PlanViewGui, KeysReachTheFrameAsCommands) {
     App();
     PlanHost host(PlanGridLines());
-    auto key = [&](int code, bool ctrl) {
-        wxKeyEvent event(wxEVT_KEY_UP);
-        event.m_keyCode = code;
-        event.m_controlDown = ctrl;
-        event.SetEventObject(host.window);
-        host.window->GetEventHandler()->ProcessEvent(event);
-    };
-    key(WXK_INSERT, false);
-    key(WXK_DELETE, true);
-    key('A', true);
-    key('D', true);
-    key('A', false);
-    key('D', false);
+    // Typed on the display's keyboard while the plan view has the focus.
+    ASSERT_TRUE(FocusWindow(host.frame));
+    host.window->SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return wxWindow::FindFocus() == host.window; }, 2000));
+    for (const char *keys : {"Insert", "ctrl+Delete", "ctrl+a", "ctrl+d", "a", "d"})
+        EXPECT_TRUE(RealKey(keys)) << keys;
     WaitFor([&] { return host.commands.size() >= 4; });
     PumpEvents(50);
     EXPECT_EQ((std::vector<int>{32785, 32786, 32805, 32866}), host.commands);

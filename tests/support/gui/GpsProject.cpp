@@ -44,4 +44,16 @@ SGpsProject WriteGpsProject(const std::string &dir, double rotation) {
     return project;
 }
 
+bool AddCreatedBy(const std::string &path) {
+    std::string xml = ReadFile(path);
+    const size_t data = xml.find("<Data");
+    const size_t end = data == std::string::npos ? data : xml.find('>', data);
+    if (end == std::string::npos)
+        return false;
+    xml.insert(end + 1, "<CreatedBy name=\"KVD_Edit\" version=\"1.0\" DIP=\"X\" "
+                        "date=\"2026-01-02\" time=\"10:11:12\" comment=\"FILE CREATION\"/>");
+    WriteFile(path, xml);
+    return ReadFile(path) == xml;
+}
+
 } // namespace kvdtest

@@ -32,4 +32,8 @@ SGpsProject WriteGpsProject(const std::string &dir, double rotation = 30);
 void GpsProjectLatLong(const SGpsProject &project, double x, double y, double &latitude,
                        double &longitude);
 
+// Gives the project file the creation record this program's saves expect, as the editor
+// writes it. False when the file has no "Data" element or cannot be written.
+bool AddCreatedBy(const std::string &path);
+
 } // namespace kvdtest

@@ -23,7 +23,9 @@ struct ScriptedDialogs : IDocumentDialogs {
         path = newPath;
         return !path.empty();
     }
-    bool AskSaveAsPath(const std::string &, std::string &path) override {
+    std::string saveAsStartedAt; // the project path the last Save As dialog started from
+    bool AskSaveAsPath(const std::string &currentPath, std::string &path) override {
+        saveAsStartedAt = currentPath;
         path = saveAsPath;
         return !path.empty();
     }

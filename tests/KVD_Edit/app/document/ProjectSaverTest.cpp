@@ -194,3 +194,33 @@ TEST(ProjectSaver, ClosePrompt) {
     EXPECT_FALSE(CProjectSaver::SaveModified(true, "/p.kvd", save(true), discard));
     EXPECT_EQ(saves, 2);
 }
+
+// Saving into another folder is asked about first, with both folders named; the same folder,
+// however spelt, is not.
+TEST(ProjectSaver, MovedFolderQuestionNamesBothFolders) {
+    kvdtest::TempDir dir;
+    ASSERT_EQ(0, mkdir(dir.File("sub").c_str(), 0755));
+    struct Row {
+        const char *name;
+        std::string from, to;
+        bool asks;
+    };
+    for (const Row &row : {
+             Row{"same folder", dir.File("a.kvd"), dir.File("b.kvd"), false},
+             Row{"same folder through ..", dir.File("a.kvd"), dir.File("sub/../b.kvd"), false},
+             Row{"same folder, trailing dot", dir.File("a.kvd"), dir.File("./b.kvd"), false},
+             Row{"a sub folder", dir.File("a.kvd"), dir.File("sub/a.kvd"), true},
+             Row{"a folder not yet there", dir.File("a.kvd"), dir.File("new/a.kvd"), true},
+             Row{"no project path yet", "", dir.File("a.kvd"), false},
+         }) {
+        SCOPED_TRACE(row.name);
+        const std::string question = CProjectSaver::MovedFolderQuestion(row.from, row.to);
+        EXPECT_EQ(row.asks, !question.empty()) << question;
+        if (row.asks) {
+            const std::string to = row.to.substr(0, row.to.rfind('/'));
+            EXPECT_EQ("The line files stay in " + dir.Path() + "; the project saved in " + to +
+                          " will not find them. Save anyway?",
+                      question);
+        }
+    }
+}

@@ -12,6 +12,7 @@
 #include "KVD_Edit/app/shell/MainFrame.h"
 #include "tests/support/GridProject.h"
 #include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/RealInput.h"
 #include "tests/support/gui/StandInDocument.h"
 
 #include <gtest/gtest.h>
@@ -55,32 +56,24 @@ struct OpenProject {
     std::string Text(int row, int column) const {
         return list->GetItemText(row, column).utf8_string();
     }
-    // A key typed on the display's keyboard while the list's row area has the focus: the
-    // toolkit delivers it as it does for a person (synthetic events skip its own passing on).
-    void TypeKey(int code, int modifiers = wxMOD_NONE) {
+    // The list's row area, which takes the keys.
+    wxWindow *Rows() const {
         wxWindow *rows = list;
         for (wxWindow *child : list->GetChildren())
             if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow")
                 rows = child;
-        frame->Raise();
-        rows->SetFocus();
-        EXPECT_TRUE(WaitFor([rows] { return wxWindow::FindFocus() == rows; }, 2000));
-        wxUIActionSimulator keyboard;
-        keyboard.Char(code, modifiers);
-        PumpEvents(150);
+        return rows;
     }
-    // A key released in the list's row area.
-    void Key(int code, bool ctrl) {
-        wxKeyEvent key(wxEVT_KEY_UP);
-        key.m_keyCode = code;
-        key.m_controlDown = ctrl;
-        wxWindow *target = list;
-        for (wxWindow *child : list->GetChildren())
-            if (wxString(child->GetClassInfo()->GetClassName()) == "wxListMainWindow")
-                target = child;
-        key.SetEventObject(target);
-        target->GetEventHandler()->ProcessEvent(key);
-        PumpEvents(50);
+    // A key typed on the display's keyboard (xdotool's names) while the window has the focus:
+    // the toolkit and its accelerators take it as they take a person's.
+    void TypeKey(const std::string &keys, wxWindow *target = nullptr) {
+        if (!target)
+            target = Rows();
+        EXPECT_TRUE(FocusWindow(App().GetMainFrame()));
+        target->SetFocus();
+        EXPECT_TRUE(WaitFor([target] { return wxWindow::FindFocus() == target; }, 2000));
+        EXPECT_TRUE(RealKey(keys));
+        PumpEvents(100);
     }
 
     CaptureSink &sink = Sink();
@@ -154,18 +147,25 @@ TEST(GridGui, ShowsOneRowPerLineAndSelectsWithCtrlAAndCtrlD) {
     EXPECT_EQ(3, xRows);
     EXPECT_EQ(3, yRows);
 
-    p.Key('A', true);
+    p.TypeKey("ctrl+a");
     EXPECT_EQ(6, p.grid->GetSelectedCount());
     EXPECT_EQ(6u, p.doc->GetFocusList()->GetEntries().size());
     SaveScreenshot(p.frame, "GridGui_SelectAll");
 
-    p.Key('D', true);
+    p.TypeKey("ctrl+d");
     EXPECT_EQ(0, p.grid->GetSelectedCount());
     EXPECT_TRUE(p.doc->GetFocusList()->GetEntries().empty());
 
     // Without Ctrl, A selects nothing.
-    p.Key('A', false);
+    p.TypeKey("a");
     EXPECT_EQ(0, p.grid->GetSelectedCount());
+
+    // From another window of the frame the keys reach the commands through the accelerators.
+    p.TypeKey("ctrl+a", p.frame->GetPlanPane());
+    EXPECT_EQ(6, p.grid->GetSelectedCount()) << "Ctrl+A from the plan pane selects every line";
+    EXPECT_EQ(6u, p.doc->GetFocusList()->GetEntries().size());
+    p.TypeKey("ctrl+d", p.frame->GetPlanPane());
+    EXPECT_EQ(0, p.grid->GetSelectedCount()) << "Ctrl+D from the plan pane deselects them";
     SaveScreenshot(p.frame, "GridGui_ChildFrame");
 }
 
@@ -256,7 +256,7 @@ TEST(GridGui, EachKeyRunsItsCommandOnce) {
         e.Skip();
     });
     // Ins opens the import's file dialog (cancelled by the harness) once.
-    p.TypeKey(WXK_INSERT);
+    p.TypeKey("Insert");
     PumpEvents(100);
     EXPECT_EQ(std::vector<int>{KVDCmd::ID_IMPORT_LINES}, commands);
 
@@ -266,7 +266,7 @@ TEST(GridGui, EachKeyRunsItsCommandOnce) {
     p.sink.Clear();
     const std::string removed = p.Text(0, 1);
     p.list->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    p.TypeKey(WXK_DELETE);
+    p.TypeKey("Delete");
     WaitFor([&] { return p.grid->GetNumRows() == 5; });
     PumpEvents(100);
     EXPECT_EQ(std::vector<int>{KVDCmd::ID_DELETE_LINES}, commands);
@@ -276,8 +276,8 @@ TEST(GridGui, EachKeyRunsItsCommandOnce) {
         EXPECT_NE(removed, p.Text(i, 1));
 
     commands.clear();
-    p.Key('A', true);
-    p.Key('D', true);
+    p.TypeKey("ctrl+a");
+    p.TypeKey("ctrl+d");
     EXPECT_EQ((std::vector<int>{KVDCmd::ID_SELECT_ALL_LINES, KVDCmd::ID_DESELECT_ALL_LINES}),
               commands);
 }
@@ -342,10 +342,25 @@ TEST(GridGui, GpsQuestionIsAskedOncePerLoadWhileTheProjectAsksForIt) {
     EXPECT_EQ("GPS Information is available for loaded data.\nImport available GPS information?",
               p.sink.Messages()[0].text);
     EXPECT_FALSE(p.doc->GetMapperSettings()->AutoImport);
-    EXPECT_TRUE(p.doc->IsModified());
+    EXPECT_FALSE(p.doc->IsModified()) << "a No changes nothing to save";
     p.sink.Clear();
     p.frame->ReloadDOMReportNoErrors();
     EXPECT_TRUE(p.sink.Messages().empty()) << p.sink.AllTexts();
+}
+
+// A project whose line files are missing opens unmodified, unless the GPS question is answered
+// Yes: then the GPS files beside the lines found are attached, which is a change to save.
+TEST(GridGui, OpeningChangesTheProjectOnlyWhenTheGpsQuestionIsAnsweredYes) {
+    for (int answer : {ORQ::IDNO, ORQ::IDYES}) {
+        SCOPED_TRACE(answer == ORQ::IDYES ? "Yes" : "No");
+        Sink().Clear();
+        Sink().Answer(answer);
+        GridProjectLayout layout = XAndYLines();
+        layout.lines[4].writeDt1 = false; // one line's files are missing
+        OpenProject p(layout, true);
+        EXPECT_EQ(answer == ORQ::IDYES, p.doc->IsModified()) << p.sink.AllTexts();
+        PumpEvents(100);
+    }
 }
 
 TEST(GridGui, LoadErrorsAreShownOnceAndCut) {

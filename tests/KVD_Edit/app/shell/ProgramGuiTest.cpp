@@ -20,6 +20,7 @@
 #include "tests/support/GridProject.h"
 #include "tests/support/gui/GuiHarness.h"
 #include "tests/support/gui/ProgramProcess.h"
+#include "tests/support/gui/RealInput.h"
 
 #include <gtest/gtest.h>
 
@@ -188,12 +189,12 @@ struct ProgramProject {
     CPlanViewWindow *plan = nullptr;
 };
 
-wxKeyEvent CtrlKey(wxWindow *target, int key) {
-    wxKeyEvent event(wxEVT_KEY_UP);
-    event.m_keyCode = key;
-    event.SetControlDown(true);
-    event.SetEventObject(target);
-    return event;
+// A key typed on the display's keyboard (xdotool's names) while target has the focus.
+void TypeKey(wxWindow *target, const std::string &keys) {
+    EXPECT_TRUE(FocusWindow(App().GetMainFrame()));
+    target->SetFocus();
+    EXPECT_TRUE(WaitFor([target] { return wxWindow::FindFocus() == target; }, 2000));
+    EXPECT_TRUE(RealKey(keys));
 }
 
 } // namespace
@@ -248,8 +249,7 @@ TEST(ProgramGui, OpensShowsSelectsSwitchesUnitsAndSaves) {
     SaveScreenshot(App().GetMainFrame(), "ProgramGui_AllSelected");
 
     // Ctrl+D in the plan view reaches the frame's Deselect All: both panes follow.
-    wxKeyEvent ctrlD = CtrlKey(p.plan, 'D');
-    p.plan->GetEventHandler()->ProcessEvent(ctrlD);
+    TypeKey(p.plan, "ctrl+d");
     EXPECT_TRUE(WaitFor([&] { return p.SelectedRows() == 0; }));
     EXPECT_EQ(0u, p.FocusEntries());
     PumpEvents(100);
@@ -258,19 +258,16 @@ TEST(ProgramGui, OpensShowsSelectsSwitchesUnitsAndSaves) {
     p.ExpectLines(shown, false);
 
     // Ctrl+A in the grid reaches Select All: the plan view shows the lines selected.
-    wxKeyEvent ctrlA = CtrlKey(grid->GetListCtrl(), 'A');
-    grid->GetListCtrl()->GetEventHandler()->ProcessEvent(ctrlA);
+    TypeKey(grid->GetListCtrl(), "ctrl+a");
     EXPECT_TRUE(WaitFor([&] { return p.SelectedRows() == 6; }));
     EXPECT_EQ(6u, p.FocusEntries());
     PumpEvents(100);
     p.ExpectLines(Grab(p.plan, "ProgramGui_Plan4"), true);
 
     // Ctrl+A in the plan view after a Ctrl+D in the grid.
-    wxKeyEvent gridD = CtrlKey(grid->GetListCtrl(), 'D');
-    grid->GetListCtrl()->GetEventHandler()->ProcessEvent(gridD);
+    TypeKey(grid->GetListCtrl(), "ctrl+d");
     EXPECT_TRUE(WaitFor([&] { return p.SelectedRows() == 0; }));
-    wxKeyEvent planA = CtrlKey(p.plan, 'A');
-    p.plan->GetEventHandler()->ProcessEvent(planA);
+    TypeKey(p.plan, "ctrl+a");
     EXPECT_TRUE(WaitFor([&] { return p.SelectedRows() == 6; }));
     EXPECT_EQ(6u, p.FocusEntries());
 
