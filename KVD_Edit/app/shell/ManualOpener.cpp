@@ -44,9 +44,8 @@ void CManualOpener::Open(wxWindow *parent, const std::string &path) {
     if (wxExecute(argv, wxEXEC_ASYNC, process) <= 0) {
         const int error = errno != 0 ? errno : ENOEXEC;
         delete process;
-        CHelpErrDlg::Report(parent,
-                            std::string(kOpener) + " could not be started: " + std::strerror(error),
-                            path);
+        CHelpErrDlg::Report(
+            parent, std::string(kOpener) + " could not be started: " + std::strerror(error), path);
     }
 }
 
@@ -70,8 +69,8 @@ std::string CManualOpener::FailureText(int exitCode) {
         break;
     }
     return std::string("The desktop's handler for PDF files (") + kOpener +
-           ") could not show the manual: " + reason + " (exit code " +
-           std::to_string(exitCode) + ").";
+           ") could not show the manual: " + reason + " (exit code " + std::to_string(exitCode) +
+           ").";
 }
 
 std::string CManualOpener::MissingOpenerText() {
