@@ -69,7 +69,7 @@ std::string CManualOpener::FailureText(int exitCode) {
         break;
     }
     return std::string("The desktop's handler for PDF files (") + kOpener +
-           ") could not show the manual: " + reason + " (exit code " + std::to_string(exitCode) +
+           ") could not show the manual:\n" + reason + " (exit code " + std::to_string(exitCode) +
            ").";
 }
 
