@@ -39,6 +39,12 @@ void CHelpErrDlg::SetTexts(const std::string &errorText) {
     Fit();
 }
 
+void CHelpErrDlg::Report(wxWindow *parent, const std::string &reason, const std::string &path) {
+    CHelpErrDlg dialog(parent);
+    dialog.SetTexts(reason + "\nHelp File is " + path);
+    dialog.ShowModal();
+}
+
 std::string CHelpErrDlg::GetErrorText() const {
     return m_error->GetLabel().utf8_string();
 }

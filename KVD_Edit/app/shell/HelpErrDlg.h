@@ -16,6 +16,9 @@ public:
     // The system's error text with the manual's path; the other texts are fixed.
     void SetTexts(const std::string &errorText);
 
+    // Shows the dialog modally over parent: reason, then "\nHelp File is " and the manual's path.
+    static void Report(wxWindow *parent, const std::string &reason, const std::string &path);
+
     static constexpr const char *kHeadline = "Unable to display help file.";
     static constexpr const char *kWebAddress = "https://get.adobe.com/reader/";
     static std::string Explanation();

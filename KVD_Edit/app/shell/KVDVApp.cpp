@@ -7,9 +7,9 @@
 #include "KVD_Edit/app/shell/AboutDlg.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
-#include "KVD_Edit/app/shell/HelpErrDlg.h"
 #include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/MainFrame.h"
+#include "KVD_Edit/app/shell/ManualOpener.h"
 #include "KVD_Edit/app/shell/RegistryValues.h"
 #include "KVD_Edit/app/shell/VersionInfo.h"
 #include "KVD_Edit/planview/KVDVView.h"
@@ -28,7 +28,6 @@
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <mutex>
@@ -368,18 +367,7 @@ void CKVDVApp::OnAppAbout() {
 
 void CKVDVApp::OnHelpFinder() {
     KVD_LOG_CALL();
-    const std::string path = GetHelpFilePath();
-    int error = 0;
-    if (!wxFileExists(wxString::FromUTF8(path.c_str())))
-        error = ENOENT;
-    else if (!wxLaunchDefaultApplication(wxString::FromUTF8(path.c_str())))
-        error = errno != 0 ? errno : ENOEXEC;
-    if (error == 0)
-        return;
-    errno = error;
-    CHelpErrDlg dialog(m_mainFrame);
-    dialog.SetTexts(GetLastErrorText(false) + "\nHelp File is " + path);
-    dialog.ShowModal();
+    CManualOpener::Open(m_mainFrame, GetHelpFilePath());
 }
 
 void CKVDVApp::OnHelpTroubleshootingmode() {

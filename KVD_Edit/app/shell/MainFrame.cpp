@@ -67,6 +67,8 @@ wxBitmapBundle OwnPicture(const char *name, const char *fallback) {
 
 wxMenu *CreateHelpMenu() {
     auto *help = new wxMenu();
+    // F1 as the menu's own key as well: without a project no window of the frame holds the
+    // focus, and the frame's key table is then never asked.
     help->Append(W(ID_HELP_FINDER), "&Help Topics\tF1");
     help->Append(W(ID_HELP_CONTACTINFO), "Brenwick &contact information...");
     help->AppendCheckItem(W(ID_HELP_TROUBLESHOOTINGMODE), "&Diagnostic Mode",

@@ -1,0 +1,85 @@
+#include "KVD_Edit/app/shell/ManualOpener.h"
+
+#include "KVD_Edit/app/shell/HelpErrDlg.h"
+#include "KVD_Edit/app/shell/RegistryValues.h"
+
+#include <wx/filefn.h>
+#include <wx/utils.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The full path of the opener on PATH; empty when there is none.
+wxString FindOpener() {
+    wxString path;
+    wxString found;
+    if (wxGetEnv("PATH", &path) && wxFindFileInPath(&found, path, CManualOpener::kOpener))
+        return found;
+    return wxString();
+}
+
+} // namespace
+
+CManualOpener::CManualOpener(wxWindow *parent, const std::string &path)
+    : m_parent(parent), m_path(path) {}
+
+void CManualOpener::Open(wxWindow *parent, const std::string &path) {
+    if (!wxFileExists(wxString::FromUTF8(path.c_str()))) {
+        errno = ENOENT;
+        CHelpErrDlg::Report(parent, GetLastErrorText(false), path);
+        return;
+    }
+    const wxString opener = FindOpener();
+    if (opener.empty()) {
+        CHelpErrDlg::Report(parent, MissingOpenerText(), path);
+        return;
+    }
+    // The process object lives until the opener ends (OnTerminate deletes it).
+    auto *process = new CManualOpener(parent, path);
+    const wxString file = wxString::FromUTF8(path.c_str());
+    const wchar_t *argv[] = {opener.wc_str(), file.wc_str(), nullptr};
+    errno = 0;
+    if (wxExecute(argv, wxEXEC_ASYNC, process) <= 0) {
+        const int error = errno != 0 ? errno : ENOEXEC;
+        delete process;
+        CHelpErrDlg::Report(
+            parent, std::string(kOpener) + " could not be started: " + std::strerror(error), path);
+    }
+}
+
+std::string CManualOpener::FailureText(int exitCode) {
+    std::string reason;
+    switch (exitCode) {
+    case 1:
+        reason = "it did not understand its command line";
+        break;
+    case 2:
+        reason = "the file was not found";
+        break;
+    case 3:
+        reason = "no program to show PDF files is installed";
+        break;
+    case 4:
+        reason = "the program that shows PDF files failed";
+        break;
+    default:
+        reason = "it ended with a failure";
+        break;
+    }
+    return std::string("The desktop's handler for PDF files (") + kOpener +
+           ") could not show the manual:\n" + reason + " (exit code " + std::to_string(exitCode) +
+           ").";
+}
+
+std::string CManualOpener::MissingOpenerText() {
+    return std::string("No desktop handler for PDF files was found: ") + kOpener +
+           " is not on the PATH.";
+}
+
+void CManualOpener::OnTerminate(int, int status) {
+    if (status != 0 && m_parent)
+        CHelpErrDlg::Report(m_parent.get(), FailureText(status), m_path);
+    delete this;
+}
