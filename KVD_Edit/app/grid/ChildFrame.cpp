@@ -29,6 +29,8 @@
 #include <wx/splitter.h>
 #include <wx/utils.h>
 
+#include <optional>
+
 using namespace KVDCmd;
 
 namespace {
@@ -294,7 +296,9 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     ORQ::CKvdDataBlockInterface_V110 *dbi = files ? files->GetDataBlockInterface() : nullptr;
     if (!dbi)
         return;
-    wxBusyCursor wait;
+    // Building the rows of a large project is long work: the "Processing" dialog stays up and
+    // alive until they are shown, and goes before any message.
+    std::optional<CBusyLevel> busy(std::in_place);
 
     CGridRowBuilder::SInput input;
     input.dbi = dbi;
@@ -313,6 +317,7 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     doc->SetFiducialsPresent(result.fiducialsPresent);
     doc->UpdateAllViewsWithHint(nullptr, result.fiducialsPresent ? 1 : 0);
 
+    busy.reset();
     if (!result.errors.empty() && reportErrors)
         ORQ::ShowMessage(CGridRowBuilder::kErrorIntro + CGridRowBuilder::CutErrors(result.errors),
                          ORQ::MB_OK | ORQ::MB_ICONWARNING);
