@@ -120,9 +120,10 @@ void BM_BareParseAndHeaders(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_WholeOpen(benchmark::State &state) {
+// The project of state's size opened once per iteration and closed again outside the timing.
+void OpenEachIteration(benchmark::State &state) {
     const int lines = static_cast<int>(state.range(0));
-    Project &p = TheProject(lines);
+    const Project &p = TheProject(lines);
     for (auto _ : state) {
         CKVDVDoc *doc = OpenUntilIdle(p.path, lines);
         if (!doc) {
@@ -136,6 +137,11 @@ void BM_WholeOpen(benchmark::State &state) {
         RunUntilIdle(nullptr);
         state.ResumeTiming();
     }
+}
+
+void BM_WholeOpen(benchmark::State &state) {
+    const int lines = static_cast<int>(state.range(0));
+    OpenEachIteration(state);
     state.SetItemsProcessed(state.iterations() * lines);
 }
 
@@ -160,26 +166,12 @@ private:
 };
 
 void OpenTimed(benchmark::State &state, bool ticks) {
-    const int lines = static_cast<int>(state.range(0));
-    Project &p = TheProject(lines);
     CBusyIndicator &busy = kvdtest::gui::App().GetBusyIndicator();
     int draws = 0;
     busy.SetDisplayFactory([ticks, &draws] {
         return std::make_unique<CCountedDisplay>(CBusyDlg::CreateDisplay(), ticks, draws);
     });
-    for (auto _ : state) {
-        CKVDVDoc *doc = OpenUntilIdle(p.path, lines);
-        if (!doc) {
-            state.SkipWithError("the project did not open with every line in the grid");
-            break;
-        }
-        state.PauseTiming();
-        doc->Modify(false);
-        doc->Close();
-        doc->DeleteAllViews();
-        RunUntilIdle(nullptr);
-        state.ResumeTiming();
-    }
+    OpenEachIteration(state);
     busy.SetDisplayFactory(&CBusyDlg::CreateDisplay);
     state.counters["draws/open"] = benchmark::Counter(draws, benchmark::Counter::kAvgIterations);
 }

@@ -7,6 +7,7 @@
 #include <wx/button.h>
 #include <wx/dcclient.h>
 #include <wx/dcgraph.h>
+#include <wx/dcmemory.h>
 #include <wx/eventfilter.h>
 #include <wx/evtloop.h>
 #include <wx/settings.h>
@@ -22,7 +23,37 @@
 CBusyAnimation::CBusyAnimation(wxWindow *parent)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, parent->FromDIP(wxSize(32, 32))) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    DrawFrames(parent->GetBackgroundColour());
     Bind(wxEVT_PAINT, &CBusyAnimation::OnPaint, this);
+}
+
+void CBusyAnimation::DrawFrames(const wxColour &background) {
+    const wxSize size = GetClientSize();
+    const double cx = size.x / 2.0, cy = size.y / 2.0;
+    const double outer = std::min(cx, cy) - 1, inner = outer / 2;
+    const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
+    const double pi = std::acos(-1.0);
+    for (int frame = 0; frame < kFrames; ++frame) {
+        wxBitmap bitmap(size);
+        {
+            wxMemoryDC memory(bitmap);
+            wxGCDC dc(memory);
+            dc.SetBackground(wxBrush(background));
+            dc.Clear();
+            for (int k = 0; k < kFrames; ++k) {
+                // The spoke of the frame is darkest; the ones before it fade out behind it.
+                const int age = (frame - k + kFrames) % kFrames;
+                const unsigned char alpha = static_cast<unsigned char>(255 - age * 200 / kFrames);
+                const double angle = 2 * pi * k / kFrames;
+                dc.SetPen(wxPen(wxColour(ink.Red(), ink.Green(), ink.Blue(), alpha), FromDIP(3)));
+                dc.DrawLine(wxPoint(static_cast<int>(cx + inner * std::sin(angle)),
+                                    static_cast<int>(cy - inner * std::cos(angle))),
+                            wxPoint(static_cast<int>(cx + outer * std::sin(angle)),
+                                    static_cast<int>(cy - outer * std::cos(angle))));
+            }
+        }
+        m_frames.push_back(bitmap);
+    }
 }
 
 bool CBusyAnimation::Step() {
@@ -37,26 +68,10 @@ bool CBusyAnimation::Step() {
 }
 
 void CBusyAnimation::OnPaint(wxPaintEvent &) {
-    wxPaintDC paint(this);
-    wxGCDC dc(paint);
-    dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
-    dc.Clear();
-    const wxSize size = GetClientSize();
-    const double cx = size.x / 2.0, cy = size.y / 2.0;
-    const double outer = std::min(cx, cy) - 1, inner = outer / 2;
-    const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
-    const double pi = std::acos(-1.0);
-    for (int k = 0; k < kFrames; ++k) {
-        // The spoke of the current frame is darkest; the ones before it fade out behind it.
-        const int age = (m_frame - k + kFrames) % kFrames;
-        const unsigned char alpha = static_cast<unsigned char>(255 - age * 200 / kFrames);
-        const double angle = 2 * pi * k / kFrames;
-        dc.SetPen(wxPen(wxColour(ink.Red(), ink.Green(), ink.Blue(), alpha), FromDIP(3)));
-        dc.DrawLine(wxPoint(static_cast<int>(cx + inner * std::sin(angle)),
-                            static_cast<int>(cy - inner * std::cos(angle))),
-                    wxPoint(static_cast<int>(cx + outer * std::sin(angle)),
-                            static_cast<int>(cy - outer * std::cos(angle))));
-    }
+    // The frames are drawn once beforehand, as those of a film: a repaint during the work costs
+    // one copy.
+    wxPaintDC dc(this);
+    dc.DrawBitmap(m_frames[static_cast<size_t>(m_frame)], 0, 0);
     ++m_painted;
 }
 

@@ -2,11 +2,13 @@
 
 #include "KVD_Edit/app/shell/BusyIndicator.h"
 
+#include <wx/bitmap.h>
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 // The looping animation of the busy dialog: a ring of spokes, one of them dark, turning by one
 // spoke per frame. The work steps it (through the busy indicator's ticks), and a timer steps it
@@ -25,8 +27,10 @@ public:
     int GetPaintCount() const { return m_painted; }
 
 private:
+    void DrawFrames(const wxColour &background);
     void OnPaint(wxPaintEvent &event);
 
+    std::vector<wxBitmap> m_frames;
     std::chrono::steady_clock::time_point m_lastStep;
     int m_frame = 0;
     int m_painted = 0;
