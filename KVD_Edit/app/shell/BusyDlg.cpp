@@ -79,7 +79,7 @@ void CBusyAnimation::OnPaint(wxPaintEvent &) {
 
 CBusyDlg::CBusyDlg(wxWindow *parent)
     : wxDialog(parent, wxID_ANY, wxString(kProgramTitle) + " Processing", wxDefaultPosition,
-               wxDefaultSize, wxCAPTION),
+               wxDefaultSize, wxCAPTION | wxSTAY_ON_TOP),
       m_timer(this) {
     auto *top = new wxBoxSizer(wxVERTICAL);
     auto *row = new wxBoxSizer(wxHORIZONTAL);
@@ -185,17 +185,30 @@ public:
     explicit CBusyDlgDisplay(wxWindow *parent) {
         wxBeginBusyCursor();
         m_dlg = new CBusyDlg(parent);
-        // Shown on top without taking the keyboard: what is typed during the work goes to the
-        // window it was meant for and runs after the work, not into a dialog that then goes.
+        // Shown on top (it stays there) without taking the keyboard: what is typed during the
+        // work goes to the window it was meant for and runs after the work, not into a dialog
+        // that then goes.
         m_dlg->ShowWithoutActivating();
-        // The UI thread is about to be busy: draw the dialog now.
-        m_dlg->Refresh();
-        m_dlg->Update();
-        CBusyDlg::YieldForPaintAndTimers();
-        m_dlg->Update();
+        // The UI thread is about to be busy: draw the dialog now. A window manager maps it a
+        // moment after the request; wait for that, a quarter of a second at most.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+        for (;;) {
+            m_dlg->Refresh();
+            CBusyDlg::YieldForPaintAndTimers();
+            m_dlg->Update();
+            if (m_dlg->GetAnimation()->GetPaintCount() > 0 ||
+                std::chrono::steady_clock::now() >= until)
+                break;
+            wxMilliSleep(5);
+        }
+        // A window manager may place a window that does not take the focus where it likes.
+        m_dlg->CentreOnParent();
     }
     ~CBusyDlgDisplay() override {
         m_dlg->StopAnimation();
+        // The window itself goes when the program is next idle, which may be after more work:
+        // out of sight now.
+        m_dlg->Hide();
         m_dlg->Destroy();
         wxEndBusyCursor();
     }
