@@ -134,7 +134,9 @@ public:
     std::vector<SPicture> frames;
     // The uncovering: before, while covered, after (all while the work ran).
     SPicture before, covered, after;
+    // Whether the uncovered part showed no cover any more while the work ran, and when.
     bool uncoveredWhileBusy = false;
+    long repaintMs = 0;
 
 private:
     void Run() {
@@ -151,7 +153,8 @@ private:
             }
         }
         // A picture of the animation every 50 ms; meanwhile the cover comes (after two
-        // pictures), stays 100 ms and goes, and 250 ms later the uncovered part is looked at.
+        // pictures), stays 100 ms and goes, and the uncovered part is looked at until it shows
+        // no cover any more.
         using std::chrono::milliseconds;
         Window cover = None;
         Clock::time_point covering{}, uncovering{};
@@ -171,11 +174,15 @@ private:
                 XSync(display, False);
                 cover = None;
                 uncovering = now;
-            } else if (!looked && uncovering != Clock::time_point{} &&
-                       now - uncovering >= milliseconds(250)) {
-                after = Grab(display, m_cover);
-                uncoveredWhileBusy = m_busy->load();
-                looked = true;
+            } else if (!looked && uncovering != Clock::time_point{}) {
+                SPicture now = Grab(display, m_cover);
+                if (!m_busy->load())
+                    break;
+                after = std::move(now);
+                repaintMs = static_cast<long>(
+                    std::chrono::duration_cast<milliseconds>(Clock::now() - uncovering).count());
+                looked = Share(after, kMagenta) < 0.01;
+                uncoveredWhileBusy = looked;
             }
             std::this_thread::sleep_for(milliseconds(50));
         }
@@ -292,10 +299,12 @@ TEST(BusyDlgGui, AnimationAndMainWindowStayAliveDuringALongReload) {
     EXPECT_GE(distinct.size(), 3u)
         << watcher.frames.size() << " pictures of the animation on screen during the reload";
 
-    ASSERT_TRUE(watcher.uncoveredWhileBusy) << "the reload ended before the uncovering was seen";
     EXPECT_GT(Share(watcher.covered, kMagenta), 0.9) << "the cover showed on the main window";
-    EXPECT_LT(Share(watcher.after, kMagenta), 0.01)
-        << "the main window painted the part uncovered during the reload";
+    ASSERT_TRUE(watcher.uncoveredWhileBusy)
+        << "the main window painted the part uncovered during the reload (still "
+        << Share(watcher.after, kMagenta) * 100 << "% cover " << watcher.repaintMs
+        << " ms after the uncovering)";
+    RecordProperty("repaint_ms", static_cast<int>(watcher.repaintMs));
     EXPECT_GT(SameShare(watcher.before, watcher.after), 0.99)
         << "the uncovered part shows what it showed before";
     CloseProject(project);
