@@ -5,11 +5,17 @@
 // resident memory of each case is measured in a fresh process of its own (this program started
 // again for one case), and the open's peak is compared with the baseline's. Needs a display
 // (xvfb-run -a).
+//
+// The same open is also timed with the busy dialog's ticks and without them (the dialog shown
+// but never drawn again during the work), repetitions of the two interleaved, and the cost of
+// the ticks printed per size.
 
 #include "KVD_Edit/app/document/KVDVDoc.h"
 #include "KVD_Edit/app/grid/ChildFrame.h"
 #include "KVD_Edit/app/grid/KVDGridView.h"
+#include "KVD_Edit/app/shell/BusyDlg.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
+#include "MedianReporter.h"
 #include "Tamsel/Tamsel.h"
 #include "tests/support/GridProject.h"
 #include "tests/support/TestSupport.h"
@@ -32,6 +38,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 extern char **environ;
 
@@ -113,9 +120,10 @@ void BM_BareParseAndHeaders(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_WholeOpen(benchmark::State &state) {
+// The project of state's size opened once per iteration and closed again outside the timing.
+void OpenEachIteration(benchmark::State &state) {
     const int lines = static_cast<int>(state.range(0));
-    Project &p = TheProject(lines);
+    const Project &p = TheProject(lines);
     for (auto _ : state) {
         CKVDVDoc *doc = OpenUntilIdle(p.path, lines);
         if (!doc) {
@@ -129,7 +137,51 @@ void BM_WholeOpen(benchmark::State &state) {
         RunUntilIdle(nullptr);
         state.ResumeTiming();
     }
+}
+
+void BM_WholeOpen(benchmark::State &state) {
+    const int lines = static_cast<int>(state.range(0));
+    OpenEachIteration(state);
     state.SetItemsProcessed(state.iterations() * lines);
+}
+
+// The busy dialog as the program shows it, with a count of the ticks that drew it; or, without
+// ticks, shown and never drawn again until the work ends.
+class CCountedDisplay : public IBusyDisplay {
+public:
+    CCountedDisplay(std::unique_ptr<IBusyDisplay> shown, bool ticks, int &draws)
+        : m_shown(std::move(shown)), m_ticks(ticks), m_draws(draws) {}
+    bool IsCancelled() override { return m_shown && m_shown->IsCancelled(); }
+    void Tick() override {
+        if (!m_ticks || !m_shown)
+            return;
+        ++m_draws;
+        m_shown->Tick();
+    }
+
+private:
+    std::unique_ptr<IBusyDisplay> m_shown;
+    bool m_ticks;
+    int &m_draws;
+};
+
+void OpenTimed(benchmark::State &state, bool ticks) {
+    CBusyIndicator &busy = kvdtest::gui::App().GetBusyIndicator();
+    int draws = 0;
+    busy.SetDisplayFactory([ticks, &draws] {
+        return std::make_unique<CCountedDisplay>(CBusyDlg::CreateDisplay(), ticks, draws);
+    });
+    OpenEachIteration(state);
+    busy.SetDisplayFactory(&CBusyDlg::CreateDisplay);
+    state.counters["draws/open"] = benchmark::Counter(draws, benchmark::Counter::kAvgIterations);
+}
+
+void BM_OpenWithTicks(benchmark::State &state) {
+    OpenTimed(state, true);
+}
+
+void BM_OpenWithoutTicks(benchmark::State &state) {
+    OpenTimed(state, false);
 }
 
 // One case in this process, started for it alone: "bare", "open" or "app" (the program started
@@ -192,6 +244,24 @@ double PeakOfCase(const char *self, const std::string &kind, const Project &p) {
 // files colder than the rest.
 BENCHMARK(BM_BareParseAndHeaders)->Arg(1000)->Arg(10000)->MinTime(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeOpen)->Arg(1000)->Arg(10000)->MinTime(5)->Unit(benchmark::kMillisecond);
+// Several repetitions each, interleaved (see main), so that a slow moment of the machine falls
+// on both sides alike; the medians are compared.
+BENCHMARK(BM_OpenWithTicks)->Arg(1000)->MinTime(1)->Repetitions(9)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenWithoutTicks)
+    ->Arg(1000)
+    ->MinTime(1)
+    ->Repetitions(9)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenWithTicks)
+    ->Arg(10000)
+    ->Iterations(2)
+    ->Repetitions(9)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenWithoutTicks)
+    ->Arg(10000)
+    ->Iterations(2)
+    ->Repetitions(9)
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv) {
     if (argc == 6 && std::strcmp(argv[1], "--case") == 0) {
@@ -206,12 +276,28 @@ int main(int argc, char **argv) {
         kvdtest::gui::RemovePrivateFolders();
         _exit(result);
     }
-    benchmark::Initialize(&argc, argv);
+    // The repetitions of the open with and without ticks run in turn, not one side first.
+    std::vector<char *> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
     // The program's start-up is not part of an open.
     kvdtest::gui::App();
     RunUntilIdle(nullptr);
-    benchmark::RunSpecifiedBenchmarks();
+    CMedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+
+    std::printf("\nBusy dialog ticks during the open (medians, ms):\n");
+    std::printf("%8s %14s %14s %10s\n", "lines", "without ticks", "with ticks", "cost");
+    for (int lines : {1000, 10000}) {
+        const double without = reporter.Get("BM_OpenWithoutTicks", lines);
+        const double with = reporter.Get("BM_OpenWithTicks", lines);
+        if (without > 0 && with > 0)
+            std::printf("%8d %14.1f %14.1f %9.2f%%\n", lines, without, with,
+                        100.0 * (with - without) / without);
+    }
 
     char self[4096] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)

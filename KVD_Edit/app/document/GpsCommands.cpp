@@ -5,6 +5,7 @@
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/app/grid/GridRowBuilder.h"
 #include "KVD_Edit/app/lines/LineImporter.h"
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/MessageSink.h"
@@ -339,7 +340,9 @@ bool CGpsCommands::AttachDataFile(int kind, bool reload, SGridInfo *row) {
     const std::string folder = ProjectFolder(file);
     const CLineNodes *lines = LineNodes(file, rows.size());
     bool attached = false;
+    CBusyLevel busy;
     for (SGridInfo *r : rows) {
+        BusyTick();
         const std::string remembered = FileNameOf(*r, kind);
         if (StatusOf(*r, kind) != GFS_BESIDE)
             continue;
@@ -375,6 +378,7 @@ void CGpsCommands::DetachDataFile(int kind) {
     const CLineNodes *lines = LineNodes(file, rows.size());
     bool detached = false;
     for (SGridInfo *r : rows) {
+        BusyTick();
         const std::string &name = FileNameOf(*r, kind);
         const int status = StatusOf(*r, kind);
         // A GPS file that gave fewer than two fixes is attached all the same.
@@ -396,7 +400,9 @@ void CGpsCommands::MergeDataFile(int kind, SGridInfo *row, bool clear, bool gpsE
     if (rows.empty() || !file || !gps)
         return;
     const std::string folder = ProjectFolder(file);
+    CBusyLevel busy;
     for (SGridInfo *r : rows) {
+        BusyTick();
         const bool wanted = kind == DFK_GPS || StatusOf(*r, kind) == GFS_LOADED || clear ||
                             r->hdrGpsType != 0 || (gpsElevation && r->gpsStatus == GFS_LOADED);
         if (!wanted)
@@ -424,7 +430,9 @@ int CGpsCommands::RecoverDataFile(int kind, SGridInfo *row, bool reload) {
         return kNothingRecovered;
     const std::string folder = ProjectFolder(file);
     int result = kNothingRecovered;
+    CBusyLevel busy;
     for (SGridInfo *r : rows) {
+        BusyTick();
         // An existing file is never replaced, whatever the letter case of its name.
         if (Exists(RowFilePath(folder, *r, DataKindExtension(kind))))
             continue;

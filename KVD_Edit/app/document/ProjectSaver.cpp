@@ -3,6 +3,7 @@
 #include "KVD3/KVDXmlFile.h"
 #include "KVD_Edit/app/document/KvdGprDataFiles.h"
 #include "KVD_Edit/app/document/MapperSettings.h"
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "KVD_Edit/app/shell/RegistryValues.h"
 #include "orq_utils/FileReplacement.h"
 #include "orq_utils/MessageSink.h"
@@ -212,7 +213,10 @@ bool CProjectSaver::WriteProject(const char *path, const std::string &shownPath,
     if (!AddModifyBlock(GetFileComment(changeFlags)))
         return false;
     m_settings.Save(&m_holder);
-    if (m_holder.SaveKvdXmlFile(path) != 0) {
+    BusyTick();
+    const int saved = m_holder.SaveKvdXmlFile(path);
+    BusyTick();
+    if (saved != 0) {
         UndoRecords(file, before);
         ORQ::ShowMessage(std::string(kMsgCreateFailed) + shownPath + kMsgCreateFailedTail,
                          ORQ::MB_OK);

@@ -30,6 +30,8 @@
 #include <wx/splitter.h>
 #include <wx/utils.h>
 
+#include <optional>
+
 using namespace KVDCmd;
 
 namespace {
@@ -317,7 +319,9 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     ORQ::CKvdDataBlockInterface_V110 *dbi = files ? files->GetDataBlockInterface() : nullptr;
     if (!dbi)
         return;
-    wxBusyCursor wait;
+    // Building the rows of a large project is long work: the "Processing" dialog stays up and
+    // alive until they are shown, and goes before any message.
+    std::optional<CBusyLevel> busy(std::in_place);
 
     CGridRowBuilder::SInput input;
     input.dbi = dbi;
@@ -336,6 +340,7 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     doc->SetFiducialsPresent(result.fiducialsPresent);
     doc->UpdateAllViewsWithHint(nullptr, result.fiducialsPresent ? 1 : 0);
 
+    busy.reset();
     // The reload a load posts after attaching GPS files reports only what is new: the errors
     // the load before it reported are not shown a second time.
     if (!result.errors.empty() && reportErrors && result.errors != m_reportedErrors)

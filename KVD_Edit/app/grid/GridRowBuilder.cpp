@@ -1,5 +1,6 @@
 #include "KVD_Edit/app/grid/GridRowBuilder.h"
 
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "KVD_Edit/app/shell/Helpers.h"
 
 #include "KVD3/KvdDataBlockInterface.h"
@@ -570,6 +571,7 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
     for (int i = 0; i < lineCount; ++i) {
         const int fileCount = dbi->GetFileCount(i, -1, LT_ANY, kByType);
         for (int j = 0; j < fileCount; ++j) {
+            BusyTick();
             CGridRowBuild build(input, hooks, finder, result, i, j, fileCount);
             if (!build.ReadEntry())
                 continue;

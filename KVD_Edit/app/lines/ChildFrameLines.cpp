@@ -12,6 +12,7 @@
 #include "KVD_Edit/app/lines/LineImporter.h"
 #include "KVD_Edit/app/lines/RowWriteBack.h"
 #include "KVD_Edit/app/lines/SCFileDialog.h"
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
 
@@ -20,6 +21,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <optional>
 
 // Line import, line deletion, fiducial re-import and the row write-back of the child frame:
 // the frame gathers what the windows and the document hold and hands it to the plain classes
@@ -63,9 +65,9 @@ public:
         if (CGPSInfo *gps = m_clearGps ? m_doc.GetGPSInfo() : nullptr)
             gps->Clear();
         m_clearGps = false;
-        wxBeginBusyCursor();
+        m_busy.emplace();
     }
-    void EndWait() override { wxEndBusyCursor(); }
+    void EndWait() override { m_busy.reset(); }
 
     std::string AttachGps(const SImportedLine &line, const std::string &gpsPath) override {
         return m_gpsSteps.AttachGps(m_frame.GetKvdFilePtr(), m_doc.GetGPSInfo(), line, gpsPath);
@@ -79,6 +81,7 @@ private:
     IGridDocument &m_doc;
     CImportGpsSteps m_gpsSteps;
     bool m_clearGps = false;
+    std::optional<CBusyLevel> m_busy;
 };
 
 } // namespace
@@ -159,7 +162,7 @@ bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, ORQ::ST
     ORQ::CKVDXmlFile *file = GetKvdFilePtr();
     if (!doc || !m_gridView || !file)
         return false;
-    wxBusyCursor wait;
+    CBusyLevel busy;
     // Only the comments are renewed: a re-import must not move lines or change their settings.
     // One index of the lines serves every row; the walk of the document is only for a line it
     // does not know.

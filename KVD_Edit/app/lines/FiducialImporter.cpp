@@ -1,6 +1,7 @@
 #include "KVD_Edit/app/lines/FiducialImporter.h"
 
 #include "KVD3/KVDXmlFile.h"
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/Str.h"
@@ -141,6 +142,7 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
 int CFiducialImporter::UpdateFidDetails(ORQ::CKVDXmlFile *file, const std::string &headerPath,
                                         ORQ::EUnitType unit, double step, double x0, double x1,
                                         double y0, double y1, const ORQ::STamsel *header) {
+    BusyTick();
     std::vector<SFiducialMark> marks;
     const int result = ReadMarks(headerPath, marks, header);
     if (result <= 0 || !file)

@@ -5,6 +5,7 @@
 #include "KVD_Edit/app/lines/FiducialImporter.h"
 #include "KVD_Edit/app/lines/ImportText.h"
 #include "KVD_Edit/app/lines/NamedChild.h"
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/FileSystemName.h"
@@ -438,6 +439,7 @@ bool CLineImporter::WriteAll(IImportHost &host, const ImportLineType &record,
 
     int surveyAnswer = 0; // not asked yet
     for (const SFileListEntry &f : files) {
+        BusyTick();
         const std::string headerPath = FilePath(subFolder, f.name, ".hd");
         auto hd = std::make_unique<ORQ::Tamsel>();
         const bool failed = hd->Load(headerPath.c_str(), ORQ::ST_FILE);

@@ -3,20 +3,87 @@
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
 
-#include <wx/activityindicator.h>
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/dcclient.h>
+#include <wx/dcgraph.h>
+#include <wx/dcmemory.h>
+#include <wx/eventfilter.h>
+#include <wx/evtloop.h>
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/thread.h>
 #include <wx/utils.h>
 
+#include <cmath>
+
+// ---- the animation ---------------------------------------------------------------------------
+
+CBusyAnimation::CBusyAnimation(wxWindow *parent)
+    : wxWindow(parent, wxID_ANY, wxDefaultPosition, parent->FromDIP(wxSize(32, 32))) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    DrawFrames(parent->GetBackgroundColour());
+    Bind(wxEVT_PAINT, &CBusyAnimation::OnPaint, this);
+}
+
+void CBusyAnimation::DrawFrames(const wxColour &background) {
+    const wxSize size = GetClientSize();
+    const double cx = size.x / 2.0, cy = size.y / 2.0;
+    const double outer = std::min(cx, cy) - 1, inner = outer / 2;
+    const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT);
+    const double pi = std::acos(-1.0);
+    for (int frame = 0; frame < kFrames; ++frame) {
+        wxBitmap bitmap(size);
+        {
+            wxMemoryDC memory(bitmap);
+            wxGCDC dc(memory);
+            dc.SetBackground(wxBrush(background));
+            dc.Clear();
+            for (int k = 0; k < kFrames; ++k) {
+                // The spoke of the frame is darkest; the ones before it fade out behind it.
+                const int age = (frame - k + kFrames) % kFrames;
+                const unsigned char alpha = static_cast<unsigned char>(255 - age * 200 / kFrames);
+                const double angle = 2 * pi * k / kFrames;
+                dc.SetPen(wxPen(wxColour(ink.Red(), ink.Green(), ink.Blue(), alpha), FromDIP(3)));
+                dc.DrawLine(wxPoint(static_cast<int>(cx + inner * std::sin(angle)),
+                                    static_cast<int>(cy - inner * std::cos(angle))),
+                            wxPoint(static_cast<int>(cx + outer * std::sin(angle)),
+                                    static_cast<int>(cy - outer * std::cos(angle))));
+            }
+        }
+        m_frames.push_back(bitmap);
+    }
+}
+
+bool CBusyAnimation::Step() {
+    // A tick and the timer may both come due at once: one frame per period is enough.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastStep < std::chrono::milliseconds(CBusyDlg::kTimerMs * 8 / 10))
+        return false;
+    m_lastStep = now;
+    m_frame = (m_frame + 1) % kFrames;
+    Refresh(false);
+    return true;
+}
+
+void CBusyAnimation::OnPaint(wxPaintEvent &) {
+    // The frames are drawn once beforehand, as those of a film: a repaint during the work costs
+    // one copy.
+    wxPaintDC dc(this);
+    dc.DrawBitmap(m_frames[static_cast<size_t>(m_frame)], 0, 0);
+    ++m_painted;
+}
+
+// ---- the dialog ------------------------------------------------------------------------------
+
 CBusyDlg::CBusyDlg(wxWindow *parent)
     : wxDialog(parent, wxID_ANY, wxString(kProgramTitle) + " Processing", wxDefaultPosition,
-               wxDefaultSize, wxCAPTION) {
+               wxDefaultSize, wxCAPTION | wxSTAY_ON_TOP),
+      m_timer(this) {
     auto *top = new wxBoxSizer(wxVERTICAL);
     auto *row = new wxBoxSizer(wxHORIZONTAL);
-    m_animation = new wxActivityIndicator(this, wxID_ANY);
+    m_animation = new CBusyAnimation(this);
     row->Add(m_animation, 0, wxALIGN_CENTER_VERTICAL | wxALL, 10);
     row->Add(new wxStaticText(this, wxID_ANY, kMessage), 1, wxALIGN_CENTER_VERTICAL | wxALL, 10);
     top->Add(row, 1, wxEXPAND);
@@ -26,13 +93,14 @@ CBusyDlg::CBusyDlg(wxWindow *parent)
     top->Add(buttons, 0, wxALIGN_CENTER);
     SetSizerAndFit(top);
     CentreOnParent();
-    m_animation->Start();
 
     // Neither button nor Escape closes the dialog: it goes when the work is done.
     Bind(
         wxEVT_BUTTON, [](wxCommandEvent &) {}, wxID_OK);
     Bind(wxEVT_BUTTON, &CBusyDlg::OnCancel, this, wxID_CANCEL);
     Bind(wxEVT_CLOSE_WINDOW, &CBusyDlg::OnCloseWindow, this);
+    Bind(wxEVT_TIMER, &CBusyDlg::OnTimer, this);
+    m_timer.Start(kTimerMs);
 }
 
 CBusyDlg::~CBusyDlg() = default;
@@ -51,11 +119,63 @@ void CBusyDlg::OnCloseWindow(wxCloseEvent &event) {
     Destroy();
 }
 
+void CBusyDlg::OnTimer(wxTimerEvent &) {
+    m_animation->Step();
+}
+
 bool CBusyDlg::IsCancelled() {
     // Only this dialog takes input while it is pumped, so the busy work cannot be re-entered.
     if (wxTheApp && wxIsMainThread())
         wxTheApp->SafeYieldFor(this, wxEVT_CATEGORY_UI | wxEVT_CATEGORY_USER_INPUT);
     return m_cancelled;
+}
+
+void CBusyDlg::Tick() {
+    m_animation->Step();
+    YieldForPaintAndTimers();
+    // What the toolkit has not painted yet (it paints at its own frame times) is painted now:
+    // the dialog's next frame, and whatever of the main window was uncovered meanwhile.
+    Update();
+    if (wxWindow *main = GetParent())
+        main->Update();
+}
+
+namespace {
+
+// Drops, while it is installed, every event that a person's input makes: the toolkit's yield
+// lets pointer motion and a window's close box through among window events.
+class CInputDropper : public wxEventFilter {
+public:
+    int FilterEvent(wxEvent &event) override {
+        const wxEventType type = event.GetEventType();
+        if (event.GetEventCategory() == wxEVT_CATEGORY_USER_INPUT || type == wxEVT_CLOSE_WINDOW ||
+            type == wxEVT_MENU || type == wxEVT_BUTTON)
+            return Event_Ignore;
+        return Event_Skip;
+    }
+};
+
+} // namespace
+
+void CBusyDlg::YieldForPaintAndTimers() {
+    if (!wxTheApp || !wxIsMainThread())
+        return;
+    CInputDropper dropper;
+    wxEvtHandler::AddFilter(&dropper);
+    // The yield limited to window events and timers keeps key presses and clicks queued and
+    // leaves the program's posted events alone; holding those back makes sure of the latter.
+    wxTheApp->SuspendProcessingOfPendingEvents();
+    const long allowed = wxEVT_CATEGORY_UI | wxEVT_CATEGORY_TIMER;
+    if (wxEventLoopBase *loop = wxEventLoopBase::GetActive()) {
+        loop->YieldFor(allowed);
+    } else {
+        // Work started before the main loop runs (start-up, tests) yields through a loop of
+        // its own.
+        wxGUIEventLoop own;
+        own.YieldFor(allowed);
+    }
+    wxTheApp->ResumeProcessingOfPendingEvents();
+    wxEvtHandler::RemoveFilter(&dropper);
 }
 
 namespace {
@@ -65,19 +185,35 @@ public:
     explicit CBusyDlgDisplay(wxWindow *parent) {
         wxBeginBusyCursor();
         m_dlg = new CBusyDlg(parent);
-        m_dlg->Show();
-        m_dlg->Raise();
-        // The UI thread is about to be busy: draw the dialog now.
-        m_dlg->Refresh();
-        m_dlg->Update();
-        if (wxTheApp)
-            wxTheApp->SafeYieldFor(m_dlg, wxEVT_CATEGORY_UI);
+        // Shown on top (it stays there) without taking the keyboard: what is typed during the
+        // work goes to the window it was meant for and runs after the work, not into a dialog
+        // that then goes.
+        m_dlg->ShowWithoutActivating();
+        // The UI thread is about to be busy: draw the dialog now. A window manager maps it a
+        // moment after the request; wait for that, a quarter of a second at most.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+        for (;;) {
+            m_dlg->Refresh();
+            CBusyDlg::YieldForPaintAndTimers();
+            m_dlg->Update();
+            if (m_dlg->GetAnimation()->GetPaintCount() > 0 ||
+                std::chrono::steady_clock::now() >= until)
+                break;
+            wxMilliSleep(5);
+        }
+        // A window manager may place a window that does not take the focus where it likes.
+        m_dlg->CentreOnParent();
     }
     ~CBusyDlgDisplay() override {
+        m_dlg->StopAnimation();
+        // The window itself goes when the program is next idle, which may be after more work:
+        // out of sight now.
+        m_dlg->Hide();
         m_dlg->Destroy();
         wxEndBusyCursor();
     }
     bool IsCancelled() override { return m_dlg->IsCancelled(); }
+    void Tick() override { m_dlg->Tick(); }
 
 private:
     CBusyDlg *m_dlg;

@@ -1,10 +1,12 @@
 #include "KVD_Edit/app/shell/BusyIndicator.h"
 
 #include "KVD_Edit/app/shell/BusyDlg.h"
+#include "KVD_Edit/app/shell/KVDVApp.h"
 
 CBusyIndicator::CBusyIndicator() : m_factory(&CBusyDlg::CreateDisplay) {}
 
-CBusyIndicator::CBusyIndicator(DisplayFactory factory) : m_factory(std::move(factory)) {}
+CBusyIndicator::CBusyIndicator(DisplayFactory factory, TimeSource now)
+    : m_factory(std::move(factory)), m_now(std::move(now)) {}
 
 CBusyIndicator::~CBusyIndicator() {
     EndAll();
@@ -15,6 +17,9 @@ void CBusyIndicator::Begin() {
         return;
     if (m_factory)
         m_display = m_factory();
+    // A new display draws itself once as it appears.
+    if (m_display)
+        m_lastDraw = Now();
 }
 
 void CBusyIndicator::End() {
@@ -22,6 +27,11 @@ void CBusyIndicator::End() {
         return;
     if (--m_count > 0)
         return;
+    // Ended from inside the display's own drawing (a timer's work): it goes when that returns.
+    if (m_ticking) {
+        m_retired = std::move(m_display);
+        return;
+    }
     m_display.reset();
 }
 
@@ -32,4 +42,28 @@ void CBusyIndicator::EndAll() {
 
 bool CBusyIndicator::IsCancelled() {
     return m_display && m_display->IsCancelled();
+}
+
+void CBusyIndicator::TickShown() {
+    // A timer that runs inside the display's drawing may do work that ticks in turn: that work
+    // is already inside a drawing.
+    if (m_ticking)
+        return;
+    if (Now() - m_lastDraw < kTickInterval)
+        return;
+    m_ticking = true;
+    m_display->Tick();
+    m_ticking = false;
+    m_retired.reset();
+    m_lastDraw = Now();
+}
+
+CBusyIndicator *AppBusyIndicator() {
+    CKVDVApp *app = GetKVDVApp();
+    return app ? &app->GetBusyIndicator() : nullptr;
+}
+
+void BusyTick() {
+    if (CBusyIndicator *busy = AppBusyIndicator())
+        busy->Tick();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -10,19 +11,29 @@ public:
     virtual ~IBusyDisplay() = default;
     // Whether the user asked to cancel; pumps the display's own events first.
     virtual bool IsCancelled() = 0;
+    // The work has gone on a while: the display draws its next frame and the program's windows
+    // repaint what needs it. Only painting and timers run here, never input or posted commands.
+    virtual void Tick() = 0;
 };
 
 // The application's busy state. Begin and End nest: the outermost Begin shows the display, the
 // matching last End removes it. Everything runs on the UI thread (the toolkit allows windows
 // only there), so the display lives as long as the outermost level and nothing waits for another
-// thread. The state belongs to this process alone.
+// thread; long work keeps the display alive by calling Tick once per unit of work. The state
+// belongs to this process alone.
 class CBusyIndicator {
 public:
+    using Clock = std::chrono::steady_clock;
     using DisplayFactory = std::function<std::unique_ptr<IBusyDisplay>()>;
+    using TimeSource = std::function<Clock::time_point()>;
+
+    // The least time between two drawings of the display by Tick.
+    static constexpr std::chrono::milliseconds kTickInterval{100};
 
     // Shows the "Processing" dialog when the program runs with windows, nothing otherwise.
     CBusyIndicator();
-    explicit CBusyIndicator(DisplayFactory factory);
+    // now is asked only while the display is shown (the steady clock when empty).
+    explicit CBusyIndicator(DisplayFactory factory, TimeSource now = TimeSource());
     ~CBusyIndicator();
     CBusyIndicator(const CBusyIndicator &) = delete;
     CBusyIndicator &operator=(const CBusyIndicator &) = delete;
@@ -31,13 +42,56 @@ public:
     void End();
     void EndAll();
 
+    // One unit of long work done. Costs a test while nothing is shown; while the display is
+    // shown it lets the display draw when kTickInterval has passed since it last drew.
+    void Tick() {
+        if (m_display)
+            TickShown();
+    }
+
     int GetCount() const { return m_count; }
     bool IsShown() const { return m_display != nullptr; }
     // The cancel request of the shown dialog; false when nothing is shown.
     bool IsCancelled();
+    // Replaces what Begin shows from the next outermost level on (benchmarks compare displays).
+    void SetDisplayFactory(DisplayFactory factory) { m_factory = std::move(factory); }
 
 private:
+    void TickShown();
+    Clock::time_point Now() const { return m_now ? m_now() : Clock::now(); }
+
     DisplayFactory m_factory;
+    TimeSource m_now;
     std::unique_ptr<IBusyDisplay> m_display;
+    std::unique_ptr<IBusyDisplay> m_retired;
+    Clock::time_point m_lastDraw;
     int m_count = 0;
+    bool m_ticking = false;
+};
+
+// The application's busy indicator; null while the program has no application object (headless
+// tests, benchmarks of the plain classes).
+CBusyIndicator *AppBusyIndicator();
+
+// One unit of long work done: a tick of the application's busy indicator, when there is one.
+// Long loops call it once per row, line, file or save.
+void BusyTick();
+
+// One level of the application's busy indicator for the life of the object: long work shows the
+// "Processing" dialog and the wait cursor while it runs. Does nothing without the application.
+class CBusyLevel {
+public:
+    CBusyLevel() : m_busy(AppBusyIndicator()) {
+        if (m_busy)
+            m_busy->Begin();
+    }
+    ~CBusyLevel() {
+        if (m_busy)
+            m_busy->End();
+    }
+    CBusyLevel(const CBusyLevel &) = delete;
+    CBusyLevel &operator=(const CBusyLevel &) = delete;
+
+private:
+    CBusyIndicator *m_busy;
 };

@@ -123,6 +123,13 @@ bool FocusWindow(wxTopLevelWindow *window) {
 }
 
 bool RealKey(const std::string &keys, int ms) {
+    if (!SendRealKey(keys))
+        return false;
+    PumpEvents(ms);
+    return true;
+}
+
+bool SendRealKey(const std::string &keys) {
     if (!RealInputAvailable())
         return false;
     std::vector<KeyCode> codes;
@@ -140,7 +147,6 @@ bool RealKey(const std::string &keys, int ms) {
     if (needsShift)
         XTestFakeKeyEvent(display, shift, False, CurrentTime);
     XSync(display, False);
-    PumpEvents(ms);
     return true;
 }
 

@@ -26,6 +26,9 @@ bool FocusWindow(wxTopLevelWindow *window);
 // modifiers are pressed first and released last. Events are pumped afterwards for ms
 // milliseconds. False when a key name is not known.
 bool RealKey(const std::string &keys, int ms = 150);
+// Sends the key presses of RealKey and returns without processing any event: for input that
+// must arrive while the program is busy (sent from a timer that runs inside long work).
+bool SendRealKey(const std::string &keys);
 
 // Types text (letters, digits and punctuation of the US layout) key by key.
 bool RealType(const std::string &text, int ms = 150);

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 // Counts how often the display is shown and removed.
 struct SDisplayLog {
     int shown = 0;
     int removed = 0;
+    int ticks = 0;
     bool cancel = false;
+    std::function<void()> onTick; // what the display's drawing runs (timers of the program)
 };
 
 class CFakeDisplay : public IBusyDisplay {
@@ -16,6 +20,11 @@ public:
     explicit CFakeDisplay(SDisplayLog &log) : m_log(log) { ++m_log.shown; }
     ~CFakeDisplay() override { ++m_log.removed; }
     bool IsCancelled() override { return m_log.cancel; }
+    void Tick() override {
+        ++m_log.ticks;
+        if (m_log.onTick)
+            m_log.onTick();
+    }
 
 private:
     SDisplayLog &m_log;
@@ -24,6 +33,19 @@ private:
 CBusyIndicator::DisplayFactory FactoryFor(SDisplayLog &log) {
     return [&log] { return std::make_unique<CFakeDisplay>(log); };
 }
+
+// A clock the test moves by hand.
+struct SFakeClock {
+    CBusyIndicator::Clock::time_point now{std::chrono::seconds(1000)};
+    int asked = 0;
+    CBusyIndicator::TimeSource Source() {
+        return [this] {
+            ++asked;
+            return now;
+        };
+    }
+    void Advance(int ms) { now += std::chrono::milliseconds(ms); }
+};
 
 } // namespace
 
@@ -121,4 +143,84 @@ TEST(BusyIndicator, DefaultDisplayNeedsWindows) {
     busy.Begin();
     EXPECT_FALSE(busy.IsShown());
     busy.End();
+}
+
+TEST(BusyIndicator, TicksDrawTheShownDisplayAtMostOncePerInterval) {
+    SDisplayLog log;
+    SFakeClock clock;
+    CBusyIndicator busy(FactoryFor(log), clock.Source());
+    // Nothing shown: a tick costs a test, not even a look at the clock.
+    for (int i = 0; i < 1000; ++i)
+        busy.Tick();
+    EXPECT_EQ(0, clock.asked);
+
+    busy.Begin();
+    const int interval = static_cast<int>(CBusyIndicator::kTickInterval.count());
+    clock.Advance(interval - 1);
+    busy.Tick();
+    EXPECT_EQ(0, log.ticks) << "the display drew as it appeared, less than an interval ago";
+    clock.Advance(1);
+    busy.Tick();
+    busy.Tick();
+    EXPECT_EQ(1, log.ticks);
+    clock.Advance(interval / 2);
+    busy.Tick();
+    EXPECT_EQ(1, log.ticks);
+    clock.Advance(interval / 2);
+    busy.Tick();
+    EXPECT_EQ(2, log.ticks);
+
+    // A nested level ticks the same display; after the last End nothing draws.
+    busy.Begin();
+    clock.Advance(interval * 3);
+    busy.Tick();
+    EXPECT_EQ(3, log.ticks);
+    busy.End();
+    busy.End();
+    clock.Advance(interval * 3);
+    busy.Tick();
+    EXPECT_EQ(3, log.ticks);
+    EXPECT_EQ(1, log.shown);
+}
+
+TEST(BusyIndicator, WorkRunInsideADrawingNeitherDrawsAgainNorPullsTheDisplayAway) {
+    SDisplayLog log;
+    SFakeClock clock;
+    CBusyIndicator busy(FactoryFor(log), clock.Source());
+    const int interval = static_cast<int>(CBusyIndicator::kTickInterval.count());
+    busy.Begin();
+    // A timer of the program runs inside the drawing and does work that ticks in turn.
+    log.onTick = [&] {
+        clock.Advance(interval * 2);
+        busy.Tick();
+    };
+    clock.Advance(interval);
+    busy.Tick();
+    EXPECT_EQ(1, log.ticks) << "a tick inside the drawing draws nothing more";
+
+    // Work that ends the last level from inside the drawing: the display goes once the drawing
+    // has returned, not under its feet.
+    int removedInside = -1;
+    log.onTick = [&] {
+        busy.End();
+        removedInside = log.removed;
+    };
+    clock.Advance(interval);
+    busy.Tick();
+    EXPECT_EQ(0, removedInside);
+    EXPECT_EQ(1, log.removed);
+    EXPECT_FALSE(busy.IsShown());
+    EXPECT_EQ(0, busy.GetCount());
+    clock.Advance(interval);
+    busy.Tick();
+    EXPECT_EQ(2, log.ticks);
+}
+
+TEST(BusyIndicator, LongWorkTicksWithoutAnApplication) {
+    // The plain classes tick from their loops; headless there is no application and nothing
+    // to draw.
+    EXPECT_EQ(nullptr, AppBusyIndicator());
+    BusyTick();
+    CBusyLevel level;
+    BusyTick();
 }
