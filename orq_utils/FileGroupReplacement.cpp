@@ -305,9 +305,53 @@ EPendingReplacement FinishPendingReplacementOf(const std::string &path, std::str
     return result;
 }
 
+namespace {
+
+// What the last reading of a folder found: the targets that had temporaries, and how many
+// names it held. A folder of a large grid holds thousands of line files, and a pass over all
+// its lines writes each of them: reading the whole folder before every write would make that
+// pass cost the square of the lines. The folder is read again only once a hundredth of its
+// names have been written since (at every write in a small folder), so the reading costs a
+// fixed share of each write; a temporary that a write killed elsewhere leaves meanwhile goes
+// with a later write of its target.
+struct SFolderReading {
+    std::set<std::string> targetsWithTemporaries;
+    size_t names = 0;
+    size_t writesSince = 0;
+};
+
+std::mutex g_readingsLock;
+std::map<std::string, SFolderReading> g_readings;
+
+bool MayHoldTemporariesOf(const std::string &folder, const std::string &leaf) {
+    std::lock_guard<std::mutex> hold(g_readingsLock);
+    auto found = g_readings.find(folder);
+    if (found == g_readings.end() || ++found->second.writesSince > found->second.names / 100) {
+        std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.c_str()), &::closedir);
+        if (!dir)
+            return false;
+        SFolderReading reading;
+        while (const dirent *entry = ::readdir(dir.get())) {
+            ++reading.names;
+            std::string target;
+            if (IsTemporaryName(entry->d_name, &target))
+                reading.targetsWithTemporaries.insert(target);
+        }
+        found = g_readings.insert_or_assign(folder, std::move(reading)).first;
+    }
+    // Asked once: what stays (held by a live write, named by a record) is found again by the
+    // next reading.
+    return found->second.targetsWithTemporaries.erase(leaf) > 0;
+}
+
+} // namespace
+
 int RemoveStaleTemporaries(const std::string &target) {
+    const std::string folder = FolderOf(target);
     const std::string leaf = LeafOf(target);
-    return RemoveStale(FolderOf(target), [&](const std::string &of) { return of == leaf; });
+    if (!MayHoldTemporariesOf(folder, leaf))
+        return 0;
+    return RemoveStale(folder, [&](const std::string &of) { return of == leaf; });
 }
 
 int TidyReplacementFolder(const std::string &folder, const std::vector<std::string> &extensions) {

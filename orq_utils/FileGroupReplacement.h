@@ -75,7 +75,9 @@ ORQ_UTILS_API EPendingReplacement FinishPendingReplacementOf(const std::string &
                                                              std::string *why = nullptr);
 
 // Removes the temporary files of target that killed replacements left behind: only those no
-// live write holds locked and no pending record names. Returns how many went.
+// live write holds locked and no pending record names. Returns how many went. The folder is
+// read whole again only after a hundredth of its names were written since its last reading,
+// so that writing every line of a large folder costs no more per line than a small one.
 ORQ_UTILS_API int RemoveStaleTemporaries(const std::string &target);
 
 // Once for a folder (opening a project): carries out every pending record in it, then removes

@@ -208,3 +208,26 @@ TEST(FileGroupReplacement, FinishedOrForeignRecords) {
     EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("sub/a.hd")), ORQ::PENDING_UNREADABLE);
     EXPECT_EQ(ReadFile(dir.File("outside")), "keep me");
 }
+
+// A pass that writes every line of a large folder must not read the whole folder before each
+// write (the pass would cost the square of its lines): the folder is read again only after a
+// hundredth of its names were written, and a leftover found then goes with its target's write.
+TEST(FileGroupReplacement, ALargeFolderIsNotReadBeforeEveryWrite) {
+    TempDir dir;
+    const int lines = 1000;
+    for (int i = 0; i < lines; ++i)
+        WriteFile(dir.File("L" + std::to_string(i) + ".hd"), "header");
+    ASSERT_TRUE(ORQ::ReplaceFileContent(dir.File("L0.hd"), "read the folder"));
+    const std::string leftover = dir.File(".L0.hd.tmpabcdefgh");
+    WriteFile(leftover, "left by a write killed elsewhere");
+
+    ASSERT_TRUE(ORQ::ReplaceFileContent(dir.File("L0.hd"), "next"));
+    EXPECT_TRUE(FileExists(leftover)) << "the folder was read whole again at once";
+    int writes = 1;
+    while (FileExists(leftover) && writes <= lines / 100 + 1) {
+        ASSERT_TRUE(ORQ::ReplaceFileContent(dir.File("L0.hd"), "again"));
+        ++writes;
+    }
+    EXPECT_FALSE(FileExists(leftover)) << "still there after " << writes << " writes";
+    EXPECT_LE(writes, lines / 100 + 1);
+}
