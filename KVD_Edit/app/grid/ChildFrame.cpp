@@ -227,6 +227,14 @@ wxWindow *CChildFrame::GetPlanPane() const {
     return m_splitter->GetWindow2();
 }
 
+std::vector<std::string> CChildFrame::RowGridNames() const {
+    std::vector<std::string> names;
+    if (m_gridView)
+        for (int i = 0; i < m_gridView->GetNumRows(); ++i)
+            names.push_back(m_gridView->GetRowInfo(i)->gridName);
+    return names;
+}
+
 void CChildFrame::ReplacePane(int column, wxWindow *window) {
     wxWindow *old = column == 0 ? m_splitter->GetWindow1() : m_splitter->GetWindow2();
     if (!window || window == old)

@@ -56,6 +56,9 @@ public:
     void ReplacePane(int column, wxWindow *window);
     // The grid view of pane (0, 0); null once it is gone.
     KVDGridView *GetGridView() const { return m_gridView; }
+    // The grid name of every row, in row order (empty without a grid view): the names the
+    // import dialog offers.
+    std::vector<std::string> RowGridNames() const;
     void GridViewGone(KVDGridView *view);
 
     // Rebuilds every grid row from the project (already open: the document's project file as

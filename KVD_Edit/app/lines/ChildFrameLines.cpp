@@ -46,11 +46,8 @@ public:
         return true;
     }
     bool RunImportDialog(int setsSupported, ImportLineType &record, int preselect) override {
-        std::vector<std::string> gridNames;
-        if (KVDGridView *grid = m_frame.GetGridView())
-            for (int i = 0; i < grid->GetNumRows(); ++i)
-                gridNames.push_back(grid->GetRowInfo(i)->gridName);
-        ImportDlg dialog(setsSupported, &record, gridNames, static_cast<char>(preselect), &m_frame);
+        ImportDlg dialog(setsSupported, &record, m_frame.RowGridNames(),
+                         static_cast<char>(preselect), &m_frame);
         return dialog.DoModal() == 1;
     }
     // The import starts over from no GPS data, but only once the lines are about to be
