@@ -1,6 +1,7 @@
 #include "Tamsel/DT1File.h"
 
 #include "Tamsel/LinePath.h"
+#include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/MessageSink.h"
 
@@ -53,7 +54,7 @@ int CDT1File::Load(const char *path, long traces, long points) {
     m_fileName.clear();
     const std::string resolved = ORQ::ResolveLinePath(DisplayPath(path));
     // A replacement of the line's files that a killed write left part-way is finished first.
-    ORQ::FinishPendingReplacementOf(resolved);
+    ORQ::FinishPendingReplacementOf(resolved, ORQ::kLineFileExtensions);
     const int result = m_block.LoadTraceBlock(resolved.c_str(), static_cast<int>(traces),
                                               static_cast<int>(points));
     if (result == 2) {
@@ -100,7 +101,7 @@ long long CDT1File::TraceCapacity(const char *path, long points) {
     // A header without samples still has 128 bytes of trace header per trace.
     points = points < 0 ? 0 : points;
     const std::string resolved = ORQ::ResolveLinePath(path);
-    ORQ::FinishPendingReplacementOf(resolved);
+    ORQ::FinishPendingReplacementOf(resolved, ORQ::kLineFileExtensions);
     struct stat st {};
     if (::stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return -1;

@@ -388,7 +388,7 @@ bool Tamsel::Load(const char *path, StorageType storage) {
         // A replacement of the line's files that a killed write left part-way is finished
         // first, so that the header read belongs with the trace file beside it.
         if (!m_path.empty())
-            FinishPendingReplacementOf(m_path);
+            FinishPendingReplacementOf(m_path, kLineFileExtensions);
         struct stat st {};
         if (m_path.empty() || ::stat(m_path.c_str(), &st) != 0)
             return fail(std::strerror(m_path.empty() ? ENOENT : errno));
@@ -660,7 +660,7 @@ int Tamsel::Save(const std::string &path, StorageType storage) {
     // Write beside the target and rename over it: a failed save leaves the old header whole. A
     // replacement of the line's files left part-way goes first, or it would later put its
     // older header over this one.
-    FinishPendingReplacementOf(m_path);
+    FinishPendingReplacementOf(m_path, kLineFileExtensions);
     if (!ReplaceFileContent(m_path, GetText())) {
         m_message = "Unable to save the header " + m_path + ": " + std::strerror(errno);
         return 1;
@@ -678,7 +678,7 @@ int Tamsel::Create(const char *path, StorageType storage) {
         return 0;
     // The new text goes to a temporary file beside the target when the stream closes; the old
     // file stays whole until then. A replacement of the line's files left part-way goes first.
-    FinishPendingReplacementOf(m_path);
+    FinishPendingReplacementOf(m_path, kLineFileExtensions);
     auto file = std::make_unique<CFileReplacement>(m_path);
     if (!file->Open())
         return 1;

@@ -22,6 +22,10 @@ namespace ORQ {
 
 class CFileReplacement;
 
+// The files of a radar line that are replaced together, by extension (without "."): its header
+// and its trace file. A replacement record of a line may name only these.
+inline const std::vector<std::string> kLineFileExtensions{"hd", "dt1"};
+
 // Type of a header line: the rows of the key table.
 enum TamselType : int32_t {
     TT_NONE = -1,

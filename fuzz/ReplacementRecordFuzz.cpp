@@ -1,7 +1,8 @@
 // Intent record of a group replacement: the input is the record's text. A record that reads
 // writes back to a text that reads alike, and carrying it out in a scratch folder renames only
 // temporaries over their own targets there: no other file of the folder, and nothing outside
-// it, changes.
+// it, changes. The record is named for the line of its first target, which is carried out
+// exactly when every target is a file of that line; otherwise nothing changes at all.
 
 #include "fuzz/FuzzSupport.h"
 #include "orq_utils/FileGroupReplacement.h"
@@ -51,16 +52,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         kvdfuzz::WriteBytes(line + "/" + r.temporary, "new " + r.target);
         temporaries.insert(r.temporary);
     }
-    kvdfuzz::WriteBytes(ORQ::ReplacementRecordPath(line + "/a.hd"), text);
+    // The line's files are a header and a trace file, as the line library gives them.
+    const std::vector<std::string> extensions = {"hd", "dt1"};
+    const std::string lineFile = line + "/" + (read ? record.renames.front().target : "a.hd");
+    const std::string recordPath = ORQ::ReplacementRecordPath(lineFile);
+    const std::string recordName = recordPath.substr(recordPath.find_last_of('/') + 1);
+    const std::string stem = recordName.substr(1, recordName.size() - 1 - 11);
+    const bool ownLine = read && ORQ::CheckReplacementTargets(record, stem, extensions, why);
+    kvdfuzz::Check(!read || ownLine || !why.empty(), "a record of other files says why");
+    kvdfuzz::WriteBytes(recordPath, text);
     const auto before = Contents(line);
-    const ORQ::EPendingReplacement result = ORQ::FinishPendingReplacementOf(line + "/a.hd");
-    kvdfuzz::Check(read == (result == ORQ::PENDING_FINISHED),
-                   "a record is carried out exactly when it reads");
+    const ORQ::EPendingReplacement result = ORQ::FinishPendingReplacementOf(lineFile, extensions);
+    kvdfuzz::Check(ownLine == (result == ORQ::PENDING_FINISHED),
+                   "a record is carried out exactly when it reads and names its line's files");
     kvdfuzz::Check(kvdfuzz::ReadBytes(folder + "/bystander") == "outside",
                    "nothing outside the record's folder changes");
     const auto after = Contents(line);
+    if (!ownLine)
+        kvdfuzz::Check(after == before, "a record that is not carried out changes nothing");
     for (const auto &[name, bytes] : before) {
-        if (temporaries.count(name) || name == ".a.kvd-intent")
+        if (temporaries.count(name) || name == recordName)
             continue;
         const auto found = after.find(name);
         const bool target = found != after.end() && found->second == "new " + name;

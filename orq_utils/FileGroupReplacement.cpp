@@ -1,5 +1,6 @@
 #include "orq_utils/FileGroupReplacement.h"
 
+#include "orq_utils/FileSystemName.h"
 #include "orq_utils/MessageSink.h"
 #include "orq_utils/ReplacementFolder.h"
 #include "orq_utils/ReplacementRecord.h"
@@ -51,6 +52,17 @@ bool IsRecordName(const std::string &leaf) {
 std::string ExtensionOf(const std::string &leaf) {
     const size_t dot = leaf.find_last_of('.');
     return dot == std::string::npos || dot == 0 ? std::string() : leaf.substr(dot + 1);
+}
+
+// The name of a file before its last ".": the line it belongs to, which names its group's record.
+std::string StemOf(const std::string &leaf) {
+    const size_t dot = leaf.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? leaf : leaf.substr(0, dot);
+}
+
+// The line a record is named for: ".<stem>.kvd-intent".
+std::string RecordStemOf(const std::string &recordLeaf) {
+    return recordLeaf.substr(1, recordLeaf.size() - 1 - std::strlen(kRecordSuffix));
 }
 
 // A file of at most limit bytes, read whole; false with why.
@@ -142,8 +154,10 @@ private:
     std::vector<int> m_fds;
 };
 
-// Carries out the record at path. why receives the reason of anything but NONE and FINISHED.
-EPendingReplacement FinishRecord(const std::string &path, std::string &why) {
+// Carries out the record at path, which may name only its line's files with one of extensions.
+// why receives the reason of anything but NONE and FINISHED.
+EPendingReplacement FinishRecord(const std::string &path,
+                                 const std::vector<std::string> &extensions, std::string &why) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
         return errno == ENOENT ? PENDING_NONE : (why = std::strerror(errno), PENDING_UNREADABLE);
@@ -151,6 +165,9 @@ EPendingReplacement FinishRecord(const std::string &path, std::string &why) {
     if (!ReadRecord(path, record, why))
         return errno == ENOENT && ::lstat(path.c_str(), &st) != 0 ? PENDING_NONE
                                                                   : PENDING_UNREADABLE;
+    // Refused whole: renaming the files it may name and not the others would be a guess.
+    if (!CheckReplacementTargets(record, RecordStemOf(LeafOf(path)), extensions, why))
+        return PENDING_REFUSED;
     const std::string folder = FolderOf(path);
 
     // Every temporary still waiting is taken over first: one that a live write holds means
@@ -187,10 +204,11 @@ EPendingReplacement FinishRecord(const std::string &path, std::string &why) {
     return PENDING_FINISHED;
 }
 
-// Reports a record left alone, once for each record as it stands: the same line is read again
-// and again (every reload of the grid), and one message says it. Only the latest state of
-// each record is remembered.
-void ReportLeftAlone(const std::string &record, EPendingReplacement result,
+// Reports a record left alone, with what the person can do, once for each record as it stands:
+// the same line is read again and again (every reload of the grid), and one message says it.
+// Only the latest state of each record is remembered. line: the line's name as the reader
+// spells it.
+void ReportLeftAlone(const std::string &record, const std::string &line, EPendingReplacement result,
                      const std::string &why) {
     static std::mutex mutex;
     static std::map<std::string, std::string> reported;
@@ -206,21 +224,35 @@ void ReportLeftAlone(const std::string &record, EPendingReplacement result,
             return;
         last = state;
     }
-    const std::string what = result == PENDING_UNREADABLE
-                                 ? "cannot be read (" + why + ")"
-                                 : "could not be carried out (" + why + ")";
-    ShowMessage("A replacement of files in " + FolderOf(record) +
-                    " was stopped part-way, and its record " + record + " " + what +
-                    ".\nThe record is left as it is; until it is resolved the files it names "
-                    "may not belong together.",
-                MB_OK | MB_ICONWARNING);
+    std::string text = "The line " + line +
+                       " is held back: the record of an unfinished "
+                       "replacement of its files, " +
+                       record + ", ";
+    if (result == PENDING_UNREADABLE)
+        text += "cannot be read (" + why + ").";
+    else if (result == PENDING_REFUSED)
+        text += "was not carried out because " + why + ".";
+    else
+        text += "could not be carried out (" + why + ").";
+    text += "\nThe line's last GPS or topography change may be incomplete. Its files are left as "
+            "they are, and the line cannot be written while the record is there.";
+    if (result == PENDING_FAILED)
+        text += "\nOnce the cause is mended, the record is carried out when the line is next "
+                "read. Deleting the record instead lets the line be written again, but its "
+                "header and trace file may then come from different changes.";
+    else
+        text += "\nDeleting the record lets the line be written again.";
+    ShowMessage(text, MB_OK | MB_ICONWARNING);
 }
 
 // The stale temporaries of a folder that whose() accepts (given a temporary's target name),
-// removed unless a pending record of the folder names them. A record that cannot be read
-// protects every temporary: it may name any of them.
+// removed unless a pending record of the folder names them. A record that cannot be read may
+// name any file of its own line (no other: see CheckReplacementTargets), so it keeps the
+// temporaries of that line's files and no others. A record that reads keeps those it names,
+// even when it is refused: they are left with it for the person to look at.
 template <typename Whose> int RemoveStale(const std::string &folder, Whose whose) {
-    std::vector<std::string> candidates, records;
+    std::vector<std::pair<std::string, std::string>> candidates; // temporary, target
+    std::vector<std::string> records;
     {
         std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.c_str()), &::closedir);
         if (!dir)
@@ -229,25 +261,30 @@ template <typename Whose> int RemoveStale(const std::string &folder, Whose whose
             const std::string name = entry->d_name;
             std::string target;
             if (IsTemporaryName(name, &target) && whose(target))
-                candidates.push_back(name);
+                candidates.emplace_back(name, target);
             else if (IsRecordName(name))
                 records.push_back(name);
         }
     }
     if (candidates.empty())
         return 0;
-    std::set<std::string> named;
+    std::set<std::string> named, heldLines;
     for (const std::string &leaf : records) {
         SReplacementRecord record;
         std::string why;
-        if (!ReadRecord(Join(folder, leaf), record, why))
-            return errno == ENOENT ? RemoveStale(folder, whose) : 0;
-        for (const auto &r : record.renames)
-            named.insert(r.temporary);
+        if (ReadRecord(Join(folder, leaf), record, why)) {
+            for (const auto &r : record.renames)
+                named.insert(r.temporary);
+        } else if (errno == ENOENT) {
+            return RemoveStale(folder, whose);
+        } else {
+            heldLines.insert(FileNameKey(RecordStemOf(leaf)));
+        }
     }
     int removed = 0;
-    for (const std::string &name : candidates) {
-        if (named.count(name))
+    for (const auto &[name, target] : candidates) {
+        if (named.count(name) ||
+            (!heldLines.empty() && heldLines.count(FileNameKey(StemOf(target)))))
             continue;
         const std::string path = Join(folder, name);
         const int fd = LockTemporary(path);
@@ -288,18 +325,17 @@ void SyncFolderOf(const std::string &path) {
 // Pending records and stale temporaries
 
 std::string ReplacementRecordPath(const std::string &path) {
-    const std::string leaf = LeafOf(path);
-    const size_t dot = leaf.find_last_of('.');
-    const std::string stem = dot == std::string::npos || dot == 0 ? leaf : leaf.substr(0, dot);
-    return Join(FolderOf(path), "." + LowerAscii(stem) + kRecordSuffix);
+    return Join(FolderOf(path), "." + LowerAscii(StemOf(LeafOf(path))) + kRecordSuffix);
 }
 
-EPendingReplacement FinishPendingReplacementOf(const std::string &path, std::string *why) {
+EPendingReplacement FinishPendingReplacementOf(const std::string &path,
+                                               const std::vector<std::string> &extensions,
+                                               std::string *why) {
     std::string reason;
     const std::string record = ReplacementRecordPath(path);
-    const EPendingReplacement result = FinishRecord(record, reason);
-    if (result == PENDING_UNREADABLE || result == PENDING_FAILED)
-        ReportLeftAlone(record, result, reason);
+    const EPendingReplacement result = FinishRecord(record, extensions, reason);
+    if (result == PENDING_UNREADABLE || result == PENDING_FAILED || result == PENDING_REFUSED)
+        ReportLeftAlone(record, StemOf(LeafOf(path)), result, reason);
     if (why)
         *why = reason;
     return result;
@@ -367,9 +403,9 @@ int TidyReplacementFolder(const std::string &folder, const std::vector<std::stri
     for (const std::string &leaf : records) {
         std::string why;
         const std::string path = Join(folder, leaf);
-        const EPendingReplacement result = FinishRecord(path, why);
-        if (result == PENDING_UNREADABLE || result == PENDING_FAILED)
-            ReportLeftAlone(path, result, why);
+        const EPendingReplacement result = FinishRecord(path, extensions, why);
+        if (result == PENDING_UNREADABLE || result == PENDING_FAILED || result == PENDING_REFUSED)
+            ReportLeftAlone(path, RecordStemOf(leaf), result, why);
     }
     return RemoveStale(folder, [&](const std::string &target) {
         if (IsRecordName(target))
@@ -414,25 +450,34 @@ bool CFileGroupReplacement::Commit() {
     if (m_members.empty())
         return true;
     const std::string folder = FolderOf(m_members.front()->Target());
+    const std::string recordPath = ReplacementRecordPath(m_members.front()->Target());
     SReplacementRecord record;
+    std::vector<std::string> extensions;
     for (auto &m : m_members) {
         if (FolderOf(m->Target()) != folder)
             return Fail(EXDEV, m->Target() + " does not lie in " + folder +
                                    " with the files it is replaced with");
         if (!IsReplacementTarget(LeafOf(m->Target())))
             return Fail(EINVAL, m->Target() + ": a name this replacement cannot record");
+        record.renames.push_back({std::string(), LeafOf(m->Target())});
+        extensions.push_back(ExtensionOf(LeafOf(m->Target())));
     }
+    // The reader carries out only a record of one line's files: a group of others could be
+    // stopped part-way and never finished.
+    std::string why;
+    if (!CheckReplacementTargets(record, RecordStemOf(LeafOf(recordPath)), extensions, why))
+        return Fail(EINVAL, "these files cannot be replaced as one line's: " + why);
+    record.renames.clear();
 
     // A record an earlier, killed replacement left is carried out first; ours takes its name.
-    const std::string recordPath = ReplacementRecordPath(m_members.front()->Target());
-    std::string why;
     const EPendingReplacement pending =
-        FinishPendingReplacementOf(m_members.front()->Target(), &why);
+        FinishPendingReplacementOf(m_members.front()->Target(), extensions, &why);
     if (pending == PENDING_BUSY)
         return Fail(EBUSY, "another program is replacing these files at this moment");
-    if (pending == PENDING_UNREADABLE || pending == PENDING_FAILED)
+    if (pending == PENDING_UNREADABLE || pending == PENDING_FAILED || pending == PENDING_REFUSED)
         return Fail(EBUSY, "an earlier replacement of these files was left unfinished (" +
-                               recordPath + ": " + why + ")");
+                               recordPath + ": " + why +
+                               "); deleting that record lets them be written again");
 
     // Step 1: every temporary complete (Finish) and named.
     for (auto &m : m_members) {

@@ -11,7 +11,8 @@ namespace ORQ {
 
 // Replaces several files of one folder as a group (a radar line's .hd and .dt1): after a crash,
 // a kill or a power loss at any moment, the next reader finds either all old files or all new
-// ones, never a mix. The steps:
+// ones, never a mix. The files of a group are those of one line: they share the name before
+// their last "." (letter case aside), and only that line's record may name them. The steps:
 //  1. every new file is written and flushed into its temporary file beside its target (through
 //     the CFileReplacement that Add returns), then all of them are given their names;
 //  2. an intent record naming each temporary and its target is written and flushed (the
@@ -21,7 +22,9 @@ namespace ORQ {
 //  4. the record is removed, and the folder flushed.
 // Whoever next reads or writes one of the files calls FinishPendingReplacementOf first: a
 // record it finds is carried out (step 3 for what still waits) and removed. Until the record
-// exists the old files stay; from then on the new ones count.
+// exists the old files stay; from then on the new ones count. A record that cannot be read, or
+// that names anything but its own line's files, holds that line back (its files are left as they
+// are and its writes refused) until the person deletes it; other lines are not held back.
 //
 // Each temporary file is locked (an advisory lock) from its creation until it is renamed or
 // removed, so stale temporaries of killed writes are told from those a live write uses.
@@ -38,7 +41,8 @@ public:
 
     // Steps 1 (naming) to 4, once every member is finished; false with errno, a text in Why()
     // and every target unchanged when it fails before the record exists. A failure after it
-    // (a rename refused) leaves the record for the next reader to finish.
+    // (a rename refused) leaves the record for the next reader to finish. Members that are not
+    // files of one line (EINVAL) are refused before anything is written.
     bool Commit();
     // Why the last Commit failed, in words for a message.
     const std::string &Why() const { return m_why; }
@@ -66,23 +70,30 @@ enum EPendingReplacement {
     PENDING_BUSY = 2,       // a live replacement is under way; its writer finishes it
     PENDING_UNREADABLE = 3, // the record cannot be read; left alone
     PENDING_FAILED = 4,     // a rename the record asks for was refused; left for later
+    PENDING_REFUSED = 5,    // the record names files that are not its line's; left alone
 };
 
-// Carries out the record a killed group replacement left beside path, if any. A record that
-// cannot be read, or whose renames fail, is left alone and reported through the message sink
-// (once per record and reason in a process, as reads repeat); why receives the reason.
-ORQ_UTILS_API EPendingReplacement FinishPendingReplacementOf(const std::string &path,
-                                                             std::string *why = nullptr);
+// Carries out the record a killed group replacement left beside path, if any. extensions: those
+// of the line's files (without "."; the line library's list), the only files the record may
+// name besides the line's name (CheckReplacementTargets). A record that cannot be read, that
+// names other files, or whose renames fail, is left alone and reported through the message sink
+// (once per record and reason in a process, as reads repeat) with what the person can do; why
+// receives the reason.
+ORQ_UTILS_API EPendingReplacement
+FinishPendingReplacementOf(const std::string &path, const std::vector<std::string> &extensions,
+                           std::string *why = nullptr);
 
 // Removes the temporary files of target that killed replacements left behind: only those no
-// live write holds locked and no pending record names. Returns how many went. The folder is
+// live write holds locked, no pending record names and no record that cannot be read may name
+// (those of its own line's files). Returns how many went. The folder is
 // read whole again only after a hundredth of its names were written since its last reading,
 // so that writing every line of a large folder costs no more per line than a small one.
 ORQ_UTILS_API int RemoveStaleTemporaries(const std::string &target);
 
-// Once for a folder (opening a project): carries out every pending record in it, then removes
-// the stale temporaries of its files whose extension is one of extensions (without ".",
-// letter case ignored) and of records. Returns how many temporaries went.
+// Once for a folder (opening a project): carries out every pending record in it (each may name
+// only its line's files with one of extensions), then removes the stale temporaries of its files
+// whose extension is one of extensions (without ".", letter case ignored) and of records, as
+// RemoveStaleTemporaries does. Returns how many temporaries went.
 ORQ_UTILS_API int TidyReplacementFolder(const std::string &folder,
                                         const std::vector<std::string> &extensions);
 

@@ -1,5 +1,7 @@
 #include "orq_utils/ReplacementRecord.h"
 
+#include "orq_utils/FileSystemName.h"
+
 #include <set>
 
 namespace ORQ {
@@ -110,6 +112,33 @@ bool ParseReplacementRecord(const std::string &text, SReplacementRecord &record,
         if (record.renames.size() >= kMaxReplacementRecordRenames)
             return fail("it names too many files");
         record.renames.push_back(r);
+    }
+    why.clear();
+    return true;
+}
+
+bool CheckReplacementTargets(const SReplacementRecord &record, const std::string &stem,
+                             const std::vector<std::string> &extensions, std::string &why) {
+    std::string own;
+    std::set<std::string> keys;
+    for (const std::string &extension : extensions) {
+        if (extension.empty())
+            continue;
+        own += (own.empty() ? "" : " and ") + stem + "." + extension;
+        keys.insert(FileNameKey(stem + "." + extension));
+    }
+    std::set<std::string> named;
+    for (const auto &r : record.renames) {
+        const std::string key = FileNameKey(r.target);
+        if (!keys.count(key)) {
+            why = "it names " + r.target + ", which is not a file of the line " + stem +
+                  (own.empty() ? std::string() : " (only " + own + " are)");
+            return false;
+        }
+        if (!named.insert(key).second) {
+            why = "it names the file " + r.target + " of the line " + stem + " twice";
+            return false;
+        }
     }
     why.clear();
     return true;

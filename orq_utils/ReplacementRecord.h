@@ -19,6 +19,9 @@ namespace ORQ {
 // Names are plain names in the record's folder. A temporary's name is always the one the file
 // replacement gives it beside its target (".<target>.tmp" and 8 letters or digits), so a record,
 // however it was made, can rename nothing but a temporary over the file it was written for.
+// Its targets are further bound to the files of the one line it is named for (see
+// CheckReplacementTargets): a record found in a folder never replaces the project or another
+// line's files.
 struct SReplacementRecord {
     struct SRename {
         std::string temporary;
@@ -38,6 +41,16 @@ ORQ_UTILS_API std::string FormatReplacementRecord(const SReplacementRecord &reco
 // record as FormatReplacementRecord writes it: such a record is never acted on.
 ORQ_UTILS_API bool ParseReplacementRecord(const std::string &text, SReplacementRecord &record,
                                           std::string &why);
+
+// Whether every target of the record is one of the files of the line stem, the name the record
+// is found under (".<stem>.kvd-intent"): the stem followed by "." and one of extensions (given
+// without "."), each at most once. Letter case is ignored as the program's name lookup ignores
+// it (FileNameKey), so the spellings a line's files have on disk all count as its own. false,
+// with why in plain words, for a record that names anything else: it is never acted on.
+ORQ_UTILS_API bool CheckReplacementTargets(const SReplacementRecord &record,
+                                           const std::string &stem,
+                                           const std::vector<std::string> &extensions,
+                                           std::string &why);
 
 // A name a record can hold as a target: not empty, not "." or "..", at most 255 bytes, without
 // "/", NUL, tab, carriage return or line feed.

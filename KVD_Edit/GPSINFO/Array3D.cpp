@@ -1,5 +1,6 @@
 #include "KVD_Edit/GPSINFO/Array3D.h"
 
+#include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
 
@@ -167,7 +168,7 @@ int CArray3D::ReadDt1(const char *path, int traces, int samples) {
     // file holds must not make us allocate (perhaps gigabytes) for nothing.
     // A replacement of the line's files that a killed write left part-way is finished first.
     if (path)
-        ORQ::FinishPendingReplacementOf(path);
+        ORQ::FinishPendingReplacementOf(path, ORQ::kLineFileExtensions);
     struct stat st {};
     if (!path || ::stat(path, &st) != 0)
         return -300 - (path ? errno : EINVAL);

@@ -3,6 +3,7 @@
 #include "orq_utils/FileGroupReplacement.h"
 
 #include "orq_utils/ReplacementRecord.h"
+#include "tests/support/KilledSave.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,9 @@ using ORQ::CFileReplacement;
 
 namespace {
 
+// The extensions of a line's files, as the line library passes them.
+const std::vector<std::string> kLine = {"hd", "dt1"};
+
 // The names in a folder other than the ones given.
 std::vector<std::string> OtherNames(const std::string &folder, std::set<std::string> known) {
     std::vector<std::string> names;
@@ -41,6 +45,16 @@ bool WritePair(const std::string &folder, const std::string &hd, const std::stri
     CFileReplacement &d = group.Add(folder + "/a.dt1");
     EXPECT_TRUE(h.Open() && h.Write(hd.data(), hd.size()) && h.Finish());
     EXPECT_TRUE(d.Open() && d.Write(dt1.data(), dt1.size()) && d.Finish());
+    return group.Commit();
+}
+
+// Writes the line GPS01 (GPS01.hd and GPS01.dt1) as one group; the Commit's result.
+bool WriteGpsLine(const std::string &folder, const std::string &text) {
+    CFileGroupReplacement group;
+    for (const char *name : {"GPS01.hd", "GPS01.dt1"}) {
+        CFileReplacement &m = group.Add(folder + "/" + name);
+        EXPECT_TRUE(m.Open() && m.Write(text.data(), text.size()) && m.Finish());
+    }
     return group.Commit();
 }
 
@@ -89,7 +103,7 @@ TEST(FileGroupReplacement, StoppedAfterEachStepTheNextReaderFindsAWholePair) {
                   row.step != CFileGroupReplacement::STEP_TEMPORARIES);
 
         // The reader of either file finishes what the record asks for.
-        const auto result = ORQ::FinishPendingReplacementOf(dir.File("A.DT1"));
+        const auto result = ORQ::FinishPendingReplacementOf(dir.File("A.DT1"), kLine);
         EXPECT_EQ(result, row.step == CFileGroupReplacement::STEP_TEMPORARIES
                               ? ORQ::PENDING_NONE
                               : ORQ::PENDING_FINISHED);
@@ -155,10 +169,10 @@ TEST(FileGroupReplacement, ARecordOfALiveWriteIsLeftToIt) {
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
     WriteFile(ORQ::ReplacementRecordPath(dir.File("a.hd")),
               "kvd group replacement 1\nrename\t.a.hd.tmpabcdefgh\ta.hd\nend\n");
-    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.hd")), ORQ::PENDING_BUSY);
+    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.hd"), kLine), ORQ::PENDING_BUSY);
     EXPECT_EQ(ReadFile(dir.File("a.hd")), "old");
     ::close(fd);
-    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.hd")), ORQ::PENDING_FINISHED);
+    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.hd"), kLine), ORQ::PENDING_FINISHED);
     EXPECT_EQ(ReadFile(dir.File("a.hd")), "new");
 }
 
@@ -174,9 +188,10 @@ TEST(FileGroupReplacement, AnUnreadableRecordIsLeftAloneAndReported) {
     WriteFile(record, "kvd group replacement 1\nrename\t.a.hd.tmp12345678\ta.hd\n");
 
     std::string why;
-    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.hd"), &why), ORQ::PENDING_UNREADABLE);
+    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.hd"), kLine, &why),
+              ORQ::PENDING_UNREADABLE);
     EXPECT_NE(why.find("end"), std::string::npos) << why;
-    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.dt1")), ORQ::PENDING_UNREADABLE);
+    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.dt1"), kLine), ORQ::PENDING_UNREADABLE);
     ASSERT_EQ(sink.Messages().size(), 1u) << "reported once, however often the line is read";
     EXPECT_NE(sink.Messages()[0].text.find(record), std::string::npos) << sink.AllTexts();
 
@@ -196,7 +211,7 @@ TEST(FileGroupReplacement, FinishedOrForeignRecords) {
     WriteFile(dir.File("a.hd"), "header");
     const std::string record = ORQ::ReplacementRecordPath(dir.File("a.hd"));
     WriteFile(record, "kvd group replacement 1\nrename\t.a.hd.tmp12345678\ta.hd\nend\n");
-    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.hd")), ORQ::PENDING_FINISHED);
+    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.hd"), kLine), ORQ::PENDING_FINISHED);
     EXPECT_FALSE(FileExists(record));
     EXPECT_EQ(ReadFile(dir.File("a.hd")), "header");
 
@@ -205,7 +220,8 @@ TEST(FileGroupReplacement, FinishedOrForeignRecords) {
     WriteFile(dir.File("sub/.outside.tmp12345678"), "intruder");
     WriteFile(dir.File("sub/.a.kvd-intent"),
               "kvd group replacement 1\nrename\t.outside.tmp12345678\t../outside\nend\n");
-    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("sub/a.hd")), ORQ::PENDING_UNREADABLE);
+    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("sub/a.hd"), kLine),
+              ORQ::PENDING_UNREADABLE);
     EXPECT_EQ(ReadFile(dir.File("outside")), "keep me");
 }
 
@@ -230,4 +246,150 @@ TEST(FileGroupReplacement, ALargeFolderIsNotReadBeforeEveryWrite) {
     }
     EXPECT_FALSE(FileExists(leftover)) << "still there after " << writes << " writes";
     EXPECT_LE(writes, lines / 100 + 1);
+}
+
+// A record is carried out only when it names its own line's files (the line it is named for,
+// with the extensions the line library gives): one left by another program, damaged, or copied
+// in from elsewhere must not put a temporary (perhaps a killed save's partial file) over the
+// project or another line. Refused whole, reported once, kept; its line stays held back until
+// the record is deleted.
+TEST(FileGroupReplacement, ARecordNamingFilesBesideItsLineIsRefusedWhole) {
+    const std::string head = "kvd group replacement 1\n";
+    const std::string ownHd = "rename\t.GPS01.hd.tmpzzzz0001\tGPS01.hd\n";
+    const std::string ownDt1 = "rename\t.GPS01.dt1.tmpzzzz0002\tGPS01.dt1\n";
+    // Each record names the line's own two files and one beside them.
+    const struct {
+        const char *name;
+        const char *named;
+    } rows[] = {
+        {"the project", "p.kvd"},
+        {"another line's header", "LINE02.hd"},
+        {"the line's GPS file", "GPS01.GPS"},
+        {"a name with another stem", "GPS010.hd"},
+        {"its header again, in another spelling", "gps01.HD"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        kvdtest::CaptureSink sink;
+        TempDir dir;
+        for (const char *file :
+             {"GPS01.hd", "GPS01.dt1", "p.kvd", "LINE02.hd", "GPS01.GPS", "GPS010.hd", "gps01.HD"})
+            WriteFile(dir.File(file), std::string("old ") + file);
+        for (const char *temporary : {".GPS01.hd.tmpzzzz0001", ".GPS01.dt1.tmpzzzz0002"})
+            WriteFile(dir.File(temporary), "new line file");
+        WriteFile(dir.File("." + std::string(row.named) + ".tmpzzzz9999"), "partial");
+        const std::string record = ORQ::ReplacementRecordPath(dir.File("GPS01.hd"));
+        const std::string named = row.named;
+        WriteFile(record, head + ownHd + "rename\t." + named + ".tmpzzzz9999\t" + named + "\n" +
+                              ownDt1 + "end\n");
+        const kvdtest::FolderState before = kvdtest::ReadFolder(dir.Path());
+
+        std::string why;
+        EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("GPS01.hd"), kLine, &why),
+                  ORQ::PENDING_REFUSED);
+        EXPECT_NE(why.find(row.named), std::string::npos) << why;
+        EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("GPS01.dt1"), kLine),
+                  ORQ::PENDING_REFUSED);
+        ORQ::TidyReplacementFolder(dir.Path(), kLine);
+        EXPECT_EQ(kvdtest::ReadFolder(dir.Path()), before)
+            << "nothing renamed, nothing removed: the named files byte-identical, the "
+               "temporaries still there";
+        ASSERT_EQ(sink.Messages().size(), 1u) << sink.AllTexts();
+        const std::string &text = sink.Messages()[0].text;
+        EXPECT_NE(text.find(record), std::string::npos) << text;
+        EXPECT_NE(text.find(row.named), std::string::npos) << text;
+
+        EXPECT_FALSE(WriteGpsLine(dir.Path(), "held")) << "the line stays held back";
+        EXPECT_EQ(ReadFile(dir.File("GPS01.hd")), "old GPS01.hd");
+        ASSERT_TRUE(std::filesystem::remove(record));
+        EXPECT_TRUE(WriteGpsLine(dir.Path(), "written")) << "deleting the record frees the line";
+        EXPECT_EQ(ReadFile(dir.File("GPS01.hd")), "written");
+        EXPECT_EQ(ReadFile(dir.File("p.kvd")), "old p.kvd");
+    }
+
+    // Its own two files, in the spellings of the disk, still roll forward.
+    TempDir dir;
+    WriteFile(dir.File("GPS01.hd"), "old header");
+    WriteFile(dir.File("gps01.DT1"), "old traces");
+    WriteFile(dir.File(".GPS01.hd.tmpzzzz0001"), "new header");
+    WriteFile(dir.File(".gps01.DT1.tmpzzzz0002"), "new traces");
+    WriteFile(ORQ::ReplacementRecordPath(dir.File("GPS01.hd")),
+              head + ownHd + "rename\t.gps01.DT1.tmpzzzz0002\tgps01.DT1\nend\n");
+    EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("gps01.DT1"), kLine), ORQ::PENDING_FINISHED);
+    EXPECT_EQ(ReadFile(dir.File("GPS01.hd")), "new header");
+    EXPECT_EQ(ReadFile(dir.File("gps01.DT1")), "new traces");
+    EXPECT_TRUE(OtherNames(dir.Path(), {"GPS01.hd", "gps01.DT1"}).empty());
+}
+
+// The writer never makes a record the reader would refuse: a group of files that are not one
+// line's is refused before anything is written.
+TEST(FileGroupReplacement, AGroupOfFilesOfTwoLinesIsRefusedBeforeItsWrites) {
+    TempDir dir;
+    WriteFile(dir.File("a.hd"), "old a");
+    WriteFile(dir.File("b.hd"), "old b");
+    CFileGroupReplacement group;
+    for (const char *name : {"a.hd", "b.hd"}) {
+        CFileReplacement &m = group.Add(dir.File(name));
+        ASSERT_TRUE(m.Open() && m.Write("new", 3) && m.Finish());
+    }
+    errno = 0;
+    EXPECT_FALSE(group.Commit());
+    EXPECT_EQ(errno, EINVAL) << group.Why();
+    EXPECT_EQ(ReadFile(dir.File("a.hd")), "old a");
+    EXPECT_EQ(ReadFile(dir.File("b.hd")), "old b");
+    EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File("a.hd"))));
+}
+
+// A record that cannot be read may name any file of its own line, and no other: it keeps only
+// its line's temporaries, and those of every other line go as usual.
+TEST(FileGroupReplacement, ADamagedRecordHoldsBackOnlyItsOwnLine) {
+    kvdtest::CaptureSink sink;
+    TempDir dir;
+    WriteFile(dir.File("L.hd"), "header of L");
+    WriteFile(dir.File("LINE02.hd"), "header of LINE02");
+    WriteFile(dir.File(".line02.kvd-intent"), "kvd group replacement 1\nrename\t.LINE02.h");
+    WriteFile(dir.File(".LINE02.hd.tmpabcdefgh"), "kept with the record");
+    WriteFile(dir.File(".L.hd.tmpabcdefgh"), "left by a killed write");
+    WriteFile(dir.File(".L.hd.tmpabcdefgi"), "left by another");
+
+    ASSERT_TRUE(ORQ::ReplaceFileContent(dir.File("L.hd"), "next header of L"));
+    EXPECT_FALSE(FileExists(dir.File(".L.hd.tmpabcdefgh"))) << "the next write of L.hd tidies";
+    WriteFile(dir.File(".L.hd.tmpabcdefgh"), "left again");
+    EXPECT_EQ(ORQ::TidyReplacementFolder(dir.Path(), kLine), 1);
+    const std::vector<std::string> left = OtherNames(dir.Path(), {"L.hd", "LINE02.hd"});
+    EXPECT_EQ(std::set<std::string>(left.begin(), left.end()),
+              (std::set<std::string>{".LINE02.hd.tmpabcdefgh", ".line02.kvd-intent"}));
+    ASSERT_EQ(sink.Messages().size(), 1u) << sink.AllTexts();
+    EXPECT_NE(sink.Messages()[0].text.find(dir.File(".line02.kvd-intent")), std::string::npos)
+        << sink.AllTexts();
+}
+
+// A child writes the header of line L over and over and is killed at random moments, beside a
+// damaged record of another line: the next write of L's header leaves no temporary of it, as
+// without the record (a kill between naming the temporary and renaming it leaves one behind).
+TEST(FileGroupReplacement, KilledHeaderWritesBesideADamagedRecordOfAnotherLineLeaveNothing) {
+    kvdtest::CaptureSink sink;
+    TempDir dir;
+    const std::string path = dir.File("L.hd");
+    const std::string header(1024, 'h');
+    WriteFile(path, header);
+    WriteFile(dir.File(".line02.kvd-intent"), "kvd group replacement 1\nrename\t.LINE02.h");
+    auto loop = [&] {
+        while (true)
+            ORQ::ReplaceFileContent(path, header, false);
+    };
+    auto check = [&](int) -> std::string {
+        if (!ORQ::ReplaceFileContent(path, header, false))
+            return "the next write failed";
+        if (ReadFile(path) != header)
+            return "the header is not whole";
+        for (const std::string &name : kvdtest::ReplacementLeftovers(dir.Path()))
+            if (ORQ::IsTemporaryName(name, "L.hd"))
+                return "left behind: " + name;
+        return std::string();
+    };
+    const kvdtest::SRandomKills run = kvdtest::KillAtRandomMoments(loop, check, 300, 2000, 20);
+    EXPECT_TRUE(run.failures.empty()) << testing::PrintToString(run.failures);
+    EXPECT_GE(run.kills, 100);
+    EXPECT_TRUE(FileExists(dir.File(".line02.kvd-intent"))) << "the damaged record stays";
 }

@@ -1,5 +1,7 @@
 #include "orq_utils/ReplacementRecord.h"
 
+#include "orq_utils/FileGroupReplacement.h"
+#include "tests/support/KilledSave.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -90,23 +92,55 @@ TEST(ReplacementRecord, WriterRefusesNamesItCouldNotReadBack) {
     EXPECT_FALSE(IsTemporaryName(".LINE01.hd.tmpa1b2c3d4x"));
 }
 
-// Inputs the fuzz target of the record reader found or was seeded with.
+// Inputs the fuzz target of the record reader found or was seeded with, carried out as the
+// target does: in a folder with the files it names, under the name of its first target's line.
+// A record is carried out exactly when every file it names is one of that line's; the ones
+// named "refused" name another file, and leave the folder as it was.
 TEST(ReplacementRecord, FuzzReproducersAreRefusedOrReadBackAlike) {
+    const std::vector<std::string> extensions = {"hd", "dt1"};
     const std::string folder = std::string(KVD_TEST_DATA_DIR "/fuzz");
-    int seen = 0;
+    int seen = 0, refused = 0;
     for (const auto &entry : std::filesystem::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
         if (name.rfind("replacement-record-", 0) != 0)
             continue;
         SCOPED_TRACE(name);
         ++seen;
+        const std::string text = kvdtest::ReadFile(entry.path().string());
         SReplacementRecord record;
         std::string why;
-        if (!ParseReplacementRecord(kvdtest::ReadFile(entry.path().string()), record, why))
+        if (!ParseReplacementRecord(text, record, why))
             continue;
         SReplacementRecord again;
         ASSERT_TRUE(ParseReplacementRecord(FormatReplacementRecord(record), again, why)) << why;
         EXPECT_EQ(again.renames.size(), record.renames.size());
+
+        kvdtest::CaptureSink quiet;
+        kvdtest::TempDir dir;
+        for (const auto &r : record.renames) {
+            kvdtest::WriteFile(dir.File(r.target), "old " + r.target);
+            kvdtest::WriteFile(dir.File(r.temporary), "new " + r.target);
+        }
+        const std::string lineFile = dir.File(record.renames.front().target);
+        const std::string recordPath = ORQ::ReplacementRecordPath(lineFile);
+        kvdtest::WriteFile(recordPath, text);
+        const std::string recordName = std::filesystem::path(recordPath).filename().string();
+        const std::string stem = recordName.substr(1, recordName.find(".kvd-intent") - 1);
+        const bool ownLine = ORQ::CheckReplacementTargets(record, stem, extensions, why);
+        EXPECT_EQ(ownLine, name.find("-refused-") == std::string::npos) << why;
+        const kvdtest::FolderState before = kvdtest::ReadFolder(dir.Path());
+        const ORQ::EPendingReplacement result =
+            ORQ::FinishPendingReplacementOf(lineFile, extensions);
+        if (ownLine) {
+            EXPECT_EQ(result, ORQ::PENDING_FINISHED);
+            for (const auto &r : record.renames)
+                EXPECT_EQ(kvdtest::ReadFile(dir.File(r.target)), "new " + r.target);
+        } else {
+            ++refused;
+            EXPECT_EQ(result, ORQ::PENDING_REFUSED);
+            EXPECT_EQ(kvdtest::ReadFolder(dir.Path()), before) << "nothing renamed";
+        }
     }
-    EXPECT_GE(seen, 2);
+    EXPECT_GE(seen, 6);
+    EXPECT_GE(refused, 4);
 }

@@ -593,6 +593,6 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
     // Temporary files that killed writes of line files left behind go, once per folder (each
     // line's own pending replacement was finished when its header was read).
     for (const std::string &folder : lineFolders)
-        ORQ::TidyReplacementFolder(folder, {"hd", "dt1"});
+        ORQ::TidyReplacementFolder(folder, ORQ::kLineFileExtensions);
     return result;
 }

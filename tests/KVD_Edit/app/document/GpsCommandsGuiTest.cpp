@@ -280,3 +280,33 @@ TEST(GpsCommandsGui, AWriteBackStoppedPartWayOpensAsAWholePair) {
         EXPECT_EQ(kvdtest::DescribeLeftovers(p.dir.Path()), "");
     }
 }
+
+// A damaged intent record of one line, found as the project opens: one message names the record
+// and the line and says what to do; the line's own leftovers stay with the record, while the
+// other line's are tidied as usual.
+TEST(GpsCommandsGui, ADamagedRecordOfALineIsReportedOnceAtOpenWithWhatToDo) {
+    auto damage = [](const std::string &folder) {
+        kvdtest::WriteFile(folder + "/.l2.kvd-intent",
+                           "kvd group replacement 1\nrename\t.L2.hd.tmpabcdefgh\tL2.h");
+        kvdtest::WriteFile(folder + "/.L2.hd.tmpabcdefgh", "perhaps the new header");
+        kvdtest::WriteFile(folder + "/.L1.hd.tmpabcdefgh", "left by a killed write");
+    };
+    OpenedProject p({Line("L1", 0, false), Line("L2", 2, false)}, ORQ::IDNO, damage);
+    ASSERT_NE(p.grid, nullptr) << Sink().AllTexts();
+    const std::string record = p.dir.File(".l2.kvd-intent");
+    std::vector<std::string> naming;
+    for (const auto &m : Sink().Messages())
+        if (m.text.find(record) != std::string::npos)
+            naming.push_back(m.text);
+    ASSERT_EQ(naming.size(), 1u) << Sink().AllTexts();
+    for (const char *part :
+         {"The line L2 is held back", "last GPS or topography change may be incomplete",
+          "Deleting the record lets the line be written again"})
+        EXPECT_NE(naming[0].find(part), std::string::npos) << part << " in:\n" << naming[0];
+    EXPECT_NE(p.RowOf("L1"), -1);
+    EXPECT_NE(p.RowOf("L2"), -1);
+    EXPECT_TRUE(kvdtest::FileExists(record));
+    EXPECT_TRUE(kvdtest::FileExists(p.dir.File(".L2.hd.tmpabcdefgh")));
+    EXPECT_FALSE(kvdtest::FileExists(p.dir.File(".L1.hd.tmpabcdefgh")))
+        << "the other line is not held back";
+}
