@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string lineFile = line + "/" + (read ? record.renames.front().target : "a.hd");
     const std::string recordPath = ORQ::ReplacementRecordPath(lineFile);
     const std::string recordName = recordPath.substr(recordPath.find_last_of('/') + 1);
-    const std::string stem = recordName.substr(1, recordName.size() - 1 - 11);
+    const std::string stem = recordName.substr(1, recordName.rfind(".kvd-intent") - 1);
     const bool ownLine = read && ORQ::CheckReplacementTargets(record, stem, extensions, why);
     kvdfuzz::Check(!read || ownLine || !why.empty(), "a record of other files says why");
     kvdfuzz::WriteBytes(recordPath, text);
