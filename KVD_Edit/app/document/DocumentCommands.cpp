@@ -83,6 +83,9 @@ SCommandUi DecideCommandUi(int id, const SDocCommandState &s) {
     case KVDCmd::ID_FILE_SAVE_AS:
         ui.enable = !s.selectingInView && s.hasPath;
         break;
+    case KVDCmd::ID_DISPLAYUNITS_MENU:
+        ui.enable = !s.selectingInView;
+        break;
     case KVDCmd::ID_DISPLAYUNITS_METERS:
     case KVDCmd::ID_DISPLAYUNITS_FEET:
         ui.enable = !s.selectingInView;

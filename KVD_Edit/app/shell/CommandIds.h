@@ -87,13 +87,17 @@ enum : int {
     ID_EDIT_TOPO_MERGE_GPS_ELEVATION = 32855,
     ID_EDIT_GPS_FORMAT = 32864,
     ID_DESELECT_ALL_LINES = 32866, // Ctrl+D
-    ID_SPLASH_CLOSED = 1032,       // posted by the timed hint when it closes
+    // The View menu's Display Units submenu: a number of our own, so that the submenu takes
+    // the enabling rule of its two items.
+    ID_DISPLAYUNITS_MENU = 33700,
+    ID_SPLASH_CLOSED = 1032, // posted by the timed hint when it closes
 };
 
 // The commands the project document handles itself (menu items and toolbar buttons).
 inline constexpr int kDocumentCommands[] = {
     ID_FILE_SAVE,
     ID_FILE_SAVE_AS,
+    ID_DISPLAYUNITS_MENU,
     ID_DISPLAYUNITS_METERS,
     ID_DISPLAYUNITS_FEET,
     ID_VIEW_FIDUCIAL_TEXT,

@@ -19,6 +19,7 @@
 
 #include "KVD3/LineOffsetDlg.h"
 
+#include <wx/display.h>
 #include <wx/docmdi.h>
 #include <wx/docview.h>
 #include <wx/filedlg.h>
@@ -28,6 +29,7 @@
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <mutex>
@@ -151,11 +153,12 @@ bool CKVDVApp::OnInit() {
     if (!FollowCommandLine())
         return DropMainFrame();
 
+    // Placed before it is shown: the frame comes up where it was, without a jump.
+    RestoreWindowPlacement();
     m_mainFrame->Show(true);
     m_mainFrame->Update();
     if (!m_iniAccess.GetLogFont(m_programFontRecord))
         m_programFontRecord = m_iniAccess.GetSystemLogfont();
-    RestoreWindowPlacement();
 
     wxEvtHandler::AddFilter(&m_inputFilter);
     m_filterAdded = true;
@@ -231,13 +234,28 @@ bool CKVDVApp::RunShellCommand(const SCommandLineRequest &request) {
 
 void CKVDVApp::RestoreWindowPlacement() {
     const std::string position = m_iniAccess.ReadIni("GENERAL", "Window Position", "0,0,0,0");
-    int left = 0, top = 0, right = 0, bottom = 0;
-    if (DecideWindowPlacement(position, left, top, right, bottom)) {
-        SWindowPlacement placement = GetWindowPlacement(m_mainFrame);
-        placement.rcNormalPosition = {left, top, right, bottom};
-        SetWindowPlacement(m_mainFrame, placement);
+    SScreenRect stored;
+    if (DecideWindowPlacement(position, stored.left, stored.top, stored.right, stored.bottom)) {
+        // The screen the rectangle lies on most, or the first one when it lies on none.
+        const wxRect wanted(stored.left, stored.top, std::max(stored.right - stored.left, 1),
+                            std::max(stored.bottom - stored.top, 1));
+        unsigned screen = 0;
+        long most = 0;
+        for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+            const wxRect common = wxDisplay(i).GetGeometry().Intersect(wanted);
+            if (long(common.width) * common.height > most) {
+                most = long(common.width) * common.height;
+                screen = i;
+            }
+        }
+        const wxRect work = wxDisplay(screen).GetClientArea();
+        const wxSize fallback = m_mainFrame->GetSize();
+        const SScreenRect fitted =
+            FitWindowOnScreen(stored, {work.x, work.y, work.GetRight() + 1, work.GetBottom() + 1},
+                              fallback.x, fallback.y);
+        m_mainFrame->RestorePlacement(wxRect(fitted.left, fitted.top, fitted.right - fitted.left,
+                                             fitted.bottom - fitted.top));
     }
-    m_mainFrame->Update();
 }
 
 void CKVDVApp::StartAppClock() {

@@ -2,6 +2,7 @@
 
 #include "KVD_Edit/app/shell/Helpers.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -43,6 +44,31 @@ bool DecideWindowPlacement(const std::string &text, int &left, int &top, int &ri
     right = values[2];
     bottom = values[3];
     return true;
+}
+
+namespace {
+
+// The start of a span of length size placed in [low, high): moved in from either end.
+int FitSpan(int start, int size, int low, int high) {
+    if (start + size > high)
+        start = high - size;
+    return start < low ? low : start;
+}
+
+} // namespace
+
+SScreenRect FitWindowOnScreen(const SScreenRect &window, const SScreenRect &area, int defaultWidth,
+                              int defaultHeight) {
+    int width = window.right > window.left ? window.right - window.left : defaultWidth;
+    int height = window.bottom > window.top ? window.bottom - window.top : defaultHeight;
+    width = std::min(width, area.right - area.left);
+    height = std::min(height, area.bottom - area.top);
+    SScreenRect fitted;
+    fitted.left = FitSpan(window.left, width, area.left, area.right);
+    fitted.top = FitSpan(window.top, height, area.top, area.bottom);
+    fitted.right = fitted.left + width;
+    fitted.bottom = fitted.top + height;
+    return fitted;
 }
 
 std::string FormatAboutVersion(unsigned major, unsigned minor, unsigned third, unsigned build) {

@@ -28,6 +28,20 @@ SCommandLineRequest CutCommandLine(const std::vector<std::string> &args);
 // toolkit put it.
 bool DecideWindowPlacement(const std::string &text, int &left, int &top, int &right, int &bottom);
 
+// A rectangle of the screen in pixels: left/top inclusive, right/bottom exclusive.
+struct SScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+// The window's outer rectangle brought onto area (the screen's work area): a window wider or
+// taller than the area takes the area's width or height, one that reaches past an edge moves in
+// until it lies fully inside; one that fits is kept as it is. A rectangle without width or
+// height keeps its corner and takes defaultSize's width or height first.
+SScreenRect FitWindowOnScreen(const SScreenRect &window, const SScreenRect &area, int defaultWidth,
+                              int defaultHeight);
+
 // The About box's version line from the product version words, e.g. "Version 4 Release 1.1".
 std::string FormatAboutVersion(unsigned major, unsigned minor, unsigned third, unsigned build);
 

@@ -125,6 +125,7 @@ bool CMainFrame::Create(wxDocManager *manager) {
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
 
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+    Bind(wxEVT_SIZE, &CMainFrame::OnSize, this);
     Bind(wxEVT_MENU_OPEN, &CMainFrame::OnMenuOpen, this);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
     Bind(wxEVT_MENU, &CMainFrame::OnHelpContactinfo, this, W(ID_HELP_CONTACTINFO));
@@ -153,9 +154,39 @@ void CMainFrame::ShowAtOnce() {
     // placeholder size of 2 x 1 pixels: every notebook, toolbar and menu bar in it is then
     // allocated less than its minimum, and GTK prints a critical or a warning for each. Shown
     // at once, the window is laid out at its own size from the start; the decoration sizes
-    // still arrive and only correct the outer size the toolkit reports.
+    // arrive afterwards (RestorePlacement then gives the stored outer size again).
     m_deferShow = false;
 #endif
+}
+
+bool CMainFrame::DecorationsKnown() const {
+#ifdef __WXGTK__
+    return m_decorSize.left + m_decorSize.right + m_decorSize.top + m_decorSize.bottom > 0;
+#else
+    return true;
+#endif
+}
+
+void CMainFrame::RestorePlacement(const wxRect &outer) {
+    SetSize(outer);
+    // Shown at once, a new frame learns its decorations' sizes from the window manager only
+    // after it is on the screen, and the toolkit meanwhile takes an outer size for the inside
+    // of the frame: the frame would come up larger by the decorations at every start.
+    m_pendingOuterSize = DecorationsKnown() ? wxDefaultSize : outer.GetSize();
+}
+
+void CMainFrame::OnSize(wxSizeEvent &event) {
+    if (m_pendingOuterSize != wxDefaultSize && DecorationsKnown()) {
+        // Given once this size is through: asked for inside it, the new size would be undone by
+        // the toolkit's own update that sent this event.
+        const wxSize wanted = m_pendingOuterSize;
+        m_pendingOuterSize = wxDefaultSize;
+        CallAfter([this, wanted] {
+            if (GetSize() != wanted)
+                SetSize(wanted);
+        });
+    }
+    event.Skip();
 }
 
 std::vector<wxAcceleratorEntry> CMainFrame::AcceleratorEntries() {
@@ -227,7 +258,7 @@ wxMenuBar *CMainFrame::CreateFrameMenuBar(wxDocManager *manager) {
     AddRecentFiles(file, manager);
 
     auto *view = new wxMenu();
-    view->AppendSubMenu(CreateDisplayUnitsMenu(), "Display &Units");
+    view->Append(W(ID_DISPLAYUNITS_MENU), "Display &Units", CreateDisplayUnitsMenu());
     view->AppendCheckItem(W(ID_VIEW_TOOLBAR), "&Toolbar");
     view->AppendCheckItem(W(ID_VIEW_STATUS_BAR), "&Status Bar");
 
@@ -285,7 +316,7 @@ wxMenuBar *CMainFrame::CreateDocumentMenuBar(wxDocManager *manager) {
     edit->Append(W(ID_EDIT_GPS_FORMAT), "GPS Format");
 
     auto *view = new wxMenu();
-    view->AppendSubMenu(CreateDisplayUnitsMenu(), "Display &Units");
+    view->Append(W(ID_DISPLAYUNITS_MENU), "Display &Units", CreateDisplayUnitsMenu());
     view->AppendCheckItem(W(ID_VIEW_DISPLAY_FIDUCIALS), "Display Fiducials");
     view->AppendCheckItem(W(ID_VIEW_FIDUCIAL_TEXT), "Fiducial With Text");
     auto *zoom = new wxMenu();
@@ -338,9 +369,17 @@ void CMainFrame::SetStatusText(int pane, const char *text) {
             widths[i] = w;
             styles[i] = w != 0 ? wxSB_NORMAL : wxSB_FLAT;
         }
+        // The status bar redraws a pane whose text changes; a pane without room has a negative
+        // inside (its borders), which the drawing library reports as a fault. The text is set
+        // while the pane has room: before it shrinks to nothing, after it grows.
+        const wxString shown = ToWx(m_paneText[pane]);
+        const bool hadRoom = status->GetStatusWidth(pane) != 0;
+        if (width == 0 && hadRoom)
+            wxFrame::SetStatusText(shown, pane);
         status->SetStatusWidths(3, widths);
         status->SetStatusStyles(3, styles);
-        wxFrame::SetStatusText(ToWx(m_paneText[pane]), pane);
+        if (width != 0)
+            wxFrame::SetStatusText(shown, pane);
     } else if (!m_paneText[0].empty()) {
         wxFrame::SetStatusText(ToWx(m_paneText[0]), 0);
     }

@@ -20,6 +20,10 @@ public:
     // Creates the window with its menus, toolbar and status bar; false when any of them fails.
     bool Create(wxDocManager *manager);
 
+    // Gives the frame its outer rectangle on the screen, the window manager's decorations
+    // included (the rectangle it stores when it closes).
+    void RestorePlacement(const wxRect &outer);
+
     // Sets the text of status pane 0, 1 or 2. Panes 1 and 2 take the width of their text (no
     // border when empty); an empty text leaves pane 0 as it is.
     void SetStatusText(int pane, const char *text);
@@ -50,6 +54,9 @@ public:
 private:
     // The window is shown at its own size at once, without the toolkit's deferred first show.
     void ShowAtOnce();
+    // True once the window manager has reported the sizes of the frame's decorations.
+    bool DecorationsKnown() const;
+    void OnSize(wxSizeEvent &event);
     bool CreateToolBarWithButtons();
     void OnClose(wxCloseEvent &event);
     void OnMenuOpen(wxMenuEvent &event);
@@ -61,4 +68,7 @@ private:
     void OnRecentFile(wxCommandEvent &event);
 
     std::string m_paneText[3];
+    // The outer size asked for before the decorations' sizes were known; given again once they
+    // are, as the toolkit took it for the size inside them.
+    wxSize m_pendingOuterSize = wxDefaultSize;
 };
