@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/accel.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 
 #include <cstdio>
@@ -199,4 +200,36 @@ TEST(ManualGui, WithoutAWorkingHandlerF1ShowsTheHelpErrorDialog) {
         EXPECT_EQ(row.reason + "\nHelp File is " + manual, error);
         EXPECT_EQ(row.opener, FileExists(bin.File("asked")));
     }
+}
+
+// The help-error dialog's web link on a desktop without the handler: one report, once, that
+// names what is missing (not the toolkit's own box as well).
+TEST(ManualGui, WebLinkWithoutAHandlerReportsOneFailureNamingIt) {
+    App();
+    // Whatever the toolkit logs while the link is followed.
+    struct SCountingLog : wxLog {
+        int records = 0;
+        void DoLogRecord(wxLogLevel, const wxString &, const wxLogRecordInfo &) override {
+            ++records;
+        }
+    } log;
+    wxLog *previous = wxLog::SetActiveTarget(&log);
+    TempDir bin;
+    {
+        const ScopedEnv path("PATH", bin.Path());
+        CHelpErrDlg dialog(App().GetMainFrame());
+        dialog.Show();
+        ASSERT_TRUE(FocusWindow(&dialog));
+        wxWindow *link = dialog.FindWindow(1011);
+        ASSERT_NE(nullptr, link);
+        Sink().Clear();
+        RealClick(link, wxPoint(link->GetSize().x / 2, link->GetSize().y / 2), 1, false, 500);
+        wxLog::FlushActive();
+        dialog.Hide();
+    }
+    wxLog::SetActiveTarget(previous);
+    ASSERT_EQ(1u, Sink().Messages().size()) << Sink().AllTexts();
+    EXPECT_EQ(CHelpErrDlg::WebFailureText(false), Sink().Messages()[0].text);
+    EXPECT_NE(std::string::npos, Sink().Messages()[0].text.find(CManualOpener::kOpener));
+    EXPECT_EQ(0, log.records) << "the toolkit reported the failure as well";
 }

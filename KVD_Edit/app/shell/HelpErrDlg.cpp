@@ -1,11 +1,13 @@
 #include "KVD_Edit/app/shell/HelpErrDlg.h"
 
 #include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/app/shell/ManualOpener.h"
 #include "KVD_Edit/platform/WxText.h"
 
 #include "orq_utils/MessageSink.h"
 
 #include <wx/button.h>
+#include <wx/log.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
@@ -49,8 +51,23 @@ std::string CHelpErrDlg::GetErrorText() const {
     return m_error->GetLabel().utf8_string();
 }
 
+std::string CHelpErrDlg::WebFailureText(bool openerFound) {
+    std::string text = "Unable to load web site";
+    if (!openerFound)
+        text += std::string("\n\nNo desktop handler for web addresses was found: ") +
+                CManualOpener::kOpener + " is not on the PATH.";
+    return text;
+}
+
 void CHelpErrDlg::OnWebButton(wxCommandEvent &) {
     KVD_LOG_CALL();
-    if (!wxLaunchDefaultBrowser(kWebAddress))
-        ORQ::ShowMessage("Unable to load web site");
+    bool started = false;
+    {
+        // The toolkit reports its own failure in a box of its own; one report is enough, and
+        // it is the one below, which says what is missing.
+        wxLogNull quiet;
+        started = wxLaunchDefaultBrowser(kWebAddress);
+    }
+    if (!started)
+        ORQ::ShowMessage(WebFailureText(!CManualOpener::FindOpener().empty()));
 }

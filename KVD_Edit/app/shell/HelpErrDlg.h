@@ -25,6 +25,10 @@ public:
 
     std::string GetErrorText() const;
 
+    // The message when the web address could not be handed to the desktop; without the opener
+    // on the PATH it says so.
+    static std::string WebFailureText(bool openerFound);
+
 private:
     void OnWebButton(wxCommandEvent &event);
 

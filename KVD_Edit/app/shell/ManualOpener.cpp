@@ -9,19 +9,6 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-// The full path of the opener on PATH; empty when there is none.
-wxString FindOpener() {
-    wxString path;
-    wxString found;
-    if (wxGetEnv("PATH", &path) && wxFindFileInPath(&found, path, CManualOpener::kOpener))
-        return found;
-    return wxString();
-}
-
-} // namespace
-
 CManualOpener::CManualOpener(wxWindow *parent, const std::string &path)
     : m_parent(parent), m_path(path) {}
 
@@ -71,6 +58,14 @@ std::string CManualOpener::FailureText(int exitCode) {
     return std::string("The desktop's handler for PDF files (") + kOpener +
            ") could not show the manual:\n" + reason + " (exit code " + std::to_string(exitCode) +
            ").";
+}
+
+wxString CManualOpener::FindOpener() {
+    wxString path;
+    wxString found;
+    if (wxGetEnv("PATH", &path) && wxFindFileInPath(&found, path, kOpener))
+        return found;
+    return wxString();
 }
 
 std::string CManualOpener::MissingOpenerText() {

@@ -24,6 +24,8 @@ public:
     static std::string FailureText(int exitCode);
     // The reason when no opener is on PATH.
     static std::string MissingOpenerText();
+    // The full path of the opener on PATH; empty when there is none.
+    static wxString FindOpener();
 
 private:
     CManualOpener(wxWindow *parent, const std::string &path);

@@ -1,5 +1,6 @@
 #include "tests/support/gui/InputEvents.h"
 
+#include "tests/support/gui/Desktop.h"
 #include "tests/support/gui/GuiHarness.h"
 
 #include <cctype>
@@ -83,27 +84,8 @@ std::string SaveScreenPicture(wxWindow *window, const std::string &name) {
     window->Refresh();
     window->Update();
     PumpEvents(150);
-    const char *artifacts = std::getenv("KVD_ARTIFACTS");
-    const wxString tool = "/usr/bin/import";
-    if (!artifacts || !*artifacts || !wxFileName::IsFileExecutable(tool))
-        return SaveScreenshot(window, name);
-    wxFileName::Mkdir(artifacts, 0755, wxPATH_MKDIR_FULL);
-    std::string file = name;
-    for (char &c : file) {
-        if (!isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_')
-            c = '_';
-    }
-    const wxRect rect = window->GetScreenRect();
-    const wxString path = wxString(artifacts) + "/" + file + ".png";
-    const wxString crop = wxString::Format("%dx%d+%d+%d", rect.width, rect.height, rect.x, rect.y);
-    const char *argv[] = {"/usr/bin/import", "-window", "root", "-crop", nullptr, nullptr, nullptr};
-    const wxScopedCharBuffer cropText = crop.utf8_str();
-    const wxScopedCharBuffer pathText = path.utf8_str();
-    argv[4] = cropText.data();
-    argv[5] = pathText.data();
-    if (wxExecute(const_cast<char **>(argv), wxEXEC_SYNC) != 0)
-        return SaveScreenshot(window, name);
-    return path.utf8_string();
+    const std::string path = SaveArtifact(GrabScreen(std::string(), window->GetScreenRect()), name);
+    return path.empty() ? SaveScreenshot(window, name) : path;
 }
 
 } // namespace kvdtest::gui

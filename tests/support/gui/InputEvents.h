@@ -34,8 +34,8 @@ void KeyUp(wxWindow *window, int keyCode);
 // A mouse event of type at a client point of window.
 void Mouse(wxWindow *window, wxEventType type, const wxPoint &client);
 
-// Saves a PNG of what the display shows of window, read from the X server itself (ImageMagick's
-// import; the harness's SaveScreenshot otherwise), under the artifacts folder; returns the path,
+// Saves a PNG of what the display shows of window, read from the X server itself (GrabScreen;
+// the harness's SaveScreenshot when that fails), under the artifacts folder; returns the path,
 // empty when nothing was saved. Reading the screen through the toolkit can give a picture taken
 // earlier in the process.
 std::string SaveScreenPicture(wxWindow *window, const std::string &name);

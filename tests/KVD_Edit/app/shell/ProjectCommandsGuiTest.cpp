@@ -9,14 +9,13 @@
 #include "KVD_Edit/planview/KVDVView.h"
 #include "KVD_Edit/planview/PlanViewWindow.h"
 #include "tests/support/PlanProject.h"
+#include "tests/support/gui/Desktop.h"
 #include "tests/support/gui/GuiHarness.h"
 #include "tests/support/gui/InputEvents.h"
 #include "tests/support/gui/OpenProject.h"
 #include "tests/support/gui/RealInput.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 #include <wx/docview.h>
 #include <wx/menu.h>
@@ -57,6 +56,11 @@ void ExpectProjectCommandsDisabled(CMainFrame *frame) {
         }
     }
     EXPECT_EQ(14, tools) << "the toolbar's project buttons: Save to Pan";
+    // A submenu of project commands follows their rule: it does not open onto disabled items.
+    wxMenuItem *units = frame->GetMenuBar()->FindItem(ToWxId(ID_DISPLAYUNITS_MENU));
+    ASSERT_NE(nullptr, units) << "View > Display Units";
+    EXPECT_TRUE(units->IsSubMenu());
+    EXPECT_FALSE(units->IsEnabled()) << "View > Display Units is enabled";
     // What needs no project stays enabled.
     for (int id : std::initializer_list<int>{ID_FILE_OPEN, ID_FILE_NEW, ID_HELP_FINDER})
         EXPECT_TRUE(bar->GetToolEnabled(ToWxId(id))) << id;
@@ -150,13 +154,9 @@ TEST(ProjectCommandsGui, EditMenuShowsItsKeysAsAccelerators) {
     wxMenuBar *shown = frame->GetMenuBar();
     ASSERT_NE(nullptr, shown);
     RealClick(shown, wxPoint(60, shown->GetSize().y / 2), 1, false, 600);
-    const wxRect rect = frame->GetScreenRect();
-    const std::string crop = std::to_string(rect.width) + "x" + std::to_string(rect.height) + "+" +
-                             std::to_string(rect.x) + "+" + std::to_string(rect.y);
-    const char *folder = std::getenv("KVD_ARTIFACTS");
-    const std::string picture =
-        std::string(folder && *folder ? folder : ".") + "/ProjectCommands_EditMenu.png";
-    EXPECT_EQ(0, std::system(("import -window root -crop " + crop + " " + picture).c_str()));
+    EXPECT_FALSE(
+        SaveArtifact(GrabScreen(std::string(), frame->GetScreenRect()), "ProjectCommands_EditMenu")
+            .empty());
     RealKey("Escape");
     CloseProject(project);
 }
