@@ -206,6 +206,26 @@ wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quie
     return frame;
 }
 
+bool CDesktop::WaitForNoWindow(const std::string &title, int timeoutMs) const {
+    ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
+    if (!display)
+        return false;
+    const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool shown = true;
+    while (shown) {
+        shown = false;
+        for (Window window :
+             Windows(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING"))
+            shown = shown || (Title(display, window).find(title) != std::string::npos &&
+                              !Frame(display, window).IsEmpty());
+        if (!shown || Clock::now() > until)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    XCloseDisplay(display);
+    return !shown;
+}
+
 wxImage CDesktop::Grab() const {
     return Started() ? GrabScreen(m_display) : wxImage();
 }

@@ -41,6 +41,10 @@ public:
     // screen (with its decorations), empty when none came.
     wxRect WaitForWindow(const std::string &title, int timeoutMs, int quietMs = 1000) const;
 
+    // Waits up to timeoutMs until no window whose title contains title is shown; true when none
+    // is.
+    bool WaitForNoWindow(const std::string &title, int timeoutMs) const;
+
     // What the screen shows, read from the X server.
     wxImage Grab() const;
 

@@ -70,16 +70,26 @@ bool CProgramProcess::Terminate(int timeoutMs, int &status) {
     if (m_pid <= 0)
         return false;
     kill(m_pid, SIGTERM);
+    const bool ended = WaitForEnd(timeoutMs, status);
+    if (!ended) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+    }
+    return ended;
+}
+
+bool CProgramProcess::WaitForEnd(int timeoutMs, int &status) {
+    status = -1;
+    if (m_pid <= 0)
+        return false;
     pid_t done = 0;
     const auto stop = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while ((done = waitpid(m_pid, &status, WNOHANG)) == 0 &&
            std::chrono::steady_clock::now() < stop)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (done == 0) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, &status, 0);
-    }
-    m_pid = -1;
+    if (done != 0)
+        m_pid = -1;
     return done != 0;
 }
 

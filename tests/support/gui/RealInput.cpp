@@ -59,8 +59,8 @@ std::vector<std::string> SplitPlus(const std::string &keys) {
     return parts;
 }
 
-bool KeyCodes(const std::string &keys, std::vector<KeyCode> &codes, bool &needsShift) {
-    Display *display = XDisplay();
+bool KeyCodes(Display *display, const std::string &keys, std::vector<KeyCode> &codes,
+              bool &needsShift) {
     needsShift = false;
     for (const std::string &part : SplitPlus(keys)) {
         KeySym sym = part.size() == 1 ? static_cast<KeySym>(static_cast<unsigned char>(part[0]))
@@ -90,6 +90,47 @@ void MoveTo(const wxPoint &screen) {
     XTestFakeMotionEvent(display, -1, screen.x, screen.y, CurrentTime);
     XFlush(display);
 }
+
+// Presses and releases keys (RealKey's form) on display.
+bool SendKeys(Display *display, const std::string &keys) {
+    std::vector<KeyCode> codes;
+    bool needsShift = false;
+    if (!KeyCodes(display, keys, codes, needsShift))
+        return false;
+    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
+    if (needsShift)
+        XTestFakeKeyEvent(display, shift, True, CurrentTime);
+    for (KeyCode code : codes)
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+    for (auto it = codes.rbegin(); it != codes.rend(); ++it)
+        XTestFakeKeyEvent(display, *it, False, CurrentTime);
+    if (needsShift)
+        XTestFakeKeyEvent(display, shift, False, CurrentTime);
+    XSync(display, False);
+    return true;
+}
+
+// A connection to the named display for one piece of input; closed when it goes.
+class CDisplayConnection {
+public:
+    explicit CDisplayConnection(const std::string &name) : m_display(XOpenDisplay(name.c_str())) {
+        int event = 0, error = 0, major = 0, minor = 0;
+        if (m_display && !XTestQueryExtension(m_display, &event, &error, &major, &minor)) {
+            XCloseDisplay(m_display);
+            m_display = nullptr;
+        }
+    }
+    ~CDisplayConnection() {
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+    CDisplayConnection(const CDisplayConnection &) = delete;
+    CDisplayConnection &operator=(const CDisplayConnection &) = delete;
+    Display *Get() const { return m_display; }
+
+private:
+    Display *m_display;
+};
 
 } // namespace
 
@@ -132,22 +173,7 @@ bool RealKey(const std::string &keys, int ms) {
 bool SendRealKey(const std::string &keys) {
     if (!RealInputAvailable())
         return false;
-    std::vector<KeyCode> codes;
-    bool needsShift = false;
-    if (!KeyCodes(keys, codes, needsShift))
-        return false;
-    Display *display = XDisplay();
-    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
-    if (needsShift)
-        XTestFakeKeyEvent(display, shift, True, CurrentTime);
-    for (KeyCode code : codes)
-        XTestFakeKeyEvent(display, code, True, CurrentTime);
-    for (auto it = codes.rbegin(); it != codes.rend(); ++it)
-        XTestFakeKeyEvent(display, *it, False, CurrentTime);
-    if (needsShift)
-        XTestFakeKeyEvent(display, shift, False, CurrentTime);
-    XSync(display, False);
-    return true;
+    return SendKeys(XDisplay(), keys);
 }
 
 bool RealType(const std::string &text, int ms) {
@@ -205,6 +231,31 @@ void RealDrag(wxWindow *window, const wxPoint &from, const wxPoint &to, int butt
     XTestFakeButtonEvent(display, static_cast<unsigned>(button), False, CurrentTime);
     XSync(display, False);
     PumpEvents(ms);
+}
+
+bool RealMoveOn(const std::string &display, const wxPoint &screen) {
+    CDisplayConnection connection(display);
+    if (!connection.Get())
+        return false;
+    XTestFakeMotionEvent(connection.Get(), -1, screen.x, screen.y, CurrentTime);
+    XSync(connection.Get(), False);
+    return true;
+}
+
+bool RealClickOn(const std::string &display, const wxPoint &screen, int button) {
+    CDisplayConnection connection(display);
+    if (!connection.Get())
+        return false;
+    XTestFakeMotionEvent(connection.Get(), -1, screen.x, screen.y, CurrentTime);
+    XTestFakeButtonEvent(connection.Get(), static_cast<unsigned>(button), True, CurrentTime);
+    XTestFakeButtonEvent(connection.Get(), static_cast<unsigned>(button), False, CurrentTime);
+    XSync(connection.Get(), False);
+    return true;
+}
+
+bool RealKeyOn(const std::string &display, const std::string &keys) {
+    CDisplayConnection connection(display);
+    return connection.Get() && SendKeys(connection.Get(), keys);
 }
 
 } // namespace kvdtest::gui

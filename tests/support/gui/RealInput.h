@@ -43,4 +43,11 @@ void RealClick(wxWindow *window, const wxPoint &client, int button = 1, bool twi
 void RealDrag(wxWindow *window, const wxPoint &from, const wxPoint &to, int button = 1,
               int ms = 150);
 
+// Input on another display, where the program runs in a process of its own (a CDesktop's):
+// the pointer to a point of the screen, a click there, and keys to the window that has the
+// focus. False when the display cannot be reached or lacks XTest, or a key name is not known.
+bool RealMoveOn(const std::string &display, const wxPoint &screen);
+bool RealClickOn(const std::string &display, const wxPoint &screen, int button = 1);
+bool RealKeyOn(const std::string &display, const std::string &keys);
+
 } // namespace kvdtest::gui

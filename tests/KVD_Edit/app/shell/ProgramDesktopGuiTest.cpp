@@ -12,12 +12,16 @@
 #include "tests/support/gui/GuiHarness.h"
 #include "tests/support/gui/OpenProject.h"
 #include "tests/support/gui/ProgramProcess.h"
+#include "tests/support/gui/RealInput.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 using namespace kvdtest;
@@ -63,28 +67,36 @@ std::string WriteSurvey(const std::string &folder) {
 struct SStart {
     bool shown = false; // its main frame came on the screen
     bool ended = false; // it ended by itself after the request
+    wxRect frame;       // the main frame on the screen, decorations included, once settled
     std::string errors; // what it printed on its error output
     SSplitterLayout layout;
     std::string layoutText; // the line table's layout it stored when it closed
+    std::string position;   // the frame's placement it stored when it closed
 };
 
-// Starts the program on desktop with settingsText as its INI file and args on its command line;
-// a picture of the screen goes into the artifacts as picture (when not empty).
-SStart StartAndEnd(const CDesktop &desktop, const std::string &settingsText,
-                   const std::vector<std::string> &args, const std::string &picture) {
-    TempDir home;
-    const std::string folder = home.File("config") + "/Brenwick/KVD_Edit";
-    EXPECT_TRUE(EnsureFolder(folder));
-    const std::string ini = folder + "/KVDGridView.ini";
-    if (!settingsText.empty())
-        WriteFile(ini, settingsText);
-    const std::string errors = home.File("errors.txt");
+// The settings folder of the program under configHome, and its INI file.
+std::string SettingsFolder(const std::string &configHome) {
+    return configHome + "/Brenwick/KVD_Edit";
+}
+std::string IniIn(const std::string &configHome) {
+    return SettingsFolder(configHome) + "/KVDGridView.ini";
+}
+
+// Starts the program on desktop with its settings under configHome and args on its command
+// line, and ends it; a picture of the screen goes into the artifacts as picture (when not empty).
+SStart StartAndEndIn(const CDesktop &desktop, const std::string &configHome,
+                     const std::vector<std::string> &args, const std::string &picture) {
+    const std::string ini = IniIn(configHome);
+    EXPECT_TRUE(EnsureFolder(SettingsFolder(configHome)));
+    const std::string errors = configHome + "/../errors.txt";
     SStart start;
     {
-        CProgramProcess program(home.File("config"), args, {desktop.Display(), errors});
+        CProgramProcess program(configHome, args, {desktop.Display(), errors});
         EXPECT_TRUE(program.Started()) << ProgramPath();
         EXPECT_TRUE(program.WaitForStartUp(ini, 30000)) << "the program did not start";
         start.shown = !desktop.WaitForWindow(kTitle, 20000).IsEmpty();
+        // Read again after the quiet time: the frame as it settled.
+        start.frame = desktop.WaitForWindow(kTitle, 1000, 0);
         if (!picture.empty())
             SaveArtifact(desktop.Grab(), picture);
         int status = -1;
@@ -94,8 +106,45 @@ SStart StartAndEnd(const CDesktop &desktop, const std::string &settingsText,
     start.layoutText =
         CIniFile::ReadString(ini, SSplitterLayout::kSection, SSplitterLayout::kKey, std::string());
     start.layout = SSplitterLayout::Parse(start.layoutText);
+    start.position = CIniFile::ReadString(ini, "GENERAL", "Window Position", std::string());
     return start;
 }
+
+// StartAndEndIn with a settings folder of its own, settingsText its INI file.
+SStart StartAndEnd(const CDesktop &desktop, const std::string &settingsText,
+                   const std::vector<std::string> &args, const std::string &picture) {
+    TempDir home;
+    EXPECT_TRUE(EnsureFolder(SettingsFolder(home.File("config"))));
+    if (!settingsText.empty())
+        WriteFile(IniIn(home.File("config")), settingsText);
+    return StartAndEndIn(desktop, home.File("config"), args, picture);
+}
+
+// The demo project as the run script makes it, written into folder; empty when the tool failed.
+std::string WriteDemo(const std::string &folder) {
+    const std::string command = std::string("'") + KVD_DEMO_TOOL + "' '" + folder + "'";
+    std::string out;
+    if (FILE *pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        size_t n = 0;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
+        if (pclose(pipe) != 0)
+            out.clear();
+    }
+    if (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out;
+}
+
+// The frame as "left,top,right,bottom", the form the program stores.
+std::string AsPlacement(const wxRect &frame) {
+    return std::to_string(frame.x) + "," + std::to_string(frame.y) + "," +
+           std::to_string(frame.x + frame.width) + "," + std::to_string(frame.y + frame.height);
+}
+
+// The desktop's screen (Desktop.cpp's Xvfb screen).
+const wxRect kScreen(0, 0, 1280, 1024);
 
 // The lines of text that contain what.
 std::string LinesWith(const std::string &text, const std::string &what) {
@@ -170,4 +219,110 @@ TEST(ProgramDesktop, LineTableTakesItsStoredOrDefaultWidth) {
             EXPECT_GT(start.layout.leftWidth, 400) << start.layoutText;
         }
     }
+}
+
+// Started and closed again and again with one settings folder, the frame comes back with the
+// same outer size at the same place, fully on the screen: what it stores is what it restores.
+TEST(ProgramDesktop, KeepsItsSizeAndPlaceFromStartToStart) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteDemo(data.File("demo"));
+    ASSERT_FALSE(project.empty()) << "the demo tool failed";
+    TempDir home;
+    const SStart first = StartAndEndIn(desktop, home.File("config"), {project}, "");
+    ASSERT_TRUE(first.shown);
+    ASSERT_TRUE(first.ended);
+    EXPECT_TRUE(kScreen.Contains(first.frame)) << AsPlacement(first.frame);
+    EXPECT_EQ(AsPlacement(first.frame), first.position) << "it stores the frame it showed";
+    for (int start = 2; start <= 10; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        const SStart again = StartAndEndIn(desktop, home.File("config"), {project}, "");
+        ASSERT_TRUE(again.shown);
+        ASSERT_TRUE(again.ended);
+        EXPECT_EQ(AsPlacement(first.frame), AsPlacement(again.frame));
+        EXPECT_EQ(first.position, again.position);
+    }
+}
+
+// A stored placement that lies off the screen, or is larger than it, is brought onto it: the
+// whole frame shows, and it keeps the stored size where that fits.
+TEST(ProgramDesktop, BringsAStoredPlacementOffTheScreenOntoIt) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    struct SCase {
+        const char *name;
+        const char *position;
+        wxSize size; // the outer size it keeps; empty: the screen's
+    };
+    const SCase cases[] = {
+        {"beyond the right and bottom edges", "2000,1500,3200,2400", wxSize(1200, 900)},
+        {"above and left of the screen", "-900,-700,-100,-100", wxSize(800, 600)},
+        {"larger than the screen", "-50,-50,2000,1600", wxSize()},
+    };
+    for (const SCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const SStart start = StartAndEnd(
+            desktop, std::string("[GENERAL]\nWindow Position=") + c.position + "\n", {}, "");
+        ASSERT_TRUE(start.shown);
+        EXPECT_TRUE(start.ended);
+        EXPECT_TRUE(kScreen.Contains(start.frame)) << AsPlacement(start.frame);
+        if (c.size != wxSize())
+            EXPECT_EQ(c.size, start.frame.GetSize()) << AsPlacement(start.frame);
+        else
+            EXPECT_GT(start.frame.width * start.frame.height, kScreen.width * kScreen.height / 2)
+                << AsPlacement(start.frame);
+        EXPECT_EQ(AsPlacement(start.frame), start.position) << "it stores the frame it showed";
+    }
+}
+
+// A whole session with real input: the demo opened, the pointer over its plan, File > Close,
+// Ctrl+N without a project and Escape in its file dialog, File > Exit. The toolkit and the
+// drawing library print no complaint on the program's error output.
+TEST(ProgramDesktop, SessionLeavesTheErrorOutputSilent) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteDemo(data.File("demo"));
+    ASSERT_FALSE(project.empty()) << "the demo tool failed";
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(SettingsFolder(config)));
+    const std::string errors = home.File("errors.txt");
+    const std::string &display = desktop.Display();
+    CProgramProcess program(config, {project}, {display, errors});
+    ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
+    const wxRect frame = desktop.WaitForWindow(kTitle, 20000, 1500);
+    ASSERT_FALSE(frame.IsEmpty());
+
+    // The plan view takes the frame's right part.
+    const wxPoint plan(frame.x + frame.width * 3 / 4, frame.y + frame.height / 2);
+    for (int step = 0; step < 5; ++step) {
+        ASSERT_TRUE(RealMoveOn(display, plan + wxSize(8 * step, 5 * step)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_SessionPlan");
+    const auto key = [&](const std::string &keys, int ms) {
+        EXPECT_TRUE(RealKeyOn(display, keys)) << keys;
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    };
+    key("alt+f", 700);
+    key("c", 1500); // Close
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_SessionClosed");
+    key("ctrl+n", 0);
+    EXPECT_FALSE(desktop.WaitForWindow("Please select new KVD file", 20000, 500).IsEmpty())
+        << "Ctrl+N showed no file dialog";
+    key("Escape", 0);
+    EXPECT_TRUE(desktop.WaitForNoWindow("Please select new KVD file", 10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    key("alt+f", 700);
+    key("x", 0); // Exit
+    int status = -1;
+    EXPECT_TRUE(program.WaitForEnd(20000, status)) << "File > Exit did not end the program";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+    const std::string text = ReadFile(errors);
+    EXPECT_EQ("", LinesWith(text, "BUG")) << text;
+    EXPECT_EQ("", LinesWith(text, "Gtk-CRITICAL")) << text;
+    EXPECT_EQ("", LinesWith(text, "Gtk-WARNING")) << text;
 }
