@@ -77,6 +77,37 @@ TEST(WindowPlacement, DefaultOrWrongCountKeepsTheWindow) {
     EXPECT_EQ(7, b);
 }
 
+TEST(WindowPlacement, StoredRectangleIsBroughtOntoTheScreen) {
+    const SScreenRect screen{0, 0, 1280, 1024};
+    struct Row {
+        const char *name;
+        SScreenRect stored;
+        SScreenRect fitted;
+    };
+    const Row rows[] = {
+        {"inside: kept", {40, 40, 1040, 740}, {40, 40, 1040, 740}},
+        {"touching the far edges: kept", {280, 324, 1280, 1024}, {280, 324, 1280, 1024}},
+        {"past the right and bottom", {2000, 1500, 3200, 2400}, {80, 124, 1280, 1024}},
+        {"past the left and top", {-900, -700, -100, -100}, {0, 0, 800, 600}},
+        {"partly past the left", {-8, -8, 992, 692}, {0, 0, 1000, 700}},
+        {"larger than the screen", {-50, -50, 2000, 1600}, {0, 0, 1280, 1024}},
+        {"wider only", {100, 100, 1500, 500}, {0, 100, 1280, 500}},
+        {"no width or height: the default size", {100, 100, 100, 50}, {100, 100, 1100, 800}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const SScreenRect r = FitWindowOnScreen(row.stored, screen, 1000, 700);
+        EXPECT_EQ(row.fitted.left, r.left);
+        EXPECT_EQ(row.fitted.top, r.top);
+        EXPECT_EQ(row.fitted.right, r.right);
+        EXPECT_EQ(row.fitted.bottom, r.bottom);
+    }
+    // A screen whose work area does not start at 0 (a panel above it).
+    const SScreenRect r = FitWindowOnScreen({10, 0, 510, 400}, {0, 30, 1280, 1024}, 1000, 700);
+    EXPECT_EQ(30, r.top);
+    EXPECT_EQ(430, r.bottom);
+}
+
 TEST(AboutBox, VersionTextFollowsTheProductVersion) {
     EXPECT_EQ("Version 4 Release 1.1", FormatAboutVersion(4, 1, 1, 0));
     EXPECT_EQ("Version 4 Release 1", FormatAboutVersion(4, 1, 0, 0));
