@@ -175,6 +175,15 @@ void CMainFrame::RestorePlacement(const wxRect &outer) {
     m_pendingOuterSize = DecorationsKnown() ? wxDefaultSize : outer.GetSize();
 }
 
+void CMainFrame::DoGiveHelp(const wxString &text, bool show) {
+    // The status bar draws a new text at once, and the whole frame with it. A project's window
+    // just added to the frame (File > New from the toolbar: the pointer is back over the button
+    // when the file dialog goes) has no size until the toolkit's next layout, and drawn before it
+    // its tab would be drawn with a negative one. The help text waits for the events pending,
+    // which come after that layout.
+    CallAfter([this, text, show] { wxDocMDIParentFrame::DoGiveHelp(text, show); });
+}
+
 void CMainFrame::OnSize(wxSizeEvent &event) {
     if (m_pendingOuterSize != wxDefaultSize && DecorationsKnown()) {
         // Given once this size is through: asked for inside it, the new size would be undone by

@@ -51,6 +51,10 @@ public:
 
     static constexpr const char *kContactCaption = "Brenwick Contact Information";
 
+protected:
+    // Menu and toolbar help in the message pane, shown once the pending events ran.
+    void DoGiveHelp(const wxString &text, bool show) override;
+
 private:
     // The window is shown at its own size at once, without the toolkit's deferred first show.
     void ShowAtOnce();

@@ -334,3 +334,52 @@ TEST(ProgramDesktop, SessionLeavesTheErrorOutputSilent) {
     EXPECT_EQ("", LinesWith(text, "Gtk-CRITICAL")) << text;
     EXPECT_EQ("", LinesWith(text, "Gtk-WARNING")) << text;
 }
+
+// Right after a start without a project, a new project made from the toolbar's New button: the
+// frame's first project window is drawn as the pointer comes back over the button, without a
+// toolkit complaint.
+TEST(ProgramDesktop, NewProjectRightAfterAStartIsSilent) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(SettingsFolder(config)));
+    const std::string errors = home.File("errors.txt");
+    const std::string &display = desktop.Display();
+    CProgramProcess program(config, {}, {display, errors});
+    ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
+    const wxRect frame = desktop.WaitForWindow(kTitle, 20000, 500);
+    ASSERT_FALSE(frame.IsEmpty());
+    const auto key = [&](const std::string &keys, int ms) {
+        EXPECT_TRUE(RealKeyOn(display, keys)) << keys;
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    };
+    // The New button, second on the toolbar.
+    const wxPoint button(frame.x + 59, frame.y + 65);
+    ASSERT_TRUE(RealMoveOn(display, button));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(RealClickOn(display, button));
+    ASSERT_FALSE(desktop.WaitForWindow("Please select new KVD file", 20000, 500).IsEmpty())
+        << "the New button showed no file dialog";
+    const std::string made = home.File("New.kvd");
+    for (char c : made)
+        key(c == '/'   ? std::string("slash")
+            : c == '.' ? std::string("period")
+            : c == '-' ? std::string("minus")
+                       : std::string(1, c),
+            10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // the name's completion
+    key("Return", 0);
+    EXPECT_TRUE(desktop.WaitForNoWindow("Please select new KVD file", 10000));
+    for (int wait = 0; wait < 100 && !FileExists(made); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(FileExists(made)) << "File > New made no project";
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_NewProject");
+    int status = -1;
+    EXPECT_TRUE(program.Terminate(20000, status));
+
+    const std::string text = ReadFile(errors);
+    EXPECT_EQ("", LinesWith(text, "Gtk-CRITICAL")) << text;
+    EXPECT_EQ("", LinesWith(text, "Gtk-WARNING")) << text;
+}
