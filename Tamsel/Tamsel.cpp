@@ -367,11 +367,19 @@ int Tamsel::DeleteComment(const char *prefix) {
 }
 
 bool Tamsel::Load(const char *path, StorageType storage) {
+    return LoadFound(ResolveLinePath(path ? path : ""), storage, nullptr);
+}
+
+bool Tamsel::Load(const char *path, StorageType storage, const CFolderListing &folder) {
+    return LoadFound(path ? path : "", storage, &folder);
+}
+
+bool Tamsel::LoadFound(const std::string &path, StorageType storage, const CFolderListing *folder) {
     GprClear();
     m_kept.clear();
     m_message.clear();
     CloseFile();
-    m_path = ResolveLinePath(path ? path : "");
+    m_path = path;
     m_storage = storage;
 
     auto fail = [this](const std::string &why) {
@@ -387,8 +395,12 @@ bool Tamsel::Load(const char *path, StorageType storage) {
     if (storage == ST_FILE) {
         // A replacement of the line's files that a killed write left part-way is finished
         // first, so that the header read belongs with the trace file beside it.
-        if (!m_path.empty())
-            FinishPendingReplacementOf(m_path, kLineFileExtensions);
+        if (!m_path.empty()) {
+            if (folder)
+                FinishPendingReplacementOf(m_path, *folder, kLineFileExtensions);
+            else
+                FinishPendingReplacementOf(m_path, kLineFileExtensions);
+        }
         struct stat st {};
         if (m_path.empty() || ::stat(m_path.c_str(), &st) != 0)
             return fail(std::strerror(m_path.empty() ? ENOENT : errno));
