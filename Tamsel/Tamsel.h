@@ -221,7 +221,7 @@ private:
     STamsel m_record;
     std::list<std::string> m_kept;
     bool m_loaded = false;
-    std::fstream m_file;
+    std::stringstream m_file;                    // the text Load reads
     std::unique_ptr<CFileReplacement> m_created; // the file Create opened, until it closes
     std::stringstream m_createdText;
     std::string m_path;
