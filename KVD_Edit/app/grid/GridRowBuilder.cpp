@@ -178,7 +178,8 @@ private:
     ORQ::Tamsel m_header;
     bool m_headerLoaded = false;
     std::string m_headerFolder;
-    std::string m_dt1Path; // the trace file as found
+    std::string m_dt1Path;      // the trace file as found
+    long long m_dt1Traces = -1; // the whole traces it holds, -1 when not measured
     bool m_tracesBeyondFile = false;
     char m_flag = SGridInfo::kUnknown;
     double m_headerStep = 0;
@@ -246,7 +247,7 @@ void CGridRowBuild::ReadHeader() {
 }
 
 void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, const std::string &dt1Path) {
-    const long long holds =
+    const long long holds = m_dt1Traces =
         CDT1File::TraceCapacity(dt1Path, hd.m_points, m_finder.Listing(FolderOfFound(dt1Path)));
     if (holds < 0 || hd.m_traces <= holds)
         return;
@@ -440,8 +441,8 @@ void CGridRowBuild::FindFilesBeside() {
     }
     if (hd &&
         (row.gpsStatus == GFS_NONE || row.gpsStatus == GFS_BESIDE || row.gpsStatus == GFS_FAILED))
-        m_hooks.LoadLineGps(gpsFound, m_header, m_li.setIndex, m_li.lineIndex, m_fi.odoStep,
-                            static_cast<int>(m_fi.dim2));
+        m_hooks.LoadLineGps(gpsFound, m_header, m_dt1Path, m_dt1Traces, m_li.setIndex,
+                            m_li.lineIndex, m_fi.odoStep, static_cast<int>(m_fi.dim2));
 }
 
 } // namespace

@@ -33,8 +33,11 @@ public:
                              int /*traces*/) {
         return -1;
     }
-    // Loads the line's GPS from its GPS file or its trace headers (CGPSDataSample::LoadLineGps).
-    virtual void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header, int set,
+    // Loads the line's GPS from its GPS file or its trace headers (CGPSDataSample::LoadLineGps);
+    // traceFile is the line's trace file as found, traceCapacity the whole traces it holds (-1
+    // when it could not be measured).
+    virtual void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header,
+                             const std::string &traceFile, long long traceCapacity, int set,
                              int line, double odoStep, int traces) = 0;
     // The GPS question of the load (CChildFrame::AskImportGps): true to import.
     virtual bool AskImportGps() = 0;

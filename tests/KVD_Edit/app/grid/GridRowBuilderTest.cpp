@@ -36,8 +36,8 @@ struct RecordingHooks : IGridLoadHooks {
         topoLoads.push_back(path);
         return topoResult;
     }
-    void LoadLineGps(const std::string &, const ORQ::Tamsel &, int, int line, double,
-                     int) override {
+    void LoadLineGps(const std::string &, const ORQ::Tamsel &, const std::string &, long long, int,
+                     int line, double, int) override {
         lineGps.push_back(line);
     }
     bool AskImportGps() override {
