@@ -3,6 +3,7 @@
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/FolderListing.h"
 #include "orq_utils/MessageSink.h"
 
 #include <cmath>
@@ -95,17 +96,41 @@ int CDT1File::Save(const char *, bool) {
     return -1;
 }
 
-long long CDT1File::TraceCapacity(const char *path, long points) {
-    if (!path || points > kMaxCount)
+namespace {
+
+// Whole traces of points samples (below 0 counting as 0) in bytes; -1 for an unknown size.
+long long TracesIn(long long bytes, long points) {
+    if (bytes < 0)
         return -1;
     // A header without samples still has 128 bytes of trace header per trace.
     points = points < 0 ? 0 : points;
+    return bytes / ((static_cast<long long>(points) + 64) * 2);
+}
+
+} // namespace
+
+long long CDT1File::TraceCapacity(const char *path, long points) {
+    if (!path || points > kMaxCount)
+        return -1;
     const std::string resolved = ORQ::ResolveLinePath(path);
     ORQ::FinishPendingReplacementOf(resolved, ORQ::kLineFileExtensions);
     struct stat st {};
     if (::stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return -1;
-    return static_cast<long long>(st.st_size) / ((static_cast<long long>(points) + 64) * 2);
+    return TracesIn(static_cast<long long>(st.st_size), points);
+}
+
+long long CDT1File::TraceCapacity(const std::string &path, long points,
+                                  const ORQ::CFolderListing &folder) {
+    if (points > kMaxCount)
+        return -1;
+    ORQ::FinishPendingReplacementOf(path, folder, ORQ::kLineFileExtensions);
+    const size_t slash = path.find_last_of('/');
+    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    // A name the listing lacks (a path of another folder) is measured as a single file is.
+    if (!folder.Has(leaf) || folder.PathOf(leaf) != path)
+        return TraceCapacity(path.c_str(), points);
+    return TracesIn(folder.SizeOf(leaf), points);
 }
 
 void CDT1File::ImportFiducials() {

@@ -9,8 +9,9 @@
 #include <vector>
 
 namespace ORQ {
+class CFolderListing;
 struct STamsel;
-}
+} // namespace ORQ
 
 // The 128-byte header in front of each trace of a .dt1 file (little-endian).
 // Packed: traces follow each other at any even offset, so a header inside a
@@ -81,6 +82,11 @@ public:
     // holds: its size over the size of one trace (points below 0 count as 0). -1 when it cannot
     // be measured. What a header may claim for its line is bounded by this.
     static long long TraceCapacity(const char *path, long points);
+    // The same for a file of the folder that folder listed, named as the listing spells it
+    // (CFolderListing::Find): it is measured by one stat, and a pending replacement is looked
+    // for in the listing.
+    static long long TraceCapacity(const std::string &path, long points,
+                                   const ORQ::CFolderListing &folder);
 
     bool GetRawData(short &out, long trace, long sample);
     bool GetRawData(short &out, double trace, double sample);

@@ -1,11 +1,9 @@
 #include "Tamsel/LinePath.h"
 
 #include "orq_utils/FileSystemName.h"
+#include "orq_utils/FolderListing.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
-
-#include <memory>
 
 namespace ORQ {
 namespace {
@@ -13,21 +11,6 @@ namespace {
 bool Exists(const std::string &path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
-}
-
-// The entry of folder that is the same name as name without regard to letter case or to its
-// spelling on disk (FileNameKey); empty when none.
-std::string FindByKey(const std::string &folder, const std::string &name) {
-    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.empty() ? "." : folder.c_str()),
-                                             &::closedir);
-    if (!dir)
-        return std::string();
-    const std::string key = FileNameKey(name);
-    while (const dirent *entry = ::readdir(dir.get())) {
-        if (FileNameKey(entry->d_name) == key)
-            return entry->d_name;
-    }
-    return std::string();
 }
 
 // The entry of folder (ending in "/", or empty) that a part of a path names: its UTF-8
@@ -42,7 +25,7 @@ std::string FindPart(const std::string &folder, const std::string &part) {
         return widened;
     if (part != spelled && Exists(folder + part))
         return part;
-    return FindByKey(folder, part);
+    return CFolderListing(folder).Find(part);
 }
 
 } // namespace

@@ -7,10 +7,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <limits.h>
 #include <sstream>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ORQ {
 namespace {
@@ -28,6 +30,49 @@ int TimeZeroAsRead(double value) {
 
 // Real headers are a few kilobytes; anything near this size is not a header.
 constexpr off_t kMaxHeaderBytes = 4 * 1024 * 1024;
+
+// The whole text of the header file at path, read with one open and as few reads as its size
+// needs; the reason in words when it cannot be read or is no header file, else empty.
+std::string ReadHeaderFile(const std::string &path, std::string &text) {
+    if (path.empty())
+        return std::strerror(ENOENT);
+    // Not blocking: a named pipe given as a header must not hang the reader.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::strerror(errno);
+    struct SClose {
+        int fd;
+        ~SClose() { ::close(fd); }
+    } closing{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return std::strerror(errno);
+    if (!S_ISREG(st.st_mode))
+        return "it is not a file";
+    if (st.st_size > kMaxHeaderBytes)
+        return "it is far too large to be a radar line header";
+    // One byte more than the size, so that the end is seen at once; a file grown meanwhile is
+    // read on up to the limit.
+    text.resize(static_cast<size_t>(st.st_size) + 1);
+    size_t have = 0;
+    while (true) {
+        if (have == text.size()) {
+            if (text.size() > static_cast<size_t>(kMaxHeaderBytes))
+                return "it is far too large to be a radar line header";
+            text.resize(text.size() * 2);
+        }
+        const ssize_t n = ::read(fd, &text[have], text.size() - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return "the file could not be read";
+        if (n == 0)
+            break;
+        have += static_cast<size_t>(n);
+    }
+    text.resize(have);
+    return std::string();
+}
 
 const char *const kSeparators[] = {"", "=", ".", "", "-"};
 
@@ -278,8 +323,7 @@ std::iostream &Tamsel::File() {
 }
 
 void Tamsel::CloseFile() {
-    if (m_file.is_open())
-        m_file.close();
+    m_file.str(std::string());
     m_file.clear();
     if (!m_created)
         return;
@@ -367,17 +411,24 @@ int Tamsel::DeleteComment(const char *prefix) {
 }
 
 bool Tamsel::Load(const char *path, StorageType storage) {
+    return LoadFound(ResolveLinePath(path ? path : ""), storage, nullptr);
+}
+
+bool Tamsel::Load(const char *path, StorageType storage, const CFolderListing &folder) {
+    return LoadFound(path ? path : "", storage, &folder);
+}
+
+bool Tamsel::LoadFound(const std::string &path, StorageType storage, const CFolderListing *folder) {
     GprClear();
     m_kept.clear();
     m_message.clear();
     CloseFile();
-    m_path = ResolveLinePath(path ? path : "");
+    m_path = path;
     m_storage = storage;
 
     auto fail = [this](const std::string &why) {
         m_message = "Unable to read the header " + m_path + ": " + why;
-        if (m_file.is_open())
-            m_file.close();
+        m_file.str(std::string());
         m_file.clear();
         GprClear();
         m_kept.clear();
@@ -387,27 +438,21 @@ bool Tamsel::Load(const char *path, StorageType storage) {
     if (storage == ST_FILE) {
         // A replacement of the line's files that a killed write left part-way is finished
         // first, so that the header read belongs with the trace file beside it.
-        if (!m_path.empty())
-            FinishPendingReplacementOf(m_path, kLineFileExtensions);
-        struct stat st {};
-        if (m_path.empty() || ::stat(m_path.c_str(), &st) != 0)
-            return fail(std::strerror(m_path.empty() ? ENOENT : errno));
-        if (!S_ISREG(st.st_mode))
-            return fail("it is not a file");
-        if (st.st_size > kMaxHeaderBytes)
-            return fail("it is far too large to be a radar line header");
-        m_file.open(m_path, std::ios::in | std::ios::binary);
-        if (!m_file.is_open())
-            return fail(std::strerror(errno ? errno : EACCES));
+        if (!m_path.empty()) {
+            if (folder)
+                FinishPendingReplacementOf(m_path, *folder, kLineFileExtensions);
+            else
+                FinishPendingReplacementOf(m_path, kLineFileExtensions);
+        }
+        std::string content;
+        const std::string why = ReadHeaderFile(m_path, content);
+        if (!why.empty())
+            return fail(why);
         // A header is text: a NUL byte means some other (binary) file was given.
-        std::string content((std::istreambuf_iterator<char>(m_file)),
-                            std::istreambuf_iterator<char>());
-        if (m_file.bad())
-            return fail("the file could not be read");
         if (content.find('\0') != std::string::npos)
             return fail("it holds binary data, not radar line header text");
+        m_file.str(std::move(content));
         m_file.clear();
-        m_file.seekg(0);
     }
 
     m_knownKeys = 0;
@@ -420,9 +465,8 @@ bool Tamsel::Load(const char *path, StorageType storage) {
         return fail("it holds none of the keys of a radar line header, so it is not a radar line "
                     "header");
     m_loaded = true;
+    m_file.str(std::string());
     m_file.clear();
-    if (m_file.is_open())
-        m_file.close();
     return false;
 }
 

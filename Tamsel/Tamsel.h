@@ -21,6 +21,7 @@ enum EGpsType : int32_t {
 namespace ORQ {
 
 class CFileReplacement;
+class CFolderListing;
 
 // The files of a radar line that are replaced together, by extension (without "."): its header
 // and its trace file. A replacement record of a line may name only these.
@@ -161,6 +162,10 @@ public:
     // (binary data, far too large, not one known key). A failed load leaves a cleared, unloaded
     // record. A replacement of the line's files that a killed write left is finished first.
     bool Load(const char *path, StorageType storage);
+    // The same for a reader of many headers of one folder: path is a file of the folder that
+    // folder listed, named as the listing spells it (CFolderListing::Find), so it is not looked
+    // for again, and the listing tells whether a pending replacement must be finished first.
+    bool Load(const char *path, StorageType storage, const CFolderListing &folder);
     // Writes the header to path (empty: the path last loaded or saved), replacing the file
     // atomically; 0 on success, 1 on failure (the old file is then unchanged).
     int Save(const std::string &path, StorageType storage);
@@ -205,6 +210,8 @@ protected:
     friend class TamselItem;
 
 private:
+    // Load of a path already found; folder, when given, lists its folder.
+    bool LoadFound(const std::string &path, StorageType storage, const CFolderListing *folder);
     void ReadKeyed(const TamselItem &item, EUnitType &positionUnit, bool explicitUnits[3]);
     // The header's text, as Write and Save put it into the file.
     void WriteText(std::ostream &out) const;
@@ -214,7 +221,7 @@ private:
     STamsel m_record;
     std::list<std::string> m_kept;
     bool m_loaded = false;
-    std::fstream m_file;
+    std::stringstream m_file;                    // the text Load reads
     std::unique_ptr<CFileReplacement> m_created; // the file Create opened, until it closes
     std::stringstream m_createdText;
     std::string m_path;

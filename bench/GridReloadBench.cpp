@@ -57,9 +57,11 @@ struct GpsHooks : IGridLoadHooks {
         errors = text;
         return r;
     }
-    void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header, int set, int line,
+    void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header,
+                     const std::string &traceFile, long long traceCapacity, int set, int line,
                      double, int traces) override {
-        CGPSDataSample().LoadLineGps(&gps, gpsPath.c_str(), &header, set, line, traces);
+        CGPSDataSample().LoadLineGps(&gps, gpsPath.c_str(), &header, set, line, traces, nullptr,
+                                     &traceFile, traceCapacity);
     }
     bool AskImportGps() override { return false; }
     bool AttachGps(SGridInfo &) override { return false; }
@@ -72,7 +74,8 @@ struct GpsHooks : IGridLoadHooks {
 struct NoGpsHooks : IGridLoadHooks {
     void AddLine(int, int, int, double, int, const std::string &) override {}
     int LoadGpsFile(const std::string &, int, int, int, std::string &) override { return -1; }
-    void LoadLineGps(const std::string &, const ORQ::Tamsel &, int, int, double, int) override {}
+    void LoadLineGps(const std::string &, const ORQ::Tamsel &, const std::string &, long long, int,
+                     int, double, int) override {}
     bool AskImportGps() override { return false; }
     bool AttachGps(SGridInfo &) override { return false; }
     void RecoverGps(SGridInfo &) override {}

@@ -5,15 +5,19 @@
 #include <map>
 #include <string>
 
-// Prints as usual and keeps the median real time per iteration of each benchmark (run with
-// repetitions), so that a benchmark's main can print ratios against its baseline.
+// Prints as usual and keeps the real time per iteration of each benchmark (the median of its
+// repetitions when it has some), so that a benchmark's main can print ratios against its
+// baseline.
 class CMedianReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
+        // A benchmark run once keeps its one time; with repetitions the median, which is
+        // reported after them, takes its place.
         for (const auto &run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Aggregate &&
-                run.aggregate_name == "median")
+            if (!run.error_occurred &&
+                (run.run_type == Run::RT_Iteration ||
+                 (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")))
                 m_ms[Key(run.run_name.function_name, run.run_name.args)] =
                     run.GetAdjustedRealTime();
     }

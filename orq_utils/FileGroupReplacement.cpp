@@ -1,6 +1,7 @@
 #include "orq_utils/FileGroupReplacement.h"
 
 #include "orq_utils/FileSystemName.h"
+#include "orq_utils/FolderListing.h"
 #include "orq_utils/MessageSink.h"
 #include "orq_utils/ReplacementFolder.h"
 #include "orq_utils/ReplacementRecord.h"
@@ -24,6 +25,7 @@ namespace ORQ {
 namespace {
 
 std::atomic<int> g_stopAfter{CFileGroupReplacement::STEP_NONE};
+std::atomic<unsigned long> g_recordsWritten{0};
 
 const char kRecordSuffix[] = ".kvd-intent";
 
@@ -341,6 +343,27 @@ EPendingReplacement FinishPendingReplacementOf(const std::string &path,
     return result;
 }
 
+EPendingReplacement FinishPendingReplacementOf(const std::string &path,
+                                               const CFolderListing &listing,
+                                               const std::vector<std::string> &extensions,
+                                               std::string *why) {
+    if (listing.IsRead() && FolderOf(path) == listing.Folder() &&
+        !listing.Has(LeafOf(ReplacementRecordPath(path))) && !listing.RecordsWrittenSince()) {
+        if (why)
+            why->clear();
+        return PENDING_NONE;
+    }
+    return FinishPendingReplacementOf(path, extensions, why);
+}
+
+unsigned long ReplacementRecordsWritten() {
+    return g_recordsWritten;
+}
+
+bool IsReplacementRecordName(const std::string &leaf) {
+    return IsRecordName(leaf);
+}
+
 namespace {
 
 // What the last reading of a folder found: the targets that had temporaries, and how many
@@ -416,6 +439,13 @@ int TidyReplacementFolder(const std::string &folder, const std::vector<std::stri
                 return true;
         return false;
     });
+}
+
+int TidyReplacementFolder(const CFolderListing &listing,
+                          const std::vector<std::string> &extensions) {
+    if (listing.IsRead() && !listing.HeldReplacementFiles() && !listing.RecordsWrittenSince())
+        return 0;
+    return TidyReplacementFolder(listing.Folder(), extensions);
 }
 
 // CFileGroupReplacement
@@ -494,6 +524,7 @@ bool CFileGroupReplacement::Commit() {
     if (text.empty())
         return Fail(EINVAL, "the names of these files cannot be recorded");
     CFileReplacement recordFile(recordPath);
+    ++g_recordsWritten;
     if (!recordFile.Open(0644) || !recordFile.Write(text.data(), text.size()) ||
         !recordFile.Finish() || !recordFile.CommitNew())
         return Fail(recordFile.Error(),

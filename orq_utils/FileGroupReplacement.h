@@ -9,6 +9,8 @@
 
 namespace ORQ {
 
+class CFolderListing;
+
 // Replaces several files of one folder as a group (a radar line's .hd and .dt1): after a crash,
 // a kill or a power loss at any moment, the next reader finds either all old files or all new
 // ones, never a mix. The files of a group are those of one line: they share the name before
@@ -83,6 +85,19 @@ ORQ_UTILS_API EPendingReplacement
 FinishPendingReplacementOf(const std::string &path, const std::vector<std::string> &extensions,
                            std::string *why = nullptr);
 
+// The same, for a reader of many files of one folder (opening a project) that read the folder
+// once: where listing (the folder of path, read before) holds no record for path and none was
+// written since its reading, there is none, and no file-system call is made.
+ORQ_UTILS_API EPendingReplacement
+FinishPendingReplacementOf(const std::string &path, const CFolderListing &listing,
+                           const std::vector<std::string> &extensions, std::string *why = nullptr);
+
+// How many intent records group replacements of this process have begun to write: a listing of
+// a folder taken before may miss a record only when this count has moved since.
+ORQ_UTILS_API unsigned long ReplacementRecordsWritten();
+// Whether a name (without folder) is that of an intent record.
+ORQ_UTILS_API bool IsReplacementRecordName(const std::string &leaf);
+
 // Removes the temporary files of target that killed replacements left behind: only those no
 // live write holds locked, no pending record names and no record that cannot be read may name
 // (those of its own line's files). Returns how many went. The folder is
@@ -95,6 +110,10 @@ ORQ_UTILS_API int RemoveStaleTemporaries(const std::string &target);
 // whose extension is one of extensions (without ".", letter case ignored) and of records, as
 // RemoveStaleTemporaries does. Returns how many temporaries went.
 ORQ_UTILS_API int TidyReplacementFolder(const std::string &folder,
+                                        const std::vector<std::string> &extensions);
+// The same for the folder of a listing read before: a folder that held neither record nor
+// temporary, and has had no record written since, is not read again.
+ORQ_UTILS_API int TidyReplacementFolder(const CFolderListing &listing,
                                         const std::vector<std::string> &extensions);
 
 } // namespace ORQ

@@ -209,16 +209,22 @@ int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int li
 }
 
 int CGPSDataSample::LoadLineGps(CGPSInfo *gps, const char *gpsPath, const ORQ::Tamsel *header,
-                                int set, int line, int traces, ORQ::CStr *errors) {
+                                int set, int line, int traces, ORQ::CStr *errors,
+                                const std::string *traceFile, long long traceCapacity) {
     if (!gps)
         return -1;
     const ORQ::STamsel *h = header ? header->GetTamsel() : nullptr;
     std::string dt1;
     if (h) {
-        dt1 = header->FilePathName();
-        dt1 = ORQ::ResolveLinePath(dt1.substr(0, dt1.size() >= 2 ? dt1.size() - 2 : 0) + "dt1");
+        if (traceFile) {
+            dt1 = *traceFile;
+        } else {
+            dt1 = header->FilePathName();
+            dt1 = ORQ::ResolveLinePath(dt1.substr(0, dt1.size() >= 2 ? dt1.size() - 2 : 0) + "dt1");
+        }
         // One point per trace: a damaged header's claim must not decide what is allocated.
-        const long long holds = CDT1File::TraceCapacity(dt1.c_str(), h->m_points);
+        const long long holds =
+            traceFile ? traceCapacity : CDT1File::TraceCapacity(dt1.c_str(), h->m_points);
         const int claimed = std::max(traces, h->m_traces);
         if (holds >= 0 && claimed > holds) {
             if (errors)

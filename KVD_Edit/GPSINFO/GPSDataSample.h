@@ -32,9 +32,12 @@ public:
     // The line's trace layer: from the trace headers when the header's GPS type is 3
     // (latitude/longitude), else from the GPS file when one is named, else from the raw fixes
     // already held. 0, or -1 when the trace file cannot be read. When errors is given, problems
-    // of the trace file or the GPS file are appended to it.
+    // of the trace file or the GPS file are appended to it. traceFile, when given, is the line's
+    // trace file as the caller found it and traceCapacity the whole traces it holds (-1 when it
+    // could not be measured): neither is looked for or measured again.
     int LoadLineGps(CGPSInfo *gps, const char *gpsPath, const ORQ::Tamsel *header, int set,
-                    int line, int traces, ORQ::CStr *errors = nullptr);
+                    int line, int traces, ORQ::CStr *errors = nullptr,
+                    const std::string *traceFile = nullptr, long long traceCapacity = -1);
 
     // Reads a position/elevation file (optional "# " header ending at "# POSITION", then lines
     // "trace,elevation"). 0 on success; -1 the file does not open; -2 a data line without

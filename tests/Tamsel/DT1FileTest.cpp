@@ -1,4 +1,6 @@
 #include "Tamsel/DT1File.h"
+#include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/FolderListing.h"
 #include "tests/support/RadarLineGenerator.h"
 #include "tests/support/TestSupport.h"
 
@@ -222,4 +224,31 @@ TEST(TraceFileAccess, WindowsNamesAndOddSampleCounts) {
     const DT1TraceHeader *h = f.GetTraceHdrPtr(1L);
     ASSERT_NE(h, nullptr);
     EXPECT_DOUBLE_EQ(h->m_y, line.y0 + line.dy);
+}
+
+// A reader of many lines measures each trace file through its folder's listing: the count is
+// the one a stat gives, also for a line whose replacement by a larger file was stopped after its
+// record, when the record was written after the folder was read.
+TEST(TraceFileAccess, CapacityThroughAFolderListingIsTheFilesAfterItsPendingReplacement) {
+    TempDir dir;
+    SRadarLine line = SmallLine();
+    const std::string dt1 = dir.File("LINE01.dt1");
+    ASSERT_TRUE(kvdtest::WriteRadarLine(dir.File("LINE01"), line));
+    ORQ::CFolderListing listing(dir.Path());
+    EXPECT_EQ(CDT1File::TraceCapacity(dt1, line.samples, listing), line.traces);
+    EXPECT_EQ(CDT1File::TraceCapacity(dt1.c_str(), line.samples), line.traces);
+
+    SRadarLine longer = line;
+    longer.traces = 35;
+    const std::string bytes = kvdtest::RadarTraceBytes(longer);
+    ORQ::CFileGroupReplacement::SetStopAfter(ORQ::CFileGroupReplacement::STEP_RECORD);
+    ORQ::CFileGroupReplacement group;
+    ORQ::CFileReplacement &d = group.Add(dt1);
+    EXPECT_TRUE(d.Open() && d.Write(bytes.data(), bytes.size()) && d.Finish());
+    EXPECT_FALSE(group.Commit());
+    ORQ::CFileGroupReplacement::SetStopAfter(ORQ::CFileGroupReplacement::STEP_NONE);
+
+    EXPECT_EQ(CDT1File::TraceCapacity(dt1, line.samples, listing), 35)
+        << "the replacement is finished before the file is measured";
+    EXPECT_FALSE(kvdtest::FileExists(ORQ::ReplacementRecordPath(dt1)));
 }

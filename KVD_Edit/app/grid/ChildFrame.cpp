@@ -62,10 +62,12 @@ public:
         return gps ? CGPSDataSample().LoadTopoFile(gps, path.c_str(), set, line, traces, false)
                    : -1;
     }
-    void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header, int set, int line,
+    void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header,
+                     const std::string &traceFile, long long traceCapacity, int set, int line,
                      double, int traces) override {
         if (CGPSInfo *gps = m_doc.GetGPSInfo())
-            CGPSDataSample().LoadLineGps(gps, gpsPath.c_str(), &header, set, line, traces);
+            CGPSDataSample().LoadLineGps(gps, gpsPath.c_str(), &header, set, line, traces, nullptr,
+                                         &traceFile, traceCapacity);
     }
     bool AskImportGps() override { return m_frame.AskImportGps() == 1; }
     bool AttachGps(SGridInfo &row) override {

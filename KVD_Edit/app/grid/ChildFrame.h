@@ -26,10 +26,10 @@ class wxSizeEvent;
 class wxUpdateUIEvent;
 class wxCommandEvent;
 class wxCloseEvent;
+struct SRowHeader;
 
 namespace ORQ {
 class CKVDXmlFile;
-struct STamsel;
 } // namespace ORQ
 
 // The frame of one open project inside the main frame: a one-row, two-pane splitter with the
@@ -90,7 +90,7 @@ public:
     bool DeleteKVDEntries();
     // headers, when given, holds the headers the reload just read, by the rows' data file
     // names: they are not read again.
-    bool UpdateFidDetails(const std::unordered_map<std::string, ORQ::STamsel> *headers = nullptr);
+    bool UpdateFidDetails(const std::unordered_map<std::string, SRowHeader> *headers = nullptr);
     // Writes a row's new values (lengths in the display unit) back into the project; index is
     // the grid row whose stored record names the set and line. True when written.
     bool ModifyRow(const SGridInfo &row, int index);

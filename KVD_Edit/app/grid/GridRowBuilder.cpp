@@ -55,14 +55,10 @@ std::string WithSlash(const std::string &folder) {
     return last == '/' || last == '\\' ? folder : folder + "/";
 }
 
-// The names a part of a project's path may have on disk, in the order they are tried: its
-// UTF-8 spelling, every byte widened from code page 1252, and its bytes as they are.
-std::vector<std::string> SpellingsOf(const std::string &part) {
-    std::vector<std::string> names{ORQ::PathToFileSystemSpelling(part)};
-    for (const std::string &other : {ORQ::TextToFileName(part), part})
-        if (std::find(names.begin(), names.end(), other) == names.end())
-            names.push_back(other);
-    return names;
+// The folder of a path the finder found (it always holds a "/"): "/" for a file at the root.
+std::string FolderOfFound(const std::string &path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
 }
 
 bool IsRegularFile(const std::string &path) {
@@ -182,6 +178,8 @@ private:
     ORQ::Tamsel m_header;
     bool m_headerLoaded = false;
     std::string m_headerFolder;
+    std::string m_dt1Path;      // the trace file as found
+    long long m_dt1Traces = -1; // the whole traces it holds, -1 when not measured
     bool m_tracesBeyondFile = false;
     char m_flag = SGridInfo::kUnknown;
     double m_headerStep = 0;
@@ -221,7 +219,7 @@ void CGridRowBuild::ReadHeader() {
     std::string &errors = m_result.errors;
     const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
     const std::string dt1Shown = CLineFileFinder::Join(m_folder, m_relative + ".dt1");
-    const std::string dt1Path = m_finder.Find(m_folder, m_relative + ".dt1");
+    const std::string &dt1Path = m_dt1Path = m_finder.Find(m_folder, m_relative + ".dt1");
     if (dt1Path.empty()) {
         errors += FormatC("Error Loading %s\n", dt1Shown.c_str());
         MarkUnknown();
@@ -229,8 +227,11 @@ void CGridRowBuild::ReadHeader() {
     }
     const std::string hdPath = m_finder.Find(m_folder, m_relative + ".hd");
     if (!hdPath.empty())
-        m_headerFolder = hdPath.substr(0, hdPath.find_last_of('/'));
-    m_headerLoaded = !hdPath.empty() && !m_header.Load(hdPath.c_str(), ORQ::ST_FILE);
+        m_headerFolder = FolderOfFound(hdPath);
+    // Found through the folder's listing, which also tells whether the line has a replacement
+    // to finish before it is read.
+    m_headerLoaded = !hdPath.empty() &&
+                     !m_header.Load(hdPath.c_str(), ORQ::ST_FILE, m_finder.Listing(m_headerFolder));
     if (!m_headerLoaded) {
         errors += FormatC("Error Loading %s\n", hdShown.c_str());
         // A header that is there but cannot be read says why.
@@ -246,7 +247,8 @@ void CGridRowBuild::ReadHeader() {
 }
 
 void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, const std::string &dt1Path) {
-    const long long holds = CDT1File::TraceCapacity(dt1Path.c_str(), hd.m_points);
+    const long long holds = m_dt1Traces =
+        CDT1File::TraceCapacity(dt1Path, hd.m_points, m_finder.Listing(FolderOfFound(dt1Path)));
     if (holds < 0 || hd.m_traces <= holds)
         return;
     const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
@@ -351,7 +353,9 @@ void CGridRowBuild::RegisterLine() {
     if (m_fileCount > 1)
         m_row->dataFileName += " (+)";
     if (m_headerLoaded)
-        m_result.headers.emplace(m_row->dataFileName, *m_header.GetTamsel());
+        m_result.headers.emplace(
+            m_row->dataFileName,
+            SRowHeader{*m_header.GetTamsel(), m_header.FilePathName(), m_dt1Path});
     m_hooks.AddLine(m_li.setIndex, m_li.lineType, m_li.lineIndex, m_fi.odoStep,
                     static_cast<int>(m_fi.dim2), m_relative);
 }
@@ -437,30 +441,19 @@ void CGridRowBuild::FindFilesBeside() {
     }
     if (hd &&
         (row.gpsStatus == GFS_NONE || row.gpsStatus == GFS_BESIDE || row.gpsStatus == GFS_FAILED))
-        m_hooks.LoadLineGps(gpsFound, m_header, m_li.setIndex, m_li.lineIndex, m_fi.odoStep,
-                            static_cast<int>(m_fi.dim2));
+        m_hooks.LoadLineGps(gpsFound, m_header, m_dt1Path, m_dt1Traces, m_li.setIndex,
+                            m_li.lineIndex, m_fi.odoStep, static_cast<int>(m_fi.dim2));
 }
 
 } // namespace
 
 // CLineFileFinder
 
-const CLineFileFinder::SListing &CLineFileFinder::Listing(const std::string &folder) {
-    SListing &listing = m_listings[folder];
-    if (listing.listed)
-        return listing;
-    listing.listed = true;
-    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.c_str()), &::closedir);
-    if (!dir)
-        return listing;
-    while (const dirent *entry = ::readdir(dir.get())) {
-        std::string name = entry->d_name;
-        // Entries the listing does not type are typed by stat when they are used.
-        const char type = entry->d_type == DT_REG ? 'f' : entry->d_type == DT_DIR ? 'd' : '?';
-        listing.exact[name] = type;
-        listing.byKey.emplace(ORQ::FileNameKey(name), name);
-    }
-    return listing;
+const ORQ::CFolderListing &CLineFileFinder::Listing(const std::string &folder) {
+    auto found = m_listings.find(folder);
+    if (found == m_listings.end())
+        found = m_listings.emplace(folder, ORQ::CFolderListing(folder)).first;
+    return found->second;
 }
 
 std::string CLineFileFinder::Find(const std::string &folder, const std::string &relative) {
@@ -468,40 +461,27 @@ std::string CLineFileFinder::Find(const std::string &folder, const std::string &
     std::vector<std::string> parts = PathParts(relative);
     if (parts.empty())
         return std::string();
-    char type = '?';
+    const ORQ::CFolderListing *last = nullptr;
     for (size_t i = 0; i < parts.size(); ++i) {
         const std::string &part = parts[i];
         std::string dir = path.substr(0, path.size() - 1);
         if (dir.empty())
             dir = "/";
         std::string name = part;
-        type = '?';
+        last = nullptr;
         if (part != "." && part != "..") {
-            const SListing &listing = Listing(dir);
-            auto exact = listing.exact.end();
-            // The UTF-8 spelling first, then the bytes as they are (raw code page 1252 names
-            // copied from Windows), then any entry of the same name in another case or spelling.
-            for (const std::string &candidate : SpellingsOf(part)) {
-                exact = listing.exact.find(candidate);
-                if (exact != listing.exact.end())
-                    break;
-            }
-            if (exact == listing.exact.end()) {
-                auto it = listing.byKey.find(ORQ::FileNameKey(part));
-                if (it == listing.byKey.end())
-                    return std::string();
-                exact = listing.exact.find(it->second);
-            }
-            name = exact->first;
-            type = exact->second;
+            last = &Listing(dir);
+            name = last->Find(part);
+            if (name.empty())
+                return std::string();
         }
         path += name;
         if (i + 1 < parts.size())
             path += '/';
     }
-    if (type == 'f')
-        return path;
-    return type == '?' && IsRegularFile(path) ? path : std::string();
+    if (!last)
+        return IsRegularFile(path) ? path : std::string();
+    return last->IsFile(path.substr(path.find_last_of('/') + 1)) ? path : std::string();
 }
 
 std::string CLineFileFinder::Join(const std::string &folder, const std::string &relative) {
@@ -593,6 +573,6 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
     // Temporary files that killed writes of line files left behind go, once per folder (each
     // line's own pending replacement was finished when its header was read).
     for (const std::string &folder : lineFolders)
-        ORQ::TidyReplacementFolder(folder, ORQ::kLineFileExtensions);
+        ORQ::TidyReplacementFolder(finder.Listing(folder), ORQ::kLineFileExtensions);
     return result;
 }

@@ -3,6 +3,7 @@
 #include "KVD_Edit/app/grid/GridInfo.h"
 
 #include "Tamsel/Tamsel.h"
+#include "orq_utils/FolderListing.h"
 
 #include <memory>
 #include <string>
@@ -32,8 +33,11 @@ public:
                              int /*traces*/) {
         return -1;
     }
-    // Loads the line's GPS from its GPS file or its trace headers (CGPSDataSample::LoadLineGps).
-    virtual void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header, int set,
+    // Loads the line's GPS from its GPS file or its trace headers (CGPSDataSample::LoadLineGps);
+    // traceFile is the line's trace file as found, traceCapacity the whole traces it holds (-1
+    // when it could not be measured).
+    virtual void LoadLineGps(const std::string &gpsPath, const ORQ::Tamsel &header,
+                             const std::string &traceFile, long long traceCapacity, int set,
                              int line, double odoStep, int traces) = 0;
     // The GPS question of the load (CChildFrame::AskImportGps): true to import.
     virtual bool AskImportGps() = 0;
@@ -47,10 +51,20 @@ public:
     virtual void SetDisplayUnit(ORQ::EUnitType unit) = 0;
 };
 
+// The header of a row's data file as the grid's load read it, with where the line's files were
+// found: what comes right after the load (the fiducial renewal) neither looks for nor reads them
+// again.
+struct SRowHeader {
+    ORQ::STamsel values;
+    std::string headerPath;    // the .hd as found on disk
+    std::string traceFilePath; // the .dt1 as found on disk
+};
+
 // Finds the files a project names, as written on Windows (backslashes, any letter case, names in
 // code page 1252), below an existing folder whose files are named in UTF-8 or in raw code page
 // 1252 bytes. Each folder is listed once per finder, so that a load of many lines in one folder
-// does not list it again for every file.
+// does not list it again for every file; the listing also answers what else a reader asks of
+// each line's files (a pending replacement, a trace file's size).
 class CLineFileFinder {
 public:
     // The path of the existing file folder/relative (relative may use "\" or "/"), or empty.
@@ -59,17 +73,11 @@ public:
     // system spells names (UTF-8).
     static std::string Join(const std::string &folder, const std::string &relative);
 
+    // The listing of folder, read on its first use by this finder.
+    const ORQ::CFolderListing &Listing(const std::string &folder);
+
 private:
-    struct SListing {
-        bool listed = false;
-        // The first entry of each name key (ORQ::FileNameKey: the name decoded to the
-        // program's text, in lower case), and every entry's type: 'f' a plain file, 'd' a
-        // folder, '?' not known without a stat.
-        std::unordered_map<std::string, std::string> byKey;
-        std::unordered_map<std::string, char> exact;
-    };
-    const SListing &Listing(const std::string &folder);
-    std::unordered_map<std::string, SListing> m_listings;
+    std::unordered_map<std::string, ORQ::CFolderListing> m_listings;
 };
 
 // Rebuilds the rows of the line grid from the project's query interface: one row per radar data
@@ -94,7 +102,7 @@ public:
         ORQ::EUnitType displayUnit = ORQ::UNIT_M;
         // The header each row with a loaded header was built from, by the row's data file name:
         // what comes right after the reload (the fiducial pass) need not read them again.
-        std::unordered_map<std::string, ORQ::STamsel> headers;
+        std::unordered_map<std::string, SRowHeader> headers;
     };
 
     static constexpr size_t kErrorTextLimit = 300;

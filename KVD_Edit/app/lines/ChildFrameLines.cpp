@@ -6,6 +6,7 @@
 #include "KVD_Edit/app/document/KvdGprDataFiles.h"
 #include "KVD_Edit/app/document/MapperSettings.h"
 #include "KVD_Edit/app/grid/GridDocument.h"
+#include "KVD_Edit/app/grid/GridRowBuilder.h"
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/lines/ImportDlg.h"
 #include "KVD_Edit/app/lines/LineDeleter.h"
@@ -153,7 +154,7 @@ bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
                    m_gridView->GetSelectedCount());
 }
 
-bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, ORQ::STamsel> *headers) {
+bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, SRowHeader> *headers) {
     KVD_LOG_CALL();
     IGridDocument *doc = GetGridDocument();
     ORQ::CKVDXmlFile *file = GetKvdFilePtr();
@@ -170,7 +171,7 @@ bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, ORQ::ST
         SGridInfo row;
         GetGridInfoRow(row, i);
         bool rowChanged = false;
-        const ORQ::STamsel *header = nullptr;
+        const SRowHeader *header = nullptr;
         if (headers) {
             const auto found = headers->find(row.dataFileName);
             header = found == headers->end() ? nullptr : &found->second;

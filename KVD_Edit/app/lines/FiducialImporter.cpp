@@ -80,7 +80,7 @@ double CFiducialImporter::MapPosition(double position, double x0, double x1, dou
 }
 
 int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
-                                 const ORQ::STamsel *header) {
+                                 const ORQ::STamsel *header, const std::string &traceFilePath) {
     marks.clear();
     ORQ::Tamsel loaded;
     if (!header) {
@@ -93,8 +93,9 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     if (traces <= 0 || points <= 0)
         return kEmptyLine;
 
-    const int fd =
-        ::open(ORQ::ResolveLinePath(TraceFilePath(headerPath)).c_str(), O_RDONLY | O_CLOEXEC);
+    const std::string found =
+        traceFilePath.empty() ? ORQ::ResolveLinePath(TraceFilePath(headerPath)) : traceFilePath;
+    const int fd = ::open(found.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return kTraceFileUnreadable;
     SFile file{fd};
@@ -141,10 +142,11 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
 
 int CFiducialImporter::UpdateFidDetails(ORQ::CKVDXmlFile *file, const std::string &headerPath,
                                         ORQ::EUnitType unit, double step, double x0, double x1,
-                                        double y0, double y1, const ORQ::STamsel *header) {
+                                        double y0, double y1, const ORQ::STamsel *header,
+                                        const std::string &traceFilePath) {
     BusyTick();
     std::vector<SFiducialMark> marks;
-    const int result = ReadMarks(headerPath, marks, header);
+    const int result = ReadMarks(headerPath, marks, header, traceFilePath);
     if (result <= 0 || !file)
         return result;
     const std::string units = ORQ::CMeasure::UnitToString(unit);

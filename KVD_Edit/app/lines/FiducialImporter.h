@@ -31,9 +31,11 @@ public:
     // no traces or no samples, kHeaderNotLoaded or kTraceFileUnreadable; marks is filled only
     // with a positive result. Traces flagged as skip traces and comments that read "SKIP" in any
     // case are no fiducials. header, when given, is that header already loaded by the caller: it
-    // is not read again.
+    // is not read again; traceFilePath, when not empty, is the trace file as the caller found it
+    // on disk: it is not looked for again.
     static int ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
-                         const ORQ::STamsel *header = nullptr);
+                         const ORQ::STamsel *header = nullptr,
+                         const std::string &traceFilePath = std::string());
 
     // Appends one "FIDComment" per mark under the file's current node (a "DataFile"): "ododist"
     // the mark's position mapped linearly from x0..x1 onto y0..y1 when step is not 0 (unchanged
@@ -41,7 +43,8 @@ public:
     // comment as text. The cursor stands on the same node afterwards. Returns as ReadMarks.
     static int UpdateFidDetails(ORQ::CKVDXmlFile *file, const std::string &headerPath,
                                 ORQ::EUnitType unit, double step, double x0, double x1, double y0,
-                                double y1, const ORQ::STamsel *header = nullptr);
+                                double y1, const ORQ::STamsel *header = nullptr,
+                                const std::string &traceFilePath = std::string());
 
     // The mapped position: y0 + (position - x0) (y1 - y0) / (x1 - x0). A line whose header gives
     // the same start and final position has no length to map over: every mark lands on y0.

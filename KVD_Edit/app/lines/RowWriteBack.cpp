@@ -4,6 +4,7 @@
 #include "KVD3/KvdDataBlockInterface.h"
 #include "KVD3/KvdSettingsBlock.h"
 #include "KVD_Edit/app/document/GpsCommands.h"
+#include "KVD_Edit/app/grid/GridRowBuilder.h"
 #include "KVD_Edit/app/lines/FiducialImporter.h"
 #include "KVD_Edit/app/lines/ImportText.h"
 #include "Tamsel/LinePath.h"
@@ -192,6 +193,7 @@ bool LoadHeader(const std::string &path, ORQ::Tamsel &hd) {
 // unit (metres unless a length unit) with the row's step in that unit.
 struct SLineHeader {
     std::string path;
+    std::string traceFilePath; // the trace file as found, when known
     const ORQ::STamsel *values = nullptr;
     EUnitType unit = ORQ::UNIT_M;
     double step = 0;
@@ -321,7 +323,7 @@ void RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLine
         const ORQ::STamsel &t = *header.values;
         CFiducialImporter::UpdateFidDetails(file, header.path, header.unit, header.step,
                                             t.m_startPosition.value, t.m_finalPosition.value, y0,
-                                            y1, &t);
+                                            y1, &t, header.traceFilePath);
     }
     if (changed && FidComments(file) != before)
         *changed = true;
@@ -392,19 +394,22 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
 
 bool CRowWriteBack::RewriteFiducials(const SRowValues &row, const std::string &gridName,
                                      const std::string &lineName, bool *changed,
-                                     const ORQ::STamsel *header) {
+                                     const SRowHeader *header) {
     SRowValues same = row;
     same.lineName = lineName;
     if (changed)
         *changed = false;
     if (!GotoDataBlock(m_file))
         return false;
-    // The comments need only the header's values, which the caller may have read already.
-    const std::string headerPath = HeaderPath(same.dataFileName);
+    // The comments need only the header's values and the trace file, which the caller may have
+    // read and found already.
+    const std::string headerPath = header ? header->headerPath : HeaderPath(same.dataFileName);
     ORQ::Tamsel hd;
     if (!header && !LoadHeader(headerPath, hd))
         return false;
-    const SLineHeader values = LineHeader(headerPath, header ? *header : *hd.GetTamsel(), same);
+    SLineHeader values = LineHeader(headerPath, header ? header->values : *hd.GetTamsel(), same);
+    if (header)
+        values.traceFilePath = header->traceFilePath;
     if (!GotoLine(gridName, lineName, lineName))
         return false;
     ForEachDataFile(m_file, RelativeName(same.dataFileName), [&](bool rowsEntry) {

@@ -7,6 +7,7 @@
 #include <string>
 
 class CLineNodes;
+struct SRowHeader;
 namespace ORQ {
 class CKVDXmlFile;
 struct STamsel;
@@ -45,11 +46,11 @@ public:
     // Renews only the fiducial comments of the data file the row shows, from its trace file;
     // names, positions, odometer and settings stay as they are. True when the row's line was
     // found and its comments renewed; changed (when given) is set when the comments now differ
-    // from what the file held before. header, when given, is the row's header as just read:
-    // it is not read again.
+    // from what the file held before. header, when given, is the row's header as just read,
+    // with its files as found: they are neither looked for nor read again.
     bool RewriteFiducials(const SRowValues &row, const std::string &gridName,
                           const std::string &lineName, bool *changed = nullptr,
-                          const ORQ::STamsel *header = nullptr);
+                          const SRowHeader *header = nullptr);
 
     // The values of a grid row whose lengths are in unit.
     static SRowValues ValuesOf(const SGridInfo &row, ORQ::EUnitType unit);

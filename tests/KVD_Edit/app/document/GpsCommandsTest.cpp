@@ -123,9 +123,10 @@ public:
     int LoadTopoFile(const std::string &p, int set, int line, int traces) override {
         return CGPSDataSample().LoadTopoFile(&gps, p.c_str(), set, line, traces, false);
     }
-    void LoadLineGps(const std::string &p, const ORQ::Tamsel &header, int set, int line, double,
-                     int traces) override {
-        CGPSDataSample().LoadLineGps(&gps, p.c_str(), &header, set, line, traces);
+    void LoadLineGps(const std::string &p, const ORQ::Tamsel &header, const std::string &traceFile,
+                     long long traceCapacity, int set, int line, double, int traces) override {
+        CGPSDataSample().LoadLineGps(&gps, p.c_str(), &header, set, line, traces, nullptr,
+                                     &traceFile, traceCapacity);
     }
     bool AskImportGps() override { return answer; }
     bool AttachGps(SGridInfo &row) override {

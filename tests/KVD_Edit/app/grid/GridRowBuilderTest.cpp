@@ -4,12 +4,15 @@
 #include "KVD3/KVDXmlFile.h"
 #include "KVD3/KvdDataBlockInterface.h"
 #include "Tamsel/Tamsel.h"
+#include "orq_utils/FileGroupReplacement.h"
 #include "tests/support/GridProject.h"
+#include "tests/support/RadarLineGenerator.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -33,8 +36,8 @@ struct RecordingHooks : IGridLoadHooks {
         topoLoads.push_back(path);
         return topoResult;
     }
-    void LoadLineGps(const std::string &, const ORQ::Tamsel &, int, int line, double,
-                     int) override {
+    void LoadLineGps(const std::string &, const ORQ::Tamsel &, const std::string &, long long, int,
+                     int line, double, int) override {
         lineGps.push_back(line);
     }
     bool AskImportGps() override {
@@ -498,4 +501,77 @@ TEST(GridRowBuilder, GpsFilesBesideAccentedLinesAreFoundAndRecordedInTheCodePage
     EXPECT_EQ(".\\gps\\" + kAccented[0].text + ".GPS",
               CGridRowBuilder::RelativeName("/data/site/gps/" + kAccented[0].utf8 + ".GPS",
                                             "/data/site"));
+}
+
+namespace {
+
+// Replaces a line's header and trace file (base + ".hd", ".dt1") as one group with a line of
+// traces traces, stopped after its record as a kill would stop it: the new pair counts.
+void ReplaceLineStoppedAfterRecord(const std::string &base, int traces) {
+    SRadarLine radar;
+    radar.traces = traces;
+    radar.step = 10.0 / (traces - 1);
+    radar.samples = 16;
+    radar.synthetic = false;
+    const std::string hd = RadarHeaderText(radar), dt1 = RadarTraceBytes(radar);
+    ORQ::CFileGroupReplacement::SetStopAfter(ORQ::CFileGroupReplacement::STEP_RECORD);
+    ORQ::CFileGroupReplacement group;
+    ORQ::CFileReplacement &h = group.Add(base + ".hd");
+    ORQ::CFileReplacement &d = group.Add(base + ".dt1");
+    EXPECT_TRUE(h.Open() && h.Write(hd.data(), hd.size()) && h.Finish());
+    EXPECT_TRUE(d.Open() && d.Write(dt1.data(), dt1.size()) && d.Finish());
+    EXPECT_FALSE(group.Commit());
+    ORQ::CFileGroupReplacement::SetStopAfter(ORQ::CFileGroupReplacement::STEP_NONE);
+}
+
+// Hooks that run a step when the first line registers: after the load read its folder.
+struct StepOnFirstLine : RecordingHooks {
+    void AddLine(int set, int type, int line, double step, int traces,
+                 const std::string &path) override {
+        RecordingHooks::AddLine(set, type, line, step, traces, path);
+        if (step_)
+            std::exchange(step_, nullptr)();
+    }
+    std::function<void()> step_;
+};
+
+} // namespace
+
+// The load reads each line folder once. A line whose replacement was left part-way is still
+// read as replaced, its header and trace file together: whether the record stood before the
+// load or this program wrote it during the load, after the folder was read.
+TEST(GridRowBuilder, LineWithAReplacementLeftPartWayIsReadAsReplaced) {
+    for (const bool duringLoad : {false, true}) {
+        SCOPED_TRACE(duringLoad ? "record written during the load" : "record before the load");
+        CaptureSink sink;
+        TempDir dir;
+        GridProjectLayout layout;
+        layout.lines.push_back(Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
+        layout.lines.push_back(Line("B", {{0, 1, 0, "m"}, {10, 1, 1, "m"}}));
+        const std::string path = WriteGridProject(dir.Path(), layout);
+        const std::string lineB = dir.File("B");
+        StepOnFirstLine hooks;
+        if (duringLoad)
+            hooks.step_ = [&] { ReplaceLineStoppedAfterRecord(lineB, 41); };
+        else
+            ReplaceLineStoppedAfterRecord(lineB, 41);
+
+        ORQ::CKVDXmlFile file;
+        ASSERT_EQ(1, file.Initialize(path));
+        std::unique_ptr<ORQ::CKvdDataBlockInterface_V110> dbi(
+            static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
+                ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, nullptr)));
+        ASSERT_TRUE(dbi);
+        CGridRowBuilder::SInput in;
+        in.dbi = dbi.get();
+        in.projectFolder = dir.Path();
+        const CGridRowBuilder::SResult result = CGridRowBuilder::Build(in, hooks);
+
+        EXPECT_EQ(result.errors, "");
+        ASSERT_EQ(result.rows.size(), 2u);
+        const SGridInfo &b = *result.rows[1];
+        EXPECT_EQ(b.lineName, "B");
+        EXPECT_EQ(b.numTraces, 41) << "the header of the replacement, with its trace file";
+        EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(lineB + ".hd")));
+    }
 }

@@ -516,7 +516,8 @@ namespace {
 struct QuietHooks : IGridLoadHooks {
     void AddLine(int, int, int, double, int, const std::string &) override {}
     int LoadGpsFile(const std::string &, int, int, int, std::string &) override { return 5; }
-    void LoadLineGps(const std::string &, const ORQ::Tamsel &, int, int, double, int) override {}
+    void LoadLineGps(const std::string &, const ORQ::Tamsel &, const std::string &, long long, int,
+                     int, double, int) override {}
     bool AskImportGps() override { return false; }
     bool AttachGps(SGridInfo &) override { return false; }
     void RecoverGps(SGridInfo &) override {}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "orq_utils/OrqExport.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace ORQ {
+
+// The names of one folder, read once, to answer the questions a reader of many files in it
+// asks of each: which name a file has on disk, whether a name is there (a pending intent record,
+// a leftover temporary) and how large a plain file is. A project's line folder holds thousands
+// of files and each line asks these questions on every open; with a listing the folder costs
+// one pass, and a file is opened or measured only where the listing says it is there.
+//
+// A listing is what the folder held when it was read; it does not follow later changes. The one
+// change a reader must not miss is an intent record appearing: during an open only this process
+// writes in its line folders, and a record it writes (CFileGroupReplacement) is counted, so a
+// listing knows when a record may have appeared since its reading (RecordsWrittenSince).
+class ORQ_UTILS_API CFolderListing {
+public:
+    enum EType { TYPE_NONE = 0, TYPE_FILE = 1, TYPE_FOLDER = 2, TYPE_OTHER = 3, TYPE_UNKNOWN = 4 };
+
+    CFolderListing() = default;
+    // Reads folder's names ("" reads "."); false, holding no names, when it cannot be read.
+    explicit CFolderListing(const std::string &folder) { Read(folder); }
+    bool Read(const std::string &folder);
+
+    const std::string &Folder() const { return m_folder; }
+    bool IsRead() const { return m_read; }
+    size_t Count() const { return m_types.size(); }
+
+    // The entry of the folder that name (the program's code page 1252 text, or a name from the
+    // disk) stands for: its UTF-8 spelling, then its bytes widened from code page 1252, then its
+    // bytes as they are (files copied from Windows with raw code page 1252 names), then any
+    // entry of the same FileNameKey (letter case and spelling ignored). Empty when none.
+    std::string Find(const std::string &name) const;
+    // Whether the folder held exactly this name.
+    bool Has(const std::string &entry) const { return m_types.count(entry) > 0; }
+    // The type of an entry: TYPE_NONE when the folder did not hold it; TYPE_UNKNOWN where the
+    // file system does not type its entries (a stat tells, see IsFile).
+    EType TypeOf(const std::string &entry) const;
+    // Whether the entry is a plain file (or a link to one): from the listing, or by a stat
+    // where the listing could not tell.
+    bool IsFile(const std::string &entry) const;
+    // The size in bytes of the plain file entry (links followed), measured now: -1 when the
+    // folder did not hold it or it is no plain file.
+    long long SizeOf(const std::string &entry) const;
+    // The entry's path: the folder, "/" and the entry.
+    std::string PathOf(const std::string &entry) const;
+
+    // Whether the folder held an intent record or a temporary file of a replacement.
+    bool HeldReplacementFiles() const { return m_replacementFiles; }
+    // Whether a group replacement of this process wrote an intent record since the reading:
+    // then the listing's lack of a record proves nothing.
+    bool RecordsWrittenSince() const;
+
+private:
+    std::string m_folder;
+    bool m_read = false;
+    bool m_replacementFiles = false;
+    unsigned long m_recordsAtReading = 0;
+    std::unordered_map<std::string, char> m_types; // entry -> EType
+    std::vector<std::string> m_order;              // the entries as the folder lists them
+    // FileNameKey -> the first entry of that key; made on the first question it answers.
+    mutable std::unordered_map<std::string, std::string> m_byKey;
+    mutable bool m_keyed = false;
+};
+
+} // namespace ORQ

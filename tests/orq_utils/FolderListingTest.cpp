@@ -1,0 +1,101 @@
+// A folder read once answers for its files what a reader of many lines asks of each: which
+// entry a name written on Windows stands for, how large a file is, and whether a replacement
+// must be finished before the file is read.
+#include "orq_utils/FolderListing.h"
+
+#include "orq_utils/FileGroupReplacement.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using kvdtest::ReadFile;
+using kvdtest::TempDir;
+using kvdtest::WriteFile;
+using ORQ::CFileGroupReplacement;
+using ORQ::CFileReplacement;
+using ORQ::CFolderListing;
+
+namespace {
+
+const std::vector<std::string> kExtensions = {"hd", "dt1"};
+
+// Writes a.hd and a.dt1 as one group, stopped right after its intent record as a kill would
+// stop it: the record stands and the new pair counts.
+void WritePairStoppedAfterRecord(const std::string &folder) {
+    CFileGroupReplacement::SetStopAfter(CFileGroupReplacement::STEP_RECORD);
+    CFileGroupReplacement group;
+    CFileReplacement &h = group.Add(folder + "/a.hd");
+    CFileReplacement &d = group.Add(folder + "/a.dt1");
+    EXPECT_TRUE(h.Open() && h.Write("new header", 10) && h.Finish());
+    EXPECT_TRUE(d.Open() && d.Write("new traces, longer", 18) && d.Finish());
+    EXPECT_FALSE(group.Commit());
+    CFileGroupReplacement::SetStopAfter(CFileGroupReplacement::STEP_NONE);
+}
+
+} // namespace
+
+TEST(FolderListing, FindsTheEntryANameWrittenOnWindowsStandsFor) {
+    TempDir dir;
+    WriteFile(dir.File("line01.dt1"), "x");
+    WriteFile(dir.File("caf\xc3\xa9.hd"), "x"); // UTF-8, as Linux tools name it
+    WriteFile(dir.File("na\xefve.hd"), "x");    // raw code page 1252 bytes, copied from Windows
+    const CFolderListing listing(dir.Path());
+    ASSERT_TRUE(listing.IsRead());
+    const struct {
+        const char *name;
+        const char *asked;
+        const char *found;
+    } rows[] = {
+        {"exact", "line01.dt1", "line01.dt1"},
+        {"other case", "LINE01.DT1", "line01.dt1"},
+        {"code page text of a UTF-8 name", "caf\xe9.hd", "caf\xc3\xa9.hd"},
+        {"code page text of a UTF-8 name, other case", "CAF\xc9.HD", "caf\xc3\xa9.hd"},
+        {"raw code page name", "na\xefve.hd", "na\xefve.hd"},
+        {"raw code page name, other case", "NA\xcfVE.HD", "na\xefve.hd"},
+        {"missing", "line02.dt1", ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(listing.Find(row.asked), row.found);
+    }
+}
+
+TEST(FolderListing, SizeIsTheFilesSizeAndNoneForWhatIsNoFile) {
+    TempDir dir;
+    WriteFile(dir.File("a.dt1"), std::string(3000, 'x'));
+    ::mkdir(dir.File("sub.dt1").c_str(), 0755);
+    const CFolderListing listing(dir.Path());
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.File("a.dt1").c_str(), &st), 0);
+    EXPECT_EQ(listing.SizeOf("a.dt1"), static_cast<long long>(st.st_size));
+    EXPECT_EQ(listing.SizeOf("sub.dt1"), -1) << "a folder has no size as a file";
+    EXPECT_EQ(listing.SizeOf("b.dt1"), -1) << "the folder held no such file";
+}
+
+// The listing is read once for a whole open; a record standing when it was read, and one this
+// program writes after it (a write-back stopped part-way during the open), are both finished
+// before the line is read.
+TEST(FolderListing, PendingRecordIsFinishedWhetherWrittenBeforeOrAfterTheReading) {
+    for (const bool before : {true, false}) {
+        SCOPED_TRACE(before ? "record written before the reading" : "record written after it");
+        TempDir dir;
+        WriteFile(dir.File("a.hd"), "old header");
+        WriteFile(dir.File("a.dt1"), "old traces");
+        WriteFile(dir.File("b.hd"), "other line");
+        CFolderListing listing;
+        if (before)
+            WritePairStoppedAfterRecord(dir.Path());
+        listing.Read(dir.Path());
+        if (!before)
+            WritePairStoppedAfterRecord(dir.Path());
+
+        EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.dt1"), listing, kExtensions),
+                  ORQ::PENDING_FINISHED);
+        EXPECT_EQ(ReadFile(dir.File("a.hd")), "new header");
+        EXPECT_EQ(ReadFile(dir.File("a.dt1")), "new traces, longer");
+        EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("b.hd"), listing, kExtensions),
+                  ORQ::PENDING_NONE);
+    }
+}
