@@ -30,8 +30,6 @@
 #include <wx/splitter.h>
 #include <wx/utils.h>
 
-#include <optional>
-
 using namespace KVDCmd;
 
 namespace {
@@ -328,8 +326,8 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     if (!dbi)
         return;
     // Building the rows of a large project is long work: the "Processing" dialog stays up and
-    // alive until they are shown, and goes before any message.
-    std::optional<CBusyLevel> busy(std::in_place);
+    // alive until they are shown and the fiducials renewed (it steps aside for a message).
+    CBusyLevel busy;
 
     CGridRowBuilder::SInput input;
     input.dbi = dbi;
@@ -348,7 +346,6 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     doc->SetFiducialsPresent(result.fiducialsPresent);
     doc->UpdateAllViewsWithHint(nullptr, result.fiducialsPresent ? 1 : 0);
 
-    busy.reset();
     // The reload a load posts after attaching GPS files reports only what is new: the errors
     // the load before it reported are not shown a second time.
     if (!result.errors.empty() && reportErrors && result.errors != m_reportedErrors)
@@ -365,6 +362,9 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
         files->UpdateKvdDataBlockPtr();
         auto *event = new wxCommandEvent(wxEVT_MENU, ToWxId(ID_RELOAD_REPORT_ERRORS));
         wxQueueEvent(this, event);
+        // The reload goes on under the same dialog.
+        if (CBusyIndicator *indicator = AppBusyIndicator())
+            indicator->HandOver();
     } else {
         if (settings) {
             if (settings->LocalWorld.EnableGPS == 3) {

@@ -15,6 +15,9 @@ CBusyIndicator::~CBusyIndicator() {
 void CBusyIndicator::Begin() {
     if (++m_count >= 2)
         return;
+    // The next level of an operation whose display was kept shows that display on.
+    if (m_display)
+        return;
     if (m_factory)
         m_display = m_factory();
     // A new display draws itself once as it appears.
@@ -27,6 +30,14 @@ void CBusyIndicator::End() {
         return;
     if (--m_count > 0)
         return;
+    if (m_handOver) {
+        m_handOver = false;
+        return;
+    }
+    Remove();
+}
+
+void CBusyIndicator::Remove() {
     // Ended from inside the display's own drawing (a timer's work): it goes when that returns.
     if (m_ticking) {
         m_retired = std::move(m_display);
@@ -36,8 +47,21 @@ void CBusyIndicator::End() {
 }
 
 void CBusyIndicator::EndAll() {
+    m_handOver = false;
     while (m_count > 0)
         End();
+    if (m_display)
+        Remove();
+}
+
+void CBusyIndicator::HandOver() {
+    if (m_count > 0)
+        m_handOver = true;
+}
+
+void CBusyIndicator::Idle() {
+    if (m_count == 0 && m_display)
+        Remove();
 }
 
 bool CBusyIndicator::IsCancelled() {
