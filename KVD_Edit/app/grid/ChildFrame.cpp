@@ -326,8 +326,12 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     if (!dbi)
         return;
     // Building the rows of a large project is long work: the "Processing" dialog stays up and
-    // alive until they are shown and the fiducials renewed (it steps aside for a message).
+    // alive until they are shown and the fiducials renewed (it steps aside for a message). The
+    // list lays out and paints its new rows once the program is idle: the dialog stays until
+    // then, and goes only when nothing else follows (a reload this one posts).
     CBusyLevel busy;
+    if (CBusyIndicator *indicator = AppBusyIndicator())
+        indicator->HandOver();
 
     CGridRowBuilder::SInput input;
     input.dbi = dbi;
@@ -362,9 +366,6 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
         files->UpdateKvdDataBlockPtr();
         auto *event = new wxCommandEvent(wxEVT_MENU, ToWxId(ID_RELOAD_REPORT_ERRORS));
         wxQueueEvent(this, event);
-        // The reload goes on under the same dialog.
-        if (CBusyIndicator *indicator = AppBusyIndicator())
-            indicator->HandOver();
     } else {
         if (settings) {
             if (settings->LocalWorld.EnableGPS == 3) {

@@ -41,6 +41,9 @@ void FlushDisplay() {
 // Paints at once what the program's windows show in a rectangle of the screen (where a window
 // of ours stood): nothing of that window's last picture stays there while the program works on.
 void RepaintUnder(const wxRect &screen, const wxWindow *gone) {
+    // Every window under the rectangle is told what to paint again, and then paints it: a window
+    // that lays itself out only when idle (a list given new rows) does so in its Update.
+    std::vector<wxWindow *> under;
     std::function<void(wxWindow *)> refresh = [&](wxWindow *window) {
         if (!window->IsShown())
             return;
@@ -49,16 +52,16 @@ void RepaintUnder(const wxRect &screen, const wxWindow *gone) {
             return;
         part.SetPosition(window->ScreenToClient(part.GetPosition()));
         window->Refresh(false, &part);
+        under.push_back(window);
         for (wxWindow *child : window->GetChildren())
             if (!child->IsTopLevel())
                 refresh(child);
     };
     for (wxWindow *top : wxTopLevelWindows)
-        if (top != gone) {
+        if (top != gone)
             refresh(top);
-            if (top->IsShown())
-                top->Update();
-        }
+    for (auto it = under.rbegin(); it != under.rend(); ++it)
+        (*it)->Update();
     FlushDisplay();
 }
 

@@ -13,6 +13,7 @@ CBusyIndicator::~CBusyIndicator() {
 }
 
 void CBusyIndicator::Begin() {
+    m_idleOnce = false;
     if (++m_count >= 2)
         return;
     // The next level of an operation whose display was kept shows that display on.
@@ -43,7 +44,9 @@ void CBusyIndicator::Remove() {
         m_retired = std::move(m_display);
         return;
     }
+    m_removing = true;
     m_display.reset();
+    m_removing = false;
 }
 
 void CBusyIndicator::EndAll() {
@@ -59,9 +62,18 @@ void CBusyIndicator::HandOver() {
         m_handOver = true;
 }
 
-void CBusyIndicator::Idle() {
-    if (m_count == 0 && m_display)
-        Remove();
+bool CBusyIndicator::Idle() {
+    if (m_count > 0 || !m_display) {
+        m_idleOnce = false;
+        return false;
+    }
+    if (!m_idleOnce) {
+        m_idleOnce = true;
+        return true;
+    }
+    m_idleOnce = false;
+    Remove();
+    return false;
 }
 
 bool CBusyIndicator::IsCancelled() {
@@ -78,13 +90,20 @@ void CBusyIndicator::TickShown() {
     m_ticking = true;
     m_display->Tick();
     m_ticking = false;
+    m_removing = m_retired != nullptr;
     m_retired.reset();
+    m_removing = false;
     m_lastDraw = Now();
 }
 
 CBusyIndicator *AppBusyIndicator() {
     CKVDVApp *app = GetKVDVApp();
     return app ? &app->GetBusyIndicator() : nullptr;
+}
+
+bool AppIsBusy() {
+    const CBusyIndicator *busy = AppBusyIndicator();
+    return busy && busy->IsBusy();
 }
 
 void BusyTick() {

@@ -54,8 +54,10 @@ public:
     // for the level that work begins. Does nothing while no level is open.
     void HandOver();
     // The program has nothing left to do (no posted work waits): a display kept for a level that
-    // did not come goes.
-    void Idle();
+    // did not come goes at the second call in a row, so that the windows first finish what their
+    // own idle work does (a list lays out the rows it was given) and the display's removal
+    // paints them. True when the display waits for the next call.
+    bool Idle();
 
     // One unit of long work done. Costs a test while nothing is shown; while the display is
     // shown it lets the display draw when kTickInterval has passed since it last drew.
@@ -67,6 +69,8 @@ public:
     int GetCount() const { return m_count; }
     // Whether a display is up: while a level is open, or kept between levels of one operation.
     bool IsShown() const { return m_display != nullptr; }
+    // Whether long work runs or its display is up (or going).
+    bool IsBusy() const { return m_count > 0 || m_display || m_removing; }
     // Whether no level is open and the display waits for the next level of the operation.
     bool IsKept() const { return m_count == 0 && m_display != nullptr; }
     // The cancel request of the shown dialog; false when nothing is shown.
@@ -87,11 +91,17 @@ private:
     int m_count = 0;
     bool m_ticking = false;
     bool m_handOver = false;
+    bool m_removing = false;
+    bool m_idleOnce = false; // Idle was called once since the last level ended
 };
 
 // The application's busy indicator; null while the program has no application object (headless
 // tests, benchmarks of the plain classes).
 CBusyIndicator *AppBusyIndicator();
+
+// Whether the application runs long work (or shows its busy display): windows put off drawing
+// that costs much until it is over.
+bool AppIsBusy();
 
 // One unit of long work done: a tick of the application's busy indicator, when there is one.
 // Long loops call it once per row, line, file or save.

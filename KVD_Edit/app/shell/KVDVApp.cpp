@@ -113,7 +113,8 @@ CKVDVApp::CKVDVApp()
             event.RequestMore();
             return;
         }
-        m_busyIndicator->Idle();
+        if (m_busyIndicator->Idle())
+            event.RequestMore();
     });
 }
 

@@ -78,7 +78,12 @@ TEST(BusyHandOver, KeptDisplayGoesWhenIdleOrAtTheEnd) {
         void (*finish)(CBusyIndicator &);
     };
     const SCase cases[] = {
-        {"idle", [](CBusyIndicator &busy) { busy.Idle(); }},
+        {"second idle call",
+         [](CBusyIndicator &busy) {
+             EXPECT_TRUE(busy.Idle()) << "the first idle call asks for another";
+             EXPECT_TRUE(busy.IsKept());
+             EXPECT_FALSE(busy.Idle());
+         }},
         {"end of all levels", [](CBusyIndicator &busy) { busy.EndAll(); }},
     };
     for (const SCase &c : cases) {
@@ -99,7 +104,8 @@ TEST(BusyHandOver, KeptDisplayGoesWhenIdleOrAtTheEnd) {
         CBusyIndicator busy(FactoryFor(log));
         // Idle while a level is open changes nothing (a modal question runs an event loop).
         busy.Begin();
-        busy.Idle();
+        EXPECT_FALSE(busy.Idle());
+        EXPECT_FALSE(busy.Idle());
         EXPECT_TRUE(busy.IsShown());
         busy.End();
         EXPECT_EQ(1, log.removed);
