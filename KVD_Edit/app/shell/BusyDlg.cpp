@@ -198,6 +198,7 @@ void CBusyDlg::ComeBack() {
         return;
     m_comeBack = m_aside = false;
     ShowWithoutActivating();
+    Refresh();
 }
 
 bool CBusyDlg::IsCancelled() {
