@@ -2,6 +2,7 @@
 
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/GPSINFO/LocalWorldDef.h"
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/SplashDlg.h"
 #include "KVD_Edit/planview/CompassRotation.h"
@@ -81,6 +82,7 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
     SetBackgroundColour(*wxWHITE);
     Bind(wxEVT_PAINT, &CPlanViewWindow::OnPaint, this);
     Bind(wxEVT_SIZE, &CPlanViewWindow::OnSize, this);
+    Bind(wxEVT_IDLE, &CPlanViewWindow::OnIdle, this);
     Bind(wxEVT_LEFT_DOWN, &CPlanViewWindow::OnLeftDown, this);
     Bind(wxEVT_LEFT_UP, &CPlanViewWindow::OnLeftUp, this);
     Bind(wxEVT_MOTION, &CPlanViewWindow::OnMotion, this);
@@ -361,11 +363,23 @@ void CPlanViewWindow::DrawOverlay(wxDC &dc) {
     dc.DrawRectangle(band.left, band.top, band.right - band.left + 1, band.bottom - band.top + 1);
 }
 
+bool CPlanViewWindow::MapCurrent(const wxSize &size) const {
+    return m_mapValid && m_map.IsOk() && m_map.GetWidth() == size.x && m_map.GetHeight() == size.y;
+}
+
+void CPlanViewWindow::OnIdle(wxIdleEvent &event) {
+    if (m_mapWaits && !AppIsBusy()) {
+        m_mapWaits = false;
+        Refresh(false);
+    }
+    event.Skip();
+}
+
 bool CPlanViewWindow::EnsureMap() {
     const wxSize size = GetClientSize();
     if (size.x <= 0 || size.y <= 0)
         return false;
-    if (!m_mapValid || !m_map.IsOk() || m_map.GetWidth() != size.x || m_map.GetHeight() != size.y) {
+    if (!MapCurrent(size)) {
         wxCursor previous = GetCursor();
         SetCursor(wxCursor(wxCURSOR_WAIT));
         RenderMap(size);
@@ -376,6 +390,15 @@ bool CPlanViewWindow::EnsureMap() {
 
 void CPlanViewWindow::OnPaint(wxPaintEvent &) {
     wxPaintDC dc(this);
+    // The map of a large project takes a while to draw. While long work runs (a project opens,
+    // its grid fills) the work's ticks would draw it again and again, and stand still meanwhile:
+    // the window stays blank until the program is idle again and then draws the map once.
+    if (!MapCurrent(GetClientSize()) && AppIsBusy()) {
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        m_mapWaits = true;
+        return;
+    }
     if (!EnsureMap())
         return;
     dc.DrawBitmap(m_map, 0, 0);

@@ -123,6 +123,9 @@ private:
     void OnCaptureLost(wxMouseCaptureLostEvent &event);
     void OnKeyDown(wxKeyEvent &event);
     void OnScroll(wxScrollWinEvent &event);
+    void OnIdle(wxIdleEvent &event);
+    // Whether the drawn map fits a client area of size and shows what the document holds.
+    bool MapCurrent(const wxSize &size) const;
 
     IPlanViewHost *m_host;
     CPlanViewController m_controller;
@@ -133,6 +136,7 @@ private:
     wxImage m_compass;
     wxBitmap m_map;
     bool m_mapValid = false;
+    bool m_mapWaits = false; // a paint left the map for the end of long work
     int m_mapDraws = 0;
     // The graphics context of the target being drawn, for the compass.
     wxGraphicsContext *m_gc = nullptr;

@@ -325,6 +325,10 @@ bool CKVDVDoc::OnOpenDocument(const wxString &file) {
         if (wxWindow *frame = GetFrame()) {
             wxCommandEvent reload(wxEVT_MENU, KVDCmd::ToWxId(KVDCmd::ID_RELOAD_REPORT_ERRORS));
             wxPostEvent(frame, reload);
+            // The person opened the project: the grid's filling is the same operation and
+            // goes on under the same dialog.
+            if (app)
+                app->GetBusyIndicator().HandOver();
         }
     }
     end();

@@ -30,8 +30,6 @@
 #include <wx/splitter.h>
 #include <wx/utils.h>
 
-#include <optional>
-
 using namespace KVDCmd;
 
 namespace {
@@ -330,8 +328,12 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     if (!dbi)
         return;
     // Building the rows of a large project is long work: the "Processing" dialog stays up and
-    // alive until they are shown, and goes before any message.
-    std::optional<CBusyLevel> busy(std::in_place);
+    // alive until they are shown and the fiducials renewed (it steps aside for a message). The
+    // list lays out and paints its new rows once the program is idle: the dialog stays until
+    // then, and goes only when nothing else follows (a reload this one posts).
+    CBusyLevel busy;
+    if (CBusyIndicator *indicator = AppBusyIndicator())
+        indicator->HandOver();
 
     CGridRowBuilder::SInput input;
     input.dbi = dbi;
@@ -350,7 +352,6 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     doc->SetFiducialsPresent(result.fiducialsPresent);
     doc->UpdateAllViewsWithHint(nullptr, result.fiducialsPresent ? 1 : 0);
 
-    busy.reset();
     // The reload a load posts after attaching GPS files reports only what is new: the errors
     // the load before it reported are not shown a second time.
     if (!result.errors.empty() && reportErrors && result.errors != m_reportedErrors)

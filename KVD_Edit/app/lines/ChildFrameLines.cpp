@@ -168,6 +168,7 @@ bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, SRowHea
     const CLineNodes lines(file);
     CRowWriteBack writer(file, m_projectPath, &lines);
     for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
+        BusyTick();
         SGridInfo row;
         GetGridInfoRow(row, i);
         bool rowChanged = false;
@@ -189,7 +190,10 @@ bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, SRowHea
     doc->SetModifiedFlag();
     if (CKvdGprDataFiles *files = doc->GetDataFiles())
         files->UpdateKvdDataBlockPtr();
-    // A load may be what asked for the fiducials: the reload comes after it.
+    // A load may be what asked for the fiducials: the reload comes after it, under the same
+    // dialog.
     wxQueueEvent(this, new wxCommandEvent(wxEVT_MENU, KVDCmd::ToWxId(KVDCmd::ID_RELOAD_NO_ERRORS)));
+    if (CBusyIndicator *indicator = AppBusyIndicator())
+        indicator->HandOver();
     return true;
 }

@@ -10,6 +10,7 @@
 #include <wx/dcmemory.h>
 #include <wx/eventfilter.h>
 #include <wx/evtloop.h>
+#include <wx/modalhook.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -17,6 +18,54 @@
 #include <wx/utils.h>
 
 #include <cmath>
+#include <dlfcn.h>
+#include <functional>
+
+namespace {
+
+// Sends what the program asked of the display server so far (a window withdrawn, a part of the
+// main window painted) at once rather than when the toolkit next waits for events. The call
+// goes through the already loaded GDK library.
+void FlushDisplay() {
+    using DisplayFn = void *(*)();
+    using FlushFn = void (*)(void *);
+    static const DisplayFn display =
+        reinterpret_cast<DisplayFn>(dlsym(RTLD_DEFAULT, "gdk_display_get_default"));
+    static const FlushFn flush =
+        reinterpret_cast<FlushFn>(dlsym(RTLD_DEFAULT, "gdk_display_flush"));
+    if (display && flush)
+        if (void *d = display())
+            flush(d);
+}
+
+// Paints at once what the program's windows show in a rectangle of the screen (where a window
+// of ours stood): nothing of that window's last picture stays there while the program works on.
+void RepaintUnder(const wxRect &screen, const wxWindow *gone) {
+    // Every window under the rectangle is told what to paint again, and then paints it: a window
+    // that lays itself out only when idle (a list given new rows) does so in its Update.
+    std::vector<wxWindow *> under;
+    std::function<void(wxWindow *)> refresh = [&](wxWindow *window) {
+        if (!window->IsShown())
+            return;
+        wxRect part = window->GetScreenRect().Intersect(screen);
+        if (part.IsEmpty())
+            return;
+        part.SetPosition(window->ScreenToClient(part.GetPosition()));
+        window->Refresh(false, &part);
+        under.push_back(window);
+        for (wxWindow *child : window->GetChildren())
+            if (!child->IsTopLevel())
+                refresh(child);
+    };
+    for (wxWindow *top : wxTopLevelWindows)
+        if (top != gone)
+            refresh(top);
+    for (auto it = under.rbegin(); it != under.rend(); ++it)
+        (*it)->Update();
+    FlushDisplay();
+}
+
+} // namespace
 
 // ---- the animation ---------------------------------------------------------------------------
 
@@ -91,6 +140,12 @@ CBusyDlg::CBusyDlg(wxWindow *parent)
     buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxALL, 5);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxALL, 5);
     top->Add(buttons, 0, wxALIGN_CENTER);
+    // The window manager writes the title in a larger bold face between its own buttons: the
+    // dialog is wide enough for the whole title there.
+    int titleWidth = 0;
+    const wxFont titleFont = GetFont().Bold().Scaled(1.25f);
+    GetTextExtent(GetTitle(), &titleWidth, nullptr, nullptr, nullptr, &titleFont);
+    top->SetMinSize(wxSize(titleWidth + FromDIP(kTitleMargin), -1));
     SetSizerAndFit(top);
     CentreOnParent();
 
@@ -120,7 +175,30 @@ void CBusyDlg::OnCloseWindow(wxCloseEvent &event) {
 }
 
 void CBusyDlg::OnTimer(wxTimerEvent &) {
+    ComeBack();
     m_animation->Step();
+}
+
+void CBusyDlg::StepAside() {
+    m_comeBack = false;
+    if (!IsShown())
+        return;
+    const wxRect where = GetScreenRect();
+    Hide();
+    m_aside = true;
+    RepaintUnder(where, this);
+}
+
+void CBusyDlg::ComeBackWhenTicked() {
+    m_comeBack = m_aside;
+}
+
+void CBusyDlg::ComeBack() {
+    if (!m_comeBack)
+        return;
+    m_comeBack = m_aside = false;
+    ShowWithoutActivating();
+    Refresh();
 }
 
 bool CBusyDlg::IsCancelled() {
@@ -131,6 +209,7 @@ bool CBusyDlg::IsCancelled() {
 }
 
 void CBusyDlg::Tick() {
+    ComeBack();
     m_animation->Step();
     YieldForPaintAndTimers();
     // What the toolkit has not painted yet (it paints at its own frame times) is painted now:
@@ -180,43 +259,49 @@ void CBusyDlg::YieldForPaintAndTimers() {
 
 namespace {
 
-class CBusyDlgDisplay : public IBusyDisplay {
+class CBusyDlgDisplay : public IBusyDisplay, public wxModalDialogHook {
 public:
     explicit CBusyDlgDisplay(wxWindow *parent) {
         wxBeginBusyCursor();
         m_dlg = new CBusyDlg(parent);
         // Shown on top (it stays there) without taking the keyboard: what is typed during the
         // work goes to the window it was meant for and runs after the work, not into a dialog
-        // that then goes.
+        // that then goes. The work does not wait for the window manager: the request goes out
+        // now, and the first tick after the window is mapped draws it.
         m_dlg->ShowWithoutActivating();
-        // The UI thread is about to be busy: draw the dialog now. A window manager maps it a
-        // moment after the request; wait for that, a quarter of a second at most.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
-        for (;;) {
-            m_dlg->Refresh();
-            CBusyDlg::YieldForPaintAndTimers();
-            m_dlg->Update();
-            if (m_dlg->GetAnimation()->GetPaintCount() > 0 ||
-                std::chrono::steady_clock::now() >= until)
-                break;
-            wxMilliSleep(5);
-        }
-        // A window manager may place a window that does not take the focus where it likes.
-        m_dlg->CentreOnParent();
+        CBusyDlg::YieldForPaintAndTimers();
+        Register();
     }
     ~CBusyDlgDisplay() override {
+        Unregister();
+        const wxRect where = m_dlg->GetScreenRect();
         m_dlg->StopAnimation();
         // The window itself goes when the program is next idle, which may be after more work:
-        // out of sight now.
+        // out of sight now, and what it covered painted again.
         m_dlg->Hide();
+        RepaintUnder(where, m_dlg);
         m_dlg->Destroy();
         wxEndBusyCursor();
     }
     bool IsCancelled() override { return m_dlg->IsCancelled(); }
     void Tick() override { m_dlg->Tick(); }
 
+protected:
+    // A question or message during the work stands above everything: the dialog (which stays
+    // on top) steps aside while it is up and comes back with the next tick of the work.
+    int Enter(wxDialog *dialog) override {
+        if (dialog != m_dlg && m_modals++ == 0)
+            m_dlg->StepAside();
+        return wxID_NONE;
+    }
+    void Exit(wxDialog *dialog) override {
+        if (dialog != m_dlg && m_modals > 0 && --m_modals == 0)
+            m_dlg->ComeBackWhenTicked();
+    }
+
 private:
     CBusyDlg *m_dlg;
+    int m_modals = 0;
 };
 
 } // namespace

@@ -51,6 +51,12 @@ public:
     void Tick();
     // Stops the animation's timer (the dialog is about to go).
     void StopAnimation() { m_timer.Stop(); }
+    // A question or message is about to be shown: the dialog leaves the screen for it.
+    void StepAside();
+    // The question is answered: the dialog comes back at the next tick of the work (or of its
+    // timer), not at once, so that work that ends right after the answer shows nothing more.
+    void ComeBackWhenTicked();
+    bool IsAside() const { return m_aside; }
     CBusyAnimation *GetAnimation() const { return m_animation; }
 
     // The display of the application's busy indicator: the dialog over the main window and the
@@ -66,13 +72,18 @@ public:
     static constexpr const char *kMessage = "Processing data...\nPlease wait";
     // The animation's frame period while the program waits in an event loop.
     static constexpr int kTimerMs = 100;
+    // Room beside the title for the window manager's icon and buttons (pixels at 96 dpi).
+    static constexpr int kTitleMargin = 110;
 
 private:
     void OnCancel(wxCommandEvent &event);
     void OnCloseWindow(wxCloseEvent &event);
     void OnTimer(wxTimerEvent &event);
+    void ComeBack();
 
     CBusyAnimation *m_animation = nullptr;
     wxTimer m_timer;
     bool m_cancelled = false;
+    bool m_aside = false;    // hidden while a question is up
+    bool m_comeBack = false; // the question was answered: shown again at the next tick
 };

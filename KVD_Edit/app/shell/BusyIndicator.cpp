@@ -13,7 +13,11 @@ CBusyIndicator::~CBusyIndicator() {
 }
 
 void CBusyIndicator::Begin() {
+    m_idleOnce = false;
     if (++m_count >= 2)
+        return;
+    // The next level of an operation whose display was kept shows that display on.
+    if (m_display)
         return;
     if (m_factory)
         m_display = m_factory();
@@ -27,17 +31,49 @@ void CBusyIndicator::End() {
         return;
     if (--m_count > 0)
         return;
+    if (m_handOver) {
+        m_handOver = false;
+        return;
+    }
+    Remove();
+}
+
+void CBusyIndicator::Remove() {
     // Ended from inside the display's own drawing (a timer's work): it goes when that returns.
     if (m_ticking) {
         m_retired = std::move(m_display);
         return;
     }
+    m_removing = true;
     m_display.reset();
+    m_removing = false;
 }
 
 void CBusyIndicator::EndAll() {
+    m_handOver = false;
     while (m_count > 0)
         End();
+    if (m_display)
+        Remove();
+}
+
+void CBusyIndicator::HandOver() {
+    if (m_count > 0)
+        m_handOver = true;
+}
+
+bool CBusyIndicator::Idle() {
+    if (m_count > 0 || !m_display) {
+        m_idleOnce = false;
+        return false;
+    }
+    if (!m_idleOnce) {
+        m_idleOnce = true;
+        return true;
+    }
+    m_idleOnce = false;
+    Remove();
+    return false;
 }
 
 bool CBusyIndicator::IsCancelled() {
@@ -54,13 +90,20 @@ void CBusyIndicator::TickShown() {
     m_ticking = true;
     m_display->Tick();
     m_ticking = false;
+    m_removing = m_retired != nullptr;
     m_retired.reset();
+    m_removing = false;
     m_lastDraw = Now();
 }
 
 CBusyIndicator *AppBusyIndicator() {
     CKVDVApp *app = GetKVDVApp();
     return app ? &app->GetBusyIndicator() : nullptr;
+}
+
+bool AppIsBusy() {
+    const CBusyIndicator *busy = AppBusyIndicator();
+    return busy && busy->IsBusy();
 }
 
 void BusyTick() {

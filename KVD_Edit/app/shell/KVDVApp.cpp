@@ -105,6 +105,19 @@ CKVDVApp::CKVDVApp()
     SetAppName(kProgramTitle);
     SetAppDisplayName(kProgramTitle);
     m_appClock.SetProfile(m_profile.get());
+    // A busy dialog kept for work that an operation posted goes once the program has nothing
+    // left to do.
+    Bind(wxEVT_IDLE, [this](wxIdleEvent &event) {
+        event.Skip();
+        if (!m_busyIndicator || !m_busyIndicator->IsKept())
+            return;
+        if (HasPendingEvents()) {
+            event.RequestMore();
+            return;
+        }
+        if (m_busyIndicator->Idle())
+            event.RequestMore();
+    });
 }
 
 CKVDVApp::~CKVDVApp() {
