@@ -56,6 +56,8 @@ constexpr auto kWantedReload = std::chrono::milliseconds(2500);
 constexpr auto kLeastCalibration = std::chrono::milliseconds(150);
 constexpr int kFirstCalibrationLines = 250;
 constexpr int kLeastLines = 100;
+// The plain build reloads this many lines in about a second, which is enough; writing more
+// would cost the test more than the longer watch gives it.
 constexpr int kMostLines = 24000;
 
 long Ms(Clock::duration d) {
@@ -469,6 +471,8 @@ TEST(BusyDlgGui, AnimationAndMainWindowStayAliveDuringALongReload) {
         << "the watched part of the main window shows something besides its background: "
         << SavePicture(watcher.before, "busy-watched-part");
     RecordProperty("repaint_ms", static_cast<int>(watcher.lookedMs));
+    RecordProperty("kept_percent",
+                   static_cast<int>(KeptContent(watcher.before, watcher.after) * 100));
     EXPECT_TRUE(watcher.repainted)
         << "the main window painted the part uncovered during the " << Ms(watched.took)
         << " ms reload: " << KeptContent(watcher.before, watcher.after) * 100
@@ -484,6 +488,8 @@ TEST(BusyDlgGui, AnimationAndMainWindowStayAliveDuringALongReload) {
         CScreenWatcher control;
         const SWatchedReload unpainted = WatchReload(frame, project.window, control);
         ASSERT_TRUE(unpainted.published);
+        RecordProperty("unpainted_kept_percent",
+                       static_cast<int>(KeptContent(control.before, control.after) * 100));
         EXPECT_GT(Share(control.covered, kMagenta), 0.9) << "the cover showed on the main window";
         EXPECT_GE(control.lookedMs, std::max(300L, watcher.lookedMs))
             << "the watcher looked, during the " << Ms(unpainted.took)
