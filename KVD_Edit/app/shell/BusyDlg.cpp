@@ -16,6 +16,7 @@
 #include <wx/stattext.h>
 #include <wx/thread.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 #include <cmath>
 #include <dlfcn.h>
@@ -274,6 +275,11 @@ public:
     }
     ~CBusyDlgDisplay() override {
         Unregister();
+        wxEndBusyCursor();
+        // A dialog kept between the levels of an operation may have gone with the main window
+        // it belongs to (the program closed before it was idle again).
+        if (!m_dlg)
+            return;
         const wxRect where = m_dlg->GetScreenRect();
         m_dlg->StopAnimation();
         // The window itself goes when the program is next idle, which may be after more work:
@@ -281,26 +287,28 @@ public:
         m_dlg->Hide();
         RepaintUnder(where, m_dlg);
         m_dlg->Destroy();
-        wxEndBusyCursor();
     }
-    bool IsCancelled() override { return m_dlg->IsCancelled(); }
-    void Tick() override { m_dlg->Tick(); }
+    bool IsCancelled() override { return m_dlg && m_dlg->IsCancelled(); }
+    void Tick() override {
+        if (m_dlg)
+            m_dlg->Tick();
+    }
 
 protected:
     // A question or message during the work stands above everything: the dialog (which stays
     // on top) steps aside while it is up and comes back with the next tick of the work.
     int Enter(wxDialog *dialog) override {
-        if (dialog != m_dlg && m_modals++ == 0)
+        if (m_dlg && dialog != m_dlg && m_modals++ == 0)
             m_dlg->StepAside();
         return wxID_NONE;
     }
     void Exit(wxDialog *dialog) override {
-        if (dialog != m_dlg && m_modals > 0 && --m_modals == 0)
+        if (m_dlg && dialog != m_dlg && m_modals > 0 && --m_modals == 0)
             m_dlg->ComeBackWhenTicked();
     }
 
 private:
-    CBusyDlg *m_dlg;
+    wxWeakRef<CBusyDlg> m_dlg;
     int m_modals = 0;
 };
 

@@ -185,7 +185,8 @@ bool CDesktop::StartManager() {
     return running;
 }
 
-wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quietMs) const {
+wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quietMs,
+                               bool whole) const {
     ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
     if (!display)
         return wxRect();
@@ -194,7 +195,8 @@ wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quie
     while (frame.IsEmpty() && Clock::now() < until) {
         for (Window window :
              Windows(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING")) {
-            if (Title(display, window).find(title) != std::string::npos)
+            const std::string shown = Title(display, window);
+            if (whole ? shown == title : shown.find(title) != std::string::npos)
                 frame = Frame(display, window);
         }
         if (frame.IsEmpty())

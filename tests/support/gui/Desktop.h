@@ -36,10 +36,12 @@ public:
     // The display's name for DISPLAY (":<number>").
     const std::string &Display() const { return m_display; }
 
-    // Waits up to timeoutMs until the manager shows a window whose title contains title, and
+    // Waits up to timeoutMs until the manager shows a window whose title contains title (is
+    // title, when whole: the main frame "KVD_Edit" and not its "KVD_Edit Processing" dialog), and
     // then for quietMs more (the window's first layout and drawing). The window's frame on the
     // screen (with its decorations), empty when none came.
-    wxRect WaitForWindow(const std::string &title, int timeoutMs, int quietMs = 1000) const;
+    wxRect WaitForWindow(const std::string &title, int timeoutMs, int quietMs = 1000,
+                         bool whole = false) const;
 
     // Waits up to timeoutMs until no window whose title contains title is shown; true when none
     // is.

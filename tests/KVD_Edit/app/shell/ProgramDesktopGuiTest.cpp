@@ -94,9 +94,9 @@ SStart StartAndEndIn(const CDesktop &desktop, const std::string &configHome,
         CProgramProcess program(configHome, args, {desktop.Display(), errors});
         EXPECT_TRUE(program.Started()) << ProgramPath();
         EXPECT_TRUE(program.WaitForStartUp(ini, 30000)) << "the program did not start";
-        start.shown = !desktop.WaitForWindow(kTitle, 20000).IsEmpty();
+        start.shown = !desktop.WaitForWindow(kTitle, 20000, 1000, true).IsEmpty();
         // Read again after the quiet time: the frame as it settled.
-        start.frame = desktop.WaitForWindow(kTitle, 1000, 0);
+        start.frame = desktop.WaitForWindow(kTitle, 1000, 0, true);
         if (!picture.empty())
             SaveArtifact(desktop.Grab(), picture);
         int status = -1;
@@ -300,7 +300,7 @@ TEST(ProgramDesktop, SessionLeavesTheErrorOutputSilent) {
     const std::string &display = desktop.Display();
     CProgramProcess program(config, {project}, {display, errors});
     ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
-    const wxRect frame = desktop.WaitForWindow(kTitle, 20000, 1500);
+    const wxRect frame = desktop.WaitForWindow(kTitle, 20000, 1500, true);
     ASSERT_FALSE(frame.IsEmpty());
 
     // The plan view takes the frame's right part.
@@ -348,7 +348,7 @@ TEST(ProgramDesktop, NewProjectRightAfterAStartIsSilent) {
     const std::string &display = desktop.Display();
     CProgramProcess program(config, {}, {display, errors});
     ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
-    const wxRect frame = desktop.WaitForWindow(kTitle, 20000, 500);
+    const wxRect frame = desktop.WaitForWindow(kTitle, 20000, 500, true);
     ASSERT_FALSE(frame.IsEmpty());
     const auto key = [&](const std::string &keys, int ms) {
         EXPECT_TRUE(RealKeyOn(display, keys)) << keys;
