@@ -41,6 +41,7 @@ int CKVDXmlFile::Uninitialize() {
 int CKVDXmlFile::NewDocument() {
     try {
         auto dom = std::make_unique<CXmlDom>();
+        dom->SetProgress(m_progress);
         ReleasePositions();
         m_dom = std::move(dom);
         return 1;
@@ -56,6 +57,7 @@ int CKVDXmlFile::Initialize(CStr path) {
     std::unique_ptr<CXmlDom> dom;
     try {
         dom = std::make_unique<CXmlDom>();
+        dom->SetProgress(m_progress);
     } catch (...) {
         return 0;
     }
@@ -71,6 +73,12 @@ int CKVDXmlFile::Initialize(CStr path) {
     m_dom = std::move(dom);
     m_path = path;
     return 1;
+}
+
+void CKVDXmlFile::SetProgress(std::function<void()> progress) {
+    m_progress = std::move(progress);
+    if (m_dom)
+        m_dom->SetProgress(m_progress);
 }
 
 int CKVDXmlFile::Save(CStr path) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,6 +78,14 @@ public:
     char *GetPtrTmpTxt() { return m_tmpTxt.data(); }
     int GetMaxTxtSz() const { return static_cast<int>(m_tmpTxt.size()); }
     bool IsLoaded() const { return m_dom != nullptr; }
+    // Called again and again during long work on the project: each block of a load or a save
+    // and each line read into a data block, so that a program keeps its windows alive while it
+    // runs. The call must not use this object. Empty (the default): nothing is called.
+    void SetProgress(std::function<void()> progress);
+    void ReportProgress() const {
+        if (m_progress)
+            m_progress();
+    }
     const SVersion &GetVersion() const { return m_version; }
 
     // Navigation: on failure the cursor stays where it was.
@@ -183,6 +192,7 @@ private:
     std::unique_ptr<CXmlDom> m_dom;
     CStr m_path;
     std::deque<void *> m_positions;
+    std::function<void()> m_progress;
 };
 
 } // namespace ORQ

@@ -440,6 +440,7 @@ int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile *file, CStr &errors) {
     };
 
     auto readLine = [&](std::vector<std::unique_ptr<CLine>> &lines) {
+        file->ReportProgress();
         const bool linePushed = readSettings();
         lines.push_back(std::make_unique<CLine>());
         CLine &line = *lines.back();
@@ -496,7 +497,9 @@ int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile *file, CStr &errors) {
         file->GotoParentNode();
     }
 
+    file->ReportProgress();
     PopulateLineStartandEnd();
+    file->ReportProgress();
     OrderLines();
     return 1;
 }

@@ -165,7 +165,8 @@ public:
     void SetSettingsFactory(SettingsFactory factory) { m_pSettingsFactory = factory; }
 
     // Reads the "Data" element that is the file's current node. 0 when the current node is not
-    // "Data" (nothing read) or when reading stopped; problems are appended to errors.
+    // "Data" (nothing read) or when reading stopped; problems are appended to errors. The
+    // file's progress callback is called for each line read.
     int ReadKvdDataBlock(CKVDXmlFile *file, CStr &errors);
     virtual int LoadDataLines(CKVDXmlFile *file, CStr &errors);
 

@@ -255,6 +255,15 @@ bool RawDeclaration(const std::string &bytes, size_t start, std::string &data) {
 // Files larger than this are not loaded (the parser counts in int).
 constexpr size_t kMaxFileSize = INT_MAX / 2;
 constexpr size_t kBlockSize = 1 << 14;
+// The text a save builds, and writes, between two calls of the progress callback.
+constexpr size_t kProgressBytes = 1 << 16;
+
+using Progress = std::function<void()>;
+
+void Report(const Progress &progress) {
+    if (progress)
+        progress();
+}
 
 // An open file, closed when it goes.
 class FileDescriptor {
@@ -298,8 +307,8 @@ class FileFeed {
 public:
     enum class Mode { AsIs, Cp1252, RepairUtf8 };
 
-    FileFeed(int fd, std::string head, size_t skip, bool atEnd, Mode mode)
-        : m_fd(fd), m_mode(mode), m_atEnd(atEnd), m_total(head.size()) {
+    FileFeed(int fd, std::string head, size_t skip, bool atEnd, Mode mode, const Progress &progress)
+        : m_fd(fd), m_mode(mode), m_atEnd(atEnd), m_total(head.size()), m_progress(progress) {
         head.erase(0, skip);
         m_in = std::move(head);
     }
@@ -334,6 +343,7 @@ public:
 private:
     // Reads the next block behind what is still waiting and converts what can be converted.
     void Fill() {
+        Report(m_progress);
         if (!m_atEnd) {
             const size_t had = m_in.size();
             m_in.resize(had + kBlockSize);
@@ -408,6 +418,7 @@ private:
     bool m_atEnd;
     bool m_failed = false;
     size_t m_total;
+    const Progress &m_progress;
     std::string m_in;
     std::string m_out;
     size_t m_outPos = 0;
@@ -512,11 +523,17 @@ int ProbeForWriting(const std::string &path) {
 // Replaces the file at path with bytes (a temporary file beside it, renamed over it), so the old
 // file stays whole until the new one is complete. XML_SAVE_OK,
 // XML_SAVE_NOT_ACCESSIBLE when no temporary file can be made, XML_SAVE_WRITE_FAILED.
-short WriteReplacing(const std::string &path, const std::string &bytes) {
+// The text goes out a block at a time, the progress callback called after each.
+short WriteReplacing(const std::string &path, const std::string &bytes, const Progress &progress) {
     ORQ::CFileReplacement file(path);
     if (!file.Open())
         return XML_SAVE_NOT_ACCESSIBLE;
-    if (!file.Write(bytes.data(), bytes.size()) || !file.Finish() || !file.Commit())
+    for (size_t done = 0; done < bytes.size(); done += kProgressBytes) {
+        if (!file.Write(bytes.data() + done, std::min(kProgressBytes, bytes.size() - done)))
+            return XML_SAVE_WRITE_FAILED;
+        Report(progress);
+    }
+    if (!file.Finish() || !file.Commit())
         return XML_SAVE_WRITE_FAILED;
     return 0;
 }
@@ -577,8 +594,8 @@ private:
 // elsewhere (names, comments, processing instructions).
 class Writer {
 public:
-    Writer(EncKind kind, const std::string &encodingName, xmlDocPtr doc)
-        : m_fit(kind, encodingName), m_doc(doc) {}
+    Writer(EncKind kind, const std::string &encodingName, xmlDocPtr doc, const Progress &progress)
+        : m_fit(kind, encodingName), m_doc(doc), m_progress(progress) {}
     std::string &Out() { return m_out; }
 
     void Document(xmlDocPtr doc) {
@@ -665,6 +682,10 @@ private:
         m_out += "</";
         Raw(name);
         m_out += '>';
+        if (m_out.size() >= m_nextReport) {
+            Report(m_progress);
+            m_nextReport = m_out.size() + kProgressBytes;
+        }
     }
 
     // A CDATA section; a "]]>" inside it is split over two sections.
@@ -762,6 +783,8 @@ private:
 
     EncodingFit m_fit;
     xmlDocPtr m_doc;
+    const Progress &m_progress;
+    size_t m_nextReport = kProgressBytes;
     std::string m_out;
 };
 
@@ -868,14 +891,14 @@ FileFeed::Mode FeedMode(const SFileHead &head) {
 
 // Parses the rest of the file after its head (whose bytes it takes); the document, or null with
 // the reason in failure where there is one to give.
-xmlDocPtr ParseFile(int fd, SFileHead &head, std::string &failure) {
+xmlDocPtr ParseFile(int fd, SFileHead &head, std::string &failure, const Progress &progress) {
     const FileFeed::Mode mode = FeedMode(head);
     const bool toUtf8 = mode != FileFeed::Mode::AsIs;
     const char *encoding = toUtf8 ? "UTF-8" : nullptr;
     int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     if (toUtf8)
         options |= XML_PARSE_IGNORE_ENC;
-    FileFeed feed(fd, std::move(head.bytes), toUtf8 ? head.start : 0, head.atEnd, mode);
+    FileFeed feed(fd, std::move(head.bytes), toUtf8 ? head.start : 0, head.atEnd, mode, progress);
 
     xmlDocPtr doc;
     bool tooDeep = false;
@@ -929,6 +952,7 @@ struct CXmlDom::Impl {
     std::string path;
     int accessible = 0;
     std::string loadFailure; // why the last load failed; empty after a load that worked
+    Progress progress;
     std::unordered_map<void *, std::unique_ptr<NodeHandle>> handles;
     // Removed subtrees and replaced documents, freed with the wrapper.
     std::vector<xmlNodePtr> detached;
@@ -1024,10 +1048,12 @@ short CXmlDom::LoadFile(const char *pathText) {
             m.loadFailure = head.bytes.size() > kMaxFileSize ? kTooLarge : kUnreadable;
             return 0;
         }
-        xmlDocPtr doc = ParseFile(file.Get(), head, m.loadFailure);
+        xmlDocPtr doc = ParseFile(file.Get(), head, m.loadFailure, m.progress);
         if (!doc)
             return 0;
+        Report(m.progress);
         DropBlankText(reinterpret_cast<xmlNodePtr>(doc));
+        Report(m.progress);
         if (!KeepDeclaration(doc, head)) {
             xmlFreeDoc(doc);
             return 0;
@@ -1058,9 +1084,12 @@ bool CXmlDom::Serialize(std::string &out) const {
             }
         }
         const EncKind kind = ClassifyEncoding(encodingName);
-        Writer w(kind, TrimSpace(encodingName), m.doc);
+        Writer w(kind, TrimSpace(encodingName), m.doc, m.progress);
         w.Document(m.doc);
-        return Encode(w.Out(), kind, TrimSpace(encodingName), out);
+        Report(m.progress);
+        const bool encoded = Encode(w.Out(), kind, TrimSpace(encodingName), out);
+        Report(m.progress);
+        return encoded;
     } catch (...) {
         return false;
     }
@@ -1083,10 +1112,14 @@ short CXmlDom::SaveFile(const char *pathText) {
         std::string bytes;
         if (!Serialize(bytes))
             return XML_SAVE_WRITE_FAILED;
-        return WriteReplacing(target, bytes);
+        return WriteReplacing(target, bytes, m.progress);
     } catch (...) {
         return XML_SAVE_WRITE_FAILED;
     }
+}
+
+void CXmlDom::SetProgress(std::function<void()> progress) {
+    m_impl->progress = std::move(progress);
 }
 
 short CXmlDom::MoveToRootNode() {

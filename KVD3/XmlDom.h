@@ -3,6 +3,7 @@
 #include "KVD3/Kvd3Export.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -97,6 +98,11 @@ public:
 
     // The document as a save would write it (in its encoding), without touching any file.
     bool Serialize(std::string &out) const;
+
+    // Called again and again while a load or a save runs, after each block of the file read,
+    // written or built (some tens of KiB), so that a program keeps its windows alive during the
+    // work. The call must not use this wrapper. Empty (the default): nothing is called.
+    void SetProgress(std::function<void()> progress);
 
 private:
     struct Impl;

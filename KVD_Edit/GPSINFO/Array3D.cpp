@@ -4,6 +4,7 @@
 #include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -115,7 +116,8 @@ int64_t CArray3D::SizeBytes() const {
     return m_block ? m_block->size : 0;
 }
 
-int64_t CArray3D::ReadFile(const char *path, int64_t size, int *openResult) {
+int64_t CArray3D::ReadFile(const char *path, int64_t size, int *openResult,
+                           const std::function<void()> &progress) {
     if (size == 0)
         size = SizeBytes();
     if (!m_block || !path || size <= 0 || size > SizeBytes()) {
@@ -130,7 +132,20 @@ int64_t CArray3D::ReadFile(const char *path, int64_t size, int *openResult) {
         return -size;
     struct stat st {};
     const int64_t length = ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : -1;
-    const int64_t got = ReadAll(fd, m_block->data.get(), size);
+    int64_t got = 0;
+    while (got < size) {
+        const int64_t part =
+            ReadAll(fd, m_block->data.get() + got, std::min(kProgressBytes, size - got));
+        if (part < 0) {
+            got = -1;
+            break;
+        }
+        got += part;
+        if (progress)
+            progress();
+        if (part == 0)
+            break;
+    }
     ::close(fd);
     if (got < 0 || length < 0)
         return -size;
@@ -159,7 +174,8 @@ int64_t CArray3D::Dt1Size(int64_t traces, int64_t samples) {
     return size;
 }
 
-int CArray3D::ReadDt1(const char *path, int traces, int samples) {
+int CArray3D::ReadDt1(const char *path, int traces, int samples,
+                      const std::function<void()> &progress) {
     Release();
     const int64_t size = Dt1Size(traces, samples);
     if (size < 0 || samples > INT32_MAX - 64)
@@ -177,7 +193,7 @@ int CArray3D::ReadDt1(const char *path, int traces, int samples) {
     if (!Alloc(2, -64, samples - 1, 0, traces - 1, 0, 0, false))
         return -9999;
     int opened = 0;
-    const int64_t result = ReadFile(path, size, &opened);
+    const int64_t result = ReadFile(path, size, &opened, progress);
     if (result < 0) {
         Release();
         if (opened == 0 && result > -size)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // A three-dimensional block of fixed-size elements over inclusive index ranges (lower bounds may
@@ -51,7 +52,9 @@ public:
     // receives 0 when the file opened, else the error number. Result: when all size bytes were
     // read, the file length minus size (0 exact, positive: the file is longer); when fewer,
     // that count minus size (negative); -size when the file does not open or the read fails.
-    int64_t ReadFile(const char *path, int64_t size, int *openResult);
+    // progress, when given, is called after each kProgressBytes read.
+    int64_t ReadFile(const char *path, int64_t size, int *openResult,
+                     const std::function<void()> &progress = {});
     // Replaces the file with the first size bytes of the block (0: the whole block), atomically
     // through a temporary file beside it. 0 on success, -size on any failure (the file is then
     // as it was).
@@ -61,8 +64,12 @@ public:
     // exactly the block; 2: the file is longer (the block holds its beginning); 1: the file is
     // shorter (no block is kept: its counts cannot describe the file); -9999: counts of 0 or
     // less, a size beyond memory, or no memory; -300 minus the open result when the file does
-    // not open or cannot be read (no block is kept).
-    int ReadDt1(const char *path, int traces, int samples);
+    // not open or cannot be read (no block is kept). progress as for ReadFile.
+    int ReadDt1(const char *path, int traces, int samples,
+                const std::function<void()> &progress = {});
+
+    // The bytes a long read or write handles between two calls of its progress callback.
+    static constexpr int64_t kProgressBytes = int64_t(1) << 20;
 
     // Bytes of a .dt1 file of these counts, or -1 for counts of 0 or less or a size that
     // cannot be held.

@@ -371,17 +371,29 @@ float ToFloat(double value) {
 // Writes both files of a line as one group (ORQ::CFileGroupReplacement): each goes to a
 // temporary file beside it, and only when both are complete does an intent record make them
 // the line's files; whoever next reads the line finds either both old files or both new ones,
-// even after a kill or a power loss between the two renames.
+// even after a kill or a power loss between the two renames. The trace file goes out a block
+// at a time, progress called after each.
 ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
-                           const std::string &dt1Path, const CArray3D &block) {
+                           const std::string &dt1Path, const CArray3D &block,
+                           const std::function<void()> &progress) {
     ORQ::CStr error;
     ORQ::CFileGroupReplacement group;
     ORQ::CFileReplacement &dt1 = group.Add(dt1Path);
     ORQ::CFileReplacement &hd = group.Add(header.FilePathName());
-    if (!dt1.Open() || !dt1.Write(block.Data(), size_t(block.SizeBytes())) || !dt1.Finish()) {
+    bool written = dt1.Open();
+    const int64_t size = block.SizeBytes();
+    for (int64_t done = 0; written && done < size; done += CArray3D::kProgressBytes) {
+        const int64_t part = std::min(CArray3D::kProgressBytes, size - done);
+        written = dt1.Write(block.Data() + done, size_t(part));
+        if (progress)
+            progress();
+    }
+    if (!written || !dt1.Finish()) {
         error.Format("Error saving to File %s.\n", dt1Path.c_str());
         return error;
     }
+    if (progress)
+        progress();
     const std::string hdText = header.GetText();
     if (!hd.Open() || !hd.Write(hdText.data(), hdText.size()) || !hd.Finish()) {
         error.Format("Error saving to File %s.\n", hdPath.c_str());
@@ -400,9 +412,9 @@ namespace {
 class CTraceHeaderWriter {
 public:
     CTraceHeaderWriter(CArray3D &block, int traces, ORQ::EUnitType unit, int ellipsoid,
-                       bool gpsMode, bool gpsElevation)
+                       bool gpsMode, bool gpsElevation, const std::function<void()> &progress)
         : m_block(block), m_traces(traces), m_unit(unit), m_ellipsoid(ellipsoid),
-          m_gpsMode(gpsMode), m_gpsElevation(gpsElevation) {}
+          m_gpsMode(gpsMode), m_gpsElevation(gpsElevation), m_progress(progress) {}
 
     // Removal touches only the fields of its own kind: positions and their GPS elevation, or
     // the topography value that merging topography wrote. True when a header was written.
@@ -457,7 +469,13 @@ public:
     double Maximum() const { return m_maximum; }
 
 private:
-    void *HeaderOf(int t) { return m_block.Seek(-64, t, 0) ? m_block.Element() : nullptr; }
+    // The header of trace t (0-based); every trace a pass visits comes here, so the progress
+    // callback is called from here after each kTracesPerProgress of them.
+    void *HeaderOf(int t) {
+        if (++m_visited % kTracesPerProgress == 0 && m_progress)
+            m_progress();
+        return m_block.Seek(-64, t, 0) ? m_block.Element() : nullptr;
+    }
 
     // The values of a point that this kind of merge uses, in the header's unit.
     bool UsedValues(const CGPSInfo::SPointSource *p, SWriteValues &v) const {
@@ -541,6 +559,9 @@ private:
     const int m_ellipsoid;
     const bool m_gpsMode;
     const bool m_gpsElevation;
+    const std::function<void()> &m_progress;
+    static constexpr int kTracesPerProgress = 256;
+    int m_visited = 0;
     bool m_haveRange = false;
     double m_minimum = 0, m_maximum = 0;
 };
@@ -549,7 +570,8 @@ private:
 
 ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, const char *dt1Path,
                                            bool gpsMode, int set, int line, bool clear,
-                                           bool gpsElevation) {
+                                           bool gpsElevation,
+                                           const std::function<void()> &progress) {
     ORQ::CStr error;
     const std::string hdName = hdPath ? hdPath : "";
     const std::string dt1Name = dt1Path ? dt1Path : "";
@@ -562,13 +584,14 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
     const ORQ::STamsel hd = *header.GetTamsel();
     const std::string dt1File = ORQ::ResolveLinePath(dt1Name);
     CArray3D block;
-    if (block.ReadDt1(dt1File.c_str(), hd.m_traces, hd.m_points) != 0) {
+    if (block.ReadDt1(dt1File.c_str(), hd.m_traces, hd.m_points, progress) != 0) {
         error.Format("Unable to load data %s", dt1Name.c_str());
         return error;
     }
 
     const ORQ::EUnitType unit = hd.m_stepSize.unit;
-    CTraceHeaderWriter writer(block, hd.m_traces, unit, gps->GetEllipsoid(), gpsMode, gpsElevation);
+    CTraceHeaderWriter writer(block, hd.m_traces, unit, gps->GetEllipsoid(), gpsMode, gpsElevation,
+                              progress);
     // A merge that found nothing to write leaves both files exactly as they are.
     if (!(clear ? writer.Clear() : writer.Merge(gps, set, line)))
         return error;
@@ -579,5 +602,5 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
         header.SetElevation(0, 0, ORQ::UNIT_M);
     else
         header.SetElevation(writer.Minimum(), writer.Maximum(), unit);
-    return ReplaceLineFiles(header, hdName, dt1File, block);
+    return ReplaceLineFiles(header, hdName, dt1File, block, progress);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "orq_utils/Str.h"
 
 class CGPSInfo;
@@ -48,7 +50,10 @@ public:
     // Writes the raw fixes (gpsMode: positions and GPS elevations; else topography) of the line
     // into the trace headers of dt1Path and records in the header hdPath what was added; with
     // clear, removes that kind of data instead. Both files are replaced together or not at
-    // all. Returns the error text, empty on success.
+    // all. Returns the error text, empty on success. progress, when given, is called again and
+    // again on the way (each block of the trace file read or written, each few hundred traces),
+    // so that a long line keeps the windows alive.
     ORQ::CStr WriteToLineFiles(CGPSInfo *gps, const char *hdPath, const char *dt1Path, bool gpsMode,
-                               int set, int line, bool clear, bool gpsElevation);
+                               int set, int line, bool clear, bool gpsElevation,
+                               const std::function<void()> &progress = {});
 };

@@ -1,10 +1,13 @@
 #include "KVD3/KVDXmlFile.h"
 
+#include "KVD3/KvdDataBlockInterface.h"
+#include "tests/support/ProjectBuilder.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 using ORQ::CKVDXmlFile;
@@ -245,4 +248,34 @@ TEST(KVDXmlFileLoad, ProjectWrittenOnWindowsKeepsItsCodePage) {
     CStr reread = "SiteName";
     ASSERT_EQ(1, again.GetSubNodeText(reread, 0));
     EXPECT_EQ(text, reread);
+}
+
+TEST(KVDXmlFileProgress, LongLoadDataBlockReadAndSaveCallTheHookAllAlong) {
+    // A program keeps its windows alive through the hook: a large project must call it all
+    // through the load, the data block read and the save, not once at the end.
+    constexpr int kLines = 2000;
+    kvdtest::TempDir dir;
+    const std::string path = dir.File("large.kvd");
+    kvdtest::WriteFile(path, kvdtest::GeneratedProject(kLines, 4, 2));
+    CKVDXmlFile file;
+    int calls = 0;
+    file.SetProgress([&calls] { ++calls; });
+
+    ASSERT_EQ(1, file.Initialize(path));
+    EXPECT_GE(calls, kLines / 100) << "the load calls the hook at least every 100 lines' worth";
+
+    calls = 0;
+    std::unique_ptr<ORQ::CKvdDataBlockInterface> block(
+        ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, nullptr));
+    ASSERT_NE(nullptr, block);
+    EXPECT_GE(calls, kLines) << "the data block read calls the hook for every line";
+
+    // The save writes block by block; the file is still the whole document.
+    std::string expected;
+    ASSERT_TRUE(file.GetFileHnd()->Serialize(expected));
+    ASSERT_GT(expected.size(), size_t(4) << 16) << "the project spans several written blocks";
+    calls = 0;
+    ASSERT_EQ(0, file.Save(""));
+    EXPECT_GE(calls, kLines / 100) << "the save calls the hook at least every 100 lines' worth";
+    EXPECT_EQ(expected, kvdtest::ReadFile(path));
 }

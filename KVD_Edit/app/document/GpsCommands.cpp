@@ -216,6 +216,7 @@ void CLineNodes::AddLines(SSet &set) {
     if (!m_file->GotoChildNode("Line", 0))
         return;
     do {
+        BusyTick();
         const std::string name = Lower(Attribute(m_file, "name"));
         if (set.lines.count(name))
             continue;
@@ -410,9 +411,9 @@ void CGpsCommands::MergeDataFile(int kind, SGridInfo *row, bool clear, bool gpsE
         const std::string hd = RowFilePath(folder, *r, "hd");
         const std::string dt1 = RowFilePath(folder, *r, "dt1");
         // Topography from the GPS elevations is written as topography: the positions stay.
-        const std::string error =
-            CGPSDataSample().WriteToLineFiles(gps, hd.c_str(), dt1.c_str(), kind == DFK_GPS,
-                                              r->setIndex, r->lineIndex, clear, gpsElevation);
+        const std::string error = CGPSDataSample().WriteToLineFiles(
+            gps, hd.c_str(), dt1.c_str(), kind == DFK_GPS, r->setIndex, r->lineIndex, clear,
+            gpsElevation, BusyTick);
         if (!error.empty()) {
             ShowText(error);
             break;
@@ -507,7 +508,7 @@ std::string AttachImportedGps(ORQ::CKVDXmlFile *file, CGPSInfo *gps, const SGrid
     const std::string dt1 =
         ORQ::ResolveLinePath((dot == std::string::npos ? hdPath : hdPath.substr(0, dot)) + ".dt1");
     return CGPSDataSample().WriteToLineFiles(gps, hdPath.c_str(), dt1.c_str(), true, row.setIndex,
-                                             row.lineIndex, false, false);
+                                             row.lineIndex, false, false, BusyTick);
 }
 
 SGridInfo ImportedGridRow(const SImportedLine &line, int setIndex, int lineIndex) {

@@ -2,6 +2,7 @@
 
 #include "KVD3/KVDXmlFile.h"
 #include "KVD3/KvdDataBlockInterface.h"
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 
 #include <new>
 
@@ -25,6 +26,8 @@ int CKvdGprDataFiles::LoadKvdXmlFile(const char *path) {
     m_file.reset(new (std::nothrow) ORQ::CKVDXmlFile());
     if (!m_file)
         return 0;
+    // The load, the reading of the data block and every later save keep the busy dialog going.
+    m_file->SetProgress(&BusyTick);
     if (m_file->Initialize(ORQ::CStr(path)) != 1) {
         Release();
         return 0;

@@ -131,6 +131,7 @@ bool CopyFileToFreeName(const std::string &from, const std::string &to) {
             break;
         }
         ok = out.Write(buffer.data(), static_cast<size_t>(got));
+        BusyTick();
     }
     ::close(in);
     ok = ok && out.Finish() && out.CommitNew();

@@ -1,5 +1,6 @@
 #include "KVD_Edit/GPSINFO/GPSDataSample.h"
 
+#include "KVD_Edit/GPSINFO/Array3D.h"
 #include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/GPSINFO/TraceHeaderFields.h"
 #include "Tamsel/Tamsel.h"
@@ -361,6 +362,33 @@ TEST_F(WriteBackFixture, MergeWithoutFixesChangesNeitherFile) {
         "");
     EXPECT_EQ(kvdtest::ReadFile(hdPath), hd);
     EXPECT_EQ(kvdtest::ReadFile(dt1Path), dt1);
+}
+
+TEST_F(WriteBackFixture, LongLineKeepsCallingTheProgressHookAndIsWrittenWhole) {
+    // Longer than one block of the read and of the write, so both go in several parts.
+    constexpr int kTraces = 5000;
+    MakeLine(kTraces);
+    LoadFixes({1, 2500, kTraces});
+    const std::string before = kvdtest::ReadFile(dt1Path);
+    ASSERT_GT(before.size(), size_t(CArray3D::kProgressBytes));
+    int calls = 0;
+    EXPECT_EQ(reader.WriteToLineFiles(&gps, hdPath.c_str(), dt1Path.c_str(), true, 0, 0, false,
+                                      false, [&calls] { ++calls; }),
+              "");
+    EXPECT_GE(calls, kTraces / 256) << "the hook is called at least every 256 traces' worth";
+
+    const std::string after = kvdtest::ReadFile(dt1Path);
+    ASSERT_EQ(after.size(), before.size());
+    const size_t traceBytes = 128 + 2 * size_t(line.samples);
+    EXPECT_EQ(after.substr(after.size() - traceBytes + 128),
+              before.substr(before.size() - traceBytes + 128))
+        << "the samples of the last trace, in the last block, are as they were";
+    // The trace that starts the second block is written like its neighbours.
+    const int secondBlock = int(CArray3D::kProgressBytes / traceBytes) + 1;
+    EXPECT_NE(Field<int32_t>(secondBlock, TH::kFlags) & TH::kInterpolated, 0);
+    EXPECT_GT(Field<double>(secondBlock, TH::kLatitude),
+              Field<double>(secondBlock - 1, TH::kLatitude));
+    EXPECT_NEAR(Field<double>(kTraces, TH::kLatitude), 43.5018, 1e-9);
 }
 
 TEST_F(WriteBackFixture, UnreadableFilesAreRefusedAndNothingIsWritten) {
