@@ -1,5 +1,7 @@
 #include "tests/support/gui/Desktop.h"
 
+#include "tests/support/gui/XProperty.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -46,27 +48,8 @@ void Quiet() {
     }
 }
 
-// A property of a window as bytes; empty when it has none.
-std::vector<unsigned char> Property(::Display *display, Window window, Atom name, Atom type) {
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    std::vector<unsigned char> bytes;
-    if (XGetWindowProperty(display, window, name, 0, 1 << 16, False, type, &actualType, &format,
-                           &count, &after, &data) == Success &&
-        data) {
-        const size_t unit = format == 32 ? sizeof(long) : format / 8;
-        bytes.assign(data, data + count * unit);
-    }
-    if (data)
-        XFree(data);
-    return bytes;
-}
-
 std::vector<Window> Windows(::Display *display, Window window, const char *name) {
-    const std::vector<unsigned char> bytes =
-        Property(display, window, XInternAtom(display, name, False), XA_WINDOW);
+    const std::vector<unsigned char> bytes = WindowProperty(display, window, name, XA_WINDOW);
     std::vector<Window> windows(bytes.size() / sizeof(long));
     for (size_t i = 0; i < windows.size(); ++i)
         windows[i] = reinterpret_cast<const long *>(bytes.data())[i];
@@ -75,8 +58,7 @@ std::vector<Window> Windows(::Display *display, Window window, const char *name)
 
 std::string Title(::Display *display, Window window) {
     const std::vector<unsigned char> bytes =
-        Property(display, window, XInternAtom(display, "_NET_WM_NAME", False),
-                 XInternAtom(display, "UTF8_STRING", False));
+        WindowProperty(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False));
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -89,7 +71,7 @@ wxRect Frame(::Display *display, Window window) {
     Window child = None;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
     const std::vector<unsigned char> bytes =
-        Property(display, window, XInternAtom(display, "_NET_FRAME_EXTENTS", False), XA_CARDINAL);
+        WindowProperty(display, window, "_NET_FRAME_EXTENTS", XA_CARDINAL);
     long extents[4] = {0, 0, 0, 0}; // left, right, top, bottom
     for (size_t i = 0; i < 4 && (i + 1) * sizeof(long) <= bytes.size(); ++i)
         extents[i] = reinterpret_cast<const long *>(bytes.data())[i];
@@ -98,6 +80,24 @@ wxRect Frame(::Display *display, Window window) {
 }
 
 } // namespace
+
+std::vector<unsigned char> WindowProperty(::Display *display, Window window, const char *name,
+                                          Atom type) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    std::vector<unsigned char> bytes;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1 << 16, False,
+                           type, &actualType, &format, &count, &after, &data) == Success &&
+        data) {
+        const size_t unit = format == 32 ? sizeof(long) : format / 8;
+        bytes.assign(data, data + count * unit);
+    }
+    if (data)
+        XFree(data);
+    return bytes;
+}
 
 CDesktop::CDesktop() : m_home(std::make_unique<TempDir>()) {
     if (StartServer())

@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/gui/XProperty.h"
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -60,24 +61,6 @@ constexpr const char *kBusyTitle = "Processing";
 
 // ---- what the X server shows ---------------------------------------------------------------
 
-std::vector<unsigned char> Property(::Display *display, Window window, const char *name,
-                                    Atom type) {
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    std::vector<unsigned char> bytes;
-    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1 << 16, False,
-                           type, &actualType, &format, &count, &after, &data) == Success &&
-        data) {
-        const size_t unit = format == 32 ? sizeof(long) : format / 8;
-        bytes.assign(data, data + count * unit);
-    }
-    if (data)
-        XFree(data);
-    return bytes;
-}
-
 std::vector<long> Longs(const std::vector<unsigned char> &bytes) {
     std::vector<long> values(bytes.size() / sizeof(long));
     for (size_t i = 0; i < values.size(); ++i)
@@ -97,25 +80,25 @@ struct SClient {
 std::vector<SClient> Clients(::Display *display) {
     std::vector<SClient> clients;
     const Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-    for (long id : Longs(Property(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING",
-                                  XA_WINDOW))) {
+    for (long id : Longs(WindowProperty(display, DefaultRootWindow(display),
+                                        "_NET_CLIENT_LIST_STACKING", XA_WINDOW))) {
         SClient client;
         client.id = static_cast<Window>(id);
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(display, client.id, &attributes) ||
             attributes.map_state != IsViewable)
             continue;
-        const std::vector<unsigned char> name = Property(
+        const std::vector<unsigned char> name = WindowProperty(
             display, client.id, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False));
         client.title.assign(name.begin(), name.end());
-        for (long type : Longs(Property(display, client.id, "_NET_WM_WINDOW_TYPE", XA_ATOM)))
+        for (long type : Longs(WindowProperty(display, client.id, "_NET_WM_WINDOW_TYPE", XA_ATOM)))
             client.dialog = client.dialog || static_cast<Atom>(type) == dialogType;
         int x = 0, y = 0;
         Window child = None;
         XTranslateCoordinates(display, client.id, DefaultRootWindow(display), 0, 0, &x, &y, &child);
         long extents[4] = {0, 0, 0, 0}; // left, right, top, bottom
         const std::vector<long> frame =
-            Longs(Property(display, client.id, "_NET_FRAME_EXTENTS", XA_CARDINAL));
+            Longs(WindowProperty(display, client.id, "_NET_FRAME_EXTENTS", XA_CARDINAL));
         for (size_t i = 0; i < 4 && i < frame.size(); ++i)
             extents[i] = frame[i];
         client.frame =
