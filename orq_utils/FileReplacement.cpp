@@ -19,6 +19,7 @@ namespace {
 
 std::atomic<CFileReplacement::WriteHook> g_writeHook{nullptr};
 std::atomic<size_t> g_hookChunk{0};
+std::atomic<unsigned long> g_replacementsBegun{0};
 
 // Unique names for temporary files beside path: ".<leaf>.tmp" and 8 random characters.
 class CTempNames {
@@ -169,6 +170,8 @@ bool CFileReplacement::Fail(int error) {
 }
 
 bool CFileReplacement::Open(unsigned newMode) {
+    // Counted before anything changes on disk, also when the open then fails.
+    ++g_replacementsBegun;
     Discard();
     m_committed = false;
     m_finished = false;
@@ -318,6 +321,10 @@ void CFileReplacement::Abandon() {
     m_temp.clear();
     m_unnamed = false;
     m_finished = false;
+}
+
+unsigned long FileReplacementsBegun() {
+    return g_replacementsBegun;
 }
 
 bool ReplaceFileContent(const std::string &path, const std::string &bytes, bool durable) {

@@ -95,4 +95,9 @@ ORQ_UTILS_API bool ReplaceFileContent(const std::string &path, const std::string
 ORQ_UTILS_API bool CreateFileContent(const std::string &path, const std::string &bytes,
                                      unsigned newMode = 0666, bool durable = true);
 
+// How many replacements of a file this process has begun (CFileReplacement::Open). What was read
+// from files while this count stood still is what they hold, as far as this process is
+// concerned: every file the editor and its libraries write is written through a replacement.
+ORQ_UTILS_API unsigned long FileReplacementsBegun();
+
 } // namespace ORQ

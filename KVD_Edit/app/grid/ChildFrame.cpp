@@ -308,6 +308,10 @@ void CChildFrame::OnClose(wxCloseEvent &event) {
 
 void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool reportErrors) {
     KVD_LOG_CALL();
+    // Headers the load before this one read in the same operation (the fiducial renewal's
+    // reload follows its load at once) are not read again.
+    const CBusyIndicator *operation = AppBusyIndicator();
+    const RowHeaders known = m_carriedHeaders.Take(operation && operation->IsKept());
     IGridDocument *doc = GetGridDocument();
     if (!doc || !m_gridView)
         return;
@@ -341,6 +345,8 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     input.displayUnit = doc->GetUnits();
     input.frameUnit = m_unit;
     input.reportErrors = reportErrors;
+    if (!known.empty())
+        input.knownHeaders = &known;
     if (INIAccess *ini = Ini())
         input.stepTolerance = ini->ReadIni("SETTINGS", "STEP_TOLERANCE", 0.01);
     CFrameLoadHooks hooks(*this, *doc);
@@ -385,7 +391,7 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
 
     // The fiducials of a project that asks for them are imported once; the request stays until
     // an import has run.
-    if (settings && settings->FiducialsNotImported && UpdateFidDetails(&result.headers))
+    if (settings && settings->FiducialsNotImported && UpdateFidDetails(&result.headers, result.filesWrittenAtRead))
         settings->FiducialsNotImported = false;
 }
 

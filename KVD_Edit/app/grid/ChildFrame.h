@@ -2,6 +2,7 @@
 
 #include "KVD_Edit/app/edit/EditEngine.h"
 #include "KVD_Edit/app/grid/GridInfo.h"
+#include "KVD_Edit/app/grid/GridRowBuilder.h"
 #include "KVD_Edit/app/grid/ProjectFrame.h"
 #include "KVD_Edit/app/grid/SplitterLayout.h"
 #include "KVD_Edit/app/shell/SplashDlg.h"
@@ -26,7 +27,6 @@ class wxSizeEvent;
 class wxUpdateUIEvent;
 class wxCommandEvent;
 class wxCloseEvent;
-struct SRowHeader;
 
 namespace ORQ {
 class CKVDXmlFile;
@@ -88,9 +88,10 @@ public:
     // when the project changed.
     bool Import();
     bool DeleteKVDEntries();
-    // headers, when given, holds the headers the reload just read, by the rows' data file
-    // names: they are not read again.
-    bool UpdateFidDetails(const std::unordered_map<std::string, SRowHeader> *headers = nullptr);
+    // headers, when given, holds the headers the reload just read (while FileReplacementsBegun
+    // stood at filesWrittenAtRead), by the rows' data file names: they are not read again, and
+    // the reload this posts takes them over.
+    bool UpdateFidDetails(RowHeaders *headers = nullptr, unsigned long filesWrittenAtRead = 0);
     // Writes a row's new values (lengths in the display unit) back into the project; index is
     // the grid row whose stored record names the set and line. True when written.
     bool ModifyRow(const SGridInfo &row, int index);
@@ -165,6 +166,7 @@ private:
     int m_gpsImportAnswer = 0;
     std::string m_reportedErrors; // of the last load with error report, while the next one is
                                   // the reload it posted
+    CCarriedHeaders m_carriedHeaders; // for the reload the fiducial renewal posted
     bool m_layoutStored = false;
     // The layout read from the INI file, and whether the sash still follows it.
     SSplitterLayout m_storedLayout;

@@ -7,6 +7,7 @@
 #include "Tamsel/DT1File.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/FileReplacement.h"
 #include "orq_utils/FileSystemName.h"
 
 #include <dirent.h>
@@ -140,10 +141,13 @@ private:
     void MarkUnknown();
     // The header's step, trace count and unit; the first row's sets the display unit.
     void TakeHeader(const ORQ::STamsel &hd);
-    // A header claiming more traces than its trace file can hold is damaged: reported, and the
-    // line's trace count bounded by the file, its GPS and topography not loaded (one point per
-    // claimed trace could take all memory).
-    void BoundTraces(const ORQ::STamsel &hd, const std::string &dt1Path);
+    // A header claiming more traces than its trace file can hold (holds whole traces, -1 when
+    // not measured) is damaged: reported, and the line's trace count bounded by the file, its
+    // GPS and topography not loaded (one point per claimed trace could take all memory).
+    void BoundTraces(const ORQ::STamsel &hd, long long holds);
+    // The header a load earlier in the operation read for the row, taken as it is; false when
+    // there is none.
+    bool TakeKnownHeader();
     // A line with just its two end points recorded is unchanged, reversed or edited by how they
     // stand against the header's start and final positions.
     void FlagFromPositions(const ORQ::STamsel &hd);
@@ -175,7 +179,7 @@ private:
     double m_settingsStep = 0;
     ORQ::EUnitType m_settingsUnit = ORQ::UNIT_NONE;
 
-    ORQ::Tamsel m_header;
+    std::shared_ptr<const ORQ::Tamsel> m_header; // null until loaded
     bool m_headerLoaded = false;
     std::string m_headerFolder;
     std::string m_dt1Path;      // the trace file as found
@@ -195,6 +199,9 @@ bool CGridRowBuild::ReadEntry() {
         m_row->gridName = set.name;
     }
     m_relative = m_fi.path;
+    m_row->dataFileName = ".\\" + m_relative + ".dt1";
+    if (m_fileCount > 1)
+        m_row->dataFileName += " (+)";
     m_isRadar = Interface::IsGPRData(m_fi.extension);
     m_isGpsEntry = Upper(m_fi.extension).find("GPS") != std::string::npos;
     if (m_fi.settings) {
@@ -213,8 +220,26 @@ void CGridRowBuild::MarkUnknown() {
     m_flag = SGridInfo::kUnknown;
 }
 
+bool CGridRowBuild::TakeKnownHeader() {
+    const RowHeaders *known = m_input.knownHeaders;
+    const auto found = known ? known->find(m_row->dataFileName) : RowHeaders::const_iterator();
+    if (!known || found == known->end() || !found->second.header ||
+        !found->second.header->GetTamsel())
+        return false;
+    const SRowHeader &taken = found->second;
+    m_header = taken.header;
+    m_headerLoaded = true;
+    m_headerFolder = FolderOfFound(taken.HeaderPath());
+    m_dt1Path = taken.traceFilePath;
+    const ORQ::STamsel &hd = taken.Values();
+    TakeHeader(hd);
+    BoundTraces(hd, taken.traceCapacity);
+    FlagFromPositions(hd);
+    return true;
+}
+
 void CGridRowBuild::ReadHeader() {
-    if (!IsRadarFile())
+    if (!IsRadarFile() || TakeKnownHeader())
         return;
     std::string &errors = m_result.errors;
     const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
@@ -230,25 +255,27 @@ void CGridRowBuild::ReadHeader() {
         m_headerFolder = FolderOfFound(hdPath);
     // Found through the folder's listing, which also tells whether the line has a replacement
     // to finish before it is read.
-    m_headerLoaded = !hdPath.empty() &&
-                     !m_header.Load(hdPath.c_str(), ORQ::ST_FILE, m_finder.Listing(m_headerFolder));
+    auto header = std::make_shared<ORQ::Tamsel>();
+    m_headerLoaded =
+        !hdPath.empty() && !header->Load(hdPath.c_str(), ORQ::ST_FILE, m_finder.Listing(m_headerFolder));
     if (!m_headerLoaded) {
         errors += FormatC("Error Loading %s\n", hdShown.c_str());
         // A header that is there but cannot be read says why.
-        if (!hdPath.empty() && !m_header.GetLastMessage().empty())
-            errors += m_header.GetLastMessage() + "\n";
+        if (!hdPath.empty() && !header->GetLastMessage().empty())
+            errors += header->GetLastMessage() + "\n";
         MarkUnknown();
         return;
     }
-    const ORQ::STamsel &hd = *m_header.GetTamsel();
+    m_header = std::move(header);
+    const ORQ::STamsel &hd = *m_header->GetTamsel();
     TakeHeader(hd);
-    BoundTraces(hd, dt1Path);
+    BoundTraces(hd, CDT1File::TraceCapacity(dt1Path, hd.m_points,
+                                            m_finder.Listing(FolderOfFound(dt1Path))));
     FlagFromPositions(hd);
 }
 
-void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, const std::string &dt1Path) {
-    const long long holds = m_dt1Traces =
-        CDT1File::TraceCapacity(dt1Path, hd.m_points, m_finder.Listing(FolderOfFound(dt1Path)));
+void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, long long holds) {
+    m_dt1Traces = holds;
     if (holds < 0 || hd.m_traces <= holds)
         return;
     const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
@@ -315,7 +342,7 @@ void CGridRowBuild::CompareStepInForce() {
     if (!m_headerLoaded || !m_fi.settings)
         return;
     const double inForce =
-        ConvertLength(m_settingsStep, m_settingsUnit, m_header.GetTamsel()->m_stepSize.unit);
+        ConvertLength(m_settingsStep, m_settingsUnit, m_header->GetTamsel()->m_stepSize.unit);
     if (std::fabs(m_headerStep) != std::fabs(inForce))
         m_flag = SGridInfo::kEdited;
     else if (m_flag == SGridInfo::kUnchanged && m_headerStep == -inForce)
@@ -349,13 +376,9 @@ void CGridRowBuild::RegisterLine() {
     ORQ::CKvdDataBlock_V110::CDataFile::SFidComment fid;
     if (m_dbi->GetFidComment(&fid, m_li.setIndex, m_li.lineIndex, m_file, 0, LT_ANY, 0))
         m_result.fiducialsPresent = true;
-    m_row->dataFileName = ".\\" + m_relative + ".dt1";
-    if (m_fileCount > 1)
-        m_row->dataFileName += " (+)";
     if (m_headerLoaded)
-        m_result.headers.emplace(
-            m_row->dataFileName,
-            SRowHeader{*m_header.GetTamsel(), m_header.FilePathName(), m_dt1Path});
+        m_result.headers.emplace(m_row->dataFileName,
+                                 SRowHeader{m_header, m_dt1Path, m_dt1Traces});
     m_hooks.AddLine(m_li.setIndex, m_li.lineType, m_li.lineIndex, m_fi.odoStep,
                     static_cast<int>(m_fi.dim2), m_relative);
 }
@@ -412,7 +435,7 @@ void CGridRowBuild::FindFilesBeside() {
     if (m_tracesBeyondFile)
         return;
     SGridInfo &row = *m_row;
-    const ORQ::STamsel *hd = m_headerLoaded ? m_header.GetTamsel() : nullptr;
+    const ORQ::STamsel *hd = m_headerLoaded ? m_header->GetTamsel() : nullptr;
     // The GPS file beside the trace file; the line's GPS is loaded from it only when it exists
     // (an empty path keeps what the GPS data already holds for the line).
     const std::string gpsFound = m_finder.Find(m_folder, m_relative + ".GPS");
@@ -441,7 +464,7 @@ void CGridRowBuild::FindFilesBeside() {
     }
     if (hd &&
         (row.gpsStatus == GFS_NONE || row.gpsStatus == GFS_BESIDE || row.gpsStatus == GFS_FAILED))
-        m_hooks.LoadLineGps(gpsFound, m_header, m_dt1Path, m_dt1Traces, m_li.setIndex,
+        m_hooks.LoadLineGps(gpsFound, *m_header, m_dt1Path, m_dt1Traces, m_li.setIndex,
                             m_li.lineIndex, m_fi.odoStep, static_cast<int>(m_fi.dim2));
 }
 
@@ -495,6 +518,21 @@ std::string CLineFileFinder::Join(const std::string &folder, const std::string &
     return path;
 }
 
+// CCarriedHeaders
+
+void CCarriedHeaders::Keep(RowHeaders &&headers, unsigned long filesWrittenAtRead) {
+    m_headers = std::move(headers);
+    m_filesWrittenAt = filesWrittenAtRead;
+}
+
+RowHeaders CCarriedHeaders::Take(bool sameOperation) {
+    RowHeaders taken;
+    taken.swap(m_headers);
+    if (!sameOperation || ORQ::FileReplacementsBegun() != m_filesWrittenAt)
+        taken.clear();
+    return taken;
+}
+
 // CGridRowBuilder
 
 std::string CGridRowBuilder::CutErrors(const std::string &errors) {
@@ -545,6 +583,7 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
         return result;
 
     dbi->SetStepSizeTolerance(input.stepTolerance);
+    result.filesWrittenAtRead = ORQ::FileReplacementsBegun();
     CLineFileFinder finder;
     std::set<std::string> lineFolders;
     const int lineCount = dbi->GetNumLines(-1, LT_ANY);
@@ -574,5 +613,7 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
     // line's own pending replacement was finished when its header was read).
     for (const std::string &folder : lineFolders)
         ORQ::TidyReplacementFolder(finder.Listing(folder), ORQ::kLineFileExtensions);
+    if (ORQ::FileReplacementsBegun() != result.filesWrittenAtRead)
+        result.headers.clear();
     return result;
 }

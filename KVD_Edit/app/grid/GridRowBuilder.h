@@ -52,12 +52,31 @@ public:
 };
 
 // The header of a row's data file as the grid's load read it, with where the line's files were
-// found: what comes right after the load (the fiducial renewal) neither looks for nor reads them
-// again.
+// found and what the trace file holds: what comes right after the load in the same operation (the
+// fiducial renewal, the reload it posts) neither looks for nor reads them again.
 struct SRowHeader {
-    ORQ::STamsel values;
-    std::string headerPath;    // the .hd as found on disk
-    std::string traceFilePath; // the .dt1 as found on disk
+    std::shared_ptr<const ORQ::Tamsel> header; // loaded; its path is the .hd as found on disk
+    std::string traceFilePath;                 // the .dt1 as found on disk
+    long long traceCapacity = -1; // the whole traces the .dt1 holds, -1 when not measured
+
+    const ORQ::STamsel &Values() const { return *header->GetTamsel(); }
+    const std::string &HeaderPath() const { return header->FilePathName(); }
+};
+using RowHeaders = std::unordered_map<std::string, SRowHeader>; // by the row's data file name
+
+// The headers a load read, kept for the reload it posts in the same operation (the fiducial
+// renewal's): taken once, and only while that operation goes on and this process has written no
+// file since they were read; otherwise the reload reads the files again.
+class CCarriedHeaders {
+public:
+    void Keep(RowHeaders &&headers, unsigned long filesWrittenAtRead);
+    // The headers kept, now no longer kept; empty when there are none or they may be out of
+    // date. sameOperation: the operation that read them still goes on.
+    RowHeaders Take(bool sameOperation);
+
+private:
+    RowHeaders m_headers;
+    unsigned long m_filesWrittenAt = 0;
 };
 
 // Finds the files a project names, as written on Windows (backslashes, any letter case, names in
@@ -92,6 +111,9 @@ public:
         ORQ::EUnitType frameUnit = ORQ::UNIT_M; // position unit of the last header read
         double stepTolerance = 0.01;            // metres
         bool reportErrors = false;
+        // Headers a load earlier in the same operation read, with no file written since (null
+        // when none): a row found here is built from them, its files neither looked for nor read.
+        const RowHeaders *knownHeaders = nullptr;
     };
     struct SResult {
         std::vector<std::unique_ptr<SGridInfo>> rows;
@@ -101,8 +123,12 @@ public:
         ORQ::EUnitType frameUnit = ORQ::UNIT_M;
         ORQ::EUnitType displayUnit = ORQ::UNIT_M;
         // The header each row with a loaded header was built from, by the row's data file name:
-        // what comes right after the reload (the fiducial pass) need not read them again.
-        std::unordered_map<std::string, SRowHeader> headers;
+        // what comes right after the reload (the fiducial pass) need not read them again. Empty
+        // when the load itself wrote a file (a GPS file attached or recovered): what it read
+        // before may be out of date.
+        RowHeaders headers;
+        // FileReplacementsBegun when the headers were read: they hold while it stands still.
+        unsigned long filesWrittenAtRead = 0;
     };
 
     static constexpr size_t kErrorTextLimit = 300;

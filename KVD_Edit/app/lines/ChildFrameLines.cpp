@@ -154,7 +154,7 @@ bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
                    m_gridView->GetSelectedCount());
 }
 
-bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, SRowHeader> *headers) {
+bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWrittenAtRead) {
     KVD_LOG_CALL();
     IGridDocument *doc = GetGridDocument();
     ORQ::CKVDXmlFile *file = GetKvdFilePtr();
@@ -191,7 +191,9 @@ bool CChildFrame::UpdateFidDetails(const std::unordered_map<std::string, SRowHea
     if (CKvdGprDataFiles *files = doc->GetDataFiles())
         files->UpdateKvdDataBlockPtr();
     // A load may be what asked for the fiducials: the reload comes after it, under the same
-    // dialog.
+    // dialog, and builds the rows from the headers that load read.
+    if (headers)
+        m_carriedHeaders.Keep(std::move(*headers), filesWrittenAtRead);
     wxQueueEvent(this, new wxCommandEvent(wxEVT_MENU, KVDCmd::ToWxId(KVDCmd::ID_RELOAD_NO_ERRORS)));
     if (CBusyIndicator *indicator = AppBusyIndicator())
         indicator->HandOver();

@@ -403,11 +403,11 @@ bool CRowWriteBack::RewriteFiducials(const SRowValues &row, const std::string &g
         return false;
     // The comments need only the header's values and the trace file, which the caller may have
     // read and found already.
-    const std::string headerPath = header ? header->headerPath : HeaderPath(same.dataFileName);
+    const std::string headerPath = header ? header->HeaderPath() : HeaderPath(same.dataFileName);
     ORQ::Tamsel hd;
     if (!header && !LoadHeader(headerPath, hd))
         return false;
-    SLineHeader values = LineHeader(headerPath, header ? header->values : *hd.GetTamsel(), same);
+    SLineHeader values = LineHeader(headerPath, header ? header->Values() : *hd.GetTamsel(), same);
     if (header)
         values.traceFilePath = header->traceFilePath;
     if (!GotoLine(gridName, lineName, lineName))

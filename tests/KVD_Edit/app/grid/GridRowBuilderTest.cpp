@@ -5,6 +5,7 @@
 #include "KVD3/KvdDataBlockInterface.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/FileReplacement.h"
 #include "tests/support/GridProject.h"
 #include "tests/support/RadarLineGenerator.h"
 #include "tests/support/TestSupport.h"
@@ -12,9 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
+
+#include <unistd.h>
 
 using namespace kvdtest;
 
@@ -190,6 +194,80 @@ TEST(GridRowBuilder, EditFlagsFollowHeaderAgainstRecordedPositions) {
     EXPECT_EQ("Yes", l.Cell("STEP", 9));
     // The row shows the step in force.
     EXPECT_EQ("0.500000", l.Cell("STEP", 8));
+}
+
+// The reload the fiducial renewal posts builds its rows from the headers the load before it read
+// (their trace files as found and measured): the same rows and messages, with none of the lines'
+// files looked for or read again. A row the headers do not know is read as usual.
+TEST(GridRowBuilder, HeadersReadEarlierInTheOperationBuildTheSameRowsWithoutTheFiles) {
+    GridProjectLayout layout;
+    layout.lines.push_back(Line("SAME", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
+    layout.lines.push_back(Line("BACK", {{0, 1, 0, "m"}, {10, 1, 1, "m"}}, 10, 0));
+    layout.lines.push_back(Line("SHORT", {{0, 2, 0, "m"}, {10, 2, 1, "m"}}));
+    GridLineLayout gone = Line("GONE", {{0, 3, 0, "m"}, {10, 3, 1, "m"}});
+    gone.writeDt1 = false;
+    layout.lines.push_back(gone);
+    Loaded l(layout);
+    // The header of SHORT now claims more traces than its trace file holds.
+    const std::string shortDt1 = l.dir.File("SHORT.dt1");
+    ASSERT_EQ(0, ::truncate(shortDt1.c_str(), 1000));
+    auto build = [&l](const RowHeaders *known, RecordingHooks &hooks) {
+        CGridRowBuilder::SInput in;
+        in.dbi = l.dbi.get();
+        in.projectFolder = l.dir.Path();
+        in.reportErrors = true;
+        in.knownHeaders = known;
+        return CGridRowBuilder::Build(in, hooks);
+    };
+    RecordingHooks readHooks;
+    const CGridRowBuilder::SResult read = build(nullptr, readHooks);
+    ASSERT_EQ(4u, read.rows.size());
+    ASSERT_EQ(3u, read.headers.size());
+    EXPECT_NE(std::string::npos, read.errors.find("claims")) << read.errors;
+
+    for (const char *name : {"SAME", "BACK", "SHORT"})
+        for (const char *ext : {".hd", ".dt1"})
+            ASSERT_EQ(0, std::remove(l.dir.File(std::string(name) + ext).c_str()));
+    RecordingHooks knownHooks;
+    const CGridRowBuilder::SResult again = build(&read.headers, knownHooks);
+    ASSERT_EQ(read.rows.size(), again.rows.size());
+    for (size_t i = 0; i < read.rows.size(); ++i)
+        for (int column = 0; column < CGridRowFormatter::COLUMN_COUNT; ++column)
+            EXPECT_EQ(CGridRowFormatter::FormatCell(*read.rows[i], column, ORQ::UNIT_M),
+                      CGridRowFormatter::FormatCell(*again.rows[i], column, ORQ::UNIT_M))
+                << read.rows[i]->lineName << " column " << column;
+    EXPECT_EQ(read.errors, again.errors);
+    EXPECT_EQ(readHooks.added, knownHooks.added);
+    EXPECT_EQ(readHooks.lineGps, knownHooks.lineGps);
+    EXPECT_EQ(3u, again.headers.size());
+
+    // Without the headers the same build finds the files gone.
+    RecordingHooks lostHooks;
+    const CGridRowBuilder::SResult lost = build(nullptr, lostHooks);
+    EXPECT_NE(std::string::npos, lost.errors.find("SAME.dt1")) << lost.errors;
+}
+
+// Headers kept for the next reload serve it only while the operation that read them goes on and
+// no file was written since; they are taken once.
+TEST(GridRowBuilder, CarriedHeadersServeOnlyTheNextLoadOfTheSameOperationWithNothingWritten) {
+    TempDir dir;
+    auto headers = [] {
+        RowHeaders kept;
+        kept[".\\L.dt1"] = SRowHeader{std::make_shared<ORQ::Tamsel>(), "", -1};
+        return kept;
+    };
+    CCarriedHeaders carried;
+    carried.Keep(headers(), ORQ::FileReplacementsBegun());
+    EXPECT_EQ(1u, carried.Take(true).size());
+    EXPECT_TRUE(carried.Take(true).empty());
+
+    carried.Keep(headers(), ORQ::FileReplacementsBegun());
+    EXPECT_TRUE(carried.Take(false).empty());
+    EXPECT_TRUE(carried.Take(true).empty());
+
+    carried.Keep(headers(), ORQ::FileReplacementsBegun());
+    ASSERT_TRUE(ORQ::ReplaceFileContent(dir.File("other.GPS"), "x"));
+    EXPECT_TRUE(carried.Take(true).empty());
 }
 
 TEST(GridRowBuilder, MissingTraceFileReportsAndShowsUnknownRow) {
