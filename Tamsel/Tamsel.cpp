@@ -4,8 +4,11 @@
 #include "Tamsel/TamselText.h"
 #include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
+#include "orq_utils/FolderListing.h"
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <limits.h>
@@ -32,12 +35,20 @@ int TimeZeroAsRead(double value) {
 constexpr off_t kMaxHeaderBytes = 4 * 1024 * 1024;
 
 // The whole text of the header file at path, read with one open and as few reads as its size
-// needs; the reason in words when it cannot be read or is no header file, else empty.
-std::string ReadHeaderFile(const std::string &path, std::string &text) {
+// needs; the reason in words when it cannot be read or is no header file, else empty. folder,
+// when given, is a listing that may be of path's folder.
+std::string ReadHeaderFile(const std::string &path, std::string &text,
+                           const CFolderListing *folder) {
     if (path.empty())
         return std::strerror(ENOENT);
-    // Not blocking: a named pipe given as a header must not hang the reader.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Not blocking: a named pipe given as a header must not hang the reader. A file of the
+    // listing's folder is opened through the folder the listing holds open.
+    const size_t slash = path.find_last_of('/');
+    const bool inFolder = folder && folder->IsRead() && slash != std::string::npos &&
+                          path.compare(0, slash, folder->Folder()) == 0 &&
+                          folder->Folder().size() == slash;
+    const int fd = inFolder ? folder->Open(path.substr(slash + 1), O_RDONLY | O_NONBLOCK)
+                            : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::strerror(errno);
     struct SClose {
@@ -73,6 +84,29 @@ std::string ReadHeaderFile(const std::string &path, std::string &text) {
     text.resize(have);
     return std::string();
 }
+
+// The set of the bytes a text holds.
+struct SCharSet {
+    uint64_t bits[4] = {0, 0, 0, 0};
+    void Add(char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        bits[byte >> 6] |= uint64_t{1} << (byte & 63);
+    }
+    // Whether every byte of this set is in other.
+    bool Within(const SCharSet &other) const {
+        for (int i = 0; i < 4; ++i)
+            if (bits[i] & ~other.bits[i])
+                return false;
+        return true;
+    }
+};
+
+// A key of the key table with its length and bytes.
+struct SKeyIndex {
+    const char *key = "";
+    size_t length = 0;
+    SCharSet chars;
+};
 
 const char *const kSeparators[] = {"", "=", ".", "", "-"};
 
@@ -125,6 +159,20 @@ const SKeyRow kKeyTable[38] = {
     {TT_POSITIONS_ADDED, "X Y Z POSITIONS ADDED", 4, "%s"},
     {TT_OTHER, "", 0, "%s"},
 };
+
+const std::array<SKeyIndex, 38> &KeyIndex() {
+    static const std::array<SKeyIndex, 38> index = [] {
+        std::array<SKeyIndex, 38> keys;
+        for (size_t r = 0; r < keys.size(); ++r) {
+            keys[r].key = kKeyTable[r].m_key;
+            keys[r].length = std::strlen(kKeyTable[r].m_key);
+            for (size_t i = 0; i < keys[r].length; ++i)
+                keys[r].chars.Add(kKeyTable[r].m_key[i]);
+        }
+        return keys;
+    }();
+    return index;
+}
 
 const SKeyRow *FindRow(TamselType type) {
     for (const auto &row : kKeyTable)
@@ -267,9 +315,16 @@ TamselItem &TamselItem::Set(TamselType type, const std::string &value) {
 
 TamselType TamselItem::Parse(const std::string &line) {
     const std::string upper = UpperAscii(line);
+    // A header is read line by line, and every line is matched against the keys in turn: a key
+    // whose characters are not all in the line is passed over without a search.
+    const std::array<SKeyIndex, 38> &keys = KeyIndex();
+    SCharSet present;
+    for (const char c : upper)
+        present.Add(c);
     const SKeyRow *winner = &kKeyTable[37];
     for (int r = 4; r < 38; ++r) {
-        if (upper.find(kKeyTable[r].m_key) != std::string::npos) {
+        const SKeyIndex &key = keys[r];
+        if (key.chars.Within(present) && upper.find(key.key, 0, key.length) != std::string::npos) {
             winner = &kKeyTable[r];
             break;
         }
@@ -318,7 +373,7 @@ Tamsel::~Tamsel() {
 
 std::iostream &Tamsel::File() {
     if (m_created)
-        return m_createdText;
+        return *m_createdText;
     return m_file;
 }
 
@@ -327,12 +382,11 @@ void Tamsel::CloseFile() {
     m_file.clear();
     if (!m_created)
         return;
-    const std::string text = m_createdText.str();
+    const std::string text = m_createdText->str();
     if (!m_created->Write(text.data(), text.size()) || !m_created->Finish() || !m_created->Commit())
         m_created->Discard();
     m_created.reset();
-    m_createdText.str(std::string());
-    m_createdText.clear();
+    m_createdText.reset();
 }
 
 Tamsel &Tamsel::GprClear() {
@@ -445,7 +499,7 @@ bool Tamsel::LoadFound(const std::string &path, StorageType storage, const CFold
                 FinishPendingReplacementOf(m_path, kLineFileExtensions);
         }
         std::string content;
-        const std::string why = ReadHeaderFile(m_path, content);
+        const std::string why = ReadHeaderFile(m_path, content, folder);
         if (!why.empty())
             return fail(why);
         // A header is text: a NUL byte means some other (binary) file was given.
@@ -727,6 +781,7 @@ int Tamsel::Create(const char *path, StorageType storage) {
     if (!file->Open())
         return 1;
     m_created = std::move(file);
+    m_createdText = std::make_unique<std::stringstream>();
     return 0;
 }
 

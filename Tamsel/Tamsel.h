@@ -223,7 +223,7 @@ private:
     bool m_loaded = false;
     std::stringstream m_file;                    // the text Load reads
     std::unique_ptr<CFileReplacement> m_created; // the file Create opened, until it closes
-    std::stringstream m_createdText;
+    std::unique_ptr<std::stringstream> m_createdText; // its text, while it is open
     std::string m_path;
     StorageType m_storage = ST_FILE;
     std::vector<std::string> m_gainLines; // the gain lines as read, written back verbatim

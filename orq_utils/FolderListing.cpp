@@ -5,11 +5,43 @@
 #include "orq_utils/ReplacementRecord.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <memory>
 
 namespace ORQ {
+
+namespace {
+
+CFolderListing::EType TypeOfEntry(unsigned char type) {
+    switch (type) {
+    case DT_REG:
+        return CFolderListing::TYPE_FILE;
+    case DT_DIR:
+        return CFolderListing::TYPE_FOLDER;
+    case DT_UNKNOWN:
+    case DT_LNK:
+        return CFolderListing::TYPE_UNKNOWN;
+    default:
+        return CFolderListing::TYPE_OTHER;
+    }
+}
+
+// How many listings hold their folder open, and how many may.
+std::atomic<int> g_heldFolders{0};
+constexpr int kMostFoldersHeld = 64;
+
+bool IsAscii(const std::string &text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
 
 bool CFolderListing::Read(const std::string &folder) {
     m_folder = folder.empty() ? "." : folder;
@@ -22,55 +54,86 @@ bool CFolderListing::Read(const std::string &folder) {
     // Counted before the names are read: a record written while they are read counts as
     // written since.
     m_recordsAtReading = ReplacementRecordsWritten();
-    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(m_folder.c_str()), &::closedir);
-    if (!dir)
+    m_handle = SFolderHandle();
+    const int fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    m_handle.fd = fd;
+    // The names are read through a second descriptor of the same folder, which the reading
+    // closes; the first stays for measuring and opening its entries.
+    const int readFd = ::dup(fd);
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(readFd < 0 ? nullptr : ::fdopendir(readFd),
+                                             &::closedir);
+    if (!dir) {
+        if (readFd >= 0)
+            ::close(readFd);
+        m_handle = SFolderHandle();
+        return false;
+    }
+    // All names first, so that the index is made once at its final size.
+    std::vector<std::pair<std::string, char>> entries;
     while (const dirent *entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        EType type = TYPE_UNKNOWN;
-        switch (entry->d_type) {
-        case DT_REG:
-            type = TYPE_FILE;
-            break;
-        case DT_DIR:
-            type = TYPE_FOLDER;
-            break;
-        case DT_UNKNOWN:
-        case DT_LNK:
-            type = TYPE_UNKNOWN;
-            break;
-        default:
-            type = TYPE_OTHER;
-            break;
-        }
-        if (m_types.emplace(name, static_cast<char>(type)).second)
-            m_order.push_back(name);
+        entries.emplace_back(entry->d_name, static_cast<char>(TypeOfEntry(entry->d_type)));
+        const std::string &name = entries.back().first;
         if (name[0] == '.' && (IsReplacementRecordName(name) || IsTemporaryName(name)))
             m_replacementFiles = true;
+    }
+    m_types.reserve(entries.size());
+    m_order.reserve(entries.size());
+    for (auto &entry : entries) {
+        const auto placed = m_types.emplace(std::move(entry.first), entry.second);
+        if (placed.second)
+            m_order.push_back(&placed.first->first);
+    }
+    // A load may list many folders at once: only so many listings keep theirs open, the
+    // others measure and open by path, so that they never take the descriptors the load needs.
+    if (g_heldFolders.fetch_add(1) >= kMostFoldersHeld) {
+        g_heldFolders.fetch_sub(1);
+        m_handle = SFolderHandle();
+    } else {
+        m_handle.held = true;
     }
     m_read = true;
     return true;
 }
 
-std::string CFolderListing::Find(const std::string &name) const {
+std::string CFolderListing::Find(const std::string &name, EType *type) const {
+    auto answer = [this, type](const std::string &entry) {
+        if (type)
+            *type = TypeOf(entry);
+        return entry;
+    };
+    if (type)
+        *type = TYPE_NONE;
     if (name.empty())
         return std::string();
-    const std::string spelled = PathToFileSystemSpelling(name);
-    if (Has(spelled))
-        return spelled;
-    const std::string widened = TextToFileName(name);
-    if (Has(widened))
-        return widened;
-    if (Has(name))
-        return name;
+    // Every spelling of a plain ASCII name is the name itself.
+    if (IsAscii(name)) {
+        const auto found = m_types.find(name);
+        if (found != m_types.end()) {
+            if (type)
+                *type = static_cast<EType>(found->second);
+            return name;
+        }
+    } else {
+        const std::string spelled = PathToFileSystemSpelling(name);
+        if (Has(spelled))
+            return answer(spelled);
+        const std::string widened = TextToFileName(name);
+        if (Has(widened))
+            return answer(widened);
+        if (Has(name))
+            return answer(name);
+    }
     if (!m_keyed) {
         m_keyed = true;
         // Of several entries of one key, the first the folder lists.
-        for (const std::string &entry : m_order)
-            m_byKey.emplace(FileNameKey(entry), entry);
+        m_byKey.reserve(m_order.size());
+        for (const std::string *entry : m_order)
+            m_byKey.emplace(FileNameKey(*entry), entry);
     }
     const auto found = m_byKey.find(FileNameKey(name));
-    return found == m_byKey.end() ? std::string() : found->second;
+    return found == m_byKey.end() ? std::string() : answer(*found->second);
 }
 
 CFolderListing::EType CFolderListing::TypeOf(const std::string &entry) const {
@@ -84,7 +147,7 @@ bool CFolderListing::IsFile(const std::string &entry) const {
         return true;
     case TYPE_UNKNOWN: {
         struct stat st {};
-        return ::stat(PathOf(entry).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+        return StatEntry(entry, &st) == 0 && S_ISREG(st.st_mode);
     }
     default:
         return false;
@@ -96,9 +159,42 @@ long long CFolderListing::SizeOf(const std::string &entry) const {
     if (type != TYPE_FILE && type != TYPE_UNKNOWN)
         return -1;
     struct stat st {};
-    if (::stat(PathOf(entry).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (StatEntry(entry, &st) != 0 || !S_ISREG(st.st_mode))
         return -1;
     return static_cast<long long>(st.st_size);
+}
+
+int CFolderListing::StatEntry(const std::string &entry, struct stat *st) const {
+    if (m_handle.fd >= 0)
+        return ::fstatat(m_handle.fd, entry.c_str(), st, 0);
+    return ::stat(PathOf(entry).c_str(), st);
+}
+
+int CFolderListing::Open(const std::string &entry, int flags) const {
+    if (m_handle.fd >= 0)
+        return ::openat(m_handle.fd, entry.c_str(), flags | O_CLOEXEC);
+    return ::open(PathOf(entry).c_str(), flags | O_CLOEXEC);
+}
+
+CFolderListing::SFolderHandle &
+CFolderListing::SFolderHandle::operator=(SFolderHandle &&other) noexcept {
+    if (this != &other) {
+        Close();
+        fd = other.fd;
+        held = other.held;
+        other.fd = -1;
+        other.held = false;
+    }
+    return *this;
+}
+
+void CFolderListing::SFolderHandle::Close() {
+    if (fd >= 0)
+        ::close(fd);
+    if (held)
+        g_heldFolders.fetch_sub(1);
+    fd = -1;
+    held = false;
 }
 
 std::string CFolderListing::PathOf(const std::string &entry) const {

@@ -2,6 +2,8 @@
 
 #include "orq_utils/OrqExport.h"
 
+#include <sys/stat.h>
+
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +27,11 @@ public:
     CFolderListing() = default;
     // Reads folder's names ("" reads "."); false, holding no names, when it cannot be read.
     explicit CFolderListing(const std::string &folder) { Read(folder); }
+    // A listing refers into its own names: it moves, it is not copied.
+    CFolderListing(CFolderListing &&) = default;
+    CFolderListing &operator=(CFolderListing &&) = default;
+    CFolderListing(const CFolderListing &) = delete;
+    CFolderListing &operator=(const CFolderListing &) = delete;
     bool Read(const std::string &folder);
 
     const std::string &Folder() const { return m_folder; }
@@ -34,8 +41,9 @@ public:
     // The entry of the folder that name (the program's code page 1252 text, or a name from the
     // disk) stands for: its UTF-8 spelling, then its bytes widened from code page 1252, then its
     // bytes as they are (files copied from Windows with raw code page 1252 names), then any
-    // entry of the same FileNameKey (letter case and spelling ignored). Empty when none.
-    std::string Find(const std::string &name) const;
+    // entry of the same FileNameKey (letter case and spelling ignored). Empty when none; type,
+    // when given, receives the entry's type (TYPE_NONE when none).
+    std::string Find(const std::string &name, EType *type = nullptr) const;
     // Whether the folder held exactly this name.
     bool Has(const std::string &entry) const { return m_types.count(entry) > 0; }
     // The type of an entry: TYPE_NONE when the folder did not hold it; TYPE_UNKNOWN where the
@@ -49,6 +57,9 @@ public:
     long long SizeOf(const std::string &entry) const;
     // The entry's path: the folder, "/" and the entry.
     std::string PathOf(const std::string &entry) const;
+    // Opens the entry with open(2)'s flags, found in the folder as it was read (without walking
+    // the folder's path again); a file descriptor, or -1 with errno set.
+    int Open(const std::string &entry, int flags) const;
 
     // Whether the folder held an intent record or a temporary file of a replacement.
     bool HeldReplacementFiles() const { return m_replacementFiles; }
@@ -57,14 +68,32 @@ public:
     bool RecordsWrittenSince() const;
 
 private:
+    // The folder, open while the listing lives: its entries are measured and opened through it.
+    struct SFolderHandle {
+        int fd = -1;
+        bool held = false; // counted among the listings that hold their folder open
+        SFolderHandle() = default;
+        SFolderHandle(SFolderHandle &&other) noexcept : fd(other.fd), held(other.held) {
+            other.fd = -1;
+            other.held = false;
+        }
+        SFolderHandle &operator=(SFolderHandle &&other) noexcept;
+        ~SFolderHandle() { Close(); }
+        void Close();
+    };
+    // stat(2) of the entry, through the folder when it is open.
+    int StatEntry(const std::string &entry, struct stat *st) const;
+
     std::string m_folder;
+    SFolderHandle m_handle;
     bool m_read = false;
     bool m_replacementFiles = false;
     unsigned long m_recordsAtReading = 0;
     std::unordered_map<std::string, char> m_types; // entry -> EType
-    std::vector<std::string> m_order;              // the entries as the folder lists them
+    // The entries (keys of m_types) in the order the folder lists them.
+    std::vector<const std::string *> m_order;
     // FileNameKey -> the first entry of that key; made on the first question it answers.
-    mutable std::unordered_map<std::string, std::string> m_byKey;
+    mutable std::unordered_map<std::string, const std::string *> m_byKey;
     mutable bool m_keyed = false;
 };
 

@@ -8,7 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
 
 using kvdtest::ReadFile;
 using kvdtest::TempDir;
@@ -98,4 +104,47 @@ TEST(FolderListing, PendingRecordIsFinishedWhetherWrittenBeforeOrAfterTheReading
         EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("b.hd"), listing, kExtensions),
                   ORQ::PENDING_NONE);
     }
+}
+
+namespace {
+
+size_t OpenDescriptors() {
+    size_t count = 0;
+    for (const auto &entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+// A load lists every folder its lines lie in and keeps the listings to the end: only some of them
+// hold their folder open, so that a project spread over many folders never runs the process out
+// of descriptors, and every listing still measures and finds its files.
+TEST(FolderListing, ManyListingsAtOnceHoldFewFoldersOpenAndAllAnswer) {
+    TempDir dir;
+    const int folders = 300;
+    for (int i = 0; i < folders; ++i) {
+        const std::string folder = dir.File("f" + std::to_string(i));
+        ASSERT_EQ(0, ::mkdir(folder.c_str(), 0755));
+        WriteFile(folder + "/LINE.dt1", std::string(static_cast<size_t>(i + 1), 'x'));
+    }
+    const size_t before = OpenDescriptors();
+    {
+        std::vector<CFolderListing> listings;
+        for (int i = 0; i < folders; ++i)
+            listings.emplace_back(dir.File("f" + std::to_string(i)));
+        EXPECT_LE(OpenDescriptors(), before + 64);
+        for (int i = 0; i < folders; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ("LINE.dt1", listings[i].Find("line.DT1"));
+            EXPECT_EQ(i + 1, listings[i].SizeOf("LINE.dt1"));
+            const int fd = listings[i].Open("LINE.dt1", O_RDONLY);
+            EXPECT_GE(fd, 0);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+    EXPECT_EQ(before, OpenDescriptors());
 }

@@ -153,6 +153,10 @@ private:
     void FlagFromPositions(const ORQ::STamsel &hd);
     void LoadTopoFile(const ORQ::CKvdDataBlockInterface::SFileInfo &entry);
     void LoadGpsFile(const ORQ::CKvdDataBlockInterface::SFileInfo &entry);
+    // The path of the row's file of that extension as messages show it.
+    std::string Shown(const char *extension) const {
+        return CLineFileFinder::Join(m_folder, m_relative + extension);
+    }
     // folder/relative as found, or as written where it is not there.
     std::string FoundOrJoined(const std::string &relative) {
         const std::string found = m_finder.Find(m_folder, relative);
@@ -242,11 +246,9 @@ void CGridRowBuild::ReadHeader() {
     if (!IsRadarFile() || TakeKnownHeader())
         return;
     std::string &errors = m_result.errors;
-    const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
-    const std::string dt1Shown = CLineFileFinder::Join(m_folder, m_relative + ".dt1");
     const std::string &dt1Path = m_dt1Path = m_finder.Find(m_folder, m_relative + ".dt1");
     if (dt1Path.empty()) {
-        errors += FormatC("Error Loading %s\n", dt1Shown.c_str());
+        errors += FormatC("Error Loading %s\n", Shown(".dt1").c_str());
         MarkUnknown();
         return;
     }
@@ -259,7 +261,7 @@ void CGridRowBuild::ReadHeader() {
     m_headerLoaded =
         !hdPath.empty() && !header->Load(hdPath.c_str(), ORQ::ST_FILE, m_finder.Listing(m_headerFolder));
     if (!m_headerLoaded) {
-        errors += FormatC("Error Loading %s\n", hdShown.c_str());
+        errors += FormatC("Error Loading %s\n", Shown(".hd").c_str());
         // A header that is there but cannot be read says why.
         if (!hdPath.empty() && !header->GetLastMessage().empty())
             errors += header->GetLastMessage() + "\n";
@@ -278,7 +280,7 @@ void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, long long holds) {
     m_dt1Traces = holds;
     if (holds < 0 || hd.m_traces <= holds)
         return;
-    const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
+    const std::string hdShown = Shown(".hd");
     m_result.errors += FormatC("%s claims %d traces, its trace file holds %lld; the line's GPS "
                                "is not loaded.\n",
                                hdShown.c_str(), hd.m_traces, holds);
@@ -288,14 +290,13 @@ void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, long long holds) {
 
 void CGridRowBuild::TakeHeader(const ORQ::STamsel &hd) {
     std::string &errors = m_result.errors;
-    const std::string hdShown = CLineFileFinder::Join(m_folder, m_relative + ".hd");
     m_headerStep = hd.m_stepSize.value;
     if (m_headerStep == 0)
-        errors += FormatC("Error Loading STEP SIZE from %s\n", hdShown.c_str());
+        errors += FormatC("Error Loading STEP SIZE from %s\n", Shown(".hd").c_str());
     if (hd.m_traces == 0)
-        errors += FormatC("Unknown 'Number of Traces' Exist in %s,\nskipping", hdShown.c_str());
+        errors += FormatC("Unknown 'Number of Traces' Exist in %s,\nskipping", Shown(".hd").c_str());
     if (hd.m_traces < 1)
-        errors += FormatC("No traces Exist in %s,\nskipping", hdShown.c_str());
+        errors += FormatC("No traces Exist in %s,\nskipping", Shown(".hd").c_str());
     m_row->numTraces = hd.m_traces;
     m_row->hdrGpsType = hd.m_gpsType;
     ORQ::EUnitType unit = hd.m_startPosition.unit;
@@ -473,38 +474,57 @@ void CGridRowBuild::FindFilesBeside() {
 // CLineFileFinder
 
 const ORQ::CFolderListing &CLineFileFinder::Listing(const std::string &folder) {
+    // A load asks of the same folder line after line.
+    if (m_last && m_lastFolder == folder)
+        return *m_last;
     auto found = m_listings.find(folder);
     if (found == m_listings.end())
         found = m_listings.emplace(folder, ORQ::CFolderListing(folder)).first;
+    m_lastFolder = folder;
+    m_last = &found->second;
     return found->second;
 }
 
 std::string CLineFileFinder::Find(const std::string &folder, const std::string &relative) {
+    using ORQ::CFolderListing;
     std::string path = WithSlash(folder);
-    std::vector<std::string> parts = PathParts(relative);
-    if (parts.empty())
-        return std::string();
-    const ORQ::CFolderListing *last = nullptr;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const std::string &part = parts[i];
-        std::string dir = path.substr(0, path.size() - 1);
-        if (dir.empty())
-            dir = "/";
-        std::string name = part;
-        last = nullptr;
-        if (part != "." && part != "..") {
-            last = &Listing(dir);
-            name = last->Find(part);
-            if (name.empty())
-                return std::string();
+    const CFolderListing *last = nullptr;
+    CFolderListing::EType type = CFolderListing::TYPE_NONE;
+    bool any = false;
+    for (size_t begin = 0; begin < relative.size();) {
+        size_t end = relative.find_first_of("\\/", begin);
+        if (end == std::string::npos)
+            end = relative.size();
+        if (end > begin) {
+            const std::string part = relative.substr(begin, end - begin);
+            if (any)
+                path += '/';
+            any = true;
+            last = nullptr;
+            if (part == "." || part == "..") {
+                path += part;
+            } else {
+                last = &Listing(path.size() > 1 ? path.substr(0, path.size() - 1) : "/");
+                const std::string name = last->Find(part, &type);
+                if (name.empty())
+                    return std::string();
+                path += name;
+            }
         }
-        path += name;
-        if (i + 1 < parts.size())
-            path += '/';
+        begin = end + 1;
     }
+    if (!any)
+        return std::string();
     if (!last)
         return IsRegularFile(path) ? path : std::string();
-    return last->IsFile(path.substr(path.find_last_of('/') + 1)) ? path : std::string();
+    switch (type) {
+    case CFolderListing::TYPE_FILE:
+        return path;
+    case CFolderListing::TYPE_UNKNOWN:
+        return IsRegularFile(path) ? path : std::string();
+    default:
+        return std::string();
+    }
 }
 
 std::string CLineFileFinder::Join(const std::string &folder, const std::string &relative) {

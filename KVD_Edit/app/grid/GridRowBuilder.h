@@ -97,6 +97,8 @@ public:
 
 private:
     std::unordered_map<std::string, ORQ::CFolderListing> m_listings;
+    std::string m_lastFolder; // the folder of the last listing asked for
+    const ORQ::CFolderListing *m_last = nullptr;
 };
 
 // Rebuilds the rows of the line grid from the project's query interface: one row per radar data
