@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cctype>
 #include <memory>
 
 namespace ORQ {
@@ -41,6 +42,22 @@ bool IsAscii(const std::string &text) {
     return true;
 }
 
+// The extension of a name (what follows its last "."; empty without one) in lower case, when it
+// is plain ASCII; false when it is not.
+bool AsciiExtension(const std::string &name, std::string &extension) {
+    const size_t dot = name.find_last_of('.');
+    extension.clear();
+    if (dot == std::string::npos)
+        return true;
+    for (size_t i = dot + 1; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x80)
+            return false;
+        extension += static_cast<char>(std::tolower(c));
+    }
+    return true;
+}
+
 } // namespace
 
 bool CFolderListing::Read(const std::string &folder) {
@@ -49,6 +66,8 @@ bool CFolderListing::Read(const std::string &folder) {
     m_replacementFiles = false;
     m_types.clear();
     m_order.clear();
+    m_extensions.clear();
+    m_allExtensionsKnown = true;
     m_byKey.clear();
     m_keyed = false;
     // Counted before the names are read: a record written while they are read counts as
@@ -80,7 +99,12 @@ bool CFolderListing::Read(const std::string &folder) {
     }
     m_types.reserve(entries.size());
     m_order.reserve(entries.size());
+    std::string extension;
     for (auto &entry : entries) {
+        if (AsciiExtension(entry.first, extension))
+            m_extensions.insert(extension);
+        else
+            m_allExtensionsKnown = false;
         const auto placed = m_types.emplace(std::move(entry.first), entry.second);
         if (placed.second)
             m_order.push_back(&placed.first->first);
@@ -106,6 +130,12 @@ std::string CFolderListing::Find(const std::string &name, EType *type) const {
     if (type)
         *type = TYPE_NONE;
     if (name.empty())
+        return std::string();
+    // A line's files are asked for by extension (its GPS or topography file beside it): where no
+    // entry has the extension in any letter case, none is that file.
+    std::string extension;
+    if (m_allExtensionsKnown && AsciiExtension(name, extension) &&
+        m_extensions.count(extension) == 0)
         return std::string();
     // Every spelling of a plain ASCII name is the name itself.
     if (IsAscii(name)) {

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace ORQ {
@@ -90,6 +91,9 @@ private:
     bool m_replacementFiles = false;
     unsigned long m_recordsAtReading = 0;
     std::unordered_map<std::string, char> m_types; // entry -> EType
+    // The extensions of the entries, in lower case; all of them when every one is ASCII.
+    std::unordered_set<std::string> m_extensions;
+    bool m_allExtensionsKnown = true;
     // The entries (keys of m_types) in the order the folder lists them.
     std::vector<const std::string *> m_order;
     // FileNameKey -> the first entry of that key; made on the first question it answers.

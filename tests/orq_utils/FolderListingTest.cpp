@@ -66,6 +66,13 @@ TEST(FolderListing, FindsTheEntryANameWrittenOnWindowsStandsFor) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(listing.Find(row.asked), row.found);
     }
+    EXPECT_EQ("", listing.Find("LINE01.GPS"));
+
+    // An extension that is not plain ASCII, in the other letter case.
+    TempDir other;
+    WriteFile(other.File("scan.dt\xc3\xa9"), "x");
+    const CFolderListing accented(other.Path());
+    EXPECT_EQ("scan.dt\xc3\xa9", accented.Find("SCAN.DT\xc9"));
 }
 
 TEST(FolderListing, SizeIsTheFilesSizeAndNoneForWhatIsNoFile) {

@@ -607,6 +607,7 @@ CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHo
     CLineFileFinder finder;
     std::set<std::string> lineFolders;
     const int lineCount = dbi->GetNumLines(-1, LT_ANY);
+    result.headers.reserve(static_cast<size_t>(std::max(lineCount, 0)));
     for (int i = 0; i < lineCount; ++i) {
         const int fileCount = dbi->GetFileCount(i, -1, LT_ANY, kByType);
         for (int j = 0; j < fileCount; ++j) {
