@@ -138,7 +138,11 @@ CBusyDlg::CBusyDlg(wxWindow *parent)
     row->Add(new wxStaticText(this, wxID_ANY, kMessage), 1, wxALIGN_CENTER_VERTICAL | wxALL, 10);
     top->Add(row, 1, wxEXPAND);
     auto *buttons = new wxBoxSizer(wxHORIZONTAL);
-    buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxALL, 5);
+    // OK has nothing to confirm while the work runs: it is shown, as the dialog always had it,
+    // but cannot be pressed.
+    auto *ok = new wxButton(this, wxID_OK, "OK");
+    ok->Disable();
+    buttons->Add(ok, 0, wxALL, 5);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0, wxALL, 5);
     top->Add(buttons, 0, wxALIGN_CENTER);
     // The window manager writes the title in a larger bold face between its own buttons: the
@@ -150,7 +154,7 @@ CBusyDlg::CBusyDlg(wxWindow *parent)
     SetSizerAndFit(top);
     CentreOnParent();
 
-    // Neither button nor Escape closes the dialog: it goes when the work is done.
+    // Neither a button nor Escape closes the dialog: it goes when the work is done.
     Bind(
         wxEVT_BUTTON, [](wxCommandEvent &) {}, wxID_OK);
     Bind(wxEVT_BUTTON, &CBusyDlg::OnCancel, this, wxID_CANCEL);
