@@ -217,13 +217,14 @@ void CLineNodes::AddLines(SSet &set) {
         return;
     do {
         BusyTick();
-        const std::string name = Lower(Attribute(m_file, "name"));
-        if (set.lines.count(name))
+        const auto entry = set.lines.try_emplace(Lower(Attribute(m_file, "name")), nullptr);
+        if (!entry.second)
             continue;
-        if (void *handle = m_file->GetCurrentNodeHandle()) {
-            m_handles.push_back(handle);
-            set.lines.emplace(name, handle);
-        }
+        entry.first->second = m_file->GetCurrentNodeHandle();
+        if (entry.first->second)
+            m_handles.push_back(entry.first->second);
+        else
+            set.lines.erase(entry.first);
     } while (m_file->GotoNextSibling("Line"));
     m_file->GotoParentNode();
 }
@@ -237,18 +238,17 @@ bool CLineNodes::Goto(const std::string &set, const std::string &line) const {
     auto l = s->second.lines.find(Lower(line));
     if (l == s->second.lines.end() || !m_file->MoveToHandleNode(l->second))
         return false;
-    // Still the line of that name, in that set, under "Data"?
+    // Still the line of that name, in that set, under "Data"? The line's own handle brings the
+    // cursor back to it.
     CStr element;
-    if (!EqualNoCase(Attribute(m_file, "name"), line) || !m_file->PushPosition())
+    if (!EqualNoCase(Attribute(m_file, "name"), line))
         return false;
     bool placed = m_file->GotoParentNode() && m_file->GetNodeName(element);
     if (placed && !set.empty())
         placed = element == "LineSet" && EqualNoCase(Attribute(m_file, "name"), set) &&
                  m_file->GotoParentNode() && m_file->GetNodeName(element);
     placed = placed && element == "Data" && m_file->GotoParentNode();
-    m_file->GotoTopPosition();
-    m_file->PopPosition();
-    return placed;
+    return m_file->MoveToHandleNode(l->second) && placed;
 }
 
 bool CGpsCommands::EditLineDataFileEntry(ORQ::CKVDXmlFile *file, const SGridInfo &row,

@@ -7,6 +7,7 @@
 #include "KVD_Edit/app/document/MapperSettings.h"
 #include "KVD_Edit/app/grid/GridDocument.h"
 #include "KVD_Edit/app/grid/GridRowBuilder.h"
+#include "KVD_Edit/app/grid/GridRowFormatter.h"
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/lines/ImportDlg.h"
 #include "KVD_Edit/app/lines/LineDeleter.h"
@@ -167,19 +168,25 @@ bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWritt
     bool written = false, changed = false;
     const CLineNodes lines(file);
     CRowWriteBack writer(file, m_projectPath, &lines);
+    const ORQ::EUnitType units = doc->GetUnits();
+    const SGridInfo none;
     for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
         BusyTick();
-        SGridInfo row;
-        GetGridInfoRow(row, i);
+        // The row as stored, its lengths taken into the document's unit as the grid shows them.
+        const SGridInfo *stored = m_gridView->GetRowInfo(i);
+        const SGridInfo &row = stored ? *stored : none;
+        SRowValues values = CRowWriteBack::ValuesOf(row, units);
+        for (double *v : {&values.xMin, &values.xMax, &values.yMin, &values.yMax, &values.step})
+            *v = CGridRowFormatter::ToDisplay(*v, row.unit, units);
         bool rowChanged = false;
         const SRowHeader *header = nullptr;
         if (headers) {
             const auto found = headers->find(row.dataFileName);
             header = found == headers->end() ? nullptr : &found->second;
         }
-        written = writer.RewriteFiducials(CRowWriteBack::ValuesOf(row, doc->GetUnits()),
-                                          row.gridName, row.lineName, &rowChanged, header) ||
-                  written;
+        written =
+            writer.RewriteFiducials(values, row.gridName, row.lineName, &rowChanged, header) ||
+            written;
         changed = changed || rowChanged;
     }
     if (!written)

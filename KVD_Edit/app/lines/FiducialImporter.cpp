@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -82,11 +83,13 @@ double CFiducialImporter::MapPosition(double position, double x0, double x1, dou
 int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
                                  const ORQ::STamsel *header, const std::string &traceFilePath) {
     marks.clear();
-    ORQ::Tamsel loaded;
+    // A header object is made only when there is one to read: its streams are dear to build.
+    std::unique_ptr<ORQ::Tamsel> loaded;
     if (!header) {
-        if (loaded.Load(headerPath.c_str(), ORQ::ST_FILE) || !loaded.GetTamsel())
+        loaded = std::make_unique<ORQ::Tamsel>();
+        if (loaded->Load(headerPath.c_str(), ORQ::ST_FILE) || !loaded->GetTamsel())
             return kHeaderNotLoaded;
-        header = loaded.GetTamsel();
+        header = loaded->GetTamsel();
     }
     const int32_t traces = header->m_traces;
     const int32_t points = header->m_points;

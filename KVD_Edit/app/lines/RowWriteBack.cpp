@@ -189,18 +189,22 @@ bool LoadHeader(const std::string &path, ORQ::Tamsel &hd) {
     return false;
 }
 
+// The trace file of a header whose files were not found beforehand: the reader looks for it.
+const std::string kNotFound;
+
 // The row's header as the fiducial comments are written from it: its values, and its position
-// unit (metres unless a length unit) with the row's step in that unit.
+// unit (metres unless a length unit) with the row's step in that unit. The paths and values are
+// the caller's, which outlive the record.
 struct SLineHeader {
-    std::string path;
-    std::string traceFilePath; // the trace file as found, when known
+    const std::string *path = nullptr;
+    const std::string *traceFilePath = &kNotFound; // the trace file as found, when known
     const ORQ::STamsel *values = nullptr;
     EUnitType unit = ORQ::UNIT_M;
     double step = 0;
 };
 SLineHeader LineHeader(const std::string &path, const ORQ::STamsel &values, const SRowValues &row) {
     SLineHeader header;
-    header.path = path;
+    header.path = &path;
     header.values = &values;
     header.unit = values.m_startPosition.unit;
     if (!CMeasure::IsDistanceUnit(header.unit))
@@ -321,9 +325,9 @@ void RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLine
         if (row.reversed)
             std::swap(y0, y1);
         const ORQ::STamsel &t = *header.values;
-        CFiducialImporter::UpdateFidDetails(file, header.path, header.unit, header.step,
+        CFiducialImporter::UpdateFidDetails(file, *header.path, header.unit, header.step,
                                             t.m_startPosition.value, t.m_finalPosition.value, y0,
-                                            y1, &t, header.traceFilePath);
+                                            y1, &t, *header.traceFilePath);
     }
     if (changed && FidComments(file) != before)
         *changed = true;
@@ -395,26 +399,29 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
 bool CRowWriteBack::RewriteFiducials(const SRowValues &row, const std::string &gridName,
                                      const std::string &lineName, bool *changed,
                                      const SRowHeader *header) {
-    SRowValues same = row;
-    same.lineName = lineName;
     if (changed)
         *changed = false;
     if (!GotoDataBlock(m_file))
         return false;
     // The comments need only the header's values and the trace file, which the caller may have
-    // read and found already.
-    const std::string headerPath = header ? header->HeaderPath() : HeaderPath(same.dataFileName);
-    ORQ::Tamsel hd;
-    if (!header && !LoadHeader(headerPath, hd))
-        return false;
-    SLineHeader values = LineHeader(headerPath, header ? header->Values() : *hd.GetTamsel(), same);
+    // read and found already; the header is read here only when it was not.
+    std::string ownPath;
+    std::unique_ptr<ORQ::Tamsel> hd;
+    if (!header) {
+        ownPath = HeaderPath(row.dataFileName);
+        hd = std::make_unique<ORQ::Tamsel>();
+        if (!LoadHeader(ownPath, *hd))
+            return false;
+    }
+    const std::string &headerPath = header ? header->HeaderPath() : ownPath;
+    SLineHeader values = LineHeader(headerPath, header ? header->Values() : *hd->GetTamsel(), row);
     if (header)
-        values.traceFilePath = header->traceFilePath;
+        values.traceFilePath = &header->traceFilePath;
     if (!GotoLine(gridName, lineName, lineName))
         return false;
-    ForEachDataFile(m_file, RelativeName(same.dataFileName), [&](bool rowsEntry) {
+    ForEachDataFile(m_file, RelativeName(row.dataFileName), [&](bool rowsEntry) {
         if (HasOdometer(m_file) && rowsEntry)
-            RenewFidComments(m_file, same, values, changed);
+            RenewFidComments(m_file, row, values, changed);
     });
     return true;
 }
