@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 // Line import, line deletion, fiducial re-import and the row write-back of the child frame:
 // the frame gathers what the windows and the document hold and hands it to the plain classes
@@ -82,6 +83,41 @@ private:
     bool m_clearGps = false;
     std::optional<CBusyLevel> m_busy;
 };
+
+// The header a load read for a grid row, with the row it was looked up for.
+struct SRowsHeader {
+    const SGridInfo *row = nullptr;
+    const SRowHeader *header = nullptr;
+};
+
+// The headers of the grid's rows, looked up in one pass before the rows are worked on: the
+// lookups then follow one another instead of each waiting after a row's file reads.
+std::vector<SRowsHeader> HeadersOfRows(const KVDGridView &grid, const RowHeaders *headers) {
+    std::vector<SRowsHeader> found;
+    if (!headers)
+        return found;
+    found.resize(std::max(grid.GetNumRows(), 0));
+    for (size_t i = 0; i < found.size(); ++i) {
+        found[i].row = grid.GetRowInfo(static_cast<int>(i));
+        if (!found[i].row)
+            continue;
+        const auto at = headers->find(found[i].row->dataFileName);
+        found[i].header = at == headers->end() ? nullptr : &at->second;
+    }
+    return found;
+}
+
+// The header of row i (the grid's stored row, or an empty one in its place), from those looked
+// up before when the row is still the one they were looked up for.
+const SRowHeader *HeaderOfRow(const std::vector<SRowsHeader> &found, int i, const SGridInfo *stored,
+                              const SGridInfo &row, const RowHeaders *headers) {
+    if (!headers)
+        return nullptr;
+    if (stored && i < static_cast<int>(found.size()) && found[i].row == stored)
+        return found[i].header;
+    const auto at = headers->find(row.dataFileName);
+    return at == headers->end() ? nullptr : &at->second;
+}
 
 } // namespace
 
@@ -170,6 +206,7 @@ bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWritt
     CRowWriteBack writer(file, m_projectPath, &lines);
     const ORQ::EUnitType units = doc->GetUnits();
     const SGridInfo none;
+    const std::vector<SRowsHeader> rowHeaders = HeadersOfRows(*m_gridView, headers);
     for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
         BusyTick();
         // The row as stored, its lengths taken into the document's unit as the grid shows them.
@@ -179,11 +216,7 @@ bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWritt
         for (double *v : {&values.xMin, &values.xMax, &values.yMin, &values.yMax, &values.step})
             *v = CGridRowFormatter::ToDisplay(*v, row.unit, units);
         bool rowChanged = false;
-        const SRowHeader *header = nullptr;
-        if (headers) {
-            const auto found = headers->find(row.dataFileName);
-            header = found == headers->end() ? nullptr : &found->second;
-        }
+        const SRowHeader *header = HeaderOfRow(rowHeaders, i, stored, row, headers);
         written =
             writer.RewriteFiducials(values, row.gridName, row.lineName, &rowChanged, header) ||
             written;

@@ -102,18 +102,19 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     if (fd < 0)
         return kTraceFileUnreadable;
     SFile file{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_size < 0)
-        return kTraceFileUnreadable;
     // Both counts are positive 32-bit values, so the product fits in 64 bits.
     const uint64_t record = kTraceHeaderSize + 2 * static_cast<uint64_t>(points);
     const uint64_t needed = record * static_cast<uint64_t>(traces);
-    if (static_cast<uint64_t>(st.st_size) < needed)
-        return kTraceFileUnreadable;
 
     // Short traces are read in runs of whole traces, long ones header by header: either way a
-    // line costs a few reads, not two system calls per trace.
+    // line costs a few reads, not two system calls per trace. Runs read every byte the header
+    // promises, so a file too short ends them; reading header by header, the size is asked first.
     const bool runs = record <= kRunBytes;
+    if (!runs) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || st.st_size < 0 || static_cast<uint64_t>(st.st_size) < needed)
+            return kTraceFileUnreadable;
+    }
     const int32_t perRead = runs ? std::min(traces, static_cast<int32_t>(kRunBytes / record)) : 1;
     std::vector<char> buffer(runs ? static_cast<size_t>(perRead * record) : kTraceHeaderSize);
     for (int32_t first = 0; first < traces; first += perRead) {

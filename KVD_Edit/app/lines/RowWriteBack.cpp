@@ -450,15 +450,12 @@ bool CRowWriteBack::GotoLine(const std::string &setName, const std::string &line
 CRowWriteBack::EFind CRowWriteBack::FindLine(const std::string &setName,
                                              const std::string &lineName,
                                              const std::string &newName, bool renaming) {
-    // The index knows the first line of a name; whether a new name is taken needs the walk.
+    // The index knows the first line of a name; whether a new name is taken needs the walk. A
+    // line the index cannot place leaves the cursor anywhere: the walk starts from "Data" again.
     if (m_lines && !renaming && m_lines->File() == m_file && !lineName.empty()) {
-        m_file->PushPosition();
-        if (m_lines->Goto(setName, lineName)) {
-            m_file->PopPosition();
+        if (m_lines->Goto(setName, lineName))
             return EFind::Found;
-        }
-        m_file->GotoTopPosition();
-        m_file->PopPosition();
+        GotoDataBlock(m_file);
     }
 
     if (!setName.empty() && m_file->GotoChildNode("LineSet", 0)) {

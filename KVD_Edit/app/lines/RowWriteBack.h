@@ -63,8 +63,8 @@ private:
     // line or a new name already taken; true with the cursor on the line.
     bool GotoLine(const std::string &setName, const std::string &lineName,
                   const std::string &newName);
-    // Puts the cursor on the set named setName under the current node ("Data") and on its line
-    // named lineName; renaming also tells whether newName is taken by another line of the set.
+    // Puts the cursor on the set named setName under "Data" (where the cursor stands) and on its
+    // line named lineName; renaming also tells whether newName is taken by another line of the set.
     enum class EFind { Found, NoSet, NoLine, NameUsed };
     EFind FindLine(const std::string &setName, const std::string &lineName,
                    const std::string &newName, bool renaming);

@@ -97,6 +97,14 @@ TEST(FiducialImport, ReadsMarksOfManyTracesAndOfVeryLongTraces) {
     for (const SFiducialMark &m : marks)
         got.emplace_back(m.trace, m.comment);
     EXPECT_EQ(got, many.fiducials);
+    // The same file cut inside its last trace: the runs before the cut gave marks, but a file
+    // shorter than its header promises gives none.
+    const std::string manyDt1 = p.Folder() + "/MANY.dt1";
+    const std::string manyBytes = kvdtest::ReadFile(manyDt1);
+    kvdtest::WriteFile(manyDt1, manyBytes.substr(0, manyBytes.size() - 1));
+    EXPECT_EQ(CFiducialImporter::ReadMarks(p.Folder() + "/MANY.hd", marks),
+              CFiducialImporter::kTraceFileUnreadable);
+    EXPECT_TRUE(marks.empty());
 
     // Traces longer than a run: read header by header.
     kvdtest::SRadarLine longTraces = importtest::SmallLine();
