@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace ORQ {
 
@@ -148,7 +149,7 @@ int CKVDXmlFile::GetNodeAttribute(CStr &nameInOut) {
     std::string value;
     if (!m_dom || !m_dom->GetNodeAttributeText(nameInOut, value))
         return 0;
-    nameInOut = value;
+    nameInOut = std::move(value);
     return 1;
 }
 

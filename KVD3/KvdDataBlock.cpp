@@ -32,22 +32,24 @@ CStr Text(CKVDXmlFile *file) {
 
 // Unit of a distance written with a "units" attribute. A missing attribute or a text that names
 // no distance unit would turn every value into 0 (or into seconds); metres are taken instead,
-// and the file's problem is reported once per element kind.
+// and the file's problem is reported once per element kind. The warnings name the element's
+// owner as what and name ("file LINE01"), put together only when a warning is written.
 class CUnitReader {
 public:
-    CUnitReader(const CStr &fileName, const char *kind) : m_file(fileName), m_kind(kind) {}
+    CUnitReader(const char *what, const CStr &name, const char *kind)
+        : m_what(what), m_name(name), m_kind(kind) {}
 
     EUnitType Read(CKVDXmlFile *file, CStr &errors) {
         CStr text;
         if (!HasAttr(file, "units", text)) {
-            Warn(errors, CStr("\nWarning: <") + m_kind + "> without \"units\" in " + m_file +
+            Warn(errors, CStr("\nWarning: <") + m_kind + "> without \"units\" in " + Owner() +
                              ": metres assumed.");
             return UNIT_M;
         }
         const EUnitType unit = CMeasure::StringToUnit(text);
         if (!CMeasure::IsDistanceUnit(unit)) {
             Warn(errors, CStr("\nWarning: Unknown units \"") + text + "\" in <" + m_kind + "> of " +
-                             m_file + ": metres assumed.");
+                             Owner() + ": metres assumed.");
             return UNIT_M;
         }
         return unit;
@@ -57,7 +59,7 @@ public:
     EUnitType ReadPosition(CKVDXmlFile *file, CStr &errors) {
         CStr text;
         if (!HasAttr(file, "units", text)) {
-            Warn(errors, CStr("\nWarning: <") + m_kind + "> without \"units\" in " + m_file +
+            Warn(errors, CStr("\nWarning: <") + m_kind + "> without \"units\" in " + Owner() +
                              ": metres assumed.");
             return UNIT_M;
         }
@@ -65,6 +67,8 @@ public:
     }
 
 private:
+    CStr Owner() const { return CStr(m_what) + m_name; }
+
     void Warn(CStr &errors, const CStr &text) {
         if (m_warned)
             return;
@@ -72,7 +76,8 @@ private:
         errors += text;
     }
 
-    CStr m_file;
+    const char *m_what;
+    const CStr &m_name; // outlives the reader
     const char *m_kind;
     bool m_warned = false;
 };
@@ -143,21 +148,30 @@ void CountsFromHeader(CKVDXmlFile *file, const CStr &dirPath, const CStr &name, 
 CKvdDataBlock_V110::CDataFile::~CDataFile() = default;
 
 int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile *file, CStr &errors) {
+    bool hasSettings = false;
+    return ReadFileBlock(file, errors, hasSettings);
+}
+
+int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile *file, CStr &errors,
+                                                 bool &hasSettings) {
+    hasSettings = false;
     m_Name = Attr(file, "name");
     m_Extension = Attr(file, "ext");
     m_Seq = kvdnum::Int(Attr(file, "seq"));
 
-    CUnitReader positionUnits(CStr("file ") + m_Name, "Position");
-    CUnitReader fidUnits(CStr("file ") + m_Name, "FIDComment");
-    CUnitReader odoUnits(CStr("file ") + m_Name, "Odometer");
+    CUnitReader positionUnits("file ", m_Name, "Position");
+    CUnitReader fidUnits("file ", m_Name, "FIDComment");
+    CUnitReader odoUnits("file ", m_Name, "Odometer");
     bool haveFileType = false, haveDirPath = false, haveSampleCnt = false, haveOdometer = false;
 
     // One pass over the children; "first" elements take only the first of their name.
     if (file->GotoChildNode("", 0)) {
         do {
             CStr name;
-            if (!file->GetNodeName(name))
+            if (!file->GetNodeName(name)) {
+                hasSettings = true;
                 continue;
+            }
             if (name == "Position") {
                 m_Positions.push_back(ReadPosition(file, positionUnits, errors));
             } else if (name == "FIDComment") {
@@ -183,6 +197,8 @@ int CKvdDataBlock_V110::CDataFile::ReadFileBlock(CKVDXmlFile *file, CStr &errors
                 m_OdoStart = CMeasure::ConvertTo(kvdnum::Double(Attr(file, "start")), unit, UNIT_M);
                 m_OdoEnd = CMeasure::ConvertTo(kvdnum::Double(Attr(file, "end")), unit, UNIT_M);
                 m_OdoStep = CMeasure::ConvertTo(kvdnum::Double(Attr(file, "step")), unit, UNIT_M);
+            } else if (name == "Settings") {
+                hasSettings = true;
             }
         } while (file->GotoNextSibling());
         file->GotoParentNode();
@@ -283,7 +299,7 @@ int CKvdDataBlock_V110::CLine::ReadLineBlock(CKVDXmlFile *file, CStr &errors) {
     m_Name = Attr(file, "name");
     if (!file->GotoChildNode("LinearRef", 0))
         return 1;
-    CUnitReader units(CStr("line ") + m_Name, "LinearRef");
+    CUnitReader units("line ", m_Name, "LinearRef");
     do {
         SLinearRef ref;
         const double odo = kvdnum::Double(Attr(file, "ododist"));
@@ -447,9 +463,14 @@ int CKvdDataBlock_V110::LoadDataLines(CKVDXmlFile *file, CStr &errors) {
         line.ReadLineBlock(file, errors);
         if (file->GotoChildNode("DataFile", 0)) {
             do {
-                const bool filePushed = readSettings();
+                // The file's own settings come first in errors, as they are in force for it;
+                // they are looked for only when the one pass over its children met them.
                 auto dataFile = std::make_unique<CDataFile>();
-                dataFile->ReadFileBlock(file, errors);
+                CStr fileErrors;
+                bool hasSettings = false;
+                dataFile->ReadFileBlock(file, fileErrors, hasSettings);
+                const bool filePushed = hasSettings && readSettings();
+                errors += fileErrors;
                 if (stack.empty()) {
                     // Without settings the file cannot be used; the rest still loads.
                     errors +=

@@ -56,6 +56,9 @@ public:
         // gains the element in the document. 0 when "Odometer" is missing (what was read
         // before is kept), else 1.
         int ReadFileBlock(CKVDXmlFile *file, CStr &errors);
+        // The same; hasSettings tells whether a child of the element may be its own "Settings"
+        // (false only when no child is so named).
+        int ReadFileBlock(CKVDXmlFile *file, CStr &errors, bool &hasSettings);
 
         // Same odometer start, end and step, sequence number, file type, settings block
         // (the same object), file folder and name.

@@ -20,6 +20,18 @@ namespace kvdnum {
 // The leading decimal number of text, 0 when there is none. Values that are not finite (an
 // overflowing exponent, "inf", "nan") read as 0 so that garbage never reaches the geometry.
 inline double Double(const std::string &text) {
+    // A plain decimal number, as written in every project file, is read without the C library's
+    // locale machinery: from_chars rounds exactly as strtod does. Anything else (leading blanks,
+    // a sign of "+", hexadecimal, words, trailing text, a value out of range) is left to strtod.
+    const char *begin = text.data();
+    const char *end = begin + text.size();
+    const char *digits = begin != end && *begin == '-' ? begin + 1 : begin;
+    if (digits != end && ((*digits >= '0' && *digits <= '9') || *digits == '.')) {
+        double v = 0.0;
+        const std::from_chars_result read = std::from_chars(begin, end, v);
+        if (read.ec == std::errc() && read.ptr == end)
+            return std::isfinite(v) ? v : 0.0;
+    }
     const double v = AtofC(text.c_str());
     return std::isfinite(v) ? v : 0.0;
 }

@@ -4,6 +4,7 @@
 #include "orq_utils/FileReplacement.h"
 #include "orq_utils/Str.h"
 
+#include <libxml/SAX2.h>
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -96,16 +97,54 @@ bool IsElementNamed(xmlNodePtr n, const char *name) {
     return QualifiedName(n->ns, n->name) == name;
 }
 
+// Whether the C text s is the bytes of name from pos on, and no more; name holds no zero byte.
+bool IsRest(const char *s, const std::string &name, size_t pos) {
+    const size_t len = name.size() - pos;
+    return std::strncmp(s, name.data() + pos, len) == 0 && s[len] == '\0';
+}
+
+// Whether an attribute's qualified name is name (text of the tree without zero bytes); compared
+// in place, as an element's attributes are searched for every value read.
+bool IsAttributeNamed(xmlAttrPtr a, const std::string &name) {
+    size_t pos = 0;
+    if (a->ns && a->ns->prefix) {
+        const char *prefix = Str(a->ns->prefix);
+        const size_t len = std::strlen(prefix);
+        if (name.size() <= len || name.compare(0, len, prefix) != 0 || name[len] != ':')
+            return false;
+        pos = len + 1;
+    }
+    return IsRest(a->name ? Str(a->name) : "", name, pos);
+}
+
+// name: text of the tree (UTF-8); a zero byte in it (no name has one) matches no attribute.
 xmlAttrPtr FindAttribute(xmlNodePtr n, const std::string &name) {
-    if (!n || n->type != XML_ELEMENT_NODE)
+    if (!n || n->type != XML_ELEMENT_NODE || name.find('\0') != std::string::npos)
         return nullptr;
     for (xmlAttrPtr a = n->properties; a; a = a->next) {
-        const bool match =
-            (a->ns && a->ns->prefix) ? QualifiedName(a->ns, a->name) == name : name == Str(a->name);
-        if (match)
+        if (IsAttributeNamed(a, name))
             return a;
     }
     return nullptr;
+}
+
+// Whether 8-bit text reads the same as text of the tree: ASCII that XML can hold, as the most
+// names a caller asks for are, needs no conversion.
+bool IsPlainText(const std::string &text) {
+    for (unsigned char c : text)
+        if (c >= 0x80 || (c < 0x20 && c != 0x9 && c != 0xA && c != 0xD))
+            return false;
+    return true;
+}
+
+// Text of the tree in out made the library's 8-bit text, converted only where it is not ASCII.
+void FromTreeTextInPlace(std::string &out) {
+    for (unsigned char c : out) {
+        if (c >= 0x80) {
+            out = FromTreeText(out);
+            return;
+        }
+    }
 }
 
 // An attribute's value; most hold one text node, read without a copy in between.
@@ -889,9 +928,64 @@ FileFeed::Mode FeedMode(const SFileHead &head) {
     return IsEightBit(kind) ? FileFeed::Mode::Cp1252 : FileFeed::Mode::AsIs;
 }
 
+// Watches the character data the parser hands to the tree builder. A text node holds only
+// white space only when every piece of data it was built from did, so a parse that never
+// handed over such a piece built no text node that a load drops: the walk over the whole tree
+// that drops them can be left out. The builder's own handler still does all the work.
+class BlankWatch {
+public:
+    // Installs the watch on a parser whose character handlers are the tree builder's (both
+    // kinds of white space go to the same handler, as the parser keeps all of it); without
+    // those, nothing is watched and a blank may have been seen.
+    explicit BlankWatch(xmlParserCtxtPtr ctxt) {
+        xmlSAXHandlerPtr sax = ctxt->sax;
+        if (sax->characters != xmlSAX2Characters || sax->ignorableWhitespace != xmlSAX2Characters)
+            return;
+        ctxt->_private = this;
+        sax->characters = Characters;
+        sax->ignorableWhitespace = Characters;
+        m_sawBlank = false;
+    }
+
+    // Whether a text node made of white space alone may be in the tree.
+    bool SawBlank() const { return m_sawBlank; }
+
+private:
+    static bool IsBlankRun(const xmlChar *text, int len) {
+        for (int i = 0; i < len; ++i)
+            if (text[i] != ' ' && text[i] != '\t' && text[i] != '\r' && text[i] != '\n')
+                return false;
+        return true;
+    }
+    // The parser passes its context to the handler. A context it makes for the text of an
+    // entity need not carry the watch: that text hangs off the entity, not in the tree.
+    static void Characters(void *context, const xmlChar *text, int len) {
+        auto *self = static_cast<BlankWatch *>(static_cast<xmlParserCtxtPtr>(context)->_private);
+        if (self && !self->m_sawBlank)
+            self->m_sawBlank = IsBlankRun(text, len);
+        xmlSAX2Characters(context, text, len);
+    }
+
+    bool m_sawBlank = true;
+};
+
+// A parser context, freed when it goes.
+struct ParserContext {
+    ParserContext() : ctxt(xmlNewParserCtxt()) {}
+    ~ParserContext() {
+        if (ctxt)
+            xmlFreeParserCtxt(ctxt);
+    }
+    ParserContext(const ParserContext &) = delete;
+    ParserContext &operator=(const ParserContext &) = delete;
+    xmlParserCtxtPtr ctxt;
+};
+
 // Parses the rest of the file after its head (whose bytes it takes); the document, or null with
-// the reason in failure where there is one to give.
-xmlDocPtr ParseFile(int fd, SFileHead &head, std::string &failure, const Progress &progress) {
+// the reason in failure where there is one to give. sawBlank tells whether the document may hold
+// text nodes of white space alone.
+xmlDocPtr ParseFile(int fd, SFileHead &head, std::string &failure, const Progress &progress,
+                    bool &sawBlank) {
     const FileFeed::Mode mode = FeedMode(head);
     const bool toUtf8 = mode != FileFeed::Mode::AsIs;
     const char *encoding = toUtf8 ? "UTF-8" : nullptr;
@@ -900,11 +994,17 @@ xmlDocPtr ParseFile(int fd, SFileHead &head, std::string &failure, const Progres
         options |= XML_PARSE_IGNORE_ENC;
     FileFeed feed(fd, std::move(head.bytes), toUtf8 ? head.start : 0, head.atEnd, mode, progress);
 
-    xmlDocPtr doc;
+    xmlDocPtr doc = nullptr;
     bool tooDeep = false;
     {
         QuietParser quiet;
-        doc = xmlReadIO(FileFeed::Read, nullptr, &feed, nullptr, encoding, options);
+        ParserContext parser;
+        if (parser.ctxt && parser.ctxt->sax) {
+            BlankWatch watch(parser.ctxt);
+            doc = xmlCtxtReadIO(parser.ctxt, FileFeed::Read, nullptr, &feed, nullptr, encoding,
+                                options);
+            sawBlank = watch.SawBlank();
+        }
         tooDeep = !doc && quiet.TooDeep();
     }
     if (feed.Failed()) {
@@ -1048,11 +1148,13 @@ short CXmlDom::LoadFile(const char *pathText) {
             m.loadFailure = head.bytes.size() > kMaxFileSize ? kTooLarge : kUnreadable;
             return 0;
         }
-        xmlDocPtr doc = ParseFile(file.Get(), head, m.loadFailure, m.progress);
+        bool sawBlank = true;
+        xmlDocPtr doc = ParseFile(file.Get(), head, m.loadFailure, m.progress, sawBlank);
         if (!doc)
             return 0;
         Report(m.progress);
-        DropBlankText(reinterpret_cast<xmlNodePtr>(doc));
+        if (sawBlank)
+            DropBlankText(reinterpret_cast<xmlNodePtr>(doc));
         Report(m.progress);
         if (!KeepDeclaration(doc, head)) {
             xmlFreeDoc(doc);
@@ -1188,7 +1290,8 @@ bool CXmlDom::GetNodeName(std::string &out) const {
     try {
         if (!m_impl->current)
             return false;
-        out = FromTreeText(NodeName(m_impl->current));
+        out = NodeName(m_impl->current);
+        FromTreeTextInPlace(out);
         return true;
     } catch (...) {
         return false;
@@ -1213,11 +1316,12 @@ bool CXmlDom::GetNodeText(std::string &out) const {
 
 bool CXmlDom::GetNodeAttributeText(const std::string &name, std::string &out) const {
     try {
-        xmlAttrPtr a = FindAttribute(m_impl->current, ToTreeText(name));
+        xmlAttrPtr a = IsPlainText(name) ? FindAttribute(m_impl->current, name)
+                                         : FindAttribute(m_impl->current, ToTreeText(name));
         if (!a)
             return false;
         AttributeValue(a, out);
-        out = FromTreeText(out);
+        FromTreeTextInPlace(out);
         return true;
     } catch (...) {
         return false;

@@ -196,6 +196,26 @@ TEST(KvdDataBlock, SettingsInForceIncludingLineSetLevel) {
     EXPECT_DOUBLE_EQ(12, l1->m_YMax);
 }
 
+TEST(KvdDataBlock, FileOwnSettingsProblemsComeBeforeTheFileProblems) {
+    // The settings in force for a file are read before the file; their problems say so first,
+    // wherever the element stands among the file's children.
+    XmlNode data = DataNode();
+    AddSettings(data);
+    XmlNode &file = AddDataFile(data.Add("Line").Attr("name", "L1"), "F1", ".dt1", 1,
+                                {{0, 0, 0}, {0, 5, 1}});
+    file.Add("FIDComment").Attr("ododist", 1.0).Text("mark");
+    SettingsSpec bad;
+    bad.omit = {"Pulse"};
+    AddSettings(file, bad);
+    Block b(ProjectText(data));
+    EXPECT_EQ(1, b.result);
+    EXPECT_EQ("\nError: Missing element in <Settings> block: <Pulse>"
+              "\nWarning: <Settings> could not be correctly loaded."
+              "\nWarning: <FIDComment> without \"units\" in file F1: metres assumed.",
+              b.errors);
+    EXPECT_DOUBLE_EQ(0.05, b.Line("L1")->GetFile(0)->m_pSettings->m_StepSize.Value());
+}
+
 TEST(KvdDataBlock, LineTypeOfSeveralFilesUsesFirstXAndFirstY) {
     // An X line split into two files: the second file's X values must not be compared with
     // the first Y (nor its Y values missed).

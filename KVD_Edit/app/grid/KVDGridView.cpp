@@ -430,13 +430,16 @@ void KVDGridView::AutoSizeColumns() {
     // One estimate of the characters' advances serves every column: all share the list's font.
     CColumnWidth width(
         [this](const std::string &text) { return m_list->GetTextExtent(ToWx(text)).x; });
+    // The texts QueryItemText gives, made here with the display unit asked once for all cells.
+    const ORQ::EUnitType unit = DisplayUnit();
     std::vector<std::string> texts;
+    texts.reserve(m_rows.size());
     for (int c = 0; c < CGridRowFormatter::kAutoSizedColumns; ++c) {
         if (c == CGridRowFormatter::COL_GPS || c == CGridRowFormatter::COL_TOPO)
             continue;
         texts.clear();
-        for (int i = 0; i < GetNumRows(); ++i)
-            texts.push_back(QueryItemText(i, c));
+        for (const auto &row : m_rows)
+            texts.push_back(CGridRowFormatter::FormatCell(*row, c, unit));
         // The list draws its texts inside margins of its own: they count as well.
         const int widest = texts.empty() ? 0 : width.Widest(texts) + 5 + kCellMargins;
         if (widest > m_list->GetColumnWidth(c))
