@@ -201,8 +201,8 @@ TEST(KvdDataBlock, FileOwnSettingsProblemsComeBeforeTheFileProblems) {
     // wherever the element stands among the file's children.
     XmlNode data = DataNode();
     AddSettings(data);
-    XmlNode &file = AddDataFile(data.Add("Line").Attr("name", "L1"), "F1", ".dt1", 1,
-                                {{0, 0, 0}, {0, 5, 1}});
+    XmlNode &file =
+        AddDataFile(data.Add("Line").Attr("name", "L1"), "F1", ".dt1", 1, {{0, 0, 0}, {0, 5, 1}});
     file.Add("FIDComment").Attr("ododist", 1.0).Text("mark");
     SettingsSpec bad;
     bad.omit = {"Pulse"};
