@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 TEST(GridRowFormatter, ColumnsHaveTheirTitlesAndWidths) {
     const char *titles[] = {"Grid Name", "Line Name", "Orientation", "Xmin",    "Xmax",     "Ymin",
                             "Ymax",      "Length",    "Step",        "Edit",    "GPR Data", "GPS",
@@ -72,4 +74,25 @@ TEST(GridRowFormatter, StatusCodesPickTheirMarks) {
     EXPECT_EQ(SM_IN_TRACES, StatusMarkFor(4));
     EXPECT_EQ(SM_FEW_FIXES, StatusMarkFor(5));
     EXPECT_EQ(SM_BESIDE, StatusMarkFor(9));
+}
+
+TEST(GridRowFormatter, LengthsRoundAsPrintfDoes) {
+    // Halfway cases round to even as the C library's "%.3f" and "%.6f" do, a negative zero keeps
+    // its sign, and large values show all their digits.
+    const double values[] = {0.0625,   -0.0625, 2.0005, 1.0000005, 0.1234565, -0.0,
+                             -0.00049, 1e20,    -1e300, 1234.5675, 5e-324,    4503599627370497.5};
+    SGridInfo r;
+    r.unit = ORQ::UNIT_M;
+    for (double v : values) {
+        SCOPED_TRACE(v);
+        r.xMin = v;
+        r.step = v;
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%.3f", v);
+        EXPECT_EQ(expected,
+                  CGridRowFormatter::FormatCell(r, CGridRowFormatter::COL_XMIN, ORQ::UNIT_M));
+        std::snprintf(expected, sizeof expected, "%.6f", v);
+        EXPECT_EQ(expected,
+                  CGridRowFormatter::FormatCell(r, CGridRowFormatter::COL_STEP, ORQ::UNIT_M));
+    }
 }
