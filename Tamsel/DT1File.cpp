@@ -125,12 +125,16 @@ long long CDT1File::TraceCapacity(const std::string &path, long points,
     if (points > kMaxCount)
         return -1;
     ORQ::FinishPendingReplacementOf(path, folder, ORQ::kLineFileExtensions);
+    // A path of another folder, or a name the listing lacks, is measured as a single file is.
     const size_t slash = path.find_last_of('/');
-    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-    // A name the listing lacks (a path of another folder) is measured as a single file is.
-    if (!folder.Has(leaf) || folder.PathOf(leaf) != path)
+    if (slash == std::string::npos || folder.Folder().size() != slash ||
+        path.compare(0, slash, folder.Folder()) != 0)
         return TraceCapacity(path.c_str(), points);
-    return TracesIn(folder.SizeOf(leaf), points);
+    const std::string leaf = path.substr(slash + 1);
+    const long long size = folder.SizeOf(leaf);
+    if (size < 0 && !folder.Has(leaf))
+        return TraceCapacity(path.c_str(), points);
+    return TracesIn(size, points);
 }
 
 void CDT1File::ImportFiducials() {

@@ -347,8 +347,10 @@ EPendingReplacement FinishPendingReplacementOf(const std::string &path,
                                                const CFolderListing &listing,
                                                const std::vector<std::string> &extensions,
                                                std::string *why) {
-    if (listing.IsRead() && FolderOf(path) == listing.Folder() &&
-        !listing.Has(LeafOf(ReplacementRecordPath(path))) && !listing.RecordsWrittenSince()) {
+    // A folder that held no record or temporary at all holds none for this file: the usual
+    // case needs neither the record's name nor a look in the listing.
+    if (listing.IsRead() && !listing.RecordsWrittenSince() && FolderOf(path) == listing.Folder() &&
+        (!listing.HeldReplacementFiles() || !listing.Has(LeafOf(ReplacementRecordPath(path))))) {
         if (why)
             why->clear();
         return PENDING_NONE;
