@@ -22,6 +22,7 @@
 #include <wx/display.h>
 #include <wx/docmdi.h>
 #include <wx/docview.h>
+#include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/filehistory.h>
 #include <wx/filename.h>
@@ -87,11 +88,36 @@ constexpr const char *kRecentSection = "Recent File List";
 void OnTerminateSignal(int) {
     if (wxTheApp) {
         wxTheApp->CallAfter([] {
-            if (wxWindow *top = wxTheApp->GetTopWindow())
-                top->Close(true);
+            if (CKVDVApp *app = GetKVDVApp())
+                app->CloseWhenPossible();
         });
     }
 }
+
+// How often a close that must wait asks again.
+constexpr int kCloseRetryMs = 200;
+
+// Whether a person could close the main window now: no dialog or message box runs its own event
+// loop and no long work is under way.
+bool CanCloseNow() {
+    return wxTheApp && wxEventLoopBase::GetActive() == wxTheApp->GetMainLoop() && !AppIsBusy();
+}
+
+void CloseTopWindow() {
+    if (wxWindow *top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr)
+        top->Close(true);
+}
+
+// Closes the main window once a person could.
+class CCloseWhenPossible : public wxTimer {
+public:
+    void Notify() override {
+        if (!CanCloseNow())
+            return;
+        Stop();
+        CloseTopWindow();
+    }
+};
 
 } // namespace
 
@@ -280,7 +306,21 @@ void CKVDVApp::StopAppClock() {
     WaitForClockState(m_appClock, -1, 0, kClockWaitMs);
 }
 
+void CKVDVApp::CloseWhenPossible() {
+    if (CanCloseNow()) {
+        if (m_closeTimer)
+            m_closeTimer->Stop();
+        CloseTopWindow();
+        return;
+    }
+    if (!m_closeTimer)
+        m_closeTimer = std::make_unique<CCloseWhenPossible>();
+    if (!m_closeTimer->IsRunning())
+        m_closeTimer->Start(kCloseRetryMs);
+}
+
 int CKVDVApp::OnExit() {
+    m_closeTimer.reset();
     if (g_pCodeLogger) {
         delete g_pCodeLogger; // writes the log
         g_pCodeLogger = nullptr;

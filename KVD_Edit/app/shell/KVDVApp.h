@@ -8,6 +8,7 @@
 
 #include <wx/app.h>
 #include <wx/eventfilter.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <string>
@@ -36,6 +37,11 @@ public:
     // by main before the toolkit converts them in the locale, which drops every argument it
     // cannot convert (any name with an accent in the C locale).
     static void KeepFileSystemArguments(std::vector<std::string> args);
+
+    // A termination request (logout, kill): the main window closes as a person would close it,
+    // as soon as a person could. Not while a question, a message box or long work is under way:
+    // they would go on with a main window that is gone.
+    void CloseWhenPossible();
 
     // Services the other parts of the program reach through the application.
     INIAccess &GetINIAccess() { return m_iniAccess; }
@@ -112,6 +118,7 @@ private:
     SLogFont m_programFontRecord;
     INIAccess m_iniAccess;
     std::unique_ptr<CBusyIndicator> m_busyIndicator;
+    std::unique_ptr<wxTimer> m_closeTimer; // asks again while a close must wait
     bool m_checkGPSImport = false;
     std::string m_exeDir;
     std::string m_iniPath;

@@ -25,6 +25,8 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/timer.h>
+#include <wx/weakref.h>
 
 #include <chrono>
 #include <sys/wait.h>
@@ -334,6 +336,36 @@ TEST(ShellGui, ProgramShutsDownInOrderOnATerminationRequest) {
     wxDir::GetAllFiles(folder, &logs, "*.log", wxDIR_FILES);
     EXPECT_EQ(1u, logs.size());
     EXPECT_TRUE(CIniFile::HasKey(CAppProfile::PathIn(folder), "APPCLKSTATS", "Ver(4.1.1.0)"));
+}
+
+// A termination request that comes while a question is up (the GPS question of an open) closes
+// the main window only once the question is answered: closed at once, the open would go on with a
+// main window that is gone, and the program crashed when the question was answered.
+TEST(ShellGui, TerminationRequestDuringAQuestionClosesTheWindowAfterIt) {
+    CKVDVApp &app = App();
+    wxWindow *const mainWindow = wxTheApp->GetTopWindow();
+    // A window of its own stands for the main window, so that the harness keeps its own.
+    wxWeakRef<wxFrame> top(new wxFrame(nullptr, wxID_ANY, "Top"));
+    top->Show();
+    wxTheApp->SetTopWindow(top.get());
+    bool openDuringQuestion = false;
+    {
+        wxDialog question(top.get(), wxID_ANY, "Question");
+        wxTimer ask, answer;
+        ask.Bind(wxEVT_TIMER, [&](wxTimerEvent &) { app.CloseWhenPossible(); });
+        answer.Bind(wxEVT_TIMER, [&](wxTimerEvent &) {
+            openDuringQuestion = top && !top->IsBeingDeleted();
+            question.EndModal(wxID_NO);
+        });
+        ask.StartOnce(100);
+        answer.StartOnce(900);
+        question.ShowModal();
+    }
+    EXPECT_TRUE(openDuringQuestion) << "the window closed under the question";
+    EXPECT_TRUE(WaitFor([&] { return !top || top->IsBeingDeleted(); }, 3000))
+        << "the window did not close after the question";
+    wxTheApp->SetTopWindow(mainWindow);
+    PumpEvents(100);
 }
 
 TEST(ShellGui, FeedbackLauncherWritesItsInfoFileAndReportsAMissingProgram) {
