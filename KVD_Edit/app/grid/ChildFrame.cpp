@@ -391,7 +391,8 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
 
     // The fiducials of a project that asks for them are imported once; the request stays until
     // an import has run.
-    if (settings && settings->FiducialsNotImported && UpdateFidDetails(&result.headers, result.filesWrittenAtRead))
+    if (settings && settings->FiducialsNotImported &&
+        UpdateFidDetails(&result.headers, result.filesWrittenAtRead))
         settings->FiducialsNotImported = false;
 }
 

@@ -258,8 +258,8 @@ void CGridRowBuild::ReadHeader() {
     // Found through the folder's listing, which also tells whether the line has a replacement
     // to finish before it is read.
     auto header = std::make_shared<ORQ::Tamsel>();
-    m_headerLoaded =
-        !hdPath.empty() && !header->Load(hdPath.c_str(), ORQ::ST_FILE, m_finder.Listing(m_headerFolder));
+    m_headerLoaded = !hdPath.empty() &&
+                     !header->Load(hdPath.c_str(), ORQ::ST_FILE, m_finder.Listing(m_headerFolder));
     if (!m_headerLoaded) {
         errors += FormatC("Error Loading %s\n", Shown(".hd").c_str());
         // A header that is there but cannot be read says why.
@@ -294,7 +294,8 @@ void CGridRowBuild::TakeHeader(const ORQ::STamsel &hd) {
     if (m_headerStep == 0)
         errors += FormatC("Error Loading STEP SIZE from %s\n", Shown(".hd").c_str());
     if (hd.m_traces == 0)
-        errors += FormatC("Unknown 'Number of Traces' Exist in %s,\nskipping", Shown(".hd").c_str());
+        errors +=
+            FormatC("Unknown 'Number of Traces' Exist in %s,\nskipping", Shown(".hd").c_str());
     if (hd.m_traces < 1)
         errors += FormatC("No traces Exist in %s,\nskipping", Shown(".hd").c_str());
     m_row->numTraces = hd.m_traces;
@@ -378,8 +379,7 @@ void CGridRowBuild::RegisterLine() {
     if (m_dbi->GetFidComment(&fid, m_li.setIndex, m_li.lineIndex, m_file, 0, LT_ANY, 0))
         m_result.fiducialsPresent = true;
     if (m_headerLoaded)
-        m_result.headers.emplace(m_row->dataFileName,
-                                 SRowHeader{m_header, m_dt1Path, m_dt1Traces});
+        m_result.headers.emplace(m_row->dataFileName, SRowHeader{m_header, m_dt1Path, m_dt1Traces});
     m_hooks.AddLine(m_li.setIndex, m_li.lineType, m_li.lineIndex, m_fi.odoStep,
                     static_cast<int>(m_fi.dim2), m_relative);
 }

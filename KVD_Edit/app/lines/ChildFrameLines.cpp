@@ -84,37 +84,32 @@ private:
     std::optional<CBusyLevel> m_busy;
 };
 
-// The header a load read for a grid row, with the row it was looked up for.
-struct SRowsHeader {
-    const SGridInfo *row = nullptr;
-    const SRowHeader *header = nullptr;
-};
-
-// The headers of the grid's rows, looked up in one pass before the rows are worked on: the
+// The headers of the grid's rows by row, looked up in one pass before the rows are worked on: the
 // lookups then follow one another instead of each waiting after a row's file reads.
-std::vector<SRowsHeader> HeadersOfRows(const KVDGridView &grid, const RowHeaders *headers) {
-    std::vector<SRowsHeader> found;
+std::vector<const RowHeaders::value_type *> HeadersOfRows(const KVDGridView &grid,
+                                                          const RowHeaders *headers) {
+    std::vector<const RowHeaders::value_type *> found;
     if (!headers)
         return found;
-    found.resize(std::max(grid.GetNumRows(), 0));
-    for (size_t i = 0; i < found.size(); ++i) {
-        found[i].row = grid.GetRowInfo(static_cast<int>(i));
-        if (!found[i].row)
-            continue;
-        const auto at = headers->find(found[i].row->dataFileName);
-        found[i].header = at == headers->end() ? nullptr : &at->second;
-    }
+    found.resize(static_cast<size_t>(std::max(grid.GetNumRows(), 0)), nullptr);
+    for (size_t i = 0; i < found.size(); ++i)
+        if (const SGridInfo *row = grid.GetRowInfo(static_cast<int>(i))) {
+            const auto at = headers->find(row->dataFileName);
+            found[i] = at == headers->end() ? nullptr : &*at;
+        }
     return found;
 }
 
-// The header of row i (the grid's stored row, or an empty one in its place), from those looked
-// up before when the row is still the one they were looked up for.
-const SRowHeader *HeaderOfRow(const std::vector<SRowsHeader> &found, int i, const SGridInfo *stored,
+// The header of a row: the one looked up for its place when it is the row's data file's (a
+// message box during the work may let the rows change), else looked up now.
+const SRowHeader *HeaderOfRow(const std::vector<const RowHeaders::value_type *> &found, int i,
                               const SGridInfo &row, const RowHeaders *headers) {
     if (!headers)
         return nullptr;
-    if (stored && i < static_cast<int>(found.size()) && found[i].row == stored)
-        return found[i].header;
+    const auto *entry =
+        i < static_cast<int>(found.size()) ? found[static_cast<size_t>(i)] : nullptr;
+    if (entry && entry->first == row.dataFileName)
+        return &entry->second;
     const auto at = headers->find(row.dataFileName);
     return at == headers->end() ? nullptr : &at->second;
 }
@@ -206,7 +201,7 @@ bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWritt
     CRowWriteBack writer(file, m_projectPath, &lines);
     const ORQ::EUnitType units = doc->GetUnits();
     const SGridInfo none;
-    const std::vector<SRowsHeader> rowHeaders = HeadersOfRows(*m_gridView, headers);
+    const auto rowHeaders = HeadersOfRows(*m_gridView, headers);
     for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
         BusyTick();
         // The row as stored, its lengths taken into the document's unit as the grid shows them.
@@ -216,7 +211,7 @@ bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWritt
         for (double *v : {&values.xMin, &values.xMax, &values.yMin, &values.yMax, &values.step})
             *v = CGridRowFormatter::ToDisplay(*v, row.unit, units);
         bool rowChanged = false;
-        const SRowHeader *header = HeaderOfRow(rowHeaders, i, stored, row, headers);
+        const SRowHeader *header = HeaderOfRow(rowHeaders, i, row, headers);
         written =
             writer.RewriteFiducials(values, row.gridName, row.lineName, &rowChanged, header) ||
             written;
