@@ -126,11 +126,9 @@ long long CDT1File::TraceCapacity(const std::string &path, long points,
         return -1;
     ORQ::FinishPendingReplacementOf(path, folder, ORQ::kLineFileExtensions);
     // A path of another folder, or a name the listing lacks, is measured as a single file is.
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos || folder.Folder().size() != slash ||
-        path.compare(0, slash, folder.Folder()) != 0)
+    const std::string leaf = folder.EntryOf(path);
+    if (leaf.empty())
         return TraceCapacity(path.c_str(), points);
-    const std::string leaf = path.substr(slash + 1);
     const long long size = folder.SizeOf(leaf);
     if (size < 0 && !folder.Has(leaf))
         return TraceCapacity(path.c_str(), points);

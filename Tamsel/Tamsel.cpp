@@ -43,12 +43,9 @@ std::string ReadHeaderFile(const std::string &path, std::string &text,
         return std::strerror(ENOENT);
     // Not blocking: a named pipe given as a header must not hang the reader. A file of the
     // listing's folder is opened through the folder the listing holds open.
-    const size_t slash = path.find_last_of('/');
-    const bool inFolder = folder && folder->IsRead() && slash != std::string::npos &&
-                          path.compare(0, slash, folder->Folder()) == 0 &&
-                          folder->Folder().size() == slash;
-    const int fd = inFolder ? folder->Open(path.substr(slash + 1), O_RDONLY | O_NONBLOCK)
-                            : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const std::string entry = folder ? folder->EntryOf(path) : std::string();
+    const int fd = !entry.empty() ? folder->Open(entry, O_RDONLY | O_NONBLOCK)
+                                  : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::strerror(errno);
     struct SClose {

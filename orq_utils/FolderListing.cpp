@@ -194,6 +194,14 @@ long long CFolderListing::SizeOf(const std::string &entry) const {
     return static_cast<long long>(st.st_size);
 }
 
+std::string CFolderListing::EntryOf(const std::string &path) const {
+    const size_t slash = path.find_last_of('/');
+    if (!m_read || slash == std::string::npos || slash + 1 == path.size() ||
+        path.compare(0, slash, m_folder) != 0 || m_folder.size() != slash)
+        return std::string();
+    return path.substr(slash + 1);
+}
+
 int CFolderListing::StatEntry(const std::string &entry, struct stat *st) const {
     if (m_handle.fd >= 0)
         return ::fstatat(m_handle.fd, entry.c_str(), st, 0);

@@ -58,6 +58,9 @@ public:
     long long SizeOf(const std::string &entry) const;
     // The entry's path: the folder, "/" and the entry.
     std::string PathOf(const std::string &entry) const;
+    // The entry path names when it is PathOf an entry of this folder (the listing need not hold
+    // it); empty when path lies elsewhere.
+    std::string EntryOf(const std::string &path) const;
     // Opens the entry with open(2)'s flags, found in the folder as it was read (without walking
     // the folder's path again); a file descriptor, or -1 with errno set.
     int Open(const std::string &entry, int flags) const;
