@@ -19,6 +19,7 @@
 
 #include "KVD3/LineOffsetDlg.h"
 
+#include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/docmdi.h>
 #include <wx/docview.h>
@@ -27,12 +28,15 @@
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/image.h>
+#include <wx/modalhook.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <list>
 #include <mutex>
 
 // ---------------------------------------------------------------------------------------------
@@ -70,6 +74,31 @@ private:
     std::unique_ptr<CAppProfile> m_profile;
 };
 
+// The modal windows up: each dialog from the moment its modal show begins until it ends. A dialog
+// whose show another hook preempted never gets its end: it counts only while it lives.
+class CModalWindows : public wxModalDialogHook {
+public:
+    bool AnyUp() {
+        m_shown.remove_if([](const wxWeakRef<wxDialog> &dialog) { return !dialog; });
+        return !m_shown.empty();
+    }
+
+protected:
+    int Enter(wxDialog *dialog) override {
+        m_shown.emplace_back(dialog);
+        return wxID_NONE;
+    }
+    void Exit(wxDialog *dialog) override {
+        const auto found = std::find_if(m_shown.begin(), m_shown.end(),
+                                        [&](const wxWeakRef<wxDialog> &d) { return d == dialog; });
+        if (found != m_shown.end())
+            m_shown.erase(found);
+    }
+
+private:
+    std::list<wxWeakRef<wxDialog>> m_shown;
+};
+
 namespace {
 
 // The document manager keeps four recent files under the framework's recent-file commands.
@@ -97,25 +126,20 @@ void OnTerminateSignal(int) {
 // How often a close that must wait asks again.
 constexpr int kCloseRetryMs = 200;
 
-// Whether a person could close the main window now: no dialog or message box runs its own event
-// loop and no long work is under way.
-bool CanCloseNow() {
-    return wxTheApp && wxEventLoopBase::GetActive() == wxTheApp->GetMainLoop() && !AppIsBusy();
-}
-
 void CloseTopWindow() {
+    // Not forced: the person's answer to a question of the close (Cancel) keeps the window.
     if (wxWindow *top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr)
-        top->Close(true);
+        top->Close(false);
 }
 
 // Closes the main window once a person could.
 class CCloseWhenPossible : public wxTimer {
 public:
     void Notify() override {
-        if (!CanCloseNow())
-            return;
-        Stop();
-        CloseTopWindow();
+        if (CKVDVApp *app = GetKVDVApp())
+            app->CloseWhenPossible();
+        else
+            Stop();
     }
 };
 
@@ -147,6 +171,8 @@ CKVDVApp::CKVDVApp()
 }
 
 CKVDVApp::~CKVDVApp() {
+    if (m_modalWindows)
+        m_modalWindows->Unregister();
     m_busyIndicator->EndAll();
     m_busyIndicator.reset();
 }
@@ -157,6 +183,8 @@ IAppProfile &CKVDVApp::GetProfile() {
 
 bool CKVDVApp::OnInit() {
     UseMessageSink();
+    m_modalWindows = std::make_unique<CModalWindows>();
+    m_modalWindows->Register();
     // The project library asks for a line offset through the program's dialog.
     ORQ::CLineOffsetDlg::SetPresenter(&LineOffsetDlg::Present);
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
@@ -306,11 +334,31 @@ void CKVDVApp::StopAppClock() {
     WaitForClockState(m_appClock, -1, 0, kClockWaitMs);
 }
 
+bool CKVDVApp::IsModalWindowUp() const {
+    return m_modalWindows && m_modalWindows->AnyUp();
+}
+
+CKVDVApp::CCloseUnderWay::CCloseUnderWay() : m_app(GetKVDVApp()) {
+    if (m_app)
+        ++m_app->m_closesUnderWay;
+}
+
+CKVDVApp::CCloseUnderWay::~CCloseUnderWay() {
+    if (m_app)
+        --m_app->m_closesUnderWay;
+}
+
 void CKVDVApp::CloseWhenPossible() {
-    if (CanCloseNow()) {
+    // A close under way asks the person already; what they answer stands.
+    const bool answered = IsCloseUnderWay();
+    // A person could close the window: no dialog or message box up, no event loop of a wait of
+    // ours running, no long work.
+    if (answered ||
+        (wxEventLoopBase::GetActive() == GetMainLoop() && !IsModalWindowUp() && !AppIsBusy())) {
         if (m_closeTimer)
             m_closeTimer->Stop();
-        CloseTopWindow();
+        if (!answered)
+            CloseTopWindow();
         return;
     }
     if (!m_closeTimer)
@@ -321,6 +369,10 @@ void CKVDVApp::CloseWhenPossible() {
 
 int CKVDVApp::OnExit() {
     m_closeTimer.reset();
+    if (m_modalWindows) {
+        m_modalWindows->Unregister();
+        m_modalWindows.reset();
+    }
     if (g_pCodeLogger) {
         delete g_pCodeLogger; // writes the log
         g_pCodeLogger = nullptr;

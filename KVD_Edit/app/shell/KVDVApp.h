@@ -22,6 +22,7 @@ class wxDocTemplate;
 // The application profile (recent files, usage clock) in the profile store of the settings
 // folder; safe to use from the clock's worker thread.
 class CAppProfileStore;
+class CModalWindows;
 
 // The one application object. It owns the INI access, the busy indicator, the usage clock and
 // the document manager, runs start-up and shutdown and handles the application's commands.
@@ -39,9 +40,29 @@ public:
     static void KeepFileSystemArguments(std::vector<std::string> args);
 
     // A termination request (logout, kill): the main window closes as a person would close it,
-    // as soon as a person could. Not while a question, a message box or long work is under way:
-    // they would go on with a main window that is gone.
+    // as soon as a person could. Not while a modal window (a question, a message box, a file
+    // dialog) is up or long work is under way: they would go on with a main window that is gone.
+    // Requests that come while one waits are one request. A request that comes while a close of
+    // the main window asks its questions is answered by that close: the person's answers decide
+    // (Cancel keeps the program), and no second close asks them again.
     void CloseWhenPossible();
+
+    // Marks a close of the main window under way while it lives (the frame's close handler makes
+    // one around its questions).
+    class CCloseUnderWay {
+    public:
+        CCloseUnderWay();
+        ~CCloseUnderWay();
+        CCloseUnderWay(const CCloseUnderWay &) = delete;
+        CCloseUnderWay &operator=(const CCloseUnderWay &) = delete;
+
+    private:
+        CKVDVApp *m_app;
+    };
+    // True while a close of the main window is under way.
+    bool IsCloseUnderWay() const { return m_closesUnderWay > 0; }
+    // True while a modal window of the program is up.
+    bool IsModalWindowUp() const;
 
     // Services the other parts of the program reach through the application.
     INIAccess &GetINIAccess() { return m_iniAccess; }
@@ -119,6 +140,10 @@ private:
     INIAccess m_iniAccess;
     std::unique_ptr<CBusyIndicator> m_busyIndicator;
     std::unique_ptr<wxTimer> m_closeTimer; // asks again while a close must wait
+    int m_closesUnderWay = 0;
+    // Counts the modal windows where they open: the toolkit's message box runs a loop of its own,
+    // which no event loop of ours shows.
+    std::unique_ptr<CModalWindows> m_modalWindows;
     bool m_checkGPSImport = false;
     std::string m_exeDir;
     std::string m_iniPath;

@@ -414,7 +414,17 @@ void CMainFrame::OnClose(wxCloseEvent &event) {
     KVD_LOG_CALL();
     if (CKVDVApp *app = GetKVDVApp())
         SaveWindowPlacement(this, app->GetINIAccess(), "GENERAL", "Window Position");
-    event.Skip(); // the document frame's close: save prompts, then the window goes
+    {
+        // The documents close here, each asking to save, while the program knows a close is
+        // under way: a termination request meanwhile leaves the answer to the person.
+        const CKVDVApp::CCloseUnderWay closing;
+        if (wxDocManager *manager = GetDocumentManager();
+            manager && !manager->CloseDocuments(!event.CanVeto())) {
+            event.Veto();
+            return;
+        }
+    }
+    event.Skip(); // the document frame's close finds no document left; then the window goes
 }
 
 void CMainFrame::OnMenuOpen(wxMenuEvent &event) {

@@ -228,6 +228,22 @@ bool CDesktop::WaitForNoWindow(const std::string &title, int timeoutMs) const {
     return !shown;
 }
 
+int CDesktop::CountWindows(const std::string &title, bool whole) const {
+    ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
+    if (!display)
+        return 0;
+    int count = 0;
+    for (Window window :
+         Windows(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING")) {
+        const std::string shown = Title(display, window);
+        if ((whole ? shown == title : shown.find(title) != std::string::npos) &&
+            !Frame(display, window).IsEmpty())
+            ++count;
+    }
+    XCloseDisplay(display);
+    return count;
+}
+
 wxImage CDesktop::Grab() const {
     return Started() ? GrabScreen(m_display) : wxImage();
 }

@@ -47,6 +47,9 @@ public:
     // is.
     bool WaitForNoWindow(const std::string &title, int timeoutMs) const;
 
+    // How many windows the manager shows whose title is title (contains it, when not whole).
+    int CountWindows(const std::string &title, bool whole = true) const;
+
     // What the screen shows, read from the X server.
     wxImage Grab() const;
 

@@ -79,6 +79,10 @@ bool CProgramProcess::Terminate(int timeoutMs, int &status) {
     return ended;
 }
 
+bool CProgramProcess::RequestTermination() {
+    return m_pid > 0 && kill(m_pid, SIGTERM) == 0;
+}
+
 bool CProgramProcess::WaitForEnd(int timeoutMs, int &status) {
     status = -1;
     if (m_pid <= 0)

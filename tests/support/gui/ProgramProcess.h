@@ -35,6 +35,9 @@ public:
     // Asks the program to end as a desktop's termination request does (SIGTERM) and waits up
     // to timeoutMs; status gets its wait status. False when it did not end (it is then killed).
     bool Terminate(int timeoutMs, int &status);
+    // Sends the program a termination request (SIGTERM) and returns at once; false when it has
+    // ended already.
+    bool RequestTermination();
     // Waits up to timeoutMs for the program to end by itself (its own Exit command); status gets
     // its wait status. False when it still runs.
     bool WaitForEnd(int timeoutMs, int &status);

@@ -9,6 +9,7 @@
 #include "KVD_Edit/platform/SettingsFolder.h"
 #include "tests/support/GridProject.h"
 #include "tests/support/gui/Desktop.h"
+#include "tests/support/gui/GpsProject.h"
 #include "tests/support/gui/GuiHarness.h"
 #include "tests/support/gui/OpenProject.h"
 #include "tests/support/gui/ProgramProcess.h"
@@ -18,6 +19,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -142,6 +144,9 @@ std::string AsPlacement(const wxRect &frame) {
     return std::to_string(frame.x) + "," + std::to_string(frame.y) + "," +
            std::to_string(frame.x + frame.width) + "," + std::to_string(frame.y + frame.height);
 }
+
+// Where the line table's first row lies below the top of the main frame's decorations.
+constexpr int kFirstRowY = 160;
 
 // The desktop's screen (Desktop.cpp's Xvfb screen).
 const wxRect kScreen(0, 0, 1280, 1024);
@@ -398,4 +403,202 @@ TEST(ProgramDesktop, NewProjectRightAfterAStartIsSilent) {
     const std::string text = ReadFile(errors);
     EXPECT_EQ("", LinesWith(text, "Gtk-CRITICAL")) << text;
     EXPECT_EQ("", LinesWith(text, "Gtk-WARNING")) << text;
+}
+
+// ---- Termination requests while the program asks a question -----------------------------------
+
+namespace {
+
+// The number of "ModifiedBy" records of a project file's text.
+int ModifiedByRecords(const std::string &text) {
+    int count = 0;
+    for (size_t at = text.find("<ModifiedBy"); at != std::string::npos;
+         at = text.find("<ModifiedBy", at + 1))
+        ++count;
+    return count;
+}
+
+// The program on desktop with a project whose lines have GPS files beside them: the open asks
+// to import the GPS data, and gpsAnswer is typed (yes, "Return", changes the project; no,
+// "alt+n", leaves it unchanged). Messages of the program carry its title, as its main frame
+// does.
+class CGpsProjectRun {
+public:
+    CGpsProjectRun(const CDesktop &desktop, const std::string &gpsAnswer,
+                   const std::string &picture)
+        : m_desktop(desktop), m_project(WriteGpsProject(m_data.Path())) {
+        EXPECT_FALSE(m_project.path.empty());
+        EXPECT_TRUE(AddCreatedBy(m_project.path));
+        m_before = ReadFile(m_project.path);
+        const std::string config = m_home.File("config");
+        EXPECT_TRUE(EnsureFolder(SettingsFolder(config)));
+        m_program = std::make_unique<CProgramProcess>(
+            config, std::vector<std::string>{m_project.path},
+            SProgramPlace{desktop.Display(), m_home.File("errors.txt")});
+        EXPECT_TRUE(m_program->WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
+        m_shown = WaitForWindows(2, 30000);
+        EXPECT_TRUE(m_shown) << "the open asked no GPS question";
+        if (!m_shown)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        Key(gpsAnswer, 0);
+        m_shown = WaitForWindows(1, 20000);
+        EXPECT_TRUE(m_shown) << "the GPS question stayed";
+        m_frame = desktop.WaitForWindow(kTitle, 5000, 1500, true);
+        SaveArtifact(desktop.Grab(), picture);
+    }
+
+    bool Shown() const { return m_shown; }
+    CProgramProcess &Program() { return *m_program; }
+    const wxRect &Frame() const { return m_frame; }
+    const std::string &Project() const { return m_project.path; }
+    const std::string &Before() const { return m_before; }
+    std::string Errors() const { return ReadFile(m_home.File("errors.txt")); }
+
+    void Key(const std::string &keys, int ms) const {
+        EXPECT_TRUE(RealKeyOn(m_desktop.Display(), keys)) << keys;
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+    // Waits until the desktop shows count windows with the program's title.
+    bool WaitForWindows(int count, int timeoutMs) const {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (m_desktop.CountWindows(kTitle) != count) {
+            if (std::chrono::steady_clock::now() > until)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+    // A person's close of the main window, File > Exit; true when "Save ... ?" came up.
+    bool CloseAsAPerson() const {
+        Key("alt+f", 700);
+        Key("x", 0);
+        if (!WaitForWindows(2, 20000))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(700)); // it takes the keyboard
+        return true;
+    }
+    // Whether the program still runs after waiting ms.
+    bool RunsAfter(int ms) {
+        int status = -1;
+        return !m_program->WaitForEnd(ms, status);
+    }
+
+private:
+    const CDesktop &m_desktop;
+    TempDir m_data;
+    TempDir m_home;
+    SGpsProject m_project;
+    std::string m_before;
+    std::unique_ptr<CProgramProcess> m_program;
+    bool m_shown = false;
+    wxRect m_frame;
+};
+
+} // namespace
+
+// A close of the main window asks "Save ... ?"; termination requests that come meanwhile are
+// answered by that close: no second question comes, and the program ends as the person answers
+// (yes saves the project with one more modification record, no leaves the file as it was).
+TEST(ProgramDesktop, TerminationRequestsDuringTheSaveQuestionLeaveTheAnswerToThePerson) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    struct SCase {
+        const char *name;
+        int requests;
+        const char *answer;
+        bool saves;
+    };
+    for (const SCase &row : {SCase{"yes after two requests", 2, "alt+y", true},
+                             SCase{"no after one request", 1, "alt+n", false}}) {
+        SCOPED_TRACE(row.name);
+        CGpsProjectRun run(desktop, "Return", "ProgramDesktop_TerminationOpened");
+        ASSERT_TRUE(run.Shown());
+        ASSERT_TRUE(run.CloseAsAPerson()) << "File > Exit did not ask to save";
+        for (int request = 0; request < row.requests; ++request) {
+            ASSERT_TRUE(run.Program().RequestTermination());
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        }
+        ASSERT_TRUE(run.RunsAfter(1000)) << "the program ended under its question";
+        SaveArtifact(desktop.Grab(), "ProgramDesktop_TerminationDuringSaveQuestion");
+        EXPECT_EQ(2, desktop.CountWindows(kTitle)) << "a second question came, or none stayed";
+        run.Key(row.answer, 0);
+        int status = -1;
+        ASSERT_TRUE(run.Program().WaitForEnd(20000, status)) << "the answer did not end it";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        const std::string after = ReadFile(run.Project());
+        if (row.saves) {
+            EXPECT_EQ(ModifiedByRecords(run.Before()) + 1, ModifiedByRecords(after));
+            EXPECT_NE(run.Before(), after);
+        } else {
+            EXPECT_EQ(run.Before(), after) << "no changed the file";
+        }
+        EXPECT_EQ("", LinesWith(run.Errors(), "CRITICAL")) << run.Errors();
+    }
+}
+
+// Cancel to the question of a close keeps the program, whatever request came meanwhile; a later
+// request closes it, asking again.
+TEST(ProgramDesktop, CancelToTheSaveQuestionKeepsTheProgramThroughATerminationRequest) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    CGpsProjectRun run(desktop, "Return", "ProgramDesktop_TerminationCancelOpened");
+    ASSERT_TRUE(run.Shown());
+    ASSERT_TRUE(run.CloseAsAPerson()) << "File > Exit did not ask to save";
+    ASSERT_TRUE(run.Program().RequestTermination());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    run.Key("Escape", 0); // Cancel
+    EXPECT_TRUE(run.WaitForWindows(1, 10000)) << "the question stayed";
+    EXPECT_TRUE(run.RunsAfter(1500)) << "the program ended although the person cancelled";
+    EXPECT_EQ(1, desktop.CountWindows(kTitle)) << "the request asked again at once";
+    EXPECT_EQ(run.Before(), ReadFile(run.Project()));
+
+    ASSERT_TRUE(run.Program().RequestTermination());
+    ASSERT_TRUE(run.WaitForWindows(2, 20000)) << "a later request did not close the window";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_TerminationLaterRequestAsks");
+    run.Key("alt+n", 0);
+    int status = -1;
+    ASSERT_TRUE(run.Program().WaitForEnd(20000, status)) << "no did not end it";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(run.Before(), ReadFile(run.Project()));
+}
+
+// A termination request while a command asks "Do you wish to include all lines?" (GPS data
+// attached with one line selected) waits for the answer and the command, which changes the
+// project; then the close asks to save it.
+TEST(ProgramDesktop, TerminationRequestDuringACommandsQuestionWaitsForTheCommand) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    // The GPS data stay beside the lines, for the command to attach.
+    CGpsProjectRun run(desktop, "alt+n", "ProgramDesktop_TerminationCommandOpened");
+    ASSERT_TRUE(run.Shown());
+    // The first row of the line table, at the left of the project window.
+    const wxRect &frame = run.Frame();
+    ASSERT_TRUE(RealClickOn(desktop.Display(), wxPoint(frame.x + 60, frame.y + kFirstRowY)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Edit > GPS Data > Attach to Line.
+    run.Key("alt+e", 700);
+    for (int item = 0; item < 7; ++item)
+        run.Key("Down", 100);
+    run.Key("Right", 400);
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_TerminationCommandMenu");
+    run.Key("Return", 0);
+    ASSERT_TRUE(run.WaitForWindows(2, 20000)) << "the command asked nothing";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    ASSERT_TRUE(run.Program().RequestTermination());
+    ASSERT_TRUE(run.RunsAfter(1500)) << "the program ended under the question";
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_TerminationDuringCommandQuestion");
+    EXPECT_EQ(2, desktop.CountWindows(kTitle)) << "the window closed under the question";
+    run.Key("alt+n", 0); // the selected line only
+    // The command goes on, and then the close asks to save.
+    ASSERT_TRUE(run.WaitForWindows(1, 10000));
+    ASSERT_TRUE(run.WaitForWindows(2, 20000)) << "the close did not come after the command";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_TerminationAfterCommand");
+    run.Key("alt+n", 0);
+    int status = -1;
+    ASSERT_TRUE(run.Program().WaitForEnd(20000, status)) << "no did not end it";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(run.Before(), ReadFile(run.Project()));
 }
