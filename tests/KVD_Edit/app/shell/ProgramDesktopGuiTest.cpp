@@ -478,6 +478,15 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(700)); // it takes the keyboard
         return true;
     }
+    // Answers the question up with keys; true when the program then ended with status 0.
+    bool AnswerAndEnd(const std::string &keys) {
+        Key(keys, 0);
+        int status = -1;
+        const bool ended = m_program->WaitForEnd(20000, status);
+        EXPECT_TRUE(ended) << "the answer did not end the program";
+        EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
     // Whether the program still runs after waiting ms.
     bool RunsAfter(int ms) {
         int status = -1;
@@ -522,10 +531,7 @@ TEST(ProgramDesktop, TerminationRequestsDuringTheSaveQuestionLeaveTheAnswerToThe
         ASSERT_TRUE(run.RunsAfter(1000)) << "the program ended under its question";
         SaveArtifact(desktop.Grab(), "ProgramDesktop_TerminationDuringSaveQuestion");
         EXPECT_EQ(2, desktop.CountWindows(kTitle)) << "a second question came, or none stayed";
-        run.Key(row.answer, 0);
-        int status = -1;
-        ASSERT_TRUE(run.Program().WaitForEnd(20000, status)) << "the answer did not end it";
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        ASSERT_TRUE(run.AnswerAndEnd(row.answer));
         const std::string after = ReadFile(run.Project());
         if (row.saves) {
             EXPECT_EQ(ModifiedByRecords(run.Before()) + 1, ModifiedByRecords(after));
@@ -557,10 +563,7 @@ TEST(ProgramDesktop, CancelToTheSaveQuestionKeepsTheProgramThroughATerminationRe
     ASSERT_TRUE(run.WaitForWindows(2, 20000)) << "a later request did not close the window";
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     SaveArtifact(desktop.Grab(), "ProgramDesktop_TerminationLaterRequestAsks");
-    run.Key("alt+n", 0);
-    int status = -1;
-    ASSERT_TRUE(run.Program().WaitForEnd(20000, status)) << "no did not end it";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_TRUE(run.AnswerAndEnd("alt+n"));
     EXPECT_EQ(run.Before(), ReadFile(run.Project()));
 }
 
@@ -596,9 +599,6 @@ TEST(ProgramDesktop, TerminationRequestDuringACommandsQuestionWaitsForTheCommand
     ASSERT_TRUE(run.WaitForWindows(2, 20000)) << "the close did not come after the command";
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     SaveArtifact(desktop.Grab(), "ProgramDesktop_TerminationAfterCommand");
-    run.Key("alt+n", 0);
-    int status = -1;
-    ASSERT_TRUE(run.Program().WaitForEnd(20000, status)) << "no did not end it";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_TRUE(run.AnswerAndEnd("alt+n"));
     EXPECT_EQ(run.Before(), ReadFile(run.Project()));
 }
