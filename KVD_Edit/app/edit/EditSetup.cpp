@@ -62,6 +62,16 @@ CEditSetup::CEditSetup(wxWindow *frame, SEditData *data, IEditSetupHost &host, i
     const int tab = CEditSetupLogic::TabForColumn(column);
     m_notebook->ChangeSelection(tab);
     ShowTab(tab);
+#ifdef __WXGTK__
+    // The toolkit takes the size of a dialog's window-manager frame from the last dialog whose
+    // frame it heard of, and a dialog hidden for a while (the busy dialog stepping aside for a
+    // message) leaves that at nothing. A dialog that starts without a frame size is shown only
+    // once the manager has told it: shown so, it stands where the manager puts it (the
+    // screen's corner), not where it was placed, with a client area smaller by its frame.
+    // Shown at once it stands where it is placed, with the size it was laid out for, and its
+    // frame is added when the manager tells it.
+    m_deferShow = false;
+#endif
     PlaceWindow();
     m_updating = false;
 }
