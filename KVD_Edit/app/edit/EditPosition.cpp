@@ -89,11 +89,15 @@ void CEditPosition::DisplayControls() {
     m_logic->SelectMode(CEditPositionLogic::MODE_MOVE_AS_GROUP);
     m_modes[0]->SetValue(true);
     m_modes[0]->Enable(true);
+    bool hidden = false;
     for (wxRadioButton *mode : m_modes) {
         if (mode != m_modes[0])
             mode->Enable(false);
-        mode->Hide();
+        hidden = mode->Hide() || hidden;
     }
+    // The fields take the room the buttons leave.
+    if (hidden)
+        Layout();
     m_busy = false;
 }
 

@@ -114,7 +114,14 @@ void CEditSetup::CreateControls() {
     top->Add(m_hint, 0, wxLEFT | wxRIGHT, FromDIP(8));
     top->Add(buttons, 0, wxEXPAND | wxALL, FromDIP(8));
     SetSizer(top);
-    m_notebook->SetMinSize(FromDIP(wxSize(600, 210)));
+    // The toolkit's notebook does not measure the layouts of its pages: it is made large enough
+    // for the largest, so that every label of every page shows whole.
+    wxSize largest;
+    for (size_t page = 0; page < m_notebook->GetPageCount(); ++page)
+        largest.IncTo(m_notebook->GetPage(page)->GetBestSize());
+    wxSize least = FromDIP(wxSize(600, 210));
+    least.IncTo(m_notebook->CalcSizeFromPage(largest));
+    m_notebook->SetMinSize(least);
     Fit();
 }
 
@@ -226,8 +233,10 @@ void CEditSetup::ApplyTab(int tab, bool force) {
     if (m_closing || tab < 0)
         return;
     if (IsFieldTab(tab)) {
-        std::string text = Text(m_fields[tab]);
-        m_logic.Preview(tab, text, force);
+        wxTextCtrl *field = m_fields[tab];
+        std::string text = Text(field);
+        m_logic.Preview(tab, text, force,
+                        [field](const std::string &reset) { field->ChangeValue(ToWx(reset)); });
         if (!m_closing)
             m_fields[tab]->ChangeValue(ToWx(text));
     } else {

@@ -191,13 +191,16 @@ void CEditSetupLogic::UpdateValues(int tab, const std::string &text) {
     }
 }
 
-bool CEditSetupLogic::Preview(int tab, std::string &text, bool force) {
+bool CEditSetupLogic::Preview(int tab, std::string &text, bool force,
+                              const std::function<void(const std::string &)> &putBack) {
     if (IsFieldTab(tab)) {
         const SFieldCheck check = Check(tab, text);
         if (!check.valid) {
-            ShowCheck(check);
             text = check.resetText;
             m_shown[tab] = text;
+            if (putBack)
+                putBack(text);
+            ShowCheck(check);
             return false;
         }
         UpdateValues(tab, text);

@@ -4,6 +4,7 @@
 #include "KVD_Edit/app/edit/EditSnapshots.h"
 #include "KVD_Edit/app/grid/GridInfo.h"
 
+#include <functional>
 #include <string>
 
 class CKvdGprDataFiles;
@@ -75,9 +76,12 @@ public:
     void UpdateValues(int tab, const std::string &text);
 
     // "Preview" and the apply of Enter, of a page and of leaving a field: the text is checked
-    // (an invalid one shows its message and comes back in text reset), taken, and applied when
-    // anything changed (force: always). True when an apply ran.
-    bool Preview(int tab, std::string &text, bool force);
+    // (an invalid one comes back in text reset, is handed to putBack and then its message
+    // shows), taken, and applied when anything changed (force: always). True when an apply ran.
+    // The field holds the stored value again before the message takes the focus from it, so
+    // that the check its focus loss runs finds nothing to refuse.
+    bool Preview(int tab, std::string &text, bool force,
+                 const std::function<void(const std::string &)> &putBack = {});
     // Whether the work row or a request differs from the reference copy; with apply, saves a
     // restore point and has the frame write the rows back. True when there was a change (and,
     // with apply, it was applied).
