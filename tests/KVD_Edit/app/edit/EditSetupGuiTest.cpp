@@ -387,3 +387,61 @@ TEST(EditSetupGui, EditNeedsASelectedRow) {
 }
 
 } // namespace
+
+namespace {
+
+// The windows a page shows.
+std::vector<wxWindow *> ShownControls(wxWindow *page) {
+    std::vector<wxWindow *> controls;
+    for (wxWindow *child : page->GetChildren())
+        if (child->IsShown())
+            controls.push_back(child);
+    return controls;
+}
+
+} // namespace
+
+// At the dialog's default size every label of every tab's page shows whole: inside its page, as
+// large as its text needs, and under no other control.
+TEST(EditSetupGui, EveryLabelOfEveryPageShowsWhole) {
+    OpenedProject o;
+    ASSERT_NE(o.grid, nullptr) << Sink().AllTexts();
+    o.SelectOnly("X1");
+    int checked = 0;
+    std::vector<CEditDriver::Step> steps;
+    for (int tab = 0; tab < TAB_COUNT; ++tab) {
+        steps.push_back([tab](CEditSetup &dialog) { dialog.GetNotebook()->SetSelection(tab); });
+        steps.push_back([tab, &checked](CEditSetup &dialog) {
+            SCOPED_TRACE(EditText::kTabNames[tab]);
+            wxWindow *page = dialog.GetNotebook()->GetPage(tab);
+            SaveScreenshot(&dialog, std::string("edit_labels_") + EditText::kTabNames[tab]);
+            const wxRect inside(wxPoint(0, 0), page->GetClientSize());
+            const std::vector<wxWindow *> controls = ShownControls(page);
+            for (wxWindow *control : controls) {
+                auto *label = dynamic_cast<wxStaticText *>(control);
+                if (!label)
+                    continue;
+                ++checked;
+                const std::string text = label->GetLabel().ToStdString();
+                const wxRect rect = label->GetRect();
+                EXPECT_TRUE(inside.Contains(rect))
+                    << "\"" << text << "\" at " << rect.x << "," << rect.y << " " << rect.width
+                    << "x" << rect.height << " outside the page of " << inside.width << "x"
+                    << inside.height;
+                EXPECT_GE(rect.width, label->GetBestSize().x) << "\"" << text << "\" cut";
+                EXPECT_GE(rect.height, label->GetBestSize().y) << "\"" << text << "\" cut";
+                for (wxWindow *other : controls) {
+                    if (other != control) {
+                        EXPECT_FALSE(rect.Intersects(other->GetRect()))
+                            << "\"" << text << "\" under " << other->GetLabel().ToStdString();
+                    }
+                }
+            }
+        });
+    }
+    CEditDriver driver(steps);
+    o.frame->OnEditKVD();
+    EXPECT_TRUE(driver.Ran());
+    // "Line" on the Name page and the four position labels.
+    EXPECT_EQ(checked, 5);
+}
