@@ -62,6 +62,24 @@ std::string Title(::Display *display, Window window) {
     return std::string(bytes.begin(), bytes.end());
 }
 
+// Whether a window is of kind, by its window type.
+bool IsKind(::Display *display, Window window, EWindowKind kind) {
+    if (kind == ANY_WINDOW)
+        return true;
+    const std::vector<unsigned char> bytes =
+        WindowProperty(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
+    const Atom dialog = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    bool isDialog = false;
+    for (size_t i = 0; (i + 1) * sizeof(long) <= bytes.size(); ++i)
+        isDialog = isDialog ||
+                   static_cast<Atom>(reinterpret_cast<const long *>(bytes.data())[i]) == dialog;
+    return isDialog == (kind == DIALOG_WINDOW);
+}
+
+bool TitleMatches(const std::string &shown, const std::string &title, bool whole) {
+    return whole ? shown == title : shown.find(title) != std::string::npos;
+}
+
 // The window's frame on the screen: the window with the decorations the manager put around it.
 wxRect Frame(::Display *display, Window window) {
     XWindowAttributes attributes;
@@ -185,8 +203,8 @@ bool CDesktop::StartManager() {
     return running;
 }
 
-wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quietMs,
-                               bool whole) const {
+wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quietMs, bool whole,
+                               EWindowKind kind) const {
     ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
     if (!display)
         return wxRect();
@@ -195,8 +213,7 @@ wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quie
     while (frame.IsEmpty() && Clock::now() < until) {
         for (Window window :
              Windows(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING")) {
-            const std::string shown = Title(display, window);
-            if (whole ? shown == title : shown.find(title) != std::string::npos)
+            if (TitleMatches(Title(display, window), title, whole) && IsKind(display, window, kind))
                 frame = Frame(display, window);
         }
         if (frame.IsEmpty())
@@ -208,7 +225,8 @@ wxRect CDesktop::WaitForWindow(const std::string &title, int timeoutMs, int quie
     return frame;
 }
 
-bool CDesktop::WaitForNoWindow(const std::string &title, int timeoutMs) const {
+bool CDesktop::WaitForNoWindow(const std::string &title, int timeoutMs, bool whole,
+                               EWindowKind kind) const {
     ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
     if (!display)
         return false;
@@ -218,8 +236,8 @@ bool CDesktop::WaitForNoWindow(const std::string &title, int timeoutMs) const {
         shown = false;
         for (Window window :
              Windows(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING"))
-            shown = shown || (Title(display, window).find(title) != std::string::npos &&
-                              !Frame(display, window).IsEmpty());
+            shown = shown || (TitleMatches(Title(display, window), title, whole) &&
+                              IsKind(display, window, kind) && !Frame(display, window).IsEmpty());
         if (!shown || Clock::now() > until)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -228,18 +246,15 @@ bool CDesktop::WaitForNoWindow(const std::string &title, int timeoutMs) const {
     return !shown;
 }
 
-int CDesktop::CountWindows(const std::string &title, bool whole) const {
+int CDesktop::CountWindows(const std::string &title, bool whole, EWindowKind kind) const {
     ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
     if (!display)
         return 0;
     int count = 0;
-    for (Window window :
-         Windows(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING")) {
-        const std::string shown = Title(display, window);
-        if ((whole ? shown == title : shown.find(title) != std::string::npos) &&
+    for (Window window : Windows(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING"))
+        if (TitleMatches(Title(display, window), title, whole) && IsKind(display, window, kind) &&
             !Frame(display, window).IsEmpty())
             ++count;
-    }
     XCloseDisplay(display);
     return count;
 }

@@ -21,6 +21,14 @@ namespace kvdtest::gui {
 // drawing of native controls included.
 wxImage GrabScreen(const std::string &display, const wxRect &rect = wxRect());
 
+// Which windows a wait looks for, by the window type the program gives them: a message box
+// carries the program's title as its main frame does.
+enum EWindowKind : int {
+    ANY_WINDOW,
+    NORMAL_WINDOW, // a frame
+    DIALOG_WINDOW, // a dialog or message box
+};
+
 class CDesktop {
 public:
     // Starts the display and its window manager, and waits until the manager runs.
@@ -41,14 +49,17 @@ public:
     // then for quietMs more (the window's first layout and drawing). The window's frame on the
     // screen (with its decorations), empty when none came.
     wxRect WaitForWindow(const std::string &title, int timeoutMs, int quietMs = 1000,
-                         bool whole = false) const;
+                         bool whole = false, EWindowKind kind = ANY_WINDOW) const;
 
-    // Waits up to timeoutMs until no window whose title contains title is shown; true when none
-    // is.
-    bool WaitForNoWindow(const std::string &title, int timeoutMs) const;
+    // Waits up to timeoutMs until no window whose title contains title (is title, when whole) of
+    // that kind is shown; true when none is.
+    bool WaitForNoWindow(const std::string &title, int timeoutMs, bool whole = false,
+                         EWindowKind kind = ANY_WINDOW) const;
 
-    // How many windows the manager shows whose title is title (contains it, when not whole).
-    int CountWindows(const std::string &title, bool whole = true) const;
+    // How many windows of that kind the manager shows whose title is title (contains it, when
+    // not whole).
+    int CountWindows(const std::string &title, bool whole = true,
+                     EWindowKind kind = ANY_WINDOW) const;
 
     // What the screen shows, read from the X server.
     wxImage Grab() const;

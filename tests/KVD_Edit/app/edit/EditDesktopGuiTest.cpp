@@ -1,0 +1,250 @@
+// The editing dialog as a person meets it: the program in a process of its own on a desktop
+// with a window manager, reached by a click in the grid and F5, answered with real keys. Where
+// it stands after an open that listed load errors, and how many messages a refused entry shows.
+
+#include "KVD_Edit/app/edit/EditText.h"
+#include "KVD_Edit/platform/IniFile.h"
+#include "KVD_Edit/platform/SettingsFolder.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/gui/Desktop.h"
+#include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/ProgramProcess.h"
+#include "tests/support/gui/RealInput.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+using namespace kvdtest;
+using namespace kvdtest::gui;
+
+namespace {
+
+// The program's title: its main frame and its message boxes carry it.
+constexpr const char *kTitle = "KVD_Edit";
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kOpens = 5;
+#else
+constexpr int kOpens = 10;
+#endif
+
+// Where a person clicks, from the main frame's top left (decorations included): the first
+// grid row's line name.
+const wxSize kFirstRow(130, 160);
+
+void Sleep(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// The demo project as the run script makes it, written into folder; empty when the tool failed.
+std::string WriteDemo(const std::string &folder) {
+    const std::string command = std::string("'") + KVD_DEMO_TOOL + "' '" + folder + "'";
+    std::string out;
+    if (FILE *pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        size_t n = 0;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
+        if (pclose(pipe) != 0)
+            out.clear();
+    }
+    if (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out;
+}
+
+std::string IniIn(const std::string &configHome) {
+    return configHome + "/Brenwick/KVD_Edit/KVDGridView.ini";
+}
+
+// A frame as "left,top,right,bottom", the form the program stores.
+std::string AsPlacement(const wxRect &frame) {
+    return std::to_string(frame.x) + "," + std::to_string(frame.y) + "," +
+           std::to_string(frame.x + frame.width) + "," + std::to_string(frame.y + frame.height);
+}
+
+// One session of the program on a desktop.
+class CSession {
+public:
+    CSession(const CDesktop &desktop, const std::string &config, const std::string &project,
+             const std::string &errors)
+        : m_desktop(desktop), m_config(config),
+          m_program(config, {project}, {desktop.Display(), errors}) {}
+
+    bool Start() { return m_program.WaitForStartUp(IniIn(m_config), 30000); }
+    bool Key(const std::string &keys, int ms = 150) {
+        const bool sent = RealKeyOn(m_desktop.Display(), keys);
+        Sleep(ms);
+        return sent;
+    }
+    bool Click(const wxPoint &at, int ms = 400) {
+        const bool sent = RealClickOn(m_desktop.Display(), at);
+        Sleep(ms);
+        return sent;
+    }
+    void Type(const std::string &text) {
+        for (char c : text)
+            Key(c == '-'   ? std::string("minus")
+                : c == '.' ? std::string("period")
+                           : std::string(1, c),
+                30);
+    }
+    // A message box of the program: its frame, empty when none came within timeoutMs.
+    wxRect WaitForMessage(int timeoutMs) const {
+        return m_desktop.WaitForWindow(kTitle, timeoutMs, 300, true, DIALOG_WINDOW);
+    }
+    // Answers the message box in front with Return; true when it went.
+    bool AnswerMessage() {
+        const int shown = m_desktop.CountWindows(kTitle, true, DIALOG_WINDOW);
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            Key("Return", 0);
+            for (int wait = 0; wait < 40; ++wait) {
+                if (m_desktop.CountWindows(kTitle, true, DIALOG_WINDOW) < shown)
+                    return true;
+                Sleep(50);
+            }
+        }
+        return false;
+    }
+    // The messages that come, one after another or one over another, each answered, until none
+    // comes for a while.
+    int CountMessages() {
+        int count = 0;
+        while (count < 4 && !WaitForMessage(count == 0 ? 5000 : 1500).IsEmpty()) {
+            ++count;
+            if (!AnswerMessage())
+                break;
+        }
+        return count;
+    }
+    wxRect MainFrame() const {
+        return m_desktop.WaitForWindow(kTitle, 10000, 300, true, NORMAL_WINDOW);
+    }
+    // Clicks the first grid row and presses F5: the editing dialog's frame, empty when it did
+    // not come.
+    wxRect OpenEditing(const wxRect &main) {
+        Click(main.GetPosition() + kFirstRow, 500);
+        Key("F5", 0);
+        return m_desktop.WaitForWindow(EditText::kCaption, 10000, 800, true);
+    }
+    bool CloseEditing() {
+        Key("Escape", 0);
+        return m_desktop.WaitForNoWindow(EditText::kCaption, 5000, true);
+    }
+    bool End() {
+        int status = -1;
+        return m_program.Terminate(20000, status);
+    }
+
+private:
+    const CDesktop &m_desktop;
+    std::string m_config;
+    CProgramProcess m_program;
+};
+
+} // namespace
+
+// Opened again and again after the list of load errors (one line's trace file is gone), the
+// dialog stands over the main window every time, at the same place, and Cancel stores where
+// it stood.
+TEST(EditDesktop, StandsOverTheMainWindowAfterTheLoadErrors) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteDemo(data.File("demo"));
+    ASSERT_FALSE(project.empty()) << "the demo tool failed";
+    ASSERT_EQ(0, std::remove(data.File("demo/X03.dt1").c_str()));
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(config + "/Brenwick/KVD_Edit"));
+    wxRect first;
+    for (int open = 1; open <= kOpens; ++open) {
+        SCOPED_TRACE("open " + std::to_string(open));
+        CSession session(desktop, config, project, home.File("errors.txt"));
+        ASSERT_TRUE(session.Start()) << "the program did not start";
+        ASSERT_FALSE(session.WaitForMessage(30000).IsEmpty()) << "no list of load errors";
+        ASSERT_TRUE(session.AnswerMessage());
+        const wxRect main = session.MainFrame();
+        ASSERT_FALSE(main.IsEmpty());
+        const wxRect dialog = session.OpenEditing(main);
+        ASSERT_FALSE(dialog.IsEmpty()) << "F5 showed no editing dialog";
+        if (open == 1)
+            SaveArtifact(desktop.Grab(), "EditDesktop_AfterLoadErrors");
+        EXPECT_TRUE(main.Contains(dialog))
+            << AsPlacement(dialog) << " is not over the main window " << AsPlacement(main);
+        if (open == 1) {
+            first = dialog;
+            // Centred over the project's window, which fills the main window below its bars.
+            EXPECT_NEAR(dialog.x + dialog.width / 2, main.x + main.width / 2, 40)
+                << AsPlacement(dialog);
+            EXPECT_NEAR(dialog.y + dialog.height / 2, main.y + main.height / 2, 80)
+                << AsPlacement(dialog);
+        } else {
+            EXPECT_EQ(AsPlacement(first), AsPlacement(dialog)) << "it stands where it stood";
+        }
+        ASSERT_TRUE(session.CloseEditing()) << "Escape did not close the dialog";
+        EXPECT_EQ(AsPlacement(dialog),
+                  CIniFile::ReadString(IniIn(config), EditText::kPlacementSection,
+                                       EditText::kPlacementKey, std::string()))
+            << "Cancel stores where the dialog stood";
+        EXPECT_TRUE(session.End());
+    }
+}
+
+// Every refused entry of the dialog's number and name fields shows its message once, whether
+// Enter or Tab ends it; the field holds its value again before the message shows, so the
+// focus the message takes from the field refuses nothing more.
+TEST(EditDesktop, ARefusedEntryShowsOneMessage) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteDemo(data.File("demo"));
+    ASSERT_FALSE(project.empty()) << "the demo tool failed";
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(config + "/Brenwick/KVD_Edit"));
+    CSession session(desktop, config, project, home.File("errors.txt"));
+    ASSERT_TRUE(session.Start()) << "the program did not start";
+    const wxRect main = session.MainFrame();
+    ASSERT_FALSE(main.IsEmpty());
+    const wxRect dialog = session.OpenEditing(main);
+    ASSERT_FALSE(dialog.IsEmpty()) << "F5 showed no editing dialog";
+
+    // Points of the dialog, from its frame's top left: its tabs and its fields.
+    struct SCase {
+        const char *name;
+        wxPoint tab;
+        wxPoint field;
+        const char *text;
+    };
+    const wxPoint name(49, 46), position(232, 46), length(312, 46), step(396, 46);
+    const wxPoint middle(308, 155), xmin(209, 137), ymin(309, 189);
+    const SCase cases[] = {
+        {"name left empty", name, middle, ""},
+        {"length of letters", length, middle, "abc"},
+        {"length 0", length, middle, "0"},
+        {"step of letters", step, middle, "abc"},
+        {"step 0", step, middle, "0"},
+        {"Xmin with a '-' inside", position, xmin, "1-2"},
+        {"Ymin with a '-' inside", position, ymin, "1-2"},
+    };
+    for (const SCase &c : cases) {
+        for (const char *end : {"Return", "Tab"}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + end);
+            session.Click(dialog.GetPosition() + c.tab, 500);
+            session.Click(dialog.GetPosition() + c.field, 300);
+            session.Key("ctrl+a");
+            session.Key("BackSpace");
+            session.Type(c.text);
+            session.Key(end, 0);
+            EXPECT_EQ(1, session.CountMessages());
+        }
+    }
+    SaveArtifact(desktop.Grab(), "EditDesktop_AfterRefusedEntries");
+    EXPECT_TRUE(session.CloseEditing());
+    EXPECT_TRUE(session.End());
+}
