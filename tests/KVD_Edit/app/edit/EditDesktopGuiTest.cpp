@@ -125,11 +125,16 @@ public:
         return m_desktop.WaitForWindow(kTitle, 10000, 300, true, NORMAL_WINDOW);
     }
     // Clicks the first grid row and presses F5: the editing dialog's frame, empty when it did
-    // not come.
+    // not come. A slow build may fill the grid after its frame shows: the click and the key are
+    // sent again then.
     wxRect OpenEditing(const wxRect &main) {
-        Click(main.GetPosition() + kFirstRow, 500);
-        Key("F5", 0);
-        return m_desktop.WaitForWindow(EditText::kCaption, 10000, 800, true);
+        wxRect dialog;
+        for (int attempt = 0; attempt < 3 && dialog.IsEmpty(); ++attempt) {
+            Click(main.GetPosition() + kFirstRow, 500);
+            Key("F5", 0);
+            dialog = m_desktop.WaitForWindow(EditText::kCaption, 10000, 800, true);
+        }
+        return dialog;
     }
     bool CloseEditing() {
         Key("Escape", 0);
