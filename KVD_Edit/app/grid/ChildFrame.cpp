@@ -560,7 +560,7 @@ void CChildFrame::OnDeleteLines(wxCommandEvent &) {
 
 void CChildFrame::OnImportFiducials(wxCommandEvent &) {
     KVD_LOG_CALL();
-    UpdateFidDetails();
+    UpdateFidDetails(nullptr, 0, true);
 }
 
 void CChildFrame::OnSelectAll(wxCommandEvent &) {

@@ -90,8 +90,10 @@ public:
     bool DeleteKVDEntries();
     // headers, when given, holds the headers the reload just read (while FileReplacementsBegun
     // stood at filesWrittenAtRead), by the rows' data file names: they are not read again, and
-    // the reload this posts takes them over.
-    bool UpdateFidDetails(RowHeaders *headers = nullptr, unsigned long filesWrittenAtRead = 0);
+    // the reload this posts takes them over. Rows whose files cannot be read keep their
+    // comments; reportKept shows one message naming them (a load has named their files already).
+    bool UpdateFidDetails(RowHeaders *headers = nullptr, unsigned long filesWrittenAtRead = 0,
+                          bool reportKept = false);
     // Writes a row's new values (lengths in the display unit) back into the project; index is
     // the grid row whose stored record names the set and line. True when written.
     bool ModifyRow(const SGridInfo &row, int index);
@@ -164,8 +166,8 @@ private:
     bool m_selectionSaved = false;
     ORQ::EUnitType m_unit = ORQ::UNIT_M;
     int m_gpsImportAnswer = 0;
-    std::string m_reportedErrors; // of the last load with error report, while the next one is
-                                  // the reload it posted
+    std::string m_reportedErrors;     // of the last load with error report, while the next one is
+                                      // the reload it posted
     CCarriedHeaders m_carriedHeaders; // for the reload the fiducial renewal posted
     bool m_layoutStored = false;
     // The layout read from the INI file, and whether the sash still follows it.

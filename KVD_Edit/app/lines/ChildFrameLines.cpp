@@ -19,6 +19,7 @@
 #include "KVD_Edit/app/shell/CommandIds.h"
 
 #include "Tamsel/Tamsel.h"
+#include "orq_utils/MessageSink.h"
 
 #include <wx/utils.h>
 
@@ -186,7 +187,8 @@ bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
                    m_gridView->GetSelectedCount());
 }
 
-bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWrittenAtRead) {
+bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWrittenAtRead,
+                                   bool reportKept) {
     KVD_LOG_CALL();
     IGridDocument *doc = GetGridDocument();
     ORQ::CKVDXmlFile *file = GetKvdFilePtr();
@@ -202,6 +204,7 @@ bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWritt
     const ORQ::EUnitType units = doc->GetUnits();
     const SGridInfo none;
     const auto rowHeaders = HeadersOfRows(*m_gridView, headers);
+    std::vector<SKeptFiducials> kept;
     for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
         BusyTick();
         // The row as stored, its lengths taken into the document's unit as the grid shows them.
@@ -212,11 +215,18 @@ bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWritt
             *v = CGridRowFormatter::ToDisplay(*v, row.unit, units);
         bool rowChanged = false;
         const SRowHeader *header = HeaderOfRow(rowHeaders, i, row, headers);
-        written =
-            writer.RewriteFiducials(values, row.gridName, row.lineName, &rowChanged, header) ||
-            written;
+        SKeptFiducials unread{row.lineName, row.dataFileName, SFidFilesRead()};
+        written = writer.RewriteFiducials(values, row.gridName, row.lineName, &rowChanged, header,
+                                          &unread.why) ||
+                  written;
+        if (unread.why.Unreadable())
+            kept.push_back(std::move(unread));
         changed = changed || rowChanged;
     }
+    // Said once the work is done, before the reload: the lines it names were left as they were.
+    if (reportKept && !kept.empty())
+        ORQ::ShowMessage(CRowWriteBack::KeptFiducialsMessage(kept),
+                         ORQ::MB_OK | ORQ::MB_ICONWARNING);
     if (!written)
         return false;
     // Comments that came out as they were need no reload and leave the project unmodified.

@@ -36,19 +36,23 @@ struct SFile {
     ~SFile() { ::close(fd); }
 };
 
-// Reads exactly bytes at offset; false on an error or the end of the file.
-bool ReadAt(int fd, char *to, size_t bytes, uint64_t offset) {
+enum class ERead { Done, End, Error };
+
+// Reads exactly bytes at offset: Done, End when the file ends first, Error.
+ERead ReadAt(int fd, char *to, size_t bytes, uint64_t offset) {
     while (bytes > 0) {
         const ssize_t n = ::pread(fd, to, bytes, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return false;
+        if (n < 0)
+            return ERead::Error;
+        if (n == 0)
+            return ERead::End;
         to += n;
         bytes -= static_cast<size_t>(n);
         offset += static_cast<uint64_t>(n);
     }
-    return true;
+    return ERead::Done;
 }
 
 template <class T> T Field(const char *header, size_t offset) {
@@ -81,8 +85,13 @@ double CFiducialImporter::MapPosition(double position, double x0, double x1, dou
 }
 
 int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
-                                 const ORQ::STamsel *header, const std::string &traceFilePath) {
+                                 const ORQ::STamsel *header, const std::string &traceFilePath,
+                                 ETraceFileFault *fault) {
+    BusyTick();
     marks.clear();
+    ETraceFileFault ignored = ETraceFileFault::None;
+    ETraceFileFault &why = fault ? *fault : ignored;
+    why = ETraceFileFault::None;
     // A header object is made only when there is one to read: its streams are dear to build.
     std::unique_ptr<ORQ::Tamsel> loaded;
     if (!header) {
@@ -99,8 +108,11 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     const std::string found =
         traceFilePath.empty() ? ORQ::ResolveLinePath(TraceFilePath(headerPath)) : traceFilePath;
     const int fd = ::open(found.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        why = errno == ENOENT || errno == ENOTDIR ? ETraceFileFault::Missing
+                                                  : ETraceFileFault::ReadError;
         return kTraceFileUnreadable;
+    }
     SFile file{fd};
     // Both counts are positive 32-bit values, so the product fits in 64 bits.
     const uint64_t record = kTraceHeaderSize + 2 * static_cast<uint64_t>(points);
@@ -112,15 +124,23 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     const bool runs = record <= kRunBytes;
     if (!runs) {
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || st.st_size < 0 || static_cast<uint64_t>(st.st_size) < needed)
+        if (::fstat(fd, &st) != 0 || st.st_size < 0) {
+            why = ETraceFileFault::ReadError;
             return kTraceFileUnreadable;
+        }
+        if (static_cast<uint64_t>(st.st_size) < needed) {
+            why = ETraceFileFault::Short;
+            return kTraceFileUnreadable;
+        }
     }
     const int32_t perRead = runs ? std::min(traces, static_cast<int32_t>(kRunBytes / record)) : 1;
     std::vector<char> buffer(runs ? static_cast<size_t>(perRead * record) : kTraceHeaderSize);
     for (int32_t first = 0; first < traces; first += perRead) {
         const int32_t count = std::min(perRead, traces - first);
         const size_t bytes = runs ? static_cast<size_t>(count * record) : kTraceHeaderSize;
-        if (!ReadAt(fd, buffer.data(), bytes, record * static_cast<uint64_t>(first))) {
+        const ERead read = ReadAt(fd, buffer.data(), bytes, record * static_cast<uint64_t>(first));
+        if (read != ERead::Done) {
+            why = read == ERead::End ? ETraceFileFault::Short : ETraceFileFault::ReadError;
             marks.clear();
             return kTraceFileUnreadable;
         }
@@ -144,15 +164,11 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     return traces;
 }
 
-int CFiducialImporter::UpdateFidDetails(ORQ::CKVDXmlFile *file, const std::string &headerPath,
-                                        ORQ::EUnitType unit, double step, double x0, double x1,
-                                        double y0, double y1, const ORQ::STamsel *header,
-                                        const std::string &traceFilePath) {
-    BusyTick();
-    std::vector<SFiducialMark> marks;
-    const int result = ReadMarks(headerPath, marks, header, traceFilePath);
-    if (result <= 0 || !file)
-        return result;
+void CFiducialImporter::WriteMarks(ORQ::CKVDXmlFile *file, const std::vector<SFiducialMark> &marks,
+                                   ORQ::EUnitType unit, double step, double x0, double x1,
+                                   double y0, double y1) {
+    if (!file)
+        return;
     const std::string units = ORQ::CMeasure::UnitToString(unit);
     for (const SFiducialMark &mark : marks) {
         double position = mark.position;
@@ -170,5 +186,15 @@ int CFiducialImporter::UpdateFidDetails(ORQ::CKVDXmlFile *file, const std::strin
         file->SetNodeText(mark.comment);
         file->GotoParentNode();
     }
+}
+
+int CFiducialImporter::UpdateFidDetails(ORQ::CKVDXmlFile *file, const std::string &headerPath,
+                                        ORQ::EUnitType unit, double step, double x0, double x1,
+                                        double y0, double y1, const ORQ::STamsel *header,
+                                        const std::string &traceFilePath) {
+    std::vector<SFiducialMark> marks;
+    const int result = ReadMarks(headerPath, marks, header, traceFilePath);
+    if (result > 0)
+        WriteMarks(file, marks, unit, step, x0, x1, y0, y1);
     return result;
 }

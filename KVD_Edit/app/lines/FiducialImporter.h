@@ -18,6 +18,14 @@ struct SFiducialMark {
     std::string comment; // up to 28 characters
 };
 
+// Why a trace file gave CFiducialImporter::kTraceFileUnreadable.
+enum class ETraceFileFault {
+    None,
+    Missing,   // no file of that name
+    Short,     // fewer bytes than its header promises
+    ReadError, // there, but it cannot be opened or read
+};
+
 // Reads the fiducial comments of a radar line's trace file and writes them as "FIDComment"
 // elements into the project file. Only the trace headers are read: the trace file is checked
 // against the size its header promises and then visited header by header.
@@ -32,10 +40,18 @@ public:
     // with a positive result. Traces flagged as skip traces and comments that read "SKIP" in any
     // case are no fiducials. header, when given, is that header already loaded by the caller: it
     // is not read again; traceFilePath, when not empty, is the trace file as the caller found it
-    // on disk: it is not looked for again.
+    // on disk: it is not looked for again. fault, when given, is set to why the trace file gave
+    // kTraceFileUnreadable (ETraceFileFault::None for every other result).
     static int ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
                          const ORQ::STamsel *header = nullptr,
-                         const std::string &traceFilePath = std::string());
+                         const std::string &traceFilePath = std::string(),
+                         ETraceFileFault *fault = nullptr);
+
+    // Appends one "FIDComment" per mark under the file's current node (a "DataFile"), as
+    // UpdateFidDetails describes; the cursor stands on the same node afterwards.
+    static void WriteMarks(ORQ::CKVDXmlFile *file, const std::vector<SFiducialMark> &marks,
+                           ORQ::EUnitType unit, double step, double x0, double x1, double y0,
+                           double y1);
 
     // Appends one "FIDComment" per mark under the file's current node (a "DataFile"): "ododist"
     // the mark's position mapped linearly from x0..x1 onto y0..y1 when step is not 0 (unchanged

@@ -312,9 +312,19 @@ bool HasOdometer(ORQ::CKVDXmlFile *file) {
 
 // Replaces the "FIDComment" children of the data file under the cursor with those of its trace
 // file (an X or Y line only; others are left without); changed, when given, is set when they
-// now differ.
-void RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLineHeader &header,
-                      bool *changed) {
+// now differ. The trace file is read first: when it cannot be read (nor its header's counts
+// used) the comments stay as they are and the result is false. read, when given, tells what
+// reading found.
+bool RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLineHeader &header,
+                      bool *changed, SFidFilesRead *read) {
+    std::vector<SFiducialMark> marks;
+    SFidFilesRead found;
+    found.result = CFiducialImporter::ReadMarks(*header.path, marks, header.values,
+                                                *header.traceFilePath, &found.fault);
+    if (read)
+        *read = found;
+    if (found.Unreadable())
+        return false;
     const bool xLine = row.orientation == 2;
     const bool yLine = row.orientation == 3;
     const std::string before = changed ? FidComments(file) : std::string();
@@ -325,12 +335,42 @@ void RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLine
         if (row.reversed)
             std::swap(y0, y1);
         const ORQ::STamsel &t = *header.values;
-        CFiducialImporter::UpdateFidDetails(file, *header.path, header.unit, header.step,
-                                            t.m_startPosition.value, t.m_finalPosition.value, y0,
-                                            y1, &t, *header.traceFilePath);
+        CFiducialImporter::WriteMarks(file, marks, header.unit, header.step,
+                                      t.m_startPosition.value, t.m_finalPosition.value, y0, y1);
     }
     if (changed && FidComments(file) != before)
         *changed = true;
+    return true;
+}
+
+// The reason a kept row's line gives in the re-import's message.
+std::string KeptReason(const SKeptFiducials &row) {
+    std::string shown = row.dataFileName;
+    const size_t plus = shown.rfind(" (+)");
+    if (plus != std::string::npos && plus > 0 && plus + 4 == shown.size())
+        shown.erase(plus);
+    std::string header = shown;
+    const size_t dot = header.find_last_of('.');
+    if (dot != std::string::npos && dot > 1)
+        header.erase(dot);
+    header += ".hd";
+    CStr text;
+    switch (row.why.result) {
+    case CFiducialImporter::kHeaderNotLoaded:
+        text.Format(ImportText::kHeaderUnreadableFormat, header.c_str());
+        break;
+    case CFiducialImporter::kTraceFileUnreadable:
+        text.Format(row.why.fault == ETraceFileFault::Missing ? ImportText::kTraceFileMissingFormat
+                    : row.why.fault == ETraceFileFault::Short
+                        ? ImportText::kTraceFileShortFormat
+                        : ImportText::kTraceFileUnreadableFormat,
+                    shown.c_str());
+        break;
+    default:
+        text.Format(ImportText::kHeaderEmptyFormat, header.c_str());
+        break;
+    }
+    return text;
 }
 
 } // namespace
@@ -386,7 +426,7 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
     ForEachDataFile(m_file, RelativeName(row.dataFileName), [&](bool rowsEntry) {
         WritePositions(m_file, row, header.unit);
         if (WriteOdometer(m_file, row) && rowsEntry)
-            RenewFidComments(m_file, row, header, nullptr);
+            RenewFidComments(m_file, row, header, nullptr, nullptr);
         if (rowsEntry) {
             RemoveChildren(m_file, "Settings");
             if (fromHeader && (!inForce || !inForce->Compare(fromHeader.get())))
@@ -398,20 +438,26 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
 
 bool CRowWriteBack::RewriteFiducials(const SRowValues &row, const std::string &gridName,
                                      const std::string &lineName, bool *changed,
-                                     const SRowHeader *header) {
+                                     const SRowHeader *header, SFidFilesRead *read) {
     if (changed)
         *changed = false;
+    if (read)
+        *read = SFidFilesRead();
     if (!GotoDataBlock(m_file))
         return false;
     // The comments need only the header's values and the trace file, which the caller may have
-    // read and found already; the header is read here only when it was not.
+    // read and found already; the header is read here only when it was not. One that cannot be
+    // read is told to the caller, which names every such line once.
     std::string ownPath;
     std::unique_ptr<ORQ::Tamsel> hd;
     if (!header) {
         ownPath = HeaderPath(row.dataFileName);
         hd = std::make_unique<ORQ::Tamsel>();
-        if (!LoadHeader(ownPath, *hd))
+        if (hd->Load(ownPath.c_str(), ORQ::ST_FILE) || !hd->GetTamsel()) {
+            if (read)
+                read->result = CFiducialImporter::kHeaderNotLoaded;
             return false;
+        }
     }
     const std::string &headerPath = header ? header->HeaderPath() : ownPath;
     SLineHeader values = LineHeader(headerPath, header ? header->Values() : *hd->GetTamsel(), row);
@@ -419,11 +465,32 @@ bool CRowWriteBack::RewriteFiducials(const SRowValues &row, const std::string &g
         values.traceFilePath = &header->traceFilePath;
     if (!GotoLine(gridName, lineName, lineName))
         return false;
+    bool kept = false;
     ForEachDataFile(m_file, RelativeName(row.dataFileName), [&](bool rowsEntry) {
-        if (HasOdometer(m_file) && rowsEntry)
-            RenewFidComments(m_file, row, values, changed);
+        if (HasOdometer(m_file) && rowsEntry &&
+            !RenewFidComments(m_file, row, values, changed, read))
+            kept = true;
     });
-    return true;
+    return !kept;
+}
+
+std::string CRowWriteBack::KeptFiducialsMessage(const std::vector<SKeptFiducials> &rows) {
+    if (rows.empty())
+        return std::string();
+    std::string text = ImportText::kFiducialsKept;
+    const size_t shown = std::min(rows.size(), kKeptLinesShown);
+    for (size_t i = 0; i < shown; ++i) {
+        CStr line;
+        line.Format(ImportText::kKeptLineFormat, rows[i].lineName.c_str(),
+                    KeptReason(rows[i]).c_str());
+        text += "\n" + line;
+    }
+    if (rows.size() > shown) {
+        CStr more;
+        more.Format(ImportText::kMoreKeptFormat, static_cast<int>(rows.size() - shown));
+        text += "\n" + more;
+    }
+    return text;
 }
 
 bool CRowWriteBack::GotoLine(const std::string &setName, const std::string &lineName,

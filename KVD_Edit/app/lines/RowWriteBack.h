@@ -1,10 +1,12 @@
 #pragma once
 
 #include "KVD_Edit/app/grid/GridInfo.h"
+#include "KVD_Edit/app/lines/FiducialImporter.h"
 
 #include "orq_utils/Measure.h"
 
 #include <string>
+#include <vector>
 
 class CLineNodes;
 struct SRowHeader;
@@ -27,10 +29,29 @@ struct SRowValues {
     ORQ::EUnitType unit = ORQ::UNIT_M;
 };
 
+// What reading a row's files for its fiducial comments found: CFiducialImporter's result (the
+// trace count when they could be read; kHeaderNotLoaded, kEmptyLine or kTraceFileUnreadable when
+// not, and then the comments were kept) and why a trace file could not be read.
+struct SFidFilesRead {
+    int result = 1;
+    ETraceFileFault fault = ETraceFileFault::None;
+    bool Unreadable() const { return result <= 0; }
+};
+
+// A grid row whose fiducial comments a re-import kept.
+struct SKeptFiducials {
+    std::string lineName;
+    std::string dataFileName; // as the grid shows it: ".\" + path + ".dt1", maybe " (+)"
+    SFidFilesRead why;
+};
+
 // Writes an edited grid row back into the project file: renames the line (one row edited),
 // rewrites the two positions and the odometer of every data file of the line, and renews the
 // fiducial comments and the settings of the data file the row shows. Every check comes before
-// the first change, so a refused row leaves the file as it was.
+// the first change, so a refused row leaves the file as it was. Fiducial comments are renewed
+// only from files that can be read: a header that gives no traces or a trace file that is
+// missing, short or unreadable leaves the comments the project holds as they are (they may be
+// the only copy left).
 class CRowWriteBack {
 public:
     // projectPath: the project file; data file names are relative to its folder. lines, when
@@ -47,10 +68,17 @@ public:
     // names, positions, odometer and settings stay as they are. True when the row's line was
     // found and its comments renewed; changed (when given) is set when the comments now differ
     // from what the file held before. header, when given, is the row's header as just read,
-    // with its files as found: they are neither looked for nor read again.
+    // with its files as found: they are neither looked for nor read again. A row whose files
+    // cannot be read (its header included) keeps its comments and returns false without a
+    // message; read, when given, tells what reading them found.
     bool RewriteFiducials(const SRowValues &row, const std::string &gridName,
                           const std::string &lineName, bool *changed = nullptr,
-                          const SRowHeader *header = nullptr);
+                          const SRowHeader *header = nullptr, SFidFilesRead *read = nullptr);
+
+    // The one message that names the rows whose comments were kept, one line each in the order
+    // given (at most kKeptLinesShown, then how many more); empty when there are none.
+    static constexpr size_t kKeptLinesShown = 20;
+    static std::string KeptFiducialsMessage(const std::vector<SKeptFiducials> &rows);
 
     // The values of a grid row whose lengths are in unit.
     static SRowValues ValuesOf(const SGridInfo &row, ORQ::EUnitType unit);

@@ -122,9 +122,15 @@ TEST(FiducialImport, ReadsMarksOfManyTracesAndOfVeryLongTraces) {
     // A file cut inside its last trace is unreadable and gives no marks.
     std::string bytes = kvdtest::ReadFile(dt1);
     kvdtest::WriteFile(dt1, bytes.substr(0, bytes.size() - 1));
-    EXPECT_EQ(CFiducialImporter::ReadMarks(p.Folder() + "/LONG.hd", marks),
+    ETraceFileFault fault = ETraceFileFault::None;
+    EXPECT_EQ(CFiducialImporter::ReadMarks(p.Folder() + "/LONG.hd", marks, nullptr, "", &fault),
               CFiducialImporter::kTraceFileUnreadable);
     EXPECT_TRUE(marks.empty());
+    EXPECT_EQ(fault, ETraceFileFault::Short) << "the size is measured before reading";
+    std::remove(dt1.c_str());
+    EXPECT_EQ(CFiducialImporter::ReadMarks(p.Folder() + "/LONG.hd", marks, nullptr, "", &fault),
+              CFiducialImporter::kTraceFileUnreadable);
+    EXPECT_EQ(fault, ETraceFileFault::Missing);
 }
 
 TEST(FiducialImport, ReportsUnreadableFilesAndWritesNothing) {

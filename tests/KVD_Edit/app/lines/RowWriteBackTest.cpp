@@ -1,12 +1,20 @@
 #include "KVD_Edit/app/lines/RowWriteBack.h"
 
 #include "KVD_Edit/app/document/GpsCommands.h"
+#include "KVD_Edit/app/grid/GridRowBuilder.h"
+#include "Tamsel/Tamsel.h"
 
 #include "KVD_Edit/app/lines/ImportDlgLogic.h"
 #include "KVD_Edit/app/lines/LineImporter.h"
 #include "tests/KVD_Edit/app/lines/ImportTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
 
 using importtest::Count;
 using importtest::Project;
@@ -260,6 +268,196 @@ TEST(RowWriteBack, IndexedPassFindsEachLineAndTellsWhetherCommentsChanged) {
     row.lineName = "l2";
     EXPECT_FALSE(writer.ModifyRow(row, "B", "L1", 1));
     EXPECT_EQ(sink.Messages().back().text, "Line l2 already used.  Aborting update.");
+}
+
+} // namespace
+
+namespace {
+
+// A line L1 whose data file holds three comments the project keeps, and its files beside it.
+const std::string kKeptComments =
+    "<FIDComment ododist=\"1.000000\" units=\"m\" fileflag=\"C\">first</FIDComment>"
+    "<FIDComment ododist=\"2.500000\" units=\"m\" fileflag=\"C\">second</FIDComment>"
+    "<FIDComment ododist=\"4.000000\" units=\"m\" fileflag=\"C\">third</FIDComment>";
+
+std::string L1Project() {
+    return "<Data version=\"1.2.0\"><LineSet name=\"G\"><Line name=\"L1\">"
+           "<DataFile name=\"L1\" seq=\"1\" ext=\"HD+DT1\"><FileType UID=\"COR@@@\"/>"
+           "<Position X=\"0\" Y=\"1\" Z=\"0\" units=\"m\" normalized_file_pos=\"0.0\"/>"
+           "<Position X=\"5\" Y=\"1\" Z=\"0\" units=\"m\" normalized_file_pos=\"1.0\"/>"
+           "<Odometer start=\"0\" end=\"5\" step=\"0.05\" units=\"m\"/>" +
+           kKeptComments + "</DataFile></Line></LineSet></Data>";
+}
+
+// The ways a line's files fail to give fiducials, each made from a readable line L1.
+struct SBrokenFiles {
+    const char *name;
+    std::function<void(importtest::Project &)> breakFiles;
+    int result;
+    ETraceFileFault fault;
+};
+
+std::vector<SBrokenFiles> BrokenFiles() {
+    const auto dt1 = [](importtest::Project &p) { return p.Folder() + "/L1.dt1"; };
+    const auto hd = [](importtest::Project &p) { return p.Folder() + "/L1.hd"; };
+    return {
+        {"trace file missing", [=](importtest::Project &p) { std::remove(dt1(p).c_str()); },
+         CFiducialImporter::kTraceFileUnreadable, ETraceFileFault::Missing},
+        {"trace file cut inside a trace",
+         [=](importtest::Project &p) {
+             const std::string bytes = kvdtest::ReadFile(dt1(p));
+             kvdtest::WriteFile(dt1(p), bytes.substr(0, bytes.size() / 2 + 7));
+         },
+         CFiducialImporter::kTraceFileUnreadable, ETraceFileFault::Short},
+        {"trace file a folder",
+         [=](importtest::Project &p) {
+             std::remove(dt1(p).c_str());
+             mkdir(dt1(p).c_str(), 0755);
+         },
+         CFiducialImporter::kTraceFileUnreadable, ETraceFileFault::ReadError},
+        {"trace count not a number",
+         [=](importtest::Project &p) {
+             std::string text = kvdtest::ReadFile(hd(p));
+             const size_t at = text.find("NUMBER OF TRACES");
+             text.replace(at, text.find('\r', at) - at, "NUMBER OF TRACES   = abc");
+             kvdtest::WriteFile(hd(p), text);
+         },
+         CFiducialImporter::kEmptyLine, ETraceFileFault::None},
+        {"header rubbish",
+         [=](importtest::Project &p) {
+             kvdtest::WriteFile(hd(p), std::string("\x00\x01\x02\xff\xfe binary", 12));
+         },
+         CFiducialImporter::kHeaderNotLoaded, ETraceFileFault::None},
+        {"header missing", [=](importtest::Project &p) { std::remove(hd(p).c_str()); },
+         CFiducialImporter::kHeaderNotLoaded, ETraceFileFault::None},
+    };
+}
+
+// Fiducial comments are the person's only copy once the trace file is gone: a renewal from
+// files that cannot be read keeps them byte for byte, says nothing itself and tells why; with
+// the same files readable the comments are renewed from the trace file.
+TEST(RowWriteBack, ReimportKeepsTheCommentsOfLinesWhoseFilesCannotBeRead) {
+    for (const SBrokenFiles &broken : BrokenFiles()) {
+        SCOPED_TRACE(broken.name);
+        importtest::Project p(L1Project());
+        kvdtest::SRadarLine line = importtest::SmallLine();
+        line.fiducials = {{20, "renewed"}};
+        p.AddLine("L1", line);
+        const SRowValues row = L1Row(0, 5, 1, 1);
+        kvdtest::CaptureSink sink;
+        broken.breakFiles(p);
+        const std::string before = p.Text();
+
+        SFidFilesRead read;
+        bool changed = true;
+        CRowWriteBack writer(p.File(), p.Path());
+        EXPECT_FALSE(writer.RewriteFiducials(row, "G", "L1", &changed, nullptr, &read));
+        EXPECT_EQ(p.Text(), before) << "nothing of the line changes";
+        EXPECT_NE(p.Text().find(kKeptComments), std::string::npos);
+        EXPECT_FALSE(changed);
+        EXPECT_TRUE(read.Unreadable());
+        EXPECT_EQ(read.result, broken.result);
+        EXPECT_EQ(read.fault, broken.fault);
+        EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+    }
+
+    // The readable line, for comparison: its comments come from the trace file.
+    importtest::Project p(L1Project());
+    kvdtest::SRadarLine line = importtest::SmallLine();
+    line.fiducials = {{20, "renewed"}};
+    importtest::SetTracePosition(p.AddLine("L1", line), line.samples, 20, 1.0f);
+    SFidFilesRead read;
+    bool changed = false;
+    EXPECT_TRUE(CRowWriteBack(p.File(), p.Path())
+                    .RewriteFiducials(L1Row(0, 5, 1, 1), "G", "L1", &changed, nullptr, &read));
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(read.result, 101);
+    EXPECT_EQ(Count(p.Text(), "<FIDComment"), 1) << p.Text();
+    EXPECT_NE(p.Text().find("fileflag=\"C\">renewed</FIDComment>"), std::string::npos);
+}
+
+// The header a load read and the trace file it found serve the renewal; a trace file that was
+// cut after it was found still keeps the comments.
+TEST(RowWriteBack, ReimportFromTheLoadsHeaderKeepsTheCommentsOfACutTraceFile) {
+    importtest::Project p(L1Project());
+    const std::string dt1 = p.AddLine("L1");
+    auto header = std::make_shared<ORQ::Tamsel>();
+    ASSERT_EQ(header->Load((p.Folder() + "/L1.hd").c_str(), ORQ::ST_FILE), 0);
+    const SRowHeader known{header, dt1, 101};
+    const std::string bytes = kvdtest::ReadFile(dt1);
+    kvdtest::WriteFile(dt1, bytes.substr(0, 1000));
+    const std::string before = p.Text();
+    kvdtest::CaptureSink sink;
+    SFidFilesRead read;
+    EXPECT_FALSE(CRowWriteBack(p.File(), p.Path())
+                     .RewriteFiducials(L1Row(0, 5, 1, 1), "G", "L1", nullptr, &known, &read));
+    EXPECT_EQ(p.Text(), before);
+    EXPECT_EQ(read.result, CFiducialImporter::kTraceFileUnreadable);
+    EXPECT_EQ(read.fault, ETraceFileFault::Short);
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
+
+// An edit of a line whose trace file cannot be read writes its new positions and odometer but
+// keeps its comments; one whose header cannot be read is refused as before.
+TEST(RowWriteBack, EditOfALineWhoseFilesCannotBeReadKeepsItsComments) {
+    for (const SBrokenFiles &broken : BrokenFiles()) {
+        SCOPED_TRACE(broken.name);
+        importtest::Project p(L1Project());
+        p.AddLine("L1");
+        broken.breakFiles(p);
+        const std::string before = p.Text();
+        kvdtest::CaptureSink sink;
+        const bool written =
+            CRowWriteBack(p.File(), p.Path()).ModifyRow(L1Row(2, 7, 1, 1), "G", "L1", 1);
+        const std::string xml = p.Text();
+        EXPECT_NE(xml.find(kKeptComments), std::string::npos) << xml;
+        if (broken.result == CFiducialImporter::kHeaderNotLoaded) {
+            EXPECT_FALSE(written);
+            EXPECT_EQ(xml, before);
+            ASSERT_EQ(sink.Messages().size(), 1u);
+            EXPECT_EQ(sink.Messages()[0].text.rfind("Unable to read from ", 0), 0u);
+            continue;
+        }
+        EXPECT_TRUE(written) << sink.AllTexts();
+        EXPECT_NE(xml.find("<Odometer start=\"2.000\" end=\"7.000\""), std::string::npos) << xml;
+        EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+    }
+}
+
+TEST(RowWriteBack, KeptLinesMessageNamesEachLineWithItsReason) {
+    EXPECT_EQ(CRowWriteBack::KeptFiducialsMessage({}), "");
+    const auto kept = [](const char *name, const char *file, int result, ETraceFileFault fault) {
+        return SKeptFiducials{name, file, SFidFilesRead{result, fault}};
+    };
+    const std::vector<SKeptFiducials> rows = {
+        kept("X05", ".\\X05.dt1", CFiducialImporter::kTraceFileUnreadable,
+             ETraceFileFault::Missing),
+        kept("X07", ".\\sub\\X07.dt1 (+)", CFiducialImporter::kTraceFileUnreadable,
+             ETraceFileFault::Short),
+        kept("X08", ".\\X08.dt1", CFiducialImporter::kTraceFileUnreadable,
+             ETraceFileFault::ReadError),
+        kept("X09", ".\\X09.dt1", CFiducialImporter::kEmptyLine, ETraceFileFault::None),
+        kept("Y01", ".\\Y01.dt1", CFiducialImporter::kHeaderNotLoaded, ETraceFileFault::None),
+    };
+    EXPECT_EQ(CRowWriteBack::KeptFiducialsMessage(rows),
+              "The fiducial comments of these lines were kept as they were, because their files "
+              "cannot be read:\n"
+              "X05: the trace file .\\X05.dt1 is missing\n"
+              "X07: the trace file .\\sub\\X07.dt1 is shorter than its header says\n"
+              "X08: the trace file .\\X08.dt1 cannot be read\n"
+              "X09: the header .\\X09.hd gives no traces or no samples per trace\n"
+              "Y01: the header .\\Y01.hd cannot be read");
+
+    // Many lines: the message stays short enough for the screen and says how many more.
+    std::vector<SKeptFiducials> many;
+    for (int i = 0; i < 25; ++i)
+        many.push_back(kept(("L" + std::to_string(i)).c_str(), ".\\L.dt1",
+                            CFiducialImporter::kTraceFileUnreadable, ETraceFileFault::Missing));
+    const std::string text = CRowWriteBack::KeptFiducialsMessage(many);
+    EXPECT_EQ(Count(text, "\n"), static_cast<int>(CRowWriteBack::kKeptLinesShown) + 1) << text;
+    EXPECT_NE(text.find("\nL19: "), std::string::npos);
+    EXPECT_EQ(text.find("\nL20: "), std::string::npos);
+    EXPECT_EQ(text.substr(text.rfind('\n') + 1), "... and 5 more");
 }
 
 } // namespace
