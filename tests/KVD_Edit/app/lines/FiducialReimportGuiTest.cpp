@@ -8,6 +8,7 @@
 #include "KVD_Edit/app/shell/MainFrame.h"
 #include "tests/support/GridProject.h"
 #include "tests/support/RadarLineGenerator.h"
+#include "tests/support/gui/Desktop.h"
 #include "tests/support/gui/GuiHarness.h"
 #include "tests/support/gui/OpenProject.h"
 #include "tests/support/gui/RealInput.h"
@@ -88,7 +89,8 @@ bool ReimportAndSave(SOpenProject &project, const std::string &picture) {
     TypeKeys(frame, {"ctrl+s"});
     const bool saved = WaitFor([&] { return !project.doc->IsModified(); }, 5000);
     PumpEvents(500);
-    SaveScreenshot(App().GetMainFrame(), picture);
+    // Read from the X server: what the screen shows once the reload has drawn the new comments.
+    SaveArtifact(GrabScreen(std::string(), App().GetMainFrame()->GetScreenRect()), picture);
     return saved;
 }
 
