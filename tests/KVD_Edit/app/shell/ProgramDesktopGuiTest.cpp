@@ -602,3 +602,41 @@ TEST(ProgramDesktop, TerminationRequestDuringACommandsQuestionWaitsForTheCommand
     ASSERT_TRUE(run.AnswerAndEnd("alt+n"));
     EXPECT_EQ(run.Before(), ReadFile(run.Project()));
 }
+
+// After an open that listed load errors (a message box over the busy dialog, which steps aside
+// for it), the frame stores where it stood, and comes back there at the next start: it does not
+// creep by its decorations from start to start.
+TEST(ProgramDesktop, KeepsItsPlaceFromStartToStartAfterAnOpenWithLoadErrors) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteDemo(data.File("demo"));
+    ASSERT_FALSE(project.empty()) << "the demo tool failed";
+    ASSERT_EQ(0, std::remove(data.File("demo/X03.dt1").c_str()));
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(SettingsFolder(config)));
+    std::string firstPosition;
+    for (int start = 1; start <= 3; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        CProgramProcess program(config, {project}, {desktop.Display(), home.File("errors.txt")});
+        ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
+        ASSERT_FALSE(desktop.WaitForWindow(kTitle, 30000, 700, true, DIALOG_WINDOW).IsEmpty())
+            << "the open listed no load errors";
+        bool gone = false;
+        for (int attempt = 0; attempt < 5 && !gone; ++attempt) {
+            EXPECT_TRUE(RealKeyOn(desktop.Display(), "Return"));
+            gone = desktop.WaitForNoWindow(kTitle, 3000, true, DIALOG_WINDOW);
+        }
+        ASSERT_TRUE(gone) << "the load-error list stayed";
+        const wxRect frame = desktop.WaitForWindow(kTitle, 5000, 1000, true, NORMAL_WINDOW);
+        int status = -1;
+        ASSERT_TRUE(program.Terminate(20000, status));
+        const std::string position =
+            CIniFile::ReadString(IniIn(config), "GENERAL", "Window Position", std::string());
+        EXPECT_EQ(AsPlacement(frame), position) << "it stores the frame it showed";
+        if (start == 1)
+            firstPosition = position;
+        EXPECT_EQ(firstPosition, position);
+    }
+}
