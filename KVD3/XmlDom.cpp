@@ -2,6 +2,7 @@
 
 #include "KVD3/XmlText.h"
 #include "orq_utils/FileReplacement.h"
+#include "orq_utils/Pieces.h"
 #include "orq_utils/Str.h"
 
 #include <libxml/SAX2.h>
@@ -567,11 +568,11 @@ short WriteReplacing(const std::string &path, const std::string &bytes, const Pr
     ORQ::CFileReplacement file(path);
     if (!file.Open())
         return XML_SAVE_NOT_ACCESSIBLE;
-    for (size_t done = 0; done < bytes.size(); done += kProgressBytes) {
-        if (!file.Write(bytes.data() + done, std::min(kProgressBytes, bytes.size() - done)))
-            return XML_SAVE_WRITE_FAILED;
-        Report(progress);
-    }
+    auto writePiece = [&](int64_t at, int64_t length) {
+        return file.Write(bytes.data() + at, size_t(length)) ? length : int64_t(-1);
+    };
+    if (ORQ::InPieces(int64_t(bytes.size()), int64_t(kProgressBytes), writePiece, progress) < 0)
+        return XML_SAVE_WRITE_FAILED;
     if (!file.Finish() || !file.Commit())
         return XML_SAVE_WRITE_FAILED;
     return 0;

@@ -2,9 +2,9 @@
 
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
-#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FolderListing.h"
 #include "orq_utils/MessageSink.h"
+#include "orq_utils/PendingReplacement.h"
 
 #include <cmath>
 #include <cstring>

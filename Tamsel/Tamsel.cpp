@@ -2,9 +2,10 @@
 
 #include "Tamsel/LinePath.h"
 #include "Tamsel/TamselText.h"
-#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
 #include "orq_utils/FolderListing.h"
+#include "orq_utils/PendingReplacement.h"
+#include "orq_utils/SmallFile.h"
 
 #include <array>
 #include <cerrno>
@@ -14,7 +15,6 @@
 #include <limits.h>
 #include <sstream>
 #include <strings.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ORQ {
@@ -32,7 +32,7 @@ int TimeZeroAsRead(double value) {
 }
 
 // Real headers are a few kilobytes; anything near this size is not a header.
-constexpr off_t kMaxHeaderBytes = 4 * 1024 * 1024;
+constexpr size_t kMaxHeaderBytes = 4 * 1024 * 1024;
 
 // The whole text of the header file at path, read with one open and as few reads as its size
 // needs; the reason in words when it cannot be read or is no header file, else empty. folder,
@@ -48,38 +48,22 @@ std::string ReadHeaderFile(const std::string &path, std::string &text,
                                   : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::strerror(errno);
-    struct SClose {
-        int fd;
-        ~SClose() { ::close(fd); }
-    } closing{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return std::strerror(errno);
-    if (!S_ISREG(st.st_mode))
+    const ESmallFileRead read = ReadSmallFile(fd, kMaxHeaderBytes, text);
+    const int err = errno;
+    ::close(fd);
+    switch (read) {
+    case SMALL_FILE_READ:
+        return std::string();
+    case SMALL_FILE_NOT_MEASURED:
+        return std::strerror(err);
+    case SMALL_FILE_NOT_A_FILE:
         return "it is not a file";
-    if (st.st_size > kMaxHeaderBytes)
+    case SMALL_FILE_TOO_LARGE:
         return "it is far too large to be a radar line header";
-    // One byte more than the size, so that the end is seen at once; a file grown meanwhile is
-    // read on up to the limit.
-    text.resize(static_cast<size_t>(st.st_size) + 1);
-    size_t have = 0;
-    while (true) {
-        if (have == text.size()) {
-            if (text.size() > static_cast<size_t>(kMaxHeaderBytes))
-                return "it is far too large to be a radar line header";
-            text.resize(text.size() * 2);
-        }
-        const ssize_t n = ::read(fd, &text[have], text.size() - have);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return "the file could not be read";
-        if (n == 0)
-            break;
-        have += static_cast<size_t>(n);
+    case SMALL_FILE_UNREADABLE:
+        break;
     }
-    text.resize(have);
-    return std::string();
+    return "the file could not be read";
 }
 
 // The set of the bytes a text holds.

@@ -1,7 +1,8 @@
 #include "orq_utils/FileReplacement.h"
 
-#include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/PathName.h"
 #include "orq_utils/ReplacementFolder.h"
+#include "orq_utils/ReplacementSweep.h"
 
 #include <atomic>
 #include <cerrno>
@@ -24,10 +25,8 @@ std::atomic<unsigned long> g_replacementsBegun{0};
 // Unique names for temporary files beside path: ".<leaf>.tmp" and 8 random characters.
 class CTempNames {
 public:
-    explicit CTempNames(const std::string &path) {
-        const size_t slash = path.find_last_of('/');
-        m_folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-        m_leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    explicit CTempNames(const std::string &path) : m_leaf(LeafOf(path)) {
+        m_folder = path.substr(0, path.size() - m_leaf.size());
         m_seed = static_cast<unsigned long long>(
             std::chrono::steady_clock::now().time_since_epoch().count());
     }
@@ -42,8 +41,8 @@ public:
     }
 
 private:
-    std::string m_folder;
     std::string m_leaf;
+    std::string m_folder; // with its "/", empty for a bare name
     unsigned long long m_seed;
 };
 

@@ -1,8 +1,7 @@
 #include "orq_utils/FolderListing.h"
 
-#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileSystemName.h"
-#include "orq_utils/ReplacementRecord.h"
+#include "orq_utils/PathName.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -42,20 +41,24 @@ bool IsAscii(const std::string &text) {
     return true;
 }
 
-// The extension of a name (what follows its last "."; empty without one) in lower case, when it
-// is plain ASCII; false when it is not.
+// The extension of a name (ExtensionOf) in lower case, when it is plain ASCII; false when it is
+// not.
 bool AsciiExtension(const std::string &name, std::string &extension) {
-    const size_t dot = name.find_last_of('.');
-    extension.clear();
-    if (dot == std::string::npos)
-        return true;
-    for (size_t i = dot + 1; i < name.size(); ++i) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x80)
+    extension = ExtensionOf(name);
+    for (char &c : extension) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80)
             return false;
-        extension += static_cast<char>(std::tolower(c));
+        c = static_cast<char>(std::tolower(byte));
     }
     return true;
+}
+
+// How many entries that listings must not miss writers of this process noted (NoteNewEntry).
+std::atomic<unsigned long> g_newEntries{0};
+
+bool IsHidden(const std::string &name) {
+    return name[0] == '.' && name != "." && name != "..";
 }
 
 } // namespace
@@ -63,16 +66,16 @@ bool AsciiExtension(const std::string &name, std::string &extension) {
 bool CFolderListing::Read(const std::string &folder) {
     m_folder = folder.empty() ? "." : folder;
     m_read = false;
-    m_replacementFiles = false;
+    m_hidden = false;
     m_types.clear();
     m_order.clear();
     m_extensions.clear();
     m_allExtensionsKnown = true;
     m_byKey.clear();
     m_keyed = false;
-    // Counted before the names are read: a record written while they are read counts as
-    // written since.
-    m_recordsAtReading = ReplacementRecordsWritten();
+    // Counted before the names are read: an entry noted while they are read counts as noted
+    // since.
+    m_newEntriesAtReading = g_newEntries;
     m_handle = SFolderHandle();
     const int fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -93,9 +96,8 @@ bool CFolderListing::Read(const std::string &folder) {
     std::vector<std::pair<std::string, char>> entries;
     while (const dirent *entry = ::readdir(dir.get())) {
         entries.emplace_back(entry->d_name, static_cast<char>(TypeOfEntry(entry->d_type)));
-        const std::string &name = entries.back().first;
-        if (name[0] == '.' && (IsReplacementRecordName(name) || IsTemporaryName(name)))
-            m_replacementFiles = true;
+        if (IsHidden(entries.back().first))
+            m_hidden = true;
     }
     m_types.reserve(entries.size());
     m_order.reserve(entries.size());
@@ -236,11 +238,15 @@ void CFolderListing::SFolderHandle::Close() {
 }
 
 std::string CFolderListing::PathOf(const std::string &entry) const {
-    return m_folder == "/" ? "/" + entry : m_folder + "/" + entry;
+    return JoinPath(m_folder, entry);
 }
 
-bool CFolderListing::RecordsWrittenSince() const {
-    return ReplacementRecordsWritten() != m_recordsAtReading;
+void CFolderListing::NoteNewEntry() {
+    ++g_newEntries;
+}
+
+bool CFolderListing::MayLackNewEntries() const {
+    return g_newEntries != m_newEntriesAtReading;
 }
 
 } // namespace ORQ

@@ -19,8 +19,9 @@ namespace ORQ {
 //
 // A listing is what the folder held when it was read; it does not follow later changes. The one
 // change a reader must not miss is an intent record appearing: during an open only this process
-// writes in its line folders, and a record it writes (CFileGroupReplacement) is counted, so a
-// listing knows when a record may have appeared since its reading (RecordsWrittenSince).
+// writes in its line folders, and a writer of such an entry (CFileGroupReplacement) notes it
+// first (NoteNewEntry), so a listing knows when one may have appeared since its reading
+// (MayLackNewEntries).
 class ORQ_UTILS_API CFolderListing {
 public:
     enum EType { TYPE_NONE = 0, TYPE_FILE = 1, TYPE_FOLDER = 2, TYPE_OTHER = 3, TYPE_UNKNOWN = 4 };
@@ -65,11 +66,21 @@ public:
     // the folder's path again); a file descriptor, or -1 with errno set.
     int Open(const std::string &entry, int flags) const;
 
-    // Whether the folder held an intent record or a temporary file of a replacement.
-    bool HeldReplacementFiles() const { return m_replacementFiles; }
-    // Whether a group replacement of this process wrote an intent record since the reading:
-    // then the listing's lack of a record proves nothing.
-    bool RecordsWrittenSince() const;
+    // Calls visit(entry) for each entry, in the order the folder lists them.
+    template <typename Visit> void ForEachEntry(Visit visit) const {
+        for (const std::string *entry : m_order)
+            visit(*entry);
+    }
+    // Whether the folder held a hidden entry (a name beginning with ".", other than "." and
+    // ".."): the replacement's temporaries and intent records are hidden.
+    bool HasHiddenEntries() const { return m_hidden; }
+
+    // Called by a writer of this process about to create an entry that readers holding a
+    // listing must not miss (an intent record).
+    static void NoteNewEntry();
+    // Whether such an entry was noted since the reading began: then the listing's lack of one
+    // proves nothing.
+    bool MayLackNewEntries() const;
 
 private:
     // The folder, open while the listing lives: its entries are measured and opened through it.
@@ -91,8 +102,8 @@ private:
     std::string m_folder;
     SFolderHandle m_handle;
     bool m_read = false;
-    bool m_replacementFiles = false;
-    unsigned long m_recordsAtReading = 0;
+    bool m_hidden = false;
+    unsigned long m_newEntriesAtReading = 0;
     std::unordered_map<std::string, char> m_types; // entry -> EType
     // The extensions of the entries, in lower case; all of them when every one is ASCII.
     std::unordered_set<std::string> m_extensions;

@@ -1,6 +1,7 @@
 #include "orq_utils/ReplacementRecord.h"
 
 #include "orq_utils/FileSystemName.h"
+#include "orq_utils/PathName.h"
 
 #include <set>
 
@@ -11,6 +12,8 @@ namespace {
 const char kFirstLine[] = "kvd group replacement 1";
 const char kRename[] = "rename";
 const char kEnd[] = "end";
+const char kRecordSuffix[] = ".kvd-intent";
+const size_t kRecordSuffixLength = sizeof kRecordSuffix - 1;
 const size_t kTempSuffixLength = 8;
 
 bool IsTempLetter(char c) {
@@ -30,7 +33,27 @@ bool SplitLines(const std::string &text, std::vector<std::string> &lines) {
     return true;
 }
 
+std::string LowerAscii(std::string text) {
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return text;
+}
+
 } // namespace
+
+std::string ReplacementRecordPath(const std::string &path) {
+    return JoinPath(FolderOf(path), "." + LowerAscii(StemOf(LeafOf(path))) + kRecordSuffix);
+}
+
+bool IsReplacementRecordName(const std::string &leaf) {
+    return leaf.size() > 1 + kRecordSuffixLength && leaf[0] == '.' &&
+           leaf.compare(leaf.size() - kRecordSuffixLength, kRecordSuffixLength, kRecordSuffix) == 0;
+}
+
+std::string ReplacementRecordLine(const std::string &recordLeaf) {
+    return recordLeaf.substr(1, recordLeaf.size() - 1 - kRecordSuffixLength);
+}
 
 bool IsReplacementTarget(const std::string &name) {
     if (name.empty() || name.size() > 255 || name == "." || name == "..")

@@ -52,6 +52,15 @@ ORQ_UTILS_API bool CheckReplacementTargets(const SReplacementRecord &record,
                                            const std::vector<std::string> &extensions,
                                            std::string &why);
 
+// The intent record a group replacement of the file at path writes: the folder's
+// ".<stem>.kvd-intent", stem = the file's name before its last "." in lower case, so that every
+// file of a line finds it.
+ORQ_UTILS_API std::string ReplacementRecordPath(const std::string &path);
+// Whether a name (without folder) is that of an intent record.
+ORQ_UTILS_API bool IsReplacementRecordName(const std::string &leaf);
+// The line an intent record's name is for: the stem of ".<stem>.kvd-intent".
+ORQ_UTILS_API std::string ReplacementRecordLine(const std::string &recordLeaf);
+
 // A name a record can hold as a target: not empty, not "." or "..", at most 255 bytes, without
 // "/", NUL, tab, carriage return or line feed.
 ORQ_UTILS_API bool IsReplacementTarget(const std::string &name);

@@ -1,8 +1,9 @@
 #include "KVD_Edit/GPSINFO/Array3D.h"
 
 #include "Tamsel/Tamsel.h"
-#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
+#include "orq_utils/PendingReplacement.h"
+#include "orq_utils/Pieces.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -132,20 +133,10 @@ int64_t CArray3D::ReadFile(const char *path, int64_t size, int *openResult,
         return -size;
     struct stat st {};
     const int64_t length = ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : -1;
-    int64_t got = 0;
-    while (got < size) {
-        const int64_t part =
-            ReadAll(fd, m_block->data.get() + got, std::min(kProgressBytes, size - got));
-        if (part < 0) {
-            got = -1;
-            break;
-        }
-        got += part;
-        if (progress)
-            progress();
-        if (part == 0)
-            break;
-    }
+    char *const data = m_block->data.get();
+    const int64_t got = ORQ::InPieces(
+        size, kProgressBytes,
+        [&](int64_t at, int64_t count) { return ReadAll(fd, data + at, count); }, progress);
     ::close(fd);
     if (got < 0 || length < 0)
         return -size;

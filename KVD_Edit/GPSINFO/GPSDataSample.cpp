@@ -11,6 +11,7 @@
 #include "orq_utils/CLocale.h"
 #include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/Measure.h"
+#include "orq_utils/Pieces.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -377,17 +378,14 @@ ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
                            const std::string &dt1Path, const CArray3D &block,
                            const std::function<void()> &progress) {
     ORQ::CStr error;
-    ORQ::CFileGroupReplacement group;
+    ORQ::CFileGroupReplacement group(ORQ::kLineFileExtensions);
     ORQ::CFileReplacement &dt1 = group.Add(dt1Path);
     ORQ::CFileReplacement &hd = group.Add(header.FilePathName());
-    bool written = dt1.Open();
-    const int64_t size = block.SizeBytes();
-    for (int64_t done = 0; written && done < size; done += CArray3D::kProgressBytes) {
-        const int64_t part = std::min(CArray3D::kProgressBytes, size - done);
-        written = dt1.Write(block.Data() + done, size_t(part));
-        if (progress)
-            progress();
-    }
+    auto writePiece = [&](int64_t at, int64_t length) {
+        return dt1.Write(block.Data() + at, size_t(length)) ? length : int64_t(-1);
+    };
+    const bool written = dt1.Open() && ORQ::InPieces(block.SizeBytes(), CArray3D::kProgressBytes,
+                                                     writePiece, progress) >= 0;
     if (!written || !dt1.Finish()) {
         error.Format("Error saving to File %s.\n", dt1Path.c_str());
         return error;

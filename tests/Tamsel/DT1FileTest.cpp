@@ -1,4 +1,5 @@
 #include "Tamsel/DT1File.h"
+#include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FolderListing.h"
 #include "tests/support/RadarLineGenerator.h"
@@ -242,7 +243,7 @@ TEST(TraceFileAccess, CapacityThroughAFolderListingIsTheFilesAfterItsPendingRepl
     longer.traces = 35;
     const std::string bytes = kvdtest::RadarTraceBytes(longer);
     ORQ::CFileGroupReplacement::SetStopAfter(ORQ::CFileGroupReplacement::STEP_RECORD);
-    ORQ::CFileGroupReplacement group;
+    ORQ::CFileGroupReplacement group(ORQ::kLineFileExtensions);
     ORQ::CFileReplacement &d = group.Add(dt1);
     EXPECT_TRUE(d.Open() && d.Write(bytes.data(), bytes.size()) && d.Finish());
     EXPECT_FALSE(group.Commit());

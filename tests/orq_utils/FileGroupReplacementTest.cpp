@@ -40,7 +40,7 @@ std::vector<std::string> OtherNames(const std::string &folder, std::set<std::str
 
 // Writes a.hd and a.dt1 as one group with the given texts; the Commit's result.
 bool WritePair(const std::string &folder, const std::string &hd, const std::string &dt1) {
-    CFileGroupReplacement group;
+    CFileGroupReplacement group(kLine);
     CFileReplacement &h = group.Add(folder + "/a.hd");
     CFileReplacement &d = group.Add(folder + "/a.dt1");
     EXPECT_TRUE(h.Open() && h.Write(hd.data(), hd.size()) && h.Finish());
@@ -50,7 +50,7 @@ bool WritePair(const std::string &folder, const std::string &hd, const std::stri
 
 // Writes the line GPS01 (GPS01.hd and GPS01.dt1) as one group; the Commit's result.
 bool WriteGpsLine(const std::string &folder, const std::string &text) {
-    CFileGroupReplacement group;
+    CFileGroupReplacement group(kLine);
     for (const char *name : {"GPS01.hd", "GPS01.dt1"}) {
         CFileReplacement &m = group.Add(folder + "/" + name);
         EXPECT_TRUE(m.Open() && m.Write(text.data(), text.size()) && m.Finish());
@@ -327,7 +327,7 @@ TEST(FileGroupReplacement, AGroupOfFilesOfTwoLinesIsRefusedBeforeItsWrites) {
     TempDir dir;
     WriteFile(dir.File("a.hd"), "old a");
     WriteFile(dir.File("b.hd"), "old b");
-    CFileGroupReplacement group;
+    CFileGroupReplacement group(kLine);
     for (const char *name : {"a.hd", "b.hd"}) {
         CFileReplacement &m = group.Add(dir.File(name));
         ASSERT_TRUE(m.Open() && m.Write("new", 3) && m.Finish());

@@ -31,7 +31,7 @@ const std::vector<std::string> kExtensions = {"hd", "dt1"};
 // stop it: the record stands and the new pair counts.
 void WritePairStoppedAfterRecord(const std::string &folder) {
     CFileGroupReplacement::SetStopAfter(CFileGroupReplacement::STEP_RECORD);
-    CFileGroupReplacement group;
+    CFileGroupReplacement group(kExtensions);
     CFileReplacement &h = group.Add(folder + "/a.hd");
     CFileReplacement &d = group.Add(folder + "/a.dt1");
     EXPECT_TRUE(h.Open() && h.Write("new header", 10) && h.Finish());

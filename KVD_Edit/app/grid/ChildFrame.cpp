@@ -309,9 +309,12 @@ void CChildFrame::OnClose(wxCloseEvent &event) {
 void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool reportErrors) {
     KVD_LOG_CALL();
     // Headers the load before this one read in the same operation (the fiducial renewal's
-    // reload follows its load at once) are not read again.
+    // reload follows its load at once) are not read again. The operation goes on while the busy
+    // display is kept between its levels.
     const CBusyIndicator *operation = AppBusyIndicator();
-    const RowHeaders known = m_carriedHeaders.Take(operation && operation->IsKept());
+    if (!operation || !operation->IsKept())
+        m_carriedHeaders.Forget();
+    const RowHeaders known = m_carriedHeaders.TakeInSameOperation();
     IGridDocument *doc = GetGridDocument();
     if (!doc || !m_gridView)
         return;

@@ -6,9 +6,10 @@
 #include "KVD3/KvdDataBlockInterface.h"
 #include "Tamsel/DT1File.h"
 #include "Tamsel/Tamsel.h"
-#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
 #include "orq_utils/FileSystemName.h"
+#include "orq_utils/PathName.h"
+#include "orq_utils/ReplacementSweep.h"
 
 #include <dirent.h>
 #include <strings.h>
@@ -54,12 +55,6 @@ std::string WithSlash(const std::string &folder) {
         return "./";
     char last = folder.back();
     return last == '/' || last == '\\' ? folder : folder + "/";
-}
-
-// The folder of a path the finder found (it always holds a "/"): "/" for a file at the root.
-std::string FolderOfFound(const std::string &path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
 }
 
 bool IsRegularFile(const std::string &path) {
@@ -233,7 +228,7 @@ bool CGridRowBuild::TakeKnownHeader() {
     const SRowHeader &taken = found->second;
     m_header = taken.header;
     m_headerLoaded = true;
-    m_headerFolder = FolderOfFound(taken.HeaderPath());
+    m_headerFolder = ORQ::FolderOf(taken.HeaderPath());
     m_dt1Path = taken.traceFilePath;
     const ORQ::STamsel &hd = taken.Values();
     TakeHeader(hd);
@@ -254,7 +249,7 @@ void CGridRowBuild::ReadHeader() {
     }
     const std::string hdPath = m_finder.Find(m_folder, m_relative + ".hd");
     if (!hdPath.empty())
-        m_headerFolder = FolderOfFound(hdPath);
+        m_headerFolder = ORQ::FolderOf(hdPath);
     // Found through the folder's listing, which also tells whether the line has a replacement
     // to finish before it is read.
     auto header = std::make_shared<ORQ::Tamsel>();
@@ -272,7 +267,7 @@ void CGridRowBuild::ReadHeader() {
     const ORQ::STamsel &hd = *m_header->GetTamsel();
     TakeHeader(hd);
     BoundTraces(hd, CDT1File::TraceCapacity(dt1Path, hd.m_points,
-                                            m_finder.Listing(FolderOfFound(dt1Path))));
+                                            m_finder.Listing(ORQ::FolderOf(dt1Path))));
     FlagFromPositions(hd);
 }
 
@@ -545,12 +540,16 @@ void CCarriedHeaders::Keep(RowHeaders &&headers, unsigned long filesWrittenAtRea
     m_filesWrittenAt = filesWrittenAtRead;
 }
 
-RowHeaders CCarriedHeaders::Take(bool sameOperation) {
+RowHeaders CCarriedHeaders::TakeInSameOperation() {
     RowHeaders taken;
     taken.swap(m_headers);
-    if (!sameOperation || ORQ::FileReplacementsBegun() != m_filesWrittenAt)
+    if (ORQ::FileReplacementsBegun() != m_filesWrittenAt)
         taken.clear();
     return taken;
+}
+
+void CCarriedHeaders::Forget() {
+    m_headers.clear();
 }
 
 // CGridRowBuilder

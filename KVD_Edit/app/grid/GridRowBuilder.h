@@ -70,9 +70,11 @@ using RowHeaders = std::unordered_map<std::string, SRowHeader>; // by the row's 
 class CCarriedHeaders {
 public:
     void Keep(RowHeaders &&headers, unsigned long filesWrittenAtRead);
-    // The headers kept, now no longer kept; empty when there are none or they may be out of
-    // date. sameOperation: the operation that read them still goes on.
-    RowHeaders Take(bool sameOperation);
+    // The headers kept, now no longer kept, for a load while the operation that read them still
+    // goes on; empty when there are none or they may be out of date.
+    RowHeaders TakeInSameOperation();
+    // Drops the headers kept: a load of another operation reads its files again.
+    void Forget();
 
 private:
     RowHeaders m_headers;

@@ -190,14 +190,14 @@ bool LoadHeader(const std::string &path, ORQ::Tamsel &hd) {
 }
 
 // The trace file of a header whose files were not found beforehand: the reader looks for it.
-const std::string kNotFound;
+const std::string kNotLookedUp;
 
 // The row's header as the fiducial comments are written from it: its values, and its position
 // unit (metres unless a length unit) with the row's step in that unit. The paths and values are
 // the caller's, which outlive the record.
 struct SLineHeader {
     const std::string *path = nullptr;
-    const std::string *traceFilePath = &kNotFound; // the trace file as found, when known
+    const std::string *traceFilePath = &kNotLookedUp; // the trace file as found, when known
     const ORQ::STamsel *values = nullptr;
     EUnitType unit = ORQ::UNIT_M;
     double step = 0;

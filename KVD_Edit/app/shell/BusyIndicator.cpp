@@ -62,7 +62,7 @@ void CBusyIndicator::HandOver() {
         m_handOver = true;
 }
 
-bool CBusyIndicator::Idle() {
+bool CBusyIndicator::IdleAsksForMore() {
     if (m_count > 0 || !m_display) {
         m_idleOnce = false;
         return false;

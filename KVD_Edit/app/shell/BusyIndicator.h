@@ -56,8 +56,9 @@ public:
     // The program has nothing left to do (no posted work waits): a display kept for a level that
     // did not come goes at the second call in a row, so that the windows first finish what their
     // own idle work does (a list lays out the rows it was given) and the display's removal
-    // paints them. True when the display waits for the next call.
-    bool Idle();
+    // paints them. True when the display waits for the next call: the caller asks for more
+    // idle time.
+    bool IdleAsksForMore();
 
     // One unit of long work done. Costs a test while nothing is shown; while the display is
     // shown it lets the display draw when kTickInterval has passed since it last drew.

@@ -165,7 +165,7 @@ CKVDVApp::CKVDVApp()
             event.RequestMore();
             return;
         }
-        if (m_busyIndicator->Idle())
+        if (m_busyIndicator->IdleAsksForMore())
             event.RequestMore();
     });
 }

@@ -258,16 +258,16 @@ TEST(GridRowBuilder, CarriedHeadersServeOnlyTheNextLoadOfTheSameOperationWithNot
     };
     CCarriedHeaders carried;
     carried.Keep(headers(), ORQ::FileReplacementsBegun());
-    EXPECT_EQ(1u, carried.Take(true).size());
-    EXPECT_TRUE(carried.Take(true).empty());
+    EXPECT_EQ(1u, carried.TakeInSameOperation().size());
+    EXPECT_TRUE(carried.TakeInSameOperation().empty());
 
     carried.Keep(headers(), ORQ::FileReplacementsBegun());
-    EXPECT_TRUE(carried.Take(false).empty());
-    EXPECT_TRUE(carried.Take(true).empty());
+    carried.Forget();
+    EXPECT_TRUE(carried.TakeInSameOperation().empty()) << "another operation's load forgot them";
 
     carried.Keep(headers(), ORQ::FileReplacementsBegun());
     ASSERT_TRUE(ORQ::ReplaceFileContent(dir.File("other.GPS"), "x"));
-    EXPECT_TRUE(carried.Take(true).empty());
+    EXPECT_TRUE(carried.TakeInSameOperation().empty());
 }
 
 TEST(GridRowBuilder, MissingTraceFileReportsAndShowsUnknownRow) {
@@ -593,7 +593,7 @@ void ReplaceLineStoppedAfterRecord(const std::string &base, int traces) {
     radar.synthetic = false;
     const std::string hd = RadarHeaderText(radar), dt1 = RadarTraceBytes(radar);
     ORQ::CFileGroupReplacement::SetStopAfter(ORQ::CFileGroupReplacement::STEP_RECORD);
-    ORQ::CFileGroupReplacement group;
+    ORQ::CFileGroupReplacement group(ORQ::kLineFileExtensions);
     ORQ::CFileReplacement &h = group.Add(base + ".hd");
     ORQ::CFileReplacement &d = group.Add(base + ".dt1");
     EXPECT_TRUE(h.Open() && h.Write(hd.data(), hd.size()) && h.Finish());

@@ -80,9 +80,9 @@ TEST(BusyHandOver, KeptDisplayGoesWhenIdleOrAtTheEnd) {
     const SCase cases[] = {
         {"second idle call",
          [](CBusyIndicator &busy) {
-             EXPECT_TRUE(busy.Idle()) << "the first idle call asks for another";
+             EXPECT_TRUE(busy.IdleAsksForMore()) << "the first idle call asks for another";
              EXPECT_TRUE(busy.IsKept());
-             EXPECT_FALSE(busy.Idle());
+             EXPECT_FALSE(busy.IdleAsksForMore());
          }},
         {"end of all levels", [](CBusyIndicator &busy) { busy.EndAll(); }},
     };
@@ -104,8 +104,8 @@ TEST(BusyHandOver, KeptDisplayGoesWhenIdleOrAtTheEnd) {
         CBusyIndicator busy(FactoryFor(log));
         // Idle while a level is open changes nothing (a modal question runs an event loop).
         busy.Begin();
-        EXPECT_FALSE(busy.Idle());
-        EXPECT_FALSE(busy.Idle());
+        EXPECT_FALSE(busy.IdleAsksForMore());
+        EXPECT_FALSE(busy.IdleAsksForMore());
         EXPECT_TRUE(busy.IsShown());
         busy.End();
         EXPECT_EQ(1, log.removed);
