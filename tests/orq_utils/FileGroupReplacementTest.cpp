@@ -340,6 +340,27 @@ TEST(FileGroupReplacement, AGroupOfFilesOfTwoLinesIsRefusedBeforeItsWrites) {
     EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File("a.hd"))));
 }
 
+// The writer and the reader take one rule for a line's files: a group whose members share a
+// stem but not the line's extensions would be refused by the reader, so the writer refuses it
+// before anything is written.
+TEST(FileGroupReplacement, AGroupOfFilesWithOtherExtensionsIsRefusedBeforeItsWrites) {
+    TempDir dir;
+    WriteFile(dir.File("a.hd"), "old header");
+    WriteFile(dir.File("a.txt"), "old notes");
+    CFileGroupReplacement group(kLine);
+    for (const char *name : {"a.hd", "a.txt"}) {
+        CFileReplacement &m = group.Add(dir.File(name));
+        ASSERT_TRUE(m.Open() && m.Write("new", 3) && m.Finish());
+    }
+    errno = 0;
+    EXPECT_FALSE(group.Commit());
+    EXPECT_EQ(errno, EINVAL) << group.Why();
+    EXPECT_NE(group.Why().find("a.txt"), std::string::npos) << group.Why();
+    EXPECT_EQ(ReadFile(dir.File("a.hd")), "old header");
+    EXPECT_EQ(ReadFile(dir.File("a.txt")), "old notes");
+    EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File("a.hd"))));
+}
+
 // A record that cannot be read may name any file of its own line, and no other: it keeps only
 // its line's temporaries, and those of every other line go as usual.
 TEST(FileGroupReplacement, ADamagedRecordHoldsBackOnlyItsOwnLine) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+using kvdtest::FileExists;
 using kvdtest::ReadFile;
 using kvdtest::TempDir;
 using kvdtest::WriteFile;
@@ -110,6 +111,32 @@ TEST(FolderListing, PendingRecordIsFinishedWhetherWrittenBeforeOrAfterTheReading
         EXPECT_EQ(ReadFile(dir.File("a.dt1")), "new traces, longer");
         EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("b.hd"), listing, kExtensions),
                   ORQ::PENDING_NONE);
+    }
+}
+
+// The tidy at open works from the listing the load read: a record standing then, and one this
+// program writes after it, are both carried out, and a stale temporary the listing holds goes.
+TEST(FolderListing, TidyOfAListingFinishesRecordsWrittenBeforeOrAfterTheReading) {
+    for (const bool before : {true, false}) {
+        SCOPED_TRACE(before ? "record written before the reading" : "record written after it");
+        TempDir dir;
+        WriteFile(dir.File("a.hd"), "old header");
+        WriteFile(dir.File("a.dt1"), "old traces");
+        WriteFile(dir.File(".b.hd.tmpabcdefgh"), "left by a killed write");
+        WriteFile(dir.File(".keep"), "a hidden file of the person's");
+        CFolderListing listing;
+        if (before)
+            WritePairStoppedAfterRecord(dir.Path());
+        listing.Read(dir.Path());
+        if (!before)
+            WritePairStoppedAfterRecord(dir.Path());
+
+        EXPECT_GE(ORQ::TidyReplacementFolder(listing, kExtensions), 1);
+        EXPECT_EQ(ReadFile(dir.File("a.hd")), "new header");
+        EXPECT_EQ(ReadFile(dir.File("a.dt1")), "new traces, longer");
+        EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File("a.hd"))));
+        EXPECT_FALSE(FileExists(dir.File(".b.hd.tmpabcdefgh")));
+        EXPECT_TRUE(FileExists(dir.File(".keep"))) << "only the replacement's files go";
     }
 }
 
