@@ -326,15 +326,28 @@ unsigned long FileReplacementsBegun() {
     return g_replacementsBegun;
 }
 
-bool ReplaceFileContent(const std::string &path, const std::string &bytes, bool durable) {
+namespace {
+
+// Writes bytes whole through a new replacement of path and puts it in place with
+// commit(file); false with errno, and its temporary removed, on any failure.
+template <typename Commit>
+bool WriteWhole(const std::string &path, const std::string &bytes, unsigned newMode, bool durable,
+                Commit commit) {
     CFileReplacement file(path);
-    if (file.Open() && file.Write(bytes.data(), bytes.size()) && file.Finish(durable) &&
-        file.Commit())
+    if (file.Open(newMode) && file.Write(bytes.data(), bytes.size()) && file.Finish(durable) &&
+        commit(file))
         return true;
     const int err = file.Error();
     file.Discard();
     errno = err;
     return false;
+}
+
+} // namespace
+
+bool ReplaceFileContent(const std::string &path, const std::string &bytes, bool durable) {
+    return WriteWhole(path, bytes, 0666, durable,
+                      [](CFileReplacement &file) { return file.Commit(); });
 }
 
 bool CreateFileContent(const std::string &path, const std::string &bytes, unsigned newMode,
@@ -345,14 +358,8 @@ bool CreateFileContent(const std::string &path, const std::string &bytes, unsign
         errno = EEXIST;
         return false;
     }
-    CFileReplacement file(path);
-    if (file.Open(newMode) && file.Write(bytes.data(), bytes.size()) && file.Finish(durable) &&
-        file.CommitNew())
-        return true;
-    const int err = file.Error();
-    file.Discard();
-    errno = err;
-    return false;
+    return WriteWhole(path, bytes, newMode, durable,
+                      [](CFileReplacement &file) { return file.CommitNew(); });
 }
 
 } // namespace ORQ

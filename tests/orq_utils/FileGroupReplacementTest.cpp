@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <initializer_list>
 #include <set>
 #include <sys/file.h>
 #include <unistd.h>
@@ -56,6 +57,22 @@ bool WriteGpsLine(const std::string &folder, const std::string &text) {
         EXPECT_TRUE(m.Open() && m.Write(text.data(), text.size()) && m.Finish());
     }
     return group.Commit();
+}
+
+// Commits a group of the given files of folder, each written "new" first; the Commit's result,
+// errno and why.
+bool CommitNewContent(const std::string &folder, std::initializer_list<const char *> names,
+                      int &error, std::string &why) {
+    CFileGroupReplacement group(kLine);
+    for (const char *name : names) {
+        CFileReplacement &m = group.Add(folder + "/" + name);
+        EXPECT_TRUE(m.Open() && m.Write("new", 3) && m.Finish());
+    }
+    errno = 0;
+    const bool committed = group.Commit();
+    error = errno;
+    why = group.Why();
+    return committed;
 }
 
 struct StopAfter {
@@ -327,14 +344,10 @@ TEST(FileGroupReplacement, AGroupOfFilesOfTwoLinesIsRefusedBeforeItsWrites) {
     TempDir dir;
     WriteFile(dir.File("a.hd"), "old a");
     WriteFile(dir.File("b.hd"), "old b");
-    CFileGroupReplacement group(kLine);
-    for (const char *name : {"a.hd", "b.hd"}) {
-        CFileReplacement &m = group.Add(dir.File(name));
-        ASSERT_TRUE(m.Open() && m.Write("new", 3) && m.Finish());
-    }
-    errno = 0;
-    EXPECT_FALSE(group.Commit());
-    EXPECT_EQ(errno, EINVAL) << group.Why();
+    int error = 0;
+    std::string why;
+    EXPECT_FALSE(CommitNewContent(dir.Path(), {"a.hd", "b.hd"}, error, why));
+    EXPECT_EQ(error, EINVAL) << why;
     EXPECT_EQ(ReadFile(dir.File("a.hd")), "old a");
     EXPECT_EQ(ReadFile(dir.File("b.hd")), "old b");
     EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File("a.hd"))));
@@ -347,15 +360,11 @@ TEST(FileGroupReplacement, AGroupOfFilesWithOtherExtensionsIsRefusedBeforeItsWri
     TempDir dir;
     WriteFile(dir.File("a.hd"), "old header");
     WriteFile(dir.File("a.txt"), "old notes");
-    CFileGroupReplacement group(kLine);
-    for (const char *name : {"a.hd", "a.txt"}) {
-        CFileReplacement &m = group.Add(dir.File(name));
-        ASSERT_TRUE(m.Open() && m.Write("new", 3) && m.Finish());
-    }
-    errno = 0;
-    EXPECT_FALSE(group.Commit());
-    EXPECT_EQ(errno, EINVAL) << group.Why();
-    EXPECT_NE(group.Why().find("a.txt"), std::string::npos) << group.Why();
+    int error = 0;
+    std::string why;
+    EXPECT_FALSE(CommitNewContent(dir.Path(), {"a.hd", "a.txt"}, error, why));
+    EXPECT_EQ(error, EINVAL) << why;
+    EXPECT_NE(why.find("a.txt"), std::string::npos) << why;
     EXPECT_EQ(ReadFile(dir.File("a.hd")), "old header");
     EXPECT_EQ(ReadFile(dir.File("a.txt")), "old notes");
     EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File("a.hd"))));

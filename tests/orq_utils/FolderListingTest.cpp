@@ -41,6 +41,18 @@ void WritePairStoppedAfterRecord(const std::string &folder) {
     CFileGroupReplacement::SetStopAfter(CFileGroupReplacement::STEP_NONE);
 }
 
+// The old pair a.hd and a.dt1 in folder, a listing of it, and the pair written again and stopped
+// after its record, before the listing is read or after it.
+void ListAroundAStoppedPair(const std::string &folder, bool before, CFolderListing &listing) {
+    WriteFile(folder + "/a.hd", "old header");
+    WriteFile(folder + "/a.dt1", "old traces");
+    if (before)
+        WritePairStoppedAfterRecord(folder);
+    listing.Read(folder);
+    if (!before)
+        WritePairStoppedAfterRecord(folder);
+}
+
 } // namespace
 
 TEST(FolderListing, FindsTheEntryANameWrittenOnWindowsStandsFor) {
@@ -95,15 +107,9 @@ TEST(FolderListing, PendingRecordIsFinishedWhetherWrittenBeforeOrAfterTheReading
     for (const bool before : {true, false}) {
         SCOPED_TRACE(before ? "record written before the reading" : "record written after it");
         TempDir dir;
-        WriteFile(dir.File("a.hd"), "old header");
-        WriteFile(dir.File("a.dt1"), "old traces");
         WriteFile(dir.File("b.hd"), "other line");
         CFolderListing listing;
-        if (before)
-            WritePairStoppedAfterRecord(dir.Path());
-        listing.Read(dir.Path());
-        if (!before)
-            WritePairStoppedAfterRecord(dir.Path());
+        ListAroundAStoppedPair(dir.Path(), before, listing);
 
         EXPECT_EQ(ORQ::FinishPendingReplacementOf(dir.File("a.dt1"), listing, kExtensions),
                   ORQ::PENDING_FINISHED);
@@ -120,16 +126,10 @@ TEST(FolderListing, TidyOfAListingFinishesRecordsWrittenBeforeOrAfterTheReading)
     for (const bool before : {true, false}) {
         SCOPED_TRACE(before ? "record written before the reading" : "record written after it");
         TempDir dir;
-        WriteFile(dir.File("a.hd"), "old header");
-        WriteFile(dir.File("a.dt1"), "old traces");
         WriteFile(dir.File(".b.hd.tmpabcdefgh"), "left by a killed write");
         WriteFile(dir.File(".keep"), "a hidden file of the person's");
         CFolderListing listing;
-        if (before)
-            WritePairStoppedAfterRecord(dir.Path());
-        listing.Read(dir.Path());
-        if (!before)
-            WritePairStoppedAfterRecord(dir.Path());
+        ListAroundAStoppedPair(dir.Path(), before, listing);
 
         EXPECT_GE(ORQ::TidyReplacementFolder(listing, kExtensions), 1);
         EXPECT_EQ(ReadFile(dir.File("a.hd")), "new header");
