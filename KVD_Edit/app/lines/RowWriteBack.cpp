@@ -189,7 +189,7 @@ bool LoadHeader(const std::string &path, ORQ::Tamsel &hd) {
     return false;
 }
 
-// The trace file of a header whose files were not found beforehand: the reader looks for it.
+// The trace file of a header whose files were not looked up beforehand: the reader looks for it.
 const std::string kNotLookedUp;
 
 // The row's header as the fiducial comments are written from it: its values, and its position
