@@ -12,8 +12,6 @@ namespace {
 const char kFirstLine[] = "kvd group replacement 1";
 const char kRename[] = "rename";
 const char kEnd[] = "end";
-const char kRecordSuffix[] = ".kvd-intent";
-const size_t kRecordSuffixLength = sizeof kRecordSuffix - 1;
 const size_t kTempSuffixLength = 8;
 
 bool IsTempLetter(char c) {
@@ -32,6 +30,10 @@ bool SplitLines(const std::string &text, std::vector<std::string> &lines) {
     }
     return true;
 }
+
+// A record's name: "." and its line's name, then this.
+const char kRecordSuffix[] = ".kvd-intent";
+const size_t kRecordSuffixLength = sizeof kRecordSuffix - 1;
 
 std::string LowerAscii(std::string text) {
     for (char &c : text)

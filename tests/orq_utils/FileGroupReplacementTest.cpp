@@ -338,36 +338,32 @@ TEST(FileGroupReplacement, ARecordNamingFilesBesideItsLineIsRefusedWhole) {
     EXPECT_TRUE(OtherNames(dir.Path(), {"GPS01.hd", "gps01.DT1"}).empty());
 }
 
-// The writer never makes a record the reader would refuse: a group of files that are not one
-// line's is refused before anything is written.
-TEST(FileGroupReplacement, AGroupOfFilesOfTwoLinesIsRefusedBeforeItsWrites) {
-    TempDir dir;
-    WriteFile(dir.File("a.hd"), "old a");
-    WriteFile(dir.File("b.hd"), "old b");
-    int error = 0;
-    std::string why;
-    EXPECT_FALSE(CommitNewContent(dir.Path(), {"a.hd", "b.hd"}, error, why));
-    EXPECT_EQ(error, EINVAL) << why;
-    EXPECT_EQ(ReadFile(dir.File("a.hd")), "old a");
-    EXPECT_EQ(ReadFile(dir.File("b.hd")), "old b");
-    EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File("a.hd"))));
-}
-
-// The writer and the reader take one rule for a line's files: a group whose members share a
-// stem but not the line's extensions would be refused by the reader, so the writer refuses it
-// before anything is written.
-TEST(FileGroupReplacement, AGroupOfFilesWithOtherExtensionsIsRefusedBeforeItsWrites) {
-    TempDir dir;
-    WriteFile(dir.File("a.hd"), "old header");
-    WriteFile(dir.File("a.txt"), "old notes");
-    int error = 0;
-    std::string why;
-    EXPECT_FALSE(CommitNewContent(dir.Path(), {"a.hd", "a.txt"}, error, why));
-    EXPECT_EQ(error, EINVAL) << why;
-    EXPECT_NE(why.find("a.txt"), std::string::npos) << why;
-    EXPECT_EQ(ReadFile(dir.File("a.hd")), "old header");
-    EXPECT_EQ(ReadFile(dir.File("a.txt")), "old notes");
-    EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File("a.hd"))));
+// The writer never makes a record the reader would refuse, by the one rule both take for a
+// line's files: a group of files that are not one line's, or that share a stem but not the
+// line's extensions, is refused before anything is written.
+TEST(FileGroupReplacement, AGroupTheReaderWouldRefuseIsRefusedBeforeItsWrites) {
+    const struct {
+        const char *name;
+        const char *first;
+        const char *second;
+    } rows[] = {
+        {"files of two lines", "a.hd", "b.hd"},
+        {"a file of another extension", "a.hd", "a.txt"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        WriteFile(dir.File(row.first), "old first");
+        WriteFile(dir.File(row.second), "old second");
+        int error = 0;
+        std::string why;
+        EXPECT_FALSE(CommitNewContent(dir.Path(), {row.first, row.second}, error, why));
+        EXPECT_EQ(error, EINVAL) << why;
+        EXPECT_NE(why.find(row.second), std::string::npos) << why;
+        EXPECT_EQ(ReadFile(dir.File(row.first)), "old first");
+        EXPECT_EQ(ReadFile(dir.File(row.second)), "old second");
+        EXPECT_FALSE(FileExists(ORQ::ReplacementRecordPath(dir.File(row.first))));
+    }
 }
 
 // A record that cannot be read may name any file of its own line, and no other: it keeps only
