@@ -6,6 +6,7 @@
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/gui/DemoProgram.h"
 #include "tests/support/gui/Desktop.h"
 #include "tests/support/gui/GuiHarness.h"
 #include "tests/support/gui/ProgramProcess.h"
@@ -38,33 +39,6 @@ const wxSize kFirstRow(130, 160);
 
 void Sleep(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-// The demo project as the run script makes it, written into folder; empty when the tool failed.
-std::string WriteDemo(const std::string &folder) {
-    const std::string command = std::string("'") + KVD_DEMO_TOOL + "' '" + folder + "'";
-    std::string out;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        size_t n = 0;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        if (pclose(pipe) != 0)
-            out.clear();
-    }
-    if (!out.empty() && out.back() == '\n')
-        out.pop_back();
-    return out;
-}
-
-std::string IniIn(const std::string &configHome) {
-    return configHome + "/Brenwick/KVD_Edit/KVDGridView.ini";
-}
-
-// A frame as "left,top,right,bottom", the form the program stores.
-std::string AsPlacement(const wxRect &frame) {
-    return std::to_string(frame.x) + "," + std::to_string(frame.y) + "," +
-           std::to_string(frame.x + frame.width) + "," + std::to_string(frame.y + frame.height);
 }
 
 // One session of the program on a desktop.

@@ -8,6 +8,7 @@
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
 #include "tests/support/GridProject.h"
+#include "tests/support/gui/DemoProgram.h"
 #include "tests/support/gui/Desktop.h"
 #include "tests/support/gui/GpsProject.h"
 #include "tests/support/gui/GuiHarness.h"
@@ -76,14 +77,6 @@ struct SStart {
     std::string position;   // the frame's placement it stored when it closed
 };
 
-// The settings folder of the program under configHome, and its INI file.
-std::string SettingsFolder(const std::string &configHome) {
-    return configHome + "/Brenwick/KVD_Edit";
-}
-std::string IniIn(const std::string &configHome) {
-    return SettingsFolder(configHome) + "/KVDGridView.ini";
-}
-
 // Starts the program on desktop with its settings under configHome and args on its command
 // line, and ends it; a picture of the screen goes into the artifacts as picture (when not empty).
 SStart StartAndEndIn(const CDesktop &desktop, const std::string &configHome,
@@ -120,29 +113,6 @@ SStart StartAndEnd(const CDesktop &desktop, const std::string &settingsText,
     if (!settingsText.empty())
         WriteFile(IniIn(home.File("config")), settingsText);
     return StartAndEndIn(desktop, home.File("config"), args, picture);
-}
-
-// The demo project as the run script makes it, written into folder; empty when the tool failed.
-std::string WriteDemo(const std::string &folder) {
-    const std::string command = std::string("'") + KVD_DEMO_TOOL + "' '" + folder + "'";
-    std::string out;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        size_t n = 0;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        if (pclose(pipe) != 0)
-            out.clear();
-    }
-    if (!out.empty() && out.back() == '\n')
-        out.pop_back();
-    return out;
-}
-
-// The frame as "left,top,right,bottom", the form the program stores.
-std::string AsPlacement(const wxRect &frame) {
-    return std::to_string(frame.x) + "," + std::to_string(frame.y) + "," +
-           std::to_string(frame.x + frame.width) + "," + std::to_string(frame.y + frame.height);
 }
 
 // Where the line table's first row lies below the top of the main frame's decorations.
