@@ -107,8 +107,8 @@ std::string GpsText(const SDemoLine &line) {
     for (int t = 1; t <= CDemoProject::kTraces; t += CDemoProject::kGpsEvery) {
         kvdgen::SGpsFix fix;
         fix.trace = t;
-        fix.fraction = double(t - 1) / (CDemoProject::kTraces - 1);
-        const double along = fix.fraction * CDemoProject::kGridSize;
+        fix.position = (t - 1) * CDemoProject::kStep;
+        const double along = fix.position;
         kvdgen::PlacementLatLong(placement, line.yLine ? line.across : along,
                                  line.yLine ? along : line.across, fix.latitude, fix.longitude);
         fixes.push_back(fix);

@@ -38,7 +38,7 @@ std::string GpsFileText(const std::vector<SGpsFix> &fixes) {
     std::string text;
     for (const SGpsFix &fix : fixes) {
         char head[80];
-        std::snprintf(head, sizeof head, "Trace #%d at position %.3f\r\n", fix.trace, fix.fraction);
+        std::snprintf(head, sizeof head, "Trace #%d at position %.6f\r\n", fix.trace, fix.position);
         text += head + GgaSentence(fix.trace, fix.latitude, fix.longitude) + "\r\n";
     }
     return text;

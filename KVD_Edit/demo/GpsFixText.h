@@ -24,16 +24,17 @@ void PlacementLatLong(const SGridPlacement &placement, double x, double y, doubl
 // degrees and minutes with its hemisphere letters.
 std::string GgaSentence(int second, double latitude, double longitude);
 
-// One fix of a GPS file: the 1-based trace, its fraction along the line (0 first trace, 1 the
-// last) and its position.
+// One fix of a GPS file: the 1-based trace, its distance along the line from the first trace
+// (metres) and its position.
 struct SGpsFix {
     int trace = 1;
-    double fraction = 0;
+    double position = 0;
     double latitude = 0;
     double longitude = 0;
 };
 
-// The text of a GPS file with these fixes (CRLF line ends).
+// The text of a GPS file with these fixes (CRLF line ends): each "Trace #<n> at position <m>",
+// the metres with six decimals as the editor's own GPS files write them, then its sentence.
 std::string GpsFileText(const std::vector<SGpsFix> &fixes);
 
 } // namespace kvdgen

@@ -1,6 +1,8 @@
 #include "KVD_Edit/demo/DemoProject.h"
 
 #include "KVD3/KvdDataBlockInterface.h"
+#include "KVD_Edit/GPSINFO/GPSDataSample.h"
+#include "KVD_Edit/GPSINFO/GPSInfo.h"
 #include "KVD_Edit/app/document/KvdGprDataFiles.h"
 #include "KVD_Edit/app/document/MapperSettings.h"
 #include "KVD_Edit/app/document/ProjectLoader.h"
@@ -12,9 +14,14 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <sstream>
 
 namespace fs = std::filesystem;
 using kvdtest::FileExists;
@@ -156,6 +163,55 @@ TEST(DemoProject, ToolWritesAGridTheLoaderOpens) {
             << "the trace file holds every trace";
     }
     EXPECT_EQ(10, gpsLines);
+}
+
+// The GPS file of a line says, above each fix, the trace it belongs to and how many metres
+// along the line that trace lies: trace n at (n - 1) steps. The fixes the reader takes from it
+// lie as far apart on the ground as those positions say.
+TEST(DemoProject, GpsFilesGiveTheMetresOfTheirTraces) {
+    TempDir dir;
+    const std::string folder = dir.File("demo");
+    const SRun run = RunTool(folder);
+    ASSERT_EQ(0, run.status) << run.out;
+    const std::vector<SDemoLine> lines = CDemoProject::Lines();
+    auto withGps =
+        std::find_if(lines.begin(), lines.end(), [](const SDemoLine &l) { return l.gps; });
+    ASSERT_NE(lines.end(), withGps);
+    const std::string path = folder + "/" + withGps->name + ".GPS";
+
+    std::map<int, double> positions; // trace -> metres, as the file states them
+    std::istringstream text(kvdtest::ReadFile(path));
+    for (std::string row; std::getline(text, row);) {
+        if (row.rfind("Trace #", 0) != 0)
+            continue;
+        const size_t at = row.find(" at position ");
+        ASSERT_NE(std::string::npos, at) << row;
+        positions[std::atoi(row.c_str() + 7)] = std::strtod(row.c_str() + at + 13, nullptr);
+    }
+    ASSERT_EQ(size_t((CDemoProject::kTraces - 1) / CDemoProject::kGpsEvery + 1), positions.size());
+    for (const auto &[trace, metres] : positions)
+        EXPECT_NEAR((trace - 1) * CDemoProject::kStep, metres, 5e-7) << "trace " << trace;
+    EXPECT_NEAR(1.0, positions.at(1 + CDemoProject::kGpsEvery), 5e-7);
+    EXPECT_NEAR(CDemoProject::kGridSize, positions.at(CDemoProject::kTraces), 5e-7)
+        << "the last trace lies at the end of the line";
+
+    SLocalWorldDef def;
+    CGPSInfo gps;
+    gps.SetLWCDefinition(&def);
+    ORQ::CStr errors;
+    EXPECT_EQ(int(positions.size()),
+              CGPSDataSample().LoadGpsFile(&gps, path.c_str(), 0, 0, CDemoProject::kTraces, errors,
+                                           false))
+        << errors.c_str();
+    const CGPSInfo::SPointSource &first = gps.GetPoint(0, 0, 1)->source[CGPSInfo::SOURCE_RAW];
+    for (const auto &[trace, metres] : positions) {
+        const CGPSInfo::SPointSource &fix = gps.GetPoint(0, 0, trace)->source[CGPSInfo::SOURCE_RAW];
+        ASSERT_EQ(CGPSInfo::KIND_FILLED, fix.kind) << "trace " << trace;
+        // The grid's scale in UTM differs from 1 by less than 0.05 % here.
+        EXPECT_NEAR(metres, std::hypot(fix.easting - first.easting, fix.northing - first.northing),
+                    1e-3 + metres * 5e-4)
+            << "trace " << trace;
+    }
 }
 
 // A second run finds the project and leaves it as it is; a folder it cannot use ends the run

@@ -3,6 +3,8 @@
 #include "KVD_Edit/demo/GpsFixText.h"
 #include "tests/support/TestSupport.h"
 
+#include <cmath>
+
 namespace kvdtest {
 
 void GpsProjectLatLong(const SGpsProject &project, double x, double y, double &latitude,
@@ -30,9 +32,10 @@ SGpsProject WriteGpsProject(const std::string &dir, double rotation) {
         for (int t : traces) {
             kvdgen::SGpsFix fix;
             fix.trace = t;
-            fix.fraction = double(t - 1) / (project.traces - 1);
-            GpsProjectLatLong(project, line.x0 + fix.fraction * (line.x1 - line.x0),
-                              line.y0 + fix.fraction * (line.y1 - line.y0), fix.latitude,
+            const double fraction = double(t - 1) / (project.traces - 1);
+            fix.position = fraction * std::hypot(line.x1 - line.x0, line.y1 - line.y0);
+            GpsProjectLatLong(project, line.x0 + fraction * (line.x1 - line.x0),
+                              line.y0 + fraction * (line.y1 - line.y0), fix.latitude,
                               fix.longitude);
             fixes.push_back(fix);
         }
