@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/accel.h>
+#include <wx/docview.h>
 #include <wx/log.h>
 #include <wx/menu.h>
 
@@ -108,11 +109,11 @@ std::string WriteStandInOpener(const TempDir &dir, int exitCode) {
     return dir.Path();
 }
 
-// Presses F1 in the main window as a person does.
-void PressF1() {
+// Presses a help key (F1 unless named) in the main window as a person does.
+void PressHelpKey(const std::string &key = "F1") {
     ASSERT_TRUE(RealInputAvailable());
     ASSERT_TRUE(FocusWindow(App().GetMainFrame()));
-    ASSERT_TRUE(RealKey("F1"));
+    ASSERT_TRUE(RealKey(key));
 }
 
 } // namespace
@@ -148,20 +149,26 @@ TEST(ManualGui, ManualNamesEveryMenuCommandAndItsKey) {
         EXPECT_NE(std::string::npos, text.find(key)) << "the manual does not name the key " << key;
 }
 
-TEST(ManualGui, F1AsksTheDesktopHandlerToOpenTheManual) {
+// Both help keys, with no project open: no window of the main frame holds the focus then.
+TEST(ManualGui, F1AndShiftF1AskTheDesktopHandlerToOpenTheManual) {
     App();
     const std::string manual = App().GetHelpFilePath();
     ASSERT_TRUE(FileExists(manual)) << "the build copies the manual beside the test program";
-    TempDir bin;
-    const ScopedEnv path("PATH", WriteStandInOpener(bin, 0) + ":/usr/bin:/bin");
-    AnswerNextModal([](wxDialog *dialog) { ADD_FAILURE() << dialog->GetTitle(); }, wxID_OK);
+    wxDocManager *manager = App().GetMainFrame()->GetDocumentManager();
+    ASSERT_TRUE(!manager || !manager->GetCurrentDocument()) << "a project is open";
+    for (const char *key : {"F1", "shift+F1"}) {
+        SCOPED_TRACE(key);
+        TempDir bin;
+        const ScopedEnv path("PATH", WriteStandInOpener(bin, 0) + ":/usr/bin:/bin");
+        AnswerNextModal([](wxDialog *dialog) { ADD_FAILURE() << dialog->GetTitle(); }, wxID_OK);
 
-    PressF1();
-    ASSERT_TRUE(WaitFor([&] { return FileExists(bin.File("asked")); }, 5000))
-        << "F1 did not start the handler";
-    EXPECT_EQ(manual + "\n", ReadFile(bin.File("asked")));
-    PumpEvents(300);
-    EXPECT_FALSE(ModalAnswered()) << "a handler that opened the manual is no failure";
+        PressHelpKey(key);
+        ASSERT_TRUE(WaitFor([&] { return FileExists(bin.File("asked")); }, 5000))
+            << key << " did not start the handler";
+        EXPECT_EQ(manual + "\n", ReadFile(bin.File("asked")));
+        PumpEvents(300);
+        EXPECT_FALSE(ModalAnswered()) << "a handler that opened the manual is no failure";
+    }
 }
 
 // A desktop without any handler, and one whose handler finds no PDF reader (xdg-open's code 3):
@@ -194,7 +201,7 @@ TEST(ManualGui, WithoutAWorkingHandlerF1ShowsTheHelpErrorDialog) {
                     error = help->GetErrorText();
             },
             wxID_OK);
-        PressF1();
+        PressHelpKey();
         ASSERT_TRUE(WaitFor([] { return ModalAnswered(); }, 5000)) << "no dialog appeared";
         EXPECT_EQ("Loading Error", caption);
         EXPECT_EQ(row.reason + "\nHelp File is " + manual, error);

@@ -67,9 +67,11 @@ wxBitmapBundle OwnPicture(const char *name, const char *fallback) {
 
 wxMenu *CreateHelpMenu() {
     auto *help = new wxMenu();
-    // F1 as the menu's own key as well: without a project no window of the frame holds the
-    // focus, and the frame's key table is then never asked.
-    help->Append(W(ID_HELP_FINDER), "&Help Topics\tF1");
+    // F1 and Shift+F1 as the menu's own keys as well: without a project no window of the frame
+    // holds the focus, and the frame's key table is then never asked. With a project the
+    // focused window hands the key to that table first, which takes it.
+    wxMenuItem *topics = help->Append(W(ID_HELP_FINDER), "&Help Topics\tF1");
+    topics->AddExtraAccel(wxAcceleratorEntry(wxACCEL_SHIFT, WXK_F1, W(ID_HELP_FINDER)));
     help->Append(W(ID_HELP_CONTACTINFO), "Brenwick &contact information...");
     help->AppendCheckItem(W(ID_HELP_TROUBLESHOOTINGMODE), "&Diagnostic Mode",
                           "Toggle troubleshooting mode. In troubleshooting mode program execution "
