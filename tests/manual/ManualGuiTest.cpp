@@ -240,3 +240,46 @@ TEST(ManualGui, WebLinkWithoutAHandlerReportsOneFailureNamingIt) {
     EXPECT_NE(std::string::npos, Sink().Messages()[0].text.find(CManualOpener::kOpener));
     EXPECT_EQ(0, log.records) << "the toolkit reported the failure as well";
 }
+
+// The web link on a desktop whose handler takes the address and then fails (no browser): the
+// failure is known only when the handler ends, and then reported once; a handler that shows
+// the address is no failure.
+TEST(ManualGui, WebLinkReportsAFailingHandlerOnceWhenItEnds) {
+    App();
+    struct SCase {
+        const char *name;
+        int exitCode;
+        size_t messages;
+    };
+    const SCase cases[] = {
+        {"handler shows the address", 0, 0},
+        {"handler finds no browser", 3, 1},
+        {"handler fails", 1, 1},
+    };
+    for (const SCase &row : cases) {
+        SCOPED_TRACE(row.name);
+        TempDir bin;
+        const ScopedEnv path("PATH", WriteStandInOpener(bin, row.exitCode) + ":/usr/bin:/bin");
+        CHelpErrDlg dialog(App().GetMainFrame());
+        dialog.Show();
+        ASSERT_TRUE(FocusWindow(&dialog));
+        wxWindow *link = dialog.FindWindow(1011);
+        ASSERT_NE(nullptr, link);
+        Sink().Clear();
+        RealClick(link, wxPoint(link->GetSize().x / 2, link->GetSize().y / 2), 1, false, 200);
+        ASSERT_TRUE(WaitFor([&] { return FileExists(bin.File("asked")); }, 5000))
+            << "the link did not start the handler";
+        EXPECT_EQ(std::string(CHelpErrDlg::kWebAddress) + "\n", ReadFile(bin.File("asked")));
+        if (row.messages > 0)
+            EXPECT_TRUE(WaitFor([] { return !Sink().Messages().empty(); }, 5000))
+                << "the failure was not reported";
+        // Long enough for the handler's end to be seen and a second report to come.
+        PumpEvents(800);
+        dialog.Hide();
+        ASSERT_EQ(row.messages, Sink().Messages().size()) << Sink().AllTexts();
+        if (row.messages > 0) {
+            EXPECT_EQ(CHelpErrDlg::WebFailureText(row.exitCode), Sink().Messages()[0].text);
+            EXPECT_EQ(0u, Sink().Messages()[0].text.rfind("Unable to load web site", 0));
+        }
+    }
+}

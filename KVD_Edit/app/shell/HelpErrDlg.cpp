@@ -8,9 +8,43 @@
 
 #include <wx/button.h>
 #include <wx/log.h>
+#include <wx/process.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
+
+namespace {
+
+// The desktop's opener on the web address, running on its own: the address counts as shown
+// only when the opener ends well, since it starts whether or not a browser is there to take
+// the address. A failure is reported when the opener ends, whether or not the help-error
+// dialog is still up.
+class CWebLinkOpener : public wxProcess {
+public:
+    // Starts the opener; false when it could not be started (nothing then waits for it).
+    static bool Start(const wxString &opener, const char *address) {
+        // The object lives until the opener ends (OnTerminate deletes it).
+        auto *process = new CWebLinkOpener();
+        const wxString url = wxString::FromUTF8(address);
+        const wchar_t *argv[] = {opener.wc_str(), url.wc_str(), nullptr};
+        // A failure to start is reported once, by the caller, not by the toolkit's box too.
+        wxLogNull quiet;
+        if (wxExecute(argv, wxEXEC_ASYNC, process) <= 0) {
+            delete process;
+            return false;
+        }
+        return true;
+    }
+
+private:
+    void OnTerminate(int, int status) override {
+        if (status != 0)
+            ORQ::ShowMessage(CHelpErrDlg::WebFailureText(status));
+        delete this;
+    }
+};
+
+} // namespace
 
 std::string CHelpErrDlg::Explanation() {
     return "The above error was reported by the system.\n\nA PDF reader is required to display "
@@ -59,15 +93,21 @@ std::string CHelpErrDlg::WebFailureText(bool openerFound) {
     return text;
 }
 
+std::string CHelpErrDlg::WebFailureText(int exitCode) {
+    return std::string("Unable to load web site\n\nThe desktop's handler for web addresses (") +
+           CManualOpener::kOpener + ") could not show it (exit code " + std::to_string(exitCode) +
+           ").";
+}
+
 void CHelpErrDlg::OnWebButton(wxCommandEvent &) {
     KVD_LOG_CALL();
-    bool started = false;
-    {
-        // The toolkit reports its own failure in a box of its own; one report is enough, and
-        // it is the one below, which says what is missing.
-        wxLogNull quiet;
-        started = wxLaunchDefaultBrowser(kWebAddress);
+    // The same opener as the manual's, so that one report says what went wrong: a missing
+    // opener at once, a failed one when it ends.
+    const wxString opener = CManualOpener::FindOpener();
+    if (opener.empty()) {
+        ORQ::ShowMessage(WebFailureText(false));
+        return;
     }
-    if (!started)
-        ORQ::ShowMessage(WebFailureText(!CManualOpener::FindOpener().empty()));
+    if (!CWebLinkOpener::Start(opener, kWebAddress))
+        ORQ::ShowMessage(WebFailureText(true));
 }

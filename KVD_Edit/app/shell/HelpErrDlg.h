@@ -28,6 +28,9 @@ public:
     // The message when the web address could not be handed to the desktop; without the opener
     // on the PATH it says so.
     static std::string WebFailureText(bool openerFound);
+    // The message when the desktop's opener took the web address and ended with a failure (no
+    // browser installed, none that could show it).
+    static std::string WebFailureText(int exitCode);
 
 private:
     void OnWebButton(wxCommandEvent &event);
