@@ -270,9 +270,10 @@ TEST(ManualGui, WebLinkReportsAFailingHandlerOnceWhenItEnds) {
         ASSERT_TRUE(WaitFor([&] { return FileExists(bin.File("asked")); }, 5000))
             << "the link did not start the handler";
         EXPECT_EQ(std::string(CHelpErrDlg::kWebAddress) + "\n", ReadFile(bin.File("asked")));
-        if (row.messages > 0)
+        if (row.messages > 0) {
             EXPECT_TRUE(WaitFor([] { return !Sink().Messages().empty(); }, 5000))
                 << "the failure was not reported";
+        }
         // Long enough for the handler's end to be seen and a second report to come.
         PumpEvents(800);
         dialog.Hide();
