@@ -209,6 +209,31 @@ TEST(ManualGui, WithoutAWorkingHandlerF1ShowsTheHelpErrorDialog) {
     }
 }
 
+// The help-error dialog that a failed opener of the manual brings up: its web link's failure is
+// reported while the dialog is up, not held back until it closes.
+TEST(ManualGui, WebLinkOfTheDialogAFailedOpenBroughtReportsWhileItIsUp) {
+    App();
+    TempDir bin;
+    const ScopedEnv path("PATH", WriteStandInOpener(bin, 3) + ":/usr/bin:/bin");
+    bool reported = false;
+    AnswerNextModal(
+        [&](wxDialog *dialog) {
+            Sink().Clear();
+            std::remove(bin.File("asked").c_str());
+            PressButton(*dialog, 1011);
+            ASSERT_TRUE(WaitFor([&] { return FileExists(bin.File("asked")); }, 5000))
+                << "the link did not start the handler";
+            reported = WaitFor([] { return !Sink().Messages().empty(); }, 5000);
+        },
+        wxID_OK);
+    PressHelpKey();
+    ASSERT_TRUE(WaitFor([] { return ModalAnswered(); }, 10000)) << "no dialog appeared";
+    EXPECT_TRUE(reported) << "the web link's failure was held back while the dialog was up";
+    PumpEvents(300);
+    ASSERT_EQ(1u, Sink().Messages().size()) << Sink().AllTexts();
+    EXPECT_EQ(CHelpErrDlg::WebFailureText(3), Sink().Messages()[0].text);
+}
+
 // The help-error dialog's web link on a desktop without the handler: one report, once, that
 // names what is missing (not the toolkit's own box as well).
 TEST(ManualGui, WebLinkWithoutAHandlerReportsOneFailureNamingIt) {

@@ -6,6 +6,7 @@
 
 #include "orq_utils/MessageSink.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/log.h>
 #include <wx/process.h>
@@ -38,8 +39,11 @@ public:
 
 private:
     void OnTerminate(int, int status) override {
-        if (status != 0)
-            ORQ::ShowMessage(CHelpErrDlg::WebFailureText(status));
+        // Shown once the toolkit is done with the opener's end, so that a message up does not
+        // hold back the end of another child process.
+        if (status != 0 && wxTheApp)
+            wxTheApp->CallAfter(
+                [status] { ORQ::ShowMessage(CHelpErrDlg::WebFailureText(status)); });
         delete this;
     }
 };

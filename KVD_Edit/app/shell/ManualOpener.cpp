@@ -3,6 +3,7 @@
 #include "KVD_Edit/app/shell/HelpErrDlg.h"
 #include "KVD_Edit/app/shell/RegistryValues.h"
 
+#include <wx/app.h>
 #include <wx/filefn.h>
 #include <wx/utils.h>
 
@@ -74,7 +75,17 @@ std::string CManualOpener::MissingOpenerText() {
 }
 
 void CManualOpener::OnTerminate(int, int status) {
-    if (status != 0 && m_parent)
-        CHelpErrDlg::Report(m_parent.get(), FailureText(status), m_path);
+    if (status != 0 && m_parent && wxTheApp) {
+        // Shown once the toolkit is done with the opener's end: shown from here, the dialog
+        // would hold back the end of every later child process (its own web link's opener) until
+        // it closed, and that failure would show only then.
+        wxWeakRef<wxWindow> parent = m_parent;
+        const std::string reason = FailureText(status);
+        const std::string path = m_path;
+        wxTheApp->CallAfter([parent, reason, path] {
+            if (parent)
+                CHelpErrDlg::Report(parent.get(), reason, path);
+        });
+    }
     delete this;
 }
