@@ -30,6 +30,17 @@ std::string ProgramManual() {
     return std::string(KVD_PROGRAM_DIR) + "/MANUAL/KVD_ViewHelp.pdf";
 }
 
+// Shows the help-error dialog, clears the messages and clicks its web link as a person does,
+// then pumps events for ms.
+void ClickWebLink(CHelpErrDlg &dialog, int ms) {
+    dialog.Show();
+    ASSERT_TRUE(FocusWindow(&dialog));
+    wxWindow *link = dialog.FindWindow(1011);
+    ASSERT_NE(nullptr, link);
+    Sink().Clear();
+    RealClick(link, wxPoint(link->GetSize().x / 2, link->GetSize().y / 2), 1, false, ms);
+}
+
 // The standard output of a shell command.
 std::string Output(const std::string &command) {
     std::string text;
@@ -250,12 +261,7 @@ TEST(ManualGui, WebLinkWithoutAHandlerReportsOneFailureNamingIt) {
     {
         const ScopedEnv path("PATH", bin.Path());
         CHelpErrDlg dialog(App().GetMainFrame());
-        dialog.Show();
-        ASSERT_TRUE(FocusWindow(&dialog));
-        wxWindow *link = dialog.FindWindow(1011);
-        ASSERT_NE(nullptr, link);
-        Sink().Clear();
-        RealClick(link, wxPoint(link->GetSize().x / 2, link->GetSize().y / 2), 1, false, 500);
+        ClickWebLink(dialog, 500);
         wxLog::FlushActive();
         dialog.Hide();
     }
@@ -286,12 +292,7 @@ TEST(ManualGui, WebLinkReportsAFailingHandlerOnceWhenItEnds) {
         TempDir bin;
         const ScopedEnv path("PATH", WriteStandInOpener(bin, row.exitCode) + ":/usr/bin:/bin");
         CHelpErrDlg dialog(App().GetMainFrame());
-        dialog.Show();
-        ASSERT_TRUE(FocusWindow(&dialog));
-        wxWindow *link = dialog.FindWindow(1011);
-        ASSERT_NE(nullptr, link);
-        Sink().Clear();
-        RealClick(link, wxPoint(link->GetSize().x / 2, link->GetSize().y / 2), 1, false, 200);
+        ClickWebLink(dialog, 200);
         ASSERT_TRUE(WaitFor([&] { return FileExists(bin.File("asked")); }, 5000))
             << "the link did not start the handler";
         EXPECT_EQ(std::string(CHelpErrDlg::kWebAddress) + "\n", ReadFile(bin.File("asked")));

@@ -42,6 +42,15 @@ inline std::string WriteDemo(const std::string &folder) {
         out.pop_back();
     return out;
 }
+
+// The demo project written into folder with one line's trace file gone, so that its open lists a
+// load error; empty when the tool failed or the file was not there.
+inline std::string WriteDemoWithoutATraceFile(const std::string &folder) {
+    const std::string project = WriteDemo(folder);
+    if (project.empty() || std::remove((folder + "/X03.dt1").c_str()) != 0)
+        return std::string();
+    return project;
+}
 #endif
 
 } // namespace kvdtest::gui
