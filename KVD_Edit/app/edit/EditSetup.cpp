@@ -34,7 +34,7 @@ std::string Text(const wxTextCtrl *field) {
 } // namespace
 
 CEditSetup::CEditSetup(wxWindow *frame, SEditData *data, IEditSetupHost &host, int column)
-    : wxDialog(frame, wxID_ANY, EditText::kCaption), m_logic(data, host), m_column(column) {
+    : wxDialog(frame, wxID_ANY, EditText::kCaption), m_logic(data, host) {
     KVD_LOG_CALL();
     m_ready = m_logic.Open();
     if (!m_ready)

@@ -86,7 +86,6 @@ private:
     bool m_closing = false;
     bool m_cancelRestored = false;
     bool m_updating = true;
-    int m_column = 0;
     wxNotebook *m_notebook = nullptr;
     wxTextCtrl *m_fields[TAB_COUNT] = {};
     CEditOrientation *m_orientation = nullptr;
