@@ -11,6 +11,7 @@
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/CLocale.h"
 #include "orq_utils/MessageSink.h"
+#include "orq_utils/PathName.h"
 #include "orq_utils/Str.h"
 
 #include <algorithm>
@@ -349,11 +350,7 @@ std::string KeptReason(const SKeptFiducials &row) {
     const size_t plus = shown.rfind(" (+)");
     if (plus != std::string::npos && plus > 0 && plus + 4 == shown.size())
         shown.erase(plus);
-    std::string header = shown;
-    const size_t dot = header.find_last_of('.');
-    if (dot != std::string::npos && dot > 1)
-        header.erase(dot);
-    header += ".hd";
+    const std::string header = ORQ::StemOf(shown) + ".hd";
     CStr text;
     switch (row.why.result) {
     case CFiducialImporter::kHeaderNotLoaded:
