@@ -18,6 +18,7 @@
 #include <wx/utils.h>
 #include <wx/weakref.h>
 
+#include <chrono>
 #include <cmath>
 #include <dlfcn.h>
 #include <functional>
@@ -37,6 +38,117 @@ void FlushDisplay() {
     if (display && flush)
         if (void *d = display())
             flush(d);
+}
+
+// The X server as the toolkit's connection sees it, reached through the libraries the toolkit
+// has loaded (Xlib and GDK's X11 backend): the window manager's frame around one of our
+// top-level windows. Nothing is known on another window system.
+using XWindowId = unsigned long;
+
+struct SXlib {
+    using QueryTreeFn = int (*)(void *, XWindowId, XWindowId *, XWindowId *, XWindowId **,
+                                unsigned *);
+    using GetGeometryFn = int (*)(void *, XWindowId, XWindowId *, int *, int *, unsigned *,
+                                  unsigned *, unsigned *, unsigned *);
+    using FreeFn = int (*)(void *);
+    using WidgetWindowFn = void *(*)(void *);
+    using WindowIdFn = XWindowId (*)(void *);
+
+    QueryTreeFn queryTree = nullptr;
+    GetGeometryFn getGeometry = nullptr;
+    FreeFn free = nullptr;
+    WidgetWindowFn widgetWindow = nullptr;
+    WindowIdFn windowId = nullptr;
+    void *display = nullptr;
+
+    // Null when the toolkit draws on another window system or a library is missing.
+    static const SXlib *Get() {
+        static const SXlib xlib = [] {
+            SXlib x;
+            const wxDisplayInfo info = wxGetDisplayInfo();
+            if (info.type != wxDisplayX11 || !info.dpy)
+                return x;
+            x.queryTree = reinterpret_cast<QueryTreeFn>(dlsym(RTLD_DEFAULT, "XQueryTree"));
+            x.getGeometry = reinterpret_cast<GetGeometryFn>(dlsym(RTLD_DEFAULT, "XGetGeometry"));
+            x.free = reinterpret_cast<FreeFn>(dlsym(RTLD_DEFAULT, "XFree"));
+            x.widgetWindow =
+                reinterpret_cast<WidgetWindowFn>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+            x.windowId =
+                reinterpret_cast<WindowIdFn>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
+            x.display = info.dpy;
+            return x;
+        }();
+        return xlib.display && xlib.queryTree && xlib.getGeometry && xlib.free &&
+                       xlib.widgetWindow && xlib.windowId
+                   ? &xlib
+                   : nullptr;
+    }
+
+    // The parent of a window; false when the server could not say.
+    bool Parent(XWindowId window, XWindowId &parent, XWindowId &root) const {
+        XWindowId *children = nullptr;
+        unsigned count = 0;
+        if (!queryTree(display, window, &root, &parent, &children, &count))
+            return false;
+        if (children)
+            free(children);
+        return true;
+    }
+};
+
+// A top-level window of ours as the screen shows it: inside the window manager's frame while
+// the manager holds it (a reparenting manager, as nearly all are), on the root window otherwise.
+struct SManagedWindow {
+    XWindowId window = 0;
+    bool framed = false; // the manager holds it in a frame of its own
+    wxRect frame;        // the frame on the screen, decorations included
+};
+
+SManagedWindow ManagedWindow(const wxWindow *topLevel) {
+    SManagedWindow managed;
+    const SXlib *x = SXlib::Get();
+    void *gdkWindow = x ? x->widgetWindow(topLevel->GetHandle()) : nullptr;
+    if (!gdkWindow)
+        return managed;
+    managed.window = x->windowId(gdkWindow);
+    // The ancestor just below the root window is the manager's frame.
+    XWindowId window = managed.window, parent = 0, root = 0;
+    while (x->Parent(window, parent, root) && parent != root && parent != 0) {
+        window = parent;
+        managed.framed = true;
+    }
+    if (!managed.framed)
+        return managed;
+    XWindowId geometryRoot = 0;
+    int left = 0, top = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (x->getGeometry(x->display, window, &geometryRoot, &left, &top, &width, &height, &border,
+                       &depth))
+        managed.frame = wxRect(left, top, static_cast<int>(width + 2 * border),
+                               static_cast<int>(height + 2 * border));
+    return managed;
+}
+
+// Waits, at most bound, until the window manager has let a withdrawn window go: a reparenting
+// manager takes the window out of its frame only after it has taken the frame off the screen
+// (the rule every such manager keeps), so from then on the X server has told the windows
+// beneath which part of them to paint again. On a loaded machine the manager may come to it
+// late; work that goes on at once draws over none of that part, and the frame's last picture
+// stays on the screen until the work is over. True when the window is free.
+bool WaitUntilManagerLetsGo(const SManagedWindow &managed, std::chrono::milliseconds bound) {
+    const SXlib *x = SXlib::Get();
+    if (!x || !managed.framed)
+        return true;
+    const auto until = std::chrono::steady_clock::now() + bound;
+    for (;;) {
+        XWindowId parent = 0, root = 0;
+        // The query goes out after the withdrawal, which the connection sends first.
+        if (!x->Parent(managed.window, parent, root) || parent == root)
+            return true;
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        wxMilliSleep(5);
+    }
 }
 
 // Paints at once what the program's windows show in a rectangle of the screen (where a window
@@ -284,11 +396,20 @@ public:
         // it belongs to (the program closed before it was idle again).
         if (!m_dlg)
             return;
-        const wxRect where = m_dlg->GetScreenRect();
+        const SManagedWindow managed = ManagedWindow(m_dlg);
+        const wxRect where = m_dlg->GetScreenRect().Union(managed.frame);
         m_dlg->StopAnimation();
-        // The window itself goes when the program is next idle, which may be after more work:
-        // out of sight now, and what it covered painted again.
+        // What the other windows have waiting to paint (a grid given its rows) is painted while
+        // the dialog still stands, so that once it goes only the part it covered is left.
+        for (wxWindow *top : wxTopLevelWindows)
+            if (top != m_dlg && top->IsShown())
+                top->Update();
+        // The window itself goes when the program is next idle, which may be after more work
+        // (a large map drawn at once): out of sight now, and what it covered painted again once
+        // the window manager has taken its frame away, while the program still counts as busy
+        // and windows paint only what is quick to paint.
         m_dlg->Hide();
+        WaitUntilManagerLetsGo(managed, std::chrono::milliseconds(CBusyDlg::kManagerLetsGoMs));
         RepaintUnder(where, m_dlg);
         m_dlg->Destroy();
     }

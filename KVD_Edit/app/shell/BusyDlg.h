@@ -72,6 +72,9 @@ public:
     static constexpr const char *kMessage = "Processing data...\nPlease wait";
     // The animation's frame period while the program waits in an event loop.
     static constexpr int kTimerMs = 100;
+    // How long the end of the work waits at most for the window manager to take the dialog's
+    // frame off the screen before the program paints what the dialog covered and goes on.
+    static constexpr int kManagerLetsGoMs = 1000;
     // Room beside the title for the window manager's icon and buttons (pixels at 96 dpi).
     static constexpr int kTitleMargin = 110;
 
