@@ -127,7 +127,7 @@ bool CMainFrame::Create(wxDocManager *manager) {
     SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
 
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
-    Bind(wxEVT_SIZE, &CMainFrame::OnSize, this);
+    Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
     Bind(wxEVT_MENU_OPEN, &CMainFrame::OnMenuOpen, this);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
     Bind(wxEVT_MENU, &CMainFrame::OnHelpContactinfo, this, W(ID_HELP_CONTACTINFO));
@@ -186,16 +186,16 @@ void CMainFrame::DoGiveHelp(const wxString &text, bool show) {
     CallAfter([this, text, show] { wxDocMDIParentFrame::DoGiveHelp(text, show); });
 }
 
-void CMainFrame::OnSize(wxSizeEvent &event) {
+void CMainFrame::OnIdle(wxIdleEvent &event) {
+    // The decorations' sizes come in a property change of the window manager's, which moves the
+    // toolkit's outer size without a size event when the inside keeps its size: the stored
+    // outer size is given again at the first idle time after they are known, whatever order the
+    // manager's and the toolkit's events came in.
     if (m_pendingOuterSize != wxDefaultSize && DecorationsKnown()) {
-        // Given once this size is through: asked for inside it, the new size would be undone by
-        // the toolkit's own update that sent this event.
         const wxSize wanted = m_pendingOuterSize;
         m_pendingOuterSize = wxDefaultSize;
-        CallAfter([this, wanted] {
-            if (GetSize() != wanted)
-                SetSize(wanted);
-        });
+        if (GetSize() != wanted)
+            SetSize(wanted);
     }
     event.Skip();
 }

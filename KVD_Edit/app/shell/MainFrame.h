@@ -60,7 +60,7 @@ private:
     void ShowAtOnce();
     // True once the window manager has reported the sizes of the frame's decorations.
     bool DecorationsKnown() const;
-    void OnSize(wxSizeEvent &event);
+    void OnIdle(wxIdleEvent &event);
     bool CreateToolBarWithButtons();
     void OnClose(wxCloseEvent &event);
     void OnMenuOpen(wxMenuEvent &event);

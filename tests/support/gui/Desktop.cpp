@@ -97,6 +97,33 @@ wxRect Frame(::Display *display, Window window) {
                   attributes.height + extents[2] + extents[3]);
 }
 
+// Whether a menu is mapped: the toolkit shows a menu as a window the manager does not decorate
+// (override-redirect), a child of the root that carries a menu's window type.
+bool MenuShown(::Display *display) {
+    Window root = None, parent = None, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return false;
+    const Atom dropDown = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", False);
+    const Atom popUp = XInternAtom(display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+    bool shown = false;
+    for (unsigned i = 0; i < count && !shown; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) ||
+            !attributes.override_redirect || attributes.map_state != IsViewable)
+            continue;
+        const std::vector<unsigned char> bytes =
+            WindowProperty(display, children[i], "_NET_WM_WINDOW_TYPE", XA_ATOM);
+        for (size_t j = 0; (j + 1) * sizeof(long) <= bytes.size(); ++j) {
+            const Atom type = static_cast<Atom>(reinterpret_cast<const long *>(bytes.data())[j]);
+            shown = shown || type == dropDown || type == popUp;
+        }
+    }
+    if (children)
+        XFree(children);
+    return shown;
+}
+
 } // namespace
 
 std::vector<unsigned char> WindowProperty(::Display *display, Window window, const char *name,
@@ -257,6 +284,20 @@ int CDesktop::CountWindows(const std::string &title, bool whole, EWindowKind kin
             ++count;
     XCloseDisplay(display);
     return count;
+}
+
+bool CDesktop::WaitForMenu(bool shown, int timeoutMs) const {
+    ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
+    if (!display)
+        return false;
+    const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool reached = MenuShown(display) == shown;
+    while (!reached && Clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        reached = MenuShown(display) == shown;
+    }
+    XCloseDisplay(display);
+    return reached;
 }
 
 wxImage CDesktop::Grab() const {

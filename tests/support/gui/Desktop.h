@@ -61,6 +61,10 @@ public:
     int CountWindows(const std::string &title, bool whole = true,
                      EWindowKind kind = ANY_WINDOW) const;
 
+    // Waits up to timeoutMs until a menu of the toolkit's is shown (shown) or none is (!shown):
+    // keys meant for an open menu wait for it, as a person waits to see it.
+    bool WaitForMenu(bool shown, int timeoutMs) const;
+
     // What the screen shows, read from the X server.
     wxImage Grab() const;
 
