@@ -20,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <thread>
@@ -625,7 +626,14 @@ TEST(BusyOpenGui, GpsQuestionStandsAboveTheDialogAndTheOpenGoesOnUnderIt) {
     EXPECT_EQ(1u, dialogs.size()) << "one busy dialog window for the whole open";
 }
 
+// Runs only when asked for (KVD_TIMED_WINDOW_TESTS=1): its bound is a time on the screen, and
+// the margin between the fault (the picture stays as long as the map's first drawing runs) and
+// the program's repaint is a few hundred milliseconds on a quiet machine. On a machine several
+// times slower, or busy with the rest of the suite, the machine decides the outcome, not the
+// program.
 TEST(BusyOpenGui, NothingOfTheDialogStaysWhenTheMachineIsBusyAsItGoes) {
+    if (!std::getenv("KVD_TIMED_WINDOW_TESTS"))
+        GTEST_SKIP() << "a timed test of a loaded machine: KVD_TIMED_WINDOW_TESTS=1 runs it";
     CDesktop desktop;
     ASSERT_TRUE(desktop.Started()) << desktop.Problem();
     CGoneWindowsIgnored ignored;
