@@ -1,6 +1,7 @@
 #include "KVD_Edit/app/shell/BusyDlg.h"
 
 #include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
 
 #include <wx/app.h>
@@ -48,14 +49,11 @@ using XWindowId = unsigned long;
 struct SXlib {
     using QueryTreeFn = int (*)(void *, XWindowId, XWindowId *, XWindowId *, XWindowId **,
                                 unsigned *);
-    using GetGeometryFn = int (*)(void *, XWindowId, XWindowId *, int *, int *, unsigned *,
-                                  unsigned *, unsigned *, unsigned *);
     using FreeFn = int (*)(void *);
     using WidgetWindowFn = void *(*)(void *);
     using WindowIdFn = XWindowId (*)(void *);
 
     QueryTreeFn queryTree = nullptr;
-    GetGeometryFn getGeometry = nullptr;
     FreeFn free = nullptr;
     WidgetWindowFn widgetWindow = nullptr;
     WindowIdFn windowId = nullptr;
@@ -69,7 +67,6 @@ struct SXlib {
             if (info.type != wxDisplayX11 || !info.dpy)
                 return x;
             x.queryTree = reinterpret_cast<QueryTreeFn>(dlsym(RTLD_DEFAULT, "XQueryTree"));
-            x.getGeometry = reinterpret_cast<GetGeometryFn>(dlsym(RTLD_DEFAULT, "XGetGeometry"));
             x.free = reinterpret_cast<FreeFn>(dlsym(RTLD_DEFAULT, "XFree"));
             x.widgetWindow =
                 reinterpret_cast<WidgetWindowFn>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
@@ -78,8 +75,7 @@ struct SXlib {
             x.display = info.dpy;
             return x;
         }();
-        return xlib.display && xlib.queryTree && xlib.getGeometry && xlib.free &&
-                       xlib.widgetWindow && xlib.windowId
+        return xlib.display && xlib.queryTree && xlib.free && xlib.widgetWindow && xlib.windowId
                    ? &xlib
                    : nullptr;
     }
@@ -111,21 +107,13 @@ SManagedWindow ManagedWindow(const wxWindow *topLevel) {
     if (!gdkWindow)
         return managed;
     managed.window = x->windowId(gdkWindow);
-    // The ancestor just below the root window is the manager's frame.
-    XWindowId window = managed.window, parent = 0, root = 0;
-    while (x->Parent(window, parent, root) && parent != root && parent != 0) {
-        window = parent;
-        managed.framed = true;
+    XWindowId parent = 0, root = 0;
+    managed.framed = x->Parent(managed.window, parent, root) && parent != root && parent != 0;
+    if (managed.framed) {
+        // The frame as the window system shows it, read as a stored placement reads it.
+        const SPlacementRect r = GetWindowPlacement(topLevel).rcNormalPosition;
+        managed.frame = wxRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
-    if (!managed.framed)
-        return managed;
-    XWindowId geometryRoot = 0;
-    int left = 0, top = 0;
-    unsigned width = 0, height = 0, border = 0, depth = 0;
-    if (x->getGeometry(x->display, window, &geometryRoot, &left, &top, &width, &height, &border,
-                       &depth))
-        managed.frame = wxRect(left, top, static_cast<int>(width + 2 * border),
-                               static_cast<int>(height + 2 * border));
     return managed;
 }
 
