@@ -96,18 +96,13 @@ int CDT1File::Save(const char *, bool) {
     return -1;
 }
 
-namespace {
-
-// Whole traces of points samples (below 0 counting as 0) in bytes; -1 for an unknown size.
-long long TracesIn(long long bytes, long points) {
+long long CDT1File::WholeTraces(long long bytes, long points) {
     if (bytes < 0)
         return -1;
     // A header without samples still has 128 bytes of trace header per trace.
     points = points < 0 ? 0 : points;
     return bytes / ((static_cast<long long>(points) + 64) * 2);
 }
-
-} // namespace
 
 long long CDT1File::TraceCapacity(const char *path, long points) {
     if (!path || points > kMaxCount)
@@ -117,7 +112,7 @@ long long CDT1File::TraceCapacity(const char *path, long points) {
     struct stat st {};
     if (::stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return -1;
-    return TracesIn(static_cast<long long>(st.st_size), points);
+    return WholeTraces(static_cast<long long>(st.st_size), points);
 }
 
 long long CDT1File::TraceCapacity(const std::string &path, long points,
@@ -132,7 +127,7 @@ long long CDT1File::TraceCapacity(const std::string &path, long points,
     const long long size = folder.SizeOf(leaf);
     if (size < 0 && !folder.Has(leaf))
         return TraceCapacity(path.c_str(), points);
-    return TracesIn(size, points);
+    return WholeTraces(size, points);
 }
 
 void CDT1File::ImportFiducials() {

@@ -78,9 +78,12 @@ public:
     // There is no trace-file writer: always -1.
     int Save(const char *path, bool flag) override;
 
-    // How many whole traces of points samples (each with its 128-byte header) the file at path
-    // holds: its size over the size of one trace (points below 0 count as 0). -1 when it cannot
-    // be measured. What a header may claim for its line is bounded by this.
+    // How many whole traces of points samples (each with its 128-byte header) bytes of a trace
+    // file hold: bytes over the size of one trace (points below 0 count as 0); -1 for bytes below
+    // 0 (a size not known). A trace file agrees with its header when this is the header's count.
+    static long long WholeTraces(long long bytes, long points);
+    // How many whole traces of points samples the file at path holds (WholeTraces of its size);
+    // -1 when it cannot be measured. What a header may claim for its line is bounded by this.
     static long long TraceCapacity(const char *path, long points);
     // The same for a file of the folder that folder listed, named as the listing spells it
     // (CFolderListing::Find): it is measured by one stat, and a pending replacement is looked

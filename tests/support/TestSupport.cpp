@@ -37,6 +37,17 @@ bool FileExists(const std::string &path) {
     return std::filesystem::exists(path);
 }
 
+bool SetHeaderValue(const std::string &hdPath, const std::string &key, const std::string &value) {
+    std::string text = ReadFile(hdPath);
+    const size_t at = text.find(key);
+    if (at == std::string::npos || (at > 0 && text[at - 1] != '\n'))
+        return false;
+    const size_t end = text.find_first_of("\r\n", at);
+    text.replace(at, (end == std::string::npos ? text.size() : end) - at, key + "   = " + value);
+    WriteFile(hdPath, text);
+    return true;
+}
+
 ScopedFileSizeLimit::ScopedFileSizeLimit(rlim_t bytes) {
     getrlimit(RLIMIT_FSIZE, &m_old);
     m_handler = std::signal(SIGXFSZ, SIG_IGN);

@@ -30,6 +30,9 @@ private:
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
+// Gives the keyed line of a .hd header the value text, as a person editing it by hand writes it
+// (key, spaces, "= ", the text; the line's end kept); false when the header has no such key.
+bool SetHeaderValue(const std::string &hdPath, const std::string &key, const std::string &value);
 
 // Lowers the process's file size limit while it lives: a write beyond it fails (a full disk, as
 // far as the writer can tell) instead of raising its signal.

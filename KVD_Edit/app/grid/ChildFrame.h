@@ -90,7 +90,7 @@ public:
     bool DeleteKVDEntries();
     // headers, when given, holds the headers the reload just read (while FileReplacementsBegun
     // stood at filesWrittenAtRead), by the rows' data file names: they are not read again, and
-    // the reload this posts takes them over. Rows whose files cannot be read keep their
+    // the reload this posts takes them over. Rows whose files cannot be read or disagree keep their
     // comments; reportKept shows one message naming them (a load has named their files already).
     bool UpdateFidDetails(RowHeaders *headers = nullptr, unsigned long filesWrittenAtRead = 0,
                           bool reportKept = false);

@@ -219,7 +219,7 @@ bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWritt
         written = writer.RewriteFiducials(values, row.gridName, row.lineName, &rowChanged, header,
                                           &unread.why) ||
                   written;
-        if (unread.why.Unreadable())
+        if (unread.why.KeepsComments())
             kept.push_back(std::move(unread));
         changed = changed || rowChanged;
     }

@@ -2,6 +2,7 @@
 
 #include "KVD3/KVDXmlFile.h"
 #include "KVD_Edit/app/shell/BusyIndicator.h"
+#include "Tamsel/DT1File.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/Str.h"
@@ -116,23 +117,26 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     SFile file{fd};
     // Both counts are positive 32-bit values, so the product fits in 64 bits.
     const uint64_t record = kTraceHeaderSize + 2 * static_cast<uint64_t>(points);
-    const uint64_t needed = record * static_cast<uint64_t>(traces);
+
+    // The file agrees with its header when it holds the header's number of whole traces; bytes
+    // short of one more trace after them are no trace.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+        why = ETraceFileFault::ReadError;
+        return kTraceFileUnreadable;
+    }
+    const long long holds = CDT1File::WholeTraces(static_cast<long long>(st.st_size), points);
+    if (holds < traces) {
+        why = ETraceFileFault::Short;
+        return kTraceFileUnreadable;
+    }
+    if (holds > traces)
+        why = ETraceFileFault::Long;
 
     // Short traces are read in runs of whole traces, long ones header by header: either way a
     // line costs a few reads, not two system calls per trace. Runs read every byte the header
-    // promises, so a file too short ends them; reading header by header, the size is asked first.
+    // promises, so a file cut while it is read ends them.
     const bool runs = record <= kRunBytes;
-    if (!runs) {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || st.st_size < 0) {
-            why = ETraceFileFault::ReadError;
-            return kTraceFileUnreadable;
-        }
-        if (static_cast<uint64_t>(st.st_size) < needed) {
-            why = ETraceFileFault::Short;
-            return kTraceFileUnreadable;
-        }
-    }
     const int32_t perRead = runs ? std::min(traces, static_cast<int32_t>(kRunBytes / record)) : 1;
     std::vector<char> buffer(runs ? static_cast<size_t>(perRead * record) : kTraceHeaderSize);
     for (int32_t first = 0; first < traces; first += perRead) {

@@ -18,12 +18,14 @@ struct SFiducialMark {
     std::string comment; // up to 28 characters
 };
 
-// Why a trace file gave CFiducialImporter::kTraceFileUnreadable.
+// Why a trace file gave CFiducialImporter::kTraceFileUnreadable, or that it holds more than its
+// header gives.
 enum class ETraceFileFault {
     None,
     Missing,   // no file of that name
-    Short,     // fewer bytes than its header promises
+    Short,     // fewer whole traces than its header gives
     ReadError, // there, but it cannot be opened or read
+    Long,      // more whole traces than its header gives: the header does not describe the file
 };
 
 // Reads the fiducial comments of a radar line's trace file and writes them as "FIDComment"
@@ -41,7 +43,10 @@ public:
     // case are no fiducials. header, when given, is that header already loaded by the caller: it
     // is not read again; traceFilePath, when not empty, is the trace file as the caller found it
     // on disk: it is not looked for again. fault, when given, is set to why the trace file gave
-    // kTraceFileUnreadable (ETraceFileFault::None for every other result).
+    // kTraceFileUnreadable; to ETraceFileFault::Long when the file holds more whole traces than
+    // the header gives (the header's traces are read and counted all the same: what the file
+    // holds beyond them is no part of the line as its header describes it); else to
+    // ETraceFileFault::None.
     static int ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
                          const ORQ::STamsel *header = nullptr,
                          const std::string &traceFilePath = std::string(),

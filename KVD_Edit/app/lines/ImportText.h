@@ -33,14 +33,17 @@ constexpr const char *kLineUsedFormat = "Line %s already used.  Aborting update.
 constexpr const char *kUnableToUpdateName = "Unable to Update name";
 
 // The re-import of fiducials names the lines whose comments it kept because their files cannot
-// be read: kFiducialsKept, then one kKeptLineFormat (line name, reason) per line.
-constexpr const char *kFiducialsKept = "The fiducial comments of these lines were kept as they "
-                                       "were, because their files cannot be read:";
+// be read or disagree with their headers: kFiducialsKept, then one kKeptLineFormat (line name,
+// reason) per line.
+constexpr const char *kFiducialsKept =
+    "The fiducial comments of these lines were kept as they were, because their files cannot be "
+    "read or disagree with their headers:";
 constexpr const char *kKeptLineFormat = "%s: %s";
 constexpr const char *kHeaderUnreadableFormat = "the header %s cannot be read";
 constexpr const char *kHeaderEmptyFormat = "the header %s gives no traces or no samples per trace";
 constexpr const char *kTraceFileMissingFormat = "the trace file %s is missing";
 constexpr const char *kTraceFileShortFormat = "the trace file %s is shorter than its header says";
+constexpr const char *kTraceFileLongFormat = "the trace file %s is longer than its header says";
 constexpr const char *kTraceFileUnreadableFormat = "the trace file %s cannot be read";
 constexpr const char *kMoreKeptFormat = "... and %d more";
 

@@ -314,8 +314,8 @@ bool HasOdometer(ORQ::CKVDXmlFile *file) {
 // Replaces the "FIDComment" children of the data file under the cursor with those of its trace
 // file (an X or Y line only; others are left without); changed, when given, is set when they
 // now differ. The trace file is read first: when it cannot be read (nor its header's counts
-// used) the comments stay as they are and the result is false. read, when given, tells what
-// reading found.
+// used) or does not hold the traces its header gives, the comments stay as they are and the
+// result is false. read, when given, tells what reading found.
 bool RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLineHeader &header,
                       bool *changed, SFidFilesRead *read) {
     std::vector<SFiducialMark> marks;
@@ -324,7 +324,7 @@ bool RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLine
                                                 *header.traceFilePath, &found.fault);
     if (read)
         *read = found;
-    if (found.Unreadable())
+    if (found.KeepsComments())
         return false;
     const bool xLine = row.orientation == 2;
     const bool yLine = row.orientation == 3;
@@ -344,6 +344,20 @@ bool RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLine
     return true;
 }
 
+// What is wrong with a kept row's trace file, as a format of its name.
+const char *TraceFileReason(ETraceFileFault fault) {
+    switch (fault) {
+    case ETraceFileFault::Missing:
+        return ImportText::kTraceFileMissingFormat;
+    case ETraceFileFault::Short:
+        return ImportText::kTraceFileShortFormat;
+    case ETraceFileFault::Long:
+        return ImportText::kTraceFileLongFormat;
+    default:
+        return ImportText::kTraceFileUnreadableFormat;
+    }
+}
+
 // The reason a kept row's line gives in the re-import's message.
 std::string KeptReason(const SKeptFiducials &row) {
     std::string shown = row.dataFileName;
@@ -352,21 +366,13 @@ std::string KeptReason(const SKeptFiducials &row) {
         shown.erase(plus);
     const std::string header = ORQ::StemOf(shown) + ".hd";
     CStr text;
-    switch (row.why.result) {
-    case CFiducialImporter::kHeaderNotLoaded:
+    if (row.why.result == CFiducialImporter::kHeaderNotLoaded)
         text.Format(ImportText::kHeaderUnreadableFormat, header.c_str());
-        break;
-    case CFiducialImporter::kTraceFileUnreadable:
-        text.Format(row.why.fault == ETraceFileFault::Missing ? ImportText::kTraceFileMissingFormat
-                    : row.why.fault == ETraceFileFault::Short
-                        ? ImportText::kTraceFileShortFormat
-                        : ImportText::kTraceFileUnreadableFormat,
-                    shown.c_str());
-        break;
-    default:
+    else if (row.why.result == CFiducialImporter::kTraceFileUnreadable ||
+             row.why.fault == ETraceFileFault::Long)
+        text.Format(TraceFileReason(row.why.fault), shown.c_str());
+    else
         text.Format(ImportText::kHeaderEmptyFormat, header.c_str());
-        break;
-    }
     return text;
 }
 

@@ -31,11 +31,12 @@ struct SRowValues {
 
 // What reading a row's files for its fiducial comments found: CFiducialImporter's result (the
 // trace count when they could be read; kHeaderNotLoaded, kEmptyLine or kTraceFileUnreadable when
-// not, and then the comments were kept) and why a trace file could not be read.
+// not) and why a trace file could not be read or that it holds more traces than its header gives.
+// Comments are renewed only from a trace file that its header describes: otherwise they are kept.
 struct SFidFilesRead {
     int result = 1;
     ETraceFileFault fault = ETraceFileFault::None;
-    bool Unreadable() const { return result <= 0; }
+    bool KeepsComments() const { return result <= 0 || fault == ETraceFileFault::Long; }
 };
 
 // A grid row whose fiducial comments a re-import kept.
@@ -49,9 +50,9 @@ struct SKeptFiducials {
 // rewrites the two positions and the odometer of every data file of the line, and renews the
 // fiducial comments and the settings of the data file the row shows. Every check comes before
 // the first change, so a refused row leaves the file as it was. Fiducial comments are renewed
-// only from files that can be read: a header that gives no traces or a trace file that is
-// missing, short or unreadable leaves the comments the project holds as they are (they may be
-// the only copy left).
+// only from files that can be read and agree: a header that gives no traces, or a trace file that
+// is missing, unreadable, or shorter or longer than its header says, leaves the comments the
+// project holds as they are (they may be the only copy left).
 class CRowWriteBack {
 public:
     // projectPath: the project file; data file names are relative to its folder. lines, when
@@ -69,8 +70,8 @@ public:
     // found and its comments renewed; changed (when given) is set when the comments now differ
     // from what the file held before. header, when given, is the row's header as just read,
     // with its files as found: they are neither looked for nor read again. A row whose files
-    // cannot be read (its header included) keeps its comments and returns false without a
-    // message; read, when given, tells what reading them found.
+    // cannot be read (its header included) or disagree keeps its comments and returns false
+    // without a message; read, when given, tells what reading them found.
     bool RewriteFiducials(const SRowValues &row, const std::string &gridName,
                           const std::string &lineName, bool *changed = nullptr,
                           const SRowHeader *header = nullptr, SFidFilesRead *read = nullptr);

@@ -133,6 +133,31 @@ TEST(FiducialImport, ReadsMarksOfManyTracesAndOfVeryLongTraces) {
     EXPECT_EQ(fault, ETraceFileFault::Missing);
 }
 
+// A header that gives fewer traces than its trace file holds describes the start of the file:
+// the marks of its traces are read (a new line takes them), and the reader says the file is
+// longer, so that a renewal keeps what the project holds.
+TEST(FiducialImport, TraceFileLongerThanItsHeaderGivesTheHeadersTracesAndSaysSo) {
+    Project p;
+    kvdtest::SRadarLine line = importtest::SmallLine();
+    line.fiducials = {{3, "early"}, {50, "late"}};
+    p.AddLine("L1", line);
+    const std::string hd = p.Folder() + "/L1.hd";
+    std::vector<SFiducialMark> marks;
+    ETraceFileFault fault = ETraceFileFault::Long;
+    ASSERT_EQ(CFiducialImporter::ReadMarks(hd, marks, nullptr, std::string(), &fault), 101);
+    EXPECT_EQ(fault, ETraceFileFault::None) << "file and header agree";
+    EXPECT_EQ(marks.size(), 2u);
+
+    ASSERT_TRUE(kvdtest::SetHeaderValue(hd, "NUMBER OF TRACES", "10x1"));
+    EXPECT_EQ(CFiducialImporter::ReadMarks(hd, marks, nullptr, std::string(), &fault), 10);
+    EXPECT_EQ(fault, ETraceFileFault::Long);
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0].comment, "early");
+    const FidRun run = RunFid(p, hd, ORQ::UNIT_M, 0.05, 0, 5, 0, 5);
+    EXPECT_EQ(run.result, 10);
+    EXPECT_EQ(Count(run.xml, "<FIDComment"), 1) << run.xml;
+}
+
 TEST(FiducialImport, ReportsUnreadableFilesAndWritesNothing) {
     Project p;
     kvdtest::SRadarLine line = importtest::SmallLine();

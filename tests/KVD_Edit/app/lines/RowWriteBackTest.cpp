@@ -5,6 +5,7 @@
 #include "Tamsel/Tamsel.h"
 
 #include "KVD_Edit/app/lines/ImportDlgLogic.h"
+#include "KVD_Edit/app/lines/ImportText.h"
 #include "KVD_Edit/app/lines/LineImporter.h"
 #include "tests/KVD_Edit/app/lines/ImportTestSupport.h"
 
@@ -355,7 +356,7 @@ TEST(RowWriteBack, ReimportKeepsTheCommentsOfLinesWhoseFilesCannotBeRead) {
         EXPECT_EQ(p.Text(), before) << "nothing of the line changes";
         EXPECT_NE(p.Text().find(kKeptComments), std::string::npos);
         EXPECT_FALSE(changed);
-        EXPECT_TRUE(read.Unreadable());
+        EXPECT_TRUE(read.KeepsComments());
         EXPECT_EQ(read.result, broken.result);
         EXPECT_EQ(read.fault, broken.fault);
         EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
@@ -424,6 +425,150 @@ TEST(RowWriteBack, EditOfALineWhoseFilesCannotBeReadKeepsItsComments) {
     }
 }
 
+// The ways a line's trace file and its header may disagree on the traces, each made from a
+// readable line L1 of 101 traces of 160 bytes.
+struct SDisagreement {
+    const char *name;
+    std::function<bool(importtest::Project &)> change;
+    ETraceFileFault fault; // None: the files agree and the comments are renewed
+};
+
+std::vector<SDisagreement> Disagreements() {
+    const auto dt1 = [](importtest::Project &p) { return p.Folder() + "/L1.dt1"; };
+    const auto hd = [](importtest::Project &p) { return p.Folder() + "/L1.hd"; };
+    const auto append = [=](importtest::Project &p, size_t bytes) {
+        kvdtest::WriteFile(dt1(p), kvdtest::ReadFile(dt1(p)) + std::string(bytes, '\0'));
+        return true;
+    };
+    return {
+        // The first digits of a damaged count read as 10 traces of a 101-trace file.
+        {"header's trace count damaged to 10x1",
+         [=](importtest::Project &p) {
+             return kvdtest::SetHeaderValue(hd(p), "NUMBER OF TRACES", "10x1");
+         },
+         ETraceFileFault::Long},
+        {"one whole trace more in the file", [=](importtest::Project &p) { return append(p, 160); },
+         ETraceFileFault::Long},
+        {"header gives one sample fewer per trace",
+         [=](importtest::Project &p) {
+             return kvdtest::SetHeaderValue(hd(p), "NUMBER OF PTS/TRC", "15");
+         },
+         ETraceFileFault::Long},
+        {"header gives one sample more per trace",
+         [=](importtest::Project &p) {
+             return kvdtest::SetHeaderValue(hd(p), "NUMBER OF PTS/TRC", "17");
+         },
+         ETraceFileFault::Short},
+        {"last trace missing from the file",
+         [=](importtest::Project &p) {
+             const std::string bytes = kvdtest::ReadFile(dt1(p));
+             kvdtest::WriteFile(dt1(p), bytes.substr(0, bytes.size() - 160));
+             return true;
+         },
+         ETraceFileFault::Short},
+        // Bytes short of one more trace are no trace: the file still holds its header's traces.
+        {"bytes short of a trace after the last",
+         [=](importtest::Project &p) { return append(p, 159); }, ETraceFileFault::None},
+    };
+}
+
+// A trace file longer or shorter than its header says is not the line its header describes: a
+// renewal, by re-import or by an edit, keeps the line's comments byte for byte and says nothing
+// itself; the edit still writes the line's new extent. Files that agree are renewed.
+TEST(RowWriteBack, RenewalKeepsTheCommentsOfALineWhoseTraceFileDisagreesWithItsHeader) {
+    for (const SDisagreement &c : Disagreements()) {
+        SCOPED_TRACE(c.name);
+        const bool agree = c.fault == ETraceFileFault::None;
+        for (const bool edit : {false, true}) {
+            SCOPED_TRACE(edit ? "edit" : "re-import");
+            importtest::Project p(L1Project());
+            kvdtest::SRadarLine line = importtest::SmallLine();
+            line.fiducials = {{20, "renewed"}};
+            p.AddLine("L1", line);
+            ASSERT_TRUE(c.change(p));
+            const std::string before = p.Text();
+            kvdtest::CaptureSink sink;
+            CRowWriteBack writer(p.File(), p.Path());
+            if (edit) {
+                EXPECT_TRUE(writer.ModifyRow(L1Row(2, 7, 1, 1), "G", "L1", 1)) << sink.AllTexts();
+                EXPECT_NE(p.Text().find("<Odometer start=\"2.000\" end=\"7.000\""),
+                          std::string::npos)
+                    << p.Text();
+            } else {
+                SFidFilesRead read;
+                bool changed = false;
+                EXPECT_EQ(
+                    writer.RewriteFiducials(L1Row(0, 5, 1, 1), "G", "L1", &changed, nullptr, &read),
+                    agree);
+                EXPECT_EQ(read.fault, c.fault);
+                EXPECT_EQ(read.KeepsComments(), !agree);
+                EXPECT_EQ(changed, agree);
+                if (!agree) {
+                    EXPECT_EQ(p.Text(), before) << "nothing of the line changes";
+                }
+            }
+            const std::string xml = p.Text();
+            if (agree) {
+                EXPECT_EQ(xml.find(">first</FIDComment>"), std::string::npos) << xml;
+                EXPECT_EQ(Count(xml, "<FIDComment"), 1) << xml;
+                EXPECT_NE(xml.find(">renewed</FIDComment>"), std::string::npos) << xml;
+            } else {
+                EXPECT_NE(xml.find(kKeptComments), std::string::npos) << xml;
+                EXPECT_EQ(Count(xml, "<FIDComment"), 3) << xml;
+            }
+            EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+        }
+    }
+}
+
+// Lines L1 and L2 of set "G" as L1Project writes L1, each holding the three kept comments.
+std::string TwoLineProject() {
+    std::string lines;
+    for (const char *name : {"L1", "L2"})
+        lines += std::string("<Line name=\"") + name + "\"><DataFile name=\"" + name +
+                 "\" seq=\"1\" ext=\"HD+DT1\"><FileType UID=\"COR@@@\"/>"
+                 "<Position X=\"0\" Y=\"1\" Z=\"0\" units=\"m\" normalized_file_pos=\"0.0\"/>"
+                 "<Position X=\"5\" Y=\"1\" Z=\"0\" units=\"m\" normalized_file_pos=\"1.0\"/>"
+                 "<Odometer start=\"0\" end=\"5\" step=\"0.05\" units=\"m\"/>" +
+                 kKeptComments + "</DataFile></Line>";
+    return "<Data version=\"1.2.0\"><LineSet name=\"G\">" + lines + "</LineSet></Data>";
+}
+
+// A re-import over a line whose trace file is longer than its header says and one whose trace
+// file is shorter keeps both lines' comments byte for byte, and the one message names both with
+// their reasons.
+TEST(RowWriteBack, ReimportNamesTheLinesWhoseTraceFilesAreLongerAndShorterThanTheirHeaders) {
+    importtest::Project p(TwoLineProject());
+    kvdtest::SRadarLine line = importtest::SmallLine();
+    line.fiducials = {{20, "renewed"}};
+    p.AddLine("L1", line);
+    const std::string l2 = p.AddLine("L2", line);
+    ASSERT_TRUE(kvdtest::SetHeaderValue(p.Folder() + "/L1.hd", "NUMBER OF TRACES", "10x1"));
+    const std::string bytes = kvdtest::ReadFile(l2);
+    kvdtest::WriteFile(l2, bytes.substr(0, bytes.size() - 1000));
+    const std::string before = p.Text();
+
+    kvdtest::CaptureSink sink;
+    CRowWriteBack writer(p.File(), p.Path());
+    std::vector<SKeptFiducials> kept;
+    for (const char *name : {"L1", "L2"}) {
+        SRowValues row = L1Row(0, 5, 1, 1);
+        row.lineName = name;
+        row.dataFileName = std::string(".\\") + name + ".dt1";
+        SKeptFiducials unread{row.lineName, row.dataFileName, SFidFilesRead()};
+        EXPECT_FALSE(writer.RewriteFiducials(row, "G", name, nullptr, nullptr, &unread.why));
+        EXPECT_TRUE(unread.why.KeepsComments()) << name;
+        kept.push_back(unread);
+    }
+    EXPECT_EQ(p.Text(), before);
+    EXPECT_EQ(Count(p.Text(), kKeptComments), 2);
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+    EXPECT_EQ(CRowWriteBack::KeptFiducialsMessage(kept),
+              std::string(ImportText::kFiducialsKept) +
+                  "\nL1: the trace file .\\L1.dt1 is longer than its header says"
+                  "\nL2: the trace file .\\L2.dt1 is shorter than its header says");
+}
+
 TEST(RowWriteBack, KeptLinesMessageNamesEachLineWithItsReason) {
     EXPECT_EQ(CRowWriteBack::KeptFiducialsMessage({}), "");
     const auto kept = [](const char *name, const char *file, int result, ETraceFileFault fault) {
@@ -436,15 +581,17 @@ TEST(RowWriteBack, KeptLinesMessageNamesEachLineWithItsReason) {
              ETraceFileFault::Short),
         kept("X08", ".\\X08.dt1", CFiducialImporter::kTraceFileUnreadable,
              ETraceFileFault::ReadError),
+        kept("X03", ".\\X03.dt1", 4, ETraceFileFault::Long),
         kept("X09", ".\\X09.dt1", CFiducialImporter::kEmptyLine, ETraceFileFault::None),
         kept("Y01", ".\\Y01.dt1", CFiducialImporter::kHeaderNotLoaded, ETraceFileFault::None),
     };
     EXPECT_EQ(CRowWriteBack::KeptFiducialsMessage(rows),
               "The fiducial comments of these lines were kept as they were, because their files "
-              "cannot be read:\n"
+              "cannot be read or disagree with their headers:\n"
               "X05: the trace file .\\X05.dt1 is missing\n"
               "X07: the trace file .\\sub\\X07.dt1 is shorter than its header says\n"
               "X08: the trace file .\\X08.dt1 cannot be read\n"
+              "X03: the trace file .\\X03.dt1 is longer than its header says\n"
               "X09: the header .\\X09.hd gives no traces or no samples per trace\n"
               "Y01: the header .\\Y01.hd cannot be read");
 
