@@ -136,10 +136,16 @@ private:
     void MarkUnknown();
     // The header's step, trace count and unit; the first row's sets the display unit.
     void TakeHeader(const ORQ::STamsel &hd);
-    // A header claiming more traces than its trace file can hold (holds whole traces, -1 when
-    // not measured) is damaged: reported, and the line's trace count bounded by the file, its
-    // GPS and topography not loaded (one point per claimed trace could take all memory).
+    // A header whose trace count its trace file does not hold (holds whole traces, -1 when not
+    // measured) is reported. One claiming more is damaged: the line's trace count is bounded by
+    // the file, its GPS and topography not loaded (one point per claimed trace could take all
+    // memory). One claiming fewer describes only the start of the file.
     void BoundTraces(const ORQ::STamsel &hd, long long holds);
+    // What the load leaves out of a line whose header claims more traces than its trace file
+    // holds, as the end of the message that reports it: the GPS where the line has GPS (a GPS
+    // file the project attaches or that lies beside the trace file, or positions in the trace
+    // headers), and a topography file the project attaches.
+    std::string NotLoadedText(const ORQ::STamsel &hd);
     // The header a load earlier in the operation read for the row, taken as it is; false when
     // there is none.
     bool TakeKnownHeader();
@@ -273,14 +279,42 @@ void CGridRowBuild::ReadHeader() {
 
 void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, long long holds) {
     m_dt1Traces = holds;
-    if (holds < 0 || hd.m_traces <= holds)
+    if (holds < 0 || hd.m_traces == holds)
         return;
     const std::string hdShown = Shown(".hd");
-    m_result.errors += FormatC("%s claims %d traces, its trace file holds %lld; the line's GPS "
-                               "is not loaded.\n",
-                               hdShown.c_str(), hd.m_traces, holds);
+    if (hd.m_traces < holds) {
+        // A header without traces or samples is reported as such already.
+        if (hd.m_traces > 0 && hd.m_points > 0)
+            m_result.errors += FormatC("%s claims %d traces, its trace file holds %lld.\n",
+                                       hdShown.c_str(), hd.m_traces, holds);
+        return;
+    }
+    m_result.errors += FormatC("%s claims %d traces, its trace file holds %lld%s.\n",
+                               hdShown.c_str(), hd.m_traces, holds, NotLoadedText(hd).c_str());
     m_row->numTraces = static_cast<int>(holds);
     m_tracesBeyondFile = true;
+}
+
+std::string CGridRowBuild::NotLoadedText(const ORQ::STamsel &hd) {
+    bool gps = hd.m_gpsType == GPS_LATLONG || !m_finder.Find(m_folder, m_relative + ".GPS").empty();
+    bool topo = false;
+    for (int k = 0; m_fileCount > 1 && k < m_fileCount; ++k) {
+        ORQ::CKvdDataBlockInterface::SFileInfo entry;
+        if (m_dbi->GetFileInfo(&entry, k, m_line, LT_ANY, -1, kByType) != 1 ||
+            Interface::IsGPRData(entry.extension))
+            continue;
+        const std::string extension = Upper(entry.extension);
+        topo = topo || extension.find("CTP") != std::string::npos;
+        gps = gps || (extension.find("CTP") == std::string::npos &&
+                      extension.find("GPS") != std::string::npos);
+    }
+    if (gps && topo)
+        return "; the line's GPS and topography are not loaded";
+    if (gps)
+        return "; the line's GPS is not loaded";
+    if (topo)
+        return "; the line's topography is not loaded";
+    return std::string();
 }
 
 void CGridRowBuild::TakeHeader(const ORQ::STamsel &hd) {

@@ -285,6 +285,82 @@ TEST(GridRowBuilder, MissingTraceFileReportsAndShowsUnknownRow) {
     EXPECT_EQ("Error Loading " + l.dir.Path() + "/GONE.dt1\n", l.result.errors);
 }
 
+// A header whose trace count its trace file does not hold is named with both counts. One that
+// claims more than the file holds bounds the line's traces by the file and loads none of its GPS
+// and topography: the message says so of what the line has, and of nothing it lacks. One that
+// claims fewer describes only the start of the file.
+TEST(GridRowBuilder, TraceCountsTheTraceFileDoesNotHoldAreReportedWithWhatIsNotLoaded) {
+    const auto cut = [](const std::string &dt1) { ASSERT_EQ(0, ::truncate(dt1.c_str(), 160)); };
+    struct Case {
+        const char *name;
+        std::function<void(GridLineLayout &)> layout;
+        std::function<void(const std::string &dt1, const std::string &hd)> damage;
+        std::string said; // after "<folder>/X07.hd "; empty: nothing
+        int traces;       // shown for the row
+    };
+    const Case cases[] = {
+        {"no GPS, trace file cut", [](GridLineLayout &) {},
+         [&](const std::string &dt1, const std::string &) { cut(dt1); },
+         "claims 21 traces, its trace file holds 1.\n", 1},
+        {"GPS file beside", [](GridLineLayout &l) { l.gpsBeside = true; },
+         [&](const std::string &dt1, const std::string &) { cut(dt1); },
+         "claims 21 traces, its trace file holds 1; the line's GPS is not loaded.\n", 1},
+        {"GPS file attached", [](GridLineLayout &l) { l.gpsEntry = true; },
+         [&](const std::string &dt1, const std::string &) { cut(dt1); },
+         "claims 21 traces, its trace file holds 1; the line's GPS is not loaded.\n", 1},
+        {"GPS in the trace headers", [](GridLineLayout &l) { l.gpsType = 3; },
+         [&](const std::string &dt1, const std::string &) { cut(dt1); },
+         "claims 21 traces, its trace file holds 1; the line's GPS is not loaded.\n", 1},
+        {"topography attached", [](GridLineLayout &l) { l.ctpEntry = true; },
+         [&](const std::string &dt1, const std::string &) { cut(dt1); },
+         "claims 21 traces, its trace file holds 1; the line's topography is not loaded.\n", 1},
+        {"GPS and topography attached",
+         [](GridLineLayout &l) {
+             l.gpsEntry = true;
+             l.ctpEntry = true;
+         },
+         [&](const std::string &dt1, const std::string &) { cut(dt1); },
+         "claims 21 traces, its trace file holds 1; the line's GPS and topography are not "
+         "loaded.\n",
+         1},
+        {"header's count damaged to fewer traces, GPS file beside",
+         [](GridLineLayout &l) { l.gpsBeside = true; },
+         [](const std::string &, const std::string &hd) {
+             ASSERT_TRUE(SetHeaderValue(hd, "NUMBER OF TRACES", "2x1"));
+         },
+         "claims 2 traces, its trace file holds 21.\n", 2},
+        {"bytes short of a trace beyond the last", [](GridLineLayout &) {},
+         [](const std::string &dt1, const std::string &) {
+             WriteFile(dt1, ReadFile(dt1) + std::string(100, '\0'));
+         },
+         "", 21},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        GridProjectLayout layout;
+        layout.lines.push_back(Line("X07", {{0, 0, 0, "m"}, {10, 0, 1, "m"}}));
+        c.layout(layout.lines.back());
+        WriteGridProject(dir.Path(), layout);
+        c.damage(dir.File("X07.dt1"), dir.File("X07.hd"));
+        ORQ::CKVDXmlFile file;
+        ASSERT_EQ(1, file.Initialize(dir.File("project.kvd")));
+        std::unique_ptr<ORQ::CKvdDataBlockInterface_V110> dbi(
+            static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
+                ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, nullptr)));
+        RecordingHooks hooks;
+        CGridRowBuilder::SInput in;
+        in.dbi = dbi.get();
+        in.projectFolder = dir.Path();
+        in.reportErrors = true;
+        const auto result = CGridRowBuilder::Build(in, hooks);
+        ASSERT_EQ(1u, result.rows.size()) << result.errors;
+        EXPECT_EQ(c.said.empty() ? std::string() : dir.File("X07.hd") + " " + c.said,
+                  result.errors);
+        EXPECT_EQ(c.traces, result.rows[0]->numTraces);
+    }
+}
+
 TEST(GridRowBuilder, HeaderThatFailsToLoadDoesNotTakeThePreviousRowsValues) {
     GridProjectLayout layout;
     GridLineLayout first = Line("A", {{0, 0, 0, "m"}, {10, 0, 1, "m"}});
