@@ -27,7 +27,7 @@ using namespace kvdtest::gui;
 
 namespace {
 
-const std::vector<std::string> kLines = {"X01", "X02", "X03", "X04", "X05"};
+const std::vector<std::string> kLines = {"X01", "X02", "X03", "X04", "X05", "X06"};
 
 // A line as the crew recorded it: 201 traces over 10 m, three fiducials; its trace file is
 // 128,640 bytes long.
@@ -95,9 +95,10 @@ bool ReimportAndSave(SOpenProject &project, const std::string &picture) {
 }
 
 // The person's comments are the only copy left of the marks of a line whose trace file is gone:
-// a re-import over a missing, a short and a 0-trace line keeps their comments byte for byte in
-// the saved project, renews a readable line whose trace file comment was changed, and names the
-// three lines in one message.
+// a re-import over a missing, a short and a 0-trace line, and over one whose header gives fewer
+// traces than its trace file holds, keeps their comments byte for byte in the saved project,
+// renews a readable line whose trace file comment was changed, and names the four lines in one
+// message.
 TEST(FiducialReimportGui, KeepsTheCommentsOfLinesThatCannotBeReadAndNamesThem) {
     if (!RealInputAvailable())
         GTEST_SKIP() << "the display offers no XTest";
@@ -122,7 +123,7 @@ TEST(FiducialReimportGui, KeepsTheCommentsOfLinesThatCannotBeReadAndNamesThem) {
     // The comments come into the project from the trace files, and are saved.
     SOpenProject project = OpenProject(path);
     ASSERT_NE(FrameOf(project), nullptr);
-    ASSERT_EQ(FrameOf(project)->GetGridView()->GetNumRows(), 5) << Sink().AllTexts();
+    ASSERT_EQ(FrameOf(project)->GetGridView()->GetNumRows(), 6) << Sink().AllTexts();
     Sink().Clear();
     ASSERT_TRUE(ReimportAndSave(project, "FiducialReimportGui_First")) << Sink().AllTexts();
     EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
@@ -135,7 +136,8 @@ TEST(FiducialReimportGui, KeepsTheCommentsOfLinesThatCannotBeReadAndNamesThem) {
     CloseProject(project);
 
     // X02's trace file is deleted, X03's stopped at 100,000 bytes, X04's header lost its trace
-    // count; X01's second comment was edited in its trace file.
+    // count, X06's was damaged by hand so that its first digit reads as 2 of 201 traces; X01's
+    // second comment was edited in its trace file.
     std::remove(dir.File("X02.dt1").c_str());
     const std::string x03 = ReadFile(dir.File("X03.dt1"));
     ASSERT_GT(x03.size(), 100000u);
@@ -145,6 +147,7 @@ TEST(FiducialReimportGui, KeepsTheCommentsOfLinesThatCannotBeReadAndNamesThem) {
     ASSERT_NE(at, std::string::npos);
     x04.replace(at, x04.find('\r', at) - at, "NUMBER OF TRACES   = abc");
     WriteFile(dir.File("X04.hd"), x04);
+    ASSERT_TRUE(SetHeaderValue(dir.File("X06.hd"), "NUMBER OF TRACES", "2x01"));
     ASSERT_TRUE(WriteRadarLine(dir.File("X01"), RecordedLine("EDITED B")));
 
     // Opened again (the load names the problems), re-imported and saved.
@@ -162,15 +165,17 @@ TEST(FiducialReimportGui, KeepsTheCommentsOfLinesThatCannotBeReadAndNamesThem) {
     const size_t x02 = message.find("\nX02: the trace file .\\X02.dt1 is missing");
     const size_t x03At = message.find("\nX03: the trace file .\\X03.dt1 is shorter");
     const size_t x04At = message.find("\nX04: the header .\\X04.hd gives no traces");
+    const size_t x06At = message.find("\nX06: the trace file .\\X06.dt1 is longer");
     EXPECT_NE(x02, std::string::npos) << message;
     EXPECT_NE(x03At, std::string::npos) << message;
     EXPECT_NE(x04At, std::string::npos) << message;
-    EXPECT_TRUE(x02 < x03At && x03At < x04At) << "in grid order: " << message;
+    EXPECT_NE(x06At, std::string::npos) << message;
+    EXPECT_TRUE(x02 < x03At && x03At < x04At && x04At < x06At) << "in grid order: " << message;
     EXPECT_EQ(message.find("X01"), std::string::npos) << message;
     EXPECT_EQ(message.find("X05"), std::string::npos) << message;
 
     const std::string second = ReadFile(path);
-    for (const char *name : {"X02", "X03", "X04", "X05"})
+    for (const char *name : {"X02", "X03", "X04", "X05", "X06"})
         EXPECT_EQ(SavedComments(second, name), kept[name]) << name << " kept its comments";
     const std::vector<std::string> renewed = SavedComments(second, "X01");
     ASSERT_EQ(renewed.size(), 3u) << second;
@@ -216,6 +221,39 @@ TEST(FiducialReimportGui, LoadsFiducialImportKeepsTheCommentsOfLinesThatCannotBe
     ASSERT_EQ(Sink().Messages().size(), 1u) << Sink().AllTexts();
     EXPECT_EQ(Sink().Messages()[0].text.rfind(CGridRowBuilder::kErrorIntro, 0), 0u)
         << Sink().AllTexts();
+    CloseProject(project);
+}
+
+// A header damaged to give fewer traces than its trace file holds: the open names the line with
+// both counts (and nothing of GPS it does not have), and the fiducial import the project asks for
+// at its first open keeps the line's comments.
+TEST(FiducialReimportGui, LoadNamesALineWhoseTraceFileIsLongerThanItsHeaderAndKeepsItsComments) {
+    App();
+    Sink().Clear();
+    TempDir dir;
+    GridProjectLayout layout;
+    const char *names[] = {"X01", "X02", "X03"};
+    for (int i = 0; i < 3; ++i) {
+        GridLineLayout line;
+        line.name = names[i];
+        line.positions = {{0, 1.0 + 2 * i, 0, "m"}, {10, 1.0 + 2 * i, 1, "m"}};
+        line.fidComment = std::string("kept ") + names[i];
+        layout.lines.push_back(line);
+    }
+    const std::string path = WriteGridProject(dir.Path(), layout);
+    ASSERT_TRUE(SetHeaderValue(dir.File("X03.hd"), "NUMBER OF TRACES", "4x0y1"));
+
+    SOpenProject project = OpenProject(path);
+    ASSERT_NE(FrameOf(project), nullptr);
+    ASSERT_EQ(Sink().Messages().size(), 1u) << Sink().AllTexts();
+    EXPECT_EQ(Sink().Messages()[0].text, CGridRowBuilder::kErrorIntro + dir.File("X03.hd") +
+                                             " claims 4 traces, its trace file holds 21.\n");
+    std::string xml;
+    project.doc->GetDataFiles()->GetKvdXmlFile()->GetFileHnd()->Serialize(xml);
+    EXPECT_EQ(xml.find(">kept X01<"), std::string::npos)
+        << "the readable lines' comments come from their trace files, which have none\n"
+        << xml;
+    EXPECT_NE(xml.find(">kept X03</FIDComment>"), std::string::npos) << xml;
     CloseProject(project);
 }
 
