@@ -185,6 +185,20 @@ TEST(FiducialReimportGui, KeepsTheCommentsOfLinesThatCannotBeReadAndNamesThem) {
     CloseProject(project);
 }
 
+// A project of count X lines X01, X02, ... 2 m apart, each data file holding the one comment
+// "kept <name>"; their trace files have no fiducials.
+GridProjectLayout LinesWithKeptComments(int count) {
+    GridProjectLayout layout;
+    for (int i = 0; i < count; ++i) {
+        GridLineLayout line;
+        line.name = "X0" + std::to_string(i + 1);
+        line.positions = {{0, 1.0 + 2 * i, 0, "m"}, {10, 1.0 + 2 * i, 1, "m"}};
+        line.fidComment = "kept " + line.name;
+        layout.lines.push_back(line);
+    }
+    return layout;
+}
+
 // A project that asks for its fiducials to be imported gets them at its first open: lines whose
 // files cannot be read keep the comments the project holds, and the load's own report is the
 // only message.
@@ -192,15 +206,7 @@ TEST(FiducialReimportGui, LoadsFiducialImportKeepsTheCommentsOfLinesThatCannotBe
     App();
     Sink().Clear();
     TempDir dir;
-    GridProjectLayout layout;
-    const char *names[] = {"X01", "X02", "X03", "X04"};
-    for (int i = 0; i < 4; ++i) {
-        GridLineLayout line;
-        line.name = names[i];
-        line.positions = {{0, 1.0 + 2 * i, 0, "m"}, {10, 1.0 + 2 * i, 1, "m"}};
-        line.fidComment = std::string("kept ") + names[i];
-        layout.lines.push_back(line);
-    }
+    GridProjectLayout layout = LinesWithKeptComments(4);
     layout.lines[1].writeDt1 = false;
     layout.lines[2].badHd = true;
     const std::string path = WriteGridProject(dir.Path(), layout);
@@ -231,16 +237,7 @@ TEST(FiducialReimportGui, LoadNamesALineWhoseTraceFileIsLongerThanItsHeaderAndKe
     App();
     Sink().Clear();
     TempDir dir;
-    GridProjectLayout layout;
-    const char *names[] = {"X01", "X02", "X03"};
-    for (int i = 0; i < 3; ++i) {
-        GridLineLayout line;
-        line.name = names[i];
-        line.positions = {{0, 1.0 + 2 * i, 0, "m"}, {10, 1.0 + 2 * i, 1, "m"}};
-        line.fidComment = std::string("kept ") + names[i];
-        layout.lines.push_back(line);
-    }
-    const std::string path = WriteGridProject(dir.Path(), layout);
+    const std::string path = WriteGridProject(dir.Path(), LinesWithKeptComments(3));
     ASSERT_TRUE(SetHeaderValue(dir.File("X03.hd"), "NUMBER OF TRACES", "4x0y1"));
 
     SOpenProject project = OpenProject(path);
