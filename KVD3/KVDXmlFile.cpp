@@ -92,6 +92,10 @@ int CKVDXmlFile::Save(CStr path) {
     return m_dom->SaveFile(m_path.c_str());
 }
 
+CFileStamp CKVDXmlFile::GetFileStamp() const {
+    return m_dom ? m_dom->GetFileStamp() : CFileStamp();
+}
+
 int CKVDXmlFile::GotoRootNode() {
     return m_dom ? m_dom->MoveToRootNode() : 0;
 }

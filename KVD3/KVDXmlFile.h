@@ -3,6 +3,7 @@
 #include "KVD3/Kvd3Export.h"
 #include "KVD3/XmlDom.h"
 #include "orq_utils/DateTime.h"
+#include "orq_utils/FileStamp.h"
 #include "orq_utils/Str.h"
 
 #include <cstddef>
@@ -71,6 +72,9 @@ public:
     // One of EXmlSaveResult; XML_SAVE_WRITE_FAILED also when nothing is loaded.
     int Save(CStr path);
     CStr GetFilePathName() const { return m_path; }
+    // The file as this object last loaded or saved it (CXmlDom::GetFileStamp): what tells a
+    // later save whether another program has written the file since. Empty before either.
+    CFileStamp GetFileStamp() const;
     void SetFilePathName(CStr path) { m_path = path; }
     // The wrapper, for callers that use the XmlDom_* functions on this document; null until a
     // file is loaded. The scratch buffer (GetMaxTxtSz() bytes) serves such callers.

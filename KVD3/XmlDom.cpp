@@ -305,7 +305,8 @@ void Report(const Progress &progress) {
         progress();
 }
 
-// An open file, closed when it goes.
+// A file open for a load, closed when it goes. Its reads feed the digest of its bytes when one
+// is asked for (the file's stamp needs it).
 class FileDescriptor {
 public:
     explicit FileDescriptor(const std::string &path)
@@ -318,8 +319,21 @@ public:
     FileDescriptor &operator=(const FileDescriptor &) = delete;
     int Get() const { return m_fd; }
 
+    void KeepDigest(ORQ::CByteDigest *digest) { m_digest = digest; }
+    // read(2) on the file, on over interruptions.
+    ssize_t Read(char *into, size_t size) const {
+        ssize_t n;
+        do {
+            n = read(m_fd, into, size);
+        } while (n < 0 && errno == EINTR);
+        if (n > 0 && m_digest)
+            m_digest->Add(into, size_t(n));
+        return n;
+    }
+
 private:
     int m_fd;
+    ORQ::CByteDigest *m_digest = nullptr;
 };
 
 // The end of the run of ASCII bytes from text[pos], eight bytes at a time where it can.
@@ -347,8 +361,9 @@ class FileFeed {
 public:
     enum class Mode { AsIs, Cp1252, RepairUtf8 };
 
-    FileFeed(int fd, std::string head, size_t skip, bool atEnd, Mode mode, const Progress &progress)
-        : m_fd(fd), m_mode(mode), m_atEnd(atEnd), m_total(head.size()), m_progress(progress) {
+    FileFeed(const FileDescriptor &file, std::string head, size_t skip, bool atEnd, Mode mode,
+             const Progress &progress)
+        : m_file(file), m_mode(mode), m_atEnd(atEnd), m_total(head.size()), m_progress(progress) {
         head.erase(0, skip);
         m_in = std::move(head);
     }
@@ -387,10 +402,7 @@ private:
         if (!m_atEnd) {
             const size_t had = m_in.size();
             m_in.resize(had + kBlockSize);
-            ssize_t n;
-            do {
-                n = read(m_fd, &m_in[had], kBlockSize);
-            } while (n < 0 && errno == EINTR);
+            ssize_t n = m_file.Read(&m_in[had], kBlockSize);
             if (n < 0) {
                 m_failed = true;
                 n = 0;
@@ -453,7 +465,7 @@ private:
         m_in.erase(0, pos);
     }
 
-    int m_fd;
+    const FileDescriptor &m_file;
     Mode m_mode;
     bool m_atEnd;
     bool m_failed = false;
@@ -465,13 +477,10 @@ private:
 };
 
 // Reads another block of the file onto head; false at the end of the file or on failure.
-bool ReadMore(int fd, std::string &head, bool &failed) {
+bool ReadMore(const FileDescriptor &file, std::string &head, bool &failed) {
     const size_t had = head.size();
     head.resize(had + kBlockSize);
-    ssize_t n;
-    do {
-        n = read(fd, &head[had], kBlockSize);
-    } while (n < 0 && errno == EINTR);
+    ssize_t n = file.Read(&head[had], kBlockSize);
     if (n < 0) {
         failed = true;
         n = 0;
@@ -564,7 +573,10 @@ int ProbeForWriting(const std::string &path) {
 // file stays whole until the new one is complete. XML_SAVE_OK,
 // XML_SAVE_NOT_ACCESSIBLE when no temporary file can be made, XML_SAVE_WRITE_FAILED.
 // The text goes out a block at a time, the progress callback called after each.
-short WriteReplacing(const std::string &path, const std::string &bytes, const Progress &progress) {
+// Writes bytes over the file at path; stamp gets the state of the file written (with the digest
+// of bytes where it needs one).
+short WriteReplacing(const std::string &path, const std::string &bytes, const Progress &progress,
+                     ORQ::CFileStamp &stamp) {
     ORQ::CFileReplacement file(path);
     if (!file.Open())
         return XML_SAVE_NOT_ACCESSIBLE;
@@ -573,8 +585,17 @@ short WriteReplacing(const std::string &path, const std::string &bytes, const Pr
     };
     if (ORQ::InPieces(int64_t(bytes.size()), int64_t(kProgressBytes), writePiece, progress) < 0)
         return XML_SAVE_WRITE_FAILED;
-    if (!file.Finish() || !file.Commit())
+    if (!file.Finish())
         return XML_SAVE_WRITE_FAILED;
+    ORQ::CFileStamp written = file.Stamp();
+    if (written.NeedsDigest()) {
+        ORQ::CByteDigest digest;
+        digest.Add(bytes.data(), bytes.size());
+        written.SetDigest(digest.Value());
+    }
+    if (!file.Commit())
+        return XML_SAVE_WRITE_FAILED;
+    stamp = written;
     return 0;
 }
 
@@ -891,11 +912,11 @@ struct SFileHead {
     std::string declaration; // the declaration's text between "<?xml" and "?>"
 };
 
-SFileHead ReadHead(int fd) {
+SFileHead ReadHead(const FileDescriptor &file) {
     SFileHead head;
     std::string &bytes = head.bytes;
     while (bytes.size() < 8 && !head.atEnd)
-        head.atEnd = !ReadMore(fd, bytes, head.failed);
+        head.atEnd = !ReadMore(file, bytes, head.failed);
     const unsigned char *u = reinterpret_cast<const unsigned char *>(bytes.data());
     const bool utf8Bom = bytes.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
     head.utf16 =
@@ -903,11 +924,21 @@ SFileHead ReadHead(int fd) {
     head.start = utf8Bom ? 3 : 0;
     if (!head.utf16 && bytes.compare(head.start, 5, "<?xml") == 0) {
         while (bytes.find("?>", head.start + 5) == std::string::npos && !head.atEnd)
-            head.atEnd = !ReadMore(fd, bytes, head.failed);
+            head.atEnd = !ReadMore(file, bytes, head.failed);
     }
     if (!head.failed)
         head.hasDeclaration = !head.utf16 && RawDeclaration(bytes, head.start, head.declaration);
     return head;
+}
+
+// Reads what the parser left of the file (nothing but white space may follow the root element),
+// so that a digest the reads feed covers the whole file; false when a read fails.
+bool DigestTheRest(const FileDescriptor &file) {
+    std::string block(kBlockSize, '\0');
+    ssize_t n;
+    while ((n = file.Read(&block[0], block.size())) > 0) {
+    }
+    return n == 0;
 }
 
 // The parser gets UTF-8 wherever the text is ASCII-based and in UTF-8 or code page 1252; other
@@ -985,8 +1016,8 @@ struct ParserContext {
 // Parses the rest of the file after its head (whose bytes it takes); the document, or null with
 // the reason in failure where there is one to give. sawBlank tells whether the document may hold
 // text nodes of white space alone.
-xmlDocPtr ParseFile(int fd, SFileHead &head, std::string &failure, const Progress &progress,
-                    bool &sawBlank) {
+xmlDocPtr ParseFile(const FileDescriptor &file, SFileHead &head, std::string &failure,
+                    const Progress &progress, bool &sawBlank) {
     const FileFeed::Mode mode = FeedMode(head);
     const bool toUtf8 = mode != FileFeed::Mode::AsIs;
     const char *encoding = toUtf8 ? "UTF-8" : nullptr;
@@ -995,7 +1026,7 @@ xmlDocPtr ParseFile(int fd, SFileHead &head, std::string &failure, const Progres
     int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
     if (toUtf8)
         options |= XML_PARSE_IGNORE_ENC;
-    FileFeed feed(fd, std::move(head.bytes), toUtf8 ? head.start : 0, head.atEnd, mode, progress);
+    FileFeed feed(file, std::move(head.bytes), toUtf8 ? head.start : 0, head.atEnd, mode, progress);
 
     xmlDocPtr doc = nullptr;
     bool tooDeep = false;
@@ -1055,6 +1086,7 @@ struct CXmlDom::Impl {
     std::string path;
     int accessible = 0;
     std::string loadFailure; // why the last load failed; empty after a load that worked
+    ORQ::CFileStamp stamp;   // the file last loaded or saved
     Progress progress;
     std::unordered_map<void *, std::unique_ptr<NodeHandle>> handles;
     // Removed subtrees and replaced documents, freed with the wrapper.
@@ -1146,15 +1178,24 @@ short CXmlDom::LoadFile(const char *pathText) {
             return 0;
         }
 
-        SFileHead head = ReadHead(file.Get());
+        // The file's state is taken before its first byte is read: a write while it is read
+        // shows as a change later.
+        ORQ::CFileStamp stamp = ORQ::CFileStamp::OfOpenFile(file.Get());
+        ORQ::CByteDigest digest;
+        if (stamp.NeedsDigest())
+            file.KeepDigest(&digest);
+
+        SFileHead head = ReadHead(file);
         if (head.failed) {
             m.loadFailure = head.bytes.size() > kMaxFileSize ? kTooLarge : kUnreadable;
             return 0;
         }
         bool sawBlank = true;
-        xmlDocPtr doc = ParseFile(file.Get(), head, m.loadFailure, m.progress, sawBlank);
+        xmlDocPtr doc = ParseFile(file, head, m.loadFailure, m.progress, sawBlank);
         if (!doc)
             return 0;
+        if (stamp.NeedsDigest() && DigestTheRest(file))
+            stamp.SetDigest(digest.Value());
         Report(m.progress);
         if (sawBlank)
             DropBlankText(reinterpret_cast<xmlNodePtr>(doc));
@@ -1168,6 +1209,7 @@ short CXmlDom::LoadFile(const char *pathText) {
         m.doc = doc;
         m.current = xmlDocGetRootElement(doc);
         m.loadFailure.clear();
+        m.stamp = stamp;
         if (m.handles.empty())
             m.FreeDocument(old);
         else
@@ -1217,7 +1259,7 @@ short CXmlDom::SaveFile(const char *pathText) {
         std::string bytes;
         if (!Serialize(bytes))
             return XML_SAVE_WRITE_FAILED;
-        return WriteReplacing(target, bytes, m.progress);
+        return WriteReplacing(target, bytes, m.progress, m.stamp);
     } catch (...) {
         return XML_SAVE_WRITE_FAILED;
     }
@@ -1500,6 +1542,10 @@ size_t CXmlDom::GetHandleCount() const {
 
 const std::string &CXmlDom::GetLoadFailure() const {
     return m_impl->loadFailure;
+}
+
+const ORQ::CFileStamp &CXmlDom::GetFileStamp() const {
+    return m_impl->stamp;
 }
 
 const std::string &CXmlDom::GetPath() const {

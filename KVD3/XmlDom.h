@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KVD3/Kvd3Export.h"
+#include "orq_utils/FileStamp.h"
 
 #include <cstddef>
 #include <functional>
@@ -95,6 +96,10 @@ public:
     // format.", a file too large or nested too deeply, one that cannot be opened); empty after a
     // load that worked.
     const std::string &GetLoadFailure() const;
+    // The file as this wrapper last loaded or saved it (its state then, with the digest of the
+    // bytes where the state needs one); empty before the first load or save that worked. A save
+    // to another path stamps that file.
+    const ORQ::CFileStamp &GetFileStamp() const;
 
     // The document as a save would write it (in its encoding), without touching any file.
     bool Serialize(std::string &out) const;

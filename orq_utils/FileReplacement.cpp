@@ -303,6 +303,12 @@ bool CFileReplacement::CommitNew() {
     return true;
 }
 
+CFileStamp CFileReplacement::Stamp() const {
+    if (!m_finished || m_fd < 0)
+        return CFileStamp();
+    return CFileStamp::OfOpenFile(m_fd);
+}
+
 void CFileReplacement::Discard() {
     const int err = errno;
     // Removed while still locked, so that no tidy takes it for a stale one in between.

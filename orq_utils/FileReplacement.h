@@ -1,5 +1,6 @@
 #pragma once
 
+#include "orq_utils/FileStamp.h"
 #include "orq_utils/OrqExport.h"
 
 #include <cstddef>
@@ -50,6 +51,10 @@ public:
     bool CommitNew();
     // Removes the temporary file (nothing happens once committed).
     void Discard();
+    // The finished temporary file's stamp, between Finish and Commit: the file's as it stands
+    // once in place, for the rename keeps its inode, size and modification time. Empty before
+    // Finish and once committed.
+    CFileStamp Stamp() const;
 
     const std::string &Target() const { return m_target; }
     // The temporary file's name while it has one (empty while it is unnamed).

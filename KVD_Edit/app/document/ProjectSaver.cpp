@@ -228,7 +228,19 @@ bool CProjectSaver::WriteProject(const char *path, const std::string &shownPath,
     return true;
 }
 
+bool CProjectSaver::ConfirmOverwrite(const std::string &shownPath) const {
+    const ORQ::CKVDXmlFile *file = m_holder.GetKvdXmlFile();
+    if (!file)
+        return true;
+    if (file->GetFileStamp().Compare(m_holder.GetFilePathName()) != ORQ::CFileStamp::FILE_CHANGED)
+        return true;
+    return ORQ::ShowMessage(shownPath + kMsgChangedOnDisk,
+                            ORQ::MB_YESNO | ORQ::MB_ICONWARNING | ORQ::MB_DEFBUTTON2) == ORQ::IDYES;
+}
+
 bool CProjectSaver::Save(int changeFlags) {
+    if (!ConfirmOverwrite(m_holder.GetFilePathName()))
+        return false;
     if (!CheckKVDFileOwnerCreation())
         return false;
     return WriteProject(nullptr, m_holder.GetFilePathName(), changeFlags);
@@ -244,6 +256,10 @@ bool CProjectSaver::SaveAs(const std::string &path, int changeFlags) {
         ORQ::ShowMessage(std::string(kMsgCreateFailed) + path + kMsgCreateFailedTail, ORQ::MB_OK);
         return false;
     }
+    std::error_code notSame;
+    if (std::filesystem::equivalent(path, m_holder.GetFilePathName(), notSame) && !notSame &&
+        !ConfirmOverwrite(path))
+        return false;
     if (file->GotoRootNode() && file->GotoChildNode("Data", 0)) {
         ORQ::CStr version("version");
         if (!file->GetNodeAttribute(version) || version != "1.2.0")

@@ -17,6 +17,10 @@ class CMapperSettings;
 // foreign project is made only under a free name and never replaces an older backup; the file
 // takes a new path only once it has been written there; and the records a failed save appended
 // are taken out of the document again, so a retry adds exactly one.
+//
+// Nor does a save silently undo another program's: before it writes over the project's own file
+// it compares the file on disk with what this project last read or wrote there, and when another
+// program (another instance of this one too) has written or replaced it since, it asks first.
 class CProjectSaver {
 public:
     // Writes a hand-back value ("LAST_SAVE", "NEW FILE") for programs outside the editor.
@@ -44,11 +48,21 @@ public:
     // "_Original.kvd".
     static std::string BackupPathFor(const std::string &path);
 
-    // Save: owner check, modified-by, settings block, write to the project's own path. True
-    // when written (the caller clears its modified flag).
+    // Before a write over the project's own file (shown as shownPath): when the file on disk is
+    // no longer the one this project last read or wrote, asks kMsgChangedOnDisk (Yes, No). True
+    // when the write may go on: the file unchanged, gone (removed or renamed away: nothing of
+    // another's is lost by writing it anew), not to be looked at (the write then reports), or
+    // Yes. No: false, nothing written.
+    bool ConfirmOverwrite(const std::string &shownPath) const;
+
+    // Save: the question above, owner check, modified-by, settings block, write to the
+    // project's own path. True when written (the caller clears its modified flag); false also
+    // for No to the question, which writes nothing, the backup copy included.
     bool Save(int changeFlags);
     // Save As to path: "Data" version "1.2.0", modified-by, settings block, write. No owner
-    // check. True when written; the project then works on path.
+    // check. A path that names the project's own file (by any spelling) is asked about as Save
+    // is; any other file there was confirmed in the file dialog. True when written; the
+    // project then works on path.
     bool SaveAs(const std::string &path, int changeFlags);
     // The lines' paths are stored relative to the project's folder and are kept as they are
     // (other programs read them so): a project saved into another folder finds none of its
@@ -86,5 +100,8 @@ inline constexpr const char *kMsgModifiedByFailed =
 inline constexpr const char *kMsgCreateFailed =
     "An error occured while creating new KVD file.\nUnable to create KVD file:\n";
 inline constexpr const char *kMsgCreateFailedTail = "\nOperation aborted.\n";
+// Follows the project's path when its file changed on disk since it was read or written here.
+inline constexpr const char *kMsgChangedOnDisk =
+    " has been changed by another program since it was opened or last saved. Save over it?";
 // The company whose registry key holds the hand-back values.
 inline constexpr const char *kHandBackCompany = "Brenwick, Inc.";
