@@ -572,9 +572,8 @@ int ProbeForWriting(const std::string &path) {
 // Replaces the file at path with bytes (a temporary file beside it, renamed over it), so the old
 // file stays whole until the new one is complete. XML_SAVE_OK,
 // XML_SAVE_NOT_ACCESSIBLE when no temporary file can be made, XML_SAVE_WRITE_FAILED.
-// The text goes out a block at a time, the progress callback called after each.
-// Writes bytes over the file at path; stamp gets the state of the file written (with the digest
-// of bytes where it needs one).
+// The text goes out a block at a time, the progress callback called after each. Once written,
+// stamp gets the state of the new file (with the digest of bytes where it needs one).
 short WriteReplacing(const std::string &path, const std::string &bytes, const Progress &progress,
                      ORQ::CFileStamp &stamp) {
     ORQ::CFileReplacement file(path);
