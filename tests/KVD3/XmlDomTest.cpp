@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -292,6 +295,108 @@ TEST(XmlDomSave, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     for (auto &e : std::filesystem::directory_iterator(dir.Path()))
         files += e.is_regular_file() ? 1 : 0;
     EXPECT_EQ(1, files) << "no temporary file is left";
+}
+
+namespace {
+
+// Sets the file's modification time a minute ahead of the clock: a stamp taken now lies within
+// that time's tick, so it needs the digest of the bytes, and so does every comparison with it.
+void TimeAhead(const std::string &path) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 60, 5000}};
+    ASSERT_EQ(0, ::utimensat(AT_FDCWD, path.c_str(), times, 0)) << path;
+}
+
+// Writes bytes over the file in place and gives it back the modification time it had, as a
+// write within the same tick of the file system's clock leaves it.
+void WriteInTheSameTick(const std::string &path, const std::string &bytes) {
+    struct stat st {};
+    ASSERT_EQ(0, ::stat(path.c_str(), &st));
+    kvdtest::WriteFile(path, bytes);
+    const timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    ASSERT_EQ(0, ::utimensat(AT_FDCWD, path.c_str(), times, 0));
+}
+
+} // namespace
+
+// A load stamps the file it read: the stamp vouches for the file while nobody writes it, and
+// tells another program's write of the same size in the same tick by the bytes of every part of
+// the file (its head, the blocks the parser took, what follows the root element), whatever its
+// encoding.
+TEST(XmlDomStamp, LoadStampsTheBytesItRead) {
+    std::string large = "<?xml version=\"1.0\"?>\n<r>";
+    for (int i = 0; i < 5000; ++i)
+        large += "<t n=\"" + std::to_string(i) + "\">text</t>";
+    large += "</r>\n<!--end-->\n";
+    struct SCase {
+        const char *name;
+        std::string bytes;
+        size_t at; // the byte another program changes
+    };
+    const SCase cases[] = {
+        {"the declaration", "<?xml version=\"1.0\"?>\n<r>x</r>\n", 2},
+        {"a UTF-8 byte order mark", "\xEF\xBB\xBF<r>x</r>", 0},
+        {"many blocks, a byte in the middle", large, large.size() / 2},
+        {"many blocks, the comment after the root", large, large.size() - 6},
+        {"code page 1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>\xE9</r>", 46},
+        {"UTF-16", Utf16Le(u"<?xml version=\"1.0\"?><r>Caf\u00E9</r>"), 49},
+    };
+    for (const SCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        kvdtest::TempDir dir;
+        const std::string path = dir.File("p.kvd");
+        kvdtest::WriteFile(path, c.bytes);
+        TimeAhead(path);
+        DomPtr d(XmlDom_GetHandle());
+        ASSERT_EQ(1, XmlDom_LoadFile(d.get(), path.c_str()));
+        const ORQ::CFileStamp stamp = d->GetFileStamp();
+        ASSERT_TRUE(stamp.NeedsDigest());
+        EXPECT_EQ(ORQ::CFileStamp::FILE_UNCHANGED, stamp.Compare(path));
+        WriteInTheSameTick(path, c.bytes);
+        EXPECT_EQ(ORQ::CFileStamp::FILE_UNCHANGED, stamp.Compare(path)) << "the same bytes";
+        std::string changed = c.bytes;
+        ASSERT_LT(c.at, changed.size());
+        changed[c.at] ^= 0x01;
+        WriteInTheSameTick(path, changed);
+        EXPECT_EQ(ORQ::CFileStamp::FILE_CHANGED, stamp.Compare(path));
+    }
+}
+
+// A save stamps the file it wrote, in place of the one loaded; a save to another path stamps
+// that file. A load or save that fails keeps the stamp of the file before.
+TEST(XmlDomStamp, SaveStampsTheFileItWrote) {
+    kvdtest::TempDir dir;
+    const std::string path = dir.File("p.kvd");
+    DomPtr fresh(XmlDom_GetHandle());
+    EXPECT_FALSE(fresh->GetFileStamp().IsKnown()) << "nothing loaded or saved";
+
+    DomPtr d = Load(dir, "<r>old</r>");
+    const ORQ::CFileStamp loaded = d->GetFileStamp();
+    ASSERT_TRUE(loaded.IsKnown());
+    EXPECT_EQ(ORQ::CFileStamp::FILE_UNCHANGED, loaded.Compare(path));
+    ASSERT_EQ(1, d->SetNodeText("new"));
+    ASSERT_EQ(0, XmlDom_SaveFile(d.get(), nullptr));
+    EXPECT_EQ(ORQ::CFileStamp::FILE_CHANGED, loaded.Compare(path)) << "replaced by the save";
+    EXPECT_EQ(ORQ::CFileStamp::FILE_UNCHANGED, d->GetFileStamp().Compare(path))
+        << "the save's own file";
+
+    const std::string copy = dir.File("copy.kvd");
+    ASSERT_EQ(0, XmlDom_SaveFile(d.get(), copy.c_str()));
+    EXPECT_EQ(ORQ::CFileStamp::FILE_UNCHANGED, d->GetFileStamp().Compare(copy));
+    EXPECT_EQ(ORQ::CFileStamp::FILE_CHANGED, d->GetFileStamp().Compare(path));
+
+    {
+        kvdtest::ScopedFileSizeLimit limit(4);
+        EXPECT_EQ(-200, XmlDom_SaveFile(d.get(), copy.c_str()));
+    }
+    EXPECT_EQ(ORQ::CFileStamp::FILE_UNCHANGED, d->GetFileStamp().Compare(copy))
+        << "a failed save keeps the stamp of the file it left";
+    kvdtest::WriteFile(dir.File("bad.kvd"), "no xml");
+    EXPECT_EQ(0, XmlDom_LoadFile(d.get(), dir.File("bad.kvd").c_str()));
+    EXPECT_EQ(ORQ::CFileStamp::FILE_UNCHANGED, d->GetFileStamp().Compare(copy))
+        << "a failed load keeps the stamp of the document's file";
+
+    kvdtest::WriteFile(copy, "<r>another program's</r>");
+    EXPECT_EQ(ORQ::CFileStamp::FILE_CHANGED, d->GetFileStamp().Compare(copy));
 }
 
 // The interface speaks the system's code page both ways, whatever the file's encoding.
