@@ -383,6 +383,42 @@ TEST(KVDVDocGui, FailedSaveAtTheClosePromptKeepsTheDocumentOpen) {
     PumpEvents(50);
 }
 
+// Yes to the close's "Save ... ?" saves as Save does: when another program wrote the project
+// since it was opened, it asks first, and No keeps the document open and modified with the
+// other's file as it was; Yes to both writes and closes.
+TEST(KVDVDocGui, TheClosePromptsSaveAsksBeforeWritingOverAnotherProgramsWrite) {
+    OpenedDoc o;
+    ASSERT_NE(o.doc, nullptr) << Sink().AllTexts();
+    const size_t open = OpenDocuments();
+    o.doc->Modify(true);
+    const std::string other = doctest::AuthoredProject("GPR Acquire", {"Another program"});
+    kvdtest::WriteFile(o.path, other);
+    Sink().Clear();
+    const std::string question = o.path + kMsgChangedOnDisk;
+    Sink().Answer(ORQ::IDYES);
+    Sink().Answer(ORQ::IDNO);
+    EXPECT_FALSE(o.doc->Close());
+    PumpEvents(50);
+    ASSERT_EQ(Sink().Messages().size(), 2u) << Sink().AllTexts();
+    EXPECT_EQ(Sink().Messages()[0].text, "Save " + o.path + " ?");
+    EXPECT_EQ(Sink().Messages()[1].text, question);
+    EXPECT_EQ(OpenDocuments(), open);
+    EXPECT_TRUE(o.doc->IsModified());
+    EXPECT_EQ(kvdtest::ReadFile(o.path), other);
+
+    Sink().Clear();
+    Sink().Answer(ORQ::IDYES);
+    Sink().Answer(ORQ::IDYES);
+    EXPECT_TRUE(o.doc->Close());
+    ASSERT_EQ(Sink().Messages().size(), 2u) << Sink().AllTexts();
+    EXPECT_EQ(Sink().Messages()[1].text, question);
+    EXPECT_FALSE(o.doc->IsModified());
+    EXPECT_NE(kvdtest::ReadFile(o.path).find("<ModifiedBy name=\"KVD_Edit\""), std::string::npos);
+    o.doc->DeleteAllViews();
+    o.closed = true;
+    PumpEvents(50);
+}
+
 TEST(KVDVDocGui, OpenPostsTheReloadThatFillsTheGrid) {
     App();
     Sink().Clear();

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using doctest::CountElements;
 using kvdtest::FileExists;
@@ -223,4 +225,113 @@ TEST(ProjectSaver, MovedFolderQuestionNamesBothFolders) {
                       question);
         }
     }
+}
+
+namespace {
+
+// The question a save asks before it writes over another program's write.
+std::string ChangedQuestion(const std::string &path) {
+    return path + " has been changed by another program since it was opened or last saved. "
+                  "Save over it?";
+}
+
+// Writes bytes as a new file beside path and renames it over path, as editors save.
+void ReplaceByRename(const std::string &path, const std::string &bytes) {
+    kvdtest::WriteFile(path + ".new", bytes);
+    ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+}
+
+} // namespace
+
+// What another program did to the project file since it was opened, and what Save does then:
+// it asks before it writes over another's write (Yes writes, No writes nothing, not even the
+// backup copy of a foreign project, and leaves the document as it was), and asks nothing when
+// nobody else wrote the file or it is gone.
+TEST(ProjectSaver, AsksBeforeWritingOverAnotherProgramsWrite) {
+    const std::string other = doctest::AuthoredProject("GPR Acquire", {"Another program"});
+    struct SCase {
+        const char *name;
+        std::function<void(const std::string &path)> change;
+        int answer; // 0: no question expected
+        bool written;
+    };
+    const SCase cases[] = {
+        {"nobody else wrote it", [](const std::string &) {}, 0, true},
+        {"written by another, No", [&](const std::string &p) { kvdtest::WriteFile(p, other); },
+         ORQ::IDNO, false},
+        {"written by another, Yes", [&](const std::string &p) { kvdtest::WriteFile(p, other); },
+         ORQ::IDYES, true},
+        {"replaced by another with the same bytes, No",
+         [](const std::string &p) { ReplaceByRename(p, ReadFile(p)); }, ORQ::IDNO, false},
+        {"removed meanwhile", [](const std::string &p) { ASSERT_EQ(::unlink(p.c_str()), 0); }, 0,
+         true},
+    };
+    for (const SCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Opened o(doctest::AuthoredProject("GPR Acquire"));
+        const std::string memory = o.Memory();
+        c.change(o.path);
+        const std::string onDisk = FileExists(o.path) ? ReadFile(o.path) : std::string();
+        if (c.answer)
+            o.sink.Answer(c.answer);
+        EXPECT_EQ(o.saver.Save(0), c.written);
+        if (c.answer) {
+            ASSERT_EQ(o.sink.Messages().size(), 1u) << o.sink.AllTexts();
+            EXPECT_EQ(o.sink.Messages()[0].text, ChangedQuestion(o.path));
+            EXPECT_EQ(o.sink.Messages()[0].style & ORQ::MB_BUTTONMASK, unsigned(ORQ::MB_YESNO));
+            EXPECT_TRUE(o.sink.Messages()[0].style & ORQ::MB_DEFBUTTON2) << "No by default";
+        } else {
+            EXPECT_TRUE(o.sink.Messages().empty()) << o.sink.AllTexts();
+        }
+        if (c.written) {
+            EXPECT_EQ(CountElements(ReadFile(o.path), "ModifiedBy"), 1);
+            EXPECT_EQ(o.handBack.size(), 1u);
+        } else {
+            EXPECT_EQ(ReadFile(o.path), onDisk) << "No writes nothing";
+            EXPECT_FALSE(FileExists(o.dir.File("site_Original.kvd"))) << "nor the backup copy";
+            EXPECT_EQ(o.Memory(), memory) << "the document stays as it was";
+            EXPECT_TRUE(o.handBack.empty());
+        }
+    }
+}
+
+// A save over the project's own earlier write asks nothing, however often; after No the next
+// save asks again, after Yes it does not. Save As to another file asks nothing (the file dialog
+// confirmed an existing one), and from then on the new file is the one watched; Save As onto
+// the project's own file, by any spelling, asks as Save does.
+TEST(ProjectSaver, OnlyAnotherProgramsWriteOfTheFileItSavesToIsAskedAbout) {
+    Opened o(doctest::AuthoredProject("GPR Acquire"));
+    for (int save = 0; save < 3; ++save)
+        ASSERT_TRUE(o.saver.Save(0)) << "save " << save;
+    EXPECT_TRUE(o.sink.Messages().empty()) << o.sink.AllTexts();
+
+    kvdtest::WriteFile(o.path, "another program's");
+    o.sink.Answer(ORQ::IDNO);
+    EXPECT_FALSE(o.saver.Save(0));
+    o.sink.Answer(ORQ::IDYES);
+    EXPECT_TRUE(o.saver.Save(0));
+    EXPECT_TRUE(o.saver.Save(0));
+    ASSERT_EQ(o.sink.Messages().size(), 2u) << o.sink.AllTexts();
+    EXPECT_EQ(o.sink.Messages()[1].text, ChangedQuestion(o.path));
+    o.sink.Clear();
+
+    const std::string copy = o.dir.File("copy.kvd");
+    kvdtest::WriteFile(copy, "chosen in the file dialog");
+    kvdtest::WriteFile(o.path, "another program's again");
+    ASSERT_TRUE(o.saver.SaveAs(copy, 0));
+    kvdtest::WriteFile(o.path, "and again");
+    ASSERT_TRUE(o.saver.Save(0)) << "the old file is no longer the project's";
+    EXPECT_TRUE(o.sink.Messages().empty()) << o.sink.AllTexts();
+    EXPECT_EQ(ReadFile(o.path), "and again");
+
+    ReplaceByRename(copy, ReadFile(copy));
+    const std::string otherSpelling = o.dir.Path() + "/./copy.kvd";
+    o.sink.Answer(ORQ::IDNO);
+    EXPECT_FALSE(o.saver.SaveAs(otherSpelling, 0));
+    ASSERT_EQ(o.sink.Messages().size(), 1u) << o.sink.AllTexts();
+    EXPECT_EQ(o.sink.Messages()[0].text, ChangedQuestion(otherSpelling));
+    EXPECT_EQ(o.holder.GetFilePathName(), copy);
+    o.sink.Answer(ORQ::IDYES);
+    EXPECT_TRUE(o.saver.SaveAs(otherSpelling, 0));
+    EXPECT_EQ(o.sink.Messages().size(), 2u);
 }
