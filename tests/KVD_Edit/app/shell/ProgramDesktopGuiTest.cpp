@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -646,4 +647,178 @@ TEST(ProgramDesktop, KeepsItsPlaceFromStartToStartAfterAnOpenWithLoadErrors) {
             firstPosition = position;
         EXPECT_EQ(firstPosition, position);
     }
+}
+
+// ---- Two instances of the program on one project ----------------------------------------------
+
+namespace {
+
+// The names of the lines a project file's text holds, in their order.
+std::vector<std::string> LineNames(const std::string &text) {
+    std::vector<std::string> names;
+    const std::string mark = "<Line name=\"";
+    for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1)) {
+        const size_t start = at + mark.size();
+        names.push_back(text.substr(start, text.find('"', start) - start));
+    }
+    return names;
+}
+
+bool Holds(const std::vector<std::string> &names, const std::string &name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// One instance of the program on desktop, started on project with settings of its own that place
+// its main frame at frame.
+class CInstance {
+public:
+    CInstance(const CDesktop &desktop, const std::string &project, const wxRect &frame)
+        : m_desktop(desktop), m_frame(frame) {
+        const std::string config = m_home.File("config");
+        EXPECT_TRUE(EnsureFolder(SettingsFolder(config)));
+        WriteFile(IniIn(config), "[GENERAL]\nWindow Position=" + AsPlacement(frame) + "\n");
+        m_program = std::make_unique<CProgramProcess>(
+            config, std::vector<std::string>{project},
+            SProgramPlace{desktop.Display(), m_home.File("errors.txt")});
+        m_started = m_program->WaitForStartUp(IniIn(config), 30000);
+    }
+
+    bool Started() const { return m_started; }
+    CProgramProcess &Program() { return *m_program; }
+    std::string Errors() const { return ReadFile(m_home.File("errors.txt")); }
+
+    void Key(const std::string &keys, int ms = 300) const {
+        EXPECT_TRUE(RealKeyOn(m_desktop.Display(), keys)) << keys;
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+    // Selects the line table's first row (the click gives this instance the keyboard), moves the
+    // selection down by `down` rows and deletes the selected line with the Delete key.
+    void DeleteRow(int down) const {
+        EXPECT_TRUE(
+            RealClickOn(m_desktop.Display(), m_frame.GetPosition() + wxSize(60, kFirstRowY)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        for (int row = 0; row < down; ++row)
+            Key("Down");
+        Key("Delete", 1000);
+    }
+
+private:
+    const CDesktop &m_desktop;
+    wxRect m_frame;
+    TempDir m_home;
+    std::unique_ptr<CProgramProcess> m_program;
+    bool m_started = false;
+};
+
+// Waits up to timeoutMs until the file at path no longer holds before; its text then.
+std::string WaitForNewContent(const std::string &path, const std::string &before, int timeoutMs) {
+    std::string now = ReadFile(path);
+    for (int waited = 0; now == before && waited < timeoutMs; waited += 100) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        now = ReadFile(path);
+    }
+    return now;
+}
+
+// Waits up to timeoutMs until the desktop shows count message boxes of the program.
+bool WaitForMessages(const CDesktop &desktop, int count, int timeoutMs) {
+    for (int waited = 0; desktop.CountWindows(kTitle, true, DIALOG_WINDOW) != count; waited += 50) {
+        if (waited >= timeoutMs)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+} // namespace
+
+// Two instances on one project, as two opens from the file manager give them: A deletes a line
+// and saves, twice, and asks nothing (its own earlier write is no other program's). B deletes
+// another line; its Save asks before writing over A's saves, and No leaves A's file as it was
+// and B modified: its close at a termination request asks to save, and Yes there asks again,
+// where No keeps B running, and Yes writes B's project over A's.
+TEST(ProgramDesktop, TwoInstancesSecondSaveAsksBeforeUndoingTheFirst) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteSurvey(data.Path());
+    const std::string opened = ReadFile(project);
+    const std::vector<std::string> lines = LineNames(opened);
+    ASSERT_EQ(20u, lines.size());
+
+    // Side by side (a placement at the screen's very corner is left to the window manager).
+    CInstance a(desktop, project, wxRect(10, 10, 620, 880));
+    ASSERT_TRUE(a.Started()) << "A did not start";
+    CInstance b(desktop, project, wxRect(650, 10, 620, 880));
+    ASSERT_TRUE(b.Started()) << "B did not start";
+    for (int waited = 0; desktop.CountWindows(kTitle, true, NORMAL_WINDOW) != 2 && waited < 20000;
+         waited += 100)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(2, desktop.CountWindows(kTitle, true, NORMAL_WINDOW)) << "two main frames";
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_TwoInstancesOpened");
+
+    std::string saved = opened;
+    for (int save = 1; save <= 2; ++save) {
+        SCOPED_TRACE("A's save " + std::to_string(save));
+        a.DeleteRow(0);
+        a.Key("ctrl+s", 0);
+        const std::string now = WaitForNewContent(project, saved, 20000);
+        ASSERT_TRUE(saved != now) << "ctrl+s in A wrote nothing";
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        EXPECT_EQ(0, desktop.CountWindows(kTitle, true, DIALOG_WINDOW)) << "A's save asked";
+        saved = now;
+    }
+    const std::vector<std::string> afterA = LineNames(saved);
+    ASSERT_EQ(18u, afterA.size());
+    const int recordsOfA = ModifiedByRecords(saved) - ModifiedByRecords(opened);
+
+    b.DeleteRow(2);
+    b.Key("ctrl+s", 0);
+    ASSERT_TRUE(WaitForMessages(desktop, 1, 20000)) << "B's save did not ask";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700)); // it takes the keyboard
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_TwoInstancesSecondSaveAsks");
+    b.Key("alt+n", 0);
+    ASSERT_TRUE(WaitForMessages(desktop, 0, 10000)) << "the question stayed";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(saved == ReadFile(project)) << "No wrote over A's save";
+
+    // B is still modified: a termination request asks to save; Yes asks about A's write again.
+    ASSERT_TRUE(b.Program().RequestTermination());
+    ASSERT_TRUE(WaitForMessages(desktop, 1, 20000)) << "B's close did not ask to save";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_TwoInstancesCloseAsks");
+    b.Key("alt+y", 1500);
+    ASSERT_TRUE(WaitForMessages(desktop, 1, 10000)) << "Yes to the close did not ask again";
+    SaveArtifact(desktop.Grab(), "ProgramDesktop_TwoInstancesCloseSaveAsks");
+    b.Key("alt+n", 0);
+    ASSERT_TRUE(WaitForMessages(desktop, 0, 10000));
+    int status = -1;
+    EXPECT_FALSE(b.Program().WaitForEnd(1500, status)) << "B ended, its changes lost";
+    EXPECT_TRUE(saved == ReadFile(project)) << "No wrote over A's save";
+
+    // Yes to both questions writes B's project over A's, and B ends.
+    ASSERT_TRUE(b.Program().RequestTermination());
+    ASSERT_TRUE(WaitForMessages(desktop, 1, 20000)) << "B's close did not ask to save";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    b.Key("alt+y", 1500);
+    ASSERT_TRUE(WaitForMessages(desktop, 1, 10000)) << "Yes to the close did not ask again";
+    b.Key("alt+y", 0);
+    ASSERT_TRUE(b.Program().WaitForEnd(20000, status)) << "B did not end after its save";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const std::string ofB = ReadFile(project);
+    const std::vector<std::string> afterB = LineNames(ofB);
+    EXPECT_EQ(19u, afterB.size()) << "B's project: one line of its own deleted";
+    for (const std::string &line : lines)
+        if (!Holds(afterA, line)) {
+            EXPECT_TRUE(Holds(afterB, line)) << line << ", deleted by A, is back";
+        }
+    // Each save adds the same records: B's file holds those of B's one save, not A's two.
+    EXPECT_EQ(recordsOfA, 2 * (ModifiedByRecords(ofB) - ModifiedByRecords(opened)));
+
+    // A has nothing left to save: it ends at a request without asking, and writes nothing.
+    EXPECT_TRUE(a.Program().Terminate(20000, status)) << "A asked at its end";
+    EXPECT_TRUE(ofB == ReadFile(project)) << "A's end wrote the project";
+    EXPECT_EQ("", LinesWith(a.Errors() + b.Errors(), "Gtk-CRITICAL"));
+    EXPECT_EQ("", LinesWith(a.Errors() + b.Errors(), "Gtk-WARNING"));
 }
