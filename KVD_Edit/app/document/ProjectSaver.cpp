@@ -256,8 +256,9 @@ bool CProjectSaver::SaveAs(const std::string &path, int changeFlags) {
         ORQ::ShowMessage(std::string(kMsgCreateFailed) + path + kMsgCreateFailedTail, ORQ::MB_OK);
         return false;
     }
-    std::error_code notSame;
-    if (std::filesystem::equivalent(path, m_holder.GetFilePathName(), notSame) && !notSame &&
+    // A path that names the project's own file, by whatever spelling, is a save over it.
+    std::error_code cannotTell;
+    if (std::filesystem::equivalent(path, m_holder.GetFilePathName(), cannotTell) && !cannotTell &&
         !ConfirmOverwrite(path))
         return false;
     if (file->GotoRootNode() && file->GotoChildNode("Data", 0)) {
