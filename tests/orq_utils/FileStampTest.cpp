@@ -146,7 +146,7 @@ TEST(FileStamp, WithinTheTimesTickTheBytesDecide) {
     const STime times[] = {
         {"an hour ago", -3600, 5000, false},
         {"a minute from now (a clock ahead)", 60, 5000, true},
-        {"a second ago, in whole seconds (a disk that keeps no more)", -1, 0, true},
+        {"this second, in whole seconds (a disk that keeps no more)", 0, 0, true},
         {"ten seconds ago, in whole seconds", -10, 0, false},
     };
     for (const STime &t : times) {
