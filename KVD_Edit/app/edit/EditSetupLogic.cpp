@@ -152,12 +152,14 @@ SFieldCheck CEditSetupLogic::Check(int tab, const std::string &text) const {
     if (!IsNumberText(text)) {
         check.valid = false;
         check.message = EditText::kInvalidNumber;
-    } else if (tab == TAB_STEP && ParseDoubleC(text) <= 0) {
+    } else if ((tab == TAB_STEP || tab == TAB_LENGTH) && ParseDoubleC(text) <= 0) {
+        // Zero and a negative value are refused alike; the message says which was given.
+        const bool zero = ParseDoubleC(text) == 0;
         check.valid = false;
-        check.message = EditText::kStepZero;
-    } else if (tab == TAB_LENGTH && ParseDoubleC(text) <= 0) {
-        check.valid = false;
-        check.message = EditText::kLengthZero;
+        if (tab == TAB_STEP)
+            check.message = zero ? EditText::kStepZero : EditText::kStepNegative;
+        else
+            check.message = zero ? EditText::kLengthZero : EditText::kLengthNegative;
     }
     if (!check.valid)
         check.resetText = Format(tab);

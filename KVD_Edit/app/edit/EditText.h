@@ -10,7 +10,9 @@ constexpr const char *kTabNames[] = {"Name",   "Orientation", "Position",
 constexpr const char *kInvalidNumber =
     "Invalid character encountered.\nNumerical value expected.\nResetting value.";
 constexpr const char *kStepZero = "Step size cannot be 0. resetting";
+constexpr const char *kStepNegative = "Step size must be greater than 0. resetting";
 constexpr const char *kLengthZero = "Length cannot be 0. resetting";
+constexpr const char *kLengthNegative = "Length must be greater than 0. resetting";
 constexpr const char *kEmptyName = "Line name cannot be empty. resetting";
 constexpr const char *kErrorSaving = "Error Saving";
 constexpr const char *kNoSnapshotFormat =

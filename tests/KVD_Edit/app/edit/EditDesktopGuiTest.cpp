@@ -207,6 +207,7 @@ TEST(EditDesktop, ARefusedEntryShowsOneMessage) {
         {"length 0", length, middle, "0"},
         {"step of letters", step, middle, "abc"},
         {"step 0", step, middle, "0"},
+        {"step -0.1", step, middle, "-0.1"},
         {"Xmin with a '-' inside", position, xmin, "1-2"},
         {"Ymin with a '-' inside", position, ymin, "1-2"},
     };

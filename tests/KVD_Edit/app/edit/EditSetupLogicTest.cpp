@@ -75,10 +75,13 @@ TEST(EditSetupLogic, InvalidEntriesAreRefusedAndReset) {
         const char *reset;
     } rows[] = {
         {"step 0", TAB_STEP, "0", EditText::kStepZero, "0.500000"},
-        {"negative step", TAB_STEP, "-0.1", EditText::kStepZero, "0.500000"},
+        {"step -0", TAB_STEP, "-0", EditText::kStepZero, "0.500000"},
+        {"negative step", TAB_STEP, "-0.1", EditText::kStepNegative, "0.500000"},
+        {"tiny negative step", TAB_STEP, "-.000001", EditText::kStepNegative, "0.500000"},
         {"letters in the step", TAB_STEP, "0.5x", EditText::kInvalidNumber, "0.500000"},
         {"empty length", TAB_LENGTH, "", EditText::kInvalidNumber, "10.000"},
         {"zero length", TAB_LENGTH, "0.000", EditText::kLengthZero, "10.000"},
+        {"negative length", TAB_LENGTH, "-4", EditText::kLengthNegative, "10.000"},
         {"a lone minus as spacing", TAB_SPACING, "-", EditText::kInvalidNumber, "5.000000"},
     };
     for (const auto &row : rows) {
