@@ -8,11 +8,8 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
-#include <wx/log.h>
-#include <wx/process.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
-#include <wx/utils.h>
 
 namespace {
 
@@ -20,17 +17,13 @@ namespace {
 // only when the opener ends well, since it starts whether or not a browser is there to take
 // the address. A failure is reported when the opener ends, whether or not the help-error
 // dialog is still up.
-class CWebLinkOpener : public wxProcess {
+class CWebLinkOpener : public CDesktopOpener {
 public:
     // Starts the opener; false when it could not be started (nothing then waits for it).
-    static bool Start(const wxString &opener, const char *address) {
-        // The object lives until the opener ends (OnTerminate deletes it).
+    static bool Launch(const wxString &opener, const char *address) {
+        // The object lives until the opener ends (it deletes itself then).
         auto *process = new CWebLinkOpener();
-        const wxString url = wxString::FromUTF8(address);
-        const wchar_t *argv[] = {opener.wc_str(), url.wc_str(), nullptr};
-        // A failure to start is reported once, by the caller, not by the toolkit's box too.
-        wxLogNull quiet;
-        if (wxExecute(argv, wxEXEC_ASYNC, process) <= 0) {
+        if (!process->Start(opener, wxString::FromUTF8(address))) {
             delete process;
             return false;
         }
@@ -38,13 +31,13 @@ public:
     }
 
 private:
-    void OnTerminate(int, int status) override {
+    void OnEnded(int status, const std::string &report) override {
+        KVD_LOG_CALL_TEXT(report.c_str());
         // Shown once the toolkit is done with the opener's end, so that a message up does not
         // hold back the end of another child process.
         if (status != 0 && wxTheApp)
             wxTheApp->CallAfter(
                 [status] { ORQ::ShowMessage(CHelpErrDlg::WebFailureText(status)); });
-        delete this;
     }
 };
 
@@ -112,6 +105,6 @@ void CHelpErrDlg::OnWebButton(wxCommandEvent &) {
         ORQ::ShowMessage(WebFailureText(false));
         return;
     }
-    if (!CWebLinkOpener::Start(opener, kWebAddress))
+    if (!CWebLinkOpener::Launch(opener, kWebAddress))
         ORQ::ShowMessage(WebFailureText(true));
 }

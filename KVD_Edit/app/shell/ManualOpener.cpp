@@ -1,11 +1,11 @@
 #include "KVD_Edit/app/shell/ManualOpener.h"
 
+#include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/HelpErrDlg.h"
 #include "KVD_Edit/app/shell/RegistryValues.h"
 
 #include <wx/app.h>
 #include <wx/filefn.h>
-#include <wx/utils.h>
 
 #include <cerrno>
 #include <cstring>
@@ -24,12 +24,10 @@ void CManualOpener::Open(wxWindow *parent, const std::string &path) {
         CHelpErrDlg::Report(parent, MissingOpenerText(), path);
         return;
     }
-    // The process object lives until the opener ends (OnTerminate deletes it).
+    // The process object lives until the opener ends (it deletes itself then).
     auto *process = new CManualOpener(parent, path);
-    const wxString file = wxString::FromUTF8(path.c_str());
-    const wchar_t *argv[] = {opener.wc_str(), file.wc_str(), nullptr};
     errno = 0;
-    if (wxExecute(argv, wxEXEC_ASYNC, process) <= 0) {
+    if (!process->Start(opener, wxString::FromUTF8(path.c_str()))) {
         const int error = errno != 0 ? errno : ENOEXEC;
         delete process;
         CHelpErrDlg::Report(
@@ -52,6 +50,10 @@ std::string CManualOpener::FailureText(int exitCode) {
     case 4:
         reason = "the program that shows PDF files failed";
         break;
+    case 126:
+    case 127:
+        reason = "it could not be run";
+        break;
     default:
         reason = "it ended with a failure";
         break;
@@ -61,20 +63,13 @@ std::string CManualOpener::FailureText(int exitCode) {
            ").";
 }
 
-wxString CManualOpener::FindOpener() {
-    wxString path;
-    wxString found;
-    if (wxGetEnv("PATH", &path) && wxFindFileInPath(&found, path, kOpener))
-        return found;
-    return wxString();
-}
-
 std::string CManualOpener::MissingOpenerText() {
     return std::string("No desktop handler for PDF files was found: ") + kOpener +
            " is not on the PATH.";
 }
 
-void CManualOpener::OnTerminate(int, int status) {
+void CManualOpener::OnEnded(int status, const std::string &report) {
+    KVD_LOG_CALL_TEXT(report.c_str());
     if (status != 0 && m_parent && wxTheApp) {
         // Shown once the toolkit is done with the opener's end: shown from here, the dialog
         // would hold back the end of every later child process (its own web link's opener) until
@@ -87,5 +82,4 @@ void CManualOpener::OnTerminate(int, int status) {
                 CHelpErrDlg::Report(parent.get(), reason, path);
         });
     }
-    delete this;
 }

@@ -8,6 +8,7 @@
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
 #include "tests/support/GridProject.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/gui/DemoProgram.h"
 #include "tests/support/gui/Desktop.h"
 #include "tests/support/gui/GpsProject.h"
@@ -21,10 +22,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -821,4 +824,100 @@ TEST(ProgramDesktop, TwoInstancesSecondSaveAsksBeforeUndoingTheFirst) {
     EXPECT_TRUE(ofB == ReadFile(project)) << "A's end wrote the project";
     EXPECT_EQ("", LinesWith(a.Errors() + b.Errors(), "Gtk-CRITICAL"));
     EXPECT_EQ("", LinesWith(a.Errors() + b.Errors(), "Gtk-WARNING"));
+}
+
+// ---- The desktop's opener -------------------------------------------------------------------
+
+namespace {
+
+// A stand-in for the desktop's opener in folder that finds no program for anything, as on a
+// desktop without a PDF reader or browser: it names on its error output every program it tried,
+// says a word on its output, and ends with xdg-open's code 3.
+void WriteFailingOpener(const std::string &folder) {
+    std::string script = "#!/bin/sh\n";
+    for (const char *tried :
+         {"x-www-browser", "firefox", "iceweasel", "seamonkey", "mozilla", "epiphany", "konqueror",
+          "chromium", "google-chrome", "links2", "elinks", "links", "lynx", "w3m"})
+        script += std::string("echo '/usr/bin/xdg-open: 869: ") + tried + ": not found' >&2\n";
+    script += "echo 'xdg-open tried everything for '\"$1\"\nexit 3\n";
+    const std::string path = folder + "/xdg-open";
+    WriteFile(path, script);
+    chmod(path.c_str(), 0755);
+}
+
+// The diagnostic log in a settings folder (its name carries the program's version).
+std::string DiagnosticLog(const std::string &settingsFolder) {
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator(settingsFolder, error))
+        if (entry.path().extension() == ".log")
+            return ReadFile(entry.path().string());
+    return std::string();
+}
+
+} // namespace
+
+// F1 and the help-error dialog's web link on a desktop whose opener finds no program: the person
+// sees the program's own messages, the opener's lines go into the diagnostic log and none of
+// them to the program's error output (the terminal it was started from).
+TEST(ProgramDesktop, TheDesktopOpenersOutputGoesToTheLogNotTheTerminal) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir bin;
+    WriteFailingOpener(bin.Path());
+    const ScopedEnv path("PATH", bin.Path() + ":/usr/bin:/bin");
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(SettingsFolder(config)));
+    const std::string errors = home.File("errors.txt");
+    const std::string &display = desktop.Display();
+    {
+        CProgramProcess program(config, {}, {display, errors});
+        ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
+        ASSERT_FALSE(desktop.WaitForWindow(kTitle, 20000, 500, true).IsEmpty());
+        const auto key = [&](const std::string &keys) {
+            EXPECT_TRUE(RealKeyOn(display, keys)) << keys;
+        };
+        // Each key again until its window comes or goes: a loaded machine gives a new window the
+        // keyboard late.
+        wxRect help;
+        for (int attempt = 0; attempt < 3 && help.IsEmpty(); ++attempt) {
+            key("F1");
+            help = desktop.WaitForWindow("Loading Error", 10000, 500, true);
+        }
+        ASSERT_FALSE(help.IsEmpty()) << "F1 showed no help-error dialog";
+        SaveArtifact(desktop.Grab(), "ProgramDesktop_OpenerHelpError");
+        // The web link holds the keyboard first.
+        wxRect failed;
+        for (int attempt = 0; attempt < 3 && failed.IsEmpty(); ++attempt) {
+            key("space");
+            failed = desktop.WaitForWindow(kTitle, 5000, 500, true, DIALOG_WINDOW);
+        }
+        ASSERT_FALSE(failed.IsEmpty()) << "the web link reported no failure";
+        SaveArtifact(desktop.Grab(), "ProgramDesktop_OpenerWebFailure");
+        for (int attempt = 0; attempt < 6 && desktop.CountWindows(kTitle, true, DIALOG_WINDOW);
+             ++attempt) {
+            key("Return");
+            desktop.WaitForNoWindow(kTitle, 2000, true, DIALOG_WINDOW);
+        }
+        EXPECT_EQ(0, desktop.CountWindows(kTitle, true, DIALOG_WINDOW)) << "a message stayed";
+        for (int attempt = 0; attempt < 3 && desktop.CountWindows("Loading Error"); ++attempt) {
+            key("Escape");
+            desktop.WaitForNoWindow("Loading Error", 3000, true);
+        }
+        int status = -1;
+        EXPECT_TRUE(program.Terminate(20000, status));
+    }
+    const std::string text = ReadFile(errors);
+    EXPECT_EQ("", LinesWith(text, "not found")) << text;
+    EXPECT_EQ("", LinesWith(text, "tried everything")) << text;
+    const std::string log = DiagnosticLog(SettingsFolder(config));
+    const std::string opened = LinesWith(log, "xdg-open \"");
+    EXPECT_NE(std::string::npos, LinesWith(opened, "KVD_ViewHelp.pdf").find("w3m: not found"))
+        << "the manual's opener is not in the log:\n"
+        << log;
+    EXPECT_NE(std::string::npos,
+              LinesWith(opened, "get.adobe.com").find("tried everything for https://"))
+        << "the web link's opener is not in the log:\n"
+        << log;
+    EXPECT_NE(std::string::npos, opened.find("exit code 3")) << log;
 }
