@@ -2,6 +2,7 @@
 
 #include "KVD_Edit/app/edit/EditText.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
+#include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/controls/ShadeButtonST.h"
 
 #include <wx/artprov.h>
@@ -65,8 +66,9 @@ wxWindow *CEditOrientation::GetButton(int id) const {
 
 void CEditOrientation::DisplayControls() {
     KVD_LOG_CALL();
-    m_interchangeY->Enable(m_data && m_data->yLineCount > 1);
-    m_interchangeX->Enable(m_data && m_data->xLineCount > 1);
+    // A swap of X and Y changes the counts while a button of the page may have the keyboard.
+    EnableKeepingTheKeyboard(m_interchangeY, m_data && m_data->yLineCount > 1);
+    EnableKeepingTheKeyboard(m_interchangeX, m_data && m_data->xLineCount > 1);
 }
 
 void CEditOrientation::OnButton(wxCommandEvent &event) {

@@ -193,7 +193,7 @@ void CEditSetup::ShowTab(int tab) {
     m_logic.SetCurrentTab(tab);
     if (IsFieldTab(tab)) {
         wxTextCtrl *field = m_fields[tab];
-        field->Enable(m_logic.FieldEnabled(tab));
+        EnableKeepingTheKeyboard(field, m_logic.FieldEnabled(tab));
         if (field->IsEnabled())
             CallAfter([this, field] {
                 if (!m_closing && field->IsShownOnScreen())
@@ -221,8 +221,10 @@ void CEditSetup::DisplayValues() {
 void CEditSetup::RefreshButtons() {
     if (!m_undo)
         return;
-    m_undo->Enable(m_logic.IsUndoEnabled());
-    m_preview->Enable(m_logic.IsPreviewEnabled());
+    // An applied edit disables Preview, and Undo back to the start disables Undo, often while
+    // the button has the keyboard (the person tabbed onto it or pressed it): it hands it on.
+    EnableKeepingTheKeyboard(m_undo, m_logic.IsUndoEnabled());
+    EnableKeepingTheKeyboard(m_preview, m_logic.IsPreviewEnabled());
     if (m_hint->IsShown() != m_logic.IsHintShown()) {
         m_hint->Show(m_logic.IsHintShown());
         Layout();

@@ -283,6 +283,14 @@ bool ValidateNumericEdit(wxTextCtrl *edit, bool allowNegative, double min, doubl
     return false;
 }
 
+void EnableKeepingTheKeyboard(wxWindow *control, bool enable) {
+    if (!control || control->IsThisEnabled() == enable)
+        return;
+    if (!enable && control->HasFocus())
+        control->Navigate();
+    control->Enable(enable);
+}
+
 bool IsCtrlKeyDown() {
     return wxGetKeyState(WXK_CONTROL);
 }

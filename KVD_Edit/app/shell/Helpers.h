@@ -114,6 +114,11 @@ SNumericEditCheck CheckNumericText(const std::string &text, bool allowNegative, 
 bool ValidateNumericEdit(wxTextCtrl *edit, bool allowNegative, double min, double max,
                          int decimals);
 
+// Enables or disables a control. A control that holds the keyboard focus hands it on to the
+// next one, as Tab does, before it is disabled: the toolkit would leave the focus on no control
+// at all, and no key would then reach the window, Escape and Tab included.
+void EnableKeepingTheKeyboard(wxWindow *control, bool enable);
+
 // State of the Ctrl and Shift keys now.
 bool IsCtrlKeyDown();
 bool IsShiftKeyDown();

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -226,4 +227,71 @@ TEST(EditDesktop, ARefusedEntryShowsOneMessage) {
     SaveArtifact(desktop.Grab(), "EditDesktop_AfterRefusedEntries");
     EXPECT_TRUE(session.CloseEditing());
     EXPECT_TRUE(session.End());
+}
+
+// Escape is Cancel wherever the keyboard stands in the dialog: in the name field with a name
+// typed, and on each of its buttons, also on the one a Tab from a typed name reaches (the edit
+// is applied as the field is left, which disables Preview, the button the Tab went to). Every
+// Escape returns the project to what it was: the program then ends without asking to save.
+TEST(EditDesktop, EscapeCancelsFromTheFieldAndFromEveryButton) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteDemo(data.File("demo"));
+    ASSERT_FALSE(project.empty()) << "the demo tool failed";
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(config + "/Brenwick/KVD_Edit"));
+    CSession session(desktop, config, project, home.File("errors.txt"));
+    ASSERT_TRUE(session.Start()) << "the program did not start";
+    const wxRect main = session.MainFrame();
+    ASSERT_FALSE(main.IsEmpty());
+
+    // Points of the dialog, from its frame's top left: the Position tab and its Xmin field.
+    const wxPoint position(232, 46), xmin(209, 137);
+    // The buttons stand in the order Undo, Preview, Cancel, OK after the tabs' controls; a
+    // disabled one is passed over.
+    struct SCase {
+        const char *name;
+        std::function<void(CSession &, const wxRect &)> reach;
+    };
+    const SCase cases[] = {
+        {"the name field with a name typed", [](CSession &s, const wxRect &) { s.Type("Z9"); }},
+        {"where a Tab from a typed name goes",
+         [](CSession &s, const wxRect &) {
+             s.Type("Z9");
+             s.Key("Tab", 800);
+         }},
+        {"Undo, once a typed name was applied",
+         [](CSession &s, const wxRect &) {
+             s.Type("Z9");
+             s.Key("Tab", 800);
+             s.Key("shift+Tab", 300);
+         }},
+        {"Preview, after a typed position",
+         [&](CSession &s, const wxRect &dialog) {
+             s.Click(dialog.GetPosition() + position, 500);
+             s.Click(dialog.GetPosition() + xmin, 300);
+             s.Key("ctrl+a");
+             s.Type("12.5");
+             s.Key("Tab", 300); // Ymin
+             s.Key("Tab", 300);
+         }},
+        {"Cancel", [](CSession &s, const wxRect &) { s.Key("Tab", 300); }},
+        {"OK",
+         [](CSession &s, const wxRect &) {
+             s.Key("Tab");
+             s.Key("Tab", 300);
+         }},
+    };
+    for (const SCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const wxRect dialog = session.OpenEditing(main);
+        ASSERT_FALSE(dialog.IsEmpty()) << "F5 showed no editing dialog";
+        c.reach(session, dialog);
+        SaveArtifact(desktop.Grab(),
+                     std::string("EditDesktop_EscapeFrom_") + std::to_string(&c - cases));
+        ASSERT_TRUE(session.CloseEditing()) << "Escape did not cancel the dialog";
+    }
+    EXPECT_TRUE(session.End()) << "the program asked to save: an Escape kept an edit";
 }
