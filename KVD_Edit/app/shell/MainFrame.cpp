@@ -128,6 +128,16 @@ bool CMainFrame::Create(wxDocManager *manager) {
 
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
+    // The window manager maximises and minimises the frame; its normal placement is kept from
+    // what was seen before.
+    const auto changed = [this](auto &event) {
+        m_placementChanged = true;
+        event.Skip();
+    };
+    Bind(wxEVT_SIZE, changed);
+    Bind(wxEVT_MOVE, changed);
+    Bind(wxEVT_MAXIMIZE, changed);
+    Bind(wxEVT_ICONIZE, changed);
     Bind(wxEVT_MENU_OPEN, &CMainFrame::OnMenuOpen, this);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
     Bind(wxEVT_MENU, &CMainFrame::OnHelpContactinfo, this, W(ID_HELP_CONTACTINFO));
@@ -186,6 +196,31 @@ void CMainFrame::DoGiveHelp(const wxString &text, bool show) {
     CallAfter([this, text, show] { wxDocMDIParentFrame::DoGiveHelp(text, show); });
 }
 
+bool CMainFrame::IsNormalState() const {
+    return !IsMaximized() && !IsIconized() && !IsFullScreen();
+}
+
+void CMainFrame::WatchPlacement() {
+    if (!IsShown())
+        return;
+    // The window manager may take a while to follow a change (the frame is read from the
+    // window system as it stands): readings go on at a low rate while the program gets events,
+    // so that the last one seen in the normal state is the settled frame.
+    const auto now = CNormalPlacement::Clock::now();
+    if (!m_placementChanged && now - m_lastRead < std::chrono::milliseconds(kReadEveryMs))
+        return;
+    m_placementChanged = false;
+    m_lastRead = now;
+    m_normalPlacement.Observe(GetWindowPlacement(this).rcNormalPosition, IsNormalState(), now);
+}
+
+SWindowPlacement CMainFrame::GetNormalPlacement() const {
+    SWindowPlacement placement = GetWindowPlacement(this);
+    if (!IsNormalState() && m_normalPlacement.Known())
+        placement.rcNormalPosition = m_normalPlacement.Normal();
+    return placement;
+}
+
 void CMainFrame::OnIdle(wxIdleEvent &event) {
     // The decorations' sizes come in a property change of the window manager's, which moves the
     // toolkit's outer size without a size event when the inside keeps its size: the stored
@@ -197,6 +232,7 @@ void CMainFrame::OnIdle(wxIdleEvent &event) {
         if (GetSize() != wanted)
             SetSize(wanted);
     }
+    WatchPlacement();
     event.Skip();
 }
 
@@ -415,7 +451,8 @@ std::string CMainFrame::GetContactText() {
 void CMainFrame::OnClose(wxCloseEvent &event) {
     KVD_LOG_CALL();
     if (CKVDVApp *app = GetKVDVApp())
-        SaveWindowPlacement(this, app->GetINIAccess(), "GENERAL", "Window Position");
+        app->GetINIAccess().WriteIni("GENERAL", "Window Position",
+                                     FormatPlacement(GetNormalPlacement()));
     {
         // The documents close here, each asking to save, while the program knows a close is
         // under way: a termination request meanwhile leaves the answer to the person.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KVD_Edit/app/shell/NormalPlacement.h"
+
 #include <wx/docmdi.h>
 
 #include <wx/accel.h>
@@ -13,7 +15,8 @@ class wxToolBar;
 
 // The program's top-level window: the multi-document frame with the menu bar, one toolbar, the
 // status bar (message pane and two coordinate panes) and the client area of the project
-// windows. It stores its placement when it closes.
+// windows. It stores its placement when it closes: the rectangle of its normal state, also when
+// it is maximised or minimised then.
 class CMainFrame : public wxDocMDIParentFrame {
 public:
     CMainFrame();
@@ -23,6 +26,9 @@ public:
     // Gives the frame its outer rectangle on the screen, the window manager's decorations
     // included (the rectangle it stores when it closes).
     void RestorePlacement(const wxRect &outer);
+    // The placement it stores: its frame now while it is normal, else the frame of its normal
+    // state as last seen (the frame now when it was never seen normal).
+    SWindowPlacement GetNormalPlacement() const;
 
     // Sets the text of status pane 0, 1 or 2. Panes 1 and 2 take the width of their text (no
     // border when empty); an empty text leaves pane 0 as it is.
@@ -61,6 +67,10 @@ private:
     // True once the window manager has reported the sizes of the frame's decorations.
     bool DecorationsKnown() const;
     void OnIdle(wxIdleEvent &event);
+    // Reads the frame on the screen for the normal placement, at most every kReadEveryMs while
+    // nothing moved it, at once after it moved, changed its size or its state.
+    void WatchPlacement();
+    bool IsNormalState() const;
     bool CreateToolBarWithButtons();
     void OnClose(wxCloseEvent &event);
     void OnMenuOpen(wxMenuEvent &event);
@@ -75,4 +85,8 @@ private:
     // The outer size asked for before the decorations' sizes were known; given again once they
     // are, as the toolkit took it for the size inside them.
     wxSize m_pendingOuterSize = wxDefaultSize;
+    CNormalPlacement m_normalPlacement;
+    CNormalPlacement::Clock::time_point m_lastRead;
+    bool m_placementChanged = true; // moved, sized or changed its state since the last reading
+    static constexpr int kReadEveryMs = 100;
 };

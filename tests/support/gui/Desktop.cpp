@@ -300,6 +300,30 @@ bool CDesktop::WaitForMenu(bool shown, int timeoutMs) const {
     return reached;
 }
 
+bool CDesktop::AskToMinimise(const std::string &title) const {
+    ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
+    if (!display)
+        return false;
+    const Window root = DefaultRootWindow(display);
+    bool asked = false;
+    for (Window window : Windows(display, root, "_NET_CLIENT_LIST_STACKING")) {
+        if (asked || Title(display, window) != title || !IsKind(display, window, NORMAL_WINDOW) ||
+            Frame(display, window).IsEmpty())
+            continue;
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display, "WM_CHANGE_STATE", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = IconicState;
+        XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        asked = true;
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+    return asked;
+}
+
 wxImage CDesktop::Grab() const {
     return Started() ? GrabScreen(m_display) : wxImage();
 }

@@ -65,6 +65,11 @@ public:
     // keys meant for an open menu wait for it, as a person waits to see it.
     bool WaitForMenu(bool shown, int timeoutMs) const;
 
+    // Asks the window manager to minimise the frame (a normal window) whose title is title, as a
+    // task bar asks it (an ICCCM WM_CHANGE_STATE message to the root window). False when no such
+    // window is shown.
+    bool AskToMinimise(const std::string &title) const;
+
     // What the screen shows, read from the X server.
     wxImage Grab() const;
 

@@ -254,6 +254,68 @@ TEST(ProgramDesktop, KeepsItsSizeAndPlaceFromStartToStart) {
     }
 }
 
+// Closed while maximised or minimised, the frame stores the rectangle of its normal state, and
+// the next start shows it there, in its normal state: the person's size and place are not lost
+// to the screen's.
+TEST(ProgramDesktop, ClosedMaximisedOrMinimisedItKeepsItsNormalPlace) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteDemo(data.File("demo"));
+    ASSERT_FALSE(project.empty()) << "the demo tool failed";
+    const std::string stored = "100,80,900,680";
+    struct SCase {
+        const char *name;
+        bool minimise;
+    };
+    for (const SCase &c : {SCase{"maximised by a double click on its title", false},
+                           SCase{"minimised by a task bar", true}}) {
+        SCOPED_TRACE(c.name);
+        TempDir home;
+        const std::string config = home.File("config");
+        ASSERT_TRUE(EnsureFolder(SettingsFolder(config)));
+        WriteFile(IniIn(config), "[GENERAL]\nWindow Position=" + stored + "\n");
+        wxRect normal;
+        {
+            CProgramProcess program(config, {project},
+                                    {desktop.Display(), home.File("errors.txt")});
+            ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "it did not start";
+            normal =
+                SettledFrame(desktop, [&](const wxRect &f) { return AsPlacement(f) == stored; });
+            ASSERT_EQ(stored, AsPlacement(normal)) << "it did not start at its stored place";
+            if (c.minimise) {
+                ASSERT_TRUE(desktop.AskToMinimise(kTitle));
+                ASSERT_TRUE(desktop.WaitForNoWindow(kTitle, 10000, true, NORMAL_WINDOW))
+                    << "the frame was not minimised";
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            } else {
+                // Two clicks in the manager's double-click time; again while the frame stays.
+                const wxPoint title(normal.x + normal.width / 2, normal.y + 8);
+                wxRect maximised;
+                for (int attempt = 0; attempt < 3 && maximised != kScreen; ++attempt) {
+                    ASSERT_TRUE(RealClickOn(desktop.Display(), title));
+                    ASSERT_TRUE(RealClickOn(desktop.Display(), title));
+                    maximised = SettledFrame(desktop, [](const wxRect &f) { return f == kScreen; });
+                }
+                ASSERT_EQ(AsPlacement(kScreen), AsPlacement(maximised))
+                    << "the double click did not maximise the frame";
+                SaveArtifact(desktop.Grab(), "ProgramDesktop_Maximised");
+            }
+            int status = -1;
+            ASSERT_TRUE(program.Terminate(20000, status)) << "it did not end";
+        }
+        EXPECT_EQ(stored,
+                  CIniFile::ReadString(IniIn(config), "GENERAL", "Window Position", std::string()))
+            << "it stores its normal rectangle";
+        const SStart again = StartAndEndIn(desktop, config, {project}, "",
+                                           [&](const wxRect &f) { return f == normal; });
+        ASSERT_TRUE(again.shown);
+        ASSERT_TRUE(again.ended);
+        EXPECT_EQ(stored, AsPlacement(again.frame)) << "the next start shows the normal rectangle";
+        EXPECT_EQ(stored, again.position);
+    }
+}
+
 // A stored placement that lies off the screen, or is larger than it, is brought onto it: the
 // whole frame shows, and it keeps the stored size where that fits.
 TEST(ProgramDesktop, BringsAStoredPlacementOffTheScreenOntoIt) {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "KVD_Edit/app/shell/Helpers.h"
+
+#include <chrono>
+#include <optional>
+
+// The rectangle a top-level window has in its normal state (neither maximised nor minimised),
+// kept from readings of its frame on the screen while it was normal: what it stores as its
+// placement when it closes maximised or minimised.
+//
+// The window manager changes the frame and tells the new state separately, and the program may
+// read the frame between the two: a reading taken while the window still counted as normal can
+// already show the maximised (or the minimised) frame. Such a reading, taken less than kStateLag
+// before the first reading in the new state and equal to it, is no normal rectangle: the one
+// before it stands.
+class CNormalPlacement {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::milliseconds kStateLag{500};
+
+    // One reading of the frame (left, top, right, bottom on the screen, decorations included),
+    // taken at a time while the window was normal or not.
+    void Observe(const SPlacementRect &frame, bool normal, Clock::time_point at);
+
+    // Whether a reading in the normal state was kept.
+    bool Known() const { return m_last.has_value(); }
+    // The last reading kept in the normal state (all 0 when none is known).
+    SPlacementRect Normal() const { return m_last ? m_last->frame : SPlacementRect(); }
+
+private:
+    struct SReading {
+        SPlacementRect frame;
+        Clock::time_point at; // when the frame was first read so
+    };
+
+    std::optional<SReading> m_last;
+    std::optional<SReading> m_previous;
+    bool m_normal = true; // the state of the latest reading
+};
