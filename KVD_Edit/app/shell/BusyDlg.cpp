@@ -284,6 +284,21 @@ void CBusyDlg::OnTimer(wxTimerEvent &) {
     m_animation->Step();
 }
 
+void CBusyDlg::ShowDrawn() {
+    const int drawn = m_animation->GetPaintCount();
+    ShowWithoutActivating();
+    // The toolkit draws a window once the window system has mapped it, and the drawing of the
+    // animation comes with that of the whole dialog.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstDrawMs);
+    for (;;) {
+        YieldForPaintAndTimers();
+        Update();
+        if (m_animation->GetPaintCount() != drawn || std::chrono::steady_clock::now() >= until)
+            return;
+        wxMilliSleep(1);
+    }
+}
+
 void CBusyDlg::StepAside() {
     m_comeBack = false;
     if (!IsShown())
@@ -371,10 +386,8 @@ public:
         m_dlg = new CBusyDlg(parent);
         // Shown on top (it stays there) without taking the keyboard: what is typed during the
         // work goes to the window it was meant for and runs after the work, not into a dialog
-        // that then goes. The work does not wait for the window manager: the request goes out
-        // now, and the first tick after the window is mapped draws it.
-        m_dlg->ShowWithoutActivating();
-        CBusyDlg::YieldForPaintAndTimers();
+        // that then goes. Drawn before the work goes on, so that it never stands there black.
+        m_dlg->ShowDrawn();
         Register();
     }
     ~CBusyDlgDisplay() override {

@@ -51,6 +51,11 @@ public:
     void Tick();
     // Stops the animation's timer (the dialog is about to go).
     void StopAnimation() { m_timer.Stop(); }
+    // Shows the dialog on top without taking the keyboard, and lets the toolkit draw it before
+    // the work goes on: the window system shows the window once the window manager has framed
+    // it, which a loaded machine does late, and a window shown but not yet drawn is black until
+    // the work next ticks. Waits at most kFirstDrawMs for the window manager.
+    void ShowDrawn();
     // A question or message is about to be shown: the dialog leaves the screen for it.
     void StepAside();
     // The question is answered: the dialog comes back at the next tick of the work (or of its
@@ -72,6 +77,8 @@ public:
     static constexpr const char *kMessage = "Processing data...\nPlease wait";
     // The animation's frame period while the program waits in an event loop.
     static constexpr int kTimerMs = 100;
+    // How long the start of the work waits at most for the dialog's first drawing.
+    static constexpr int kFirstDrawMs = 1000;
     // How long the end of the work waits at most for the window manager to take the dialog's
     // frame off the screen before the program paints what the dialog covered and goes on.
     static constexpr int kManagerLetsGoMs = 1000;
