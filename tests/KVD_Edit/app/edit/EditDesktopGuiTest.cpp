@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -126,6 +127,33 @@ private:
     CProgramProcess m_program;
 };
 
+// The demo project as the run script makes it, open in the program on a desktop of its own,
+// with a settings folder of its own.
+struct SDemoSession {
+    CDesktop desktop;
+    TempDir data, home;
+    std::unique_ptr<CSession> session;
+    wxRect main; // the main frame once the program started
+
+    ::testing::AssertionResult Start() {
+        if (!desktop.Started())
+            return ::testing::AssertionFailure() << desktop.Problem();
+        const std::string project = WriteDemo(data.File("demo"));
+        if (project.empty())
+            return ::testing::AssertionFailure() << "the demo tool failed";
+        const std::string config = home.File("config");
+        if (!EnsureFolder(config + "/Brenwick/KVD_Edit"))
+            return ::testing::AssertionFailure() << "no settings folder";
+        session = std::make_unique<CSession>(desktop, config, project, home.File("errors.txt"));
+        if (!session->Start())
+            return ::testing::AssertionFailure() << "the program did not start";
+        main = session->MainFrame();
+        if (main.IsEmpty())
+            return ::testing::AssertionFailure() << "no main frame came";
+        return ::testing::AssertionSuccess();
+    }
+};
+
 } // namespace
 
 // Opened again and again after the list of load errors (one line's trace file is gone), the
@@ -178,19 +206,10 @@ TEST(EditDesktop, StandsOverTheMainWindowAfterTheLoadErrors) {
 // Enter or Tab ends it; the field holds its value again before the message shows, so the
 // focus the message takes from the field refuses nothing more.
 TEST(EditDesktop, ARefusedEntryShowsOneMessage) {
-    CDesktop desktop;
-    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
-    TempDir data;
-    const std::string project = WriteDemo(data.File("demo"));
-    ASSERT_FALSE(project.empty()) << "the demo tool failed";
-    TempDir home;
-    const std::string config = home.File("config");
-    ASSERT_TRUE(EnsureFolder(config + "/Brenwick/KVD_Edit"));
-    CSession session(desktop, config, project, home.File("errors.txt"));
-    ASSERT_TRUE(session.Start()) << "the program did not start";
-    const wxRect main = session.MainFrame();
-    ASSERT_FALSE(main.IsEmpty());
-    const wxRect dialog = session.OpenEditing(main);
+    SDemoSession demo;
+    ASSERT_TRUE(demo.Start());
+    CSession &session = *demo.session;
+    const wxRect dialog = session.OpenEditing(demo.main);
     ASSERT_FALSE(dialog.IsEmpty()) << "F5 showed no editing dialog";
 
     // Points of the dialog, from its frame's top left: its tabs and its fields.
@@ -224,7 +243,7 @@ TEST(EditDesktop, ARefusedEntryShowsOneMessage) {
             EXPECT_EQ(1, session.CountMessages());
         }
     }
-    SaveArtifact(desktop.Grab(), "EditDesktop_AfterRefusedEntries");
+    SaveArtifact(demo.desktop.Grab(), "EditDesktop_AfterRefusedEntries");
     EXPECT_TRUE(session.CloseEditing());
     EXPECT_TRUE(session.End());
 }
@@ -234,18 +253,9 @@ TEST(EditDesktop, ARefusedEntryShowsOneMessage) {
 // is applied as the field is left, which disables Preview, the button the Tab went to). Every
 // Escape returns the project to what it was: the program then ends without asking to save.
 TEST(EditDesktop, EscapeCancelsFromTheFieldAndFromEveryButton) {
-    CDesktop desktop;
-    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
-    TempDir data;
-    const std::string project = WriteDemo(data.File("demo"));
-    ASSERT_FALSE(project.empty()) << "the demo tool failed";
-    TempDir home;
-    const std::string config = home.File("config");
-    ASSERT_TRUE(EnsureFolder(config + "/Brenwick/KVD_Edit"));
-    CSession session(desktop, config, project, home.File("errors.txt"));
-    ASSERT_TRUE(session.Start()) << "the program did not start";
-    const wxRect main = session.MainFrame();
-    ASSERT_FALSE(main.IsEmpty());
+    SDemoSession demo;
+    ASSERT_TRUE(demo.Start());
+    CSession &session = *demo.session;
 
     // Points of the dialog, from its frame's top left: the Position tab and its Xmin field.
     const wxPoint position(232, 46), xmin(209, 137);
@@ -286,10 +296,10 @@ TEST(EditDesktop, EscapeCancelsFromTheFieldAndFromEveryButton) {
     };
     for (const SCase &c : cases) {
         SCOPED_TRACE(c.name);
-        const wxRect dialog = session.OpenEditing(main);
+        const wxRect dialog = session.OpenEditing(demo.main);
         ASSERT_FALSE(dialog.IsEmpty()) << "F5 showed no editing dialog";
         c.reach(session, dialog);
-        SaveArtifact(desktop.Grab(),
+        SaveArtifact(demo.desktop.Grab(),
                      std::string("EditDesktop_EscapeFrom_") + std::to_string(&c - cases));
         ASSERT_TRUE(session.CloseEditing()) << "Escape did not cancel the dialog";
     }
