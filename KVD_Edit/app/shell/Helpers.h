@@ -66,6 +66,12 @@ struct SPlacementRect {
     int right = 0;
     int bottom = 0;
 };
+inline bool operator==(const SPlacementRect &a, const SPlacementRect &b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline bool operator!=(const SPlacementRect &a, const SPlacementRect &b) {
+    return !(a == b);
+}
 struct SWindowPlacement {
     SPlacementRect rcNormalPosition;
 };

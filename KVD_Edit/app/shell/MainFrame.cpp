@@ -134,6 +134,8 @@ bool CMainFrame::Create(wxDocManager *manager) {
         m_placementChanged = true;
         event.Skip();
     };
+    m_readTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &CMainFrame::OnReadTimer, this, m_readTimer.GetId());
     Bind(wxEVT_SIZE, changed);
     Bind(wxEVT_MOVE, changed);
     Bind(wxEVT_MAXIMIZE, changed);
@@ -185,6 +187,8 @@ void CMainFrame::RestorePlacement(const wxRect &outer) {
     // after it is on the screen, and the toolkit meanwhile takes an outer size for the inside
     // of the frame: the frame would come up larger by the decorations at every start.
     m_pendingOuterSize = DecorationsKnown() ? wxDefaultSize : outer.GetSize();
+    // The toolkit tells of a size it was asked for only when it differs from the one it took.
+    m_placementChanged = true;
 }
 
 void CMainFrame::DoGiveHelp(const wxString &text, bool show) {
@@ -196,27 +200,51 @@ void CMainFrame::DoGiveHelp(const wxString &text, bool show) {
     CallAfter([this, text, show] { wxDocMDIParentFrame::DoGiveHelp(text, show); });
 }
 
-bool CMainFrame::IsNormalState() const {
-    return !IsMaximized() && !IsIconized() && !IsFullScreen();
+CNormalPlacement::EState CMainFrame::PlacementState() const {
+    if (IsIconized())
+        return CNormalPlacement::MINIMISED;
+    return IsMaximized() || IsFullScreen() ? CNormalPlacement::MAXIMISED : CNormalPlacement::NORMAL;
 }
 
 void CMainFrame::WatchPlacement() {
+    // The window manager may take a while to follow a change, and its last step may come without
+    // an event of the toolkit's: the frame read from the window system right after a change may
+    // still be the one before. So the frame is read a while after the program had events (at
+    // once after a move, size or state change) and then every kReadEveryMs for kFollowMs after
+    // the last change, or for as long as it keeps changing: the last reading is the frame as it
+    // came to stand. The reading's own timer event asks for no reading.
+    if (m_readerWoke) {
+        m_readerWoke = false;
+        if (!m_placementChanged)
+            return;
+    }
+    if (m_placementChanged) {
+        m_lastChange = CNormalPlacement::Clock::now();
+        m_readTimer.Stop();
+    }
+    if (!m_readTimer.IsRunning())
+        m_readTimer.StartOnce(m_placementChanged ? 1 : kReadEveryMs);
+    m_placementChanged = false;
+}
+
+void CMainFrame::OnReadTimer(wxTimerEvent &) {
+    m_readerWoke = true;
     if (!IsShown())
         return;
-    // The window manager may take a while to follow a change (the frame is read from the
-    // window system as it stands): readings go on at a low rate while the program gets events,
-    // so that the last one seen in the normal state is the settled frame.
+    const SPlacementRect frame = GetWindowPlacement(this).rcNormalPosition;
+    const CNormalPlacement::EState state = PlacementState();
     const auto now = CNormalPlacement::Clock::now();
-    if (!m_placementChanged && now - m_lastRead < std::chrono::milliseconds(kReadEveryMs))
-        return;
-    m_placementChanged = false;
-    m_lastRead = now;
-    m_normalPlacement.Observe(GetWindowPlacement(this).rcNormalPosition, IsNormalState(), now);
+    const bool moving = frame != m_lastFrame || state != m_lastState;
+    m_lastFrame = frame;
+    m_lastState = state;
+    m_normalPlacement.Observe(frame, state, now);
+    if (moving || now - m_lastChange < std::chrono::milliseconds(kFollowMs))
+        m_readTimer.StartOnce(kReadEveryMs);
 }
 
 SWindowPlacement CMainFrame::GetNormalPlacement() const {
     SWindowPlacement placement = GetWindowPlacement(this);
-    if (!IsNormalState() && m_normalPlacement.Known())
+    if (PlacementState() != CNormalPlacement::NORMAL && m_normalPlacement.Known())
         placement.rcNormalPosition = m_normalPlacement.Normal();
     return placement;
 }
@@ -231,6 +259,8 @@ void CMainFrame::OnIdle(wxIdleEvent &event) {
         m_pendingOuterSize = wxDefaultSize;
         if (GetSize() != wanted)
             SetSize(wanted);
+        // Neither the decorations' coming nor a size asked for here comes with a size event.
+        m_placementChanged = true;
     }
     WatchPlacement();
     event.Skip();

@@ -5,6 +5,7 @@
 #include <wx/docmdi.h>
 
 #include <wx/accel.h>
+#include <wx/timer.h>
 
 #include <string>
 #include <vector>
@@ -67,10 +68,11 @@ private:
     // True once the window manager has reported the sizes of the frame's decorations.
     bool DecorationsKnown() const;
     void OnIdle(wxIdleEvent &event);
-    // Reads the frame on the screen for the normal placement, at most every kReadEveryMs while
-    // nothing moved it, at once after it moved, changed its size or its state.
+    // After events: has the frame on the screen read for the normal placement a while later,
+    // at once after it moved, changed its size or its state, and again for a while.
     void WatchPlacement();
-    bool IsNormalState() const;
+    void OnReadTimer(wxTimerEvent &event);
+    CNormalPlacement::EState PlacementState() const;
     bool CreateToolBarWithButtons();
     void OnClose(wxCloseEvent &event);
     void OnMenuOpen(wxMenuEvent &event);
@@ -86,7 +88,12 @@ private:
     // are, as the toolkit took it for the size inside them.
     wxSize m_pendingOuterSize = wxDefaultSize;
     CNormalPlacement m_normalPlacement;
-    CNormalPlacement::Clock::time_point m_lastRead;
-    bool m_placementChanged = true; // moved, sized or changed its state since the last reading
-    static constexpr int kReadEveryMs = 100;
+    wxTimer m_readTimer;            // the next reading of the frame
+    bool m_placementChanged = true; // moved, sized or changed its state since the last idle time
+    bool m_readerWoke = false;      // the reading's timer event made the program idle again
+    CNormalPlacement::Clock::time_point m_lastChange; // the last move, size or state change
+    SPlacementRect m_lastFrame;                       // the frame at the last reading
+    CNormalPlacement::EState m_lastState = CNormalPlacement::NORMAL; // and the state then
+    static constexpr int kReadEveryMs = 200;
+    static constexpr int kFollowMs = 3000;
 };

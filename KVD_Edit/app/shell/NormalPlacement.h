@@ -9,19 +9,22 @@
 // kept from readings of its frame on the screen while it was normal: what it stores as its
 // placement when it closes maximised or minimised.
 //
-// The window manager changes the frame and tells the new state separately, and the program may
-// read the frame between the two: a reading taken while the window still counted as normal can
-// already show the maximised (or the minimised) frame. Such a reading, taken less than kStateLag
-// before the first reading in the new state and equal to it, is no normal rectangle: the one
-// before it stands.
+// The window manager changes the frame of a window it maximises and tells the new state
+// separately, and the program may read the frame between the two: a reading taken while the
+// window still counted as normal can already show the maximised frame. Such a reading, taken
+// less than kStateLag before the first reading in the maximised state and equal to it, is no
+// normal rectangle: the one before it stands. A minimised window keeps its frame, and a normal
+// reading equal to the minimised frame is its normal rectangle.
 class CNormalPlacement {
 public:
     using Clock = std::chrono::steady_clock;
-    static constexpr std::chrono::milliseconds kStateLag{500};
+    static constexpr std::chrono::milliseconds kStateLag{3000};
 
-    // One reading of the frame (left, top, right, bottom on the screen, decorations included),
-    // taken at a time while the window was normal or not.
-    void Observe(const SPlacementRect &frame, bool normal, Clock::time_point at);
+    enum EState { NORMAL, MAXIMISED, MINIMISED };
+
+    // One reading of the frame (left, top, right, bottom on the screen, decorations included)
+    // and the state the window was in then (full screen counts as maximised).
+    void Observe(const SPlacementRect &frame, EState state, Clock::time_point at);
 
     // Whether a reading in the normal state was kept.
     bool Known() const { return m_last.has_value(); }
@@ -36,5 +39,5 @@ private:
 
     std::optional<SReading> m_last;
     std::optional<SReading> m_previous;
-    bool m_normal = true; // the state of the latest reading
+    EState m_state = NORMAL; // the state of the latest reading
 };

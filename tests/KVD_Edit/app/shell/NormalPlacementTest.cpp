@@ -21,9 +21,11 @@ std::string Text(const SPlacementRect &r) {
 TEST(NormalPlacement, KeepsTheLastFrameSeenInTheNormalState) {
     const SPlacementRect normal{100, 80, 900, 680}, moved{150, 90, 950, 690},
         screen{0, 0, 1280, 1024}, iconic{0, 0, 1, 1};
+    constexpr auto N = CNormalPlacement::NORMAL, MAX = CNormalPlacement::MAXIMISED,
+                   MIN = CNormalPlacement::MINIMISED;
     struct SReading {
         SPlacementRect frame;
-        bool normal;
+        CNormalPlacement::EState state;
         int ms; // after the start
     };
     const struct {
@@ -31,39 +33,42 @@ TEST(NormalPlacement, KeepsTheLastFrameSeenInTheNormalState) {
         std::vector<SReading> readings;
         SPlacementRect stored;
     } rows[] = {
-        {"normal all along", {{normal, true, 0}, {moved, true, 3000}}, moved},
+        {"normal all along", {{normal, N, 0}, {moved, N, 3000}}, moved},
         {"maximised a while after the last move",
-         {{normal, true, 0}, {moved, true, 3000}, {screen, false, 9000}},
+         {{normal, N, 0}, {moved, N, 3000}, {screen, MAX, 9000}},
          moved},
         {"maximised frame read before the state came",
-         {{normal, true, 0}, {screen, true, 5000}, {screen, false, 5040}},
+         {{normal, N, 0}, {screen, N, 5000}, {screen, MAX, 5040}},
+         normal},
+        {"the state came a second after the maximised frame (a loaded machine)",
+         {{normal, N, 0}, {screen, N, 5000}, {screen, MAX, 6200}},
          normal},
         {"the state came before the frame changed",
-         {{normal, true, 0}, {normal, false, 5000}, {screen, false, 5100}},
+         {{normal, N, 0}, {normal, MAX, 5000}, {screen, MAX, 5100}},
          normal},
         {"moved right before it was maximised",
-         {{normal, true, 0}, {moved, true, 5000}, {screen, false, 5100}},
+         {{normal, N, 0}, {moved, N, 5000}, {screen, MAX, 5100}},
          moved},
         {"as large as the screen in the normal state long before",
-         {{normal, true, 0}, {screen, true, 2000}, {screen, false, 8000}},
+         {{normal, N, 0}, {screen, N, 2000}, {screen, MAX, 8000}},
          screen},
-        {"minimised frame read before the state came",
-         {{normal, true, 0}, {iconic, true, 4000}, {iconic, false, 4100}},
-         normal},
+        {"minimised right after a move: the frame stays",
+         {{normal, N, 0}, {moved, N, 4000}, {moved, MIN, 4100}},
+         moved},
         {"maximised, restored, moved, minimised",
-         {{normal, true, 0},
-          {screen, false, 2000},
-          {normal, true, 4000},
-          {moved, true, 6000},
-          {iconic, false, 9000}},
+         {{normal, N, 0},
+          {screen, MAX, 2000},
+          {normal, N, 4000},
+          {moved, N, 6000},
+          {iconic, MIN, 9000}},
          moved},
         {"maximised twice",
-         {{normal, true, 0},
-          {screen, true, 2000},
-          {screen, false, 2050},
-          {normal, true, 4000},
-          {screen, true, 6000},
-          {screen, false, 6030}},
+         {{normal, N, 0},
+          {screen, N, 2000},
+          {screen, MAX, 2050},
+          {normal, N, 4000},
+          {screen, N, 6000},
+          {screen, MAX, 6030}},
          normal},
     };
     for (const auto &row : rows) {
@@ -71,7 +76,7 @@ TEST(NormalPlacement, KeepsTheLastFrameSeenInTheNormalState) {
         CNormalPlacement placement;
         const Clock::time_point start = Clock::now();
         for (const SReading &r : row.readings)
-            placement.Observe(r.frame, r.normal, start + milliseconds(r.ms));
+            placement.Observe(r.frame, r.state, start + milliseconds(r.ms));
         ASSERT_TRUE(placement.Known());
         EXPECT_EQ(Text(row.stored), Text(placement.Normal()));
     }
@@ -80,6 +85,6 @@ TEST(NormalPlacement, KeepsTheLastFrameSeenInTheNormalState) {
 TEST(NormalPlacement, NothingIsKnownBeforeANormalReading) {
     CNormalPlacement placement;
     EXPECT_FALSE(placement.Known());
-    placement.Observe({0, 0, 1280, 1024}, false, Clock::now());
+    placement.Observe({0, 0, 1280, 1024}, CNormalPlacement::MAXIMISED, Clock::now());
     EXPECT_FALSE(placement.Known()) << "a maximised frame is no normal rectangle";
 }
