@@ -6,8 +6,6 @@
 // windowing toolkit to be up (a display opened by the application); before that, and in tests
 // that run without a window, they fail instead of touching the toolkit.
 
-// True when the windowing toolkit has opened its display.
-bool IsToolkitReady();
 // The record of the toolkit's system font; false when it cannot be taken.
 bool GetSystemFontRecord(SLogFont &out);
 // Shows the font dialog (screen fonts with effects) once; true and the chosen record on OK,

@@ -7,6 +7,7 @@
 #include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/INIAccess.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 #include "KVD_Edit/platform/WxText.h"
 
 #include <wx/button.h>
@@ -62,7 +63,6 @@ CEditSetup::CEditSetup(wxWindow *frame, SEditData *data, IEditSetupHost &host, i
     const int tab = CEditSetupLogic::TabForColumn(column);
     m_notebook->ChangeSelection(tab);
     ShowTab(tab);
-#ifdef __WXGTK__
     // The toolkit takes the size of a dialog's window-manager frame from the last dialog whose
     // frame it heard of, and a dialog hidden for a while (the busy dialog stepping aside for a
     // message) leaves that at nothing. A dialog that starts without a frame size is shown only
@@ -70,8 +70,7 @@ CEditSetup::CEditSetup(wxWindow *frame, SEditData *data, IEditSetupHost &host, i
     // screen's corner), not where it was placed, with a client area smaller by its frame.
     // Shown at once it stands where it is placed, with the size it was laid out for, and its
     // frame is added when the manager tells it.
-    m_deferShow = false;
-#endif
+    WindowSystem::ShowAtOnce(this);
     PlaceWindow();
     m_updating = false;
 }

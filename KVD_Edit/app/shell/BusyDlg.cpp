@@ -3,6 +3,7 @@
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -21,94 +22,22 @@
 
 #include <chrono>
 #include <cmath>
-#include <dlfcn.h>
 #include <functional>
 
 namespace {
 
-// Sends what the program asked of the display server so far (a window withdrawn, a part of the
-// main window painted) at once rather than when the toolkit next waits for events. The call
-// goes through the already loaded GDK library.
-void FlushDisplay() {
-    using DisplayFn = void *(*)();
-    using FlushFn = void (*)(void *);
-    static const DisplayFn display =
-        reinterpret_cast<DisplayFn>(dlsym(RTLD_DEFAULT, "gdk_display_get_default"));
-    static const FlushFn flush =
-        reinterpret_cast<FlushFn>(dlsym(RTLD_DEFAULT, "gdk_display_flush"));
-    if (display && flush)
-        if (void *d = display())
-            flush(d);
-}
-
-// The X server as the toolkit's connection sees it, reached through the libraries the toolkit
-// has loaded (Xlib and GDK's X11 backend): the window manager's frame around one of our
-// top-level windows. Nothing is known on another window system.
-using XWindowId = unsigned long;
-
-struct SXlib {
-    using QueryTreeFn = int (*)(void *, XWindowId, XWindowId *, XWindowId *, XWindowId **,
-                                unsigned *);
-    using FreeFn = int (*)(void *);
-    using WidgetWindowFn = void *(*)(void *);
-    using WindowIdFn = XWindowId (*)(void *);
-
-    QueryTreeFn queryTree = nullptr;
-    FreeFn free = nullptr;
-    WidgetWindowFn widgetWindow = nullptr;
-    WindowIdFn windowId = nullptr;
-    void *display = nullptr;
-
-    // Null when the toolkit draws on another window system or a library is missing.
-    static const SXlib *Get() {
-        static const SXlib xlib = [] {
-            SXlib x;
-            const wxDisplayInfo info = wxGetDisplayInfo();
-            if (info.type != wxDisplayX11 || !info.dpy)
-                return x;
-            x.queryTree = reinterpret_cast<QueryTreeFn>(dlsym(RTLD_DEFAULT, "XQueryTree"));
-            x.free = reinterpret_cast<FreeFn>(dlsym(RTLD_DEFAULT, "XFree"));
-            x.widgetWindow =
-                reinterpret_cast<WidgetWindowFn>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
-            x.windowId =
-                reinterpret_cast<WindowIdFn>(dlsym(RTLD_DEFAULT, "gdk_x11_window_get_xid"));
-            x.display = info.dpy;
-            return x;
-        }();
-        return xlib.display && xlib.queryTree && xlib.free && xlib.widgetWindow && xlib.windowId
-                   ? &xlib
-                   : nullptr;
-    }
-
-    // The parent of a window; false when the server could not say.
-    bool Parent(XWindowId window, XWindowId &parent, XWindowId &root) const {
-        XWindowId *children = nullptr;
-        unsigned count = 0;
-        if (!queryTree(display, window, &root, &parent, &children, &count))
-            return false;
-        if (children)
-            free(children);
-        return true;
-    }
-};
-
 // A top-level window of ours as the screen shows it: inside the window manager's frame while
 // the manager holds it (a reparenting manager, as nearly all are), on the root window otherwise.
 struct SManagedWindow {
-    XWindowId window = 0;
+    WindowSystem::XWindowId window = 0;
     bool framed = false; // the manager holds it in a frame of its own
     wxRect frame;        // the frame on the screen, decorations included
 };
 
 SManagedWindow ManagedWindow(const wxWindow *topLevel) {
     SManagedWindow managed;
-    const SXlib *x = SXlib::Get();
-    void *gdkWindow = x ? x->widgetWindow(topLevel->GetHandle()) : nullptr;
-    if (!gdkWindow)
-        return managed;
-    managed.window = x->windowId(gdkWindow);
-    XWindowId parent = 0, root = 0;
-    managed.framed = x->Parent(managed.window, parent, root) && parent != root && parent != 0;
+    managed.window = WindowSystem::WindowOf(topLevel);
+    managed.framed = WindowSystem::ManagerHolds(managed.window) == WindowSystem::ANSWER_YES;
     if (managed.framed) {
         // The frame as the window system shows it, read as a stored placement reads it.
         const SPlacementRect r = GetWindowPlacement(topLevel).rcNormalPosition;
@@ -124,14 +53,12 @@ SManagedWindow ManagedWindow(const wxWindow *topLevel) {
 // late; work that goes on at once draws over none of that part, and the frame's last picture
 // stays on the screen until the work is over. True when the window is free.
 bool WaitUntilManagerLetsGo(const SManagedWindow &managed, std::chrono::milliseconds bound) {
-    const SXlib *x = SXlib::Get();
-    if (!x || !managed.framed)
+    if (!managed.framed)
         return true;
     const auto until = std::chrono::steady_clock::now() + bound;
     for (;;) {
-        XWindowId parent = 0, root = 0;
-        // The query goes out after the withdrawal, which the connection sends first.
-        if (!x->Parent(managed.window, parent, root) || parent == root)
+        // The question goes out after the withdrawal, which the connection sends first.
+        if (WindowSystem::ManagerHolds(managed.window) != WindowSystem::ANSWER_YES)
             return true;
         if (std::chrono::steady_clock::now() >= until)
             return false;
@@ -163,7 +90,7 @@ void RepaintUnder(const wxRect &screen, const wxWindow *gone) {
             refresh(top);
     for (auto it = under.rbegin(); it != under.rend(); ++it)
         (*it)->Update();
-    FlushDisplay();
+    WindowSystem::Flush();
 }
 
 } // namespace

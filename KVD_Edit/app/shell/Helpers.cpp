@@ -3,6 +3,7 @@
 #include "KVD_Edit/app/shell/INIAccess.h"
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 #include "KVD_Edit/platform/WxText.h"
 #include "orq_utils/CLocale.h"
 #include "orq_utils/MessageSink.h"
@@ -25,45 +26,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
-#include <dlfcn.h>
 #include <sys/time.h>
 
 namespace {
-
-// Where the window manager's frame of a shown top-level window stands on the screen, asked of the
-// window system the toolkit draws with (GDK, loaded with it). The toolkit's own position of a
-// top-level window rests on frame sizes it keeps for all windows of a kind, which a dialog hidden
-// and shown again (the busy dialog stepping aside for a message) can leave at nothing: the window
-// then seems to stand where its inside begins, and a placement stored from it creeps by the frame
-// at every start. False when it cannot be asked.
-bool FrameOnScreen(const wxWindow *window, wxRect &frame) {
-#ifdef __WXGTK__
-    struct SGdkRectangle {
-        int x, y, width, height;
-    };
-    using FGetWindow = void *(*)(void *);
-    using FGetFrameExtents = void (*)(void *, SGdkRectangle *);
-    static const auto getWindow =
-        reinterpret_cast<FGetWindow>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
-    static const auto getFrameExtents =
-        reinterpret_cast<FGetFrameExtents>(dlsym(RTLD_DEFAULT, "gdk_window_get_frame_extents"));
-    if (!getWindow || !getFrameExtents || !window->IsTopLevel() || !window->IsShown())
-        return false;
-    void *gdkWindow = getWindow(window->GetHandle());
-    if (!gdkWindow)
-        return false;
-    SGdkRectangle r{};
-    getFrameExtents(gdkWindow, &r);
-    if (r.width <= 0 || r.height <= 0)
-        return false;
-    frame = wxRect(r.x, r.y, r.width, r.height);
-    return true;
-#else
-    (void)window;
-    (void)frame;
-    return false;
-#endif
-}
 
 // The comma-separated integers of a text, empty pieces skipped, at most max of them.
 std::vector<int> CommaInts(const std::string &text, size_t max) {
@@ -163,8 +128,11 @@ SWindowPlacement GetWindowPlacement(const wxWindow *window) {
     SWindowPlacement p;
     if (!window)
         return p;
+    // The frame the window system shows: the toolkit's own position of a top-level window can
+    // stand where its inside begins, and a placement stored from it would creep by the frame at
+    // every start.
     wxRect r;
-    if (!FrameOnScreen(window, r))
+    if (!WindowSystem::FrameOnScreen(window, r))
         r = window->GetScreenRect();
     p.rcNormalPosition = {r.x, r.y, r.x + r.width, r.y + r.height};
     return p;

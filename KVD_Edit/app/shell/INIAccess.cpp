@@ -3,6 +3,7 @@
 #include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/platform/IniFile.h"
 #include "KVD_Edit/platform/SystemFont.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 #include "orq_utils/MessageSink.h"
 
 #include <wx/settings.h>
@@ -114,7 +115,7 @@ void INIAccess::MakeFont(const SLogFont &record) {
     }
     if (!font.IsOk()) {
         // Even the fixed record is refused: the toolkit's own default font still shows text.
-        font = IsToolkitReady() ? *wxNORMAL_FONT : wxFont(wxFontInfo());
+        font = WindowSystem::IsDisplayOpen() ? *wxNORMAL_FONT : wxFont(wxFontInfo());
         if (!SLogFont::FromWxFont(font, made))
             made = SLogFont::Fixed();
     }

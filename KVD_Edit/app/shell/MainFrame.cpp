@@ -5,6 +5,7 @@
 #include "KVD_Edit/app/shell/Helpers.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 #include "KVD_Edit/platform/WxText.h"
 
 #include "orq_utils/MessageSink.h"
@@ -162,23 +163,17 @@ bool CMainFrame::Create(wxDocManager *manager) {
 }
 
 void CMainFrame::ShowAtOnce() {
-#ifdef __WXGTK__
     // Under a window manager the toolkit holds back a new window's first showing until the
     // manager reports its decoration sizes, and meanwhile lays the window out at its
     // placeholder size of 2 x 1 pixels: every notebook, toolbar and menu bar in it is then
     // allocated less than its minimum, and GTK prints a critical or a warning for each. Shown
     // at once, the window is laid out at its own size from the start; the decoration sizes
     // arrive afterwards (RestorePlacement then gives the stored outer size again).
-    m_deferShow = false;
-#endif
+    WindowSystem::ShowAtOnce(this);
 }
 
 bool CMainFrame::DecorationsKnown() const {
-#ifdef __WXGTK__
-    return m_decorSize.left + m_decorSize.right + m_decorSize.top + m_decorSize.bottom > 0;
-#else
-    return true;
-#endif
+    return WindowSystem::FrameSizesKnown(this);
 }
 
 void CMainFrame::RestorePlacement(const wxRect &outer) {

@@ -1,0 +1,140 @@
+#include "KVD_Edit/platform/WindowSystem.h"
+
+#include <wx/toplevel.h>
+#include <wx/window.h>
+
+#include <type_traits>
+
+// The window system's headers come after the toolkit's: Xlib's macros (None, Bool, Status)
+// clash with names those declare.
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+namespace WindowSystem {
+
+static_assert(std::is_same_v<XWindowId, Window>, "an X window id is Xlib's Window");
+
+namespace {
+
+// The toolkit's display when it is open and an X display; null otherwise.
+GdkDisplay *XDisplayOfToolkit() {
+    GdkDisplay *display = gdk_display_get_default();
+    return display && GDK_IS_X11_DISPLAY(display) ? display : nullptr;
+}
+
+// Runs the X requests made during its life under an error trap of the toolkit's connection: an
+// error the server answers one of them with (a window destroyed in between) stays here instead
+// of reaching the toolkit's handler, which ends the program.
+class CErrorTrap {
+public:
+    explicit CErrorTrap(GdkDisplay *display) : m_display(display) {
+        gdk_x11_display_error_trap_push(m_display);
+    }
+    ~CErrorTrap() {
+        if (!m_ended)
+            gdk_x11_display_error_trap_pop_ignored(m_display);
+    }
+    CErrorTrap(const CErrorTrap &) = delete;
+    CErrorTrap &operator=(const CErrorTrap &) = delete;
+
+    // Ends the trap once the server has answered every request made in it; true when none failed.
+    bool Passed() {
+        m_ended = true;
+        return gdk_x11_display_error_trap_pop(m_display) == 0;
+    }
+
+private:
+    GdkDisplay *m_display;
+    bool m_ended = false;
+};
+
+// The toolkit's window of a top-level window of ours; null when it has none yet.
+GdkWindow *ToolkitWindow(const wxWindow *topLevel) {
+    if (!topLevel || !topLevel->IsTopLevel())
+        return nullptr;
+    GtkWidget *widget = topLevel->GetHandle();
+    return widget ? gtk_widget_get_window(widget) : nullptr;
+}
+
+// The parent and the root window of a window; false when the server could not say.
+bool TreeOf(GdkDisplay *display, XWindowId window, Window &parent, Window &root) {
+    CErrorTrap trap(display);
+    Window *children = nullptr;
+    unsigned count = 0;
+    const Status status =
+        XQueryTree(GDK_DISPLAY_XDISPLAY(display), window, &root, &parent, &children, &count);
+    if (children)
+        XFree(children);
+    return trap.Passed() && status != 0;
+}
+
+// The toolkit holds back a new top-level window's first show until the window manager has told
+// its decoration sizes, with a protected switch and no call to turn it off: the pointer to it is
+// formed through a class of our own derived from the window's.
+struct CDeferredShowSwitch : wxTopLevelWindow {
+    static auto Member() { return &CDeferredShowSwitch::m_deferShow; }
+};
+
+} // namespace
+
+bool IsDisplayOpen() {
+    return gdk_display_get_default() != nullptr;
+}
+
+void Flush() {
+    if (GdkDisplay *display = gdk_display_get_default())
+        gdk_display_flush(display);
+}
+
+XWindowId WindowOf(const wxWindow *topLevel) {
+    GdkWindow *window = XDisplayOfToolkit() ? ToolkitWindow(topLevel) : nullptr;
+    return window && GDK_IS_X11_WINDOW(window) ? gdk_x11_window_get_xid(window) : 0;
+}
+
+EAnswer ManagerHolds(XWindowId window) {
+    GdkDisplay *display = XDisplayOfToolkit();
+    Window parent = 0, root = 0;
+    if (!display || window == 0 || !TreeOf(display, window, parent, root))
+        return ANSWER_NOT_KNOWN;
+    return parent != root && parent != 0 ? ANSWER_YES : ANSWER_NO;
+}
+
+bool FrameOnScreen(const wxWindow *topLevel, wxRect &frame) {
+    // The toolkit's own position of a top-level window rests on frame sizes it keeps for all
+    // windows of a kind, which a dialog hidden and shown again (the busy dialog stepping aside
+    // for a message) can leave at nothing; the window system knows the frame itself.
+    if (!topLevel || !topLevel->IsShown())
+        return false;
+    GdkWindow *window = ToolkitWindow(topLevel);
+    if (!window)
+        return false;
+    GdkRectangle r{};
+    if (GdkDisplay *display = XDisplayOfToolkit()) {
+        CErrorTrap trap(display);
+        gdk_window_get_frame_extents(window, &r);
+        if (!trap.Passed())
+            return false;
+    } else {
+        gdk_window_get_frame_extents(window, &r);
+    }
+    if (r.width <= 0 || r.height <= 0)
+        return false;
+    frame = wxRect(r.x, r.y, r.width, r.height);
+    return true;
+}
+
+void ShowAtOnce(wxTopLevelWindow *window) {
+    if (window)
+        window->*CDeferredShowSwitch::Member() = false;
+}
+
+bool FrameSizesKnown(const wxTopLevelWindow *window) {
+    // The toolkit keeps the manager's decoration sizes of a window in a member of its own and
+    // offers no call that tells whether the manager has given them yet.
+    if (!window)
+        return false;
+    const auto &decorations = window->m_decorSize;
+    return decorations.left + decorations.right + decorations.top + decorations.bottom > 0;
+}
+
+} // namespace WindowSystem

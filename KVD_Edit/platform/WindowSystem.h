@@ -1,0 +1,58 @@
+#pragma once
+
+#include <wx/gdicmn.h>
+
+class wxTopLevelWindow;
+class wxWindow;
+
+// What the program asks of the window system the toolkit draws with (GTK over X11) below the
+// toolkit's own interface: a top-level window's frame on the screen, whether the window manager
+// still holds a window, sending what was asked at once, whether the display is open, and
+// showing a top-level window at once. This is the one place that
+// includes the window system's headers and reaches into the toolkit's internals.
+//
+// Every question put to the X server runs under an error trap of the toolkit's connection: a
+// window destroyed in between, or a display of another window system, gives the answer "not
+// known" (ANSWER_NOT_KNOWN, false, 0), never an X error, which would end the program with the
+// person's unsaved work. Everything here runs on the UI thread.
+namespace WindowSystem {
+
+// An X window's id as the X server numbers it; 0 for none.
+using XWindowId = unsigned long;
+
+// An answer the window system may be unable to give.
+enum EAnswer : int {
+    ANSWER_NO,
+    ANSWER_YES,
+    ANSWER_NOT_KNOWN, // the window is gone, or the display is not an X display
+};
+
+// True once the toolkit has opened its display (the application initialised it); false before
+// that and in programs without windows, where no other function here does anything.
+bool IsDisplayOpen();
+
+// Sends what the program asked of the display server so far (a window withdrawn, a part of a
+// window painted) now, rather than when the toolkit next waits for events.
+void Flush();
+
+// The X window of a shown top-level window of ours; 0 when it has none (not realised yet, or
+// another window system).
+XWindowId WindowOf(const wxWindow *topLevel);
+
+// Whether the window manager holds the window in a frame of its own (a reparenting manager, as
+// nearly all are, puts each window it manages into one): ANSWER_NO when the window stands on the
+// root window itself (no manager, or the manager let it go).
+EAnswer ManagerHolds(XWindowId window);
+
+// Where the window manager's frame of a shown top-level window stands on the screen, its
+// decorations included; false when it cannot be known (not shown, not a top-level window).
+bool FrameOnScreen(const wxWindow *topLevel, wxRect &frame);
+
+// Shows a top-level window at once when it is next shown, without the toolkit's deferred first
+// show (which waits for the window manager's decoration sizes). Call before the first Show.
+void ShowAtOnce(wxTopLevelWindow *window);
+
+// True once the window manager has told the toolkit the sizes of the window's decorations.
+bool FrameSizesKnown(const wxTopLevelWindow *window);
+
+} // namespace WindowSystem
