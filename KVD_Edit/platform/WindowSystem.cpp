@@ -3,6 +3,8 @@
 #include <wx/toplevel.h>
 #include <wx/window.h>
 
+#include <poll.h>
+
 #include <type_traits>
 
 // The window system's headers come after the toolkit's: Xlib's macros (None, Bool, Status)
@@ -15,6 +17,8 @@ namespace WindowSystem {
 static_assert(std::is_same_v<XWindowId, Window>, "an X window id is Xlib's Window");
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // The toolkit's display when it is open and an X display; null otherwise.
 GdkDisplay *XDisplayOfToolkit() {
@@ -66,6 +70,37 @@ bool TreeOf(GdkDisplay *display, XWindowId window, Window &parent, Window &root)
     if (children)
         XFree(children);
     return trap.Passed() && status != 0;
+}
+
+// What a wait for the manager's letting go of a window has seen of the X server's events.
+struct SLetGoWatch {
+    XWindowId window = 0;
+    Window root = 0;
+    bool letGo = false;
+};
+
+// Sees every X event the toolkit reads, before the toolkit handles it: the window put back on
+// the root window (the manager took it out of its frame) or destroyed.
+GdkFilterReturn NoteLetGo(GdkXEvent *native, GdkEvent *, gpointer data) {
+    auto &watch = *static_cast<SLetGoWatch *>(data);
+    const XEvent &event = *static_cast<const XEvent *>(native);
+    if (event.type == ReparentNotify && event.xreparent.window == watch.window)
+        watch.letGo = event.xreparent.parent == watch.root;
+    else if (event.type == DestroyNotify && event.xdestroywindow.window == watch.window)
+        watch.letGo = true;
+    return GDK_FILTER_CONTINUE;
+}
+
+// Sends what is asked so far and waits, until the time given at most, for the X server to send
+// the connection something; at once when the connection holds events nobody has read yet.
+void WaitForServer(Display *x, Clock::time_point until) {
+    if (XEventsQueued(x, QueuedAfterFlush) > 0)
+        return;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+    if (left.count() <= 0)
+        return;
+    pollfd connection{ConnectionNumber(x), POLLIN, 0};
+    poll(&connection, 1, static_cast<int>(left.count()));
 }
 
 // The toolkit holds back a new top-level window's first show until the window manager has told
@@ -121,6 +156,31 @@ bool FrameOnScreen(const wxWindow *topLevel, wxRect &frame) {
         return false;
     frame = wxRect(r.x, r.y, r.width, r.height);
     return true;
+}
+
+bool WaitUntilLetGo(XWindowId window, std::chrono::milliseconds bound,
+                    const std::function<void()> &takeEvents) {
+    // The toolkit offers no event for a window's leaving its manager's frame: the X server's
+    // reparenting of it is watched below the toolkit.
+    GdkDisplay *display = XDisplayOfToolkit();
+    if (!display || window == 0)
+        return false;
+    const Clock::time_point until = Clock::now() + bound;
+    SLetGoWatch watch;
+    watch.window = window;
+    // Watched from before the first look, so that a letting go between the look and the wait
+    // is seen too.
+    gdk_window_add_filter(nullptr, &NoteLetGo, &watch);
+    Window parent = 0;
+    const bool known = TreeOf(display, window, parent, watch.root);
+    bool letGo = known && parent == watch.root;
+    while (known && !letGo && Clock::now() < until) {
+        WaitForServer(GDK_DISPLAY_XDISPLAY(display), until);
+        takeEvents();
+        letGo = watch.letGo;
+    }
+    gdk_window_remove_filter(nullptr, &NoteLetGo, &watch);
+    return letGo;
 }
 
 void ShowAtOnce(wxTopLevelWindow *window) {

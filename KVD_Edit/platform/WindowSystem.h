@@ -2,13 +2,16 @@
 
 #include <wx/gdicmn.h>
 
+#include <chrono>
+#include <functional>
+
 class wxTopLevelWindow;
 class wxWindow;
 
 // What the program asks of the window system the toolkit draws with (GTK over X11) below the
 // toolkit's own interface: a top-level window's frame on the screen, whether the window manager
-// still holds a window, sending what was asked at once, whether the display is open, and
-// showing a top-level window at once. This is the one place that
+// still holds a window, waiting until it lets one go, sending what was asked at once, whether
+// the display is open, and showing a top-level window at once. This is the one place that
 // includes the window system's headers and reaches into the toolkit's internals.
 //
 // Every question put to the X server runs under an error trap of the toolkit's connection: a
@@ -47,6 +50,15 @@ EAnswer ManagerHolds(XWindowId window);
 // Where the window manager's frame of a shown top-level window stands on the screen, its
 // decorations included; false when it cannot be known (not shown, not a top-level window).
 bool FrameOnScreen(const wxWindow *topLevel, wxRect &frame);
+
+// Waits, at most bound, until the window manager has let a window go (taken it out of its frame,
+// or the window was destroyed), following the window system's events as they come: between
+// looks it waits on the toolkit's connection and then runs takeEvents, which must let the
+// toolkit read and dispatch what came (a limited yield). No sleeping: it wakes when the server
+// speaks, and at the bound. True when the manager let the window go within bound or holds it no
+// longer; false when the bound passed, or nothing can be known of the window.
+bool WaitUntilLetGo(XWindowId window, std::chrono::milliseconds bound,
+                    const std::function<void()> &takeEvents);
 
 // Shows a top-level window at once when it is next shown, without the toolkit's deferred first
 // show (which waits for the window manager's decoration sizes). Call before the first Show.

@@ -46,26 +46,6 @@ SManagedWindow ManagedWindow(const wxWindow *topLevel) {
     return managed;
 }
 
-// Waits, at most bound, until the window manager has let a withdrawn window go: a reparenting
-// manager takes the window out of its frame only after it has taken the frame off the screen
-// (the rule every such manager keeps), so from then on the X server has told the windows
-// beneath which part of them to paint again. On a loaded machine the manager may come to it
-// late; work that goes on at once draws over none of that part, and the frame's last picture
-// stays on the screen until the work is over. True when the window is free.
-bool WaitUntilManagerLetsGo(const SManagedWindow &managed, std::chrono::milliseconds bound) {
-    if (!managed.framed)
-        return true;
-    const auto until = std::chrono::steady_clock::now() + bound;
-    for (;;) {
-        // The question goes out after the withdrawal, which the connection sends first.
-        if (WindowSystem::ManagerHolds(managed.window) != WindowSystem::ANSWER_YES)
-            return true;
-        if (std::chrono::steady_clock::now() >= until)
-            return false;
-        wxMilliSleep(5);
-    }
-}
-
 // Paints at once what the program's windows show in a rectangle of the screen (where a window
 // of ours stood): nothing of that window's last picture stays there while the program works on.
 void RepaintUnder(const wxRect &screen, const wxWindow *gone) {
@@ -335,9 +315,16 @@ public:
         // The window itself goes when the program is next idle, which may be after more work
         // (a large map drawn at once): out of sight now, and what it covered painted again once
         // the window manager has taken its frame away, while the program still counts as busy
-        // and windows paint only what is quick to paint.
+        // and windows paint only what is quick to paint. A reparenting manager takes the window
+        // out of its frame only after it has taken the frame off the screen (the rule every
+        // such manager keeps), so from then on the X server has told the windows beneath which
+        // part of them to paint again; work that went on at once would draw over none of that
+        // part, and the frame's last picture would stay on the screen until the work is over.
         m_dlg->Hide();
-        WaitUntilManagerLetsGo(managed, std::chrono::milliseconds(CBusyDlg::kManagerLetsGoMs));
+        if (managed.framed)
+            WindowSystem::WaitUntilLetGo(managed.window,
+                                         std::chrono::milliseconds(CBusyDlg::kManagerLetsGoMs),
+                                         &CBusyDlg::YieldForPaintAndTimers);
         RepaintUnder(where, m_dlg);
         m_dlg->Destroy();
     }
