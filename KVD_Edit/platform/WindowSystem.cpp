@@ -113,20 +113,24 @@ struct CDeferredShowSwitch : wxTopLevelWindow {
 } // namespace
 
 bool IsDisplayOpen() {
+    // The toolkit tells whether an application object exists, not whether it opened a display.
     return gdk_display_get_default() != nullptr;
 }
 
 void Flush() {
+    // The toolkit sends its requests when it next waits for events and offers no call to do it now.
     if (GdkDisplay *display = gdk_display_get_default())
         gdk_display_flush(display);
 }
 
 XWindowId WindowOf(const wxWindow *topLevel) {
+    // The toolkit names a window by its own handle only, not by the X server's id.
     GdkWindow *window = XDisplayOfToolkit() ? ToolkitWindow(topLevel) : nullptr;
     return window && GDK_IS_X11_WINDOW(window) ? gdk_x11_window_get_xid(window) : 0;
 }
 
 EAnswer ManagerHolds(XWindowId window) {
+    // The toolkit knows nothing of the manager's frames: the window tree is the X server's.
     GdkDisplay *display = XDisplayOfToolkit();
     Window parent = 0, root = 0;
     if (!display || window == 0 || !TreeOf(display, window, parent, root))
@@ -176,7 +180,8 @@ bool WaitUntilLetGo(XWindowId window, std::chrono::milliseconds bound,
     bool letGo = known && parent == watch.root;
     while (known && !letGo && Clock::now() < until) {
         WaitForServer(GDK_DISPLAY_XDISPLAY(display), until);
-        takeEvents();
+        if (takeEvents)
+            takeEvents();
         letGo = watch.letGo;
     }
     gdk_window_remove_filter(nullptr, &NoteLetGo, &watch);

@@ -307,11 +307,15 @@ public:
         const SManagedWindow managed = ManagedWindow(m_dlg);
         const wxRect where = m_dlg->GetScreenRect().Union(managed.frame);
         m_dlg->StopAnimation();
-        // What the other windows have waiting to paint (a grid given its rows) is painted while
-        // the dialog still stands, so that once it goes only the part it covered is left.
-        for (wxWindow *top : wxTopLevelWindows)
-            if (top != m_dlg && top->IsShown())
-                top->Update();
+        // A window manager takes the frame of a withdrawn window off the screen in its own time,
+        // late on a loaded machine. What the other windows have waiting to paint (a grid given
+        // its rows) is then painted while the dialog still stands, so that once the frame goes
+        // only the part it covered is left. A dialog of no frame goes with its withdrawal, and
+        // the paint below takes all of it.
+        if (managed.framed)
+            for (wxWindow *top : wxTopLevelWindows)
+                if (top != m_dlg && top->IsShown())
+                    top->Update();
         // The window itself goes when the program is next idle, which may be after more work
         // (a large map drawn at once): out of sight now, and what it covered painted again once
         // the window manager has taken its frame away, while the program still counts as busy
@@ -326,7 +330,9 @@ public:
                                          std::chrono::milliseconds(CBusyDlg::kManagerLetsGoMs),
                                          &CBusyDlg::YieldForPaintAndTimers);
         RepaintUnder(where, m_dlg);
-        m_dlg->Destroy();
+        // The wait ran the toolkit's window events: the dialog may have gone with them.
+        if (m_dlg)
+            m_dlg->Destroy();
     }
     bool IsCancelled() override { return m_dlg && m_dlg->IsCancelled(); }
     void Tick() override {
