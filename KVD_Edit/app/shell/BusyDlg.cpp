@@ -46,9 +46,15 @@ SManagedWindow ManagedWindow(const wxWindow *topLevel) {
     return managed;
 }
 
+// What the windows under a place of the screen paint there at once.
+enum ERepaint {
+    REPAINT_ALL,    // all of it: the X server may not have told them yet, or told them too early
+    REPAINT_EXPOSED // what the X server told them to paint again, which the toolkit took in
+};
+
 // Paints at once what the program's windows show in a rectangle of the screen (where a window
 // of ours stood): nothing of that window's last picture stays there while the program works on.
-void RepaintUnder(const wxRect &screen, const wxWindow *gone) {
+void RepaintUnder(const wxRect &screen, const wxWindow *gone, ERepaint what = REPAINT_ALL) {
     // Every window under the rectangle is told what to paint again, and then paints it: a window
     // that lays itself out only when idle (a list given new rows) does so in its Update.
     std::vector<wxWindow *> under;
@@ -59,7 +65,8 @@ void RepaintUnder(const wxRect &screen, const wxWindow *gone) {
         if (part.IsEmpty())
             return;
         part.SetPosition(window->ScreenToClient(part.GetPosition()));
-        window->Refresh(false, &part);
+        if (what == REPAINT_ALL)
+            window->Refresh(false, &part);
         under.push_back(window);
         for (wxWindow *child : window->GetChildren())
             if (!child->IsTopLevel())
@@ -321,15 +328,19 @@ public:
         // the window manager has taken its frame away, while the program still counts as busy
         // and windows paint only what is quick to paint. A reparenting manager takes the window
         // out of its frame only after it has taken the frame off the screen (the rule every
-        // such manager keeps), so from then on the X server has told the windows beneath which
-        // part of them to paint again; work that went on at once would draw over none of that
-        // part, and the frame's last picture would stay on the screen until the work is over.
+        // such manager keeps), and the X server tells the windows beneath what to paint again
+        // as the frame goes: once the toolkit has taken in the letting go, it has taken that in
+        // too, and painted some of it during the wait. Only what is left is painted then;
+        // without a frame, or when the manager is later than the bound, all of the place is.
+        // Work that went on at once would draw over none of that part, and the frame's last
+        // picture would stay on the screen until the work is over.
         m_dlg->Hide();
-        if (managed.framed)
+        const bool letGo =
+            managed.framed &&
             WindowSystem::WaitUntilLetGo(managed.window,
                                          std::chrono::milliseconds(CBusyDlg::kManagerLetsGoMs),
                                          &CBusyDlg::YieldForPaintAndTimers);
-        RepaintUnder(where, m_dlg);
+        RepaintUnder(where, m_dlg, letGo ? REPAINT_EXPOSED : REPAINT_ALL);
         // The wait ran the toolkit's window events: the dialog may have gone with them.
         if (m_dlg)
             m_dlg->Destroy();
