@@ -188,6 +188,11 @@ bool WaitUntilLetGo(XWindowId window, std::chrono::milliseconds bound,
     return letGo;
 }
 
+void WaitForServer(std::chrono::milliseconds most) {
+    if (GdkDisplay *display = XDisplayOfToolkit())
+        WaitForServer(GDK_DISPLAY_XDISPLAY(display), Clock::now() + most);
+}
+
 void ShowAtOnce(wxTopLevelWindow *window) {
     if (window)
         window->*CDeferredShowSwitch::Member() = false;

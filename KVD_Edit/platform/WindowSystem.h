@@ -60,6 +60,11 @@ bool FrameOnScreen(const wxWindow *topLevel, wxRect &frame);
 bool WaitUntilLetGo(XWindowId window, std::chrono::milliseconds bound,
                     const std::function<void()> &takeEvents);
 
+// Waits, at most the time given, until the X server sends the toolkit's connection something
+// (at once when it holds events nobody has read yet): a wait that wakes when the window system
+// answers, for loops that look again after each answer. Returns at once without an X display.
+void WaitForServer(std::chrono::milliseconds most);
+
 // Shows a top-level window at once when it is next shown, without the toolkit's deferred first
 // show (which waits for the window manager's decoration sizes). Call before the first Show.
 void ShowAtOnce(wxTopLevelWindow *window);

@@ -20,6 +20,7 @@
 #include <wx/utils.h>
 #include <wx/weakref.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -203,13 +204,18 @@ void CBusyDlg::ShowDrawn() {
     ShowWithoutActivating();
     // The toolkit draws a window once the window system has mapped it, and the drawing of the
     // animation comes with that of the whole dialog.
+    // Between looks it waits for the window system's next answer, at most a screen frame, as the
+    // toolkit may also paint at its own frame clock's tick.
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstDrawMs);
     for (;;) {
         YieldForPaintAndTimers();
         Update();
-        if (m_animation->GetPaintCount() != drawn || std::chrono::steady_clock::now() >= until)
+        const auto now = std::chrono::steady_clock::now();
+        if (m_animation->GetPaintCount() != drawn || now >= until)
             return;
-        wxMilliSleep(1);
+        WindowSystem::WaitForServer(
+            std::min(std::chrono::milliseconds(kFrameMs),
+                     std::chrono::ceil<std::chrono::milliseconds>(until - now)));
     }
 }
 

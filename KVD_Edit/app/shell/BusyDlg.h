@@ -79,6 +79,8 @@ public:
     static constexpr int kTimerMs = 100;
     // How long the start of the work waits at most for the dialog's first drawing.
     static constexpr int kFirstDrawMs = 1000;
+    // The longest wait between two looks at the first drawing: about one screen frame.
+    static constexpr int kFrameMs = 16;
     // How long the end of the work waits at most for the window manager to take the dialog's
     // frame off the screen before the program paints what the dialog covered and goes on.
     static constexpr int kManagerLetsGoMs = 1000;
