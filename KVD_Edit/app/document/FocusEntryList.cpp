@@ -33,6 +33,7 @@ void CFocusEntryList::AddFocusEntry(int set, int line, wxView *sender, bool upda
     if (!CheckAddress(set, line))
         return;
     m_entries.push_back(CRowSelect{set, line});
+    m_keys.insert(Key(set, line));
     if (update && m_owner)
         m_owner->UpdateAllViewsWithHint(sender, kSelectionHint);
 }
@@ -42,6 +43,7 @@ void CFocusEntryList::DeleteFocusEntry(int set, int line, wxView *sender, bool u
         return;
     const CRowSelect key{set, line};
     m_entries.erase(std::remove(m_entries.begin(), m_entries.end(), key), m_entries.end());
+    m_keys.erase(Key(set, line));
     if (update && m_owner)
         m_owner->UpdateAllViewsWithHint(sender, kSelectionHint);
 }
@@ -49,7 +51,7 @@ void CFocusEntryList::DeleteFocusEntry(int set, int line, wxView *sender, bool u
 bool CFocusEntryList::IsSelected(int set, int line) const {
     if (!CheckAddress(set, line))
         return false;
-    return std::find(m_entries.begin(), m_entries.end(), CRowSelect{set, line}) != m_entries.end();
+    return m_keys.count(Key(set, line)) != 0;
 }
 
 void CFocusEntryList::SetFocusPen(uint32_t colour, const int *style, const int *width) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 class CKvdGprDataFiles;
@@ -41,7 +42,10 @@ public:
 
     void SetOwner(IFocusListOwner *owner, CKvdGprDataFiles *holder);
     // Forgets every entry; tells no view.
-    void DeleteFocusArray() { m_entries.clear(); }
+    void DeleteFocusArray() {
+        m_entries.clear();
+        m_keys.clear();
+    }
     // Adds a line. Its address goes through the query interface's address rules first (set -1
     // means "counted from the first set"; a count past the end of a set runs on into the
     // following sets); bad addresses are ignored silently. With update, the owner's views hear
@@ -49,6 +53,7 @@ public:
     void AddFocusEntry(int set, int line, wxView *sender, bool update);
     // Removes every entry equal to the (resolved) address.
     void DeleteFocusEntry(int set, int line, wxView *sender, bool update);
+    // Constant time: the plan view asks it for every line it draws.
     bool IsSelected(int set, int line) const;
 
     const std::vector<CRowSelect> &GetEntries() const { return m_entries; }
@@ -61,9 +66,15 @@ public:
 private:
     // Resolves an address as the query interface does; false when it is to be ignored.
     bool CheckAddress(int &set, int &line) const;
+    static uint64_t Key(int set, int line) {
+        return (static_cast<uint64_t>(static_cast<uint32_t>(set)) << 32) |
+               static_cast<uint32_t>(line);
+    }
 
     SPenDesc m_pen;
     std::vector<CRowSelect> m_entries;
+    // The (set, line) of every entry: IsSelected finds a line without walking the entries.
+    std::unordered_set<uint64_t> m_keys;
     IFocusListOwner *m_owner = nullptr;
     CKvdGprDataFiles *m_holder = nullptr;
 };
