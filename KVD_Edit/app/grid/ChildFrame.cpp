@@ -10,6 +10,7 @@
 #include "KVD_Edit/app/grid/GridDocument.h"
 #include "KVD_Edit/app/grid/GridRowBuilder.h"
 #include "KVD_Edit/app/grid/GridRowFormatter.h"
+#include "KVD_Edit/app/grid/GridSelection.h"
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/grid/SplitterLayout.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
@@ -399,6 +400,16 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
         settings->FiducialsNotImported = false;
 }
 
+std::vector<std::string> CChildFrame::RowSelectionKeys() const {
+    std::vector<std::string> keys;
+    if (!m_gridView)
+        return keys;
+    keys.reserve(static_cast<size_t>(m_gridView->GetNumRows()));
+    for (int i = 0; i < m_gridView->GetNumRows(); ++i)
+        keys.push_back(CGridRowBuilder::SelectionKey(*m_gridView->GetRowInfo(i)));
+    return keys;
+}
+
 void CChildFrame::SaveSelection() {
     if (!m_gridView || m_selectionSaved || m_gridView->GetSelectedCount() == 0)
         return;
@@ -406,6 +417,12 @@ void CChildFrame::SaveSelection() {
     for (int i = 0; i < m_gridView->GetNumRows(); ++i)
         if (m_gridView->IsRowSelected(i))
             m_savedSelection.push_back(CGridRowBuilder::SelectionKey(*m_gridView->GetRowInfo(i)));
+    // The row the keyboard stood on comes back as well: a plain click or an arrow key after the
+    // reload starts from it.
+    const int current = m_gridView->GetCurrentRow();
+    m_savedCurrentRow = current >= 0 && current < m_gridView->GetNumRows()
+                            ? CGridRowBuilder::SelectionKey(*m_gridView->GetRowInfo(current))
+                            : std::string();
     m_selectionSaved = true;
 }
 
@@ -417,21 +434,18 @@ void CChildFrame::RestoreSelection() {
     if (focus)
         focus->DeleteFocusArray();
     if (m_gridView) {
-        for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
-            const SGridInfo &row = *m_gridView->GetRowInfo(i);
-            const std::string key = CGridRowBuilder::SelectionKey(row);
-            bool found = false;
-            for (const std::string &saved : m_savedSelection)
-                if (CGridRowBuilder::SameSelectionKey(key, saved)) {
-                    found = true;
-                    break;
+        const std::vector<std::string> keys = RowSelectionKeys();
+        const std::vector<bool> selected = CGridSelection::Restore(keys, m_savedSelection);
+        m_gridView->SelectRows(selected, CGridSelection::FindRow(keys, m_savedCurrentRow));
+        if (focus)
+            for (int i = 0; i < m_gridView->GetNumRows(); ++i)
+                if (selected[i]) {
+                    const SGridInfo &row = *m_gridView->GetRowInfo(i);
+                    focus->AddFocusEntry(row.setIndex, row.lineIndex, nullptr, false);
                 }
-            m_gridView->SelectRow(i, found);
-            if (found && focus)
-                focus->AddFocusEntry(row.setIndex, row.lineIndex, nullptr, false);
-        }
     }
     m_savedSelection.clear();
+    m_savedCurrentRow.clear();
     m_selectionSaved = false;
 }
 
@@ -482,12 +496,13 @@ void CChildFrame::SetAllLinesSelected(bool selected) {
     if (focus)
         focus->DeleteFocusArray();
     if (m_gridView) {
-        for (int i = 0; i < m_gridView->GetNumRows(); ++i) {
-            m_gridView->SelectRow(i, selected);
-            const SGridInfo &row = *m_gridView->GetRowInfo(i);
-            if (selected && focus)
+        const int rows = m_gridView->GetNumRows();
+        m_gridView->SelectRows(std::vector<bool>(static_cast<size_t>(rows), selected));
+        if (selected && focus)
+            for (int i = 0; i < rows; ++i) {
+                const SGridInfo &row = *m_gridView->GetRowInfo(i);
                 focus->AddFocusEntry(row.setIndex, row.lineIndex, nullptr, false);
-        }
+            }
         m_gridView->UpdateRowSelection();
     }
     if (doc)

@@ -133,6 +133,8 @@ private:
     void StoreLayout();
     void SaveSelection();
     void RestoreSelection();
+    // The selection key (CGridRowBuilder::SelectionKey) of every row, in row order.
+    std::vector<std::string> RowSelectionKeys() const;
     // After an import or deletion: the query interface rebuilt, the views told, the hint shown.
     void AfterLinesChanged();
 
@@ -163,6 +165,7 @@ private:
     double m_lastOffsetY = 0;
     double m_lastLineSpacing = 0;
     std::vector<std::string> m_savedSelection;
+    std::string m_savedCurrentRow; // the key of the row the keyboard stood on
     bool m_selectionSaved = false;
     ORQ::EUnitType m_unit = ORQ::UNIT_M;
     int m_gpsImportAnswer = 0;

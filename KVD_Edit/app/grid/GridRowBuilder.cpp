@@ -1,5 +1,6 @@
 #include "KVD_Edit/app/grid/GridRowBuilder.h"
 
+#include "KVD_Edit/app/grid/GridSelection.h"
 #include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "KVD_Edit/app/shell/Helpers.h"
 
@@ -12,7 +13,6 @@
 #include "orq_utils/ReplacementSweep.h"
 
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -624,7 +624,7 @@ std::string CGridRowBuilder::RelativeName(const std::string &path, const std::st
 }
 
 bool CGridRowBuilder::SameSelectionKey(const std::string &a, const std::string &b) {
-    return a.size() == b.size() && ::strcasecmp(a.c_str(), b.c_str()) == 0;
+    return a.size() == b.size() && CGridSelection::Fold(a) == CGridSelection::Fold(b);
 }
 
 CGridRowBuilder::SResult CGridRowBuilder::Build(const SInput &input, IGridLoadHooks &hooks) {

@@ -160,6 +160,6 @@ public:
     // The name is the program's text (code page 1252) of the file system's.
     static std::string RelativeName(const std::string &path, const std::string &folder);
 
-    // Keys compare without regard to case.
+    // Keys compare without regard to case (code page 1252 letters, CGridSelection::Fold).
     static bool SameSelectionKey(const std::string &a, const std::string &b);
 };

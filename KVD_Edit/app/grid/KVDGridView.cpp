@@ -5,6 +5,7 @@
 #include "KVD_Edit/app/grid/ColumnWidth.h"
 #include "KVD_Edit/app/grid/GridDocument.h"
 #include "KVD_Edit/app/grid/GridRowFormatter.h"
+#include "KVD_Edit/app/grid/GridSelection.h"
 #include "KVD_Edit/app/grid/GridSort.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
@@ -17,6 +18,7 @@
 #include <wx/settings.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 wxIMPLEMENT_DYNAMIC_CLASS(KVDGridView, wxView);
 
@@ -324,20 +326,23 @@ int KVDGridView::AddItem(GridInfo *row, int index) {
         return 0;
     if (index < 0 || index > GetNumRows())
         index = GetNumRows();
-    // Selection lives in the list by position: move it with the rows that follow (a row
-    // appended at the end moves none).
+    // Selection lives in the list by position: move it, and the current row, with the rows
+    // that follow (a row appended at the end moves none).
+    const bool moves = index < GetNumRows();
     std::vector<bool> selected;
-    if (index < GetNumRows()) {
-        selected.resize(m_rows.size());
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            selected[i] = IsRowSelected(static_cast<int>(i));
+    int current = -1;
+    if (moves) {
+        selected = SelectedRows();
         selected.insert(selected.begin() + index, false);
+        current = GetCurrentRow();
+        if (current >= index)
+            ++current;
     }
     m_rows.insert(m_rows.begin() + index, std::move(owned));
     if (m_list) {
         m_list->SetItemCount(static_cast<long>(m_rows.size()));
-        for (size_t i = index; i < selected.size(); ++i)
-            SelectRow(static_cast<int>(i), selected[i]);
+        if (moves)
+            SelectRows(selected, current);
         m_list->RefreshItems(index, static_cast<long>(m_rows.size()) - 1);
     }
     return 1;
@@ -357,15 +362,17 @@ void KVDGridView::AddRows(std::vector<std::unique_ptr<GridInfo>> rows) {
 void KVDGridView::DeleteRow(int index) {
     if (index < 0 || index >= GetNumRows())
         return;
-    std::vector<bool> selected(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        selected[i] = IsRowSelected(static_cast<int>(i));
+    std::vector<bool> selected = SelectedRows();
+    int current = GetCurrentRow();
+    if (current > index)
+        --current;
+    else if (current == index)
+        current = -1;
     m_rows.erase(m_rows.begin() + index);
     selected.erase(selected.begin() + index);
     if (m_list) {
         m_list->SetItemCount(static_cast<long>(m_rows.size()));
-        for (size_t i = index; i < selected.size(); ++i)
-            SelectRow(static_cast<int>(i), selected[i]);
+        SelectRows(selected, current);
         m_list->Refresh();
     }
 }
@@ -375,8 +382,9 @@ void KVDGridView::DeleteAllItems() {
     if (m_rows.empty())
         return;
     if (m_list) {
-        for (int i = 0; i < GetNumRows(); ++i)
-            SelectRow(i, false);
+        // Cleared at once: the list keeps a selection of most of its rows as the rows that are
+        // not selected, and would give that state to the rows of the next load.
+        m_list->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
         m_list->SetItemCount(0);
         m_list->Refresh();
     }
@@ -402,6 +410,58 @@ void KVDGridView::SelectRow(int index, bool select) {
     if (!m_list || index < 0 || index >= GetNumRows())
         return;
     m_list->SetItemState(index, select ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+    const int current = GetCurrentRow();
+    if (select) {
+        if (current != index && !IsRowSelected(current))
+            SetCurrentRow(index);
+    } else if (current == index) {
+        // The nearest selected row after it, else the first one before it.
+        long next = m_list->GetNextItem(index, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+        if (next < 0)
+            next = m_list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+        if (next >= 0)
+            SetCurrentRow(static_cast<int>(next));
+    }
+}
+
+void KVDGridView::SelectRows(const std::vector<bool> &selected, int focus) {
+    if (!m_list)
+        return;
+    const int rows = GetNumRows();
+    std::vector<bool> states(selected.begin(),
+                             selected.begin() + std::min<size_t>(selected.size(), rows));
+    states.resize(rows, false);
+    // One state change for the whole list, then only the selected rows: no event or redraw per
+    // row that merely stays unselected.
+    m_list->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
+    for (int i = 0; i < rows; ++i)
+        if (states[i])
+            m_list->SetItemState(i, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    const int current = CGridSelection::CurrentRow(states, GetCurrentRow(), focus);
+    if (current >= 0)
+        SetCurrentRow(current);
+}
+
+int KVDGridView::GetCurrentRow() const {
+    if (!m_list)
+        return -1;
+    return static_cast<int>(m_list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED));
+}
+
+void KVDGridView::SetCurrentRow(int row) {
+    if (m_list && row >= 0 && row < GetNumRows())
+        m_list->SetItemState(row, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+}
+
+std::vector<bool> KVDGridView::SelectedRows() const {
+    std::vector<bool> selected(m_rows.size(), false);
+    if (!m_list)
+        return selected;
+    for (long i = m_list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); i >= 0;
+         i = m_list->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+        if (i < static_cast<long>(selected.size()))
+            selected[i] = true;
+    return selected;
 }
 
 int KVDGridView::GetSelectedCount() const {
@@ -417,10 +477,11 @@ void KVDGridView::UpdateRowSelection() {
     KVD_LOG_CALL();
     IGridDocument *doc = GetGridDocument();
     CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
-    for (int i = 0; i < GetNumRows(); ++i) {
-        const GridInfo &row = *m_rows[i];
-        SelectRow(i, focus && focus->IsSelected(row.setIndex, row.lineIndex));
-    }
+    std::vector<bool> selected(m_rows.size(), false);
+    if (focus)
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            selected[i] = focus->IsSelected(m_rows[i]->setIndex, m_rows[i]->lineIndex);
+    SelectRows(selected);
 }
 
 void KVDGridView::AutoSizeColumns() {
@@ -448,26 +509,31 @@ void KVDGridView::AutoSizeColumns() {
 }
 
 void KVDGridView::Resort() {
+    // The selection and the current row go with their records to their new places.
+    const std::vector<bool> wasSelected = SelectedRows();
+    const int wasCurrent = GetCurrentRow();
     std::vector<const GridInfo *> order;
-    std::vector<const GridInfo *> selected;
-    for (int i = 0; i < GetNumRows(); ++i) {
+    order.reserve(m_rows.size());
+    std::unordered_map<const GridInfo *, size_t> oldIndex;
+    oldIndex.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i) {
         order.push_back(m_rows[i].get());
-        if (IsRowSelected(i))
-            selected.push_back(m_rows[i].get());
+        oldIndex.emplace(m_rows[i].get(), i);
     }
     CGridSort::Sort(order, m_sortKey);
     std::vector<std::unique_ptr<GridInfo>> sorted;
-    for (const GridInfo *row : order) {
-        for (auto &owned : m_rows)
-            if (owned.get() == row) {
-                sorted.push_back(std::move(owned));
-                break;
-            }
+    sorted.reserve(m_rows.size());
+    std::vector<bool> selected(m_rows.size(), false);
+    int current = -1;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const size_t from = oldIndex[order[i]];
+        sorted.push_back(std::move(m_rows[from]));
+        selected[i] = wasSelected[from];
+        if (static_cast<int>(from) == wasCurrent)
+            current = static_cast<int>(i);
     }
     m_rows = std::move(sorted);
-    for (int i = 0; i < GetNumRows(); ++i)
-        SelectRow(i,
-                  std::find(selected.begin(), selected.end(), m_rows[i].get()) != selected.end());
+    SelectRows(selected, current);
     if (m_list)
         m_list->Refresh();
 }

@@ -54,7 +54,15 @@ public:
     int GetNumRows() const;
     GridInfo *GetRowInfo(int index) const;
     bool IsRowSelected(int index) const;
+    // Sets or clears the selected state of one row; the list's current row stays on a selected
+    // row (CGridSelection).
     void SelectRow(int index, bool select);
+    // Gives each row the state of its entry in selected (rows past its end: not selected) at
+    // once, and puts the list's current row on focus when that row is selected (or none is),
+    // else keeps it where it is when that row is selected, else on the first selected row.
+    void SelectRows(const std::vector<bool> &selected, int focus = -1);
+    // The list's current row (where the keyboard stands); -1 when none.
+    int GetCurrentRow() const;
     int GetSelectedCount() const;
     std::string QueryItemText(int index, int column) const;
     // Selects exactly the rows whose (set, line) the document's selection holds.
@@ -86,6 +94,9 @@ private:
 
     IGridDocument *GetGridDocument() const;
     ORQ::EUnitType DisplayUnit() const;
+    // The selected state of every row, in row order.
+    std::vector<bool> SelectedRows() const;
+    void SetCurrentRow(int row);
     void Resort();
     void WindowGone() { m_list = nullptr; }
 
