@@ -1,0 +1,351 @@
+// The grid's commands on large projects as a person gives them, at 1,000 and 10,000 lines: a
+// project open in the program (document, frame, grid and plan view), input through the X server
+// (XTest, as a mouse and a keyboard give it), and every repaint the command causes counted in,
+// until the windows have been still for a while:
+// - BM_RangeSelect: a shift+click on the row half way down after a click on the first row,
+//   through the list control's own handling and the program's selection handling, against
+//   BM_RepaintOnly, one repaint of the same windows (the least any change of the selection
+//   costs).
+// - BM_DeleteLines: the Del key over the first half of the rows, the reload it asks for
+//   included, against BM_ReloadOnly, the reload of the whole grid keeping the selection.
+// The time of an iteration is the processor time the program spent on the command and what it
+// caused (painting included); "settle_ms" is the time from the input to the last repaint, and
+// "paints" the repaints of the grid's rows. Needs a display (xvfb-run -a).
+
+#include "KVD_Edit/app/document/FocusEntryList.h"
+#include "KVD_Edit/app/document/KVDVDoc.h"
+#include "KVD_Edit/app/document/KvdGprDataFiles.h"
+#include "KVD_Edit/app/grid/ChildFrame.h"
+#include "KVD_Edit/app/grid/KVDGridView.h"
+#include "KVD_Edit/app/shell/KVDVApp.h"
+#include "KVD_Edit/app/shell/MainFrame.h"
+#include "KVD_Edit/planview/KVDVView.h"
+#include "MedianReporter.h"
+#include "tests/support/GridProject.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/OpenProject.h"
+#include "tests/support/gui/RealInput.h"
+
+#include <benchmark/benchmark.h>
+
+#include <wx/app.h>
+#include <wx/listctrl.h>
+#include <wx/uiaction.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The windows' stillness after a command: repaints come in bursts, and a burst the toolkit
+// starts a second after the input (its scroll bars fading) still belongs to the command. Steps
+// that only prepare one wait less; the last step before a command waits the whole time, so that
+// nothing of them falls into the command's.
+constexpr int kQuietMs = 1500;
+constexpr int kPrepareQuietMs = 200;
+constexpr int kLongestMs = 30000;
+
+double ProcessCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+// Runs the toolkit until nothing is waiting.
+void RunUntilIdle() {
+    for (int round = 0; round < 1000; ++round) {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessPendingEvents();
+        const bool more = wxTheApp->ProcessIdle();
+        if (!more && !wxTheApp->Pending() && !wxTheApp->HasPendingEvents())
+            break;
+    }
+}
+
+// A project of lines lines, open in the program, with a count of the repaints of its windows.
+struct SProject {
+    explicit SProject(int lines) : lines(lines) {
+        path = kvdtest::WriteGridProject(dir.Path(), kvdtest::ManyLines(lines));
+        open = kvdtest::gui::OpenProject(path);
+        if (!open.doc)
+            return;
+        frame = dynamic_cast<CChildFrame *>(open.doc->GetFrame());
+        grid = frame ? frame->GetGridView() : nullptr;
+        list = grid ? grid->GetListCtrl() : nullptr;
+        if (!list)
+            return;
+        for (wxWindow *child : list->GetChildren())
+            if (static_cast<const void *>(child) != static_cast<const void *>(list->m_headerWin))
+                rows = child;
+        std::vector<wxWindow *> watched{list, rows, open.window};
+        for (wxWindow *child : list->GetChildren())
+            if (child != rows)
+                watched.push_back(child);
+        for (wxWindow *window : watched)
+            if (window)
+                window->Bind(wxEVT_PAINT, [this, window](wxPaintEvent &event) {
+                    event.Skip();
+                    if (window == rows)
+                        ++rowPaints;
+                    // The paint runs after this handler: its end is seen by the next one, or by
+                    // the quiet time after it.
+                    lastPaint = Clock::now();
+                });
+        Settle();
+    }
+    ~SProject() { kvdtest::gui::CloseProject(open); }
+    bool Ready() const { return rows && grid->GetNumRows() == lines; }
+
+    // Runs the program until its windows have not been painted for quietMs; the time from
+    // start to the last repaint. busyCpu becomes the processor time of the program when it was
+    // idle after the last repaint (the waiting for stillness after it is not counted).
+    double Settle(int quietMs = kQuietMs, Clock::time_point start = Clock::now()) {
+        lastPaint = start;
+        Clock::time_point counted = start;
+        const Clock::time_point limit = start + std::chrono::milliseconds(kLongestMs);
+        for (bool first = true;; first = false) {
+            RunUntilIdle();
+            // Whatever the last repaint did is done once the program is idle again.
+            if (first || lastPaint > counted) {
+                counted = lastPaint;
+                busyCpu = ProcessCpuSeconds();
+            }
+            const Clock::time_point now = Clock::now();
+            if (now - lastPaint > std::chrono::milliseconds(quietMs) || now > limit)
+                break;
+            wxMilliSleep(10);
+        }
+        return std::chrono::duration<double, std::milli>(lastPaint - start).count();
+    }
+
+    // The point of the screen in the middle of row's line name, scrolled into view first.
+    wxPoint RowOnScreen(int row) {
+        list->EnsureVisible(row);
+        Settle(kPrepareQuietMs);
+        wxRect rect;
+        list->GetItemRect(row, rect);
+        return list->ClientToScreen(wxPoint(rect.x + 40, rect.y + rect.height / 2));
+    }
+
+    // The project as it is on disk again, every line back in the grid.
+    void Revert() {
+        open.doc->GetDataFiles()->LoadKvdXmlFile(path.c_str());
+        open.doc->Modify(false);
+        frame->ReloadDOMReportNoErrors();
+        Settle();
+    }
+
+    kvdtest::TempDir dir;
+    int lines;
+    std::string path;
+    kvdtest::gui::SOpenProject open;
+    CChildFrame *frame = nullptr;
+    KVDGridView *grid = nullptr;
+    wxListCtrl *list = nullptr;
+    wxWindow *rows = nullptr; // the list's row area, which takes the mouse
+    int rowPaints = 0;
+    Clock::time_point lastPaint;
+    double busyCpu = 0;
+};
+
+// The open projects, by size; closed before the program ends.
+std::map<int, std::unique_ptr<SProject>> &Projects() {
+    static std::map<int, std::unique_ptr<SProject>> projects;
+    return projects;
+}
+
+SProject *Project(benchmark::State &state) {
+    auto &p = Projects()[static_cast<int>(state.range(0))];
+    if (!p)
+        p = std::make_unique<SProject>(static_cast<int>(state.range(0)));
+    if (!p->Ready()) {
+        state.SkipWithError("the project did not open with every line in the grid");
+        return nullptr;
+    }
+    // The frames of the projects share the main frame's client area: the one measured is shown.
+    p->frame->Activate();
+    p->Settle(kPrepareQuietMs);
+    return p.get();
+}
+
+// Runs command, then the program until its windows are still, as one timed iteration: the
+// processor time of both.
+template <typename Command> void TimeCommand(benchmark::State &state, SProject &p, Command cmd) {
+    const int paintsBefore = p.rowPaints;
+    const double cpuBefore = ProcessCpuSeconds();
+    const Clock::time_point start = Clock::now();
+    cmd();
+    const double settle = p.Settle(kQuietMs, start);
+    state.SetIterationTime(p.busyCpu - cpuBefore);
+    state.counters["settle_ms"] += settle;
+    state.counters["paints"] += p.rowPaints - paintsBefore;
+}
+
+void AverageCounters(benchmark::State &state) {
+    for (const char *name : {"settle_ms", "paints"})
+        state.counters[name] =
+            benchmark::Counter(state.counters[name], benchmark::Counter::kAvgIterations);
+}
+
+void BM_RepaintOnly(benchmark::State &state) {
+    SProject *p = Project(state);
+    if (!p)
+        return;
+    for (auto _ : state)
+        TimeCommand(state, *p, [p] { p->frame->Refresh(); });
+    AverageCounters(state);
+}
+
+void BM_RangeSelect(benchmark::State &state) {
+    SProject *p = Project(state);
+    if (!p)
+        return;
+    const int half = p->lines / 2;
+    wxUIActionSimulator input;
+    kvdtest::gui::FocusWindow(kvdtest::gui::App().GetMainFrame());
+    for (auto _ : state) {
+        input.MouseMove(p->RowOnScreen(0));
+        input.MouseClick();
+        p->Settle(kPrepareQuietMs);
+        const wxPoint at = p->RowOnScreen(half - 1);
+        input.MouseMove(at);
+        p->Settle();
+        TimeCommand(state, *p, [&input] {
+            input.KeyDown(WXK_SHIFT);
+            input.MouseClick();
+            input.KeyUp(WXK_SHIFT);
+        });
+        const CFocusEntryList *focus = p->open.doc->GetFocusList();
+        if (p->grid->GetSelectedCount() != half || !focus ||
+            focus->GetEntries().size() != static_cast<size_t>(half)) {
+            state.SkipWithError("the shift+click did not select the range in the document");
+            break;
+        }
+    }
+    AverageCounters(state);
+    state.SetItemsProcessed(state.iterations() * half);
+}
+
+// The rows from 0 up to half of them selected in the list and in the document, as a range
+// selection leaves them, and the keyboard in the grid.
+void SelectFirstHalf(SProject &p) {
+    p.list->SetItemState(-1, 0, wxLIST_STATE_SELECTED);
+    for (int i = 0; i < p.lines / 2; ++i)
+        p.list->SetItemState(i, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    p.list->SetItemState(0, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    p.grid->OnNMClick(false);
+    kvdtest::gui::FocusWindow(kvdtest::gui::App().GetMainFrame());
+    p.rows->SetFocus();
+    p.Settle();
+}
+
+void BM_ReloadOnly(benchmark::State &state) {
+    SProject *p = Project(state);
+    if (!p)
+        return;
+    SelectFirstHalf(*p);
+    for (auto _ : state)
+        TimeCommand(state, *p, [p] { p->frame->ReloadDOMReportNoErrors(); });
+    if (p->grid->GetNumRows() != p->lines)
+        state.SkipWithError("the reload lost rows");
+    AverageCounters(state);
+    state.SetItemsProcessed(state.iterations() * p->lines);
+}
+
+void BM_DeleteLines(benchmark::State &state) {
+    SProject *p = Project(state);
+    if (!p)
+        return;
+    const int half = p->lines / 2;
+    wxUIActionSimulator input;
+    for (auto _ : state) {
+        SelectFirstHalf(*p);
+        TimeCommand(state, *p, [&input] { input.Char(WXK_DELETE); });
+        const bool deleted = p->grid->GetNumRows() == p->lines - half;
+        p->Revert();
+        if (!deleted) {
+            state.SkipWithError("the deletion did not leave the other half of the lines");
+            break;
+        }
+    }
+    AverageCounters(state);
+    state.SetItemsProcessed(state.iterations() * half);
+}
+
+} // namespace
+
+BENCHMARK(BM_RepaintOnly)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RangeSelect)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReloadOnly)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(2)
+    ->Repetitions(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteLines)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(2)
+    ->Repetitions(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv) {
+    // Repetitions of the commands and their baselines run in turn, not one side first.
+    std::vector<char *> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    // The program's start-up is not part of a command.
+    kvdtest::gui::App();
+    RunUntilIdle();
+    CMedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    Projects().clear();
+
+    std::printf("\nThe grid's commands against their baselines (processor time, medians, ms):\n");
+    std::printf("%-12s %8s %10s %10s %8s\n", "command", "lines", "baseline", "command", "ratio");
+    const struct {
+        const char *command;
+        const char *baseline;
+    } pairs[] = {{"BM_RangeSelect", "BM_RepaintOnly"}, {"BM_DeleteLines", "BM_ReloadOnly"}};
+    for (const auto &pair : pairs)
+        for (int lines : {1000, 10000}) {
+            const double base = reporter.Get(pair.baseline, lines);
+            const double command = reporter.Get(pair.command, lines);
+            if (base > 0 && command > 0)
+                std::printf("%-12s %8d %10.1f %10.1f %8.2f\n", pair.command + 3, lines, base,
+                            command, command / base);
+        }
+    std::printf("\nGrowth from 1,000 to 10,000 lines:\n");
+    for (const auto &pair : pairs) {
+        const double small = reporter.Get(pair.command, 1000);
+        const double large = reporter.Get(pair.command, 10000);
+        if (small > 0 && large > 0)
+            std::printf("%-12s %8.2fx\n", pair.command + 3, large / small);
+    }
+    return 0;
+}
