@@ -211,6 +211,28 @@ void RealClick(wxWindow *window, const wxPoint &client, int button, bool twice, 
     PumpEvents(ms);
 }
 
+bool RealClickWith(const std::string &modifiers, wxWindow *window, const wxPoint &client, int ms) {
+    if (!RealInputAvailable())
+        return false;
+    Display *display = XDisplay();
+    std::vector<KeyCode> codes;
+    bool needsShift = false;
+    if (!KeyCodes(display, modifiers, codes, needsShift))
+        return false;
+    MoveTo(ScreenPoint(window, client));
+    XSync(display, False);
+    PumpEvents(30);
+    for (KeyCode code : codes)
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    for (auto it = codes.rbegin(); it != codes.rend(); ++it)
+        XTestFakeKeyEvent(display, *it, False, CurrentTime);
+    XSync(display, False);
+    PumpEvents(ms);
+    return true;
+}
+
 void RealDrag(wxWindow *window, const wxPoint &from, const wxPoint &to, int button, int ms) {
     if (!RealInputAvailable())
         return;

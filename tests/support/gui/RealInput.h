@@ -39,6 +39,11 @@ void RealMove(wxWindow *window, const wxPoint &client, int ms = 50);
 // when twice is true.
 void RealClick(wxWindow *window, const wxPoint &client, int button = 1, bool twice = false,
                int ms = 150);
+// A left click at a client point of window with modifier keys held ("shift", "ctrl",
+// "ctrl+shift": xdotool's names), as a person extends a selection. False when a name is not
+// known.
+bool RealClickWith(const std::string &modifiers, wxWindow *window, const wxPoint &client,
+                   int ms = 150);
 // Presses the button at from, moves to to in a few steps, releases it there (a drag).
 void RealDrag(wxWindow *window, const wxPoint &from, const wxPoint &to, int button = 1,
               int ms = 150);

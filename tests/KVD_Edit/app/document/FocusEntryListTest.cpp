@@ -58,6 +58,7 @@ TEST_F(Selection, AnySetCountsRunOnIntoTheFollowingSets) {
 
     list.DeleteFocusArray();
     EXPECT_TRUE(list.GetEntries().empty());
+    EXPECT_FALSE(list.IsSelected(1, 9)) << "an emptied list holds no line";
     EXPECT_EQ(owner.hints.size(), 2u);
 }
 
