@@ -16,6 +16,7 @@
 #include "KVD_Edit/app/shell/MainFrame.h"
 #include "tests/support/GridProject.h"
 #include "tests/support/gui/GuiHarness.h"
+#include "tests/support/gui/OpenProject.h"
 #include "tests/support/gui/RealInput.h"
 
 #include "orq_utils/MessageSink.h"
@@ -93,7 +94,8 @@ struct SSelectionProject {
         Sink().Clear();
         path = WriteGridProject(dir.Path(), EightLines());
         Sink().Answer(ORQ::IDYES);
-        doc = dynamic_cast<CKVDVDoc *>(App().GetDocManager()->CreateDocument(path, wxDOC_SILENT));
+        open = OpenProject(path);
+        doc = open.doc;
         frame = doc ? dynamic_cast<CChildFrame *>(doc->GetFrame()) : nullptr;
         grid = frame ? frame->GetGridView() : nullptr;
         list = grid ? grid->GetListCtrl() : nullptr;
@@ -101,14 +103,7 @@ struct SSelectionProject {
         PumpEvents(300); // the reload the open posts after attaching the GPS files
         Sink().Clear();
     }
-    ~SSelectionProject() {
-        if (!doc)
-            return;
-        doc->Modify(false);
-        doc->Close();
-        doc->DeleteAllViews();
-        PumpEvents(100);
-    }
+    ~SSelectionProject() { CloseProject(open); }
     bool Ready() const { return list && grid->GetNumRows() == 8; }
 
     int RowOf(const std::string &line) const {
@@ -192,11 +187,29 @@ struct SSelectionProject {
 
     TempDir dir;
     std::string path;
+    SOpenProject open;
     CKVDVDoc *doc = nullptr;
     CChildFrame *frame = nullptr;
     KVDGridView *grid = nullptr;
     wxListCtrl *list = nullptr;
 };
+
+// Enters a new length on the dialog's Length page with the keyboard; Enter applies it.
+void EnterLength(CEditSetup &dialog, const std::string &length) {
+    dialog.GetNotebook()->SetSelection(TAB_LENGTH);
+    PumpEvents(100);
+    wxTextCtrl *field = dialog.GetField(TAB_LENGTH);
+    field->SetFocus();
+    field->SelectAll();
+    PumpEvents(100);
+    RealType(length);
+    RealKey("Return", 400);
+}
+
+// A click in the middle of a button of the dialog.
+void ClickButton(wxWindow *button) {
+    RealClick(button, wxPoint(button->GetSize().x / 2, button->GetSize().y / 2), 1, false, 400);
+}
 
 // The command of a case: it runs with X02 selected alone (by a click) and keeps X02 selected.
 struct SKeepingCommand {
@@ -211,32 +224,15 @@ const std::vector<SKeepingCommand> &KeepingCommands() {
         {"F5, a new length entered, OK",
          [](SSelectionProject &p) {
              p.Edit([](CEditSetup &dialog) {
-                 dialog.GetNotebook()->SetSelection(TAB_LENGTH);
-                 PumpEvents(100);
-                 wxTextCtrl *field = dialog.GetField(TAB_LENGTH);
-                 field->SetFocus();
-                 field->SelectAll();
-                 PumpEvents(100);
-                 RealType("9");
-                 RealKey("Return", 400);
-                 wxWindow *ok = dialog.FindWindow(wxID_OK);
-                 RealClick(ok, wxPoint(ok->GetSize().x / 2, ok->GetSize().y / 2), 1, false, 200);
+                 EnterLength(dialog, "9");
+                 ClickButton(dialog.FindWindow(wxID_OK));
              });
          }},
         {"F5, a new length entered, Undo, Escape",
          [](SSelectionProject &p) {
              p.Edit([](CEditSetup &dialog) {
-                 dialog.GetNotebook()->SetSelection(TAB_LENGTH);
-                 PumpEvents(100);
-                 wxTextCtrl *field = dialog.GetField(TAB_LENGTH);
-                 field->SetFocus();
-                 field->SelectAll();
-                 PumpEvents(100);
-                 RealType("8");
-                 RealKey("Return", 400);
-                 wxWindow *undo = dialog.GetUndoButton();
-                 RealClick(undo, wxPoint(undo->GetSize().x / 2, undo->GetSize().y / 2), 1, false,
-                           400);
+                 EnterLength(dialog, "8");
+                 ClickButton(dialog.GetUndoButton());
                  SendRealKey("Escape");
              });
          }},
