@@ -217,7 +217,8 @@ struct SKeepingCommand {
     std::function<void(SSelectionProject &)> run;
 };
 
-const std::vector<SKeepingCommand> &KeepingCommands() {
+// The editing dialog's ends that reload the grid keeping the selection.
+const std::vector<SKeepingCommand> &EditingDialogEnds() {
     static const std::vector<SKeepingCommand> commands = {
         {"F5, Escape",
          [](SSelectionProject &p) { p.Edit([](CEditSetup &) { SendRealKey("Escape"); }); }},
@@ -236,6 +237,14 @@ const std::vector<SKeepingCommand> &KeepingCommands() {
                  SendRealKey("Escape");
              });
          }},
+    };
+    return commands;
+}
+
+// The menu commands, the sort and the plan view's pick that reload or reorder the grid keeping
+// the selection (or keep the grid and change its texts).
+const std::vector<SKeepingCommand> &OtherKeepingCommands() {
+    static const std::vector<SKeepingCommand> commands = {
         {"Edit > GPS Data > Detach",
          [](SSelectionProject &p) { p.Command(KVDCmd::ID_EDIT_GPS_DETACH); }},
         {"Edit > GPS Data > Merge to Line",
@@ -266,11 +275,11 @@ const std::vector<SKeepingCommand> &KeepingCommands() {
     return commands;
 }
 
-} // namespace
-
-TEST(GridSelectionGui, APlainClickAfterACommandKeepingTheSelectionSelectsTheClickedRowAlone) {
+// Clicks X02, runs each command, then clicks X06: X06 alone is selected, in the grid and in the
+// document.
+void ExpectAPlainClickSelectsOneRowAfter(const std::vector<SKeepingCommand> &commands) {
     const std::vector<std::string> x02{"X02"}, x06{"X06"};
-    for (const SKeepingCommand &command : KeepingCommands()) {
+    for (const SKeepingCommand &command : commands) {
         SCOPED_TRACE(command.name);
         SSelectionProject p;
         ASSERT_TRUE(p.Ready()) << Sink().AllTexts();
@@ -283,6 +292,16 @@ TEST(GridSelectionGui, APlainClickAfterACommandKeepingTheSelectionSelectsTheClic
         EXPECT_EQ(p.Selected(), x06) << "a plain click selects the clicked row alone";
         EXPECT_EQ(p.DocumentSelection(), x06);
     }
+}
+
+} // namespace
+
+TEST(GridSelectionGui, APlainClickAfterTheEditingDialogSelectsTheClickedRowAlone) {
+    ExpectAPlainClickSelectsOneRowAfter(EditingDialogEnds());
+}
+
+TEST(GridSelectionGui, APlainClickAfterACommandKeepingTheSelectionSelectsTheClickedRowAlone) {
+    ExpectAPlainClickSelectsOneRowAfter(OtherKeepingCommands());
 }
 
 TEST(GridSelectionGui, ArrowKeysAfterAReloadMoveFromTheSelectedRow) {
