@@ -193,6 +193,13 @@ void WaitForServer(std::chrono::milliseconds most) {
         WaitForServer(GDK_DISPLAY_XDISPLAY(display), Clock::now() + most);
 }
 
+void KeepClassicScrollBars(wxWindow *window) {
+    // The toolkit offers no switch of its own for the overlay scroll bars of its controls.
+    GtkWidget *widget = window ? static_cast<GtkWidget *>(window->GetHandle()) : nullptr;
+    if (widget && GTK_IS_SCROLLED_WINDOW(widget))
+        gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(widget), FALSE);
+}
+
 void ShowAtOnce(wxTopLevelWindow *window) {
     if (window)
         window->*CDeferredShowSwitch::Member() = false;

@@ -65,6 +65,13 @@ bool WaitUntilLetGo(XWindowId window, std::chrono::milliseconds bound,
 // answers, for loops that look again after each answer. Returns at once without an X display.
 void WaitForServer(std::chrono::milliseconds most);
 
+// Gives a scrolled window (the grid's list) classic scroll bars in place of the toolkit's
+// overlay ones, which fade in whenever the pointer moves over the window or it scrolls and out
+// again a second later, one step per screen frame, each step repainting the whole view under
+// them: for the grid every row in view, dozens of times per click or scroll. No effect on any
+// other window.
+void KeepClassicScrollBars(wxWindow *window);
+
 // Shows a top-level window at once when it is next shown, without the toolkit's deferred first
 // show (which waits for the window manager's decoration sizes). Call before the first Show.
 void ShowAtOnce(wxTopLevelWindow *window);

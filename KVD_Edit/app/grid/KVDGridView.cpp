@@ -10,16 +10,13 @@
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/app/shell/Helpers.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 #include "KVD_Edit/platform/WxText.h"
 
 #include <wx/dcmemory.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/settings.h>
-
-#ifdef __WXGTK3__
-#include <gtk/gtk.h>
-#endif
 
 #include <algorithm>
 #include <unordered_map>
@@ -41,21 +38,6 @@ constexpr int kCellMargins = 12;
 // and shortens a title that does not fit into the rest; a little more keeps it clear of the
 // button's edges.
 constexpr int kHeaderMargins = 16;
-
-// Gives a window classic scroll bars in place of the toolkit's overlay ones. GTK fades overlay
-// scroll bars in whenever the pointer moves over the window or it scrolls, and out again a
-// second later, one step per screen frame; every step repaints the whole view under them. For
-// the grid that is every row in view with all its cells, each text measured and drawn again,
-// dozens of times per click or scroll: on a busy machine seconds of painting.
-void KeepClassicScrollBars(wxWindow *window) {
-#ifdef __WXGTK3__
-    GtkWidget *widget = window ? static_cast<GtkWidget *>(window->GetHandle()) : nullptr;
-    if (widget && GTK_IS_SCROLLED_WINDOW(widget))
-        gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(widget), FALSE);
-#else
-    (void)window;
-#endif
-}
 
 // The marks of the GPS and TOPO cells, in the order of EStatusMark from SM_ATTACHED on.
 wxImageList *MakeStatusMarks() {
@@ -111,7 +93,7 @@ public:
                      wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES | wxLC_VRULES),
           m_view(view) {
         // The scroll bars are the control's own (its rows scroll below a header that stays).
-        KeepClassicScrollBars(this);
+        WindowSystem::KeepClassicScrollBars(this);
         m_marks.reset(MakeStatusMarks());
         SetImageList(m_marks.get(), wxIMAGE_LIST_SMALL);
         for (int c = 0; c < CGridRowFormatter::COLUMN_COUNT; ++c) {
