@@ -3,10 +3,12 @@
 #include "orq_utils/FolderListing.h"
 #include "orq_utils/PathName.h"
 #include "orq_utils/ReplacementFolder.h"
+#include "orq_utils/ReplacementLock.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ORQ {
@@ -14,6 +16,11 @@ namespace ORQ {
 namespace {
 
 std::atomic<int> g_stopAfter{CFileGroupReplacement::STEP_NONE};
+std::atomic<CFileGroupReplacement::StepHook> g_stepHook{nullptr};
+// How long a writer waits for another writer of its line: a line's write takes milliseconds to
+// seconds (a long trace file on a slow disk).
+constexpr int kLockWaitMs = 15000;
+std::atomic<int> g_lockWaitMs{kLockWaitMs};
 
 } // namespace
 
@@ -21,10 +28,22 @@ void CFileGroupReplacement::SetStopAfter(EStep step) {
     g_stopAfter = step;
 }
 
-CFileGroupReplacement::CFileGroupReplacement(std::vector<std::string> extensions)
-    : m_extensions(std::move(extensions)) {}
+void CFileGroupReplacement::SetStepHook(StepHook hook) {
+    g_stepHook = hook;
+}
 
-CFileGroupReplacement::~CFileGroupReplacement() = default;
+void CFileGroupReplacement::SetLockWait(int milliseconds) {
+    g_lockWaitMs = milliseconds < 0 ? kLockWaitMs : milliseconds;
+}
+
+CFileGroupReplacement::CFileGroupReplacement(std::vector<std::string> extensions)
+    : m_extensions(std::move(extensions)), m_lock(std::make_unique<CReplacementLock>()) {}
+
+CFileGroupReplacement::~CFileGroupReplacement() {
+    // The members' temporaries go first, the line's lock (when a Commit part-way still holds
+    // it) after them.
+    m_members.clear();
+}
 
 CFileReplacement &CFileGroupReplacement::Add(const std::string &target) {
     m_members.push_back(std::make_unique<CFileReplacement>(target));
@@ -38,6 +57,8 @@ bool CFileGroupReplacement::Fail(int error, const std::string &why) {
 }
 
 bool CFileGroupReplacement::Stopped(EStep step) {
+    if (const StepHook hook = g_stepHook)
+        hook(step);
     if (g_stopAfter != step)
         return false;
     for (auto &m : m_members)
@@ -72,11 +93,38 @@ bool CFileGroupReplacement::Commit() {
     const std::string recordPath = ReplacementRecordPath(m_members.front()->Target());
     if (!CheckMembers(recordPath))
         return false;
+    // One writer of a line at a time, across processes: the line's lock is held from before its
+    // first temporary has a name (until then no one else can see it) until its record is gone.
+    // A writer that waited in vain has changed nothing.
+    if (!m_lock->Take(ReplacementLockPath(recordPath), g_lockWaitMs))
+        return LockRefused(recordPath);
+    const bool committed = CommitHeld(recordPath);
+    // The temporaries of a group that failed before its record go while the line is ours.
+    for (auto &m : m_members)
+        m->Discard();
+    m_lock->Release();
+    return committed;
+}
 
+bool CFileGroupReplacement::LockRefused(const std::string &recordPath) {
+    const int err = errno;
+    if (err != EWOULDBLOCK)
+        return Fail(err, "the line's lock " + ReplacementLockPath(recordPath) +
+                             " cannot be taken: " + std::strerror(err));
+    const int ms = g_lockWaitMs;
+    const std::string waited =
+        ms >= 1000 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+    return Fail(EBUSY, "another program is writing the files of the line " +
+                           StemOf(LeafOf(m_members.front()->Target())) +
+                           " and did not finish within " + waited +
+                           "; nothing was changed. Try again once it is done");
+}
+
+bool CFileGroupReplacement::CommitHeld(const std::string &recordPath) {
     // A record an earlier, killed replacement left is carried out first; ours takes its name.
     std::string why;
     const EPendingReplacement pending =
-        FinishPendingReplacementOf(m_members.front()->Target(), m_extensions, &why);
+        FinishHeldReplacementOf(m_members.front()->Target(), m_extensions, &why);
     if (pending == PENDING_BUSY)
         return Fail(EBUSY, "another program is replacing these files at this moment");
     if (pending == PENDING_UNREADABLE || pending == PENDING_FAILED || pending == PENDING_REFUSED)
@@ -96,14 +144,17 @@ bool CFileGroupReplacement::Commit() {
         return Fail(EINTR, "stopped after its temporary files");
 
     // Step 2: the record; from here on the new files count. Listings of the folder read before
-    // do not show it, and say so.
+    // do not show it, and say so. What it is on disk is noted, so that step 4 removes this
+    // record and no other.
     const std::string text = FormatReplacementRecord(record);
     if (text.empty())
         return Fail(EINVAL, "the names of these files cannot be recorded");
     CFileReplacement recordFile(recordPath);
     CFolderListing::NoteNewEntry();
+    struct stat written {};
     if (!recordFile.Open(0644) || !recordFile.Write(text.data(), text.size()) ||
-        !recordFile.Finish() || !recordFile.CommitNew())
+        !recordFile.Finish() || !recordFile.CommitNew() ||
+        ::lstat(recordPath.c_str(), &written) != 0)
         return Fail(recordFile.Error(),
                     recordPath + ": " +
                         std::strerror(recordFile.Error() ? recordFile.Error() : EIO));
@@ -118,13 +169,18 @@ bool CFileGroupReplacement::Commit() {
                 other->Abandon();
             return Fail(err, m->Target() + ": " + std::strerror(err));
         }
+        if (m == m_members.front() && m_members.size() > 1 && Stopped(STEP_FIRST_RENAME))
+            return Fail(EINTR, "stopped after its first rename");
     }
     SyncFolderOf(recordPath);
     if (Stopped(STEP_RENAMES))
         return Fail(EINTR, "stopped after its renames");
 
-    // Step 4: done.
-    ::unlink(recordPath.c_str());
+    // Step 4: done; the record goes while the name still leads to the one written in step 2.
+    struct stat now {};
+    if (::lstat(recordPath.c_str(), &now) == 0 && now.st_dev == written.st_dev &&
+        now.st_ino == written.st_ino)
+        ::unlink(recordPath.c_str());
     SyncFolderOf(recordPath);
     return true;
 }

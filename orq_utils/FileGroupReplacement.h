@@ -13,6 +13,8 @@
 
 namespace ORQ {
 
+class CReplacementLock;
+
 // Replaces several files of one folder as a group (a radar line's .hd and .dt1): after a crash,
 // a kill or a power loss at any moment, the next reader finds either all old files or all new
 // ones, never a mix. The files of a group are those of one line: they share the name before
@@ -31,7 +33,12 @@ namespace ORQ {
 // exists the old files stay; from then on the new ones count.
 //
 // Each temporary file is locked (an advisory lock) from its creation until it is renamed or
-// removed, so stale temporaries of killed writes are told from those a live write uses.
+// removed, so stale temporaries of killed writes are told from those a live write uses. And
+// one process at a time writes a line: Commit takes the line's lock (ReplacementLockPath)
+// before the temporaries are named and holds it until the record is gone, waiting a while for
+// another writer of the line (in this process or another) to finish. Records are finished, and
+// stale temporaries removed, only by a holder of their line's lock, so none of them is taken
+// from a write that is still under way, and a writer removes only its own record.
 class ORQ_UTILS_API CFileGroupReplacement {
 public:
     // extensions: those of the line's files (without "."), as its readers pass them to
@@ -48,23 +55,45 @@ public:
     // Steps 1 (naming) to 4, once every member is finished; false with errno, a text in Why()
     // and every target unchanged when it fails before the record exists. A failure after it
     // (a rename refused) leaves the record for the next reader to finish. Members that are not
-    // files of one line (EINVAL) are refused before anything is written.
+    // files of one line (EINVAL) are refused before anything is written, and so is a group
+    // whose line another writer kept longer than the wait (EBUSY). The temporaries of a group
+    // that failed before its record are removed.
     bool Commit();
     // Why the last Commit failed, in words for a message.
     const std::string &Why() const { return m_why; }
 
     // For tests that stop the group as a kill would: after the step given, Commit leaves every
     // file as it is (temporaries unlocked, record in place) and returns false with EINTR.
-    enum EStep { STEP_NONE = 0, STEP_TEMPORARIES = 1, STEP_RECORD = 2, STEP_RENAMES = 3 };
+    // STEP_FIRST_RENAME comes between the record and the last rename: one member is in place.
+    enum EStep {
+        STEP_NONE = 0,
+        STEP_TEMPORARIES = 1,
+        STEP_RECORD = 2,
+        STEP_RENAMES = 3,
+        STEP_FIRST_RENAME = 4
+    };
     static void SetStopAfter(EStep step);
+    // For tests that hold a writing process at a step, to act beside it or kill it there: called
+    // in Commit after each step with its number (before a stop there). Null clears.
+    using StepHook = void (*)(EStep step);
+    static void SetStepHook(StepHook hook);
+    // How long Commit waits for another writer of its line (about 15 s unless set; a negative
+    // value restores that). For tests, which wait less.
+    static void SetLockWait(int milliseconds);
 
 private:
     bool Fail(int error, const std::string &why);
+    // Calls the step hook, then tells whether the group stops after step.
     bool Stopped(EStep step);
     // Whether the members form a group a reader would carry out; false through Fail.
     bool CheckMembers(const std::string &recordPath);
+    // Fails the Commit whose line's lock could not be taken (errno tells why).
+    bool LockRefused(const std::string &recordPath);
+    // Steps 1 to 4 under the line's lock.
+    bool CommitHeld(const std::string &recordPath);
 
     std::vector<std::string> m_extensions;
+    std::unique_ptr<CReplacementLock> m_lock;
     std::vector<std::unique_ptr<CFileReplacement>> m_members;
     std::string m_why;
 };

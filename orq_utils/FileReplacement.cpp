@@ -62,14 +62,6 @@ bool CreateUnderFreeName(const std::string &path, std::string &name, F create) {
     return false;
 }
 
-// Whether the name path still leads to the file open as fd.
-bool NameLeadsTo(const std::string &path, int fd) {
-    struct stat byName {
-    }, byFd{};
-    return ::lstat(path.c_str(), &byName) == 0 && ::fstat(fd, &byFd) == 0 &&
-           byName.st_dev == byFd.st_dev && byName.st_ino == byFd.st_ino;
-}
-
 // Creates a new, empty file beside path under a name no one else uses, locked for this write.
 // The open descriptor, or -1 with errno; name receives the file's path.
 int CreateTempBeside(const std::string &path, unsigned mode, std::string &name) {

@@ -4,6 +4,7 @@
 #include "orq_utils/MessageSink.h"
 #include "orq_utils/PathName.h"
 #include "orq_utils/ReplacementFolder.h"
+#include "orq_utils/ReplacementLock.h"
 #include "orq_utils/ReplacementRecord.h"
 
 #include <cerrno>
@@ -17,13 +18,12 @@ namespace ORQ {
 
 namespace {
 
-// Carries out the record at path, which may name only its line's files with one of extensions.
-// why receives the reason of anything but NONE and FINISHED.
-EPendingReplacement FinishRecord(const std::string &path,
-                                 const std::vector<std::string> &extensions, std::string &why) {
+// Carries out the record at path, which may name only its line's files with one of extensions;
+// the caller holds the line's lock. why receives the reason of anything but NONE and FINISHED.
+EPendingReplacement FinishLockedRecord(const std::string &path,
+                                       const std::vector<std::string> &extensions,
+                                       std::string &why) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0)
-        return errno == ENOENT ? PENDING_NONE : (why = std::strerror(errno), PENDING_UNREADABLE);
     SReplacementRecord record;
     if (!ReadRecordFile(path, record, why))
         return errno == ENOENT && ::lstat(path.c_str(), &st) != 0 ? PENDING_NONE
@@ -66,6 +66,25 @@ EPendingReplacement FinishRecord(const std::string &path,
     }
     SyncFolderOf(path);
     return PENDING_FINISHED;
+}
+
+// FinishLockedRecord under the line's lock, taken here unless held: a record whose line another
+// holds is that writer's own (it removes the record itself), and is left to it. Most reads find
+// no record, and take no lock.
+EPendingReplacement FinishRecord(const std::string &path,
+                                 const std::vector<std::string> &extensions, std::string &why,
+                                 bool held) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? PENDING_NONE : (why = std::strerror(errno), PENDING_UNREADABLE);
+    CReplacementLock lock;
+    if (!held && !lock.Take(ReplacementLockPath(path), 0)) {
+        if (errno == EWOULDBLOCK)
+            return PENDING_BUSY;
+        why = "its line's lock " + ReplacementLockPath(path) + ": " + std::strerror(errno);
+        return PENDING_FAILED;
+    }
+    return FinishLockedRecord(path, extensions, why);
 }
 
 // Reports a record left alone, with what the person can do, once for each record as it stands:
@@ -111,9 +130,10 @@ void ReportLeftAlone(const std::string &record, const std::string &line, EPendin
 
 // FinishRecord, with a record left alone reported under line.
 EPendingReplacement FinishAndReport(const std::string &record, const std::string &line,
-                                    const std::vector<std::string> &extensions, std::string *why) {
+                                    const std::vector<std::string> &extensions, std::string *why,
+                                    bool held = false) {
     std::string reason;
-    const EPendingReplacement result = FinishRecord(record, extensions, reason);
+    const EPendingReplacement result = FinishRecord(record, extensions, reason, held);
     if (result == PENDING_UNREADABLE || result == PENDING_FAILED || result == PENDING_REFUSED)
         ReportLeftAlone(record, line, result, reason);
     if (why)
@@ -153,6 +173,15 @@ EPendingReplacement FinishReplacementRecord(const std::string &recordPath,
                                             const std::vector<std::string> &extensions,
                                             std::string *why) {
     return FinishAndReport(recordPath, ReplacementRecordLine(LeafOf(recordPath)), extensions, why);
+}
+
+EPendingReplacement FinishHeldReplacementOf(const std::string &path,
+                                            const std::vector<std::string> &extensions,
+                                            std::string *why) {
+    const std::string leaf = LeafOf(path);
+    const std::string line =
+        IsReplacementRecordName(leaf) ? ReplacementRecordLine(leaf) : StemOf(leaf);
+    return FinishAndReport(ReplacementRecordPath(path), line, extensions, why, true);
 }
 
 } // namespace ORQ

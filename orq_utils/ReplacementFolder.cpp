@@ -24,6 +24,8 @@ void AddName(const std::string &name, SReplacementFiles &files) {
         files.temporaries.emplace_back(name, std::move(target));
     else if (IsReplacementRecordName(name))
         files.records.push_back(name);
+    else if (IsReplacementLockName(name))
+        files.locks.push_back(name);
 }
 
 } // namespace
@@ -36,12 +38,18 @@ void SyncFolderOf(const std::string &path) {
     }
 }
 
+bool NameLeadsTo(const std::string &path, int fd) {
+    struct stat byName {
+    }, byFd{};
+    return ::lstat(path.c_str(), &byName) == 0 && ::fstat(fd, &byFd) == 0 &&
+           byName.st_dev == byFd.st_dev && byName.st_ino == byFd.st_ino;
+}
+
 int LockTemporary(const std::string &path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return -1;
-    struct stat byFd {
-    }, byName{};
+    struct stat byFd {};
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
         ::close(fd);
@@ -50,8 +58,7 @@ int LockTemporary(const std::string &path) {
     }
     // Locked, but perhaps only after its writer put it in place and went: then the name leads
     // elsewhere, or nowhere.
-    if (::fstat(fd, &byFd) != 0 || !S_ISREG(byFd.st_mode) || ::lstat(path.c_str(), &byName) != 0 ||
-        byName.st_dev != byFd.st_dev || byName.st_ino != byFd.st_ino) {
+    if (::fstat(fd, &byFd) != 0 || !S_ISREG(byFd.st_mode) || !NameLeadsTo(path, fd)) {
         ::close(fd);
         errno = ENOENT;
         return -1;

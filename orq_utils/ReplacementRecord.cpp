@@ -31,9 +31,17 @@ bool SplitLines(const std::string &text, std::vector<std::string> &lines) {
     return true;
 }
 
-// A record's name: "." and its line's name, then this.
+// A record's name: "." and its line's name, then this; a line's lock the same with its own.
 const char kRecordSuffix[] = ".kvd-intent";
 const size_t kRecordSuffixLength = sizeof kRecordSuffix - 1;
+const char kLockSuffix[] = ".kvd-lock";
+const size_t kLockSuffixLength = sizeof kLockSuffix - 1;
+
+// Whether leaf is "." followed by a line's name and suffix.
+bool IsLineNameWith(const std::string &leaf, const char *suffix, size_t length) {
+    return leaf.size() > 1 + length && leaf[0] == '.' &&
+           leaf.compare(leaf.size() - length, length, suffix) == 0;
+}
 
 std::string LowerAscii(std::string text) {
     for (char &c : text)
@@ -45,16 +53,31 @@ std::string LowerAscii(std::string text) {
 } // namespace
 
 std::string ReplacementRecordPath(const std::string &path) {
-    return JoinPath(FolderOf(path), "." + LowerAscii(StemOf(LeafOf(path))) + kRecordSuffix);
+    return JoinPath(FolderOf(path), "." + ReplacementLineOf(LeafOf(path)) + kRecordSuffix);
 }
 
 bool IsReplacementRecordName(const std::string &leaf) {
-    return leaf.size() > 1 + kRecordSuffixLength && leaf[0] == '.' &&
-           leaf.compare(leaf.size() - kRecordSuffixLength, kRecordSuffixLength, kRecordSuffix) == 0;
+    return IsLineNameWith(leaf, kRecordSuffix, kRecordSuffixLength);
 }
 
 std::string ReplacementRecordLine(const std::string &recordLeaf) {
     return recordLeaf.substr(1, recordLeaf.size() - 1 - kRecordSuffixLength);
+}
+
+std::string ReplacementLockPath(const std::string &path) {
+    return JoinPath(FolderOf(path), "." + ReplacementLineOf(LeafOf(path)) + kLockSuffix);
+}
+
+bool IsReplacementLockName(const std::string &leaf) {
+    return IsLineNameWith(leaf, kLockSuffix, kLockSuffixLength);
+}
+
+std::string ReplacementLineOf(const std::string &leaf) {
+    if (IsReplacementRecordName(leaf))
+        return ReplacementRecordLine(leaf);
+    if (IsReplacementLockName(leaf))
+        return leaf.substr(1, leaf.size() - 1 - kLockSuffixLength);
+    return LowerAscii(StemOf(leaf));
 }
 
 bool IsReplacementTarget(const std::string &name) {

@@ -54,12 +54,25 @@ ORQ_UTILS_API bool CheckReplacementTargets(const SReplacementRecord &record,
 
 // The intent record a group replacement of the file at path writes: the folder's
 // ".<stem>.kvd-intent", stem = the file's name before its last "." in lower case, so that every
-// file of a line finds it.
+// file of a line finds it (the line of ReplacementLineOf: a record's path is its own record's).
 ORQ_UTILS_API std::string ReplacementRecordPath(const std::string &path);
 // Whether a name (without folder) is that of an intent record.
 ORQ_UTILS_API bool IsReplacementRecordName(const std::string &leaf);
 // The line an intent record's name is for: the stem of ".<stem>.kvd-intent".
 ORQ_UTILS_API std::string ReplacementRecordLine(const std::string &recordLeaf);
+
+// The lock file of the line of the file at path (one of the line's files, the target of a
+// temporary, or the line's record or lock): the folder's ".<stem>.kvd-lock", stem as for the
+// record. One writer of a line holds it (an advisory lock) from before its first temporary has
+// a name until its record is gone, and removes it then; whoever finishes the line's record or
+// removes its stale temporaries holds it meanwhile. A process killed with it leaves the file,
+// unlocked, for the next holder to remove.
+ORQ_UTILS_API std::string ReplacementLockPath(const std::string &path);
+// Whether a name (without folder) is that of a line's lock file.
+ORQ_UTILS_API bool IsReplacementLockName(const std::string &leaf);
+// The line the file leaf of a folder belongs to, as its record and lock are named: a record's
+// or a lock's own line, else the name before its last "." in lower case.
+ORQ_UTILS_API std::string ReplacementLineOf(const std::string &leaf);
 
 // A name a record can hold as a target: not empty, not "." or "..", at most 255 bytes, without
 // "/", NUL, tab, carriage return or line feed.

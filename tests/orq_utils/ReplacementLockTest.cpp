@@ -1,0 +1,273 @@
+// Several processes on one line's .hd and .dt1: writers of the line take turns, the open's tidy
+// acts on a line only while no writer has it, and whatever is killed when, the next reader
+// finds one write's pair whole and no record left.
+#include "orq_utils/FileGroupReplacement.h"
+
+#include "orq_utils/FolderListing.h"
+#include "orq_utils/ReplacementRecord.h"
+#include "tests/support/HeldWriter.h"
+#include "tests/support/KilledSave.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using kvdtest::CHeldWriter;
+using kvdtest::FileExists;
+using kvdtest::ReadFile;
+using kvdtest::TempDir;
+using ORQ::CFileGroupReplacement;
+using ORQ::CFileReplacement;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const std::vector<std::string> kLine = {"hd", "dt1"};
+
+// Writes the line GPS01 of folder as one group with both files tagged, the trace file first
+// as the GPS write-back writes it; the Commit's result.
+bool WriteTagged(const std::string &folder, const std::string &tag) {
+    CFileGroupReplacement group(kLine);
+    const std::string dt1 = "tag " + tag + "\n" + std::string(2048, 't');
+    const std::string hd = "tag " + tag + "\n";
+    CFileReplacement &d = group.Add(folder + "/GPS01.dt1");
+    CFileReplacement &h = group.Add(folder + "/GPS01.hd");
+    return d.Open() && d.Write(dt1.data(), dt1.size()) && d.Finish() && h.Open() &&
+           h.Write(hd.data(), hd.size()) && h.Finish() && group.Commit();
+}
+
+// The tag a file of the line carries; empty when it has none.
+std::string TagOf(const std::string &path) {
+    const std::string text = ReadFile(path);
+    const size_t end = text.find('\n');
+    return text.compare(0, 4, "tag ") == 0 && end != std::string::npos ? text.substr(4, end - 4)
+                                                                       : std::string();
+}
+
+// The pair as it lies on disk: the tag of both files, or how it is torn.
+std::string PairOnDisk(const std::string &folder) {
+    const std::string hd = TagOf(folder + "/GPS01.hd"), dt1 = TagOf(folder + "/GPS01.dt1");
+    if (!hd.empty() && hd == dt1)
+        return hd;
+    return "mixed: header of \"" + hd + "\", trace file of \"" + dt1 + "\"";
+}
+
+// Reads the line as its readers do (each file's pending replacement finished first); pending
+// receives whether a record was carried out.
+std::string ReadLine(const std::string &folder, bool *pending = nullptr) {
+    const auto hd = ORQ::FinishPendingReplacementOf(folder + "/GPS01.hd", kLine);
+    const auto dt1 = ORQ::FinishPendingReplacementOf(folder + "/GPS01.dt1", kLine);
+    if (pending)
+        *pending = hd == ORQ::PENDING_FINISHED || dt1 == ORQ::PENDING_FINISHED;
+    return PairOnDisk(folder);
+}
+
+std::string RecordOf(const std::string &folder) {
+    return ORQ::ReplacementRecordPath(folder + "/GPS01.hd");
+}
+
+// The names in folder besides the line's two files.
+std::vector<std::string> Leftovers(const std::string &folder) {
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (name != "GPS01.hd" && name != "GPS01.dt1")
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A forked child running loop, which never returns by itself.
+pid_t Start(const std::function<void()> &loop) {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        loop();
+        ::_exit(0);
+    }
+    return child;
+}
+
+void KillAndReap(pid_t child) {
+    ::kill(child, SIGKILL);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// The open's tidy as the grid's open does it: a listing of the folder, then the tidy from it,
+// again and again, with a pause between the two that lets the folder move on meanwhile.
+[[noreturn]] void TidyLoop(const std::string &folder) {
+    std::mt19937 random(static_cast<unsigned>(::getpid()));
+    std::uniform_int_distribution<int> pause(0, 400);
+    while (true) {
+        ORQ::CFolderListing listing(folder);
+        std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
+        ORQ::TidyReplacementFolder(listing, kLine);
+    }
+}
+
+[[noreturn]] void WriterLoop(const std::string &folder, const char *who) {
+    const std::string prefix = std::string(who) + std::to_string(::getpid()) + "-";
+    for (unsigned long n = 0;; ++n)
+        WriteTagged(folder, prefix + std::to_string(n));
+}
+
+// How long one write of the line takes here, in microseconds (the median of a few).
+int WriteTimeUs(const std::string &folder) {
+    std::vector<long long> times;
+    for (int i = 0; i < 7; ++i) {
+        const auto start = Clock::now();
+        WriteTagged(folder, "timing");
+        times.push_back(
+            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return static_cast<int>(times[times.size() / 2]);
+}
+
+} // namespace
+
+// Two processes write the line again and again and a third tidies its folder as the open does;
+// all three are killed at random moments, then the line is read. After every round the line is
+// one write's pair with no record left, and the next tidy leaves nothing else in the folder.
+// KVD_LINE_WRITER_ROUNDS=<n> runs n rounds, without the time limit of the normal run.
+TEST(ReplacementLock, TwoWritersAndTheOpensTidyKilledAtRandomLeaveAWholePair) {
+    const char *asked = std::getenv("KVD_LINE_WRITER_ROUNDS");
+    const int rounds = asked ? std::max(1, std::atoi(asked)) : 500;
+    const double budgetSeconds = asked ? 1e9 : 35;
+    kvdtest::CaptureSink sink;
+    TempDir dir;
+    const std::string folder = dir.Path();
+    ASSERT_TRUE(WriteTagged(folder, "first"));
+    // The kills fall within the first few writes of each round.
+    const int maxDelayUs = std::clamp(4 * WriteTimeUs(folder), 2000, 60000);
+
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> delay(0, maxDelayUs);
+    int done = 0, pendingAtRead = 0, mixedBeforeRead = 0;
+    std::vector<std::string> failures;
+    const auto start = Clock::now();
+    while (done < rounds && failures.size() < 5 &&
+           std::chrono::duration<double>(Clock::now() - start).count() < budgetSeconds) {
+        const pid_t children[3] = {Start([&] { WriterLoop(folder, "a"); }),
+                                   Start([&] { WriterLoop(folder, "b"); }),
+                                   Start([&] { TidyLoop(folder); })};
+        const auto begun = Clock::now();
+        std::vector<std::pair<int, pid_t>> kills;
+        for (pid_t child : children)
+            kills.emplace_back(delay(random), child);
+        std::sort(kills.begin(), kills.end());
+        for (const auto &[at, child] : kills) {
+            std::this_thread::sleep_until(begun + std::chrono::microseconds(at));
+            KillAndReap(child);
+        }
+        ++done;
+        if (PairOnDisk(folder).rfind("mixed", 0) == 0)
+            ++mixedBeforeRead;
+        bool pending = false;
+        const std::string pair = ReadLine(folder, &pending);
+        pendingAtRead += pending ? 1 : 0;
+        const std::string round = "round " + std::to_string(done) + ": ";
+        if (pair.rfind("mixed", 0) == 0)
+            failures.push_back(round + pair + " after the read");
+        if (FileExists(RecordOf(folder)))
+            failures.push_back(round + "a record is left after the read");
+        ORQ::TidyReplacementFolder(folder, kLine);
+        const std::vector<std::string> left = Leftovers(folder);
+        if (!left.empty())
+            failures.push_back(round + "left after the tidy: " + testing::PrintToString(left));
+    }
+    std::printf("%d rounds (kills within %d us): %d mixed on disk before the read, %d records "
+                "carried out by the read\n",
+                done, maxDelayUs, mixedBeforeRead, pendingAtRead);
+    EXPECT_TRUE(failures.empty()) << testing::PrintToString(failures);
+    EXPECT_GE(done, std::min(rounds, 100)) << "too few rounds within the time";
+    EXPECT_GT(pendingAtRead, 0) << "no kill fell between a record and its removal";
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
+
+// The open's tidy reads its listing while a writer has named its temporaries; the writer then
+// records them, puts the trace file in place and is killed before the header. The tidy, acting
+// later from its older listing, must not take the header's temporary for a stale one: the line
+// reads as the killed write's pair, and nothing stays.
+TEST(ReplacementLock, ATidyFromAnOlderListingLeavesAKilledWritesPairWhole) {
+    using Group = CFileGroupReplacement;
+    kvdtest::CaptureSink sink;
+    TempDir dir;
+    const std::string folder = dir.Path();
+    ASSERT_TRUE(WriteTagged(folder, "old"));
+    CHeldWriter writer([&] { return WriteTagged(folder, "killed"); },
+                       {Group::STEP_TEMPORARIES, Group::STEP_FIRST_RENAME});
+    ASSERT_EQ(writer.WaitHeld(10000), Group::STEP_TEMPORARIES);
+
+    ORQ::CFolderListing listing(folder);
+    ASSERT_EQ(kvdtest::ReplacementLeftovers(folder).size(), 2u)
+        << "the listing holds the writer's two temporaries and no record";
+    // A tidy now, while the writer has the line, leaves its temporaries alone.
+    ORQ::CFolderListing now(folder);
+    ORQ::TidyReplacementFolder(now, kLine);
+    EXPECT_EQ(kvdtest::ReplacementLeftovers(folder).size(), 2u);
+
+    writer.Go();
+    ASSERT_EQ(writer.WaitHeld(10000), Group::STEP_FIRST_RENAME);
+    writer.Kill();
+    ASSERT_EQ(TagOf(folder + "/GPS01.dt1"), "killed");
+    ASSERT_EQ(TagOf(folder + "/GPS01.hd"), "old");
+    ASSERT_TRUE(FileExists(RecordOf(folder)));
+
+    ORQ::TidyReplacementFolder(listing, kLine);
+    EXPECT_EQ(ReadLine(folder), "killed");
+    EXPECT_FALSE(FileExists(RecordOf(folder)));
+    ORQ::TidyReplacementFolder(folder, kLine);
+    EXPECT_TRUE(Leftovers(folder).empty()) << testing::PrintToString(Leftovers(folder));
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
+
+// Writer Y has put both its files in place and not yet removed its record when writer X of the
+// same line starts. X waits for Y rather than taking Y's record for a finished one; X is then
+// killed between its renames, and Y's end removes only its own record: the line reads as X's
+// pair, and the next write goes on from there.
+TEST(ReplacementLock, AWriterWaitsForTheOneBeforeAndEachRemovesOnlyItsOwnRecord) {
+    using Group = CFileGroupReplacement;
+    kvdtest::CaptureSink sink;
+    TempDir dir;
+    const std::string folder = dir.Path();
+    ASSERT_TRUE(WriteTagged(folder, "old"));
+    CHeldWriter y([&] { return WriteTagged(folder, "Y"); }, {Group::STEP_RENAMES});
+    ASSERT_EQ(y.WaitHeld(10000), Group::STEP_RENAMES);
+    ASSERT_EQ(ReadFile(RecordOf(folder)).empty(), false);
+
+    CHeldWriter x([&] { return WriteTagged(folder, "X"); }, {Group::STEP_FIRST_RENAME});
+    const Group::EStep early = x.WaitHeld(600);
+    EXPECT_EQ(early, Group::STEP_NONE) << "X went on while Y still had the line";
+    if (early == Group::STEP_NONE) {
+        y.Go();
+        EXPECT_EQ(y.Wait(10000), 0) << "Y's write ends well";
+        ASSERT_EQ(x.WaitHeld(10000), Group::STEP_FIRST_RENAME);
+        x.Kill();
+    } else {
+        x.Kill();
+        y.Go();
+        y.Wait(10000);
+    }
+    EXPECT_EQ(ReadLine(folder), "X");
+    EXPECT_FALSE(FileExists(RecordOf(folder)));
+    ASSERT_TRUE(WriteTagged(folder, "next"));
+    EXPECT_EQ(ReadLine(folder), "next");
+    ORQ::TidyReplacementFolder(folder, kLine);
+    EXPECT_TRUE(Leftovers(folder).empty()) << testing::PrintToString(Leftovers(folder));
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
