@@ -96,10 +96,10 @@ bool CFileGroupReplacement::Commit() {
     // One writer of a line at a time, across processes: the line's lock is held from before its
     // first temporary has a name (until then no one else can see it) until its record is gone.
     // A writer that waited in vain has changed nothing.
-    if (!m_lock->Take(ReplacementLockPath(recordPath), g_lockWaitMs))
-        return LockRefused(recordPath);
-    const bool committed = CommitHeld(recordPath);
-    // The temporaries of a group that failed before its record go while the line is ours.
+    const bool committed = m_lock->Take(ReplacementLockPath(recordPath), g_lockWaitMs)
+                               ? CommitHeld(recordPath)
+                               : LockRefused(recordPath);
+    // The temporaries of a group that failed before its record go (while the line is ours).
     for (auto &m : m_members)
         m->Discard();
     m_lock->Release();

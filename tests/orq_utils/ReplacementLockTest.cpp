@@ -16,9 +16,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <set>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -269,5 +271,166 @@ TEST(ReplacementLock, AWriterWaitsForTheOneBeforeAndEachRemovesOnlyItsOwnRecord)
     EXPECT_EQ(ReadLine(folder), "next");
     ORQ::TidyReplacementFolder(folder, kLine);
     EXPECT_TRUE(Leftovers(folder).empty()) << testing::PrintToString(Leftovers(folder));
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
+
+// A writer that finds its line kept by another for longer than it waits gives up with a text
+// that says so, and leaves the folder exactly as it was; the other then ends as usual.
+TEST(ReplacementLock, AWriterKeptWaitingTooLongChangesNothingAndSaysWhy) {
+    using Group = CFileGroupReplacement;
+    kvdtest::CaptureSink sink;
+    TempDir dir;
+    const std::string folder = dir.Path();
+    ASSERT_TRUE(WriteTagged(folder, "old"));
+    CHeldWriter other([&] { return WriteTagged(folder, "other"); }, {Group::STEP_RECORD});
+    ASSERT_EQ(other.WaitHeld(10000), Group::STEP_RECORD);
+    const kvdtest::FolderState before = kvdtest::ReadFolder(folder);
+
+    Group::SetLockWait(300);
+    const auto start = Clock::now();
+    errno = 0;
+    std::string why;
+    bool committed = false;
+    int error = 0;
+    {
+        Group group(kLine);
+        for (const char *name : {"GPS01.dt1", "GPS01.hd"}) {
+            CFileReplacement &m = group.Add(folder + "/" + name);
+            ASSERT_TRUE(m.Open() && m.Write("tag mine\n", 9) && m.Finish());
+        }
+        committed = group.Commit();
+        error = errno;
+        why = group.Why();
+        EXPECT_EQ(kvdtest::ReadFolder(folder), before)
+            << "nothing changed, and no temporary of the refused write is left";
+    }
+    const double waited = std::chrono::duration<double>(Clock::now() - start).count();
+    Group::SetLockWait(-1);
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(error, EBUSY);
+    EXPECT_NE(why.find("another program is writing the files of the line GPS01"), std::string::npos)
+        << why;
+    EXPECT_NE(why.find("nothing was changed"), std::string::npos) << why;
+    EXPECT_GE(waited, 0.3) << "it waited for the other writer first";
+    EXPECT_LT(waited, 5.0);
+
+    other.Go();
+    EXPECT_EQ(other.Wait(10000), 0);
+    EXPECT_EQ(ReadLine(folder), "other");
+    EXPECT_TRUE(Leftovers(folder).empty()) << testing::PrintToString(Leftovers(folder));
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
+
+namespace {
+
+// Set in each child of the turns test: a file that exists while a writer is between naming its
+// temporaries and removing its record, and whether a writer ever found it there.
+std::string g_busyMarker;
+bool g_overlapped = false;
+
+void MarkTurn(CFileGroupReplacement::EStep step) {
+    if (step == CFileGroupReplacement::STEP_TEMPORARIES) {
+        const int fd = ::open(g_busyMarker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0)
+            g_overlapped = true;
+        else
+            ::close(fd);
+    } else if (step == CFileGroupReplacement::STEP_RENAMES) {
+        ::unlink(g_busyMarker.c_str());
+    }
+}
+
+} // namespace
+
+// Writers of one line in several processes take turns: no two are ever between naming their
+// temporaries and removing their record at once, though each removes the lock file as it ends
+// and others wait on it meanwhile; every write succeeds, the line ends as one write's pair, and
+// nothing else is left in the folder, the lock file included.
+TEST(ReplacementLock, WritersOfOneLineTakeTurnsAndLeaveNothingBehind) {
+    kvdtest::CaptureSink sink;
+    TempDir dir, markers;
+    const std::string folder = dir.Path();
+    ASSERT_TRUE(WriteTagged(folder, "first"));
+    const int writers = 4, writes = 40;
+    std::vector<pid_t> children;
+    for (int w = 0; w < writers; ++w) {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            g_busyMarker = markers.File("busy");
+            CFileGroupReplacement::SetStepHook(&MarkTurn);
+            int failed = 0;
+            for (int n = 0; n < writes; ++n)
+                failed += WriteTagged(folder, std::to_string(w) + "-" + std::to_string(n)) ? 0 : 1;
+            ::_exit((g_overlapped ? 2 : 0) | (failed ? 1 : 0));
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status) & 2, 0) << "two writers of the line at once";
+        EXPECT_EQ(WEXITSTATUS(status) & 1, 0) << "a write failed";
+    }
+    EXPECT_EQ(PairOnDisk(folder).rfind("mixed", 0), std::string::npos) << PairOnDisk(folder);
+    EXPECT_TRUE(Leftovers(folder).empty()) << testing::PrintToString(Leftovers(folder));
+    EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
+
+// The open's reads (each line's pending record looked for in the listing) and its tidy of a
+// folder of many lines take the lock only of the lines with something left to tidy: a line
+// without leftovers costs no lock file, and the leftovers (a stale temporary, a killed writer's
+// record and its lock file) are all gone afterwards.
+TEST(ReplacementLock, TheOpenLocksOnlyTheLinesWithSomethingLeft) {
+    kvdtest::CaptureSink sink;
+    TempDir dir;
+    const int lines = 300;
+    auto name = [](int i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "L%03d", i);
+        return std::string(text);
+    };
+    for (int i = 0; i < lines; ++i) {
+        kvdtest::WriteFile(dir.File(name(i) + ".hd"), "old header");
+        kvdtest::WriteFile(dir.File(name(i) + ".dt1"), "old traces");
+    }
+    kvdtest::WriteFile(dir.File(".L005.hd.tmpabcdefgh"), "left by a killed write");
+    kvdtest::WriteFile(dir.File(".l007.kvd-lock"), "");
+    kvdtest::WriteFile(dir.File(".L009.hd.tmpabcdefgh"), "new header");
+    kvdtest::WriteFile(dir.File(".L009.dt1.tmpabcdefgh"), "new traces");
+    kvdtest::WriteFile(dir.File(".l009.kvd-intent"),
+                       "kvd group replacement 1\nrename\t.L009.dt1.tmpabcdefgh\tL009.dt1\n"
+                       "rename\t.L009.hd.tmpabcdefgh\tL009.hd\nend\n");
+
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, dir.Path().c_str(), IN_CREATE), 0);
+    ORQ::CFolderListing listing(dir.Path());
+    for (int i = 0; i < lines; ++i)
+        for (const char *extension : {".hd", ".dt1"})
+            ORQ::FinishPendingReplacementOf(dir.File(name(i) + extension), listing, kLine);
+    ORQ::TidyReplacementFolder(listing, kLine);
+
+    std::set<std::string> locksMade;
+    alignas(inotify_event) char events[64 * 1024];
+    ssize_t got = 0;
+    while ((got = ::read(watch, events, sizeof events)) > 0) {
+        for (char *at = events; at < events + got;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(at);
+            if (event->len > 0 && ORQ::IsReplacementLockName(event->name))
+                locksMade.insert(event->name);
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    ::close(watch);
+    EXPECT_EQ(locksMade, (std::set<std::string>{".l005.kvd-lock", ".l009.kvd-lock"}));
+    EXPECT_EQ(ReadFile(dir.File("L009.hd")), "new header");
+    EXPECT_EQ(ReadFile(dir.File("L009.dt1")), "new traces");
+    EXPECT_TRUE(kvdtest::ReplacementLeftovers(dir.Path()).empty());
+    EXPECT_FALSE(FileExists(dir.File(".l007.kvd-lock"))) << "the killed writer's lock file went";
+    EXPECT_FALSE(FileExists(dir.File(".l005.kvd-lock")));
+    EXPECT_FALSE(FileExists(dir.File(".l009.kvd-lock")));
     EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
 }

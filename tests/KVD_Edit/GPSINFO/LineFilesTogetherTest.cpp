@@ -9,6 +9,7 @@
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
 #include "tests/support/GridProject.h"
+#include "tests/support/HeldWriter.h"
 #include "tests/support/KilledSave.h"
 #include "tests/support/RadarLineGenerator.h"
 #include "tests/support/TestSupport.h"
@@ -141,4 +142,39 @@ TEST_F(LinePair, KilledMergeAndRemoveNeverTearThePair) {
     EXPECT_GT(merged, 0) << "some kill came after a merge";
     EXPECT_LT(merged, run.kills) << "some kill came after a removal";
     EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+}
+
+// A write-back of a line that another program is writing at the same moment waits a while for
+// it, then gives up with a message that names the line and says nothing was changed; both
+// files stay as the other program leaves them.
+TEST_F(LinePair, AWriteBackOfALineAnotherProgramKeepsFailsWithAMessage) {
+    using Group = ORQ::CFileGroupReplacement;
+    ASSERT_EQ(Write(false), "");
+    const std::string oldHd = kvdtest::ReadFile(hd), oldDt1 = kvdtest::ReadFile(dt1);
+    // The other program writes the pair as it is.
+    kvdtest::CHeldWriter other(
+        [&] {
+            Group group(ORQ::kLineFileExtensions);
+            ORQ::CFileReplacement &d = group.Add(dt1);
+            ORQ::CFileReplacement &h = group.Add(hd);
+            return d.Open() && d.Write(oldDt1.data(), oldDt1.size()) && d.Finish() && h.Open() &&
+                   h.Write(oldHd.data(), oldHd.size()) && h.Finish() && group.Commit();
+        },
+        {Group::STEP_TEMPORARIES});
+    ASSERT_EQ(other.WaitHeld(10000), Group::STEP_TEMPORARIES);
+    Group::SetLockWait(200);
+    const std::string error = Write(true);
+    Group::SetLockWait(-1);
+    EXPECT_NE(error.find("another program is writing the files of the line LINE01"),
+              std::string::npos)
+        << error;
+    EXPECT_EQ(kvdtest::ReadFile(hd), oldHd);
+    EXPECT_EQ(kvdtest::ReadFile(dt1), oldDt1);
+    other.Go();
+    EXPECT_EQ(other.Wait(10000), 0);
+    EXPECT_EQ(ReadPair(), "old");
+    EXPECT_EQ(Write(true), "") << "the line is free again";
+    EXPECT_EQ(ReadPair(), "new");
+    EXPECT_EQ(kvdtest::DescribeLeftovers(dir.Path()), "");
+    EXPECT_FALSE(kvdtest::FileExists(ORQ::ReplacementLockPath(hd)));
 }
