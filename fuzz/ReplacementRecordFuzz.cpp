@@ -1,8 +1,10 @@
 // Intent record of a group replacement: the input is the record's text. A record that reads
 // writes back to a text that reads alike, and carrying it out in a scratch folder renames only
 // temporaries over their own targets there: no other file of the folder, and nothing outside
-// it, changes. The record is named for the line of its first target, which is carried out
-// exactly when every target is a file of that line; otherwise nothing changes at all.
+// it, changes, and nothing new stays in it (the line's lock, taken meanwhile, included). The
+// record is named for the line of its first target, which is carried out exactly when every
+// target is a file of that line; otherwise nothing changes at all. The open's tidy of the
+// folder afterwards changes nothing either: what a record that stands names stays with it.
 
 #include "fuzz/FuzzSupport.h"
 #include "orq_utils/FileGroupReplacement.h"
@@ -70,6 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const auto after = Contents(line);
     if (!ownLine)
         kvdfuzz::Check(after == before, "a record that is not carried out changes nothing");
+    std::set<std::string> targets;
+    for (const auto &r : record.renames)
+        targets.insert(r.target);
+    for (const auto &entry : after)
+        kvdfuzz::Check(before.count(entry.first) > 0 || targets.count(entry.first) > 0,
+                       "carrying out a record leaves nothing new in the folder but its targets");
     for (const auto &[name, bytes] : before) {
         if (temporaries.count(name) || name == recordName)
             continue;
@@ -78,5 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         kvdfuzz::Check(found != after.end() && (found->second == bytes || target),
                        "only targets of the record change, and only into their temporaries");
     }
+    ORQ::TidyReplacementFolder(line, extensions);
+    kvdfuzz::Check(Contents(line) == after, "the folder's tidy after the reader changes nothing");
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -68,8 +69,11 @@ void CReplacementLock::Release() {
     if (m_fd < 0)
         return;
     const int err = errno;
-    // Removed while still held; a name that leads elsewhere was never ours to remove.
-    if (NameLeadsTo(m_path, m_fd))
+    // Removed while still held. A name that leads elsewhere was never ours to remove, nor is a
+    // file with content (a lock file is always empty): only its lock is used.
+    struct stat st {};
+    if (::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0 &&
+        NameLeadsTo(m_path, m_fd))
         ::unlink(m_path.c_str());
     ::close(m_fd);
     m_fd = -1;

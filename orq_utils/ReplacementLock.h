@@ -25,7 +25,8 @@ public:
     // all that time, else why the file could not be opened or locked.
     bool Take(const std::string &path, int waitMs);
     bool Held() const { return m_fd >= 0; }
-    // Removes the lock file and lets it go (nothing happens when not held).
+    // Removes the lock file and lets it go (nothing happens when not held). A file of that name
+    // that holds bytes is no lock file of ours, and stays.
     void Release();
 
 private:

@@ -135,6 +135,8 @@ TEST(ReplacementRecord, FuzzReproducersAreRefusedOrReadBackAlike) {
             EXPECT_EQ(result, ORQ::PENDING_FINISHED);
             for (const auto &r : record.renames)
                 EXPECT_EQ(kvdtest::ReadFile(dir.File(r.target)), "new " + r.target);
+            EXPECT_FALSE(kvdtest::FileExists(ORQ::ReplacementLockPath(lineFile)))
+                << "the line's lock goes with the reader that took it";
         } else {
             ++refused;
             EXPECT_EQ(result, ORQ::PENDING_REFUSED);
