@@ -18,10 +18,11 @@ namespace ORQ {
 // one pass, and a file is opened or measured only where the listing says it is there.
 //
 // A listing is what the folder held when it was read; it does not follow later changes. The one
-// change a reader must not miss is an intent record appearing: during an open only this process
-// writes in its line folders, and a writer of such an entry (CFileGroupReplacement) notes it
-// first (NoteNewEntry), so a listing knows when one may have appeared since its reading
-// (MayLackNewEntries).
+// change a reader must not miss is an intent record appearing: a writer of such an entry in this
+// process (CFileGroupReplacement) notes it first (NoteNewEntry), so a listing knows when one may
+// have appeared since its reading (MayLackNewEntries). A record another process writes is that
+// process's own while it holds the line's lock, and the tidy of a listing looks for a line's
+// record on disk, under that lock, before it removes any temporary of the line.
 class ORQ_UTILS_API CFolderListing {
 public:
     enum EType { TYPE_NONE = 0, TYPE_FILE = 1, TYPE_FOLDER = 2, TYPE_OTHER = 3, TYPE_UNKNOWN = 4 };

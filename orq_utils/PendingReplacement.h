@@ -31,7 +31,9 @@ enum EPendingReplacement {
 // name besides the line's name (CheckReplacementTargets). A record that cannot be read, that
 // names other files, or whose renames fail, is left alone and reported through the message sink
 // (once per record and reason in a process, as reads repeat) with what the person can do; why
-// receives the reason.
+// receives the reason. A record is carried out only under its line's lock (ReplacementLockPath),
+// which is tried, not waited for: a line another writer holds is that writer's to finish
+// (PENDING_BUSY). Without a record no lock is taken.
 ORQ_UTILS_API EPendingReplacement
 FinishPendingReplacementOf(const std::string &path, const std::vector<std::string> &extensions,
                            std::string *why = nullptr);
