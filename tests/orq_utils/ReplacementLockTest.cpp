@@ -148,7 +148,7 @@ int WriteTimeUs(const std::string &folder) {
 // KVD_LINE_WRITER_ROUNDS=<n> runs n rounds, without the time limit of the normal run.
 TEST(ReplacementLock, TwoWritersAndTheOpensTidyKilledAtRandomLeaveAWholePair) {
     const char *asked = std::getenv("KVD_LINE_WRITER_ROUNDS");
-    const int rounds = asked ? std::max(1, std::atoi(asked)) : 500;
+    const int rounds = asked ? std::max(1, std::atoi(asked)) : 1500;
     const double budgetSeconds = asked ? 1e9 : 35;
     kvdtest::CaptureSink sink;
     TempDir dir;
