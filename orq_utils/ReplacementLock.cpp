@@ -16,13 +16,17 @@ namespace ORQ {
 namespace {
 
 // Opens the lock file, made when it is not there. One that another user made, and this one may
-// only read, locks all the same.
+// only read, locks all the same; where none can be made, the reason is why it could not.
 int OpenLockFile(const std::string &path) {
     const int flags = O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | flags, 0644);
-    if (fd < 0 && (errno == EACCES || errno == EROFS))
-        fd = ::open(path.c_str(), O_RDONLY | flags);
-    return fd;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | flags, 0644);
+    if (fd >= 0 || (errno != EACCES && errno != EROFS))
+        return fd;
+    const int err = errno;
+    const int readOnly = ::open(path.c_str(), O_RDONLY | flags);
+    if (readOnly < 0)
+        errno = err;
+    return readOnly;
 }
 
 } // namespace

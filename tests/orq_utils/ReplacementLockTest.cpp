@@ -434,3 +434,40 @@ TEST(ReplacementLock, TheOpenLocksOnlyTheLinesWithSomethingLeft) {
     EXPECT_FALSE(FileExists(dir.File(".l009.kvd-lock")));
     EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
 }
+
+// Where a line's lock cannot be made (here a folder stands at its name), nothing of the line
+// is changed: a write of it fails saying why, a record of it is left and reported, its
+// temporaries stay; once the lock can be made again the record is carried out.
+TEST(ReplacementLock, ALineWhoseLockCannotBeMadeIsLeftAsItIs) {
+    kvdtest::CaptureSink sink;
+    TempDir dir;
+    const std::string folder = dir.Path();
+    ASSERT_TRUE(WriteTagged(folder, "old"));
+    const std::string lock = ORQ::ReplacementLockPath(folder + "/GPS01.hd");
+    ASSERT_TRUE(std::filesystem::create_directory(lock));
+
+    CFileGroupReplacement group(kLine);
+    for (const char *name : {"GPS01.dt1", "GPS01.hd"}) {
+        CFileReplacement &m = group.Add(folder + "/" + name);
+        ASSERT_TRUE(m.Open() && m.Write("tag mine\n", 9) && m.Finish());
+    }
+    EXPECT_FALSE(group.Commit());
+    EXPECT_NE(group.Why().find(lock), std::string::npos) << group.Why();
+    EXPECT_EQ(PairOnDisk(folder), "old");
+
+    kvdtest::WriteFile(folder + "/.GPS01.hd.tmpabcdefgh", "tag recorded\n");
+    kvdtest::WriteFile(folder + "/.GPS01.dt1.tmpabcdefgh", "tag recorded\n");
+    kvdtest::WriteFile(RecordOf(folder),
+                       "kvd group replacement 1\nrename\t.GPS01.dt1.tmpabcdefgh\tGPS01.dt1\n"
+                       "rename\t.GPS01.hd.tmpabcdefgh\tGPS01.hd\nend\n");
+    const kvdtest::FolderState before = kvdtest::ReadFolder(folder);
+    EXPECT_EQ(ORQ::FinishPendingReplacementOf(folder + "/GPS01.hd", kLine), ORQ::PENDING_FAILED);
+    ORQ::TidyReplacementFolder(folder, kLine);
+    EXPECT_EQ(kvdtest::ReadFolder(folder), before);
+    ASSERT_EQ(sink.Messages().size(), 1u) << sink.AllTexts();
+    EXPECT_NE(sink.Messages()[0].text.find(lock), std::string::npos) << sink.AllTexts();
+
+    ASSERT_TRUE(std::filesystem::remove(lock));
+    EXPECT_EQ(ReadLine(folder), "recorded");
+    EXPECT_TRUE(Leftovers(folder).empty()) << testing::PrintToString(Leftovers(folder));
+}
