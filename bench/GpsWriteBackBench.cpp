@@ -11,6 +11,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "bench/MedianReporter.h"
+#include "bench/PlainRead.h"
 
 #include <benchmark/benchmark.h>
 
@@ -61,19 +62,6 @@ Grid &TheGrid(int lines) {
     return *grid;
 }
 
-std::string ReadWhole(const std::string &path) {
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
-    char buffer[8192];
-    ssize_t n = 0;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, static_cast<size_t>(n));
-    ::close(fd);
-    return bytes;
-}
-
 void SyncFolder(const std::string &folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -101,7 +89,8 @@ void BM_PlainPairWrites(benchmark::State &state) {
     Grid &grid = TheGrid(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         for (int i = 0; i < grid.lines; ++i) {
-            const std::string header = ReadWhole(grid.hd[i]), traces = ReadWhole(grid.dt1[i]);
+            const std::string header = kvdbench::ReadWhole(grid.hd[i]),
+                              traces = kvdbench::ReadWhole(grid.dt1[i]);
             if (header.empty() || traces.empty() ||
                 !WriteDurably(grid.dt1[i], traces, grid.dir.Path()) ||
                 !WriteDurably(grid.hd[i], header, grid.dir.Path())) {

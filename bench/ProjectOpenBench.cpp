@@ -16,6 +16,7 @@
 #include "KVD_Edit/app/shell/BusyDlg.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
 #include "MedianReporter.h"
+#include "PlainRead.h"
 #include "tests/support/GridProject.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/gui/GuiHarness.h"
@@ -85,20 +86,6 @@ void RunUntilIdle(wxWindow *frame) {
         frame->Update();
 }
 
-// A header's text read whole with plain open and read calls; empty when it cannot be read.
-std::string ReadWhole(const std::string &path) {
-    std::string text;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return text;
-    char buffer[8192];
-    ssize_t n = 0;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
-        text.append(buffer, static_cast<size_t>(n));
-    ::close(fd);
-    return text;
-}
-
 // The trace count a header's text gives on its "NUMBER OF TRACES" line; 0 without one.
 int TracesOf(const std::string &text) {
     const size_t at = text.find("NUMBER OF TRACES");
@@ -113,7 +100,7 @@ int BareParseAndHeaders(const std::string &path, const std::vector<std::string> 
     xmlDocPtr doc = xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET);
     int traces = 0;
     for (const std::string &hd : headers)
-        traces += TracesOf(ReadWhole(hd));
+        traces += TracesOf(kvdbench::ReadWhole(hd));
     xmlFreeDoc(doc);
     return doc ? traces : -1;
 }
