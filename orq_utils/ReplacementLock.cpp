@@ -1,7 +1,5 @@
 #include "orq_utils/ReplacementLock.h"
 
-#include "orq_utils/ReplacementFolder.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -44,9 +42,17 @@ bool CReplacementLock::Take(const std::string &path, int waitMs) {
         if (fd < 0 && (fd = OpenLockFile(path)) < 0)
             return false;
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            if (NameLeadsTo(path, fd)) {
+            struct stat byFd {
+            }, byName{};
+            if (::fstat(fd, &byFd) == 0 && ::lstat(path.c_str(), &byName) == 0 &&
+                byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino) {
                 m_path = path;
                 m_fd = fd;
+                m_dev = byFd.st_dev;
+                m_ino = byFd.st_ino;
+                // A file with content is no lock file of ours (one is always empty): only its
+                // lock is used, and it stays.
+                m_removable = S_ISREG(byFd.st_mode) && byFd.st_size == 0;
                 return true;
             }
             // Its holder removed it on its release: the name is free again, or another's.
@@ -73,11 +79,10 @@ void CReplacementLock::Release() {
     if (m_fd < 0)
         return;
     const int err = errno;
-    // Removed while still held. A name that leads elsewhere was never ours to remove, nor is a
-    // file with content (a lock file is always empty): only its lock is used.
-    struct stat st {};
-    if (::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0 &&
-        NameLeadsTo(m_path, m_fd))
+    // Removed while still held; a name that leads elsewhere was never ours to remove.
+    struct stat byName {};
+    if (m_removable && ::lstat(m_path.c_str(), &byName) == 0 && byName.st_dev == m_dev &&
+        byName.st_ino == m_ino)
         ::unlink(m_path.c_str());
     ::close(m_fd);
     m_fd = -1;

@@ -10,6 +10,7 @@
 // so at any moment at most one process holds the file the name leads to.
 
 #include <string>
+#include <sys/types.h>
 
 namespace ORQ {
 
@@ -32,6 +33,10 @@ public:
 private:
     std::string m_path;
     int m_fd = -1;
+    // The lock file held, and whether its holder removes it on release.
+    dev_t m_dev = 0;
+    ino_t m_ino = 0;
+    bool m_removable = false;
 };
 
 } // namespace ORQ
