@@ -5,6 +5,7 @@
 
 #include <poll.h>
 
+#include <cstdint>
 #include <type_traits>
 
 // The window system's headers come after the toolkit's: Xlib's macros (None, Bool, Status)
@@ -88,6 +89,19 @@ GdkFilterReturn NoteLetGo(GdkXEvent *native, GdkEvent *, gpointer data) {
         watch.letGo = event.xreparent.parent == watch.root;
     else if (event.type == DestroyNotify && event.xdestroywindow.window == watch.window)
         watch.letGo = true;
+    return GDK_FILTER_CONTINUE;
+}
+
+// Drops the manager's word on the frame sizes of a top-level window of ours that is not shown:
+// the toolkit would take those of a window let go as the sizes of every new window of its kind.
+GdkFilterReturn DropFrameSizesOfHiddenWindows(GdkXEvent *native, GdkEvent *, gpointer data) {
+    const XEvent &event = *static_cast<const XEvent *>(native);
+    const Atom frameExtents = static_cast<Atom>(reinterpret_cast<uintptr_t>(data));
+    if (event.type != PropertyNotify || event.xproperty.atom != frameExtents)
+        return GDK_FILTER_CONTINUE;
+    for (const wxWindow *top : wxTopLevelWindows)
+        if (!top->IsShown() && WindowOf(top) == event.xproperty.window)
+            return GDK_FILTER_REMOVE;
     return GDK_FILTER_CONTINUE;
 }
 
@@ -212,6 +226,19 @@ bool FrameSizesKnown(const wxTopLevelWindow *window) {
         return false;
     const auto &decorations = window->m_decorSize;
     return decorations.left + decorations.right + decorations.top + decorations.bottom > 0;
+}
+
+void IgnoreFrameSizesOfHiddenWindows() {
+    // The toolkit keeps the frame sizes of each kind of window in a store of its own, which every
+    // window it is told of writes to, shown or not, and offers no call to guard it.
+    static bool installed = false;
+    GdkDisplay *display = XDisplayOfToolkit();
+    if (installed || !display)
+        return;
+    installed = true;
+    const Atom frameExtents = gdk_x11_get_xatom_by_name_for_display(display, "_NET_FRAME_EXTENTS");
+    gdk_window_add_filter(nullptr, &DropFrameSizesOfHiddenWindows,
+                          reinterpret_cast<gpointer>(static_cast<uintptr_t>(frameExtents)));
 }
 
 } // namespace WindowSystem

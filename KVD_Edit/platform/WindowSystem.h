@@ -79,4 +79,14 @@ void ShowAtOnce(wxTopLevelWindow *window);
 // True once the window manager has told the toolkit the sizes of the window's decorations.
 bool FrameSizesKnown(const wxTopLevelWindow *window);
 
+// Keeps what the window manager says of the frames of windows that are off the screen from the
+// toolkit. A manager that lets a window go (hidden, or destroyed once the program is next idle)
+// tells it that its frame has sizes of nothing; the toolkit takes the frame sizes any window is
+// told as those of every new window of its kind, and the next dialog of that kind would be laid
+// out for a frame of nothing: placed in the screen's corner and given too small a size for what
+// it shows. From this call on, the frame sizes told to a top-level window of ours that is not
+// shown do not reach the toolkit; those of a window being shown do. Call once the display is
+// open; later calls do nothing.
+void IgnoreFrameSizesOfHiddenWindows();
+
 } // namespace WindowSystem

@@ -15,6 +15,7 @@
 #include "KVD_Edit/planview/KVDVView.h"
 #include "KVD_Edit/platform/RegistryStore.h"
 #include "KVD_Edit/platform/SettingsFolder.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 #include "KVD_Edit/platform/WxText.h"
 
 #include "KVD3/LineOffsetDlg.h"
@@ -183,6 +184,8 @@ IAppProfile &CKVDVApp::GetProfile() {
 
 bool CKVDVApp::OnInit() {
     UseMessageSink();
+    // A window the manager lets go (the busy dialog at the work's end) lays out no later one.
+    WindowSystem::IgnoreFrameSizesOfHiddenWindows();
     m_modalWindows = std::make_unique<CModalWindows>();
     m_modalWindows->Register();
     // The project library asks for a line offset through the program's dialog.
