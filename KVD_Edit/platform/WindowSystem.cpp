@@ -1,5 +1,6 @@
 #include "KVD_Edit/platform/WindowSystem.h"
 
+#include <wx/mdi.h>
 #include <wx/toplevel.h>
 #include <wx/window.h>
 
@@ -226,6 +227,26 @@ bool FrameSizesKnown(const wxTopLevelWindow *window) {
         return false;
     const auto &decorations = window->m_decorSize;
     return decorations.left + decorations.right + decorations.top + decorations.bottom > 0;
+}
+
+void HoldNewChildBack(wxMDIChildFrame *child) {
+    // The toolkit notes a new page in a public member of the main frame kept for its own use, and
+    // offers no call to put off what it does with it when next idle.
+    if (!child)
+        return;
+    if (wxMDIParentFrame *parent = child->GetMDIParent())
+        parent->m_justInserted = false;
+    // A child frame is a page of the main frame's notebook, yet the toolkit hides it as a window
+    // of its own, which it moves first (asking a page's widget for a window's move): the page is
+    // hidden as the plain window it is.
+    child->wxWindow::Show(false);
+}
+
+void ShowHeldChild(wxMDIChildFrame *child) {
+    if (!child)
+        return;
+    child->Show();
+    child->Activate();
 }
 
 void IgnoreFrameSizesOfHiddenWindows() {

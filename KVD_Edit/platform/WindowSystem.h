@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 
+class wxMDIChildFrame;
 class wxTopLevelWindow;
 class wxWindow;
 
@@ -78,6 +79,14 @@ void ShowAtOnce(wxTopLevelWindow *window);
 
 // True once the window manager has told the toolkit the sizes of the window's decorations.
 bool FrameSizesKnown(const wxTopLevelWindow *window);
+
+// Holds a child frame just made in a tabbed main frame off the screen, its tab out of the row
+// and the page in front left in front, until ShowHeldChild: the toolkit brings a new page to the
+// front when it is next idle, also when a dialog is up before that (the one that names a new
+// project's file, over the project that was open).
+void HoldNewChildBack(wxMDIChildFrame *child);
+// Shows a child frame held back and brings its page to the front.
+void ShowHeldChild(wxMDIChildFrame *child);
 
 // Keeps what the window manager says of the frames of windows that are off the screen from the
 // toolkit. A manager that lets a window go (hidden, or destroyed once the program is next idle)

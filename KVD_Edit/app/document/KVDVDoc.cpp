@@ -17,12 +17,14 @@
 #include "KVD_Edit/app/shell/RegistryValues.h"
 #include "KVD_Edit/planview/DlgLineSettings.h"
 #include "KVD_Edit/planview/KVDVView.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 #include "KVD_Edit/platform/WxText.h"
 #include "orq_utils/MessageSink.h"
 
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/frame.h>
+#include <wx/mdi.h>
 #include <wx/stdpaths.h>
 
 #include <fstream>
@@ -268,7 +270,14 @@ bool CKVDVDoc::OnNewDocument() {
         m_newFileFlag = 1;
     if (!wxDocument::OnNewDocument())
         return false;
-    return OnFileNew();
+    // The new project's frame, made with the document, comes on the screen once the project has
+    // its file: while the person names it, the open project stays in sight behind the dialog.
+    auto *frame = dynamic_cast<wxMDIChildFrame *>(GetFrame());
+    WindowSystem::HoldNewChildBack(frame);
+    if (!OnFileNew())
+        return false;
+    WindowSystem::ShowHeldChild(frame);
+    return true;
 }
 
 bool CKVDVDoc::OnFileNew() {
