@@ -988,3 +988,136 @@ TEST(ProgramDesktop, TheDesktopOpenersOutputGoesToTheLogNotTheTerminal) {
         << log;
     EXPECT_NE(std::string::npos, opened.find("exit code 3")) << log;
 }
+
+namespace {
+
+// The help-error dialog that a key brings up, once it has settled on the screen; empty when none
+// came. Each key again until it comes: a loaded machine gives a new window the keyboard late.
+wxRect HelpErrorAfter(const CDesktop &desktop, const std::string &keys) {
+    wxRect help;
+    for (int attempt = 0; attempt < 3 && help.IsEmpty(); ++attempt) {
+        EXPECT_TRUE(RealKeyOn(desktop.Display(), keys)) << keys;
+        help = desktop.WaitForWindow("Loading Error", 10000, 1000, true);
+    }
+    return help;
+}
+
+} // namespace
+
+// The first help-error dialog of a process comes after the open's busy dialog went: it is laid
+// out as every later one (the line naming the manual shown, its OK button whole), over the main
+// window, and the toolkit prints no complaint about a size.
+TEST(ProgramDesktop, TheFirstHelpErrorAfterAnOpenIsLaidOutAsTheNextOne) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteSurvey(data.Path());
+    TempDir bin;
+    WriteFailingOpener(bin.Path());
+    const ScopedEnv path("PATH", bin.Path() + ":/usr/bin:/bin");
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(SettingsFolder(config)));
+    const std::string errors = home.File("errors.txt");
+    wxRect first, second, main;
+    {
+        CProgramProcess program(config, {project}, {desktop.Display(), errors});
+        ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
+        main = SettledFrame(desktop);
+        ASSERT_FALSE(main.IsEmpty());
+        first = HelpErrorAfter(desktop, "F1");
+        ASSERT_FALSE(first.IsEmpty()) << "F1 showed no help-error dialog";
+        SaveArtifact(desktop.Grab(), "ProgramDesktop_FirstHelpError");
+        for (int attempt = 0; attempt < 3 && desktop.CountWindows("Loading Error"); ++attempt) {
+            EXPECT_TRUE(RealKeyOn(desktop.Display(), "Escape"));
+            desktop.WaitForNoWindow("Loading Error", 3000, true);
+        }
+        second = HelpErrorAfter(desktop, "F1");
+        ASSERT_FALSE(second.IsEmpty()) << "the second F1 showed no help-error dialog";
+        SaveArtifact(desktop.Grab(), "ProgramDesktop_SecondHelpError");
+        for (int attempt = 0; attempt < 3 && desktop.CountWindows("Loading Error"); ++attempt) {
+            EXPECT_TRUE(RealKeyOn(desktop.Display(), "Escape"));
+            desktop.WaitForNoWindow("Loading Error", 3000, true);
+        }
+        int status = -1;
+        EXPECT_TRUE(program.Terminate(20000, status));
+    }
+    EXPECT_EQ(second.GetSize(), first.GetSize())
+        << "the first box is laid out otherwise than the next (a line or the button cut off)";
+    // Over the main window: inside it, its middle in the main window's middle.
+    const wxRect middle(main.x + main.width / 4, main.y + main.height / 4, main.width / 2,
+                        main.height / 2);
+    for (const wxRect &box : {first, second}) {
+        EXPECT_TRUE(main.Contains(box)) << "not over the main window";
+        EXPECT_TRUE(middle.Contains(wxPoint(box.x + box.width / 2, box.y + box.height / 2)))
+            << "not over the main window's middle";
+    }
+    const std::string text = ReadFile(errors);
+    EXPECT_EQ("", LinesWith(text, "Gtk-WARNING")) << text;
+    EXPECT_EQ("", LinesWith(text, "Gtk-CRITICAL")) << text;
+}
+
+namespace {
+
+// How many pixels of rect in picture are darker than the light background of a list or a map:
+// the rows' texts, the map's lines.
+int InkIn(const wxImage &picture, const wxRect &rect) {
+    int ink = 0;
+    const wxRect inside = rect.Intersect(wxRect(0, 0, picture.GetWidth(), picture.GetHeight()));
+    for (int y = inside.GetTop(); y <= inside.GetBottom(); ++y)
+        for (int x = inside.GetLeft(); x <= inside.GetRight(); ++x)
+            if (picture.GetRed(x, y) + picture.GetGreen(x, y) + picture.GetBlue(x, y) < 3 * 160)
+                ++ink;
+    return ink;
+}
+
+} // namespace
+
+// While the Create New dialog asks for the new project's file, the open project stays in front:
+// the grid's rows and the plan view beside the dialog show what they showed before File > New.
+TEST(ProgramDesktop, TheOpenProjectStaysDrawnBehindTheCreateNewDialog) {
+    CDesktop desktop;
+    ASSERT_TRUE(desktop.Started()) << desktop.Problem();
+    TempDir data;
+    const std::string project = WriteSurvey(data.Path());
+    TempDir home;
+    const std::string config = home.File("config");
+    ASSERT_TRUE(EnsureFolder(SettingsFolder(config)));
+    // The whole screen, so that the dialog in its middle leaves the grid's first columns and the
+    // plan view's right side in sight.
+    WriteFile(IniIn(config), "[GENERAL]\nWindow Position=0,0,1280,1024\n");
+    const std::string errors = home.File("errors.txt");
+    CProgramProcess program(config, {project}, {desktop.Display(), errors});
+    ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
+    const wxRect main = SettledFrame(desktop);
+    ASSERT_FALSE(main.IsEmpty());
+    const wxImage before = desktop.Grab();
+    const char *kDialog = "Please select new KVD file name and location";
+    wxRect dialog;
+    for (int attempt = 0; attempt < 3 && dialog.IsEmpty(); ++attempt) {
+        EXPECT_TRUE(RealKeyOn(desktop.Display(), "ctrl+n"));
+        dialog = desktop.WaitForWindow(kDialog, 10000, 1000, true);
+    }
+    ASSERT_FALSE(dialog.IsEmpty()) << "File > New showed no Create New dialog";
+    const wxImage during = desktop.Grab();
+    SaveArtifact(during, "ProgramDesktop_CreateNewOverTheProject");
+    // The rows below the column headers left of the dialog, and the plan view right of it.
+    const int top = main.y + kFirstRowY;
+    const wxRect rows(main.x + 5, top, dialog.x - main.x - 10, 200);
+    const wxRect map(dialog.GetRight() + 5, top, main.GetRight() - dialog.GetRight() - 10, 400);
+    ASSERT_GT(rows.width, 20) << "the dialog covers the grid";
+    ASSERT_GT(map.width, 20) << "the dialog covers the plan view";
+    EXPECT_GT(InkIn(before, rows), 100) << "no rows drawn before File > New";
+    EXPECT_GT(InkIn(before, map), 100) << "no map drawn before File > New";
+    EXPECT_EQ(InkIn(before, rows), InkIn(during, rows)) << "the grid's rows went";
+    EXPECT_EQ(InkIn(before, map), InkIn(during, map)) << "the plan view went";
+    for (int attempt = 0; attempt < 3 && desktop.CountWindows(kDialog); ++attempt) {
+        EXPECT_TRUE(RealKeyOn(desktop.Display(), "Escape"));
+        desktop.WaitForNoWindow(kDialog, 3000, true);
+    }
+    EXPECT_EQ(0, desktop.CountWindows(kDialog)) << "Cancel left the dialog";
+    int status = -1;
+    EXPECT_TRUE(program.Terminate(20000, status));
+    const std::string text = ReadFile(errors);
+    EXPECT_EQ("", LinesWith(text, "Gtk-CRITICAL")) << text;
+}
