@@ -6,6 +6,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <type_traits>
 
@@ -232,10 +233,18 @@ bool FrameSizesKnown(const wxTopLevelWindow *window) {
 void HoldNewChildBack(wxMDIChildFrame *child) {
     // The toolkit notes a new page in a public member of the main frame kept for its own use, and
     // offers no call to put off what it does with it when next idle.
-    if (!child)
+    wxMDIParentFrame *parent = child ? child->GetMDIParent() : nullptr;
+    wxMDIClientWindowBase *client = parent ? parent->GetClientWindow() : nullptr;
+    if (!client)
         return;
-    if (wxMDIParentFrame *parent = child->GetMDIParent())
-        parent->m_justInserted = false;
+    // Alone in the notebook, the page stays: a notebook without a page to show has no size for
+    // its tabs, and draws them as such once the page comes.
+    const wxWindowList &pages = client->GetChildren();
+    if (std::none_of(pages.begin(), pages.end(), [child](const wxWindow *page) {
+            return page != child && page->IsShown() && wxDynamicCast(page, wxMDIChildFrame);
+        }))
+        return;
+    parent->m_justInserted = false;
     // A child frame is a page of the main frame's notebook, yet the toolkit hides it as a window
     // of its own, which it moves first (asking a page's widget for a window's move): the page is
     // hidden as the plain window it is.

@@ -83,7 +83,7 @@ bool FrameSizesKnown(const wxTopLevelWindow *window);
 // Holds a child frame just made in a tabbed main frame off the screen, its tab out of the row
 // and the page in front left in front, until ShowHeldChild: the toolkit brings a new page to the
 // front when it is next idle, also when a dialog is up before that (the one that names a new
-// project's file, over the project that was open).
+// project's file, over the project that was open). A child alone in the main frame stays.
 void HoldNewChildBack(wxMDIChildFrame *child);
 // Shows a child frame held back and brings its page to the front.
 void ShowHeldChild(wxMDIChildFrame *child);

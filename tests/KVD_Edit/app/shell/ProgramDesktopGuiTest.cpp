@@ -1120,4 +1120,5 @@ TEST(ProgramDesktop, TheOpenProjectStaysDrawnBehindTheCreateNewDialog) {
     EXPECT_TRUE(program.Terminate(20000, status));
     const std::string text = ReadFile(errors);
     EXPECT_EQ("", LinesWith(text, "Gtk-CRITICAL")) << text;
+    EXPECT_EQ("", LinesWith(text, "Gtk-WARNING")) << text;
 }
