@@ -1002,6 +1002,15 @@ wxRect HelpErrorAfter(const CDesktop &desktop, const std::string &keys) {
     return help;
 }
 
+// Escape until no window of title is shown: a loaded machine takes a key late.
+void CloseWithEscape(const CDesktop &desktop, const std::string &title) {
+    for (int attempt = 0; attempt < 3 && desktop.CountWindows(title); ++attempt) {
+        EXPECT_TRUE(RealKeyOn(desktop.Display(), "Escape"));
+        desktop.WaitForNoWindow(title, 3000, true);
+    }
+    EXPECT_EQ(0, desktop.CountWindows(title)) << title << " stayed after Escape";
+}
+
 } // namespace
 
 // The first help-error dialog of a process comes after the open's busy dialog went: it is laid
@@ -1028,17 +1037,11 @@ TEST(ProgramDesktop, TheFirstHelpErrorAfterAnOpenIsLaidOutAsTheNextOne) {
         first = HelpErrorAfter(desktop, "F1");
         ASSERT_FALSE(first.IsEmpty()) << "F1 showed no help-error dialog";
         SaveArtifact(desktop.Grab(), "ProgramDesktop_FirstHelpError");
-        for (int attempt = 0; attempt < 3 && desktop.CountWindows("Loading Error"); ++attempt) {
-            EXPECT_TRUE(RealKeyOn(desktop.Display(), "Escape"));
-            desktop.WaitForNoWindow("Loading Error", 3000, true);
-        }
+        CloseWithEscape(desktop, "Loading Error");
         second = HelpErrorAfter(desktop, "F1");
         ASSERT_FALSE(second.IsEmpty()) << "the second F1 showed no help-error dialog";
         SaveArtifact(desktop.Grab(), "ProgramDesktop_SecondHelpError");
-        for (int attempt = 0; attempt < 3 && desktop.CountWindows("Loading Error"); ++attempt) {
-            EXPECT_TRUE(RealKeyOn(desktop.Display(), "Escape"));
-            desktop.WaitForNoWindow("Loading Error", 3000, true);
-        }
+        CloseWithEscape(desktop, "Loading Error");
         int status = -1;
         EXPECT_TRUE(program.Terminate(20000, status));
     }
@@ -1111,11 +1114,7 @@ TEST(ProgramDesktop, TheOpenProjectStaysDrawnBehindTheCreateNewDialog) {
     EXPECT_GT(InkIn(before, map), 100) << "no map drawn before File > New";
     EXPECT_EQ(InkIn(before, rows), InkIn(during, rows)) << "the grid's rows went";
     EXPECT_EQ(InkIn(before, map), InkIn(during, map)) << "the plan view went";
-    for (int attempt = 0; attempt < 3 && desktop.CountWindows(kDialog); ++attempt) {
-        EXPECT_TRUE(RealKeyOn(desktop.Display(), "Escape"));
-        desktop.WaitForNoWindow(kDialog, 3000, true);
-    }
-    EXPECT_EQ(0, desktop.CountWindows(kDialog)) << "Cancel left the dialog";
+    CloseWithEscape(desktop, kDialog);
     int status = -1;
     EXPECT_TRUE(program.Terminate(20000, status));
     const std::string text = ReadFile(errors);
