@@ -554,11 +554,9 @@ int CChildFrame::AskImportGps() {
     }
     if (m_gpsImportAnswer == 1 && !settings->LocalWorld.TwoPointDefinition)
         settings->LocalWorld.FitGrid = true;
+    // Either answer is kept with the project: the question is not asked again once it is saved.
     settings->AutoImport = false;
-    // Only a Yes changes the project (its GPS files get attached); a No is kept with the next
-    // save, but opening a project and saying No leaves nothing to save.
-    if (m_gpsImportAnswer == 1)
-        doc->SetModifiedFlag();
+    doc->SetModifiedFlag();
     return m_gpsImportAnswer;
 }
 

@@ -149,6 +149,44 @@ TEST(GpsCommandsGui, YesToTheGpsQuestionAttachesTheGpsFiles) {
     SaveScreenshot(p.frame, "gps_attached_on_open");
 }
 
+// A No is the project's answer: the open leaves a change to save, the close asks for it, and
+// the saved project opens again without the question.
+TEST(GpsCommandsGui, NoToTheGpsQuestionIsSavedWithTheProject) {
+    // Written by the editor before, so that a save replaces it.
+    OpenedProject p({Line("L1", 0, true), Line("L2", 2, true)}, ORQ::IDNO,
+                    [](const std::string &folder) { AddCreatedByRecord(folder + "/project.kvd"); });
+    ASSERT_NE(p.grid, nullptr);
+    ASSERT_EQ(1u, Sink().Messages().size()) << Sink().AllTexts();
+    EXPECT_EQ(CGridRowBuilder::kGpsQuestion, Sink().Messages()[0].text);
+    EXPECT_EQ("2", p.Cell("L1", CGridRowFormatter::COL_GPS)) << "No attaches nothing";
+    EXPECT_TRUE(p.doc->IsModified());
+    EXPECT_FALSE(p.doc->GetMapperSettings()->AutoImport);
+    // The close asks to save; Yes saves.
+    Sink().Clear();
+    Sink().Answer(ORQ::IDYES);
+    EXPECT_TRUE(p.doc->OnSaveModified()) << Sink().AllTexts();
+    ASSERT_EQ(1u, Sink().Messages().size()) << Sink().AllTexts();
+    EXPECT_EQ("Save " + p.path + " ?", Sink().Messages()[0].text);
+    EXPECT_FALSE(p.doc->IsModified()) << Sink().AllTexts();
+    const std::string saved = ReadFile(p.path);
+    EXPECT_NE(std::string::npos, saved.find("<AutoImport>N</AutoImport>")) << saved;
+    p.doc->Close();
+    p.doc->DeleteAllViews();
+    p.doc = nullptr;
+    PumpEvents(50);
+
+    Sink().Clear();
+    auto *again =
+        dynamic_cast<CKVDVDoc *>(App().GetDocManager()->CreateDocument(p.path, wxDOC_SILENT));
+    ASSERT_NE(again, nullptr) << Sink().AllTexts();
+    PumpEvents(200);
+    EXPECT_TRUE(Sink().Messages().empty()) << Sink().AllTexts();
+    EXPECT_FALSE(again->IsModified());
+    again->Close();
+    again->DeleteAllViews();
+    PumpEvents(50);
+}
+
 TEST(GpsCommandsGui, AttachMenuItemFollowsTheSelectionAndNoAttachesOnlyTheSelectedLine) {
     // No to the question: both GPS files stay beside their lines, not attached.
     OpenedProject p({Line("L1", 0, true), Line("L2", 2, true), Line("L3", 4, false)}, ORQ::IDNO);

@@ -342,23 +342,31 @@ TEST(GridGui, GpsQuestionIsAskedOncePerLoadWhileTheProjectAsksForIt) {
     EXPECT_EQ("GPS Information is available for loaded data.\nImport available GPS information?",
               p.sink.Messages()[0].text);
     EXPECT_FALSE(p.doc->GetMapperSettings()->AutoImport);
-    EXPECT_FALSE(p.doc->IsModified()) << "a No changes nothing to save";
+    EXPECT_TRUE(p.doc->IsModified()) << "the No is kept with the project";
     p.sink.Clear();
     p.frame->ReloadDOMReportNoErrors();
     EXPECT_TRUE(p.sink.Messages().empty()) << p.sink.AllTexts();
 }
 
-// A project whose line files are missing opens unmodified, unless the GPS question is answered
-// Yes: then the GPS files beside the lines found are attached, which is a change to save.
-TEST(GridGui, OpeningChangesTheProjectOnlyWhenTheGpsQuestionIsAnsweredYes) {
-    for (int answer : {ORQ::IDNO, ORQ::IDYES}) {
-        SCOPED_TRACE(answer == ORQ::IDYES ? "Yes" : "No");
+// A project whose line files are missing opens unmodified unless it asks the GPS question:
+// either answer is then a change to save (Yes attaches the GPS files, No is kept so that the
+// question is not asked again).
+TEST(GridGui, OpeningChangesTheProjectOnlyWhenTheGpsQuestionIsAsked) {
+    const struct {
+        const char *name;
+        bool autoImport;
+        int answer;
+    } rows[] = {{"No", true, ORQ::IDNO}, {"Yes", true, ORQ::IDYES}, {"no question", false, 0}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
         Sink().Clear();
-        Sink().Answer(answer);
+        if (row.autoImport)
+            Sink().Answer(row.answer);
         GridProjectLayout layout = XAndYLines();
         layout.lines[4].writeDt1 = false; // one line's files are missing
-        OpenProject p(layout, true);
-        EXPECT_EQ(answer == ORQ::IDYES, p.doc->IsModified()) << p.sink.AllTexts();
+        OpenProject p(layout, row.autoImport);
+        EXPECT_EQ(row.autoImport, p.doc->IsModified()) << p.sink.AllTexts();
+        EXPECT_FALSE(p.doc->GetMapperSettings()->AutoImport);
         PumpEvents(100);
     }
 }
