@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <unordered_set>
 #include <vector>
@@ -57,6 +58,8 @@ public:
     bool IsSelected(int set, int line) const;
 
     const std::vector<CRowSelect> &GetEntries() const { return m_entries; }
+    // The number of different lines selected (a line added twice counts once).
+    size_t GetLineCount() const { return m_keys.size(); }
     const SPenDesc &GetFocusPen() const { return m_pen; }
     int GetFocusPenStyle() const { return m_pen.style; }
     uint32_t GetFocusPenColour() const { return m_pen.colour; }

@@ -109,6 +109,25 @@ INIAccess *Ini() {
     return app ? &app->GetINIAccess() : nullptr;
 }
 
+// While the grid's rows are rebuilt, the document's selection does not follow the list's: the
+// rows are gone for a while, and the selection comes back with them.
+class CSelectionSyncHold {
+public:
+    explicit CSelectionSyncHold(KVDGridView *view) : m_view(view) {
+        if (m_view)
+            m_view->HoldSelectionSync();
+    }
+    ~CSelectionSyncHold() {
+        if (m_view)
+            m_view->ReleaseSelectionSync();
+    }
+    CSelectionSyncHold(const CSelectionSyncHold &) = delete;
+    CSelectionSyncHold &operator=(const CSelectionSyncHold &) = delete;
+
+private:
+    KVDGridView *m_view;
+};
+
 } // namespace
 
 CChildFrame::CChildFrame(wxDocument *doc, wxView *view, wxMDIParentFrame *parent)
@@ -299,6 +318,12 @@ void CChildFrame::OnNextPane(wxCommandEvent &) {
     target->SetFocus();
 }
 
+bool CChildFrame::TryBefore(wxEvent &event) {
+    if (event.GetEventType() == wxEVT_MENU && m_gridView)
+        m_gridView->SyncSelection();
+    return wxDocMDIChildFrame::TryBefore(event);
+}
+
 void CChildFrame::OnClose(wxCloseEvent &event) {
     KVD_LOG_CALL();
     StoreLayout();
@@ -319,6 +344,7 @@ void CChildFrame::LoadKVD(const std::string &path, bool alreadyOpen, bool report
     IGridDocument *doc = GetGridDocument();
     if (!doc || !m_gridView)
         return;
+    CSelectionSyncHold hold(m_gridView);
     CKvdGprDataFiles *files = doc->GetDataFiles();
     if (m_gridView && (alreadyOpen || (files && files->GetKvdXmlFile())))
         m_gridView->DeleteAllItems();
@@ -451,6 +477,7 @@ void CChildFrame::RestoreSelection() {
 
 void CChildFrame::ReloadDOMReportNoErrors() {
     KVD_LOG_CALL();
+    CSelectionSyncHold hold(m_gridView);
     SaveSelection();
     LoadKVD(m_projectPath, true, false);
     RestoreSelection();
@@ -458,6 +485,7 @@ void CChildFrame::ReloadDOMReportNoErrors() {
 
 void CChildFrame::LoadDOMReportErrors() {
     KVD_LOG_CALL();
+    CSelectionSyncHold hold(m_gridView);
     SaveSelection();
     LoadKVD(m_projectPath, true, true);
     if (IGridDocument *doc = GetGridDocument())

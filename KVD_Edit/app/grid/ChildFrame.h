@@ -123,6 +123,11 @@ public:
 
     static constexpr int kGpsKind = 11;
 
+protected:
+    // A command reads the grid's selection: the document's, which the plan view draws, takes
+    // it over first.
+    bool TryBefore(wxEvent &event) override;
+
 private:
     void SetAllLinesSelected(bool selected);
     class CPlanCommands;

@@ -113,12 +113,21 @@ public:
         for (wxWindow *child : GetChildren()) {
             if (IsHeader(child))
                 continue;
+            child->Bind(wxEVT_LEFT_DOWN, &CListWindow::OnButtonDown, this);
+            child->Bind(wxEVT_RIGHT_DOWN, &CListWindow::OnButtonDown, this);
             child->Bind(wxEVT_LEFT_UP, &CListWindow::OnLeftUp, this);
             child->Bind(wxEVT_LEFT_DCLICK, &CListWindow::OnDoubleClick, this);
             child->Bind(wxEVT_RIGHT_UP, &CListWindow::OnRightUp, this);
         }
         Bind(wxEVT_KEY_DOWN, &CListWindow::OnKeyDown, this);
+        Bind(wxEVT_CHAR, &CListWindow::OnChar, this);
         Bind(wxEVT_KEY_UP, &CListWindow::OnKey, this);
+        // The list tells of a row it selects or deselects on its own, but not of a range it
+        // changes at once (shift+click, Home after a range, shift+End): the buttons and keys
+        // above mark the selection as well.
+        Bind(wxEVT_LIST_ITEM_SELECTED, &CListWindow::OnRowState, this);
+        Bind(wxEVT_LIST_ITEM_DESELECTED, &CListWindow::OnRowState, this);
+        Bind(wxEVT_LIST_ITEM_FOCUSED, &CListWindow::OnRowState, this);
     }
     ~CListWindow() override {
         if (m_view)
@@ -126,6 +135,17 @@ public:
     }
 
     void ViewGone() { m_view = nullptr; }
+
+    // Queues the view's selection pass, to run once the event in hand is handled (the list
+    // applies a key or a click to its selection after the handlers here).
+    void QueueSelectionSync() {
+        CallAfter([this]() {
+            if (!m_view)
+                return;
+            m_view->m_syncQueued = false;
+            m_view->SyncSelection();
+        });
+    }
 
     // The width a column needs to show title whole in its header.
     int TitleWidth(const char *title) const {
@@ -175,6 +195,22 @@ protected:
     }
 
 private:
+    void SelectionMayHaveChanged() {
+        if (m_view)
+            m_view->SelectionMayHaveChanged();
+    }
+    void OnButtonDown(wxMouseEvent &event) {
+        event.Skip();
+        SelectionMayHaveChanged();
+    }
+    void OnRowState(wxListEvent &event) {
+        event.Skip();
+        SelectionMayHaveChanged();
+    }
+    void OnChar(wxKeyEvent &event) {
+        event.Skip();
+        SelectionMayHaveChanged();
+    }
     void OnLeftUp(wxMouseEvent &event) {
         event.Skip();
         const wxPoint pos = event.GetPosition();
@@ -227,6 +263,7 @@ private:
     // A pressed key that names a frame command posts it once and is used up here: the frame's
     // menu accelerators for the same keys then do not run it a second time.
     void OnKeyDown(wxKeyEvent &event) {
+        SelectionMayHaveChanged();
         if (m_view && m_view->OnKeyDown(GridKey(event), event.ControlDown()))
             return;
         event.Skip();
@@ -392,6 +429,7 @@ void KVDGridView::DeleteAllItems() {
         m_list->Refresh();
     }
     m_rows.clear();
+    SelectionMayHaveChanged();
 }
 
 int KVDGridView::GetNumRows() const {
@@ -443,6 +481,7 @@ void KVDGridView::SelectRows(const std::vector<bool> &selected, int focus) {
     const int current = CGridSelection::CurrentRow(states, GetCurrentRow(), focus);
     if (current >= 0)
         SetCurrentRow(current);
+    SelectionMayHaveChanged();
 }
 
 int KVDGridView::GetCurrentRow() const {
@@ -547,15 +586,66 @@ void KVDGridView::OnColumnClick(int column) {
     Resort();
 }
 
+void KVDGridView::SelectionMayHaveChanged() {
+    m_syncWanted = true;
+    if (m_syncQueued || m_syncHolds > 0 || !m_list)
+        return;
+    m_syncQueued = true;
+    m_list->QueueSelectionSync();
+}
+
+void KVDGridView::HoldSelectionSync() {
+    ++m_syncHolds;
+}
+
+void KVDGridView::ReleaseSelectionSync() {
+    if (m_syncHolds > 0 && --m_syncHolds == 0 && m_syncWanted)
+        SelectionMayHaveChanged();
+}
+
+bool KVDGridView::SyncSelection() {
+    if (!m_syncWanted || m_syncHolds > 0)
+        return false;
+    m_syncWanted = false;
+    if (!CopySelectionToDocument(false))
+        return false;
+    KVD_LOG_CALL();
+    if (IGridDocument *doc = GetGridDocument())
+        doc->UpdateAllViewsWithHint(this, KVDCmd::HINT_SELECTION_CHANGED);
+    PostCommand(KVDCmd::ID_REFRESH_EDIT_DLG);
+    return true;
+}
+
+bool KVDGridView::CopySelectionToDocument(bool always) {
+    IGridDocument *doc = GetGridDocument();
+    CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
+    if (!focus)
+        return false;
+    const std::vector<bool> selected = SelectedRows();
+    if (!always) {
+        size_t count = 0;
+        bool same = true;
+        for (size_t i = 0; same && i < selected.size(); ++i)
+            if (selected[i]) {
+                ++count;
+                same = focus->IsSelected(m_rows[i]->setIndex, m_rows[i]->lineIndex);
+            }
+        if (same && count == focus->GetLineCount())
+            return false;
+    }
+    focus->DeleteFocusArray();
+    for (size_t i = 0; i < selected.size(); ++i)
+        if (selected[i])
+            focus->AddFocusEntry(m_rows[i]->setIndex, m_rows[i]->lineIndex, nullptr, false);
+    return true;
+}
+
 void KVDGridView::OnNMClick(bool withCell, int row, int column) {
     KVD_LOG_CALL();
     IGridDocument *doc = GetGridDocument();
-    if (CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr) {
-        focus->DeleteFocusArray();
-        for (int i = 0; i < GetNumRows(); ++i)
-            if (IsRowSelected(i))
-                focus->AddFocusEntry(m_rows[i]->setIndex, m_rows[i]->lineIndex, nullptr, false);
-    }
+    // The click takes the selection over now, whatever a queued pass would find.
+    m_syncWanted = false;
+    CopySelectionToDocument(true);
     if (withCell)
         OnCellCommand(CGridInput::CLICK_LEFT, row, column);
     if (doc)
@@ -603,6 +693,8 @@ bool KVDGridView::OnKeyDown(CGridInput::EKey key, bool ctrlDown) {
 
 void KVDGridView::OnKeyUp(CGridInput::EKey key, bool ctrlDown) {
     KVD_LOG_CALL();
-    if (CGridInput::DecideKey(key, ctrlDown).refreshSelection)
-        OnNMClick(false);
+    if (CGridInput::DecideKey(key, ctrlDown).refreshSelection) {
+        m_syncWanted = true;
+        SyncSelection();
+    }
 }

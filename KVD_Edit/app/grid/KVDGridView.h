@@ -73,11 +73,25 @@ public:
     int GetLastClickedColumn() const { return m_lastHitColumn; }
     int GetSortKey() const { return m_sortKey; }
 
+    // The document's selection follows the list's. Whatever changes the list's selection (the
+    // mouse, any key the list acts on, the program) marks it changed, and one pass once the
+    // event is handled, or SyncSelection before a command reads the selection, takes it over:
+    // one user action that changes many rows updates the document and the other views once.
+    // Marks the list's selection as possibly changed; the pass is queued once.
+    void SelectionMayHaveChanged();
+    // The pass: when the list's selected rows are not the document's selected lines, the
+    // document's selection becomes the selected rows, the other views hear of it (hint 7737)
+    // and the frame refreshes an open editing dialog. True when it changed the document.
+    bool SyncSelection();
+    // While held (a reload that rebuilds the rows), the pass waits; the last release queues it.
+    void HoldSelectionSync();
+    void ReleaseSelectionSync();
+
     // What the list's notifications do; the window's event handlers call these, and tests may.
     void OnColumnClick(int column);
-    // A left click (or an arrow key): the document's selection becomes the selected rows, the
-    // other views hear of it and the frame refreshes an open editing dialog. With a cell, the
-    // cell's command runs as well.
+    // A left click: the document's selection becomes the selected rows, the other views hear
+    // of it and the frame refreshes an open editing dialog. With a cell, the cell's command
+    // runs as well.
     void OnNMClick(bool withCell, int row = -1, int column = -1);
     void OnCellCommand(CGridInput::EClick click, int row, int column);
     // A pressed key: Ins, Del, Ctrl+A and Ctrl+D post their frame command (true when one was
@@ -97,6 +111,9 @@ private:
     // The selected state of every row, in row order.
     std::vector<bool> SelectedRows() const;
     void SetCurrentRow(int row);
+    // The document's selection made the list's selected rows; false (and nothing done) when it
+    // holds them already, unless always.
+    bool CopySelectionToDocument(bool always);
     void Resort();
     void WindowGone() { m_list = nullptr; }
 
@@ -105,6 +122,9 @@ private:
     std::vector<std::unique_ptr<GridInfo>> m_rows;
     int m_sortKey = 1;
     int m_lastHitColumn = 0;
+    bool m_syncQueued = false;  // a pass is queued
+    bool m_syncWanted = false;  // the list's selection may differ from the document's
+    int m_syncHolds = 0;
 
     wxDECLARE_DYNAMIC_CLASS(KVDGridView);
 };

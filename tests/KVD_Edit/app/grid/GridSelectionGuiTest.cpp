@@ -14,6 +14,7 @@
 #include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
 #include "KVD_Edit/app/shell/MainFrame.h"
+#include "KVD_Edit/planview/PlanViewWindow.h"
 #include "tests/support/GridProject.h"
 #include "tests/support/gui/GuiHarness.h"
 #include "tests/support/gui/OpenProject.h"
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
+#include <wx/image.h>
 #include <wx/listctrl.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
@@ -140,6 +142,23 @@ struct SSelectionProject {
         RealClick(list, wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2), 1, false, 100);
         WaitFor([this, line] { return Selected() == std::vector<std::string>{line}; }, 1500);
         PumpEvents(100);
+    }
+    // A shift+click on the line's name cell, through the X server.
+    void ShiftClick(const std::string &line) {
+        wxRect rect;
+        list->GetSubItemRect(RowOf(line), CGridRowFormatter::COL_LINE_NAME, rect);
+        FocusWindow(App().GetMainFrame());
+        RealClickWith("shift", list, wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2),
+                      300);
+    }
+    // What the plan view shows, saved as a PNG.
+    wxImage Plan(const std::string &name) {
+        PumpEvents(200);
+        open.window->Update();
+        PumpEvents(100);
+        wxImage image = open.window->Snapshot().ConvertToImage();
+        SaveArtifact(image, name);
+        return image;
     }
     // A key typed with the keyboard in the grid.
     void Key(const std::string &keys) {
@@ -352,4 +371,92 @@ TEST(GridSelectionGui, AShiftClickAfterAReloadSelectsTheRangeFromTheSelectedRow)
     const std::vector<std::string> range{"X02", "X03", "X04", "X05"};
     EXPECT_EQ(p.Selected(), range);
     EXPECT_EQ(p.DocumentSelection(), range);
+}
+
+// The rows of a plan view's picture along which a line is drawn selected (in red over a
+// quarter of the width at least): the lines of these projects run across the view, and the
+// pointer's cross hair takes a pixel or two of a line at most.
+std::vector<int> SelectedLineRows(const wxImage &image) {
+    std::vector<int> rows;
+    if (!image.IsOk())
+        return rows;
+    const unsigned char *p = image.GetData();
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        int red = 0;
+        for (int x = 0; x < image.GetWidth(); ++x, p += 3)
+            red += p[0] > 170 && p[0] - p[1] > 90 && p[0] - p[2] > 90;
+        if (red > image.GetWidth() / 4)
+            rows.push_back(y);
+    }
+    return rows;
+}
+
+// Whatever changes the grid's selection, the plan view shows it, and Del removes exactly that:
+// after a range picked with the mouse, each key the list acts on (and a right click, which
+// opens the editing dialog on its row) leaves the plan view drawn as a plain pick of the same
+// rows draws it.
+TEST(GridSelectionGui, ThePlanViewAndDelTakeTheSelectionEveryKeyOfTheGridMakes) {
+    const struct {
+        const char *name;
+        const char *key; // xdotool's name; empty: a right click on X07
+        std::vector<std::string> selected;
+    } rows[] = {
+        {"Home", "Home", {"X01"}},
+        {"End", "End", {"X08"}},
+        {"Page Up", "Prior", {"X01"}},
+        {"Page Down", "Next", {"X08"}},
+        {"Space", "space", {"X02", "X03", "X04"}},
+        {"a typed letter", "g", {"X06"}}, // the first of the next row's grid name "GRID1"
+        {"a right click", "", {"X07"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        SSelectionProject p;
+        ASSERT_TRUE(p.Ready()) << Sink().AllTexts();
+        const std::string picture = std::string("GridSelectionGui_") + row.name;
+        // The plan view as a plain click (and a shift+click) on the rows draws them.
+        p.Click(row.selected.front());
+        if (row.selected.size() > 1)
+            p.ShiftClick(row.selected.back());
+        ASSERT_EQ(p.Selected(), row.selected);
+        const wxImage picked = p.Plan(picture + "_picked");
+
+        p.Click("X02");
+        p.ShiftClick("X05");
+        ASSERT_EQ(p.DocumentSelection(), (std::vector<std::string>{"X02", "X03", "X04", "X05"}));
+        if (*row.key) {
+            p.Key(row.key);
+        } else {
+            std::vector<std::string> edited;
+            CEditDialogStep driver([&p, &edited](CEditSetup &) {
+                edited = p.DocumentSelection();
+                SendRealKey("Escape");
+            });
+            wxRect rect;
+            p.list->GetSubItemRect(p.RowOf("X07"), CGridRowFormatter::COL_LINE_NAME, rect);
+            FocusWindow(App().GetMainFrame());
+            RealClick(p.list, wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2), 3);
+            EXPECT_TRUE(WaitFor([&driver] { return driver.Ran(); }, 10000)) << "no dialog";
+            EXPECT_TRUE(WaitFor([&p] { return p.frame->GetEditDialog() == nullptr; }, 10000));
+            EXPECT_EQ(edited, row.selected) << "the dialog opened on the old selection";
+        }
+        EXPECT_EQ(p.Selected(), row.selected);
+        EXPECT_EQ(p.DocumentSelection(), row.selected);
+        const wxImage shown = p.Plan(picture);
+        ASSERT_EQ(picked.GetSize(), shown.GetSize());
+        EXPECT_FALSE(SelectedLineRows(picked).empty());
+        EXPECT_EQ(SelectedLineRows(picked), SelectedLineRows(shown))
+            << "the plan view does not show what the grid selected";
+
+        p.Key("Delete");
+        const int left = 8 - static_cast<int>(row.selected.size());
+        ASSERT_TRUE(WaitFor([&p, left] { return p.grid->GetNumRows() == left; }, 5000))
+            << Sink().AllTexts();
+        for (int i = 1; i <= 8; ++i) {
+            const std::string line = "X0" + std::to_string(i);
+            const bool deleted =
+                std::find(row.selected.begin(), row.selected.end(), line) != row.selected.end();
+            EXPECT_EQ(deleted, p.RowOf(line) < 0) << line;
+        }
+    }
 }
