@@ -33,9 +33,11 @@ std::vector<int> ProjectCommands() {
     return ids;
 }
 
-// Runs the update rules of the main frame's toolbar and menus, as the toolkit does when idle.
+// Lets the toolkit run the update rules of the main frame's toolbar, as it does when idle (what
+// a person sees without opening a menu), and of its menus, as it does when one opens.
 void UpdateRules(CMainFrame *frame) {
-    frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+    PumpEvents(300);
+    frame->GetMenuBar()->UpdateMenus();
     PumpEvents(50);
 }
 
