@@ -607,7 +607,7 @@ bool KVDGridView::SyncSelection() {
     if (!m_syncWanted || m_syncHolds > 0)
         return false;
     m_syncWanted = false;
-    if (!CopySelectionToDocument(false))
+    if (!CopySelectionToDocument())
         return false;
     KVD_LOG_CALL();
     if (IGridDocument *doc = GetGridDocument())
@@ -616,23 +616,21 @@ bool KVDGridView::SyncSelection() {
     return true;
 }
 
-bool KVDGridView::CopySelectionToDocument(bool always) {
+bool KVDGridView::CopySelectionToDocument() {
     IGridDocument *doc = GetGridDocument();
     CFocusEntryList *focus = doc ? doc->GetFocusList() : nullptr;
     if (!focus)
         return false;
     const std::vector<bool> selected = SelectedRows();
-    if (!always) {
-        size_t count = 0;
-        bool same = true;
-        for (size_t i = 0; same && i < selected.size(); ++i)
-            if (selected[i]) {
-                ++count;
-                same = focus->IsSelected(m_rows[i]->setIndex, m_rows[i]->lineIndex);
-            }
-        if (same && count == focus->GetLineCount())
-            return false;
-    }
+    size_t count = 0;
+    bool same = true;
+    for (size_t i = 0; same && i < selected.size(); ++i)
+        if (selected[i]) {
+            ++count;
+            same = focus->IsSelected(m_rows[i]->setIndex, m_rows[i]->lineIndex);
+        }
+    if (same && count == focus->GetLineCount())
+        return false;
     focus->DeleteFocusArray();
     for (size_t i = 0; i < selected.size(); ++i)
         if (selected[i])
@@ -643,12 +641,13 @@ bool KVDGridView::CopySelectionToDocument(bool always) {
 void KVDGridView::OnNMClick(bool withCell, int row, int column) {
     KVD_LOG_CALL();
     IGridDocument *doc = GetGridDocument();
-    // The click takes the selection over now, whatever a queued pass would find.
+    // The click's selection is taken over now. The pass after the button's press has mostly
+    // done so already: the other views hear of a change once, not again at the release.
     m_syncWanted = false;
-    CopySelectionToDocument(true);
+    const bool changed = CopySelectionToDocument();
     if (withCell)
         OnCellCommand(CGridInput::CLICK_LEFT, row, column);
-    if (doc)
+    if (doc && changed)
         doc->UpdateAllViewsWithHint(this, KVDCmd::HINT_SELECTION_CHANGED);
     PostCommand(KVDCmd::ID_REFRESH_EDIT_DLG);
 }

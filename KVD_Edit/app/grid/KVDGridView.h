@@ -90,8 +90,8 @@ public:
     // What the list's notifications do; the window's event handlers call these, and tests may.
     void OnColumnClick(int column);
     // A left click: the document's selection becomes the selected rows, the other views hear
-    // of it and the frame refreshes an open editing dialog. With a cell, the cell's command
-    // runs as well.
+    // of a change and the frame refreshes an open editing dialog. With a cell, the cell's
+    // command runs as well.
     void OnNMClick(bool withCell, int row = -1, int column = -1);
     void OnCellCommand(CGridInput::EClick click, int row, int column);
     // A pressed key: Ins, Del, Ctrl+A and Ctrl+D post their frame command (true when one was
@@ -112,8 +112,8 @@ private:
     std::vector<bool> SelectedRows() const;
     void SetCurrentRow(int row);
     // The document's selection made the list's selected rows; false (and nothing done) when it
-    // holds them already, unless always.
-    bool CopySelectionToDocument(bool always);
+    // holds them already.
+    bool CopySelectionToDocument();
     void Resort();
     void WindowGone() { m_list = nullptr; }
 
