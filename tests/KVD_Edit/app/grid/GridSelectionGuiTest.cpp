@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -391,6 +392,17 @@ std::vector<int> SelectedLineRows(const wxImage &image) {
     return rows;
 }
 
+// A view of the document that counts the selection hints it hears.
+class CSelectionHints : public wxView {
+public:
+    explicit CSelectionHints(wxDocument *doc) { SetDocument(doc); }
+    void OnDraw(wxDC *) override {}
+    void OnUpdate(wxView *, wxObject *hint) override {
+        count += CViewHint::Of(hint) == KVDCmd::HINT_SELECTION_CHANGED;
+    }
+    int count = 0;
+};
+
 // Whatever changes the grid's selection, the plan view shows it, and Del removes exactly that:
 // after a range picked with the mouse, each key the list acts on (and a right click, which
 // opens the editing dialog on its row) leaves the plan view drawn as a plain pick of the same
@@ -422,8 +434,11 @@ TEST(GridSelectionGui, ThePlanViewAndDelTakeTheSelectionEveryKeyOfTheGridMakes) 
         const wxImage picked = p.Plan(picture + "_picked");
 
         p.Click("X02");
+        auto hints = std::make_unique<CSelectionHints>(p.doc);
         p.ShiftClick("X05");
         ASSERT_EQ(p.DocumentSelection(), (std::vector<std::string>{"X02", "X03", "X04", "X05"}));
+        EXPECT_EQ(1, hints->count) << "the shift+click told the views more than once";
+        hints->count = 0;
         if (*row.key) {
             p.Key(row.key);
         } else {
@@ -442,6 +457,8 @@ TEST(GridSelectionGui, ThePlanViewAndDelTakeTheSelectionEveryKeyOfTheGridMakes) 
         }
         EXPECT_EQ(p.Selected(), row.selected);
         EXPECT_EQ(p.DocumentSelection(), row.selected);
+        EXPECT_EQ(1, hints->count) << "the views heard of one change more than once";
+        hints.reset();
         const wxImage shown = p.Plan(picture);
         ASSERT_EQ(picked.GetSize(), shown.GetSize());
         EXPECT_FALSE(SelectedLineRows(picked).empty());
