@@ -122,8 +122,8 @@ private:
     std::vector<std::unique_ptr<GridInfo>> m_rows;
     int m_sortKey = 1;
     int m_lastHitColumn = 0;
-    bool m_syncQueued = false;  // a pass is queued
-    bool m_syncWanted = false;  // the list's selection may differ from the document's
+    bool m_syncQueued = false; // a pass is queued
+    bool m_syncWanted = false; // the list's selection may differ from the document's
     int m_syncHolds = 0;
 
     wxDECLARE_DYNAMIC_CLASS(KVDGridView);
