@@ -263,7 +263,10 @@ private:
     // A pressed key that names a frame command posts it once and is used up here: the frame's
     // menu accelerators for the same keys then do not run it a second time.
     void OnKeyDown(wxKeyEvent &event) {
-        SelectionMayHaveChanged();
+        // A modifier held down for a click or a key changes nothing by itself.
+        const int code = event.GetKeyCode();
+        if (code != WXK_SHIFT && code != WXK_CONTROL && code != WXK_ALT && code != WXK_RAW_CONTROL)
+            SelectionMayHaveChanged();
         if (m_view && m_view->OnKeyDown(GridKey(event), event.ControlDown()))
             return;
         event.Skip();
