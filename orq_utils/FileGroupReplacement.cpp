@@ -36,6 +36,30 @@ void CFileGroupReplacement::SetLockWait(int milliseconds) {
     g_lockWaitMs = milliseconds < 0 ? kLockWaitMs : milliseconds;
 }
 
+int CFileGroupReplacement::LockWait() {
+    return g_lockWaitMs;
+}
+
+void CFileGroupReplacement::SetWaitHook(void (*hook)()) {
+    CReplacementLock::SetWaitHook(hook);
+}
+
+std::string CFileGroupReplacement::BusyText(const std::string &lineFile) {
+    const int ms = g_lockWaitMs;
+    const std::string waited =
+        ms >= 1000 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+    return "another program is writing the files of the line " + StemOf(LeafOf(lineFile)) +
+           " and did not finish within " + waited + "; nothing was changed. Try again once it is done";
+}
+
+bool CFileGroupReplacement::Hold(const std::string &lineFile) {
+    m_why.clear();
+    const std::string lockPath = ReplacementLockPath(lineFile);
+    if (m_lock->Held() && m_lock->Path() == lockPath)
+        return true;
+    return m_lock->Take(lockPath, g_lockWaitMs) || LockRefused(lineFile);
+}
+
 CFileGroupReplacement::CFileGroupReplacement(std::vector<std::string> extensions)
     : m_extensions(std::move(extensions)), m_lock(std::make_unique<CReplacementLock>()) {}
 
@@ -94,11 +118,20 @@ bool CFileGroupReplacement::Commit() {
     if (!CheckMembers(recordPath))
         return false;
     // One writer of a line at a time, across processes: the line's lock is held from before its
-    // first temporary has a name (until then no one else can see it) until its record is gone.
-    // A writer that waited in vain has changed nothing.
-    const bool committed = m_lock->Take(ReplacementLockPath(recordPath), g_lockWaitMs)
-                               ? CommitHeld(recordPath)
-                               : LockRefused(recordPath);
+    // first temporary has a name (until then no one else can see it), or from before the line
+    // was read (Hold), until its record is gone. A writer that waited in vain has changed
+    // nothing.
+    const std::string lockPath = ReplacementLockPath(recordPath);
+    bool committed;
+    if (m_lock->Held())
+        committed = m_lock->Path() == lockPath
+                        ? CommitHeld(recordPath)
+                        : Fail(EINVAL, m_members.front()->Target() +
+                                           " is not a file of the line this write holds");
+    else
+        committed = m_lock->Take(lockPath, g_lockWaitMs)
+                        ? CommitHeld(recordPath)
+                        : LockRefused(m_members.front()->Target());
     // The temporaries of a group that failed before its record go (while the line is ours).
     for (auto &m : m_members)
         m->Discard();
@@ -106,18 +139,12 @@ bool CFileGroupReplacement::Commit() {
     return committed;
 }
 
-bool CFileGroupReplacement::LockRefused(const std::string &recordPath) {
+bool CFileGroupReplacement::LockRefused(const std::string &lineFile) {
     const int err = errno;
     if (err != EWOULDBLOCK)
-        return Fail(err, "the line's lock " + ReplacementLockPath(recordPath) +
+        return Fail(err, "the line's lock " + ReplacementLockPath(lineFile) +
                              " cannot be taken: " + std::strerror(err));
-    const int ms = g_lockWaitMs;
-    const std::string waited =
-        ms >= 1000 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
-    return Fail(EBUSY, "another program is writing the files of the line " +
-                           StemOf(LeafOf(m_members.front()->Target())) +
-                           " and did not finish within " + waited +
-                           "; nothing was changed. Try again once it is done");
+    return Fail(EBUSY, BusyText(lineFile));
 }
 
 bool CFileGroupReplacement::CommitHeld(const std::string &recordPath) {

@@ -48,6 +48,14 @@ public:
     CFileGroupReplacement(const CFileGroupReplacement &) = delete;
     CFileGroupReplacement &operator=(const CFileGroupReplacement &) = delete;
 
+    // For a read-change-write of a line: takes the line's lock (that of lineFile, one of its
+    // files) before the caller reads the line's files, waiting as Commit does, and holds it
+    // until Commit is done (or the group goes), so that no other writer's change comes between
+    // the read and the commit. Reads of the line in this thread meanwhile finish its pending
+    // record under this hold. false, with errno and a text in Why(), when the line cannot be
+    // had; the caller then reads and writes nothing. The group's members must be of that line.
+    bool Hold(const std::string &lineFile);
+
     // A member's replacement: Open, Write and Finish it as any replacement, but do not Commit:
     // the group's Commit does. All members must lie in one folder.
     CFileReplacement &Add(const std::string &target);
@@ -80,6 +88,13 @@ public:
     // How long Commit waits for another writer of its line (about 15 s unless set; a negative
     // value restores that). For tests, which wait less.
     static void SetLockWait(int milliseconds);
+    static int LockWait();
+    // Why a writer (or a reader waiting for the writers) of the line of lineFile was kept from it
+    // for the whole wait, in words for a message; nothing was changed.
+    static std::string BusyText(const std::string &lineFile);
+    // Called about every tenth of a second while a writer or reader waits for a busy line (on
+    // its thread): the program keeps its busy display alive with it. Null calls nothing.
+    static void SetWaitHook(void (*hook)());
 
 private:
     bool Fail(int error, const std::string &why);
@@ -87,8 +102,8 @@ private:
     bool Stopped(EStep step);
     // Whether the members form a group a reader would carry out; false through Fail.
     bool CheckMembers(const std::string &recordPath);
-    // Fails the Commit whose line's lock could not be taken (errno tells why).
-    bool LockRefused(const std::string &recordPath);
+    // Fails the Commit or Hold whose line's lock could not be taken (errno tells why).
+    bool LockRefused(const std::string &lineFile);
     // Steps 1 to 4 under the line's lock.
     bool CommitHeld(const std::string &recordPath);
 

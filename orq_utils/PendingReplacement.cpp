@@ -68,9 +68,10 @@ EPendingReplacement FinishLockedRecord(const std::string &path,
     return PENDING_FINISHED;
 }
 
-// FinishLockedRecord under the line's lock, taken here unless held: a record whose line another
-// holds is that writer's own (it removes the record itself), and is left to it. Most reads find
-// no record, and take no lock.
+// FinishLockedRecord under the line's lock, taken here unless held (by the caller, or by this
+// thread for a read-change-write of the line): a record whose line another holds is that
+// writer's own (it removes the record itself), and is left to it. Most reads find no record,
+// and take no lock.
 EPendingReplacement FinishRecord(const std::string &path,
                                  const std::vector<std::string> &extensions, std::string &why,
                                  bool held) {
@@ -78,6 +79,7 @@ EPendingReplacement FinishRecord(const std::string &path,
     if (::lstat(path.c_str(), &st) != 0)
         return errno == ENOENT ? PENDING_NONE : (why = std::strerror(errno), PENDING_UNREADABLE);
     CReplacementLock lock;
+    held = held || CReplacementLock::HeldHere(ReplacementLockPath(path));
     if (!held && !lock.Take(ReplacementLockPath(path), 0)) {
         if (errno == EWOULDBLOCK)
             return PENDING_BUSY;
@@ -125,7 +127,9 @@ void ReportLeftAlone(const std::string &record, const std::string &line, EPendin
                 "header and trace file may then come from different changes.";
     else
         text += "\nDeleting the record lets the line be written again.";
-    ShowMessage(text, MB_OK | MB_ICONWARNING);
+    // Shown once the thread holds no line: the other program's writer of this line must not wait
+    // while the person reads.
+    CReplacementLock::AfterRelease([text] { ShowMessage(text, MB_OK | MB_ICONWARNING); });
 }
 
 // FinishRecord, with a record left alone reported under line.

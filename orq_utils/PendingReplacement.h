@@ -33,7 +33,8 @@ enum EPendingReplacement {
 // (once per record and reason in a process, as reads repeat) with what the person can do; why
 // receives the reason. A record is carried out only under its line's lock (ReplacementLockPath),
 // which is tried, not waited for: a line another writer holds is that writer's to finish
-// (PENDING_BUSY). Without a record no lock is taken.
+// (PENDING_BUSY); a line this thread holds is finished under its hold. Without a record no lock
+// is taken. A message is shown only once the thread holds no line's lock.
 ORQ_UTILS_API EPendingReplacement
 FinishPendingReplacementOf(const std::string &path, const std::vector<std::string> &extensions,
                            std::string *why = nullptr);
@@ -50,5 +51,12 @@ FinishPendingReplacementOf(const std::string &path, const CFolderListing &listin
 ORQ_UTILS_API EPendingReplacement
 FinishReplacementRecord(const std::string &recordPath, const std::vector<std::string> &extensions,
                         std::string *why = nullptr);
+
+// For the replacement's own units (not exported): carries out the record of the line of the file
+// at path for a caller that holds the line's lock (FinishPendingReplacementOf without taking
+// it); a record left alone is reported once the thread lets its lines go.
+EPendingReplacement FinishHeldReplacementOf(const std::string &path,
+                                            const std::vector<std::string> &extensions,
+                                            std::string *why);
 
 } // namespace ORQ

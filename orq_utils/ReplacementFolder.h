@@ -2,12 +2,10 @@
 
 // What the file replacement's units share about the files they leave in a folder (not
 // exported): the folder's flush, the lock that tells a live write's temporary from a stale one,
-// an intent record read from disk, the replacement files a folder holds, and the finishing of a
-// record by the holder of its line's lock. The record's text is ReplacementRecord's; finishing
-// records is PendingReplacement's, removing stale temporaries ReplacementSweep's, the line's
-// lock ReplacementLock's.
+// an intent record read from disk and the replacement files a folder holds. The record's text is
+// ReplacementRecord's; finishing records is PendingReplacement's (which uses this unit),
+// removing stale temporaries ReplacementSweep's, the line's lock ReplacementLock's.
 
-#include "orq_utils/PendingReplacement.h"
 #include "orq_utils/ReplacementRecord.h"
 
 #include <string>
@@ -56,11 +54,5 @@ struct SReplacementFiles {
 bool ScanReplacementFiles(const std::string &folder, SReplacementFiles &files);
 // The same from the names of a listing read before.
 void ListReplacementFiles(const CFolderListing &listing, SReplacementFiles &files);
-
-// Carries out the record of the line of the file at path for a caller that holds the line's
-// lock (FinishPendingReplacementOf without taking it); a record left alone is reported.
-EPendingReplacement FinishHeldReplacementOf(const std::string &path,
-                                            const std::vector<std::string> &extensions,
-                                            std::string *why);
 
 } // namespace ORQ

@@ -1,20 +1,27 @@
 #pragma once
 
-// The lock of one line's replacement files (not exported): an advisory lock (flock) on the
-// line's lock file (ReplacementLockPath), which the kernel drops with its holder, so a killed
-// writer never holds a line for ever. Different descriptors exclude each other, also within
-// one process: a thread holding a line never takes it again (its sweeps and reads only try).
+// The lock of one line's replacement files: an advisory lock (flock) on the line's lock file
+// (ReplacementLockPath), which the kernel drops with its holder, so a killed writer never holds
+// a line for ever. Different descriptors exclude each other, also within one process: a thread
+// holding a line never takes it again (HeldHere tells its sweeps and reads that it holds it).
 //
 // The holder removes the file on its release, still locked. Whoever opened it meanwhile and
 // then gets the lock finds that the name no longer leads to its file, and opens the name anew:
 // so at any moment at most one process holds the file the name leads to.
+//
+// A wait for a line another holds blocks in the kernel until the holder lets it go or the wait
+// is over (a timer of this thread interrupts it), waking every tenth of a second to call the
+// wait hook, which the program sets to keep its busy display alive.
 
+#include "orq_utils/OrqExport.h"
+
+#include <functional>
 #include <string>
 #include <sys/types.h>
 
 namespace ORQ {
 
-class CReplacementLock {
+class ORQ_UTILS_API CReplacementLock {
 public:
     CReplacementLock() = default;
     ~CReplacementLock() { Release(); }
@@ -26,9 +33,23 @@ public:
     // all that time, else why the file could not be opened or locked.
     bool Take(const std::string &path, int waitMs);
     bool Held() const { return m_fd >= 0; }
+    const std::string &Path() const { return m_path; }
     // Removes the lock file and lets it go (nothing happens when not held). A file of that name
-    // that holds bytes is no lock file of ours, and stays.
+    // that holds bytes is no lock file of ours, and stays. When the thread then holds no line,
+    // what was put off until then (AfterRelease) runs.
     void Release();
+
+    // Whether this thread holds the lock file path (through any CReplacementLock).
+    static bool HeldHere(const std::string &path);
+    // Runs action now when this thread holds no line's lock, else once it has let the last one
+    // go: a message box shown while a line is held would keep the other program's writer of it
+    // waiting for as long as the person reads.
+    static void AfterRelease(std::function<void()> action);
+
+    // Called on the waiting thread about every tenth of a second while a wait for a line lasts;
+    // null (the default) calls nothing.
+    using WaitHook = void (*)();
+    static void SetWaitHook(WaitHook hook);
 
 private:
     std::string m_path;

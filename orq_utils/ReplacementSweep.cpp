@@ -47,7 +47,8 @@ bool NamedByLineRecord(const std::string &lineFile, const std::vector<std::strin
 int RemoveStaleOfLine(const std::string &lineFile, const std::vector<std::string> &temporaries,
                       const std::vector<std::string> *extensions) {
     CReplacementLock lock;
-    if (!lock.Take(ReplacementLockPath(lineFile), 0))
+    const std::string lockPath = ReplacementLockPath(lineFile);
+    if (!CReplacementLock::HeldHere(lockPath) && !lock.Take(lockPath, 0))
         return 0;
     std::set<std::string> named;
     if (!NamedByLineRecord(lineFile, extensions, named))
