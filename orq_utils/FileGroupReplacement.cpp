@@ -52,16 +52,24 @@ std::string CFileGroupReplacement::BusyText(const std::string &lineFile) {
            " and did not finish within " + waited + "; nothing was changed. Try again once it is done";
 }
 
-bool CFileGroupReplacement::Hold(const std::string &lineFile) {
+bool CFileGroupReplacement::Hold(const std::string &hdFile) {
     m_why.clear();
-    const std::string lockPath = ReplacementLockPath(lineFile);
-    if (m_lock->Held() && m_lock->Path() == lockPath)
-        return true;
-    return m_lock->Take(lockPath, g_lockWaitMs) || LockRefused(lineFile);
+    // A record a killed write left is carried out first: the header it puts in place is the one
+    // to hold and read.
+    for (int tries = 0; tries < 8; ++tries) {
+        if (!m_hold->Take(hdFile, g_lockWaitMs))
+            return errno == ENOENT || LockRefused(hdFile);
+        FinishPendingReplacementOf(hdFile, m_extensions);
+        if (m_hold->StillAt())
+            return true;
+    }
+    errno = EWOULDBLOCK;
+    return LockRefused(hdFile);
 }
 
 CFileGroupReplacement::CFileGroupReplacement(std::vector<std::string> extensions)
-    : m_extensions(std::move(extensions)), m_lock(std::make_unique<CReplacementLock>()) {}
+    : m_extensions(std::move(extensions)), m_lock(std::make_unique<CReplacementLock>()),
+      m_hold(std::make_unique<CLineHold>()) {}
 
 CFileGroupReplacement::~CFileGroupReplacement() {
     // The members' temporaries go first, the line's lock (when a Commit part-way still holds
@@ -118,24 +126,16 @@ bool CFileGroupReplacement::Commit() {
     if (!CheckMembers(recordPath))
         return false;
     // One writer of a line at a time, across processes: the line's lock is held from before its
-    // first temporary has a name (until then no one else can see it), or from before the line
-    // was read (Hold), until its record is gone. A writer that waited in vain has changed
-    // nothing.
-    const std::string lockPath = ReplacementLockPath(recordPath);
-    bool committed;
-    if (m_lock->Held())
-        committed = m_lock->Path() == lockPath
-                        ? CommitHeld(recordPath)
-                        : Fail(EINVAL, m_members.front()->Target() +
-                                           " is not a file of the line this write holds");
-    else
-        committed = m_lock->Take(lockPath, g_lockWaitMs)
-                        ? CommitHeld(recordPath)
-                        : LockRefused(m_members.front()->Target());
+    // first temporary has a name (until then no one else can see it) until its record is gone.
+    // A writer that waited in vain has changed nothing.
+    const bool committed = m_lock->Take(ReplacementLockPath(recordPath), g_lockWaitMs)
+                               ? CommitHeld(recordPath)
+                               : LockRefused(m_members.front()->Target());
     // The temporaries of a group that failed before its record go (while the line is ours).
     for (auto &m : m_members)
         m->Discard();
     m_lock->Release();
+    m_hold->Release();
     return committed;
 }
 
@@ -158,6 +158,12 @@ bool CFileGroupReplacement::CommitHeld(const std::string &recordPath) {
         return Fail(EBUSY, "an earlier replacement of these files was left unfinished (" +
                                recordPath + ": " + why +
                                "); deleting that record lets them be written again");
+
+    // A line held since its read must still have the header that was read.
+    if (m_hold->Held() && !m_hold->StillAt())
+        return Fail(EBUSY, "another program wrote the files of the line " +
+                               StemOf(LeafOf(m_hold->Path())) +
+                               " after they were read here; nothing was changed. Try again");
 
     // Step 1: every temporary complete (Finish) and named.
     SReplacementRecord record;

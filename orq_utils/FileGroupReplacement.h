@@ -13,6 +13,7 @@
 
 namespace ORQ {
 
+class CLineHold;
 class CReplacementLock;
 
 // Replaces several files of one folder as a group (a radar line's .hd and .dt1): after a crash,
@@ -48,13 +49,14 @@ public:
     CFileGroupReplacement(const CFileGroupReplacement &) = delete;
     CFileGroupReplacement &operator=(const CFileGroupReplacement &) = delete;
 
-    // For a read-change-write of a line: takes the line's lock (that of lineFile, one of its
-    // files) before the caller reads the line's files, waiting as Commit does, and holds it
-    // until Commit is done (or the group goes), so that no other writer's change comes between
-    // the read and the commit. Reads of the line in this thread meanwhile finish its pending
-    // record under this hold. false, with errno and a text in Why(), when the line cannot be
-    // had; the caller then reads and writes nothing. The group's members must be of that line.
-    bool Hold(const std::string &lineFile);
+    // For a read-change-write of a line: holds the line (CLineHold on hdFile, its header) before
+    // the caller reads its files, waiting as Commit does, until Commit is done (or the group
+    // goes), so that no other read-change-write of the line comes between the read and the
+    // commit. Commit refuses (EBUSY) to write over a header that another program replaced
+    // meanwhile. false, with errno and a text in Why(), when the line cannot be had; the caller
+    // then reads and writes nothing. A header that is not there is not held (true): its read
+    // fails. The group's members must be of that line.
+    bool Hold(const std::string &hdFile);
 
     // A member's replacement: Open, Write and Finish it as any replacement, but do not Commit:
     // the group's Commit does. All members must lie in one folder.
@@ -109,6 +111,7 @@ private:
 
     std::vector<std::string> m_extensions;
     std::unique_ptr<CReplacementLock> m_lock;
+    std::unique_ptr<CLineHold> m_hold;
     std::vector<std::unique_ptr<CFileReplacement>> m_members;
     std::string m_why;
 };

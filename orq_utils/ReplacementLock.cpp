@@ -228,4 +228,48 @@ void CReplacementLock::SetWaitHook(WaitHook hook) {
     g_waitHook = hook;
 }
 
+bool CLineHold::Take(const std::string &path, int waitMs) {
+    Release();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
+    for (;;) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return false;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 &&
+            !(errno == EWOULDBLOCK && waitMs > 0 && WaitForLock(fd, deadline))) {
+            const int err = errno;
+            ::close(fd);
+            errno = err;
+            return false;
+        }
+        m_fd = fd;
+        m_path = path;
+        if (StillAt())
+            return true;
+        // The holder before gave the name a new file: that one is the line's now.
+        Release();
+        if (Clock::now() >= deadline && waitMs > 0) {
+            errno = EWOULDBLOCK;
+            return false;
+        }
+    }
+}
+
+bool CLineHold::StillAt() const {
+    struct stat byName {
+    }, byFd{};
+    return m_fd >= 0 && ::stat(m_path.c_str(), &byName) == 0 && ::fstat(m_fd, &byFd) == 0 &&
+           byName.st_dev == byFd.st_dev && byName.st_ino == byFd.st_ino;
+}
+
+void CLineHold::Release() {
+    if (m_fd < 0)
+        return;
+    const int err = errno;
+    ::close(m_fd);
+    m_fd = -1;
+    m_path.clear();
+    errno = err;
+}
+
 } // namespace ORQ

@@ -60,4 +60,34 @@ private:
     bool m_removable = false;
 };
 
+// A hold of a line for a read-change-write: an advisory lock (flock) on its header file itself,
+// the file the name leads to, taken before the line is read and let go when its write is done.
+// It adds no name to the folder, so a writer killed with it leaves nothing behind. The name gets
+// a new file when the line is written; whoever waited on the old one finds that the name no
+// longer leads to it, and takes the new one: so at any moment at most one process holds the
+// file the name leads to, and one that got it reads what the last holder wrote (a write under
+// way is waited for through the line's lock, CReplacementLock).
+class ORQ_UTILS_API CLineHold {
+public:
+    CLineHold() = default;
+    ~CLineHold() { Release(); }
+    CLineHold(const CLineHold &) = delete;
+    CLineHold &operator=(const CLineHold &) = delete;
+
+    // Holds the file at path (links followed), waiting up to waitMs while another holds it.
+    // false with errno: EWOULDBLOCK when another held it all that time, ENOENT when there is no
+    // file, else why it could not be opened or locked.
+    bool Take(const std::string &path, int waitMs);
+    bool Held() const { return m_fd >= 0; }
+    const std::string &Path() const { return m_path; }
+    // Whether the name still leads to the file held: false once another program gave it a new
+    // file meanwhile, which a holder's write must then not overwrite.
+    bool StillAt() const;
+    void Release();
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
+
 } // namespace ORQ

@@ -6,6 +6,7 @@
 #include "KVD_Edit/transform/Math2D.h"
 #include "Quillon/Quillon.h"
 #include "Tamsel/DT1File.h"
+#include "Tamsel/LinePair.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/CLocale.h"
@@ -351,6 +352,9 @@ int CGPSDataSample::LoadTopoFile(CGPSInfo *gps, const char *path, int set, int l
 
 namespace {
 
+// How often the write-back reads a line's pair again when a writer came between its two files.
+constexpr int kPairReads = 4;
+
 // One trace's values as the write-back stores them.
 struct SWriteValues {
     double easting = 0;
@@ -369,16 +373,15 @@ float ToFloat(double value) {
     return static_cast<float>(std::clamp(value, double(-FLT_MAX), double(FLT_MAX)));
 }
 
-// Writes both files of a line as one group (ORQ::CFileGroupReplacement): each goes to a
+// Writes both files of a line as one group (group, which holds the line): each goes to a
 // temporary file beside it, and only when both are complete does an intent record make them
 // the line's files; whoever next reads the line finds either both old files or both new ones,
 // even after a kill or a power loss between the two renames. The trace file goes out a block
 // at a time, progress called after each.
-ORQ::CStr ReplaceLineFiles(ORQ::Tamsel &header, const std::string &hdPath,
-                           const std::string &dt1Path, const CArray3D &block,
-                           const std::function<void()> &progress) {
+ORQ::CStr ReplaceLineFiles(ORQ::CFileGroupReplacement &group, ORQ::Tamsel &header,
+                           const std::string &hdPath, const std::string &dt1Path,
+                           const CArray3D &block, const std::function<void()> &progress) {
     ORQ::CStr error;
-    ORQ::CFileGroupReplacement group(ORQ::kLineFileExtensions);
     ORQ::CFileReplacement &dt1 = group.Add(dt1Path);
     ORQ::CFileReplacement &hd = group.Add(header.FilePathName());
     auto writePiece = [&](int64_t at, int64_t length) {
@@ -574,18 +577,40 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
     const std::string hdName = hdPath ? hdPath : "";
     const std::string dt1Name = dt1Path ? dt1Path : "";
 
-    ORQ::Tamsel header;
-    if (!gps || header.Load(hdName.c_str(), ORQ::ST_FILE) || !header.GetTamsel()) {
-        error.Format("Unable to load data %s", hdName.c_str());
+    // The line is held from before its files are read until their replacement is in place: a
+    // read-change-write of another program in between would be lost under this one. A line
+    // another program keeps is left as it is.
+    ORQ::CFileGroupReplacement group(ORQ::kLineFileExtensions);
+    const std::string hdFile = ORQ::ResolveLinePath(hdName);
+    if (gps && !group.Hold(hdFile)) {
+        error.Format("Error saving to File %s.\n%s\n", hdName.c_str(), group.Why().c_str());
         return error;
     }
-    const ORQ::STamsel hd = *header.GetTamsel();
+    ORQ::Tamsel header;
     const std::string dt1File = ORQ::ResolveLinePath(dt1Name);
     CArray3D block;
-    if (block.ReadDt1(dt1File.c_str(), hd.m_traces, hd.m_points, progress) != 0) {
-        error.Format("Unable to load data %s", dt1Name.c_str());
-        return error;
+    // A writer that does not hold lines (another program's) may still replace the pair while it
+    // is read here: a read that is not one write's pair is read again once that writer is done.
+    for (int read = 0;; ++read) {
+        const ORQ::CLinePairCheck check(hdFile, dt1File);
+        if (!gps || header.Load(hdName.c_str(), ORQ::ST_FILE) || !header.GetTamsel()) {
+            error.Format("Unable to load data %s", hdName.c_str());
+            return error;
+        }
+        const ORQ::STamsel &hd = *header.GetTamsel();
+        if (block.ReadDt1(dt1File.c_str(), hd.m_traces, hd.m_points, progress) != 0) {
+            error.Format("Unable to load data %s", dt1Name.c_str());
+            return error;
+        }
+        if (check.Whole())
+            break;
+        if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdFile)) {
+            error.Format("Error saving to File %s.\n%s\n", hdName.c_str(),
+                         ORQ::CFileGroupReplacement::BusyText(hdFile).c_str());
+            return error;
+        }
     }
+    const ORQ::STamsel hd = *header.GetTamsel();
 
     const ORQ::EUnitType unit = hd.m_stepSize.unit;
     CTraceHeaderWriter writer(block, hd.m_traces, unit, gps->GetEllipsoid(), gpsMode, gpsElevation,
@@ -600,5 +625,5 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
         header.SetElevation(0, 0, ORQ::UNIT_M);
     else
         header.SetElevation(writer.Minimum(), writer.Maximum(), unit);
-    return ReplaceLineFiles(header, hdName, dt1File, block, progress);
+    return ReplaceLineFiles(group, header, hdName, dt1File, block, progress);
 }
