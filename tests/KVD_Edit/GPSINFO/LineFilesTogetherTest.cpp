@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace TH = TraceHeaderField;
 
 namespace {
@@ -177,4 +180,73 @@ TEST_F(LinePair, AWriteBackOfALineAnotherProgramKeepsFailsWithAMessage) {
     EXPECT_EQ(ReadPair(), "new");
     EXPECT_EQ(kvdtest::DescribeLeftovers(dir.Path()), "");
     EXPECT_FALSE(kvdtest::FileExists(ORQ::ReplacementLockPath(hd)));
+}
+
+// A GPS write-back and a topography merge of one line in two processes at once, the first held
+// in its write after it read the line: the second waits for it and adds its change to the
+// first one's, or, kept past its wait, is refused with its message; never is one change lost
+// without a word.
+TEST_F(LinePair, AGpsWriteBackAndATopographyMergeOfOneLineNeverLoseEitherInSilence) {
+    using Group = ORQ::CFileGroupReplacement;
+    kvdtest::WriteFile(dir.File("line.ctp"), "# POSITION, ELEVATION\r\n1,10.0\r\n60,12.0\r\n");
+    ASSERT_EQ(CGPSDataSample().LoadTopoFile(&gps, dir.File("line.ctp").c_str(), 0, 0, line.traces,
+                                            false),
+              0);
+    const struct {
+        const char *name;
+        bool gpsFirst;
+        int waitMs; // of the second writer; 0 the usual wait
+    } rows[] = {{"topography waits for GPS", true, 0},
+                {"GPS waits for topography", false, 0},
+                {"topography refused while GPS is written", true, 300},
+                {"GPS refused while topography is written", false, 300}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(kvdtest::WriteRadarLine(base, line));
+        auto merge = [&](bool gpsMode) {
+            return CGPSDataSample().WriteToLineFiles(&gps, hd.c_str(), dt1.c_str(), gpsMode, 0, 0,
+                                                     false, false);
+        };
+        kvdtest::CHeldWriter first([&] { return merge(row.gpsFirst).empty(); },
+                                   {Group::STEP_TEMPORARIES});
+        ASSERT_EQ(first.WaitHeld(10000), Group::STEP_TEMPORARIES);
+        std::thread letGo;
+        if (row.waitMs)
+            Group::SetLockWait(row.waitMs);
+        else
+            letGo = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                first.Go();
+            });
+        const std::string second = merge(!row.gpsFirst);
+        if (letGo.joinable())
+            letGo.join();
+        else
+            first.Go();
+        Group::SetLockWait(-1);
+        EXPECT_EQ(first.Wait(10000), 0);
+
+        ORQ::Tamsel header;
+        ASSERT_FALSE(header.Load(hd.c_str(), ORQ::ST_FILE));
+        CArray3D block;
+        ASSERT_EQ(block.ReadDt1(dt1.c_str(), line.traces, line.samples), 0);
+        int positions = 0, elevations = 0;
+        for (int t = 0; t < line.traces; ++t) {
+            block.Seek(-64, t, 0);
+            positions += TH::Get<double>(block.Element(), TH::kLongitude) != 0 ? 1 : 0;
+            elevations += TH::Get<float>(block.Element(), TH::kTopography) != 0 ? 1 : 0;
+        }
+        const bool secondKept = row.waitMs == 0;
+        EXPECT_EQ(positions, row.gpsFirst || secondKept ? line.traces : 0);
+        EXPECT_EQ(elevations, !row.gpsFirst || secondKept ? line.traces : 0);
+        EXPECT_EQ(header.GetTamsel()->m_gpsType,
+                  row.gpsFirst || secondKept ? GPS_LATLONG : GPS_NONE);
+        if (secondKept)
+            EXPECT_EQ(second, "");
+        else
+            EXPECT_NE(second.find("another program is writing the files of the line LINE01"),
+                      std::string::npos)
+                << second;
+        EXPECT_EQ(kvdtest::DescribeLeftovers(dir.Path()), "");
+    }
 }
