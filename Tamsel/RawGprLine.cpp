@@ -1,5 +1,6 @@
 #include "Tamsel/RawGprLine.h"
 
+#include "Tamsel/LinePair.h"
 #include "Tamsel/LinePath.h"
 #include "orq_utils/MessageSink.h"
 
@@ -19,18 +20,25 @@ int CRawGprLine::LoadData(const std::string &base) {
     m_base.clear();
     m_summary = STamsel();
 
+    // Both files as one write left them.
     const std::string hdPath = base + ".hd";
-    if (m_hd.Load(hdPath.c_str(), ORQ::ST_FILE)) {
+    const std::string dt1Path = base + ".dt1";
+    const int pair = ORQ::LoadLinePair(hdPath, dt1Path, m_hd, m_dt1);
+    if (pair == ORQ::LINE_PAIR_BUSY)
+        return -2;
+    if (pair == ORQ::LINE_PAIR_NO_HEADER) {
         ShowError(m_hd.GetLastMessage().empty() ? "Unable to read the header " + hdPath
                                                 : m_hd.GetLastMessage());
         return -2;
     }
+    const ORQ::STamsel *hd = m_hd.GetTamsel();
 
     // The line's folder must exist and be usable. Paths written on Windows use
     // backslashes.
     const size_t cut = base.find_last_of("/\\");
     if (cut == std::string::npos) {
         ShowError("The radar line " + base + " names no folder.");
+        m_dt1 = CDT1File();
         return -4;
     }
     const std::string folder = ORQ::ResolveLinePath(base.substr(0, cut + 1));
@@ -39,6 +47,7 @@ int CRawGprLine::LoadData(const std::string &base) {
         ::access(folder.c_str(), R_OK | X_OK) != 0) {
         ShowError("The folder " + folder + " of the radar line " + base +
                   " does not exist or cannot be opened.");
+        m_dt1 = CDT1File();
         return -4;
     }
     // The line's .ini goes beside its data: check that it could be written,
@@ -47,16 +56,17 @@ int CRawGprLine::LoadData(const std::string &base) {
     const bool iniExists = ::access(ini.c_str(), F_OK) == 0;
     if (iniExists ? ::access(ini.c_str(), W_OK) != 0 : ::access(folder.c_str(), W_OK | X_OK) != 0) {
         ShowError("Unable to write " + ini + ": the folder of the radar line is read-only.");
+        m_dt1 = CDT1File();
         return -5;
     }
 
-    const ORQ::STamsel *hd = m_hd.GetTamsel();
-    const std::string dt1Path = base + ".dt1";
-    const int result = m_dt1.Load(dt1Path.c_str(), hd->m_traces, hd->m_points);
-    if (result == -2)
-        return -1;
-    if (result != 0)
-        return -3;
+    if (pair == ORQ::LINE_PAIR_NO_TRACES) {
+        // A trace file shorter than its header (-3), or one that could not be taken at all.
+        const long long holds = CDT1File::TraceCapacity(dt1Path.c_str(), hd->m_points);
+        const bool shorter = hd->m_traces > 0 && hd->m_points > 0 && holds >= 0 &&
+                             holds < hd->m_traces;
+        return shorter ? -3 : -1;
+    }
 
     m_summary.m_stepSize = ORQ::CMeasure::ConvertTo(hd->m_stepSize, ORQ::UNIT_M).value;
     m_summary.m_timeZero = hd->m_timeZero;

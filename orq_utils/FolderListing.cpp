@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cctype>
+#include <ctime>
 #include <memory>
 
 namespace ORQ {
@@ -81,6 +82,7 @@ bool CFolderListing::Read(const std::string &folder) {
     if (fd < 0)
         return false;
     m_handle.fd = fd;
+    StampFolder(fd);
     // The names are read through a second descriptor of the same folder, which the reading
     // closes; the first stays for measuring and opening its entries.
     const int readFd = ::dup(fd);
@@ -202,6 +204,40 @@ std::string CFolderListing::EntryOf(const std::string &path) const {
         path.compare(0, slash, m_folder) != 0 || m_folder.size() != slash)
         return std::string();
     return path.substr(slash + 1);
+}
+
+namespace {
+
+bool Before(const struct timespec &a, const struct timespec &b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+bool Same(const struct timespec &a, const struct timespec &b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+} // namespace
+
+void CFolderListing::StampFolder(int fd) {
+    struct stat st {};
+    m_stampTells = false;
+    if (::fstat(fd, &st) != 0)
+        return;
+    m_folderMtime = st.st_mtim;
+    m_folderCtime = st.st_ctim;
+    // A change gets the time of the clock's tick it falls in (or a finer one): one after this
+    // moment alters times that lie before the tick now running.
+    struct timespec now {};
+    m_stampTells = ::clock_gettime(CLOCK_REALTIME_COARSE, &now) == 0 &&
+                   Before(m_folderMtime, now) && Before(m_folderCtime, now);
+}
+
+bool CFolderListing::UnchangedSinceReading() const {
+    if (!m_read || !m_stampTells)
+        return false;
+    struct stat st {};
+    const int looked =
+        m_handle.fd >= 0 ? ::fstat(m_handle.fd, &st) : ::stat(m_folder.c_str(), &st);
+    return looked == 0 && Same(st.st_mtim, m_folderMtime) && Same(st.st_ctim, m_folderCtime);
 }
 
 int CFolderListing::StatEntry(const std::string &entry, struct stat *st) const {

@@ -76,6 +76,14 @@ public:
     // ".."): the replacement's temporaries and intent records are hidden.
     bool HasHiddenEntries() const { return m_hidden; }
 
+    // Whether no entry of the folder was made, renamed or removed since the reading began (the
+    // folder's modification and change times are those it had then): a reader of a line's files
+    // that finds it so read both as one write left them, for a write gives them their names.
+    // false when that cannot be told: the times lay in the clock's last tick at the reading,
+    // where a change in the same tick would leave them as they are, or the folder cannot be
+    // looked at.
+    bool UnchangedSinceReading() const;
+
     // Called by a writer of this process about to create an entry that readers holding a
     // listing must not miss (an intent record).
     static void NoteNewEntry();
@@ -97,6 +105,8 @@ private:
         ~SFolderHandle() { Close(); }
         void Close();
     };
+    // Notes the folder's times (open as fd) as the reading begins.
+    void StampFolder(int fd);
     // stat(2) of the entry, through the folder when it is open.
     int StatEntry(const std::string &entry, struct stat *st) const;
 
@@ -104,6 +114,10 @@ private:
     SFolderHandle m_handle;
     bool m_read = false;
     bool m_hidden = false;
+    // The folder's times when the reading began, and whether a later change must alter them.
+    struct timespec m_folderMtime {};
+    struct timespec m_folderCtime {};
+    bool m_stampTells = false;
     unsigned long m_newEntriesAtReading = 0;
     std::unordered_map<std::string, char> m_types; // entry -> EType
     // The extensions of the entries, in lower case; all of them when every one is ASCII.

@@ -182,3 +182,36 @@ TEST(FolderListing, ManyListingsAtOnceHoldFewFoldersOpenAndAllAnswer) {
     }
     EXPECT_EQ(before, OpenDescriptors());
 }
+
+// A listing tells whether any name of its folder changed since its reading: a file written in
+// place does not count, a name given, renamed or removed does.
+TEST(FolderListing, TellsWhetherAnyNameChangedSinceItsReading) {
+    const struct {
+        const char *name;
+        void (*change)(const kvdtest::TempDir &dir);
+        bool unchanged;
+    } rows[] = {
+        {"nothing", [](const kvdtest::TempDir &) {}, true},
+        {"a file written in place",
+         [](const kvdtest::TempDir &dir) { kvdtest::WriteFile(dir.File("a.hd"), "other"); }, true},
+        {"a file renamed over another",
+         [](const kvdtest::TempDir &dir) {
+             kvdtest::WriteFile(dir.File(".a.hd.tmp"), "new");
+             ::rename(dir.File(".a.hd.tmp").c_str(), dir.File("a.hd").c_str());
+         },
+         false},
+        {"a file removed", [](const kvdtest::TempDir &dir) { ::unlink(dir.File("a.dt1").c_str()); },
+         false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        kvdtest::TempDir dir;
+        kvdtest::WriteFile(dir.File("a.hd"), "hd");
+        kvdtest::WriteFile(dir.File("a.dt1"), "dt1");
+        // Past the clock's tick of the last change (a few milliseconds).
+        ::usleep(50000);
+        const CFolderListing listing(dir.Path());
+        row.change(dir);
+        EXPECT_EQ(listing.UnchangedSinceReading(), row.unchanged);
+    }
+}

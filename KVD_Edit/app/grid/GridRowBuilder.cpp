@@ -6,7 +6,9 @@
 
 #include "KVD3/KvdDataBlockInterface.h"
 #include "Tamsel/DT1File.h"
+#include "Tamsel/LinePair.h"
 #include "Tamsel/Tamsel.h"
+#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/FileReplacement.h"
 #include "orq_utils/FileSystemName.h"
 #include "orq_utils/PathName.h"
@@ -25,6 +27,8 @@ namespace {
 
 // The grid lists the lines in the type-ordered walk.
 constexpr int kByType = ORQ::CKvdDataBlockInterface::WALK_BY_TYPE;
+// How often a line's pair is read again when a write came between its two files.
+constexpr int kPairReads = 4;
 
 std::string Upper(std::string text) {
     for (char &c : text)
@@ -149,6 +153,10 @@ private:
     // The header a load earlier in the operation read for the row, taken as it is; false when
     // there is none.
     bool TakeKnownHeader();
+    // Reads a line's header and measures its trace file again, as one write left them; false
+    // (with the reason in the errors when a writer kept the line) when the header does not load.
+    bool ReadPairAgain(const std::string &hdPath, const std::string &dt1Path, ORQ::Tamsel &header,
+                       long long &holds);
     // A line with just its two end points recorded is unchanged, reversed or edited by how they
     // stand against the header's start and final positions.
     void FlagFromPositions(const ORQ::STamsel &hd);
@@ -269,12 +277,45 @@ void CGridRowBuild::ReadHeader() {
         MarkUnknown();
         return;
     }
+    long long holds = CDT1File::TraceCapacity(dt1Path, header->GetTamsel()->m_points,
+                                              m_finder.Listing(ORQ::FolderOf(dt1Path)));
+    // The pair is one write's when nothing in its folders got a new name since they were listed
+    // (one look at each folder); else it is read again as a single line is.
+    if (!m_finder.Listing(m_headerFolder).UnchangedSinceReading() ||
+        !m_finder.Listing(ORQ::FolderOf(dt1Path)).UnchangedSinceReading()) {
+        auto again = std::make_shared<ORQ::Tamsel>();
+        if (!ReadPairAgain(hdPath, dt1Path, *again, holds)) {
+            errors += FormatC("Error Loading %s\n", Shown(".hd").c_str());
+            if (!again->GetLastMessage().empty())
+                errors += again->GetLastMessage() + "\n";
+            MarkUnknown();
+            return;
+        }
+        header = std::move(again);
+    }
     m_header = std::move(header);
     const ORQ::STamsel &hd = *m_header->GetTamsel();
     TakeHeader(hd);
-    BoundTraces(hd, CDT1File::TraceCapacity(dt1Path, hd.m_points,
-                                            m_finder.Listing(ORQ::FolderOf(dt1Path))));
+    BoundTraces(hd, holds);
     FlagFromPositions(hd);
+}
+
+bool CGridRowBuild::ReadPairAgain(const std::string &hdPath, const std::string &dt1Path,
+                                  ORQ::Tamsel &header, long long &holds) {
+    for (int read = 0;; ++read) {
+        const ORQ::CLinePairCheck check(hdPath, dt1Path);
+        if (header.Load(hdPath.c_str(), ORQ::ST_FILE) || !header.GetTamsel())
+            return false;
+        holds = CDT1File::TraceCapacity(dt1Path.c_str(), header.GetTamsel()->m_points);
+        if (check.Whole())
+            return true;
+        if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdPath)) {
+            header.GprClear();
+            m_result.errors += "The line's files " + hdPath + " and " + dt1Path + " were not read: " +
+                               ORQ::CFileGroupReplacement::BusyText(hdPath) + ".\n";
+            return false;
+        }
+    }
 }
 
 void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, long long holds) {

@@ -3,6 +3,7 @@
 #include "KVD3/KVDXmlFile.h"
 #include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "Tamsel/DT1File.h"
+#include "Tamsel/LinePair.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/Str.h"
@@ -28,6 +29,8 @@ constexpr size_t kCommentFlagOffset = 96;
 constexpr size_t kCommentOffset = 100;
 constexpr size_t kCommentLength = 28;
 constexpr uint8_t kSkipBit = 4;
+// How often a line's pair is read again when a write came between its two files.
+constexpr int kPairReads = 4;
 // Traces up to this size are read many at a time.
 constexpr uint64_t kRunBytes = 256 * 1024;
 
@@ -85,34 +88,23 @@ double CFiducialImporter::MapPosition(double position, double x0, double x1, dou
     return std::isfinite(mapped) ? mapped : y0;
 }
 
-int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
-                                 const ORQ::STamsel *header, const std::string &traceFilePath,
-                                 ETraceFileFault *fault) {
-    BusyTick();
+namespace {
+
+// The marks of the trace file at found for the header's counts (ReadMarks after its header).
+int ReadTraceMarks(const ORQ::STamsel *header, const std::string &found,
+                   std::vector<SFiducialMark> &marks, ETraceFileFault &why) {
     marks.clear();
-    ETraceFileFault ignored = ETraceFileFault::None;
-    ETraceFileFault &why = fault ? *fault : ignored;
     why = ETraceFileFault::None;
-    // A header object is made only when there is one to read: its streams are dear to build.
-    std::unique_ptr<ORQ::Tamsel> loaded;
-    if (!header) {
-        loaded = std::make_unique<ORQ::Tamsel>();
-        if (loaded->Load(headerPath.c_str(), ORQ::ST_FILE) || !loaded->GetTamsel())
-            return kHeaderNotLoaded;
-        header = loaded->GetTamsel();
-    }
     const int32_t traces = header->m_traces;
     const int32_t points = header->m_points;
     if (traces <= 0 || points <= 0)
-        return kEmptyLine;
+        return CFiducialImporter::kEmptyLine;
 
-    const std::string found =
-        traceFilePath.empty() ? ORQ::ResolveLinePath(TraceFilePath(headerPath)) : traceFilePath;
     const int fd = ::open(found.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         why = errno == ENOENT || errno == ENOTDIR ? ETraceFileFault::Missing
                                                   : ETraceFileFault::ReadError;
-        return kTraceFileUnreadable;
+        return CFiducialImporter::kTraceFileUnreadable;
     }
     SFile file{fd};
     // Both counts are positive 32-bit values, so the product fits in 64 bits.
@@ -123,12 +115,12 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
         why = ETraceFileFault::ReadError;
-        return kTraceFileUnreadable;
+        return CFiducialImporter::kTraceFileUnreadable;
     }
     const long long holds = CDT1File::WholeTraces(static_cast<long long>(st.st_size), points);
     if (holds < traces) {
         why = ETraceFileFault::Short;
-        return kTraceFileUnreadable;
+        return CFiducialImporter::kTraceFileUnreadable;
     }
     if (holds > traces)
         why = ETraceFileFault::Long;
@@ -146,7 +138,7 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
         if (read != ERead::Done) {
             why = read == ERead::End ? ETraceFileFault::Short : ETraceFileFault::ReadError;
             marks.clear();
-            return kTraceFileUnreadable;
+            return CFiducialImporter::kTraceFileUnreadable;
         }
         for (int32_t k = 0; k < count; ++k) {
             const char *head = buffer.data() + (runs ? k * record : 0);
@@ -166,6 +158,40 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
         }
     }
     return traces;
+}
+
+} // namespace
+
+int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
+                                 const ORQ::STamsel *header, const std::string &traceFilePath,
+                                 ETraceFileFault *fault) {
+    BusyTick();
+    marks.clear();
+    ETraceFileFault ignored = ETraceFileFault::None;
+    ETraceFileFault &why = fault ? *fault : ignored;
+    why = ETraceFileFault::None;
+    const std::string found =
+        traceFilePath.empty() ? ORQ::ResolveLinePath(TraceFilePath(headerPath)) : traceFilePath;
+    if (header)
+        return ReadTraceMarks(header, found, marks, why);
+    // Both files read here: as one write left them, read again when a write came between them.
+    // A header object is made only when there is one to read: its streams are dear to build.
+    const std::string hdPath = ORQ::ResolveLinePath(headerPath);
+    auto loaded = std::make_unique<ORQ::Tamsel>();
+    for (int read = 0;; ++read) {
+        const ORQ::CLinePairCheck check(hdPath, found);
+        if (loaded->Load(hdPath.c_str(), ORQ::ST_FILE) || !loaded->GetTamsel())
+            return kHeaderNotLoaded;
+        const int result = ReadTraceMarks(loaded->GetTamsel(), found, marks, why);
+        if (check.Whole())
+            return result;
+        // Another program kept writing the line: nothing of a pair no write made is kept.
+        if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdPath)) {
+            marks.clear();
+            why = ETraceFileFault::ReadError;
+            return kTraceFileUnreadable;
+        }
+    }
 }
 
 void CFiducialImporter::WriteMarks(ORQ::CKVDXmlFile *file, const std::vector<SFiducialMark> &marks,
