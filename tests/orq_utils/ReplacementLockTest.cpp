@@ -4,6 +4,7 @@
 #include "orq_utils/FileGroupReplacement.h"
 
 #include "orq_utils/FolderListing.h"
+#include "orq_utils/ReplacementLock.h"
 #include "orq_utils/ReplacementRecord.h"
 #include "tests/support/HeldWriter.h"
 #include "tests/support/KilledSave.h"
@@ -470,4 +471,82 @@ TEST(ReplacementLock, ALineWhoseLockCannotBeMadeIsLeftAsItIs) {
     ASSERT_TRUE(std::filesystem::remove(lock));
     EXPECT_EQ(ReadLine(folder), "recorded");
     EXPECT_TRUE(Leftovers(folder).empty()) << testing::PrintToString(Leftovers(folder));
+}
+
+namespace {
+
+// Answers every message, noting whether the line's lock was free while it was shown.
+class CLockFreeProbe : public ORQ::IMessageSink {
+public:
+    explicit CLockFreeProbe(std::string lock) : m_lock(std::move(lock)), m_previous(ORQ::SetMessageSink(this)) {}
+    ~CLockFreeProbe() override { ORQ::SetMessageSink(m_previous); }
+    int Show(const std::string &, const std::string &, unsigned style) override {
+        ORQ::CReplacementLock probe;
+        (probe.Take(m_lock, 0) ? freeShown : heldShown)++;
+        return ORQ::DefaultAnswer(style);
+    }
+    int freeShown = 0, heldShown = 0;
+
+private:
+    std::string m_lock;
+    ORQ::IMessageSink *m_previous;
+};
+
+kvdtest::CHeldWriter *g_waitedFor = nullptr;
+int g_waitTicks = 0;
+// The hook of a wait: lets the writer waited for go on at its third call.
+void CountWaitTick() {
+    if (++g_waitTicks == 3 && g_waitedFor)
+        g_waitedFor->Go();
+}
+
+} // namespace
+
+// A record that holds its line back is reported when a write of the line finds it, but only
+// after the write let the line go: the other program's writer of the line is not kept waiting
+// while a person reads the box.
+TEST(ReplacementLock, ALineLeftAloneIsReportedOnlyOnceItsLockIsFree) {
+    TempDir dir;
+    const std::string folder = dir.Path();
+    ASSERT_TRUE(WriteTagged(folder, "old"));
+    kvdtest::WriteFile(RecordOf(folder), "no record at all\n");
+    CLockFreeProbe probe(ORQ::ReplacementLockPath(folder + "/GPS01.hd"));
+    EXPECT_FALSE(WriteTagged(folder, "new"));
+    EXPECT_EQ(probe.freeShown, 1);
+    EXPECT_EQ(probe.heldShown, 0);
+    EXPECT_EQ(PairOnDisk(folder), "old");
+}
+
+// A writer waiting for a line another process writes is woken now and then for the program's
+// hook, and gets the line as soon as the other lets it go; one kept past its wait fails.
+TEST(ReplacementLock, AWaitForABusyLineCallsTheHookAndEndsWhenTheLineIsFree) {
+    using Group = CFileGroupReplacement;
+    const struct {
+        const char *name;
+        bool letGo; // the hook lets the other writer go on
+        bool committed;
+    } rows[] = {{"the other writer is let go during the wait", true, true},
+                {"the other writer keeps the line", false, false}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const std::string folder = dir.Path();
+        ASSERT_TRUE(WriteTagged(folder, "old"));
+        CHeldWriter other([&] { return WriteTagged(folder, "other"); }, {Group::STEP_TEMPORARIES});
+        ASSERT_EQ(other.WaitHeld(10000), Group::STEP_TEMPORARIES);
+        g_waitedFor = row.letGo ? &other : nullptr;
+        g_waitTicks = 0;
+        Group::SetWaitHook(&CountWaitTick);
+        Group::SetLockWait(row.letGo ? 30000 : 1000);
+        const bool committed = WriteTagged(folder, "mine");
+        Group::SetLockWait(-1);
+        Group::SetWaitHook(nullptr);
+        g_waitedFor = nullptr;
+        EXPECT_EQ(committed, row.committed);
+        EXPECT_GE(g_waitTicks, 3);
+        if (!row.letGo)
+            other.Go();
+        EXPECT_EQ(other.Wait(10000), 0);
+        EXPECT_EQ(PairOnDisk(folder), row.committed ? "mine" : "other");
+    }
 }

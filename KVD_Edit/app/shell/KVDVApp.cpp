@@ -5,6 +5,7 @@
 #include "KVD_Edit/app/grid/ChildFrame.h"
 #include "KVD_Edit/app/lines/LineOffsetDlg.h"
 #include "KVD_Edit/app/shell/AboutDlg.h"
+#include "KVD_Edit/app/shell/BusyIndicator.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/app/shell/Helpers.h"
@@ -19,6 +20,7 @@
 #include "KVD_Edit/platform/WxText.h"
 
 #include "KVD3/LineOffsetDlg.h"
+#include "orq_utils/FileGroupReplacement.h"
 
 #include <wx/dialog.h>
 #include <wx/display.h>
@@ -31,6 +33,7 @@
 #include <wx/image.h>
 #include <wx/modalhook.h>
 #include <wx/stdpaths.h>
+#include <wx/thread.h>
 #include <wx/utils.h>
 #include <wx/weakref.h>
 
@@ -190,6 +193,11 @@ bool CKVDVApp::OnInit() {
     m_modalWindows->Register();
     // The project library asks for a line offset through the program's dialog.
     ORQ::CLineOffsetDlg::SetPresenter(&LineOffsetDlg::Present);
+    // A wait for a line another program writes keeps the busy dialog alive.
+    ORQ::CFileGroupReplacement::SetWaitHook([] {
+        if (wxIsMainThread())
+            BusyTick();
+    });
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
         wxInitAllImageHandlers();
 
@@ -391,6 +399,7 @@ int CKVDVApp::OnExit() {
     m_docTemplate = nullptr;
     m_mainFrame = nullptr;
     ORQ::CLineOffsetDlg::SetPresenter(nullptr);
+    ORQ::CFileGroupReplacement::SetWaitHook(nullptr);
     if (m_ownsMessageSink) {
         ORQ::SetMessageSink(nullptr);
         m_ownsMessageSink = false;
