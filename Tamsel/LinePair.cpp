@@ -114,17 +114,22 @@ int LoadLinePair(const std::string &hdName, const std::string &dt1Name, Tamsel &
                 return result;
             }
         }
-        // A writer was under way: its turn is waited for, and the line read under the lock.
+        // A writer was under way: its turn is waited for, and the line read holding it from
+        // both kinds of writers (those that hold lines, and those that only lock them).
+        CLineHold hold;
         CReplacementLock lock;
-        if (lock.Take(lockPath, CFileGroupReplacement::LockWait())) {
+        const bool holdHad = hold.Take(hdPath, CFileGroupReplacement::LockWait()) || errno == ENOENT;
+        const int holdErr = errno;
+        if (holdHad && lock.Take(lockPath, CFileGroupReplacement::LockWait())) {
             CHeldMessages held;
             const int result = LoadBoth(hdPath, dt1Path, header, traces);
             held.Restore();
             lock.Release();
+            hold.Release();
             held.Show();
             return result;
         }
-        if (errno == EWOULDBLOCK || read + 1 >= kUnlockedReads)
+        if ((holdHad ? errno : holdErr) == EWOULDBLOCK || read + 1 >= kUnlockedReads)
             break;
     }
     header.GprClear();
@@ -158,6 +163,9 @@ bool CLinePairCheck::Whole() const {
 }
 
 bool CLinePairCheck::WaitForWriter(const std::string &hdPath) {
+    CLineHold hold;
+    if (!hold.Take(hdPath, CFileGroupReplacement::LockWait()) && errno != ENOENT)
+        return false;
     CReplacementLock lock;
     return lock.Take(ReplacementLockPath(hdPath), CFileGroupReplacement::LockWait());
 }

@@ -59,8 +59,8 @@ bool CFileGroupReplacement::Hold(const std::string &hdFile) {
     for (int tries = 0; tries < 8; ++tries) {
         if (!m_hold->Take(hdFile, g_lockWaitMs))
             return errno == ENOENT || LockRefused(hdFile);
-        FinishPendingReplacementOf(hdFile, m_extensions);
-        if (m_hold->StillAt())
+        if (FinishPendingReplacementOf(hdFile, m_extensions) == PENDING_NONE ||
+            m_hold->StillAt())
             return true;
     }
     errno = EWOULDBLOCK;
@@ -128,7 +128,19 @@ bool CFileGroupReplacement::Commit() {
     // One writer of a line at a time, across processes: the line's lock is held from before its
     // first temporary has a name (until then no one else can see it) until its record is gone.
     // A writer that waited in vain has changed nothing.
-    const bool committed = m_lock->Take(ReplacementLockPath(recordPath), g_lockWaitMs)
+    // A group that holds its line (Hold) has it from every other holder. Without a record or a
+    // lock file on disk no other writer is under way and nothing is to be finished, and the
+    // line's lock file, which would add a name to the folder whose entries the write flushes,
+    // is not needed: a writer that does not hold lines and comes in meanwhile meets this
+    // group's record (the exclusive creation of a record refuses the later of the two) and its
+    // temporaries locked.
+    struct stat there {};
+    const bool lockNeeded = !m_hold->Held() || ::lstat(recordPath.c_str(), &there) == 0 ||
+                            errno != ENOENT ||
+                            ::lstat(ReplacementLockPath(recordPath).c_str(), &there) == 0 ||
+                            errno != ENOENT;
+    const bool committed = !lockNeeded ? CommitHeld(recordPath)
+                           : m_lock->Take(ReplacementLockPath(recordPath), g_lockWaitMs)
                                ? CommitHeld(recordPath)
                                : LockRefused(m_members.front()->Target());
     // The temporaries of a group that failed before its record go (while the line is ours).

@@ -53,7 +53,9 @@ public:
     // the caller reads its files, waiting as Commit does, until Commit is done (or the group
     // goes), so that no other read-change-write of the line comes between the read and the
     // commit. Commit refuses (EBUSY) to write over a header that another program replaced
-    // meanwhile. false, with errno and a text in Why(), when the line cannot be had; the caller
+    // meanwhile, so a read that met a writer not holding lines is never written back as if
+    // whole. Commit of a held line without a record needs no lock file. false, with errno and a
+    // text in Why(), when the line cannot be had; the caller
     // then reads and writes nothing. A header that is not there is not held (true): its read
     // fails. The group's members must be of that line.
     bool Hold(const std::string &hdFile);

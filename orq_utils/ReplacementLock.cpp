@@ -23,9 +23,27 @@ using Clock = std::chrono::steady_clock;
 
 std::atomic<CReplacementLock::WaitHook> g_waitHook{nullptr};
 
-// The lock files this thread holds, and what waits until it holds none.
+// The lock files and held lines (CLineHold, their paths after a NUL) this thread holds, and
+// what waits until it holds none.
 thread_local std::vector<std::string> t_held;
 thread_local std::vector<std::function<void()>> t_afterRelease;
+
+std::string HoldKey(const std::string &path) {
+    return std::string(1, '\0') + path;
+}
+
+// Notes that this thread no longer holds key, and runs what waited for its last hold to go.
+void Unheld(const std::string &key) {
+    const auto held = std::find(t_held.begin(), t_held.end(), key);
+    if (held != t_held.end())
+        t_held.erase(held);
+    if (t_held.empty() && !t_afterRelease.empty()) {
+        std::vector<std::function<void()>> actions;
+        actions.swap(t_afterRelease);
+        for (auto &action : actions)
+            action();
+    }
+}
 
 // The longest a blocked wait lasts before the wait hook is called.
 constexpr auto kWaitSlice = std::chrono::milliseconds(100);
@@ -200,16 +218,9 @@ void CReplacementLock::Release() {
         ::unlink(m_path.c_str());
     ::close(m_fd);
     m_fd = -1;
-    const auto held = std::find(t_held.begin(), t_held.end(), m_path);
-    if (held != t_held.end())
-        t_held.erase(held);
+    const std::string path = std::move(m_path);
     m_path.clear();
-    if (t_held.empty() && !t_afterRelease.empty()) {
-        std::vector<std::function<void()>> actions;
-        actions.swap(t_afterRelease);
-        for (auto &action : actions)
-            action();
-    }
+    Unheld(path);
     errno = err;
 }
 
@@ -231,7 +242,7 @@ void CReplacementLock::SetWaitHook(WaitHook hook) {
 bool CLineHold::Take(const std::string &path, int waitMs) {
     Release();
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
-    for (;;) {
+    for (int renewed = 0;; ++renewed) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             return false;
@@ -244,11 +255,15 @@ bool CLineHold::Take(const std::string &path, int waitMs) {
         }
         m_fd = fd;
         m_path = path;
-        if (StillAt())
+        if (StillAt()) {
+            t_held.push_back(HoldKey(path));
             return true;
+        }
         // The holder before gave the name a new file: that one is the line's now.
-        Release();
-        if (Clock::now() >= deadline && waitMs > 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        m_path.clear();
+        if (renewed >= 100 && Clock::now() >= deadline) {
             errno = EWOULDBLOCK;
             return false;
         }
@@ -268,7 +283,9 @@ void CLineHold::Release() {
     const int err = errno;
     ::close(m_fd);
     m_fd = -1;
+    const std::string key = HoldKey(m_path);
     m_path.clear();
+    Unheld(key);
     errno = err;
 }
 

@@ -6,7 +6,6 @@
 #include "KVD_Edit/transform/Math2D.h"
 #include "Quillon/Quillon.h"
 #include "Tamsel/DT1File.h"
-#include "Tamsel/LinePair.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/CLocale.h"
@@ -352,9 +351,6 @@ int CGPSDataSample::LoadTopoFile(CGPSInfo *gps, const char *path, int set, int l
 
 namespace {
 
-// How often the write-back reads a line's pair again when a writer came between its two files.
-constexpr int kPairReads = 4;
-
 // One trace's values as the write-back stores them.
 struct SWriteValues {
     double easting = 0;
@@ -586,29 +582,19 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
         error.Format("Error saving to File %s.\n%s\n", hdName.c_str(), group.Why().c_str());
         return error;
     }
+    // Read under the hold: another holder cannot write the line meanwhile, and a write of one
+    // that does not hold lines makes the commit refuse (the header is no longer the one held).
     ORQ::Tamsel header;
+    if (!gps || header.Load(hdName.c_str(), ORQ::ST_FILE) || !header.GetTamsel()) {
+        error.Format("Unable to load data %s", hdName.c_str());
+        return error;
+    }
     const std::string dt1File = ORQ::ResolveLinePath(dt1Name);
     CArray3D block;
-    // A writer that does not hold lines (another program's) may still replace the pair while it
-    // is read here: a read that is not one write's pair is read again once that writer is done.
-    for (int read = 0;; ++read) {
-        const ORQ::CLinePairCheck check(hdFile, dt1File);
-        if (!gps || header.Load(hdName.c_str(), ORQ::ST_FILE) || !header.GetTamsel()) {
-            error.Format("Unable to load data %s", hdName.c_str());
-            return error;
-        }
-        const ORQ::STamsel &hd = *header.GetTamsel();
-        if (block.ReadDt1(dt1File.c_str(), hd.m_traces, hd.m_points, progress) != 0) {
-            error.Format("Unable to load data %s", dt1Name.c_str());
-            return error;
-        }
-        if (check.Whole())
-            break;
-        if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdFile)) {
-            error.Format("Error saving to File %s.\n%s\n", hdName.c_str(),
-                         ORQ::CFileGroupReplacement::BusyText(hdFile).c_str());
-            return error;
-        }
+    if (block.ReadDt1(dt1File.c_str(), header.GetTamsel()->m_traces,
+                      header.GetTamsel()->m_points, progress) != 0) {
+        error.Format("Unable to load data %s", dt1Name.c_str());
+        return error;
     }
     const ORQ::STamsel hd = *header.GetTamsel();
 

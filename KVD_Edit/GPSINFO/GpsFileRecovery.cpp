@@ -3,6 +3,7 @@
 #include "KVD_Edit/GPSINFO/Array3D.h"
 #include "KVD_Edit/GPSINFO/TraceHeaderFields.h"
 #include "Quillon/Quillon.h"
+#include "Tamsel/LinePair.h"
 #include "Tamsel/LinePath.h"
 #include "orq_utils/FileReplacement.h"
 #include "orq_utils/MessageSink.h"
@@ -100,11 +101,14 @@ bool Exists(const std::string &path) {
 } // namespace
 
 int WriteGpsFileFromTraces(const std::string &hdPath, int traces, int samples, double stepMetres,
-                           int kind, ORQ::EUnitType headerUnit) {
+                           int kind, ORQ::EUnitType headerUnit, const ORQ::CLinePairCheck *pair) {
     const std::string base = WithoutExtension(hdPath);
     const std::string dt1 = ORQ::ResolveLinePath(base + ".dt1");
     CArray3D block;
-    if (block.ReadDt1(dt1.c_str(), traces, samples) != 0) {
+    const int read = block.ReadDt1(dt1.c_str(), traces, samples);
+    if (pair && !pair->Whole())
+        return RECOVERY_PAIR_CHANGED;
+    if (read != 0) {
         ORQ::CStr message;
         message.Format("Unable to load data %s", dt1.c_str());
         ORQ::ShowMessage(message, ORQ::MB_OK);

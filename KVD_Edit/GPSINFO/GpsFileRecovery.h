@@ -23,7 +23,12 @@ enum ERecoveryResult : int {
     RECOVERY_WRITTEN = 0,
     RECOVERY_TRACES_UNREADABLE = -1, // "Unable to load data %s"
     RECOVERY_NOT_CREATED = -2,       // "Unable to Create File %s"
+    RECOVERY_PAIR_CHANGED = -4,      // a write came between the header and the trace file
 };
+
+namespace ORQ {
+class CLinePairCheck;
+}
 
 // Recovers the GPS (or topography) text file of a radar line from the values stored in its
 // trace headers: the trace file is hdPath up to its last "." plus ".dt1" (found whatever the
@@ -38,6 +43,10 @@ enum ERecoveryResult : int {
 //
 // The file is created exclusively: an existing file of that name, in any letter case, is never
 // replaced. Every write is checked; a file that cannot be written completely is removed again.
-// A failure is shown as a message and returned.
+// A failure is shown as a message and returned. pair, when given, is the check made before the
+// caller read the header the counts come from: when the trace file read is not of that
+// header's write, nothing is written or shown (RECOVERY_PAIR_CHANGED), for the caller to read
+// the line again.
 int WriteGpsFileFromTraces(const std::string &hdPath, int traces, int samples, double stepMetres,
-                           int kind, ORQ::EUnitType headerUnit = ORQ::UNIT_M);
+                           int kind, ORQ::EUnitType headerUnit = ORQ::UNIT_M,
+                           const ORQ::CLinePairCheck *pair = nullptr);

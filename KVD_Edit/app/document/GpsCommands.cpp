@@ -6,9 +6,12 @@
 #include "KVD_Edit/app/grid/GridRowBuilder.h"
 #include "KVD_Edit/app/lines/LineImporter.h"
 #include "KVD_Edit/app/shell/BusyIndicator.h"
+#include "Tamsel/LinePair.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
+#include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/MessageSink.h"
+#include "orq_utils/PathName.h"
 
 #include <sys/stat.h>
 
@@ -424,6 +427,45 @@ void CGpsCommands::MergeDataFile(int kind, SGridInfo *row, bool clear, bool gpsE
         m_host.ReloadNoErrors();
 }
 
+namespace {
+
+// How often a line's pair is read again when a write came between its two files.
+constexpr int kPairReads = 4;
+
+// Writes the kind's file of the line of hdPath from its trace headers, the header and the trace
+// file read as one write left them; kNothingRecovered when the header holds none of the kind.
+int RecoverFromLine(const std::string &hdPath, int kind) {
+    const std::string hdFile = ORQ::ResolveLinePath(hdPath);
+    const std::string dt1File = ORQ::ResolveLinePath(
+        hdPath.substr(0, hdPath.size() >= 2 ? hdPath.size() - 2 : 0) + "dt1");
+    for (int read = 0;; ++read) {
+        const ORQ::CLinePairCheck check(hdFile, dt1File);
+        ORQ::Tamsel header;
+        if (header.Load(hdPath.c_str(), ORQ::ST_FILE) || !header.GetTamsel())
+            return CGpsCommands::kNothingRecovered;
+        const ORQ::STamsel &hd = *header.GetTamsel();
+        if (!HeaderHoldsKind(hd, kind))
+            return CGpsCommands::kNothingRecovered;
+        const ORQ::EUnitType unit = hd.m_stepSize.unit;
+        double step = hd.m_stepSize.value;
+        if (unit != ORQ::UNIT_M && ORQ::CMeasure::IsDistanceUnit(unit))
+            step = ORQ::CMeasure::ConvertTo(step, unit, ORQ::UNIT_M);
+        const int result =
+            WriteGpsFileFromTraces(hdPath, hd.m_traces, hd.m_points, step, kind, unit, &check);
+        if (result != RECOVERY_PAIR_CHANGED)
+            return result;
+        if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdFile)) {
+            ORQ::ShowMessage("The line " + ORQ::StemOf(ORQ::LeafOf(hdFile)) + " (" + hdFile +
+                                 ") was not read: " +
+                                 ORQ::CFileGroupReplacement::BusyText(hdFile) + ".",
+                             ORQ::MB_OK | ORQ::MB_ICONWARNING);
+            return RECOVERY_TRACES_UNREADABLE;
+        }
+    }
+}
+
+} // namespace
+
 int CGpsCommands::RecoverDataFile(int kind, SGridInfo *row, bool reload) {
     const std::vector<SGridInfo *> rows = TargetRows(row);
     ORQ::CKVDXmlFile *file = m_host.GetKvdFile();
@@ -438,17 +480,10 @@ int CGpsCommands::RecoverDataFile(int kind, SGridInfo *row, bool reload) {
         if (Exists(RowFilePath(folder, *r, DataKindExtension(kind))))
             continue;
         const std::string hdPath = RowFilePath(folder, *r, "hd");
-        ORQ::Tamsel header;
-        if (header.Load(hdPath.c_str(), ORQ::ST_FILE) || !header.GetTamsel())
+        const int recovered = RecoverFromLine(hdPath, kind);
+        if (recovered == kNothingRecovered)
             continue;
-        const ORQ::STamsel &hd = *header.GetTamsel();
-        if (!HeaderHoldsKind(hd, kind))
-            continue;
-        const ORQ::EUnitType unit = hd.m_stepSize.unit;
-        double step = hd.m_stepSize.value;
-        if (unit != ORQ::UNIT_M && ORQ::CMeasure::IsDistanceUnit(unit))
-            step = ORQ::CMeasure::ConvertTo(step, unit, ORQ::UNIT_M);
-        result = WriteGpsFileFromTraces(hdPath, hd.m_traces, hd.m_points, step, kind, unit);
+        result = recovered;
         if (result == RECOVERY_WRITTEN)
             StatusOf(*r, kind) = GFS_BESIDE;
     }
