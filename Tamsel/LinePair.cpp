@@ -5,10 +5,10 @@
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
 #include "orq_utils/MessageSink.h"
-#include "orq_utils/PendingReplacement.h"
-#include "orq_utils/ReplacementRecord.h"
 #include "orq_utils/PathName.h"
+#include "orq_utils/PendingReplacement.h"
 #include "orq_utils/ReplacementLock.h"
+#include "orq_utils/ReplacementRecord.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -69,7 +69,7 @@ int LoadBoth(const std::string &hdPath, const std::string &dt1Path, Tamsel &head
         return LINE_PAIR_NO_HEADER;
     const STamsel *hd = header.GetTamsel();
     return traces.Load(dt1Path.c_str(), hd->m_traces, hd->m_points) == 0 ? LINE_PAIR_LOADED
-                                                                          : LINE_PAIR_NO_TRACES;
+                                                                         : LINE_PAIR_NO_TRACES;
 }
 
 int OpenToCheck(const std::string &path) {
@@ -118,7 +118,8 @@ int LoadLinePair(const std::string &hdName, const std::string &dt1Name, Tamsel &
         // both kinds of writers (those that hold lines, and those that only lock them).
         CLineHold hold;
         CReplacementLock lock;
-        const bool holdHad = hold.Take(hdPath, CFileGroupReplacement::LockWait()) || errno == ENOENT;
+        const bool holdHad =
+            hold.Take(hdPath, CFileGroupReplacement::LockWait()) || errno == ENOENT;
         const int holdErr = errno;
         if (holdHad && lock.Take(lockPath, CFileGroupReplacement::LockWait())) {
             CHeldMessages held;
@@ -143,9 +144,9 @@ CLinePairCheck::CLinePairCheck(const std::string &hdPath, const std::string &dt1
     const EPendingReplacement pending = FinishPendingReplacementOf(hdPath, kLineFileExtensions);
     // A record left alone holds the line's writers back: the files are read as they are.
     m_record = OpenToCheck(m_recordPath);
-    m_writing = pending == PENDING_BUSY ||
-                (m_record >= 0 && pending != PENDING_UNREADABLE && pending != PENDING_FAILED &&
-                 pending != PENDING_REFUSED);
+    m_writing =
+        pending == PENDING_BUSY || (m_record >= 0 && pending != PENDING_UNREADABLE &&
+                                    pending != PENDING_FAILED && pending != PENDING_REFUSED);
     m_hd = OpenToCheck(hdPath);
     m_dt1 = OpenToCheck(dt1Path);
 }

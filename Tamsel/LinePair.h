@@ -15,17 +15,16 @@
 
 class CDT1File;
 
-
 namespace ORQ {
 
 class Tamsel;
 
 // Results of LoadLinePair.
 enum ELinePair {
-    LINE_PAIR_LOADED = 0,      // both files loaded, as one write made them
-    LINE_PAIR_NO_HEADER = 1,   // the header did not load (header.GetLastMessage() says why)
-    LINE_PAIR_NO_TRACES = 2,   // the trace file did not load (its message was shown)
-    LINE_PAIR_BUSY = 3,        // another program kept writing the line; a message was shown
+    LINE_PAIR_LOADED = 0,    // both files loaded, as one write made them
+    LINE_PAIR_NO_HEADER = 1, // the header did not load (header.GetLastMessage() says why)
+    LINE_PAIR_NO_TRACES = 2, // the trace file did not load (its message was shown)
+    LINE_PAIR_BUSY = 3,      // another program kept writing the line; a message was shown
 };
 
 // Loads the header at hdPath and the trace file at dt1Path with the header's counts. A pending
@@ -33,8 +32,8 @@ enum ELinePair {
 // shown once the pair read is known to be whole (a mixed read is read again, and says nothing).
 // A line another program writes for longer than the writers' wait
 // (CFileGroupReplacement::LockWait) is reported busy, in the words of a refused write.
-TAMSEL_API int LoadLinePair(const std::string &hdPath, const std::string &dt1Path,
-                            Tamsel &header, CDT1File &traces);
+TAMSEL_API int LoadLinePair(const std::string &hdPath, const std::string &dt1Path, Tamsel &header,
+                            CDT1File &traces);
 
 // The check of one read of a line's pair without its lock, for readers that load the files their
 // own way: made before the read (it finishes a pending record of the line, then opens both

@@ -63,8 +63,8 @@ int CRawGprLine::LoadData(const std::string &base) {
     if (pair == ORQ::LINE_PAIR_NO_TRACES) {
         // A trace file shorter than its header (-3), or one that could not be taken at all.
         const long long holds = CDT1File::TraceCapacity(dt1Path.c_str(), hd->m_points);
-        const bool shorter = hd->m_traces > 0 && hd->m_points > 0 && holds >= 0 &&
-                             holds < hd->m_traces;
+        const bool shorter =
+            hd->m_traces > 0 && hd->m_points > 0 && holds >= 0 && holds < hd->m_traces;
         return shorter ? -3 : -1;
     }
 

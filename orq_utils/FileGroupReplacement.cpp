@@ -49,7 +49,8 @@ std::string CFileGroupReplacement::BusyText(const std::string &lineFile) {
     const std::string waited =
         ms >= 1000 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
     return "another program is writing the files of the line " + StemOf(LeafOf(lineFile)) +
-           " and did not finish within " + waited + "; nothing was changed. Try again once it is done";
+           " and did not finish within " + waited +
+           "; nothing was changed. Try again once it is done";
 }
 
 bool CFileGroupReplacement::Hold(const std::string &hdFile) {
@@ -59,8 +60,7 @@ bool CFileGroupReplacement::Hold(const std::string &hdFile) {
     for (int tries = 0; tries < 8; ++tries) {
         if (!m_hold->Take(hdFile, g_lockWaitMs))
             return errno == ENOENT || LockRefused(hdFile);
-        if (FinishPendingReplacementOf(hdFile, m_extensions) == PENDING_NONE ||
-            m_hold->StillAt())
+        if (FinishPendingReplacementOf(hdFile, m_extensions) == PENDING_NONE || m_hold->StillAt())
             return true;
     }
     errno = EWOULDBLOCK;
@@ -135,10 +135,9 @@ bool CFileGroupReplacement::Commit() {
     // group's record (the exclusive creation of a record refuses the later of the two) and its
     // temporaries locked.
     struct stat there {};
-    const bool lockNeeded = !m_hold->Held() || ::lstat(recordPath.c_str(), &there) == 0 ||
-                            errno != ENOENT ||
-                            ::lstat(ReplacementLockPath(recordPath).c_str(), &there) == 0 ||
-                            errno != ENOENT;
+    const bool lockNeeded =
+        !m_hold->Held() || ::lstat(recordPath.c_str(), &there) == 0 || errno != ENOENT ||
+        ::lstat(ReplacementLockPath(recordPath).c_str(), &there) == 0 || errno != ENOENT;
     const bool committed = !lockNeeded ? CommitHeld(recordPath)
                            : m_lock->Take(ReplacementLockPath(recordPath), g_lockWaitMs)
                                ? CommitHeld(recordPath)

@@ -235,8 +235,7 @@ bool CFolderListing::UnchangedSinceReading() const {
     if (!m_read || !m_stampTells)
         return false;
     struct stat st {};
-    const int looked =
-        m_handle.fd >= 0 ? ::fstat(m_handle.fd, &st) : ::stat(m_folder.c_str(), &st);
+    const int looked = m_handle.fd >= 0 ? ::fstat(m_handle.fd, &st) : ::stat(m_folder.c_str(), &st);
     return looked == 0 && Same(st.st_mtim, m_folderMtime) && Same(st.st_ctim, m_folderCtime);
 }
 

@@ -152,7 +152,8 @@ bool WaitForLock(int fd, Clock::time_point deadline) {
             if (locked != 0 && errno == EWOULDBLOCK) {
                 const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(slice);
                 struct timespec pause {
-                    static_cast<time_t>(ns.count() / 1000000000), static_cast<long>(ns.count() % 1000000000)
+                    static_cast<time_t>(ns.count() / 1000000000),
+                        static_cast<long>(ns.count() % 1000000000)
                 };
                 ::nanosleep(&pause, nullptr);
                 errno = EINTR;

@@ -42,8 +42,8 @@ public:
     // Whether this thread holds the lock file path (through any CReplacementLock).
     static bool HeldHere(const std::string &path);
     // Runs action now when this thread holds no line's lock nor line (CLineHold), else once it
-    // has let the last one go: a message box shown while a line is held would keep the other program's writer of it
-    // waiting for as long as the person reads.
+    // has let the last one go: a message box shown while a line is held would keep the other
+    // program's writer of it waiting for as long as the person reads.
     static void AfterRelease(std::function<void()> action);
 
     // Called on the waiting thread about every tenth of a second while a wait for a line lasts;

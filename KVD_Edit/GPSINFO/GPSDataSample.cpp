@@ -591,8 +591,8 @@ ORQ::CStr CGPSDataSample::WriteToLineFiles(CGPSInfo *gps, const char *hdPath, co
     }
     const std::string dt1File = ORQ::ResolveLinePath(dt1Name);
     CArray3D block;
-    if (block.ReadDt1(dt1File.c_str(), header.GetTamsel()->m_traces,
-                      header.GetTamsel()->m_points, progress) != 0) {
+    if (block.ReadDt1(dt1File.c_str(), header.GetTamsel()->m_traces, header.GetTamsel()->m_points,
+                      progress) != 0) {
         error.Format("Unable to load data %s", dt1Name.c_str());
         return error;
     }

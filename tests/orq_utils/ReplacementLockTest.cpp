@@ -478,7 +478,8 @@ namespace {
 // Answers every message, noting whether the line's lock was free while it was shown.
 class CLockFreeProbe : public ORQ::IMessageSink {
 public:
-    explicit CLockFreeProbe(std::string lock) : m_lock(std::move(lock)), m_previous(ORQ::SetMessageSink(this)) {}
+    explicit CLockFreeProbe(std::string lock)
+        : m_lock(std::move(lock)), m_previous(ORQ::SetMessageSink(this)) {}
     ~CLockFreeProbe() override { ORQ::SetMessageSink(m_previous); }
     int Show(const std::string &, const std::string &, unsigned style) override {
         ORQ::CReplacementLock probe;

@@ -436,8 +436,8 @@ constexpr int kPairReads = 4;
 // file read as one write left them; kNothingRecovered when the header holds none of the kind.
 int RecoverFromLine(const std::string &hdPath, int kind) {
     const std::string hdFile = ORQ::ResolveLinePath(hdPath);
-    const std::string dt1File = ORQ::ResolveLinePath(
-        hdPath.substr(0, hdPath.size() >= 2 ? hdPath.size() - 2 : 0) + "dt1");
+    const std::string dt1File =
+        ORQ::ResolveLinePath(hdPath.substr(0, hdPath.size() >= 2 ? hdPath.size() - 2 : 0) + "dt1");
     for (int read = 0;; ++read) {
         const ORQ::CLinePairCheck check(hdFile, dt1File);
         ORQ::Tamsel header;
@@ -456,8 +456,8 @@ int RecoverFromLine(const std::string &hdPath, int kind) {
             return result;
         if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdFile)) {
             ORQ::ShowMessage("The line " + ORQ::StemOf(ORQ::LeafOf(hdFile)) + " (" + hdFile +
-                                 ") was not read: " +
-                                 ORQ::CFileGroupReplacement::BusyText(hdFile) + ".",
+                                 ") was not read: " + ORQ::CFileGroupReplacement::BusyText(hdFile) +
+                                 ".",
                              ORQ::MB_OK | ORQ::MB_ICONWARNING);
             return RECOVERY_TRACES_UNREADABLE;
         }

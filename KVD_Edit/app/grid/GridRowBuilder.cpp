@@ -281,8 +281,10 @@ void CGridRowBuild::ReadHeader() {
                                               m_finder.Listing(ORQ::FolderOf(dt1Path)));
     // The pair is one write's when nothing in its folders got a new name since they were listed
     // (one look at each folder); else it is read again as a single line is.
-    if (!m_finder.Listing(m_headerFolder).UnchangedSinceReading() ||
-        !m_finder.Listing(ORQ::FolderOf(dt1Path)).UnchangedSinceReading()) {
+    const ORQ::CFolderListing &hdFolder = m_finder.Listing(m_headerFolder);
+    const ORQ::CFolderListing &dt1Folder = m_finder.Listing(ORQ::FolderOf(dt1Path));
+    if (!hdFolder.UnchangedSinceReading() ||
+        (&dt1Folder != &hdFolder && !dt1Folder.UnchangedSinceReading())) {
         auto again = std::make_shared<ORQ::Tamsel>();
         if (!ReadPairAgain(hdPath, dt1Path, *again, holds)) {
             errors += FormatC("Error Loading %s\n", Shown(".hd").c_str());
@@ -311,8 +313,9 @@ bool CGridRowBuild::ReadPairAgain(const std::string &hdPath, const std::string &
             return true;
         if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdPath)) {
             header.GprClear();
-            m_result.errors += "The line's files " + hdPath + " and " + dt1Path + " were not read: " +
-                               ORQ::CFileGroupReplacement::BusyText(hdPath) + ".\n";
+            m_result.errors += "The line's files " + hdPath + " and " + dt1Path +
+                               " were not read: " + ORQ::CFileGroupReplacement::BusyText(hdPath) +
+                               ".\n";
             return false;
         }
     }

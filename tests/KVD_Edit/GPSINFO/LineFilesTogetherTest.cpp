@@ -189,9 +189,9 @@ TEST_F(LinePair, AWriteBackOfALineAnotherProgramKeepsFailsWithAMessage) {
 TEST_F(LinePair, AGpsWriteBackAndATopographyMergeOfOneLineNeverLoseEitherInSilence) {
     using Group = ORQ::CFileGroupReplacement;
     kvdtest::WriteFile(dir.File("line.ctp"), "# POSITION, ELEVATION\r\n1,10.0\r\n60,12.0\r\n");
-    ASSERT_EQ(CGPSDataSample().LoadTopoFile(&gps, dir.File("line.ctp").c_str(), 0, 0, line.traces,
-                                            false),
-              0);
+    ASSERT_EQ(
+        CGPSDataSample().LoadTopoFile(&gps, dir.File("line.ctp").c_str(), 0, 0, line.traces, false),
+        0);
     const struct {
         const char *name;
         bool gpsFirst;
