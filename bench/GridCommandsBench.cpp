@@ -1,16 +1,22 @@
-// The grid's commands on large projects as a person gives them, at 1,000 and 10,000 lines: a
-// project open in the program (document, frame, grid and plan view), input through the X server
-// (XTest, as a mouse and a keyboard give it), and every repaint the command causes counted in,
-// until the windows have been still for a while:
+// The grid's commands on large projects as a person gives them, at 1,000 and 10,000 lines that
+// carry three fiducials each: a project open in the program (document, frame, grid and the plan
+// view in view, its fiducial marks and names drawn), input through the X server (XTest, as a
+// mouse and a keyboard give it), and every repaint the command causes counted in, until the
+// windows have been still for a while:
+// - BM_PlainClick: the pointer onto the row half way down and a plain click there, after a click
+//   on the first row: the grid's and the plan view's repaint of a change of the selection.
 // - BM_RangeSelect: the pointer onto the row half way down and a shift+click there, after a
 //   click on the first row, through the list control's own handling and the program's selection
-//   handling, against BM_RepaintOnly, one repaint of the same windows (the least any change of
-//   the selection costs).
+//   handling.
+//   Both against BM_RepaintOnly, one repaint of the same windows (the least any change of the
+//   selection costs).
 // - BM_DeleteLines: the Del key over the first half of the rows, the reload it asks for
 //   included, against BM_ReloadOnly, the reload of the whole grid keeping the selection.
 // The time of an iteration is the processor time the program spent on the command and what it
-// caused (painting included); "settle_ms" is the time from the input to the last repaint, and
-// "paints" the repaints of the grid's rows. Needs a display (xvfb-run -a).
+// caused (painting included); "settle_ms" is the time from the input to the last repaint,
+// "paints" the repaints of the grid's rows, "plan_paints" those of the plan view and
+// "map_draws" how often the plan view drew its whole map for them. Needs a display
+// (xvfb-run -a).
 
 #include "KVD_Edit/app/document/FocusEntryList.h"
 #include "KVD_Edit/app/document/KVDVDoc.h"
@@ -52,6 +58,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kQuietMs = 1500;
 constexpr int kPrepareQuietMs = 200;
 constexpr int kLongestMs = 30000;
+// Fiducials of every line, drawn in the plan view with their names.
+constexpr int kFiducials = 3;
 
 double ProcessCpuSeconds() {
     timespec t{};
@@ -73,7 +81,7 @@ void RunUntilIdle() {
 // A project of lines lines, open in the program, with a count of the repaints of its windows.
 struct SProject {
     explicit SProject(int lines) : lines(lines) {
-        path = kvdtest::WriteGridProject(dir.Path(), kvdtest::ManyLines(lines));
+        path = kvdtest::WriteGridProject(dir.Path(), kvdtest::ManyLines(lines, kFiducials));
         open = kvdtest::gui::OpenProject(path);
         if (!open.doc)
             return;
@@ -95,6 +103,8 @@ struct SProject {
                     event.Skip();
                     if (window == rows)
                         ++rowPaints;
+                    if (window == open.window)
+                        ++planPaints;
                     // The paint runs after this handler: its end is seen by the next one, or by
                     // the quiet time after it.
                     lastPaint = Clock::now();
@@ -102,7 +112,12 @@ struct SProject {
         Settle();
     }
     ~SProject() { kvdtest::gui::CloseProject(open); }
-    bool Ready() const { return rows && grid->GetNumRows() == lines; }
+    // Every line in the grid, and the plan view in view beside it.
+    bool Ready() const {
+        return rows && grid->GetNumRows() == lines && open.window &&
+               open.window->IsShownOnScreen() && open.window->GetClientSize().x > 100 &&
+               open.window->GetClientSize().y > 100;
+    }
 
     // Runs the program until its windows have not been painted for quietMs; the time from
     // start to the last repaint. busyCpu becomes the processor time of the program when it was
@@ -152,6 +167,7 @@ struct SProject {
     wxListCtrl *list = nullptr;
     wxWindow *rows = nullptr; // the list's row area, which takes the mouse
     int rowPaints = 0;
+    int planPaints = 0;
     Clock::time_point lastPaint;
     double busyCpu = 0;
 };
@@ -166,13 +182,16 @@ SProject *Project(benchmark::State &state) {
     auto &p = Projects()[static_cast<int>(state.range(0))];
     if (!p)
         p = std::make_unique<SProject>(static_cast<int>(state.range(0)));
+    // The frames of the projects share the main frame's client area: the one measured is shown.
+    if (p->frame) {
+        p->frame->Activate();
+        p->Settle(kPrepareQuietMs);
+    }
     if (!p->Ready()) {
-        state.SkipWithError("the project did not open with every line in the grid");
+        state.SkipWithError("the project did not open with every line in the grid and the plan "
+                            "view in view");
         return nullptr;
     }
-    // The frames of the projects share the main frame's client area: the one measured is shown.
-    p->frame->Activate();
-    p->Settle(kPrepareQuietMs);
     return p.get();
 }
 
@@ -180,6 +199,8 @@ SProject *Project(benchmark::State &state) {
 // processor time of both.
 template <typename Command> void TimeCommand(benchmark::State &state, SProject &p, Command cmd) {
     const int paintsBefore = p.rowPaints;
+    const int planPaintsBefore = p.planPaints;
+    const int mapDrawsBefore = p.open.window->MapDrawCount();
     const double cpuBefore = ProcessCpuSeconds();
     const Clock::time_point start = Clock::now();
     cmd();
@@ -187,10 +208,12 @@ template <typename Command> void TimeCommand(benchmark::State &state, SProject &
     state.SetIterationTime(p.busyCpu - cpuBefore);
     state.counters["settle_ms"] += settle;
     state.counters["paints"] += p.rowPaints - paintsBefore;
+    state.counters["plan_paints"] += p.planPaints - planPaintsBefore;
+    state.counters["map_draws"] += p.open.window->MapDrawCount() - mapDrawsBefore;
 }
 
 void AverageCounters(benchmark::State &state) {
-    for (const char *name : {"settle_ms", "paints"})
+    for (const char *name : {"settle_ms", "paints", "plan_paints", "map_draws"})
         state.counters[name] =
             benchmark::Counter(state.counters[name], benchmark::Counter::kAvgIterations);
 }
@@ -204,6 +227,39 @@ void BM_RepaintOnly(benchmark::State &state) {
     AverageCounters(state);
 }
 
+// A click on the first row, and the pointer aside on the main frame's top edge, off the grid;
+// returns the screen point of the row half way down.
+wxPoint FromFirstRow(SProject &p, wxUIActionSimulator &input) {
+    input.MouseMove(p.RowOnScreen(0));
+    input.MouseClick();
+    p.Settle(kPrepareQuietMs);
+    const wxPoint at = p.RowOnScreen(p.lines / 2 - 1);
+    input.MouseMove(kvdtest::gui::App().GetMainFrame()->GetScreenPosition() + wxPoint(60, 4));
+    p.Settle();
+    return at;
+}
+
+void BM_PlainClick(benchmark::State &state) {
+    SProject *p = Project(state);
+    if (!p)
+        return;
+    wxUIActionSimulator input;
+    kvdtest::gui::FocusWindow(kvdtest::gui::App().GetMainFrame());
+    for (auto _ : state) {
+        const wxPoint at = FromFirstRow(*p, input);
+        TimeCommand(state, *p, [&input, at] {
+            input.MouseMove(at);
+            input.MouseClick();
+        });
+        const CFocusEntryList *focus = p->open.doc->GetFocusList();
+        if (p->grid->GetSelectedCount() != 1 || !focus || focus->GetEntries().size() != 1) {
+            state.SkipWithError("the click did not select one line in the document");
+            break;
+        }
+    }
+    AverageCounters(state);
+}
+
 void BM_RangeSelect(benchmark::State &state) {
     SProject *p = Project(state);
     if (!p)
@@ -211,15 +267,8 @@ void BM_RangeSelect(benchmark::State &state) {
     const int half = p->lines / 2;
     wxUIActionSimulator input;
     kvdtest::gui::FocusWindow(kvdtest::gui::App().GetMainFrame());
-    // Where the pointer waits between the clicks: on the main frame's top edge, off the grid.
-    const wxPoint aside = kvdtest::gui::App().GetMainFrame()->GetScreenPosition() + wxPoint(60, 4);
     for (auto _ : state) {
-        input.MouseMove(p->RowOnScreen(0));
-        input.MouseClick();
-        p->Settle(kPrepareQuietMs);
-        const wxPoint at = p->RowOnScreen(half - 1);
-        input.MouseMove(aside);
-        p->Settle();
+        const wxPoint at = FromFirstRow(*p, input);
         // The pointer comes onto the row and clicks there, as a person's hand does.
         TimeCommand(state, *p, [&input, at] {
             input.MouseMove(at);
@@ -293,6 +342,7 @@ void Sizes(benchmark::internal::Benchmark *b) {
 } // namespace
 
 BENCHMARK(BM_RepaintOnly)->Apply(Sizes)->Iterations(3);
+BENCHMARK(BM_PlainClick)->Apply(Sizes)->Iterations(3);
 BENCHMARK(BM_RangeSelect)->Apply(Sizes)->Iterations(3);
 BENCHMARK(BM_ReloadOnly)->Apply(Sizes)->Iterations(2);
 BENCHMARK(BM_DeleteLines)->Apply(Sizes)->Iterations(2);
@@ -317,7 +367,9 @@ int main(int argc, char **argv) {
     const struct {
         const char *command;
         const char *baseline;
-    } pairs[] = {{"BM_RangeSelect", "BM_RepaintOnly"}, {"BM_DeleteLines", "BM_ReloadOnly"}};
+    } pairs[] = {{"BM_PlainClick", "BM_RepaintOnly"},
+                 {"BM_RangeSelect", "BM_RepaintOnly"},
+                 {"BM_DeleteLines", "BM_ReloadOnly"}};
     for (const auto &pair : pairs)
         for (int lines : {1000, 10000}) {
             const double base = reporter.Get(pair.baseline, lines);

@@ -2,7 +2,9 @@
 // image as the program does (the lines read through the query interface once per query
 // generation, then layout, scale bars, lines with direction arrows), against stroking the same
 // polylines straight onto a graphics context with no layout. And the repaint after a scroll of
-// a zoomed-in map of 1,000 and 10,000 lines (the program's paint after a scroll bar step).
+// a zoomed-in map of 1,000 and 10,000 lines (the program's paint after a scroll bar step). And
+// the paint of 1,000 and 10,000 lines with two fiducials on each of their two files, marks and
+// names drawn (the paint of an open, a zoom or a resize).
 // Needs a display (xvfb-run -a).
 
 #include "KVD3/KVDXmlFile.h"
@@ -23,6 +25,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -58,9 +61,9 @@ struct SProject {
     // The device polylines of one paint, for the bare drawing.
     CKvdGprLines::SPolylines device;
 
-    explicit SProject(int lines) {
+    SProject(int lines, int fidsPerFile) {
         const std::string path = dir.File("survey.kvd");
-        kvdtest::WriteFile(path, kvdtest::GeneratedProject(lines, 10, 0));
+        kvdtest::WriteFile(path, kvdtest::GeneratedProject(lines, 10, fidsPerFile));
         file.Initialize(path);
         query.reset(static_cast<ORQ::CKvdDataBlockInterface_V110 *>(
             ORQ::CKvdDataBlockInterface::CreateAndInit(&file, 0, nullptr)));
@@ -72,18 +75,21 @@ struct SProject {
         doc.queryGeneration = 1;
         doc.selection = &selection;
         doc.font = &font;
+        doc.showFiducials = fidsPerFile > 0;
+        doc.showFiducialText = fidsPerFile > 0;
     }
 };
 
-std::map<int, std::unique_ptr<SProject>> &Projects() {
-    static std::map<int, std::unique_ptr<SProject>> projects;
+// By lines and fiducials per file.
+std::map<std::pair<int, int>, std::unique_ptr<SProject>> &Projects() {
+    static std::map<std::pair<int, int>, std::unique_ptr<SProject>> projects;
     return projects;
 }
 
-SProject &Project(int lines) {
-    auto &p = Projects()[lines];
+SProject &Project(int lines, int fidsPerFile = 0) {
+    auto &p = Projects()[{lines, fidsPerFile}];
     if (!p)
-        p = std::make_unique<SProject>(lines);
+        p = std::make_unique<SProject>(lines, fidsPerFile);
     return *p;
 }
 
@@ -138,6 +144,19 @@ void BM_PlanViewPaint(benchmark::State &state) {
     state.counters["lines"] = static_cast<double>(view.DeviceLines().ranges.size());
 }
 
+void BM_PlanViewPaintFiducials(benchmark::State &state) {
+    SProject &p = Project(static_cast<int>(state.range(0)), 2);
+    wxBitmap bitmap(kWidth, kHeight, 24);
+    CPlanViewController view;
+    PaintPlan(bitmap, view, p);
+    for (auto _ : state) {
+        if (PaintPlan(bitmap, view, p) != 1)
+            state.SkipWithError("the plan was not drawn");
+    }
+    state.counters["lines"] = static_cast<double>(view.DeviceLines().ranges.size());
+    state.counters["fiducials"] = static_cast<double>(view.Lines().GetData().fids.size());
+}
+
 // Zoomed in twice, then one vertical scroll bar page per paint, down to the bottom and back up.
 void BM_RepaintAfterScroll(benchmark::State &state) {
     SProject &p = Project(static_cast<int>(state.range(0)));
@@ -172,6 +191,7 @@ void BM_RepaintAfterScroll(benchmark::State &state) {
 
 BENCHMARK(BM_BarePolylines)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlanViewPaint)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlanViewPaintFiducials)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintAfterScroll)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <string>
 
 namespace kvdtest {
 
@@ -75,6 +76,12 @@ std::string WriteGridProject(const std::string &folder, const GridProjectLayout 
                 .Attr("ododist", 1.0)
                 .Attr("fileflag", "Y")
                 .Text(l.fidComment);
+        for (int k = 1; k <= l.fiducials; ++k)
+            df.Add("FIDComment")
+                .Attr("units", "m")
+                .Attr("ododist", 2.5 * k)
+                .Attr("fileflag", "Y")
+                .Text("FID" + std::to_string(k));
         if (l.ctpEntry) {
             XmlNode &topo = line.Add("DataFile");
             topo.Attr("name", file).Attr("ext", "CTP").Attr("seq", "1");
@@ -105,6 +112,11 @@ std::string WriteGridProject(const std::string &folder, const GridProjectLayout 
         radar.synthetic = false;
         radar.unit = l.unit;
         radar.gpsType = l.gpsType;
+        // The fiducials are marked in the traces too, where the open reads them from.
+        for (int k = 1; k <= l.fiducials && l.step != 0; ++k)
+            radar.fiducials.push_back(
+                {static_cast<int>(std::lround((2.5 * k - l.start) / std::fabs(l.step))),
+                 "FID" + std::to_string(k)});
         if (l.writeDt1)
             WriteRadarTraceFile(base + ".dt1", radar);
         if (l.badHd) {
@@ -129,10 +141,11 @@ std::string WriteGridProject(const std::string &folder, const GridProjectLayout 
     return path;
 }
 
-GridProjectLayout ManyLines(int count) {
+GridProjectLayout ManyLines(int count, int fiducials) {
     GridProjectLayout layout;
     for (int i = 0; i < count; ++i) {
         GridLineLayout l;
+        l.fiducials = fiducials;
         char name[32];
         std::snprintf(name, sizeof name, "LINE%04d", i);
         l.name = name;

@@ -32,6 +32,7 @@ struct GridLineLayout {
     bool ctpBeside = false;     // a .CTP (trace,elevation) file lies beside the trace file
     bool ctpEntry = false;      // the line also lists its .CTP file as a data file entry
     std::string fidComment;     // a fiducial comment of the data file
+    int fiducials = 0;          // more comments "FID1", "FID2", ... 2.5 m apart from 2.5 m on
     std::string fileNameOnDisk; // the radar files' base name on disk (default: file)
 };
 
@@ -53,7 +54,8 @@ std::string GpsFileText(int fixes, int spacing = 1);
 // 100 + trace / 10 (metres).
 std::string TopoFileText(int traces);
 
-// A project of count lines (X and Y lines in turn) in one set, each with its .hd and .dt1.
-GridProjectLayout ManyLines(int count);
+// A project of count lines (X and Y lines in turn) in one set, each with its .hd and .dt1 and
+// fiducials comments "FID1", "FID2", ... along it.
+GridProjectLayout ManyLines(int count, int fiducials = 0);
 
 } // namespace kvdtest
