@@ -1,5 +1,6 @@
 #include "KVD_Edit/planview/GraphicsPlanDC.h"
 
+#include "KVD_Edit/planview/PlanTextCache.h"
 #include "KVD_Edit/planview/PrgFont.h"
 #include "KVD_Edit/platform/WxText.h"
 
@@ -64,15 +65,20 @@ SDRect CGraphicsPlanDC::DeviceBounds() const {
     return r;
 }
 
-void CGraphicsPlanDC::ApplyFont(COLORREF colour) {
+void CGraphicsPlanDC::ResolveFont() {
     const CPrgFont *wanted = GetFont();
-    if (!m_fontValid || wanted != m_fontFor) {
-        m_font = wanted != nullptr ? wanted->GetWxFont() : wxFont();
-        if (!m_font.IsOk())
-            m_font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
-        m_fontFor = wanted;
-        m_fontValid = false;
-    }
+    if (m_font.IsOk() && wanted == m_fontFor)
+        return;
+    m_font = wanted != nullptr ? wanted->GetWxFont() : wxFont();
+    if (!m_font.IsOk())
+        m_font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    m_fontKey = m_font.GetNativeFontInfoDesc().utf8_string();
+    m_fontFor = wanted;
+    m_fontValid = false;
+}
+
+void CGraphicsPlanDC::ApplyFont(COLORREF colour) {
+    ResolveFont();
     if (!m_fontValid || colour != m_fontColour) {
         m_gc->SetFont(m_font, ToWxColour(colour));
         m_fontColour = colour;
@@ -85,6 +91,16 @@ void CGraphicsPlanDC::DevTextMetrics(const std::string &text, double &width, dou
     width = height = descent = 0;
     if (m_gc == nullptr)
         return;
+    if (m_textCache != nullptr) {
+        ResolveFont();
+        const CPlanTextCache::SMetrics &m = m_textCache->Metrics(m_gc, m_font, m_fontKey, text);
+        // The cache set the context's font its own way.
+        m_fontValid = false;
+        width = m.width;
+        height = m.height;
+        descent = m.descent;
+        return;
+    }
     ApplyFont(m_fontValid ? m_fontColour : GetTextColor());
     double external = 0;
     m_gc->GetTextExtent(ToWx(text), &width, &height, &descent, &external);
@@ -123,6 +139,12 @@ void CGraphicsPlanDC::DevText(double x, double y, const std::string &text, COLOR
     if (m_gc == nullptr)
         return;
     Flush();
+    if (m_textCache != nullptr) {
+        ResolveFont();
+        m_textCache->Draw(m_gc, m_font, m_fontKey, text, x, y, colour, opaque, background);
+        m_fontValid = false;
+        return;
+    }
     ApplyFont(colour);
     wxString s = ToWx(text);
     if (opaque) {

@@ -5,6 +5,8 @@
 #include <wx/font.h>
 #include <wx/graphics.h>
 
+#include <string>
+
 // The plan view's drawing context over a wxGraphicsContext (anti-aliased, cairo on GTK): the
 // window's buffered paint context, an offscreen bitmap or a printer page. Coordinates reach the
 // graphics context in device pixels, already clipped, so its own transform stays the identity.
@@ -16,6 +18,7 @@ public:
     ~CGraphicsPlanDC() override;
 
     SDRect DeviceBounds() const override;
+    void UseTextCache(CPlanTextCache *cache) override { m_textCache = cache; }
     // Short strokes in one pen are gathered into small paths (a line and its arrow head make
     // one), drawn when the pen changes, before any text or fill, and here. Call it before
     // drawing on the graphics context directly.
@@ -33,6 +36,8 @@ protected:
     void DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) override;
 
 private:
+    // The toolkit font of the font selected, made when the selection changed.
+    void ResolveFont();
     void ApplyFont(COLORREF colour);
     // Pending strokes first, then no outline and a solid brush of the colour.
     void BeginFill(COLORREF colour);
@@ -44,6 +49,8 @@ private:
     bool m_fontValid = false;
     COLORREF m_fontColour = 0;
     wxFont m_font;
+    std::string m_fontKey; // names m_font for the text cache
+    CPlanTextCache *m_textCache = nullptr;
     wxGraphicsPen m_strokePen;
     SPlanPen m_strokePenFor;
     double m_strokePenWidth = 0;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class CPlanTextCache;
 class CPrgFont;
 
 // Pen of the plan view: style (PS_*), width in logical units, colour.
@@ -82,6 +83,9 @@ public:
 
     // Device area that drawing is clipped to (the target's size, with a margin for wide pens).
     virtual SDRect DeviceBounds() const = 0;
+    // Texts laid out once and kept beyond this context (borrowed; null: every text is laid out
+    // where it is measured and where it is drawn). Backends without a text engine ignore it.
+    virtual void UseTextCache(CPlanTextCache *) {}
 
 protected:
     // Device metrics of text in the current font: width, height and descent in pixels.

@@ -132,6 +132,7 @@ int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewD
         steps = &none;
     if (dc == nullptr)
         return 0;
+    dc->UseTextCache(m_cacheTexts ? &m_textCache : nullptr);
     // Every paint lays out from device pixels, whatever an earlier paint left in dc.
     ResetMapping(dc);
     int laid = Layout(dc, client, doc);

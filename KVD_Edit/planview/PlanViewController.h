@@ -4,6 +4,7 @@
 #include "KVD_Edit/planview/LineDisplayTable.h"
 #include "KVD_Edit/planview/PlanMap.h"
 #include "KVD_Edit/planview/PlanScroll.h"
+#include "KVD_Edit/planview/PlanTextCache.h"
 #include "KVD_Edit/planview/PlanViewScales.h"
 #include "KVD_Edit/planview/ZoomAndPan.h"
 
@@ -139,6 +140,10 @@ public:
     const CKvdGprLines &Lines() const { return m_lines; }
     const CKvdGprLines::SPolylines &DeviceLines() const { return m_deviceLines; }
     const CPlanViewScales &Scales() const { return m_scales; }
+    // Whether the paints lay each text out once and keep it (the default, for the screen); a
+    // printer page lays its texts out in its own resolution every time.
+    void CacheTexts(bool on) { m_cacheTexts = on; }
+    const CPlanTextCache &TextCache() const { return m_textCache; }
 
 private:
     bool DataBounds(ORQ::SRectMeasure &rect, const SPlanViewDoc &doc);
@@ -166,4 +171,6 @@ private:
     bool m_laidOut = false;
     bool m_haveScroll = false;
     SPlanScrollInfo m_scroll[2];
+    CPlanTextCache m_textCache;
+    bool m_cacheTexts = true;
 };

@@ -560,6 +560,7 @@ bool CPlanViewWindow::DrawOnto(wxDC &dc) {
     // while the window keeps its layout, hit-test lines and scroll bars.
     CPlanViewController page;
     page.CopyViewFrom(m_controller);
+    page.CacheTexts(false);
     // And a renderer of its own: the window's cached points, GPS state and hint stay as they are.
     CPlanRenderer pageRenderer(CPlanRenderer::TARGET_PAGE);
     m_gc = gc.get();
