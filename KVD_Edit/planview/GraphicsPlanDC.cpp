@@ -50,10 +50,13 @@ CGraphicsPlanDC::~CGraphicsPlanDC() {
 void CGraphicsPlanDC::Flush() {
     if (m_pendingPoints == 0 || m_gc == nullptr)
         return;
-    m_gc->SetPen(m_strokePen);
-    m_gc->StrokePath(m_pending);
+    if (m_pendingDrawn) {
+        m_gc->SetPen(m_strokePen);
+        m_gc->StrokePath(m_pending);
+    }
     m_pending = wxGraphicsPath();
     m_pendingPoints = 0;
+    m_pendingDrawn = false;
 }
 
 SDRect CGraphicsPlanDC::DeviceBounds() const {
@@ -125,8 +128,15 @@ void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint> &points, const SPla
     } else if (m_pendingPoints + points.size() > kBatchPoints) {
         Flush();
     }
-    if (m_pendingPoints == 0)
+    // A stroke passed over still counts in its path, so that the paths of a part repainted are
+    // cut where a whole drawing cuts them: strokes of one path overlap without adding up.
+    if (PassedOver()) {
+        m_pendingPoints += points.size();
+        return;
+    }
+    if (!m_pendingDrawn)
         m_pending = m_gc->CreatePath();
+    m_pendingDrawn = true;
     // Pixel centres: a one-pixel line at x = 10 covers the pixel column 10, as it did.
     m_pending.MoveToPoint(points[0].x + 0.5, points[0].y + 0.5);
     for (size_t i = 1; i < points.size(); ++i)
@@ -139,6 +149,8 @@ void CGraphicsPlanDC::DevText(double x, double y, const std::string &text, COLOR
     if (m_gc == nullptr)
         return;
     Flush();
+    if (PassedOver())
+        return;
     if (m_textCache != nullptr) {
         ResolveFont();
         m_textCache->Draw(m_gc, m_font, m_fontKey, text, x, y, colour, opaque, background);
@@ -164,6 +176,10 @@ void CGraphicsPlanDC::BeginFill(COLORREF colour) {
 void CGraphicsPlanDC::DevFillRect(const SDRect &rect, COLORREF colour) {
     if (m_gc == nullptr)
         return;
+    if (PassedOver()) {
+        Flush();
+        return;
+    }
     BeginFill(colour);
     m_gc->DrawRectangle(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
@@ -171,6 +187,10 @@ void CGraphicsPlanDC::DevFillRect(const SDRect &rect, COLORREF colour) {
 void CGraphicsPlanDC::DevFillEllipse(const SDRect &box, COLORREF colour) {
     if (m_gc == nullptr)
         return;
+    if (PassedOver()) {
+        Flush();
+        return;
+    }
     BeginFill(colour);
     m_gc->DrawEllipse(box.left, box.top, box.right - box.left, box.bottom - box.top);
 }
@@ -178,6 +198,10 @@ void CGraphicsPlanDC::DevFillEllipse(const SDRect &box, COLORREF colour) {
 void CGraphicsPlanDC::DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) {
     if (m_gc == nullptr || points.size() < 3)
         return;
+    if (PassedOver()) {
+        Flush();
+        return;
+    }
     wxGraphicsPath path = m_gc->CreatePath();
     path.MoveToPoint(points[0].x, points[0].y);
     for (size_t i = 1; i < points.size(); ++i)

@@ -34,6 +34,7 @@ protected:
     void DevFillRect(const SDRect &rect, COLORREF colour) override;
     void DevFillEllipse(const SDRect &box, COLORREF colour) override;
     void DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) override;
+    void DevEndOwner() override { Flush(); }
 
 private:
     // The toolkit font of the font selected, made when the selection changed.
@@ -56,7 +57,8 @@ private:
     double m_strokePenWidth = 0;
     bool m_strokePenValid = false;
     wxGraphicsPath m_pending;
-    size_t m_pendingPoints = 0;
+    size_t m_pendingPoints = 0;  // of the strokes drawn and passed over
+    bool m_pendingDrawn = false; // m_pending holds a stroke to draw
 };
 
 // The toolkit colour of a platform colour value.

@@ -4,6 +4,7 @@
 #include "KVD_Edit/app/document/MapperSettings.h"
 #include "KVD_Edit/app/grid/ChildFrame.h"
 #include "KVD_Edit/app/grid/GridDocument.h"
+#include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/app/shell/Helpers.h"
@@ -87,9 +88,14 @@ void CKVDVView::OnDraw(wxDC *dc) {
         m_window->DrawOnto(*dc);
 }
 
-void CKVDVView::OnUpdate(wxView *, wxObject *) {
+void CKVDVView::OnUpdate(wxView *, wxObject *hint) {
     KVD_LOG_CALL();
-    if (m_window != nullptr)
+    if (m_window == nullptr)
+        return;
+    // A change of the selection draws again only the lines it changed.
+    if (CViewHint::Of(hint) == KVDCmd::HINT_SELECTION_CHANGED)
+        m_window->SelectionChanged();
+    else
         m_window->InvalidateMap();
 }
 

@@ -171,6 +171,7 @@ void CKvdGprLines::DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize) 
     bool selected = false;
     bool haveExtremes = false;
     int minX = 0, maxX = 0, maxY = 0;
+    m_drawnSelection.assign(poly.ranges.size(), 0);
 
     for (size_t i = 0; i < poly.ranges.size(); ++i) {
         int first = poly.ranges[i].x;
@@ -178,21 +179,24 @@ void CKvdGprLines::DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize) 
         // Lines without points are not drawn and take no part in the extremes.
         if (last < first || first < 0 || last >= static_cast<int>(poly.points.size()))
             continue;
+        const SKvdDataBlockElementAddress &a = data.addresses[static_cast<size_t>(first)];
         if (m_selection != nullptr) {
-            const SKvdDataBlockElementAddress &a = data.addresses[static_cast<size_t>(first)];
             bool now = m_selection->IsSelected(a.set, a.line);
             if (now != selected) {
                 dc->SelectPen(now ? focusPen : m_pen);
                 selected = now;
             }
         }
+        m_drawnSelection[i] = selected ? 1 : 0;
         int style = selected ? focusPen.style : m_lineStyle;
         const POINT *pts = &poly.points[static_cast<size_t>(first)];
         int count = last - first + 1;
         if (style != PS_NULL) {
+            dc->BeginOwner(PlanLineKey(a.set, a.line));
             dc->Polyline(pts, count);
             if (arrowSize != 0 && count >= 2)
                 DrawArrowHead(dc, &pts[count - 1], &pts[count - 2], arrowSize);
+            dc->EndOwner();
         }
         for (const POINT &end : {pts[0], pts[count - 1]}) {
             if (!haveExtremes) {

@@ -139,6 +139,8 @@ public:
     int GetLineCount() override;
 
     const SLinesData &GetData() const { return m_data; }
+    // Per line of the last drawing: 1 where it was drawn as selected.
+    const std::vector<char> &DrawnSelection() const { return m_drawnSelection; }
 
 private:
     const ILineSelection *m_selection = nullptr;
@@ -157,4 +159,5 @@ private:
     bool m_showComments = false;
     int m_lineStyle = PS_SOLID;
     int m_lineWidth = 1;
+    std::vector<char> m_drawnSelection;
 };

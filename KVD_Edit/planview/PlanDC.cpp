@@ -46,6 +46,65 @@ SPlanPen CPlanDC::SelectPen(const SPlanPen &pen) {
     return previous;
 }
 
+void CPlanDC::BeginOwner(uint64_t key) {
+    m_owned = m_extents != nullptr;
+    m_owner = key;
+    m_ownerDrew = false;
+}
+
+void CPlanDC::EndOwner() {
+    if (m_owned && m_ownerDrew) {
+        auto inserted = m_extents->emplace(m_owner, m_ownerBox);
+        if (!inserted.second) {
+            SDRect &box = inserted.first->second;
+            box.left = std::min(box.left, m_ownerBox.left);
+            box.top = std::min(box.top, m_ownerBox.top);
+            box.right = std::max(box.right, m_ownerBox.right);
+            box.bottom = std::max(box.bottom, m_ownerBox.bottom);
+        }
+    }
+    m_owned = false;
+    DevEndOwner();
+}
+
+void CPlanDC::Note(double left, double top, double right, double bottom) {
+    if (m_owned) {
+        if (!m_ownerDrew) {
+            m_ownerBox = SDRect{left, top, right, bottom};
+            m_ownerDrew = true;
+        } else {
+            m_ownerBox.left = std::min(m_ownerBox.left, left);
+            m_ownerBox.top = std::min(m_ownerBox.top, top);
+            m_ownerBox.right = std::max(m_ownerBox.right, right);
+            m_ownerBox.bottom = std::max(m_ownerBox.bottom, bottom);
+        }
+    }
+    m_passOver = !m_areas.empty();
+    for (const SDRect &a : m_areas)
+        if (left <= a.right && right >= a.left && top <= a.bottom && bottom >= a.top) {
+            m_passOver = false;
+            break;
+        }
+}
+
+void CPlanDC::NotePoints(const std::vector<SDPoint> &points, double margin) {
+    if (points.empty())
+        return;
+    double left = points[0].x, right = points[0].x, top = points[0].y, bottom = points[0].y;
+    for (const SDPoint &p : points) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    Note(left - margin, top - margin, right + margin, bottom + margin);
+}
+
+// Room around a stroke's points for its pen, joins and smoothed edges (device pixels).
+static double StrokeMargin(double width) {
+    return 5 * width + 2;
+}
+
 CSize CPlanDC::GetTextExtent(const std::string &text) {
     double w = 0, h = 0, descent = 0;
     DevTextMetrics(text, w, h, descent);
@@ -96,8 +155,10 @@ void CPlanDC::StrokeLogical(const POINT *points, int count) {
         if (ClipSegment(a, b, box)) {
             bool continues = !run.empty() && run.back().x == a.x && run.back().y == a.y;
             if (!continues) {
-                if (run.size() >= 2)
+                if (run.size() >= 2) {
+                    NotePoints(run, StrokeMargin(width));
                     DevPolyline(run, m_pen, width);
+                }
                 run.clear();
                 run.push_back(a);
             }
@@ -105,8 +166,10 @@ void CPlanDC::StrokeLogical(const POINT *points, int count) {
         }
         previous = next;
     }
-    if (run.size() >= 2)
+    if (run.size() >= 2) {
+        NotePoints(run, StrokeMargin(width));
         DevPolyline(run, m_pen, width);
+    }
 }
 
 void CPlanDC::TextOut(int x, int y, const std::string &text) {
@@ -140,6 +203,8 @@ void CPlanDC::TextOut(int x, int y, const std::string &text) {
     SDRect box = DeviceBounds();
     if (left > box.right || top > box.bottom || left + w < box.left || top + h < box.top)
         return;
+    // The picture of a text lands on the nearest whole pixel.
+    Note(left - 1, top - 1, left + w + 1, top + h + 1);
     DevText(left, top, text, m_textColour, m_bkMode == OPAQUE, m_bkColour);
 }
 
@@ -155,6 +220,7 @@ void CPlanDC::FillRect(const RECT &rect, COLORREF colour) {
     r.bottom = std::min<double>(d.bottom, box.bottom);
     if (r.right <= r.left || r.bottom <= r.top)
         return;
+    Note(r.left, r.top, r.right, r.bottom);
     DevFillRect(r, colour);
 }
 
@@ -176,8 +242,10 @@ int CPlanDC::DrawText(const std::string &text, const RECT &rect) {
     double w = 0, h = 0, descent = 0;
     DevTextMetrics(text, w, h, descent);
     RECT d = PlanRect::Normalized(m_mapping.LPtoDP(rect));
-    if (!text.empty() && !PlanRect::IsEmpty(d))
+    if (!text.empty() && !PlanRect::IsEmpty(d)) {
+        Note(d.left - 1, d.top - 1, d.left + w + 1, d.top + h + 1);
         DevText(d.left, d.top, text, m_textColour, m_bkMode == OPAQUE, m_bkColour);
+    }
     CSize logical = m_mapping.DPtoLP(CSize(0, static_cast<int>(std::ceil(h))));
     return std::abs(logical.cy);
 }
@@ -193,7 +261,9 @@ void CPlanDC::DeviceLine(POINT from, POINT to, const SPlanPen &pen) {
     run.clear();
     run.push_back(a);
     run.push_back(b);
-    DevPolyline(run, pen, pen.width <= 1 ? 1.0 : static_cast<double>(pen.width));
+    const double width = pen.width <= 1 ? 1.0 : static_cast<double>(pen.width);
+    NotePoints(run, StrokeMargin(width));
+    DevPolyline(run, pen, width);
 }
 
 namespace {
@@ -221,13 +291,16 @@ void CPlanDC::FillDeviceRect(int left, int top, int width, int height, COLORREF 
     box.top = std::max(box.top, bounds.top);
     box.right = std::min(box.right, bounds.right);
     box.bottom = std::min(box.bottom, bounds.bottom);
+    Note(box.left, box.top, box.right, box.bottom);
     DevFillRect(box, colour);
 }
 
 void CPlanDC::FillDeviceEllipse(int left, int top, int width, int height, COLORREF colour) {
     SDRect box;
-    if (DeviceBox(left, top, width, height, DeviceBounds(), box))
+    if (DeviceBox(left, top, width, height, DeviceBounds(), box)) {
+        Note(box.left - 1, box.top - 1, box.right + 1, box.bottom + 1);
         DevFillEllipse(box, colour);
+    }
 }
 
 void CPlanDC::FillDevicePolygon(const POINT *points, int count, COLORREF colour) {
@@ -249,5 +322,6 @@ void CPlanDC::FillDevicePolygon(const POINT *points, int count, COLORREF colour)
     if (extent.right < bounds.left || extent.left > bounds.right || extent.bottom < bounds.top ||
         extent.top > bounds.bottom)
         return;
+    Note(extent.left - 1, extent.top - 1, extent.right + 1, extent.bottom + 1);
     DevFillPolygon(polygon, colour);
 }

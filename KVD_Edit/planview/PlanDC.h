@@ -2,11 +2,22 @@
 
 #include "KVD_Edit/planview/Mapping.h"
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CPlanTextCache;
 class CPrgFont;
+
+// The key of a project line (set and line index as the selection names them) among the
+// drawing's owners.
+inline uint64_t PlanLineKey(int set, int line) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(set)) << 32) | static_cast<uint32_t>(line);
+}
+
+// The device box of what each owner drew, by owner key.
+using CPlanExtents = std::unordered_map<uint64_t, SDRect>;
 
 // Pen of the plan view: style (PS_*), width in logical units, colour.
 struct SPlanPen {
@@ -87,6 +98,19 @@ public:
     // where it is measured and where it is drawn). Backends without a text engine ignore it.
     virtual void UseTextCache(CPlanTextCache *) {}
 
+    // A repaint of part of a drawing: only what touches one of areas (device pixels) reaches
+    // the backend's target; the rest is passed over, in the same order and in the same strokes
+    // as a whole drawing makes them, so that the pixels inside the areas are those of a whole
+    // drawing. The caller clips the target to the areas. Empty: everything is drawn.
+    void LimitTo(std::vector<SDRect> areas) { m_areas = std::move(areas); }
+    // While an owner is named, the device box of everything drawn (or passed over) is added to
+    // its entry in extents (borrowed; null notes nothing). What one owner draws is complete at
+    // its end (the backend keeps no stroke of it for later), so that a line's pixels do not
+    // depend on which lines were drawn in the same stroke.
+    void RecordExtents(CPlanExtents *extents) { m_extents = extents; }
+    void BeginOwner(uint64_t key);
+    void EndOwner();
+
 protected:
     // Device metrics of text in the current font: width, height and descent in pixels.
     virtual void DevTextMetrics(const std::string &text, double &width, double &height,
@@ -102,8 +126,16 @@ protected:
     // drawable area).
     virtual void DevFillEllipse(const SDRect &box, COLORREF colour) = 0;
     virtual void DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) = 0;
+    // Whether the drawing being handed to the backend lies outside every area of LimitTo: the
+    // backend keeps its order and strokes as they are but leaves the pixels alone.
+    bool PassedOver() const { return m_passOver; }
+    // The end of an owner's drawing: whatever the backend gathered goes to the target.
+    virtual void DevEndOwner() {}
 
 private:
+    // Notes a device box for the owner and decides PassedOver for the drawing it holds.
+    void Note(double left, double top, double right, double bottom);
+    void NotePoints(const std::vector<SDPoint> &points, double margin);
     void StrokeLogical(const POINT *points, int count);
     double DevicePenWidth() const;
 
@@ -117,4 +149,11 @@ private:
     POINT m_current{};
     std::vector<SDPoint> m_run;
     std::vector<SDPoint> m_polygon;
+    std::vector<SDRect> m_areas;
+    bool m_passOver = false;
+    CPlanExtents *m_extents = nullptr;
+    bool m_owned = false;
+    uint64_t m_owner = 0;
+    SDRect m_ownerBox{};
+    bool m_ownerDrew = false;
 };

@@ -544,6 +544,22 @@ void CPlanRenderer::DrawLocalMarkers(CPlanDC *dc, const CGPSInfo::SLineRecord &l
     }
 }
 
+namespace {
+
+// Names the drawing's owner for the life of a scope.
+class COwnerScope {
+public:
+    COwnerScope(CPlanDC *dc, uint64_t key) : m_dc(dc) { m_dc->BeginOwner(key); }
+    ~COwnerScope() { m_dc->EndOwner(); }
+    COwnerScope(const COwnerScope &) = delete;
+    COwnerScope &operator=(const COwnerScope &) = delete;
+
+private:
+    CPlanDC *m_dc;
+};
+
+} // namespace
+
 void CPlanRenderer::DrawLayer(CPlanDC *dc, int set, int line, int trace, int layer,
                               const SLineDisplayEntry *active, const SLineDisplayEntry *inactive) {
     if (dc == nullptr || m_gps == nullptr || active == nullptr || inactive == nullptr ||
@@ -565,6 +581,9 @@ void CPlanRenderer::DrawLayer(CPlanDC *dc, int set, int line, int trace, int lay
             if (line != -1 && l.line != line)
                 continue;
             const bool selected = m_selection != nullptr && m_selection->IsSelected(s.set, l.line);
+            // What the line's layers draw is noted as the line's, for the repaint of a change of
+            // the selection.
+            COwnerScope owner(dc, PlanLineKey(s.set, l.line));
             const SLineDisplayEntry &style = selected ? *active : *inactive;
             const bool markers = style.MarkerStyle >= MARKER_SQUARE &&
                                  style.MarkerStyle <= MARKER_DIAMOND && style.MarkerSize > 0;

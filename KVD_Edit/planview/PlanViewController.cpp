@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -15,6 +16,27 @@ const ORQ::SMeasure kArrowSize(2.0, ORQ::UNIT_MM);
 // Device pixels kept free on the right and bottom of the map: room for a line's width and its
 // arrow head.
 constexpr int kEdgeRoom = 8;
+
+// Device pixels around a line that its drawing in either style may cover beyond its points:
+// the widest pen with its joins, the largest marker, and smoothed edges.
+double SelectionRoom(const SLineDisplayTable &table, double devicePerLogical) {
+    double widest = 1;
+    double marker = 0;
+    for (int k = 0; k < LINE_KIND_COUNT; ++k) {
+        if (!table.LayerShown[k])
+            continue;
+        for (int e = 2 * k; e <= 2 * k + 1; ++e) {
+            const SLineDisplayEntry &entry = table.Entry[e];
+            double width = entry.LineWidth;
+            // The lines' own pens are in logical units.
+            if (k == LINE_KIND_LOCAL_XY && entry.LineWidth > 1)
+                width = entry.LineWidth * devicePerLogical;
+            widest = std::max(widest, width);
+            marker = std::max(marker, static_cast<double>(entry.MarkerSize));
+        }
+    }
+    return 5 * widest + marker + 4;
+}
 
 void ResetMapping(CPlanDC *dc) {
     CMapping &m = dc->Mapping();
@@ -133,6 +155,8 @@ int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewD
     if (dc == nullptr)
         return 0;
     dc->UseTextCache(m_cacheTexts ? &m_textCache : nullptr);
+    m_linesPainted = false;
+    m_extents.clear();
     // Every paint lays out from device pixels, whatever an earlier paint left in dc.
     ResetMapping(dc);
     int laid = Layout(dc, client, doc);
@@ -171,6 +195,8 @@ int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewD
         m_lines.SetLineStyle(inactive.LineColour, &style, &width);
     }
 
+    m_selectionRoom = SelectionRoom(table, std::fabs(dc->Mapping().ScaleX()));
+    dc->RecordExtents(&m_extents);
     steps->PrepareLayers(dc, frame);
     steps->DrawCompass(dc, dc->LPtoDP(PlanRect::Pt(m_plot.right, m_plot.top)));
     if (linesShown)
@@ -179,8 +205,45 @@ int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewD
         if (table.LayerShown[k])
             steps->DrawLayer(dc, k, table.Entry[2 * k], table.Entry[2 * k + 1], m_scale);
     steps->AfterLayers();
+    dc->RecordExtents(nullptr);
     m_scales.Draw(dc);
+    m_linesPainted = linesShown;
     return 1;
+}
+
+bool CPlanViewController::SelectionDamage(const SPlanViewDoc &doc,
+                                          std::vector<SDRect> &areas) const {
+    areas.clear();
+    const CKvdGprLines::SLinesData &data = m_lines.GetData();
+    const std::vector<char> &drawn = m_lines.DrawnSelection();
+    const auto &ranges = data.polylines.ranges;
+    if (!m_linesPainted || drawn.size() != ranges.size() ||
+        m_deviceLines.rects.size() != ranges.size())
+        return false;
+    const double room = m_selectionRoom;
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        const int first = ranges[i].x;
+        if (ranges[i].y < first || first < 0 || static_cast<size_t>(first) >= data.addresses.size())
+            continue;
+        const CKvdGprLines::SKvdDataBlockElementAddress &a =
+            data.addresses[static_cast<size_t>(first)];
+        const bool now = doc.selection != nullptr && doc.selection->IsSelected(a.set, a.line);
+        if (now == (drawn[i] != 0))
+            continue;
+        const RECT &r = m_deviceLines.rects[i];
+        SDRect box{static_cast<double>(r.left), static_cast<double>(r.top),
+                   static_cast<double>(r.right), static_cast<double>(r.bottom)};
+        auto it = m_extents.find(PlanLineKey(a.set, a.line));
+        if (it != m_extents.end()) {
+            box.left = std::min(box.left, it->second.left);
+            box.top = std::min(box.top, it->second.top);
+            box.right = std::max(box.right, it->second.right);
+            box.bottom = std::max(box.bottom, it->second.bottom);
+        }
+        areas.push_back(SDRect{std::floor(box.left - room), std::floor(box.top - room),
+                               std::ceil(box.right + room), std::ceil(box.bottom + room)});
+    }
+    return true;
 }
 
 bool CPlanViewController::ZoomToFit(const SPlanViewDoc &doc) {

@@ -140,6 +140,11 @@ public:
     const CKvdGprLines &Lines() const { return m_lines; }
     const CKvdGprLines::SPolylines &DeviceLines() const { return m_deviceLines; }
     const CPlanViewScales &Scales() const { return m_scales; }
+    // The device areas that a change of the selection since the last paint must draw anew:
+    // for each line whose selection changed, what its drawing covered and its rectangle, with
+    // room for the other style's pens and markers. False before a paint of lines (the whole map
+    // must be drawn); empty when no line changed.
+    bool SelectionDamage(const SPlanViewDoc &doc, std::vector<SDRect> &areas) const;
     // Whether the paints lay each text out once and keep it (the default, for the screen); a
     // printer page lays its texts out in its own resolution every time.
     void CacheTexts(bool on) { m_cacheTexts = on; }
@@ -172,5 +177,9 @@ private:
     bool m_haveScroll = false;
     SPlanScrollInfo m_scroll[2];
     CPlanTextCache m_textCache;
+    // What each line drew in the last paint, and the room around it a change of style may need.
+    CPlanExtents m_extents;
+    double m_selectionRoom = 0;
+    bool m_linesPainted = false;
     bool m_cacheTexts = true;
 };

@@ -139,6 +139,11 @@ void CPlanViewWindow::InvalidateMap() {
     Refresh(false);
 }
 
+void CPlanViewWindow::SelectionChanged() {
+    m_selectionStale = true;
+    Refresh(false);
+}
+
 bool CPlanViewWindow::Doc(SPlanViewDoc &doc) {
     return m_host != nullptr && m_host->GetPlanDoc(doc);
 }
@@ -325,8 +330,63 @@ void CPlanViewWindow::RenderMap(const wxSize &size) {
     }
     memory.SelectObject(wxNullBitmap);
     m_mapValid = true;
+    m_selectionStale = false;
     ++m_mapDraws;
     ApplyScrollBars();
+}
+
+bool CPlanViewWindow::RepaintSelection(const wxSize &size) {
+    KVD_LOG_CALL();
+    // Past this many lines changed (a whole selection taken or given), one drawing of the map
+    // costs less than clipping to each of them.
+    constexpr size_t kMostAreas = 256;
+    SPlanViewDoc doc;
+    std::vector<SDRect> areas;
+    if (!Doc(doc) || !m_controller.SelectionDamage(doc, areas) || areas.size() > kMostAreas)
+        return false;
+    m_selectionStale = false;
+    if (areas.empty())
+        return true;
+    // The parts are drawn on a picture of their own, of the map's size and unclipped, and only
+    // their rectangles copied onto the map: a clipped target smooths the edges of strokes
+    // otherwise than a whole one does.
+    if (!m_part.IsOk() || m_part.GetWidth() != size.x || m_part.GetHeight() != size.y)
+        m_part.Create(size.x, size.y, 24);
+    std::vector<wxRect> rects;
+    const wxRect client(0, 0, size.x, size.y);
+    for (const SDRect &a : areas) {
+        const wxRect r =
+            wxRect(static_cast<int>(a.left), static_cast<int>(a.top),
+                   static_cast<int>(a.right - a.left), static_cast<int>(a.bottom - a.top))
+                .Intersect(client);
+        if (!r.IsEmpty())
+            rects.push_back(r);
+    }
+    if (rects.empty())
+        return true;
+    wxMemoryDC part(m_part);
+    part.SetBackground(*wxWHITE_BRUSH);
+    part.Clear();
+    {
+        std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(part));
+        if (!gc)
+            return false;
+        const wxSize ppi = part.GetPPI();
+        CGraphicsPlanDC planDC(gc.get(), size.x, size.y, ppi.x > 0 ? ppi.x : 96,
+                               ppi.y > 0 ? ppi.y : 96);
+        planDC.LimitTo(std::move(areas));
+        m_gc = gc.get();
+        m_activeRenderer = &m_renderer;
+        m_controller.Paint(&planDC, ClientRect(size), doc, this);
+        m_gc = nullptr;
+    }
+    wxMemoryDC map(m_map);
+    for (const wxRect &r : rects)
+        map.Blit(r.x, r.y, r.width, r.height, &part, r.x, r.y);
+    map.SelectObject(wxNullBitmap);
+    part.SelectObject(wxNullBitmap);
+    ++m_partDraws;
+    return true;
 }
 
 void CPlanViewWindow::ApplyScrollBars() {
@@ -379,6 +439,8 @@ bool CPlanViewWindow::EnsureMap() {
     const wxSize size = GetClientSize();
     if (size.x <= 0 || size.y <= 0)
         return false;
+    if (MapCurrent(size) && m_selectionStale && !RepaintSelection(size))
+        m_mapValid = false;
     if (!MapCurrent(size)) {
         wxCursor previous = GetCursor();
         SetCursor(wxCursor(wxCURSOR_WAIT));
@@ -496,9 +558,12 @@ void CPlanViewWindow::OnLeftUp(wxMouseEvent &event) {
     const bool moved =
         m_controller.OnLButtonUp(ToPoint(event.GetPosition()), event.ControlDown(), doc);
     SetPlanCursor(m_controller.ZoomAndPan().GetCursor());
-    // A band may have changed the selection; a zoom or pan moved the map.
-    if (moved || band)
+    // A zoom or pan moved the map; a band may have changed the selection (the document tells
+    // its views, and a host without a document is asked here).
+    if (moved)
         InvalidateMap();
+    else if (band)
+        SelectionChanged();
     else
         Refresh(false);
     event.Skip();

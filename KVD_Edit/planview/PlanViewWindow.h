@@ -55,6 +55,9 @@ public:
     bool LoadCompass(const std::string &path);
     // The map must be drawn anew (document changes, zoom, pan, scrolling).
     void InvalidateMap();
+    // The document's selection changed: the next paint draws anew only where a line's
+    // selection changed, with the pixels a whole drawing of the map would give.
+    void SelectionChanged();
 
     // The commands the document forwards.
     void ZoomToFit();
@@ -81,8 +84,10 @@ public:
     // definition changed: the map is drawn first, so that the renderer's transform (and the
     // compass) are those of the new definition, whether or not a paint came first.
     void RefreshCursor();
-    // How often the map itself has been drawn (not counting overlays).
+    // How often the map itself has been drawn whole (not counting overlays), and how often in
+    // part after a change of the selection.
     int MapDrawCount() const { return m_mapDraws; }
+    int PartDrawCount() const { return m_partDraws; }
     // The hint about points beyond the drawable range, while it exists.
     CSplashDlg *GetRangeHint() const { return m_hint.get(); }
 
@@ -110,6 +115,8 @@ private:
     // Draws the map when it is out of date; false when the window has no area.
     bool EnsureMap();
     void RenderMap(const wxSize &size);
+    // Draws the map again where the selection changed; false when it must be drawn whole.
+    bool RepaintSelection(const wxSize &size);
     void ApplyScrollBars();
     void DrawOverlay(wxDC &dc);
     void SetPlanCursor(int id);
@@ -135,9 +142,12 @@ private:
     CCursor m_cursor;
     wxImage m_compass;
     wxBitmap m_map;
+    wxBitmap m_part; // where parts of the map are drawn again (RepaintSelection)
     bool m_mapValid = false;
-    bool m_mapWaits = false; // a paint left the map for the end of long work
+    bool m_mapWaits = false;       // a paint left the map for the end of long work
+    bool m_selectionStale = false; // the map shows an earlier selection
     int m_mapDraws = 0;
+    int m_partDraws = 0;
     // The graphics context of the target being drawn, for the compass.
     wxGraphicsContext *m_gc = nullptr;
     wxWeakRef<CSplashDlg> m_hint;
