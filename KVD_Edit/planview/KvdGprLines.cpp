@@ -168,45 +168,53 @@ void CKvdGprLines::DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize) 
     const SPolylines &poly = data.polylines;
     SPlanPen previousPen = dc->SelectPen(m_pen);
     SPlanPen focusPen = m_selection != nullptr ? m_selection->GetFocusPen() : m_pen;
-    bool selected = false;
     bool haveExtremes = false;
     int minX = 0, maxX = 0, maxY = 0;
     m_drawnSelection.assign(poly.ranges.size(), 0);
+    bool anySelected = false;
 
-    for (size_t i = 0; i < poly.ranges.size(); ++i) {
-        int first = poly.ranges[i].x;
-        int last = poly.ranges[i].y;
-        // Lines without points are not drawn and take no part in the extremes.
-        if (last < first || first < 0 || last >= static_cast<int>(poly.points.size()))
-            continue;
-        const SKvdDataBlockElementAddress &a = data.addresses[static_cast<size_t>(first)];
-        if (m_selection != nullptr) {
-            bool now = m_selection->IsSelected(a.set, a.line);
-            if (now != selected) {
-                dc->SelectPen(now ? focusPen : m_pen);
-                selected = now;
-            }
+    // The lines not selected first, the selected ones over them: a selected line is never
+    // hidden under another.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            if (!anySelected)
+                break;
+            dc->SelectPen(focusPen);
         }
-        m_drawnSelection[i] = selected ? 1 : 0;
-        int style = selected ? focusPen.style : m_lineStyle;
-        const POINT *pts = &poly.points[static_cast<size_t>(first)];
-        int count = last - first + 1;
-        if (style != PS_NULL) {
-            dc->BeginOwner(PlanLineKey(a.set, a.line));
-            dc->Polyline(pts, count);
-            if (arrowSize != 0 && count >= 2)
-                DrawArrowHead(dc, &pts[count - 1], &pts[count - 2], arrowSize);
-            dc->EndOwner();
-        }
-        for (const POINT &end : {pts[0], pts[count - 1]}) {
-            if (!haveExtremes) {
-                minX = maxX = end.x;
-                maxY = end.y;
-                haveExtremes = true;
+        const int style = pass == 1 ? focusPen.style : m_lineStyle;
+        for (size_t i = 0; i < poly.ranges.size(); ++i) {
+            int first = poly.ranges[i].x;
+            int last = poly.ranges[i].y;
+            // Lines without points are not drawn and take no part in the extremes.
+            if (last < first || first < 0 || last >= static_cast<int>(poly.points.size()))
+                continue;
+            const SKvdDataBlockElementAddress &a = data.addresses[static_cast<size_t>(first)];
+            if (pass == 0) {
+                m_drawnSelection[i] =
+                    m_selection != nullptr && m_selection->IsSelected(a.set, a.line) ? 1 : 0;
+                anySelected = anySelected || m_drawnSelection[i] != 0;
             }
-            minX = std::min(minX, end.x);
-            maxX = std::max(maxX, end.x);
-            maxY = std::max(maxY, end.y);
+            if (m_drawnSelection[i] != pass)
+                continue;
+            const POINT *pts = &poly.points[static_cast<size_t>(first)];
+            int count = last - first + 1;
+            if (style != PS_NULL) {
+                dc->BeginOwner(PlanLineKey(a.set, a.line));
+                dc->Polyline(pts, count);
+                if (arrowSize != 0 && count >= 2)
+                    DrawArrowHead(dc, &pts[count - 1], &pts[count - 2], arrowSize);
+                dc->EndOwner();
+            }
+            for (const POINT &end : {pts[0], pts[count - 1]}) {
+                if (!haveExtremes) {
+                    minX = maxX = end.x;
+                    maxY = end.y;
+                    haveExtremes = true;
+                }
+                minX = std::min(minX, end.x);
+                maxX = std::max(maxX, end.x);
+                maxY = std::max(maxY, end.y);
+            }
         }
     }
 

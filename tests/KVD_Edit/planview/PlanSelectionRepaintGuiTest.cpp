@@ -221,3 +221,29 @@ TEST(PlanSelectionRepaintGui, EachTextIsLaidOutOncePerFont) {
     EXPECT_LT(first, 60);
     EXPECT_EQ(60u, host.window->Controller().Lines().GetData().fids.size());
 }
+
+// A selected line is drawn over the lines that cross it, in the selection pen.
+TEST(PlanSelectionRepaintGui, ASelectedLineLiesOverTheLinesCrossingIt) {
+    App();
+    SelectionHost host;
+    for (int line : {4, 13}) // X4 along y = 8 and Y3 at x = 7
+        host.focus.AddFocusEntry(0, line, nullptr, false);
+    host.UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_SELECTION_CHANGED);
+    wxImage shown = host.Shown();
+    host.focus.DeleteFocusArray();
+    host.focus.AddFocusEntry(0, 4, nullptr, false);
+    host.UpdateAllViewsWithHint(nullptr, KVDCmd::HINT_SELECTION_CHANGED);
+    const wxImage one = host.Shown();
+    Save(one, "plan_selected_over");
+    // Where X4 crosses Y5 (x = 11), Y1 (x = 3) and Y3 once it is no longer selected (away from
+    // the fiducial marks).
+    for (double x : {11.0, 3.0, 7.0}) {
+        SCOPED_TRACE(x);
+        const wxPoint p = host.ToDevice(x, 8);
+        EXPECT_GT(one.GetRed(p.x, p.y), 200);
+        EXPECT_LT(one.GetBlue(p.x, p.y), 80);
+    }
+    // While both were selected, their crossing was in the selection pen too.
+    const wxPoint both = host.ToDevice(7, 8);
+    EXPECT_GT(shown.GetRed(both.x, both.y), 200);
+}
