@@ -125,7 +125,7 @@ void CGraphicsPlanDC::DevPolyline(const std::vector<SDPoint> &points, const SPla
         m_strokePenFor = pen;
         m_strokePenWidth = devWidth;
         m_strokePenValid = true;
-    } else if (m_pendingPoints + points.size() > kBatchPoints) {
+    } else if (!Grouped() && m_pendingPoints + points.size() > kBatchPoints) {
         Flush();
     }
     // A stroke passed over still counts in its path, so that the paths of a part repainted are

@@ -34,7 +34,7 @@ protected:
     void DevFillRect(const SDRect &rect, COLORREF colour) override;
     void DevFillEllipse(const SDRect &box, COLORREF colour) override;
     void DevFillPolygon(const std::vector<SDPoint> &points, COLORREF colour) override;
-    void DevEndOwner() override { Flush(); }
+    void DevEndGroup() override { Flush(); }
 
 private:
     // The toolkit font of the font selected, made when the selection changed.

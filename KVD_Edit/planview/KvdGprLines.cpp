@@ -174,7 +174,9 @@ void CKvdGprLines::DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize) 
     bool anySelected = false;
 
     // The lines not selected first, the selected ones over them: a selected line is never
-    // hidden under another.
+    // hidden under another. The strokes of each run of kGroupLines lines (by index) of a pass
+    // share a path.
+    const size_t kGroupLines = 16;
     for (int pass = 0; pass < 2; ++pass) {
         if (pass == 1) {
             if (!anySelected)
@@ -182,7 +184,12 @@ void CKvdGprLines::DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize) 
             dc->SelectPen(focusPen);
         }
         const int style = pass == 1 ? focusPen.style : m_lineStyle;
+        dc->BeginGroup();
         for (size_t i = 0; i < poly.ranges.size(); ++i) {
+            if (i % kGroupLines == 0 && i != 0) {
+                dc->EndGroup();
+                dc->BeginGroup();
+            }
             int first = poly.ranges[i].x;
             int last = poly.ranges[i].y;
             // Lines without points are not drawn and take no part in the extremes.
@@ -216,6 +223,7 @@ void CKvdGprLines::DrawData(const SLinesData &data, CPlanDC *dc, int arrowSize) 
                 maxY = std::max(maxY, end.y);
             }
         }
+        dc->EndGroup();
     }
 
     bool comments = m_showComments && m_commentFont != nullptr;

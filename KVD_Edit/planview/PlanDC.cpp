@@ -64,7 +64,11 @@ void CPlanDC::EndOwner() {
         }
     }
     m_owned = false;
-    DevEndOwner();
+}
+
+void CPlanDC::EndGroup() {
+    m_grouped = false;
+    DevEndGroup();
 }
 
 void CPlanDC::Note(double left, double top, double right, double bottom) {

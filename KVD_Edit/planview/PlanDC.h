@@ -104,12 +104,16 @@ public:
     // drawing. The caller clips the target to the areas. Empty: everything is drawn.
     void LimitTo(std::vector<SDRect> areas) { m_areas = std::move(areas); }
     // While an owner is named, the device box of everything drawn (or passed over) is added to
-    // its entry in extents (borrowed; null notes nothing). What one owner draws is complete at
-    // its end (the backend keeps no stroke of it for later), so that a line's pixels do not
-    // depend on which lines were drawn in the same stroke.
+    // its entry in extents (borrowed; null notes nothing).
     void RecordExtents(CPlanExtents *extents) { m_extents = extents; }
     void BeginOwner(uint64_t key);
     void EndOwner();
+    // Strokes between these two are gathered whole and drawn at the end, whatever their number
+    // of points: the strokes that share a path (and overlap without adding up) are the group's,
+    // not those that happen to fit the backend's batch, so that the pixels of a line do not
+    // depend on which other lines were drawn or passed over.
+    void BeginGroup() { m_grouped = true; }
+    void EndGroup();
 
 protected:
     // Device metrics of text in the current font: width, height and descent in pixels.
@@ -129,8 +133,10 @@ protected:
     // Whether the drawing being handed to the backend lies outside every area of LimitTo: the
     // backend keeps its order and strokes as they are but leaves the pixels alone.
     bool PassedOver() const { return m_passOver; }
-    // The end of an owner's drawing: whatever the backend gathered goes to the target.
-    virtual void DevEndOwner() {}
+    // Whether strokes are being gathered into a group (BeginGroup).
+    bool Grouped() const { return m_grouped; }
+    // The end of a group: whatever the backend gathered goes to the target.
+    virtual void DevEndGroup() {}
 
 private:
     // Notes a device box for the owner and decides PassedOver for the drawing it holds.
@@ -153,6 +159,7 @@ private:
     bool m_passOver = false;
     CPlanExtents *m_extents = nullptr;
     bool m_owned = false;
+    bool m_grouped = false;
     uint64_t m_owner = 0;
     SDRect m_ownerBox{};
     bool m_ownerDrew = false;

@@ -546,11 +546,17 @@ void CPlanRenderer::DrawLocalMarkers(CPlanDC *dc, const CGPSInfo::SLineRecord &l
 
 namespace {
 
-// Names the drawing's owner for the life of a scope.
+// Names the drawing's owner for the life of a scope, its strokes one group.
 class COwnerScope {
 public:
-    COwnerScope(CPlanDC *dc, uint64_t key) : m_dc(dc) { m_dc->BeginOwner(key); }
-    ~COwnerScope() { m_dc->EndOwner(); }
+    COwnerScope(CPlanDC *dc, uint64_t key) : m_dc(dc) {
+        m_dc->BeginOwner(key);
+        m_dc->BeginGroup();
+    }
+    ~COwnerScope() {
+        m_dc->EndGroup();
+        m_dc->EndOwner();
+    }
     COwnerScope(const COwnerScope &) = delete;
     COwnerScope &operator=(const COwnerScope &) = delete;
 
