@@ -262,6 +262,10 @@ int CKVDXmlFile::MoveToHandleNode(void *handle) {
     return m_dom ? m_dom->MoveToHandleNode(handle) : 0;
 }
 
+const void *CKVDXmlFile::GetCurrentNodeKey() const {
+    return m_dom ? m_dom->GetCurrentNodeKey() : nullptr;
+}
+
 void CKVDXmlFile::ReleaseNodeHandle(void *handle) {
     if (m_dom)
         m_dom->ReleaseNodeHandle(handle);

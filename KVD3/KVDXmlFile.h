@@ -127,6 +127,8 @@ public:
     void *GetCurrentNodeHandle();
     int MoveToHandleNode(void *handle);
     void ReleaseNodeHandle(void *handle);
+    // CXmlDom::GetCurrentNodeKey: null when nothing is loaded.
+    const void *GetCurrentNodeKey() const;
 
     // Versions and authorship records.
     int NodeVersionCompatibility(CStr &versionInOut, int &overall, int &major, int &minor,

@@ -1326,6 +1326,10 @@ short CXmlDom::MoveToNextSiblingNode(const char *name) {
     return 1;
 }
 
+const void *CXmlDom::GetCurrentNodeKey() const {
+    return m_impl->current;
+}
+
 bool CXmlDom::HasCurrentNode() const {
     return m_impl->current != nullptr;
 }

@@ -86,6 +86,10 @@ public:
     void *GetCurrentNodeHandle();
     short MoveToHandleNode(void *handle);
     void ReleaseNodeHandle(void *handle);
+    // What tells the current node from every other node of the wrapper's document while it is
+    // loaded (removed nodes included), without taking a handle; null without a current node.
+    // It cannot be moved to.
+    const void *GetCurrentNodeKey() const;
     // Handles handed out and not yet released.
     size_t GetHandleCount() const;
 

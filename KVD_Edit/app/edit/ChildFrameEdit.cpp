@@ -1,11 +1,13 @@
 #include "KVD_Edit/app/grid/ChildFrame.h"
 
 #include "KVD_Edit/app/document/DocumentCommands.h"
+#include "KVD_Edit/app/document/GpsCommands.h"
 #include "KVD_Edit/app/document/KVDVDoc.h"
 #include "KVD_Edit/app/document/KvdGprDataFiles.h"
 #include "KVD_Edit/app/edit/EditSetup.h"
 #include "KVD_Edit/app/grid/GridDocument.h"
 #include "KVD_Edit/app/grid/KVDGridView.h"
+#include "KVD_Edit/app/lines/RowWriteBack.h"
 #include "KVD_Edit/app/shell/CodeLogger.h"
 #include "KVD_Edit/app/shell/CommandIds.h"
 #include "KVD_Edit/app/shell/INIAccess.h"
@@ -13,12 +15,16 @@
 
 #include <wx/utils.h>
 
+#include <memory>
+
 // The editing command of the child frame: the frame gathers the selected grid rows for the
 // edit engine, runs the editing dialog and writes the rows back when the dialog applies.
 
 namespace {
 
-// The frame's grid rows as the edit engine reads and writes them.
+// The frame's grid rows as the edit engine reads and writes them. The rows of one apply are
+// written by one writer over one index of the project's lines, read at the first row: each
+// row's line is then reached through its node rather than by a walk of its set.
 class CFrameEditRows : public IEditRows {
 public:
     explicit CFrameEditRows(CChildFrame &frame) : m_frame(frame) {}
@@ -31,11 +37,25 @@ public:
         m_frame.GetGridInfoRow(out, row);
     }
     bool ModifyRow(const SGridInfo &row, int index) override {
-        return m_frame.ModifyRow(row, index);
+        IGridDocument *doc = m_frame.GetGridDocument();
+        ORQ::CKVDXmlFile *file = m_frame.GetKvdFilePtr();
+        KVDGridView *grid = m_frame.GetGridView();
+        if (!doc || !file || !grid || index < 0 || index >= grid->GetNumRows())
+            return false;
+        if (!m_writer || m_lines->File() != file) {
+            m_writer.reset();
+            m_lines = std::make_unique<CLineNodes>(file);
+            m_writer = std::make_unique<CRowWriteBack>(file, m_frame.GetProjectPath(), m_lines.get());
+        }
+        const SGridInfo &stored = *grid->GetRowInfo(index);
+        return m_writer->ModifyRow(CRowWriteBack::ValuesOf(row, doc->GetUnits()), stored.gridName,
+                                   stored.lineName, grid->GetSelectedCount());
     }
 
 private:
     CChildFrame &m_frame;
+    std::unique_ptr<CLineNodes> m_lines;
+    std::unique_ptr<CRowWriteBack> m_writer;
 };
 
 // What the editing dialog asks of the frame.

@@ -147,37 +147,6 @@ bool GotoDataBlock(ORQ::CKVDXmlFile *file) {
     return file && file->GotoRootNode() && file->GotoChildNode("Data", 0);
 }
 
-// The settings of the data block (the current node) when they load completely; a block that
-// is there but fails to load is reported.
-std::unique_ptr<CKvdSettingsBlock_V110> DataBlockSettings(ORQ::CKVDXmlFile *file) {
-    const bool present = file->GotoChildNode("Settings", 0);
-    if (present)
-        file->GotoParentNode();
-    CStr errors;
-    std::unique_ptr<CKvdSettingsBlock_V110> block = ReadSettingsChild(file, errors);
-    if (present && !block && !errors.empty())
-        ORQ::ShowMessage(errors, ORQ::MB_OK | ORQ::MB_ICONWARNING);
-    return block;
-}
-
-// With the cursor on a line: the settings of its set, when it is in one, then its own replace
-// inForce where they load completely.
-void InheritLineSettings(ORQ::CKVDXmlFile *file, std::unique_ptr<CKvdSettingsBlock_V110> &inForce) {
-    if (file->PushPosition()) {
-        CStr element;
-        if (file->GotoParentNode() && file->GetNodeName(element) && element == "LineSet") {
-            CStr errors;
-            if (auto block = ReadSettingsChild(file, errors))
-                inForce = std::move(block);
-        }
-        file->GotoTopPosition();
-        file->PopPosition();
-    }
-    CStr errors;
-    if (auto block = ReadSettingsChild(file, errors))
-        inForce = std::move(block);
-}
-
 // Reads the row's header; a header that cannot be read is reported.
 bool LoadHeader(const std::string &path, ORQ::Tamsel &hd) {
     if (!hd.Load(path.c_str(), ORQ::ST_FILE) && hd.GetTamsel())
@@ -385,6 +354,49 @@ CRowWriteBack::CRowWriteBack(ORQ::CKVDXmlFile *file, const std::string &projectP
     m_projectFolder = sep == std::string::npos ? std::string(".") : projectPath.substr(0, sep);
 }
 
+CRowWriteBack::~CRowWriteBack() = default;
+
+const CKvdSettingsBlock_V110 *CRowWriteBack::DataBlockSettings() {
+    // The data block's "Settings" may follow every line of the project: it is looked for once.
+    if (!m_dataSettings) {
+        m_dataSettings = std::make_unique<SSettingsRead>();
+        m_dataSettings->present = m_file->GotoChildNode("Settings", 0);
+        if (m_dataSettings->present)
+            m_file->GotoParentNode();
+        CStr errors;
+        m_dataSettings->block = ReadSettingsChild(m_file, errors);
+        m_dataSettings->errors = errors;
+    }
+    const SSettingsRead &read = *m_dataSettings;
+    if (read.present && !read.block && !read.errors.empty())
+        ORQ::ShowMessage(read.errors, ORQ::MB_OK | ORQ::MB_ICONWARNING);
+    return read.block.get();
+}
+
+const CKvdSettingsBlock_V110 *
+CRowWriteBack::LineSettings(const CKvdSettingsBlock_V110 *inForce,
+                            std::unique_ptr<CKvdSettingsBlock_V110> &own) {
+    if (m_file->PushPosition()) {
+        CStr element;
+        if (m_file->GotoParentNode() && m_file->GetNodeName(element) && element == "LineSet") {
+            // A set's "Settings" may follow all its lines: each set's is looked for once.
+            const void *key = m_file->GetCurrentNodeKey();
+            auto found = m_setSettings.find(key);
+            if (found == m_setSettings.end()) {
+                CStr errors;
+                found = m_setSettings.emplace(key, ReadSettingsChild(m_file, errors)).first;
+            }
+            if (found->second)
+                inForce = found->second.get();
+        }
+        m_file->GotoTopPosition();
+        m_file->PopPosition();
+    }
+    CStr errors;
+    own = ReadSettingsChild(m_file, errors);
+    return own ? own.get() : inForce;
+}
+
 SRowValues CRowWriteBack::ValuesOf(const SGridInfo &row, EUnitType unit) {
     SRowValues values;
     values.dataFileName = row.dataFileName;
@@ -410,7 +422,7 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
         return false;
     // Settings in force for the line: the innermost complete block of the data block, the set
     // and the line.
-    std::unique_ptr<CKvdSettingsBlock_V110> inForce = DataBlockSettings(m_file);
+    const CKvdSettingsBlock_V110 *inForce = DataBlockSettings();
     const std::string headerPath = HeaderPath(row.dataFileName);
     ORQ::Tamsel hd;
     if (!LoadHeader(headerPath, hd))
@@ -421,7 +433,8 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
         fromHeader->m_StepSize.value = Convert(row.step, row.unit, fromHeader->m_StepSize.unit);
     if (!GotoLine(oldGridName, oldLineName, row.lineName))
         return false;
-    InheritLineSettings(m_file, inForce);
+    std::unique_ptr<CKvdSettingsBlock_V110> lineSettings;
+    inForce = LineSettings(inForce, lineSettings);
 
     // The cursor is on the line. From here on the file changes.
     if (selectedCount == 1)

@@ -5,13 +5,16 @@
 
 #include "orq_utils/Measure.h"
 
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CLineNodes;
 struct SRowHeader;
 namespace ORQ {
 class CKVDXmlFile;
+class CKvdSettingsBlock_V110;
 struct STamsel;
 } // namespace ORQ
 
@@ -57,9 +60,14 @@ class CRowWriteBack {
 public:
     // projectPath: the project file; data file names are relative to its folder. lines, when
     // given, finds the line of a row without walking its set (a pass over many rows builds it
-    // once); a line it no longer knows is looked for by walking the document.
+    // once); a line it no longer knows is looked for by walking the document. The settings of
+    // the data block and of each line set are read once while the writer lives: the rows it
+    // writes never change them, and nothing else may while it is in use.
     CRowWriteBack(ORQ::CKVDXmlFile *file, const std::string &projectPath,
                   const CLineNodes *lines = nullptr);
+    ~CRowWriteBack();
+    CRowWriteBack(const CRowWriteBack &) = delete;
+    CRowWriteBack &operator=(const CRowWriteBack &) = delete;
 
     // oldGridName and oldLineName name the line as the grid showed it before the edit;
     // selectedCount is the number of selected grid rows (only one renames). True when written.
@@ -98,7 +106,25 @@ private:
     EFind FindLine(const std::string &setName, const std::string &lineName,
                    const std::string &newName, bool renaming);
 
+    // A "Settings" child as it was read: whether there is one, the block when it loaded
+    // completely, and what its load reported.
+    struct SSettingsRead {
+        bool present = false;
+        std::unique_ptr<ORQ::CKvdSettingsBlock_V110> block;
+        std::string errors;
+    };
+    // The data block's settings (the cursor on "Data"), read at the first call; a block that is
+    // there but fails to load is reported at every call.
+    const ORQ::CKvdSettingsBlock_V110 *DataBlockSettings();
+    // The settings in force for the line under the cursor: inForce, then its set's, then its
+    // own (kept in own), each where it loads completely; the cursor stays.
+    const ORQ::CKvdSettingsBlock_V110 *
+    LineSettings(const ORQ::CKvdSettingsBlock_V110 *inForce,
+                 std::unique_ptr<ORQ::CKvdSettingsBlock_V110> &own);
+
     ORQ::CKVDXmlFile *m_file;
     const CLineNodes *m_lines;
+    std::unique_ptr<SSettingsRead> m_dataSettings;
+    std::unordered_map<const void *, std::unique_ptr<ORQ::CKvdSettingsBlock_V110>> m_setSettings;
     std::string m_projectFolder;
 };

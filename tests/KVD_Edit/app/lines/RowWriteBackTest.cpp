@@ -608,3 +608,70 @@ TEST(RowWriteBack, KeptLinesMessageNamesEachLineWithItsReason) {
 }
 
 } // namespace
+
+namespace {
+
+// A project of several sets (two of one name in other cases, one whose settings follow its
+// lines), a line name twice in a set, a line under "Data" and a data block whose settings follow
+// the sets and fail to load; every line has a data file L1 with an odometer.
+std::string ManySetsProject() {
+    const auto line = [](const std::string &name, const std::string &x) {
+        return "<Line name=\"" + name +
+               "\"><DataFile name=\"L1\" seq=\"1\" ext=\"HD+DT1\"><FileType UID=\"COR@@@\"/>"
+               "<Position X=\"" +
+               x +
+               "\" Y=\"1\" Z=\"0\" units=\"m\" normalized_file_pos=\"0.0\"/>"
+               "<Position X=\"5\" Y=\"1\" Z=\"0\" units=\"m\" normalized_file_pos=\"1.0\"/>"
+               "<Odometer start=\"0\" end=\"5\" step=\"0.05\" units=\"m\"/></DataFile></Line>";
+    };
+    return "<Data version=\"1.2.0\"><LineSet name=\"A\">" + line("L1", "0") + line("L2", "0") +
+           line("l1", "9") + "</LineSet><LineSet name=\"a\">" + line("L1", "8") +
+           "</LineSet><LineSet name=\"B\">" + line("X", "0") + line("Y", "0") +
+           "<Settings version=\"1.2.0\"><StepSize units=\"m\">0.040000</StepSize></Settings>"
+           "</LineSet>" +
+           line("D1", "0") + "<Settings version=\"1.2.0\"/></Data>";
+}
+
+// Every row of a project written in one pass through the index of its lines gives the file and
+// the messages that a walk of the document for each row gives, refused rows included: the first
+// set and the first line of a name, a set's settings wherever they stand.
+TEST(RowWriteBack, APassOverEveryRowWritesWhatARowByRowWalkWrites) {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"A", "L1"}, {"a", "L2"}, {"A", "l1"}, {"B", "X"}, {"b", "Y"},
+        {"", "D1"},  {"A", "L9"}, {"C", "L1"}, {"B", "Y"}};
+    const auto writeAll = [&](bool pass, std::string &messages) {
+        importtest::Project p(ManySetsProject());
+        p.AddLine("L1");
+        kvdtest::CaptureSink sink;
+        const CLineNodes lines(p.File());
+        CRowWriteBack one(p.File(), p.Path(), &lines);
+        int written = 0;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            SRowValues row = L1Row(0.5 * i, 4 + i, 1, 1);
+            row.lineName = rows[i].second;
+            row.step = 0.04;
+            if (pass)
+                written += one.ModifyRow(row, rows[i].first, rows[i].second, 9);
+            else
+                written += CRowWriteBack(p.File(), p.Path())
+                               .ModifyRow(row, rows[i].first, rows[i].second, 9);
+        }
+        messages = sink.AllTexts();
+        EXPECT_EQ(written, 7);
+        EXPECT_EQ(static_cast<int>(sink.Messages().size()), 9 + 2) << messages;
+        return p.Text();
+    };
+    std::string walked, passed;
+    const std::string expected = writeAll(false, walked);
+    EXPECT_EQ(writeAll(true, passed), expected);
+    EXPECT_EQ(passed, walked);
+    // The first line of a name took both of its rows; the second of set A and set "a" none.
+    EXPECT_NE(expected.find("<LineSet name=\"A\"><Line name=\"L1\"><DataFile name=\"L1\" seq=\"1\" "
+                            "ext=\"HD+DT1\"><FileType UID=\"COR@@@\"/><Position X=\"1.000\""),
+              std::string::npos)
+        << expected;
+    EXPECT_NE(expected.find("<Position X=\"9\""), std::string::npos);
+    EXPECT_NE(expected.find("<Position X=\"8\""), std::string::npos);
+}
+
+} // namespace
