@@ -94,9 +94,6 @@ public:
     // comments; reportKept shows one message naming them (a load has named their files already).
     bool UpdateFidDetails(RowHeaders *headers = nullptr, unsigned long filesWrittenAtRead = 0,
                           bool reportKept = false);
-    // Writes a row's new values (lengths in the display unit) back into the project; index is
-    // the grid row whose stored record names the set and line. True when written.
-    bool ModifyRow(const SGridInfo &row, int index);
 
     // The edit request the editing dialog fills and the edit engine carries out.
     using EditData = SEditData;

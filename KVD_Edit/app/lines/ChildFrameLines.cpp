@@ -175,18 +175,6 @@ void CChildFrame::AfterLinesChanged() {
         m_hint.Show(this, CSplashDlg::kLocalXYHint, 3);
 }
 
-bool CChildFrame::ModifyRow(const SGridInfo &row, int index) {
-    KVD_LOG_CALL();
-    IGridDocument *doc = GetGridDocument();
-    ORQ::CKVDXmlFile *file = GetKvdFilePtr();
-    if (!doc || !file || !m_gridView || index < 0 || index >= m_gridView->GetNumRows())
-        return false;
-    const SGridInfo &stored = *m_gridView->GetRowInfo(index);
-    return CRowWriteBack(file, m_projectPath)
-        .ModifyRow(CRowWriteBack::ValuesOf(row, doc->GetUnits()), stored.gridName, stored.lineName,
-                   m_gridView->GetSelectedCount());
-}
-
 bool CChildFrame::UpdateFidDetails(RowHeaders *headers, unsigned long filesWrittenAtRead,
                                    bool reportKept) {
     KVD_LOG_CALL();

@@ -367,9 +367,13 @@ const CKvdSettingsBlock_V110 *CRowWriteBack::DataBlockSettings() {
         m_dataSettings->block = ReadSettingsChild(m_file, errors);
         m_dataSettings->errors = errors;
     }
-    const SSettingsRead &read = *m_dataSettings;
-    if (read.present && !read.block && !read.errors.empty())
+    // A block that does not load is told of once: a pass over every row would ask a person to
+    // close one box for each line.
+    SSettingsRead &read = *m_dataSettings;
+    if (read.present && !read.block && !read.errors.empty() && !read.told) {
+        read.told = true;
         ORQ::ShowMessage(read.errors, ORQ::MB_OK | ORQ::MB_ICONWARNING);
+    }
     return read.block.get();
 }
 

@@ -107,14 +107,15 @@ private:
                    const std::string &newName, bool renaming);
 
     // A "Settings" child as it was read: whether there is one, the block when it loaded
-    // completely, and what its load reported.
+    // completely, what its load reported, and whether that was shown.
     struct SSettingsRead {
         bool present = false;
+        bool told = false;
         std::unique_ptr<ORQ::CKvdSettingsBlock_V110> block;
         std::string errors;
     };
     // The data block's settings (the cursor on "Data"), read at the first call; a block that is
-    // there but fails to load is reported at every call.
+    // there but fails to load is reported once while the writer lives.
     const ORQ::CKvdSettingsBlock_V110 *DataBlockSettings();
     // The settings in force for the line under the cursor: inForce, then its set's, then its
     // own (kept in own), each where it loads completely; the cursor stays.

@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -639,7 +640,7 @@ TEST(RowWriteBack, APassOverEveryRowWritesWhatARowByRowWalkWrites) {
     const std::vector<std::pair<std::string, std::string>> rows = {
         {"A", "L1"}, {"a", "L2"}, {"A", "l1"}, {"B", "X"}, {"b", "Y"},
         {"", "D1"},  {"A", "L9"}, {"C", "L1"}, {"B", "Y"}};
-    const auto writeAll = [&](bool pass, std::string &messages) {
+    const auto writeAll = [&](bool pass, std::vector<std::string> &messages) {
         importtest::Project p(ManySetsProject());
         p.AddLine("L1");
         kvdtest::CaptureSink sink;
@@ -656,15 +657,24 @@ TEST(RowWriteBack, APassOverEveryRowWritesWhatARowByRowWalkWrites) {
                 written += CRowWriteBack(p.File(), p.Path())
                                .ModifyRow(row, rows[i].first, rows[i].second, 9);
         }
-        messages = sink.AllTexts();
+        messages.clear();
+        for (const auto &message : sink.Messages())
+            messages.push_back(message.text);
         EXPECT_EQ(written, 7);
-        EXPECT_EQ(static_cast<int>(sink.Messages().size()), 9 + 2) << messages;
         return p.Text();
     };
-    std::string walked, passed;
+    std::vector<std::string> walked, passed;
     const std::string expected = writeAll(false, walked);
     EXPECT_EQ(writeAll(true, passed), expected);
-    EXPECT_EQ(passed, walked);
+    // A walk warns of the data block's settings at each of the nine rows; the pass once, at the
+    // first. The two refusals are the same.
+    ASSERT_EQ(walked.size(), 9u + 2u);
+    std::vector<std::string> once;
+    for (const std::string &text : walked)
+        if (std::find(once.begin(), once.end(), text) == once.end())
+            once.push_back(text);
+    EXPECT_EQ(once.size(), 1u + 2u);
+    EXPECT_EQ(passed, once);
     // The first line of a name took both of its rows; the second of set A and set "a" none.
     EXPECT_NE(expected.find("<LineSet name=\"A\"><Line name=\"L1\"><DataFile name=\"L1\" seq=\"1\" "
                             "ext=\"HD+DT1\"><FileType UID=\"COR@@@\"/><Position X=\"1.000\""),
