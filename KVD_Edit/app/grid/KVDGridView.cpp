@@ -130,6 +130,10 @@ public:
         Bind(wxEVT_LIST_ITEM_FOCUSED, &CListWindow::OnRowState, this);
     }
     ~CListWindow() override {
+        // The list's own destructor deselects its rows, after this object's part is gone.
+        Unbind(wxEVT_LIST_ITEM_SELECTED, &CListWindow::OnRowState, this);
+        Unbind(wxEVT_LIST_ITEM_DESELECTED, &CListWindow::OnRowState, this);
+        Unbind(wxEVT_LIST_ITEM_FOCUSED, &CListWindow::OnRowState, this);
         if (m_view)
             m_view->WindowGone();
     }

@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -1094,7 +1095,19 @@ TEST(ProgramDesktop, TheOpenProjectStaysDrawnBehindTheCreateNewDialog) {
     ASSERT_TRUE(program.WaitForStartUp(IniIn(config), 30000)) << "the program did not start";
     const wxRect main = SettledFrame(desktop);
     ASSERT_FALSE(main.IsEmpty());
-    const wxImage before = desktop.Grab();
+    // The project as drawn once the screen holds still: a slow machine draws it a while after
+    // the frame settles.
+    wxImage before = desktop.Grab();
+    for (int look = 0; look < 20; ++look) {
+        wxMilliSleep(1000);
+        const wxImage again = desktop.Grab();
+        const size_t bytes = static_cast<size_t>(again.GetWidth()) * again.GetHeight() * 3;
+        const bool still = again.GetSize() == before.GetSize() &&
+                           std::memcmp(again.GetData(), before.GetData(), bytes) == 0;
+        before = again;
+        if (still)
+            break;
+    }
     const char *kDialog = "Please select new KVD file name and location";
     wxRect dialog;
     for (int attempt = 0; attempt < 3 && dialog.IsEmpty(); ++attempt) {
