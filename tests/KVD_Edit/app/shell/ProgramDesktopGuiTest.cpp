@@ -22,11 +22,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <sstream>
-#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
