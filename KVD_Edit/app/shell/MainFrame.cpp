@@ -475,6 +475,11 @@ std::string CMainFrame::GetContactText() {
 
 void CMainFrame::OnClose(wxCloseEvent &event) {
     KVD_LOG_CALL();
+    // The frame as the toolkit knows it now: the last timed reading may be older than the
+    // manager's last change.
+    if (IsShown())
+        m_normalPlacement.Observe(GetWindowPlacement(this).rcNormalPosition, PlacementState(),
+                                  CNormalPlacement::Clock::now());
     if (CKVDVApp *app = GetKVDVApp())
         app->GetINIAccess().WriteIni("GENERAL", "Window Position",
                                      FormatPlacement(GetNormalPlacement()));

@@ -29,7 +29,7 @@ public:
     // Whether a reading in the normal state was kept.
     bool Known() const { return m_last.has_value(); }
     // The last reading kept in the normal state (all 0 when none is known).
-    SPlacementRect Normal() const { return m_last ? m_last->frame : SPlacementRect(); }
+    SPlacementRect Normal() const;
 
 private:
     struct SReading {
@@ -40,4 +40,9 @@ private:
     std::optional<SReading> m_last;
     std::optional<SReading> m_previous;
     EState m_state = NORMAL; // the state of the latest reading
+    // The first reading maximised showed the last normal frame: either the manager's maximised
+    // frame was read before its word on the state (the normal frame is the one before), or the
+    // word came before the frame changed (the last is the normal frame). A later maximised
+    // reading of another frame tells the second.
+    bool m_maximisedFrameSeenFirst = false;
 };

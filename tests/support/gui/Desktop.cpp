@@ -124,6 +124,34 @@ bool MenuShown(::Display *display) {
     return shown;
 }
 
+// Whether window is ancestor or window itself.
+bool IsWithin(::Display *display, Window window, Window ancestor) {
+    const Window root = DefaultRootWindow(display);
+    while (window != None && window != root) {
+        if (window == ancestor)
+            return true;
+        Window top = None, parent = None, *children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, window, &top, &parent, &children, &count))
+            return false;
+        if (children)
+            XFree(children);
+        window = parent;
+    }
+    return false;
+}
+
+// The frame on the screen of the managed window that holds the keyboard; empty when none does.
+wxRect KeyboardFrame(::Display *display) {
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    for (Window window : Windows(display, DefaultRootWindow(display), "_NET_CLIENT_LIST_STACKING"))
+        if (IsWithin(display, focus, window))
+            return Frame(display, window);
+    return wxRect();
+}
+
 } // namespace
 
 std::vector<unsigned char> WindowProperty(::Display *display, Window window, const char *name,
@@ -295,6 +323,20 @@ bool CDesktop::WaitForMenu(bool shown, int timeoutMs) const {
     while (!reached && Clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         reached = MenuShown(display) == shown;
+    }
+    XCloseDisplay(display);
+    return reached;
+}
+
+bool CDesktop::WaitForKeyboardAt(const wxPoint &point, int timeoutMs) const {
+    ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
+    if (!display)
+        return false;
+    const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool reached = KeyboardFrame(display).Contains(point);
+    while (!reached && Clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        reached = KeyboardFrame(display).Contains(point);
     }
     XCloseDisplay(display);
     return reached;

@@ -65,6 +65,11 @@ public:
     // keys meant for an open menu wait for it, as a person waits to see it.
     bool WaitForMenu(bool shown, int timeoutMs) const;
 
+    // Waits up to timeoutMs until the window that holds the keyboard (the X server's input focus)
+    // is that of a frame on the screen at point: keys sent after a click then reach the window
+    // clicked, however late the manager hands it the focus. True when it does.
+    bool WaitForKeyboardAt(const wxPoint &point, int timeoutMs) const;
+
     // Asks the window manager to minimise the frame (a normal window) whose title is title, as a
     // task bar asks it (an ICCCM WM_CHANGE_STATE message to the root window). False when no such
     // window is shown.

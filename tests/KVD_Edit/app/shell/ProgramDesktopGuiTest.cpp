@@ -765,8 +765,10 @@ public:
     // Selects the line table's first row (the click gives this instance the keyboard), moves the
     // selection down by `down` rows and deletes the selected line with the Delete key.
     void DeleteRow(int down) const {
-        EXPECT_TRUE(
-            RealClickOn(m_desktop.Display(), m_frame.GetPosition() + wxSize(60, kFirstRowY)));
+        const wxPoint row = m_frame.GetPosition() + wxSize(60, kFirstRowY);
+        EXPECT_TRUE(RealClickOn(m_desktop.Display(), row));
+        // On a slow machine the manager hands the keyboard over a while after the click.
+        EXPECT_TRUE(m_desktop.WaitForKeyboardAt(row, 10000)) << "the click gave no keyboard";
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         for (int row = 0; row < down; ++row)
             Key("Down");
