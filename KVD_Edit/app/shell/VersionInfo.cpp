@@ -21,10 +21,13 @@ std::string VersionText(uint32_t ms, uint32_t ls) {
                    static_cast<int>(ls >> 16), static_cast<int>(ls & 0xFFFF));
 }
 
-// True when path names the running program's file.
+// True when path names the running program's file. The program's file is taken by the name the
+// system gives it, not through the link itself: under a tool that runs the program (a profiler)
+// the link leads to the tool's file.
 bool IsRunningProgram(const std::string &path) {
     struct stat a, b;
-    if (stat(path.c_str(), &a) != 0 || stat("/proc/self/exe", &b) != 0)
+    const std::string self = GetProgramPath();
+    if (self.empty() || stat(path.c_str(), &a) != 0 || stat(self.c_str(), &b) != 0)
         return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
