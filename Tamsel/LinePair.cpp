@@ -4,6 +4,7 @@
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/FileStamp.h"
 #include "orq_utils/MessageSink.h"
 #include "orq_utils/PathName.h"
 #include "orq_utils/PendingReplacement.h"
@@ -161,6 +162,10 @@ bool CLinePairCheck::Whole() const {
     // The record first, the names after it.
     return !m_writing && StillAt(m_recordPath, m_record) && StillAt(m_hdPath, m_hd) &&
            StillAt(m_dt1Path, m_dt1);
+}
+
+bool CLinePairCheck::WholeWith(const CFileStamp &headerState) const {
+    return Whole() && headerState.Compare(m_hdPath) == CFileStamp::FILE_UNCHANGED;
 }
 
 bool CLinePairCheck::WaitForWriter(const std::string &hdPath) {

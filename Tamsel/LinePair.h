@@ -17,6 +17,7 @@ class CDT1File;
 
 namespace ORQ {
 
+class CFileStamp;
 class Tamsel;
 
 // Results of LoadLinePair.
@@ -54,6 +55,9 @@ public:
     // file and no write of the line is under way (a record left alone, which holds the line's
     // writers back, stays as it was).
     bool Whole() const;
+    // Whole, for a reader that read the header before the check was made: the header's file is
+    // still in the state headerState took at that read.
+    bool WholeWith(const CFileStamp &headerState) const;
     // Waits until the writer of the line under way is done (its lock, up to the writers' wait);
     // false when it kept the line all that time (errno EWOULDBLOCK) or the lock cannot be had.
     static bool WaitForWriter(const std::string &hdPath);

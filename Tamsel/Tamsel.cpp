@@ -3,6 +3,7 @@
 #include "Tamsel/LinePath.h"
 #include "Tamsel/TamselText.h"
 #include "orq_utils/FileReplacement.h"
+#include "orq_utils/FileStamp.h"
 #include "orq_utils/FolderListing.h"
 #include "orq_utils/PendingReplacement.h"
 #include "orq_utils/SmallFile.h"
@@ -37,8 +38,8 @@ constexpr size_t kMaxHeaderBytes = 4 * 1024 * 1024;
 // The whole text of the header file at path, read with one open and as few reads as its size
 // needs; the reason in words when it cannot be read or is no header file, else empty. folder,
 // when given, is a listing that may be of path's folder.
-std::string ReadHeaderFile(const std::string &path, std::string &text,
-                           const CFolderListing *folder) {
+std::string ReadHeaderFile(const std::string &path, std::string &text, const CFolderListing *folder,
+                           CFileStamp &state) {
     if (path.empty())
         return std::strerror(ENOENT);
     // Not blocking: a named pipe given as a header must not hang the reader. A file of the
@@ -48,11 +49,18 @@ std::string ReadHeaderFile(const std::string &path, std::string &text,
                                   : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::strerror(errno);
+    // Stamped before the read: a write after the stamp makes the stamp disagree with the file.
+    state = CFileStamp::OfOpenFile(fd);
     const ESmallFileRead read = ReadSmallFile(fd, kMaxHeaderBytes, text);
     const int err = errno;
     ::close(fd);
     switch (read) {
     case SMALL_FILE_READ:
+        if (state.NeedsDigest()) {
+            CByteDigest digest;
+            digest.Add(text.data(), text.size());
+            state.SetDigest(digest.Value());
+        }
         return std::string();
     case SMALL_FILE_NOT_MEASURED:
         return std::strerror(err);
@@ -457,6 +465,7 @@ bool Tamsel::LoadFound(const std::string &path, StorageType storage, const CFold
     GprClear();
     m_kept.clear();
     m_message.clear();
+    m_state = CFileStamp();
     CloseFile();
     m_path = path;
     m_storage = storage;
@@ -480,7 +489,7 @@ bool Tamsel::LoadFound(const std::string &path, StorageType storage, const CFold
                 FinishPendingReplacementOf(m_path, kLineFileExtensions);
         }
         std::string content;
-        const std::string why = ReadHeaderFile(m_path, content, folder);
+        const std::string why = ReadHeaderFile(m_path, content, folder, m_state);
         if (!why.empty())
             return fail(why);
         // A header is text: a NUL byte means some other (binary) file was given.

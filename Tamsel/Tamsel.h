@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Tamsel/TamselExport.h"
+#include "orq_utils/FileStamp.h"
 #include "orq_utils/Measure.h"
 
 #include <cstdint>
@@ -183,6 +184,9 @@ public:
     const STamsel *GetTamsel() const { return m_loaded ? &m_record : nullptr; }
     bool IsLoaded() const { return m_loaded; }
     const std::string &FilePathName() const { return m_path; }
+    // The state of the file the last Load read (unknown when it read none): whether the file
+    // is still the one read, for a reader that reads the line's trace file later.
+    const CFileStamp &FileState() const { return m_state; }
     StorageType Storage() const { return m_storage; }
     // Why the last Load or Save failed (empty after a success).
     const std::string &GetLastMessage() const { return m_message; }
@@ -221,13 +225,14 @@ private:
     STamsel m_record;
     std::list<std::string> m_kept;
     bool m_loaded = false;
-    std::stringstream m_file;                    // the text Load reads
-    std::unique_ptr<CFileReplacement> m_created; // the file Create opened, until it closes
+    std::stringstream m_file;                         // the text Load reads
+    std::unique_ptr<CFileReplacement> m_created;      // the file Create opened, until it closes
     std::unique_ptr<std::stringstream> m_createdText; // its text, while it is open
     std::string m_path;
     StorageType m_storage = ST_FILE;
     std::vector<std::string> m_gainLines; // the gain lines as read, written back verbatim
     std::string m_message;
+    CFileStamp m_state;  // of the file the last Load read
     int m_knownKeys = 0; // keyed lines the last Read recognised
 };
 

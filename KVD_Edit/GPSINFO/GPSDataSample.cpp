@@ -6,6 +6,7 @@
 #include "KVD_Edit/transform/Math2D.h"
 #include "Quillon/Quillon.h"
 #include "Tamsel/DT1File.h"
+#include "Tamsel/LinePair.h"
 #include "Tamsel/LinePath.h"
 #include "Tamsel/Tamsel.h"
 #include "orq_utils/CLocale.h"
@@ -209,6 +210,42 @@ int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int li
     return fixes;
 }
 
+namespace {
+
+// Reads of a line's pair again when another program's write came between them, at most.
+constexpr int kPairReads = 4;
+
+// Reads the trace file of a line whose header the caller read before, with the header's
+// counts, as one write left both files: while the header's file is still the one read and no
+// write of the line comes during the read. When one came, the pair is read again once the
+// writer is done, and serves while the header gives the same counts. False when the traces
+// cannot be read so.
+bool ReadTracesOfHeader(const ORQ::Tamsel &header, const std::string &dt1, CArray3D &data) {
+    const ORQ::STamsel &h = *header.GetTamsel();
+    const std::string hdPath = ORQ::ResolveLinePath(header.FilePathName());
+    {
+        const ORQ::CLinePairCheck check(hdPath, dt1);
+        const bool read = data.ReadDt1(dt1.c_str(), h.m_traces, h.m_points) == 0;
+        if (check.WholeWith(header.FileState()))
+            return read;
+    }
+    for (int read = 0; read < kPairReads; ++read) {
+        if (!ORQ::CLinePairCheck::WaitForWriter(hdPath))
+            return false;
+        const ORQ::CLinePairCheck check(hdPath, dt1);
+        ORQ::Tamsel again;
+        if (again.Load(hdPath.c_str(), ORQ::ST_FILE) || !again.GetTamsel() ||
+            again.GetTamsel()->m_traces != h.m_traces || again.GetTamsel()->m_points != h.m_points)
+            return false;
+        const bool loaded = data.ReadDt1(dt1.c_str(), h.m_traces, h.m_points) == 0;
+        if (check.Whole())
+            return loaded;
+    }
+    return false;
+}
+
+} // namespace
+
 int CGPSDataSample::LoadLineGps(CGPSInfo *gps, const char *gpsPath, const ORQ::Tamsel *header,
                                 int set, int line, int traces, ORQ::CStr *errors,
                                 const std::string *traceFile, long long traceCapacity) {
@@ -236,7 +273,7 @@ int CGPSDataSample::LoadLineGps(CGPSInfo *gps, const char *gpsPath, const ORQ::T
     }
     if (h && h->m_gpsType == GPS_LATLONG) {
         CArray3D data;
-        if (data.ReadDt1(dt1.c_str(), h->m_traces, h->m_points) != 0) {
+        if (!ReadTracesOfHeader(*header, dt1, data)) {
             if (errors)
                 errors->AppendFormat("\nUnable to load data %s", dt1.c_str());
             return -1;

@@ -164,7 +164,7 @@ int ReadTraceMarks(const ORQ::STamsel *header, const std::string &found,
 
 int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
                                  const ORQ::STamsel *header, const std::string &traceFilePath,
-                                 ETraceFileFault *fault) {
+                                 ETraceFileFault *fault, const ORQ::CFileStamp *headerState) {
     BusyTick();
     marks.clear();
     ETraceFileFault ignored = ETraceFileFault::None;
@@ -172,11 +172,21 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     why = ETraceFileFault::None;
     const std::string found =
         traceFilePath.empty() ? ORQ::ResolveLinePath(TraceFilePath(headerPath)) : traceFilePath;
-    if (header)
+    const std::string hdPath = ORQ::ResolveLinePath(headerPath);
+    if (header && headerState) {
+        // The caller's header serves while its file is still the one it read and the trace file
+        // is read with no write of the line under way.
+        const ORQ::CLinePairCheck check(hdPath, found);
+        const int result = ReadTraceMarks(header, found, marks, why);
+        if (check.WholeWith(*headerState))
+            return result;
+        marks.clear();
+        why = ETraceFileFault::None;
+    } else if (header) {
         return ReadTraceMarks(header, found, marks, why);
+    }
     // Both files read here: as one write left them, read again when a write came between them.
     // A header object is made only when there is one to read: its streams are dear to build.
-    const std::string hdPath = ORQ::ResolveLinePath(headerPath);
     auto loaded = std::make_unique<ORQ::Tamsel>();
     for (int read = 0;; ++read) {
         const ORQ::CLinePairCheck check(hdPath, found);

@@ -6,6 +6,7 @@
 #include <vector>
 
 namespace ORQ {
+class CFileStamp;
 class CKVDXmlFile;
 struct STamsel;
 } // namespace ORQ
@@ -40,8 +41,10 @@ public:
     // ".dt1" after the last "."). Returns the number of traces, kEmptyLine when the header gives
     // no traces or no samples, kHeaderNotLoaded or kTraceFileUnreadable; marks is filled only
     // with a positive result. Traces flagged as skip traces and comments that read "SKIP" in any
-    // case are no fiducials. header, when given, is that header already loaded by the caller: it
-    // is not read again; traceFilePath, when not empty, is the trace file as the caller found it
+    // case are no fiducials. header, when given, is that header already loaded by the caller
+    // from the file whose state headerState is: it is not read again while the trace file, read
+    // now, belongs with it (no write of the line came after the header's read); otherwise both
+    // are read here. traceFilePath, when not empty, is the trace file as the caller found it
     // on disk: it is not looked for again. fault, when given, is set to why the trace file gave
     // kTraceFileUnreadable; to ETraceFileFault::Long when the file holds more whole traces than
     // the header gives (the header's traces are read and counted all the same: what the file
@@ -50,7 +53,8 @@ public:
     static int ReadMarks(const std::string &headerPath, std::vector<SFiducialMark> &marks,
                          const ORQ::STamsel *header = nullptr,
                          const std::string &traceFilePath = std::string(),
-                         ETraceFileFault *fault = nullptr);
+                         ETraceFileFault *fault = nullptr,
+                         const ORQ::CFileStamp *headerState = nullptr);
 
     // Appends one "FIDComment" per mark under the file's current node (a "DataFile"), as
     // UpdateFidDetails describes; the cursor stands on the same node afterwards.

@@ -169,13 +169,16 @@ struct SLineHeader {
     const std::string *path = nullptr;
     const std::string *traceFilePath = &kNotLookedUp; // the trace file as found, when known
     const ORQ::STamsel *values = nullptr;
+    const ORQ::CFileStamp *state = nullptr; // of the file values were read from
     EUnitType unit = ORQ::UNIT_M;
     double step = 0;
 };
-SLineHeader LineHeader(const std::string &path, const ORQ::STamsel &values, const SRowValues &row) {
+SLineHeader LineHeader(const std::string &path, const ORQ::Tamsel &read, const SRowValues &row) {
+    const ORQ::STamsel &values = *read.GetTamsel();
     SLineHeader header;
     header.path = &path;
     header.values = &values;
+    header.state = &read.FileState();
     header.unit = values.m_startPosition.unit;
     if (!CMeasure::IsDistanceUnit(header.unit))
         header.unit = ORQ::UNIT_M;
@@ -290,7 +293,7 @@ bool RenewFidComments(ORQ::CKVDXmlFile *file, const SRowValues &row, const SLine
     std::vector<SFiducialMark> marks;
     SFidFilesRead found;
     found.result = CFiducialImporter::ReadMarks(*header.path, marks, header.values,
-                                                *header.traceFilePath, &found.fault);
+                                                *header.traceFilePath, &found.fault, header.state);
     if (read)
         *read = found;
     if (found.KeepsComments())
@@ -431,7 +434,7 @@ bool CRowWriteBack::ModifyRow(const SRowValues &row, const std::string &oldGridN
     ORQ::Tamsel hd;
     if (!LoadHeader(headerPath, hd))
         return false;
-    const SLineHeader header = LineHeader(headerPath, *hd.GetTamsel(), row);
+    const SLineHeader header = LineHeader(headerPath, hd, row);
     std::unique_ptr<CKvdSettingsBlock_V110> fromHeader(CKvdSettingsBlock_V110::FromHeader(hd));
     if (fromHeader)
         fromHeader->m_StepSize.value = Convert(row.step, row.unit, fromHeader->m_StepSize.unit);
@@ -480,7 +483,7 @@ bool CRowWriteBack::RewriteFiducials(const SRowValues &row, const std::string &g
         }
     }
     const std::string &headerPath = header ? header->HeaderPath() : ownPath;
-    SLineHeader values = LineHeader(headerPath, header ? header->Values() : *hd->GetTamsel(), row);
+    SLineHeader values = LineHeader(headerPath, header ? *header->header : *hd, row);
     if (header)
         values.traceFilePath = &header->traceFilePath;
     if (!GotoLine(gridName, lineName, lineName))

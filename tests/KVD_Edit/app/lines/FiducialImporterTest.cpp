@@ -1,6 +1,10 @@
 #include "KVD_Edit/app/lines/FiducialImporter.h"
 
+#include "Tamsel/Tamsel.h"
+#include "orq_utils/FileGroupReplacement.h"
+#include "orq_utils/FileReplacement.h"
 #include "tests/KVD_Edit/app/lines/ImportTestSupport.h"
+#include "tests/support/RadarLineGenerator.h"
 
 #include <gtest/gtest.h>
 
@@ -186,3 +190,40 @@ TEST(FiducialImport, ReportsUnreadableFilesAndWritesNothing) {
 }
 
 } // namespace
+
+// A header the caller read serves while its file is still the one read; once another program
+// replaced the line's pair since, the marks are those of the new pair, read whole, never the new
+// trace file with the old header.
+TEST(FiducialImport, AHeaderReadBeforeAnotherWriteOfTheLineIsReadAgainWithItsTraceFile) {
+    for (const bool written : {false, true}) {
+        SCOPED_TRACE(written ? "the pair replaced since the header's read" : "nothing written");
+        Project p;
+        kvdtest::SRadarLine line = importtest::SmallLine();
+        line.fiducials = {{10, "OLD"}, {60, "LATE"}};
+        p.AddLine("L1", line);
+        const std::string base = p.Folder() + "/L1";
+        ORQ::Tamsel read;
+        ASSERT_FALSE(read.Load((base + ".hd").c_str(), ORQ::ST_FILE));
+        if (written) {
+            line.fiducials = {{10, "NEW"}, {60, "LATE"}};
+            ORQ::CFileGroupReplacement group(ORQ::kLineFileExtensions);
+            const std::string hd = kvdgen::RadarHeaderText(line),
+                              dt1 = kvdgen::RadarTraceBytes(line);
+            ORQ::CFileReplacement &h = group.Add(base + ".hd");
+            ORQ::CFileReplacement &d = group.Add(base + ".dt1");
+            ASSERT_TRUE(h.Open() && h.Write(hd.data(), hd.size()) && h.Finish());
+            ASSERT_TRUE(d.Open() && d.Write(dt1.data(), dt1.size()) && d.Finish());
+            ASSERT_TRUE(group.Commit());
+        }
+        // The values given say 20 traces: what a read with them gives tells that they served.
+        ORQ::STamsel given = *read.GetTamsel();
+        given.m_traces = 20;
+        std::vector<SFiducialMark> marks;
+        ETraceFileFault fault = ETraceFileFault::None;
+        const int traces = CFiducialImporter::ReadMarks(base + ".hd", marks, &given, "", &fault,
+                                                        &read.FileState());
+        ASSERT_EQ(written ? 101 : 20, traces);
+        ASSERT_EQ(written ? 2u : 1u, marks.size());
+        EXPECT_EQ(written ? "NEW" : "OLD", marks[0].comment);
+    }
+}
