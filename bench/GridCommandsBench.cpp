@@ -12,15 +12,19 @@
 //   selection costs).
 // - BM_DeleteLines: the Del key over the first half of the rows, the reload it asks for
 //   included, against BM_ReloadOnly, the reload of the whole grid keeping the selection.
+// - BM_EditAllLines: Ctrl+A in the grid, F5, the "Step Size" tab clicked, 0.04 typed and Tab
+//   (which applies it to every line), then OK, against BM_ReloadOnly as well.
 // The time of an iteration is the processor time the program spent on the command and what it
 // caused (painting included); "settle_ms" is the time from the input to the last repaint,
 // "paints" the repaints of the grid's rows, "plan_paints" those of the plan view and
 // "map_draws" how often the plan view drew its whole map for them. Needs a display
 // (xvfb-run -a).
 
+#include "KVD3/KVDXmlFile.h"
 #include "KVD_Edit/app/document/FocusEntryList.h"
 #include "KVD_Edit/app/document/KVDVDoc.h"
 #include "KVD_Edit/app/document/KvdGprDataFiles.h"
+#include "KVD_Edit/app/edit/EditSetup.h"
 #include "KVD_Edit/app/grid/ChildFrame.h"
 #include "KVD_Edit/app/grid/KVDGridView.h"
 #include "KVD_Edit/app/shell/KVDVApp.h"
@@ -37,6 +41,9 @@
 
 #include <wx/app.h>
 #include <wx/listctrl.h>
+#include <wx/notebook.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <chrono>
@@ -333,6 +340,170 @@ void BM_DeleteLines(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * half);
 }
 
+// Drives the modal editing dialog from a timer, as a person does, one step a tick once the step
+// before has shown: clicks the "Step Size" tab once the dialog is on the screen, clicks into its
+// field if the keyboard did not go there, types the step and Tab, then clicks OK once the edit
+// was applied. A click that shows nothing within a while is made again; a dialog that waits at
+// one step for a minute of ticks is cancelled (the ticks stop while the program works, so a slow
+// apply is not mistaken for a stall).
+class CEditAllDriver : public wxEvtHandler {
+public:
+    explicit CEditAllDriver(const std::string &step) : m_timer(this), m_step(step) {
+        Bind(wxEVT_TIMER, &CEditAllDriver::OnTimer, this);
+        m_timer.Start(50);
+    }
+    bool Applied() const { return m_applied; }
+    // Where the driver stopped, for the message of a failed iteration.
+    std::string Where() const {
+        static const char *const names[] = {"waiting for the dialog", "at the tab", "at the field",
+                                            "at OK"};
+        return std::string(m_gaveUp ? "cancelled " : "") + names[m_state];
+    }
+
+private:
+    enum EState { DIALOG, TAB, FIELD, OK };
+    static constexpr int kRetryMs = 1000;
+    static constexpr int kGiveUpTicks = 1200;
+
+    static CEditSetup *Dialog() {
+        for (wxWindow *window : wxTopLevelWindows)
+            if (auto *dialog = dynamic_cast<CEditSetup *>(window))
+                if (dialog->IsModal() && dialog->IsShownOnScreen())
+                    return dialog;
+        return nullptr;
+    }
+    void ClickAt(const wxPoint &screen) {
+        m_input.MouseMove(screen);
+        m_input.MouseClick();
+    }
+    void Enter(EState state) {
+        m_state = state;
+        m_since = Clock::now();
+        m_ticks = 0;
+    }
+    bool Waited(int ms) const { return Clock::now() - m_since > std::chrono::milliseconds(ms); }
+    void OnTimer(wxTimerEvent &) {
+        // The simulator's input may run the toolkit, and this timer with it.
+        if (m_busy)
+            return;
+        m_busy = true;
+        Step();
+        m_busy = false;
+    }
+    void Step() {
+        CEditSetup *dialog = Dialog();
+        if (!dialog) {
+            // The dialog closed after OK: nothing more to do, and no ticks in the time after.
+            if (m_state == OK)
+                m_timer.Stop();
+            return;
+        }
+        if (!m_started) {
+            m_started = true;
+            Enter(DIALOG);
+        }
+        wxNotebook *book = dialog->GetNotebook();
+        wxTextCtrl *field = dialog->GetField(TAB_STEP);
+        if (++m_ticks > kGiveUpTicks) {
+            m_timer.Stop();
+            m_gaveUp = true;
+            dialog->CloseCancel();
+            return;
+        }
+        switch (m_state) {
+        case DIALOG:
+            for (int x = 4; x < book->GetClientSize().x; x += 4)
+                if (book->HitTest(wxPoint(x, 10)) == TAB_STEP) {
+                    ClickAt(book->ClientToScreen(wxPoint(x, 10)));
+                    Enter(TAB);
+                    break;
+                }
+            break;
+        case TAB:
+            if (book->GetSelection() != TAB_STEP) {
+                if (Waited(kRetryMs))
+                    Enter(DIALOG);
+            } else if (wxWindow::FindFocus() == field) {
+                Enter(FIELD);
+                m_input.Char('A', wxMOD_CONTROL);
+                m_input.Text(m_step.c_str());
+                m_input.Char(WXK_TAB);
+            } else if (Waited(kRetryMs) && field->IsShownOnScreen()) {
+                // The keyboard stayed on the tab: a person clicks into the field.
+                ClickAt(field->GetScreenRect().GetPosition() + wxPoint(8, field->GetSize().y / 2));
+                m_since = Clock::now();
+            }
+            break;
+        case FIELD:
+            if (dialog->GetLogic().IsUndoEnabled()) {
+                m_applied = true;
+                if (wxWindow *ok = dialog->FindWindow(wxID_OK))
+                    ClickAt(ok->GetScreenRect().GetPosition() + ok->GetSize() / 2);
+                Enter(OK);
+            }
+            break;
+        case OK:
+            // A click on OK that did not close the dialog is made again.
+            if (Waited(kRetryMs))
+                if (wxWindow *ok = dialog->FindWindow(wxID_OK)) {
+                    ClickAt(ok->GetScreenRect().GetPosition() + ok->GetSize() / 2);
+                    m_since = Clock::now();
+                }
+            break;
+        default:
+            break;
+        }
+    }
+
+    wxTimer m_timer;
+    wxUIActionSimulator m_input;
+    bool m_busy = false;
+    std::string m_step;
+    int m_state = DIALOG;
+    bool m_started = false;
+    int m_ticks = 0;
+    Clock::time_point m_since;
+    bool m_applied = false;
+    bool m_gaveUp = false;
+};
+
+void BM_EditAllLines(benchmark::State &state) {
+    SProject *p = Project(state);
+    if (!p)
+        return;
+    for (auto _ : state) {
+        // A click on the first row puts the keyboard in the grid.
+        wxUIActionSimulator input;
+        kvdtest::gui::FocusWindow(kvdtest::gui::App().GetMainFrame());
+        input.MouseMove(p->RowOnScreen(0));
+        input.MouseClick();
+        p->Settle();
+        CEditAllDriver driver("0.04");
+        TimeCommand(state, *p, [&input] {
+            input.Char('A', wxMOD_CONTROL);
+            input.Char(WXK_F5);
+        });
+        // Every line's odometer took the new step.
+        std::string xml;
+        p->open.doc->GetDataFiles()->GetKvdXmlFile()->GetFileHnd()->Serialize(xml);
+        int written = 0;
+        for (size_t at = xml.find("step=\"0.040\""); at != std::string::npos;
+             at = xml.find("step=\"0.040\"", at + 1))
+            ++written;
+        const bool stepped = driver.Applied() && written == p->lines;
+        p->Revert();
+        if (!stepped) {
+            const std::string why = "the edit did not give every line the new step (" +
+                                    std::to_string(written) + " of " + std::to_string(p->lines) +
+                                    ", the dialog " + driver.Where() + ")";
+            state.SkipWithError(why.c_str());
+            break;
+        }
+    }
+    AverageCounters(state);
+    state.SetItemsProcessed(state.iterations() * p->lines);
+}
+
 // Both sizes, several repetitions each (their median is compared), timed by the processor time
 // an iteration measured.
 void Sizes(benchmark::internal::Benchmark *b) {
@@ -346,6 +517,7 @@ BENCHMARK(BM_PlainClick)->Apply(Sizes)->Iterations(3);
 BENCHMARK(BM_RangeSelect)->Apply(Sizes)->Iterations(3);
 BENCHMARK(BM_ReloadOnly)->Apply(Sizes)->Iterations(2);
 BENCHMARK(BM_DeleteLines)->Apply(Sizes)->Iterations(2);
+BENCHMARK(BM_EditAllLines)->Apply(Sizes)->Iterations(1);
 
 int main(int argc, char **argv) {
     // Repetitions of the commands and their baselines run in turn, not one side first.
@@ -363,19 +535,20 @@ int main(int argc, char **argv) {
     Projects().clear();
 
     std::printf("\nThe grid's commands against their baselines (processor time, medians, ms):\n");
-    std::printf("%-12s %8s %10s %10s %8s\n", "command", "lines", "baseline", "command", "ratio");
+    std::printf("%-15s %8s %10s %10s %8s\n", "command", "lines", "baseline", "command", "ratio");
     const struct {
         const char *command;
         const char *baseline;
     } pairs[] = {{"BM_PlainClick", "BM_RepaintOnly"},
                  {"BM_RangeSelect", "BM_RepaintOnly"},
-                 {"BM_DeleteLines", "BM_ReloadOnly"}};
+                 {"BM_DeleteLines", "BM_ReloadOnly"},
+                 {"BM_EditAllLines", "BM_ReloadOnly"}};
     for (const auto &pair : pairs)
         for (int lines : {1000, 10000}) {
             const double base = reporter.Get(pair.baseline, lines);
             const double command = reporter.Get(pair.command, lines);
             if (base > 0 && command > 0)
-                std::printf("%-12s %8d %10.1f %10.1f %8.2f\n", pair.command + 3, lines, base,
+                std::printf("%-15s %8d %10.1f %10.1f %8.2f\n", pair.command + 3, lines, base,
                             command, command / base);
         }
     std::printf("\nGrowth from 1,000 to 10,000 lines:\n");
@@ -383,7 +556,7 @@ int main(int argc, char **argv) {
         const double small = reporter.Get(pair.command, 1000);
         const double large = reporter.Get(pair.command, 10000);
         if (small > 0 && large > 0)
-            std::printf("%-12s %8.2fx\n", pair.command + 3, large / small);
+            std::printf("%-15s %8.2fx\n", pair.command + 3, large / small);
     }
     return 0;
 }
