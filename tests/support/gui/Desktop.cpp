@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <sys/wait.h>
 #include <thread>
@@ -314,32 +315,28 @@ int CDesktop::CountWindows(const std::string &title, bool whole, EWindowKind kin
     return count;
 }
 
-bool CDesktop::WaitForMenu(bool shown, int timeoutMs) const {
+bool CDesktop::WaitOnDisplay(int timeoutMs, const std::function<bool(::Display *)> &reached) const {
     ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
     if (!display)
         return false;
     const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    bool reached = MenuShown(display) == shown;
-    while (!reached && Clock::now() < until) {
+    bool done = reached(display);
+    while (!done && Clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        reached = MenuShown(display) == shown;
+        done = reached(display);
     }
     XCloseDisplay(display);
-    return reached;
+    return done;
+}
+
+bool CDesktop::WaitForMenu(bool shown, int timeoutMs) const {
+    return WaitOnDisplay(timeoutMs,
+                         [shown](::Display *display) { return MenuShown(display) == shown; });
 }
 
 bool CDesktop::WaitForKeyboardAt(const wxPoint &point, int timeoutMs) const {
-    ::Display *display = Started() ? XOpenDisplay(m_display.c_str()) : nullptr;
-    if (!display)
-        return false;
-    const auto until = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    bool reached = KeyboardFrame(display).Contains(point);
-    while (!reached && Clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        reached = KeyboardFrame(display).Contains(point);
-    }
-    XCloseDisplay(display);
-    return reached;
+    return WaitOnDisplay(
+        timeoutMs, [&point](::Display *display) { return KeyboardFrame(display).Contains(point); });
 }
 
 bool CDesktop::AskToMinimise(const std::string &title) const {

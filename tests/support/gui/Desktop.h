@@ -10,9 +10,12 @@
 #include <wx/gdicmn.h>
 #include <wx/image.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/types.h>
+
+typedef struct _XDisplay Display; // as the X library declares it
 
 namespace kvdtest::gui {
 
@@ -79,6 +82,8 @@ public:
     wxImage Grab() const;
 
 private:
+    // Asks reached of a connection to the display every 50 ms until it holds, up to timeoutMs.
+    bool WaitOnDisplay(int timeoutMs, const std::function<bool(::Display *)> &reached) const;
     bool StartServer();
     bool StartManager();
 
