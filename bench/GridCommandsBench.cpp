@@ -38,6 +38,11 @@
 #include "tests/support/gui/RealInput.h"
 
 #include <benchmark/benchmark.h>
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_TOGGLE_COLLECT
+#endif
 
 #include <wx/app.h>
 #include <wx/listctrl.h>
@@ -210,8 +215,11 @@ template <typename Command> void TimeCommand(benchmark::State &state, SProject &
     const int mapDrawsBefore = p.open.window->MapDrawCount();
     const double cpuBefore = ProcessCpuSeconds();
     const Clock::time_point start = Clock::now();
+    // Under callgrind (--collect-atstart=no) only the commands and what they cause are profiled.
+    CALLGRIND_TOGGLE_COLLECT;
     cmd();
     const double settle = p.Settle(kQuietMs, start);
+    CALLGRIND_TOGGLE_COLLECT;
     state.SetIterationTime(p.busyCpu - cpuBefore);
     state.counters["settle_ms"] += settle;
     state.counters["paints"] += p.rowPaints - paintsBefore;

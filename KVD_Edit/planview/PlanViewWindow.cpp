@@ -7,6 +7,7 @@
 #include "KVD_Edit/app/shell/SplashDlg.h"
 #include "KVD_Edit/planview/CompassRotation.h"
 #include "KVD_Edit/planview/GraphicsPlanDC.h"
+#include "KVD_Edit/platform/WindowSystem.h"
 #include "orq_utils/MessageSink.h"
 
 #include <wx/dcclient.h>
@@ -103,6 +104,8 @@ CPlanViewWindow::CPlanViewWindow(wxWindow *parent, IPlanViewHost *host)
     // first layout has the client area of every later one.
     SetScrollbar(wxHORIZONTAL, 0, 1, 1);
     SetScrollbar(wxVERTICAL, 0, 1, 1);
+    // Overlay bars would fade in and out after every click, each step painting the view again.
+    WindowSystem::KeepClassicScrollBars(this);
 }
 
 CPlanViewWindow::~CPlanViewWindow() {
