@@ -176,4 +176,20 @@ bool CLinePairCheck::WaitForWriter(const std::string &hdPath) {
     return lock.Take(ReplacementLockPath(hdPath), CFileGroupReplacement::LockWait());
 }
 
+ELinePairRead ReadLinePair(const std::string &hdPath, const std::string &dt1Path,
+                           const CFileStamp *headerState,
+                           const std::function<bool(const CLinePairCheck &, int)> &read) {
+    for (int n = 0;; ++n) {
+        {
+            const CLinePairCheck check(hdPath, dt1Path);
+            if (!read(check, n))
+                return PAIR_READ_STOPPED;
+            if ((n == 0 && headerState) ? check.WholeWith(*headerState) : check.Whole())
+                return PAIR_READ_WHOLE;
+        }
+        if (n >= kPairReads || !CLinePairCheck::WaitForWriter(hdPath))
+            return PAIR_READ_BUSY;
+    }
+}
+
 } // namespace ORQ

@@ -11,6 +11,7 @@
 
 #include "Tamsel/TamselExport.h"
 
+#include <functional>
 #include <string>
 
 class CDT1File;
@@ -67,5 +68,27 @@ private:
     int m_hd = -1, m_dt1 = -1, m_record = -1;
     bool m_writing = false; // a write was under way when the check was made
 };
+
+// How often ReadLinePair reads a line's pair again at most after the first read, while another
+// program's write keeps coming between its two files.
+constexpr int kPairReads = 4;
+
+// Results of ReadLinePair.
+enum ELinePairRead {
+    PAIR_READ_WHOLE = 0,   // the last read was of one write's pair
+    PAIR_READ_STOPPED = 1, // the read said to stop (a header that did not load): no more reads
+    PAIR_READ_BUSY = 2,    // another program kept writing the line, or its lock could not be had
+};
+
+// The loop of a reader that loads a line's files its own way (CLinePairCheck): read runs with a
+// check made just before it, 0 for the first read and 1 to kPairReads for the reads again, and
+// says whether to go on (true) or stop. A read that went on is asked of its check: the first
+// with WholeWith(*headerState) when headerState is given (a reader that read the header before),
+// else with Whole(). A read that was not whole is read again once WaitForWriter let the writer
+// finish. Nothing is shown: what a stopped or busy read leaves and how a busy line is reported
+// are the reader's.
+TAMSEL_API ELinePairRead
+ReadLinePair(const std::string &hdPath, const std::string &dt1Path, const CFileStamp *headerState,
+             const std::function<bool(const CLinePairCheck &check, int read)> &read);
 
 } // namespace ORQ

@@ -212,9 +212,6 @@ int CGPSDataSample::LoadGpsFile(CGPSInfo *gps, const char *path, int set, int li
 
 namespace {
 
-// Reads of a line's pair again when another program's write came between them, at most.
-constexpr int kPairReads = 4;
-
 // Reads the trace file of a line whose header the caller read before, with the header's
 // counts, as one write left both files: while the header's file is still the one read and no
 // write of the line comes during the read. When one came, the pair is read again once the
@@ -223,25 +220,20 @@ constexpr int kPairReads = 4;
 bool ReadTracesOfHeader(const ORQ::Tamsel &header, const std::string &dt1, CArray3D &data) {
     const ORQ::STamsel &h = *header.GetTamsel();
     const std::string hdPath = ORQ::ResolveLinePath(header.FilePathName());
-    {
-        const ORQ::CLinePairCheck check(hdPath, dt1);
-        const bool read = data.ReadDt1(dt1.c_str(), h.m_traces, h.m_points) == 0;
-        if (check.WholeWith(header.FileState()))
-            return read;
-    }
-    for (int read = 0; read < kPairReads; ++read) {
-        if (!ORQ::CLinePairCheck::WaitForWriter(hdPath))
-            return false;
-        const ORQ::CLinePairCheck check(hdPath, dt1);
-        ORQ::Tamsel again;
-        if (again.Load(hdPath.c_str(), ORQ::ST_FILE) || !again.GetTamsel() ||
-            again.GetTamsel()->m_traces != h.m_traces || again.GetTamsel()->m_points != h.m_points)
-            return false;
-        const bool loaded = data.ReadDt1(dt1.c_str(), h.m_traces, h.m_points) == 0;
-        if (check.Whole())
-            return loaded;
-    }
-    return false;
+    bool loaded = false;
+    const ORQ::ELinePairRead pair = ORQ::ReadLinePair(
+        hdPath, dt1, &header.FileState(), [&](const ORQ::CLinePairCheck &, int read) {
+            if (read > 0) {
+                ORQ::Tamsel again;
+                if (again.Load(hdPath.c_str(), ORQ::ST_FILE) || !again.GetTamsel() ||
+                    again.GetTamsel()->m_traces != h.m_traces ||
+                    again.GetTamsel()->m_points != h.m_points)
+                    return false;
+            }
+            loaded = data.ReadDt1(dt1.c_str(), h.m_traces, h.m_points) == 0;
+            return true;
+        });
+    return pair == ORQ::PAIR_READ_WHOLE && loaded;
 }
 
 } // namespace

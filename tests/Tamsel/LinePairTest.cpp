@@ -16,6 +16,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -144,4 +146,65 @@ TEST(LinePair, ALineAWriterKeepsIsReportedBusy) {
               ORQ::LINE_PAIR_LOADED);
     EXPECT_EQ(HeaderTag(header), 8);
     EXPECT_EQ(TraceTag(traces), 8);
+}
+
+// The loop of readers that read a line their own way: a read that met a write, or that a header
+// read before it no longer vouches for, is read again and serves; a read that stops is the last;
+// a line its writer keeps is busy after the first read.
+TEST(LinePair, ReadLinePairReadsAgainUntilWholeOrStopped) {
+    using Group = ORQ::CFileGroupReplacement;
+    enum EWhen { NONE, WRITE_DURING_READ, WRITE_AFTER_HEADER, STOP, WRITER_KEEPS_LINE };
+    const struct {
+        const char *name;
+        EWhen when;
+        ORQ::ELinePairRead result;
+        int reads;
+        long lastTag; // the write number the last read's header names
+    } rows[] = {
+        {"a pair met by no write", NONE, ORQ::PAIR_READ_WHOLE, 1, 7},
+        {"a write between the two files", WRITE_DURING_READ, ORQ::PAIR_READ_WHOLE, 2, 8},
+        {"a header read before a write", WRITE_AFTER_HEADER, ORQ::PAIR_READ_WHOLE, 2, 8},
+        {"a read that stops", STOP, ORQ::PAIR_READ_STOPPED, 1, 7},
+        {"a writer between its renames", WRITER_KEEPS_LINE, ORQ::PAIR_READ_BUSY, 1, 7},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        kvdtest::TempDir dir;
+        kvdtest::CaptureSink sink;
+        const std::string base = dir.File("X03");
+        ASSERT_TRUE(WritePair(base, 7));
+        ORQ::Tamsel before; // read before the pair, for the first read to be checked against
+        ASSERT_FALSE(before.Load((base + ".hd").c_str(), ORQ::ST_FILE));
+        if (row.when == WRITE_AFTER_HEADER) {
+            ASSERT_TRUE(WritePair(base, 8));
+        }
+        std::unique_ptr<kvdtest::CHeldWriter> writer;
+        if (row.when == WRITER_KEEPS_LINE) {
+            writer = std::make_unique<kvdtest::CHeldWriter>(
+                [&] { return WritePair(base, 8); },
+                std::initializer_list<Group::EStep>{Group::STEP_FIRST_RENAME});
+            ASSERT_EQ(writer->WaitHeld(10000), Group::STEP_FIRST_RENAME);
+            Group::SetLockWait(300);
+        }
+        int reads = 0;
+        long lastTag = -1;
+        const auto read = [&](const ORQ::CLinePairCheck &, int n) {
+            EXPECT_EQ(n, reads++) << "reads are counted from 0";
+            ORQ::Tamsel header;
+            header.Load((base + ".hd").c_str(), ORQ::ST_FILE);
+            lastTag = HeaderTag(header);
+            if (row.when == WRITE_DURING_READ && n == 0) {
+                EXPECT_TRUE(WritePair(base, 8));
+            }
+            return row.when != STOP;
+        };
+        const ORQ::ELinePairRead result =
+            ORQ::ReadLinePair(base + ".hd", base + ".dt1",
+                              row.when == WRITE_AFTER_HEADER ? &before.FileState() : nullptr, read);
+        Group::SetLockWait(-1);
+        EXPECT_EQ(result, row.result);
+        EXPECT_EQ(reads, row.reads);
+        EXPECT_EQ(lastTag, row.lastTag);
+        EXPECT_TRUE(sink.Messages().empty()) << sink.AllTexts();
+    }
 }

@@ -429,39 +429,41 @@ void CGpsCommands::MergeDataFile(int kind, SGridInfo *row, bool clear, bool gpsE
 
 namespace {
 
-// How often a line's pair is read again when a write came between its two files.
-constexpr int kPairReads = 4;
-
 // Writes the kind's file of the line of hdPath from its trace headers, the header and the trace
 // file read as one write left them; kNothingRecovered when the header holds none of the kind.
 int RecoverFromLine(const std::string &hdPath, int kind) {
     const std::string hdFile = ORQ::ResolveLinePath(hdPath);
     const std::string dt1File =
         ORQ::ResolveLinePath(hdPath.substr(0, hdPath.size() >= 2 ? hdPath.size() - 2 : 0) + "dt1");
-    for (int read = 0;; ++read) {
-        const ORQ::CLinePairCheck check(hdFile, dt1File);
-        ORQ::Tamsel header;
-        if (header.Load(hdPath.c_str(), ORQ::ST_FILE) || !header.GetTamsel())
-            return CGpsCommands::kNothingRecovered;
-        const ORQ::STamsel &hd = *header.GetTamsel();
-        if (!HeaderHoldsKind(hd, kind))
-            return CGpsCommands::kNothingRecovered;
-        const ORQ::EUnitType unit = hd.m_stepSize.unit;
-        double step = hd.m_stepSize.value;
-        if (unit != ORQ::UNIT_M && ORQ::CMeasure::IsDistanceUnit(unit))
-            step = ORQ::CMeasure::ConvertTo(step, unit, ORQ::UNIT_M);
-        const int result =
-            WriteGpsFileFromTraces(hdPath, hd.m_traces, hd.m_points, step, kind, unit, &check);
-        if (result != RECOVERY_PAIR_CHANGED)
-            return result;
-        if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdFile)) {
-            ORQ::ShowMessage("The line " + ORQ::StemOf(ORQ::LeafOf(hdFile)) + " (" + hdFile +
-                                 ") was not read: " + ORQ::CFileGroupReplacement::BusyText(hdFile) +
-                                 ".",
-                             ORQ::MB_OK | ORQ::MB_ICONWARNING);
-            return RECOVERY_TRACES_UNREADABLE;
-        }
+    int result = CGpsCommands::kNothingRecovered;
+    const ORQ::ELinePairRead pair =
+        ORQ::ReadLinePair(hdFile, dt1File, nullptr, [&](const ORQ::CLinePairCheck &check, int) {
+            result = CGpsCommands::kNothingRecovered;
+            ORQ::Tamsel header;
+            if (header.Load(hdPath.c_str(), ORQ::ST_FILE) || !header.GetTamsel())
+                return false;
+            const ORQ::STamsel &hd = *header.GetTamsel();
+            if (!HeaderHoldsKind(hd, kind))
+                return false;
+            const ORQ::EUnitType unit = hd.m_stepSize.unit;
+            double step = hd.m_stepSize.value;
+            if (unit != ORQ::UNIT_M && ORQ::CMeasure::IsDistanceUnit(unit))
+                step = ORQ::CMeasure::ConvertTo(step, unit, ORQ::UNIT_M);
+            // The writer asks the check before it writes or shows anything: what it did is final.
+            // A pair it found changed goes on, and its check finds it changed again: the check
+            // keeps the files it saw open, and a write's record goes only after its renames.
+            result =
+                WriteGpsFileFromTraces(hdPath, hd.m_traces, hd.m_points, step, kind, unit, &check);
+            return result == RECOVERY_PAIR_CHANGED;
+        });
+    if (pair == ORQ::PAIR_READ_BUSY) {
+        ORQ::ShowMessage("The line " + ORQ::StemOf(ORQ::LeafOf(hdFile)) + " (" + hdFile +
+                             ") was not read: " + ORQ::CFileGroupReplacement::BusyText(hdFile) +
+                             ".",
+                         ORQ::MB_OK | ORQ::MB_ICONWARNING);
+        return RECOVERY_TRACES_UNREADABLE;
     }
+    return result;
 }
 
 } // namespace

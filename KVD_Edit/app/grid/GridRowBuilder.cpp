@@ -27,8 +27,6 @@ namespace {
 
 // The grid lists the lines in the type-ordered walk.
 constexpr int kByType = ORQ::CKvdDataBlockInterface::WALK_BY_TYPE;
-// How often a line's pair is read again when a write came between its two files.
-constexpr int kPairReads = 4;
 
 std::string Upper(std::string text) {
     for (char &c : text)
@@ -304,21 +302,20 @@ void CGridRowBuild::ReadHeader() {
 
 bool CGridRowBuild::ReadPairAgain(const std::string &hdPath, const std::string &dt1Path,
                                   ORQ::Tamsel &header, long long &holds) {
-    for (int read = 0;; ++read) {
-        const ORQ::CLinePairCheck check(hdPath, dt1Path);
-        if (header.Load(hdPath.c_str(), ORQ::ST_FILE) || !header.GetTamsel())
-            return false;
-        holds = CDT1File::TraceCapacity(dt1Path.c_str(), header.GetTamsel()->m_points);
-        if (check.Whole())
+    const ORQ::ELinePairRead pair =
+        ORQ::ReadLinePair(hdPath, dt1Path, nullptr, [&](const ORQ::CLinePairCheck &, int) {
+            if (header.Load(hdPath.c_str(), ORQ::ST_FILE) || !header.GetTamsel())
+                return false;
+            holds = CDT1File::TraceCapacity(dt1Path.c_str(), header.GetTamsel()->m_points);
             return true;
-        if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdPath)) {
-            header.GprClear();
-            m_result.errors += "The line's files " + hdPath + " and " + dt1Path +
-                               " were not read: " + ORQ::CFileGroupReplacement::BusyText(hdPath) +
-                               ".\n";
-            return false;
-        }
+        });
+    if (pair == ORQ::PAIR_READ_BUSY) {
+        header.GprClear();
+        m_result.errors += "The line's files " + hdPath + " and " + dt1Path +
+                           " were not read: " + ORQ::CFileGroupReplacement::BusyText(hdPath) +
+                           ".\n";
     }
+    return pair == ORQ::PAIR_READ_WHOLE;
 }
 
 void CGridRowBuild::BoundTraces(const ORQ::STamsel &hd, long long holds) {

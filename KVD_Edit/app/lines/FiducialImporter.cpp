@@ -29,8 +29,6 @@ constexpr size_t kCommentFlagOffset = 96;
 constexpr size_t kCommentOffset = 100;
 constexpr size_t kCommentLength = 28;
 constexpr uint8_t kSkipBit = 4;
-// How often a line's pair is read again when a write came between its two files.
-constexpr int kPairReads = 4;
 // Traces up to this size are read many at a time.
 constexpr uint64_t kRunBytes = 256 * 1024;
 
@@ -188,20 +186,22 @@ int CFiducialImporter::ReadMarks(const std::string &headerPath, std::vector<SFid
     // Both files read here: as one write left them, read again when a write came between them.
     // A header object is made only when there is one to read: its streams are dear to build.
     auto loaded = std::make_unique<ORQ::Tamsel>();
-    for (int read = 0;; ++read) {
-        const ORQ::CLinePairCheck check(hdPath, found);
-        if (loaded->Load(hdPath.c_str(), ORQ::ST_FILE) || !loaded->GetTamsel())
-            return kHeaderNotLoaded;
-        const int result = ReadTraceMarks(loaded->GetTamsel(), found, marks, why);
-        if (check.Whole())
-            return result;
-        // Another program kept writing the line: nothing of a pair no write made is kept.
-        if (read >= kPairReads || !ORQ::CLinePairCheck::WaitForWriter(hdPath)) {
-            marks.clear();
-            why = ETraceFileFault::ReadError;
-            return kTraceFileUnreadable;
-        }
-    }
+    int result = kHeaderNotLoaded;
+    const ORQ::ELinePairRead pair =
+        ORQ::ReadLinePair(hdPath, found, nullptr, [&](const ORQ::CLinePairCheck &, int) {
+            if (loaded->Load(hdPath.c_str(), ORQ::ST_FILE) || !loaded->GetTamsel()) {
+                result = kHeaderNotLoaded;
+                return false;
+            }
+            result = ReadTraceMarks(loaded->GetTamsel(), found, marks, why);
+            return true;
+        });
+    if (pair != ORQ::PAIR_READ_BUSY)
+        return result;
+    // Another program kept writing the line: nothing of a pair no write made is kept.
+    marks.clear();
+    why = ETraceFileFault::ReadError;
+    return kTraceFileUnreadable;
 }
 
 void CFiducialImporter::WriteMarks(ORQ::CKVDXmlFile *file, const std::vector<SFiducialMark> &marks,
