@@ -66,6 +66,20 @@ void CPlanDC::EndOwner() {
     m_owned = false;
 }
 
+bool CPlanDC::OwnerPassedOver(uint64_t key) const {
+    if (m_areas.empty() || m_extents == nullptr)
+        return false;
+    const auto it = m_extents->find(key);
+    if (it == m_extents->end())
+        return false;
+    const SDRect &box = it->second;
+    for (const SDRect &a : m_areas)
+        if (box.left <= a.right && box.right >= a.left && box.top <= a.bottom &&
+            box.bottom >= a.top)
+            return false;
+    return true;
+}
+
 void CPlanDC::EndGroup() {
     m_grouped = false;
     DevEndGroup();

@@ -103,6 +103,12 @@ public:
     // as a whole drawing makes them, so that the pixels inside the areas are those of a whole
     // drawing. The caller clips the target to the areas. Empty: everything is drawn.
     void LimitTo(std::vector<SDRect> areas) { m_areas = std::move(areas); }
+    // Whether this is such a repaint of part of a drawing.
+    bool Limited() const { return !m_areas.empty(); }
+    // Whether all an owner draws in this repaint is passed over: its box in the extents (kept
+    // from the whole drawing before, as a repaint of part of it only adds to them) touches none
+    // of the areas. False when it has no box, or for a whole drawing.
+    bool OwnerPassedOver(uint64_t key) const;
     // While an owner is named, the device box of everything drawn (or passed over) is added to
     // its entry in extents (borrowed; null notes nothing).
     void RecordExtents(CPlanExtents *extents) { m_extents = extents; }

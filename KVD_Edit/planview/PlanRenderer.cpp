@@ -586,10 +586,16 @@ void CPlanRenderer::DrawLayer(CPlanDC *dc, int set, int line, int trace, int lay
         for (CGPSInfo::SLineRecord &l : s.lines) {
             if (line != -1 && l.line != line)
                 continue;
+            const uint64_t key = PlanLineKey(s.set, l.line);
+            // A repaint of part of the map walks only the lines whose drawing touches it.
+            if (dc->OwnerPassedOver(key)) {
+                complete = false;
+                continue;
+            }
             const bool selected = m_selection != nullptr && m_selection->IsSelected(s.set, l.line);
             // What the line's layers draw is noted as the line's, for the repaint of a change of
             // the selection.
-            COwnerScope owner(dc, PlanLineKey(s.set, l.line));
+            COwnerScope owner(dc, key);
             const SLineDisplayEntry &style = selected ? *active : *inactive;
             const bool markers = style.MarkerStyle >= MARKER_SQUARE &&
                                  style.MarkerStyle <= MARKER_DIAMOND && style.MarkerSize > 0;

@@ -156,7 +156,10 @@ int CPlanViewController::Paint(CPlanDC *dc, const RECT &client, const SPlanViewD
         return 0;
     dc->UseTextCache(m_cacheTexts ? &m_textCache : nullptr);
     m_linesPainted = false;
-    m_extents.clear();
+    // A repaint of part of the map keeps the boxes of the whole drawing before it: those of the
+    // lines it passes over tell the layers what they need not walk.
+    if (!dc->Limited())
+        m_extents.clear();
     // Every paint lays out from device pixels, whatever an earlier paint left in dc.
     ResetMapping(dc);
     int laid = Layout(dc, client, doc);

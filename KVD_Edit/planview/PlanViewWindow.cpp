@@ -186,7 +186,7 @@ void CPlanViewWindow::TogglePan() {
     SetPlanCursor(m_controller.ZoomAndPan().GetCursor());
 }
 
-void CPlanViewWindow::PrepareLayers(CPlanDC *, const SPlanPaintFrame &frame) {
+void CPlanViewWindow::PrepareLayers(CPlanDC *dc, const SPlanPaintFrame &frame) {
     CPlanRenderer &renderer = *m_activeRenderer;
     const bool window = &renderer == &m_renderer;
     if (window)
@@ -199,12 +199,15 @@ void CPlanViewWindow::PrepareLayers(CPlanDC *, const SPlanPaintFrame &frame) {
         gps->SetLWCDefinition(def);
     renderer.SetExtents(frame.dataExtent, frame.visibleExtent, &frame.plot, &frame.devicePlot);
     renderer.SetSelection(frame.selection);
-    if (frame.lines != nullptr)
+    // A repaint of part of the map follows a change of the selection alone: the lines' geometry
+    // and the GPS data's fit stand as the whole drawing before it left them.
+    const bool part = dc != nullptr && dc->Limited();
+    if (frame.lines != nullptr && !part)
         renderer.UpdateLineGeometry(*frame.lines, frame.scale);
     // The plot rectangle goes to the GPS data, which refits its automatic local-to-world
     // relation to the fixes. Without GPS data there is nothing to fit, and the project's
     // definition is left as the user made it; a page leaves the GPS data as the window has them.
-    if (window && gps->HasGPSData())
+    if (window && !part && gps->HasGPSData())
         gps->SetPlotRect(frame.plot);
     renderer.UpdateTransform(!window);
 }

@@ -423,3 +423,47 @@ TEST(PlanRendererGui, SelectInViewHandsTheClickedPointOn) {
     plan.doc->ApplyLocalWorldDefinition(KVDCmd::LWC_CANCEL);
     CKVDVDoc::SetLocalWorldDialogFactory(nullptr);
 }
+
+// A change of the selection draws the GPS layers again only where lines changed, the selected
+// lines' markers in a style of their own, and the picture is the one a whole drawing gives:
+// the markers of the lines crossing a changed one included.
+TEST(PlanRendererGui, APartRepaintOfTheSelectionDrawsTheGpsLayersAsAWholeDrawing) {
+    GpsPlan plan;
+    ASSERT_NO_FATAL_FAILURE(plan.Open(30));
+    SLineDisplayTable &table = plan.doc->GetMapperSettings()->LineDisplay;
+    for (int k = 0; k < LINE_KIND_COUNT; ++k) {
+        SLineDisplayEntry &active = table.Entry[2 * k];
+        active = table.Entry[2 * k + 1];
+        active.MarkerStyle = MARKER_DIAMOND;
+        active.MarkerColour = RGB(200, 0, 200);
+        active.MarkerSize = 9;
+    }
+    plan.Redraw();
+    CFocusEntryList *focus = plan.doc->GetFocusList();
+    // X05 crossing the three Y lines, then two of them, then nothing.
+    for (const std::vector<int> &lines : {std::vector<int>{1}, {3, 5}, {}}) {
+        SCOPED_TRACE(testing::PrintToString(lines));
+        const int wholeBefore = plan.window->MapDrawCount();
+        const int partsBefore = plan.window->PartDrawCount();
+        focus->DeleteFocusArray();
+        for (int line : lines)
+            focus->AddFocusEntry(0, line, nullptr, false);
+        plan.window->SelectionChanged();
+        const wxImage part = plan.window->Snapshot().ConvertToImage();
+        EXPECT_EQ(wholeBefore, plan.window->MapDrawCount()) << "the whole map was drawn again";
+        EXPECT_EQ(partsBefore + 1, plan.window->PartDrawCount());
+        plan.window->InvalidateMap();
+        const wxImage whole = plan.window->Snapshot().ConvertToImage();
+        int differing = 0;
+        for (int y = 0; y < part.GetHeight() && part.GetSize() == whole.GetSize(); ++y)
+            for (int x = 0; x < part.GetWidth(); ++x)
+                differing += part.GetRed(x, y) != whole.GetRed(x, y) ||
+                             part.GetGreen(x, y) != whole.GetGreen(x, y) ||
+                             part.GetBlue(x, y) != whole.GetBlue(x, y);
+        EXPECT_EQ(part.GetSize(), whole.GetSize());
+        EXPECT_EQ(0, differing);
+        part.SaveFile(wxString::FromUTF8(Artifacts() + "/plan_gps_part_" +
+                                         std::to_string(lines.size()) + ".png"),
+                      wxBITMAP_TYPE_PNG);
+    }
+}
