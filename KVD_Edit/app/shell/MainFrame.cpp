@@ -252,8 +252,16 @@ void CMainFrame::OnIdle(wxIdleEvent &event) {
     if (m_pendingOuterSize != wxDefaultSize && DecorationsKnown()) {
         const wxSize wanted = m_pendingOuterSize;
         m_pendingOuterSize = wxDefaultSize;
-        if (GetSize() != wanted)
+        if (GetSize() != wanted) {
+            const SPlacementRect before = GetWindowPlacement(this).rcNormalPosition;
             SetSize(wanted);
+            // On a slow machine the manager may maximise the frame before the program reads
+            // the corrected one: the size asked for is the normal frame from now on.
+            if (PlacementState() == CNormalPlacement::NORMAL)
+                m_normalPlacement.Requested({before.left, before.top, before.left + wanted.x,
+                                             before.top + wanted.y},
+                                            before, CNormalPlacement::Clock::now());
+        }
         // Neither the decorations' coming nor a size asked for here comes with a size event.
         m_placementChanged = true;
     }

@@ -16,10 +16,24 @@ void CNormalPlacement::Observe(const SPlacementRect &frame, EState state, Clock:
         m_maximisedFrameSeenFirst = false;
     }
     m_state = NORMAL;
+    if (m_beforeRequest) {
+        if (frame == *m_beforeRequest && at - m_requestAt < kRequestLag)
+            return;
+        m_beforeRequest.reset();
+    }
     if (m_last && m_last->frame == frame)
         return;
     m_previous = m_last;
     m_last = SReading{frame, at};
+}
+
+void CNormalPlacement::Requested(const SPlacementRect &frame, const SPlacementRect &before,
+                                 Clock::time_point at) {
+    Observe(frame, NORMAL, at);
+    if (m_state != NORMAL || before == frame)
+        return;
+    m_beforeRequest = before;
+    m_requestAt = at;
 }
 
 SPlacementRect CNormalPlacement::Normal() const {

@@ -26,6 +26,13 @@ public:
     // and the state the window was in then (full screen counts as maximised).
     void Observe(const SPlacementRect &frame, EState state, Clock::time_point at);
 
+    // The program gave its normal frame a new size of its own (before: the frame it had). The
+    // window system may show the change only a while later, and the manager may maximise the
+    // frame before the program reads it again: the frame asked for counts as read now, and for
+    // kRequestLag normal readings that still show the frame before are passed over.
+    static constexpr std::chrono::milliseconds kRequestLag{2000};
+    void Requested(const SPlacementRect &frame, const SPlacementRect &before, Clock::time_point at);
+
     // Whether a reading in the normal state was kept.
     bool Known() const { return m_last.has_value(); }
     // The last reading kept in the normal state (all 0 when none is known).
@@ -45,4 +52,7 @@ private:
     // word came before the frame changed (the last is the normal frame). A later maximised
     // reading of another frame tells the second.
     bool m_maximisedFrameSeenFirst = false;
+    // The frame before the program's own request, while its readings are passed over.
+    std::optional<SPlacementRect> m_beforeRequest;
+    Clock::time_point m_requestAt;
 };
