@@ -161,7 +161,6 @@ TEST(LinePair, ReadLinePairReadsAgainUntilWholeOrStopped) {
         int reads;
         long lastTag; // the write number the last read's header names
     } rows[] = {
-        {"a pair met by no write", NONE, ORQ::PAIR_READ_WHOLE, 1, 7},
         {"a write between the two files", WRITE_DURING_READ, ORQ::PAIR_READ_WHOLE, 2, 8},
         {"a header read before a write", WRITE_AFTER_HEADER, ORQ::PAIR_READ_WHOLE, 2, 8},
         {"a read that stops", STOP, ORQ::PAIR_READ_STOPPED, 1, 7},

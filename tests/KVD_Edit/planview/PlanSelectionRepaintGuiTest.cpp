@@ -120,22 +120,6 @@ public:
     CPlanViewWindow *window = nullptr;
 };
 
-// The pixels in which two pictures differ, and the first of them.
-int Differences(const wxImage &a, const wxImage &b, wxPoint &first) {
-    if (a.GetSize() != b.GetSize())
-        return -1;
-    int n = 0;
-    const unsigned char *p = a.GetData();
-    const unsigned char *q = b.GetData();
-    for (int y = 0; y < a.GetHeight(); ++y)
-        for (int x = 0; x < a.GetWidth(); ++x, p += 3, q += 3)
-            if (p[0] != q[0] || p[1] != q[1] || p[2] != q[2]) {
-                if (n++ == 0)
-                    first = wxPoint(x, y);
-            }
-    return n;
-}
-
 void Save(const wxImage &image, const std::string &name) {
     image.SaveFile(wxString::FromUTF8(Artifacts() + "/" + name + ".png"), wxBITMAP_TYPE_PNG);
 }
@@ -173,7 +157,7 @@ TEST(PlanSelectionRepaintGui, APartRepaintEqualsAWholeDrawing) {
         const wxImage whole = host.Whole();
         ASSERT_TRUE(part.IsOk() && whole.IsOk());
         wxPoint first;
-        const int differing = Differences(part, whole, first);
+        const int differing = PixelDifferences(part, whole, first);
         EXPECT_EQ(0, differing) << "first at " << first.x << "," << first.y;
         const std::string name = std::string("plan_part_") + std::to_string(&step - steps);
         Save(part, name);
@@ -204,7 +188,7 @@ TEST(PlanSelectionRepaintGui, AClickOnALineRepaintsItAsAWholeDrawingWould) {
     EXPECT_EQ(wholeBefore, host.window->MapDrawCount());
     const wxImage whole = host.Whole();
     wxPoint first;
-    EXPECT_EQ(0, Differences(part, whole, first)) << "first at " << first.x << "," << first.y;
+    EXPECT_EQ(0, PixelDifferences(part, whole, first)) << "first at " << first.x << "," << first.y;
     Save(part, "plan_part_click");
 }
 

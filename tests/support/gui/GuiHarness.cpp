@@ -300,6 +300,19 @@ std::string SaveArtifact(const wxImage &image, const std::string &name) {
     return wxFileName(path).GetAbsolutePath().utf8_string();
 }
 
+int PixelDifferences(const wxImage &a, const wxImage &b, wxPoint &first) {
+    if (a.GetSize() != b.GetSize())
+        return -1;
+    int n = 0;
+    const unsigned char *p = a.GetData();
+    const unsigned char *q = b.GetData();
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x, p += 3, q += 3)
+            if ((p[0] != q[0] || p[1] != q[1] || p[2] != q[2]) && n++ == 0)
+                first = wxPoint(x, y);
+    return n;
+}
+
 std::string SaveScreenshot(wxWindow *window, const std::string &name) {
     if (!window)
         return std::string();

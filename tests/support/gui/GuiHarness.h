@@ -15,6 +15,7 @@ class CKVDVApp;
 class wxWindow;
 class wxDialog;
 class wxImage;
+class wxPoint;
 
 namespace kvdtest::gui {
 
@@ -62,6 +63,8 @@ std::string ArtifactsFolder();
 // Saves image as <name>.png in that folder (characters other than letters, digits, '-' and '_'
 // become '_') and returns the file's path; empty when nothing could be saved.
 std::string SaveArtifact(const wxImage &image, const std::string &name);
+// The pixels in which two pictures differ, and the first of them; -1 when their sizes differ.
+int PixelDifferences(const wxImage &a, const wxImage &b, wxPoint &first);
 
 // Saves a PNG of the window as it shows on screen under $KVD_ARTIFACTS (or the build's
 // artifacts folder) and returns the file's path; empty when nothing could be saved.

@@ -17,16 +17,19 @@ std::string Text(const SPlacementRect &r) {
 } // namespace
 
 // The frame's readings as the program takes them, with the state the toolkit reported then,
-// and the normal rectangle that a close at the end stores.
+// and the normal rectangle that a close at the end stores. The program's own correction of the
+// frame's size counts as read at once, and readings still showing the frame before it are passed
+// over for a while.
 TEST(NormalPlacement, KeepsTheLastFrameSeenInTheNormalState) {
     const SPlacementRect normal{100, 80, 900, 680}, moved{150, 90, 950, 690},
-        screen{0, 0, 1280, 1024}, iconic{0, 0, 1, 1};
+        screen{0, 0, 1280, 1024}, iconic{0, 0, 1, 1}, uncorrected{100, 80, 902, 705};
     constexpr auto N = CNormalPlacement::NORMAL, MAX = CNormalPlacement::MAXIMISED,
                    MIN = CNormalPlacement::MINIMISED;
     struct SReading {
         SPlacementRect frame;
         CNormalPlacement::EState state;
-        int ms; // after the start
+        int ms;             // after the start
+        bool asked = false; // the program's request of frame, from the one read before
     };
     const struct {
         const char *name;
@@ -73,54 +76,14 @@ TEST(NormalPlacement, KeepsTheLastFrameSeenInTheNormalState) {
           {screen, N, 6000},
           {screen, MAX, 6030}},
          normal},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        CNormalPlacement placement;
-        const Clock::time_point start = Clock::now();
-        for (const SReading &r : row.readings)
-            placement.Observe(r.frame, r.state, start + milliseconds(r.ms));
-        ASSERT_TRUE(placement.Known());
-        EXPECT_EQ(Text(row.stored), Text(placement.Normal()));
-    }
-}
-
-TEST(NormalPlacement, NothingIsKnownBeforeANormalReading) {
-    CNormalPlacement placement;
-    EXPECT_FALSE(placement.Known());
-    placement.Observe({0, 0, 1280, 1024}, CNormalPlacement::MAXIMISED, Clock::now());
-    EXPECT_FALSE(placement.Known()) << "a maximised frame is no normal rectangle";
-}
-
-// The program's own correction of its frame's size counts as read at once; readings that still
-// show the frame before it are passed over for a while, so that a manager maximising the frame
-// before the program read it again does not leave the uncorrected frame as the normal one.
-TEST(NormalPlacement, TheProgramsOwnSizeCountsAsReadAndTheFrameBeforeItIsPassedOver) {
-    const SPlacementRect before{100, 80, 902, 705}, asked{100, 80, 900, 680},
-        moved{150, 90, 950, 690}, screen{0, 0, 1280, 1024};
-    constexpr auto N = CNormalPlacement::NORMAL, MAX = CNormalPlacement::MAXIMISED;
-    struct SReading {
-        SPlacementRect frame;
-        CNormalPlacement::EState state;
-        int ms;             // after the start
-        bool asked = false; // the program's request of frame, from the one before it
-    };
-    const struct {
-        const char *name;
-        std::vector<SReading> readings;
-        SPlacementRect stored;
-    } rows[] = {
-        {"maximised before a reading showed the correction",
-         {{before, N, 0}, {asked, N, 400, true}, {before, N, 600}, {screen, MAX, 1500}},
-         asked},
-        {"the correction read before it was maximised",
-         {{before, N, 0}, {asked, N, 400, true}, {asked, N, 700}, {screen, MAX, 5000}},
-         asked},
-        {"the frame kept its size past the while (the request came to nothing)",
-         {{before, N, 0}, {asked, N, 400, true}, {before, N, 3000}, {screen, MAX, 9000}},
-         before},
-        {"moved after the request",
-         {{before, N, 0}, {asked, N, 400, true}, {moved, N, 900}, {screen, MAX, 5000}},
+        {"maximised before a reading showed the start's correction",
+         {{uncorrected, N, 0}, {normal, N, 400, true}, {uncorrected, N, 600}, {screen, MAX, 1500}},
+         normal},
+        {"the frame kept its size past the while (the correction came to nothing)",
+         {{uncorrected, N, 0}, {normal, N, 400, true}, {uncorrected, N, 3000}, {screen, MAX, 9000}},
+         uncorrected},
+        {"moved after the correction",
+         {{uncorrected, N, 0}, {normal, N, 400, true}, {moved, N, 900}, {screen, MAX, 5000}},
          moved},
     };
     for (const auto &row : rows) {
@@ -135,6 +98,14 @@ TEST(NormalPlacement, TheProgramsOwnSizeCountsAsReadAndTheFrameBeforeItIsPassedO
                 placement.Observe(r.frame, r.state, start + milliseconds(r.ms));
             last = r.frame;
         }
+        ASSERT_TRUE(placement.Known());
         EXPECT_EQ(Text(row.stored), Text(placement.Normal()));
     }
+}
+
+TEST(NormalPlacement, NothingIsKnownBeforeANormalReading) {
+    CNormalPlacement placement;
+    EXPECT_FALSE(placement.Known());
+    placement.Observe({0, 0, 1280, 1024}, CNormalPlacement::MAXIMISED, Clock::now());
+    EXPECT_FALSE(placement.Known()) << "a maximised frame is no normal rectangle";
 }
